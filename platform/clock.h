@@ -1,0 +1,30 @@
+// The one clock of the library. Every reading of the time and every pause
+// goes through it, so a test can freeze the time, move it forward, and run a
+// 7-second time-out in milliseconds.
+#pragma once
+
+namespace platform {
+
+// Days since 30 December 1899 00:00, fraction for the time of day (local time).
+using TDateTime = double;
+
+namespace clock {
+
+// Current local date and time.
+TDateTime Now();
+
+// Pauses the calling thread. On the system clock it sleeps; on a manual
+// clock it advances the manual time by the same amount at once (and yields
+// the processor briefly so other threads and processes can run).
+void Pause(int milliseconds);
+
+// Tests: freeze the clock at the given local time. Pause and Advance then
+// move it; nothing else does.
+void SetManual(TDateTime at);
+void Advance(int milliseconds);
+bool IsManual();
+// Back to the system clock.
+void UseSystem();
+
+}  // namespace clock
+}  // namespace platform

@@ -1,0 +1,18 @@
+// Windows-1252 is the library's text; UTF-8 only where a person reads a
+// terminal or a file arrives in that form.
+#pragma once
+#include <string>
+
+namespace platform {
+
+// Unicode code point of a Windows-1252 byte (bytes 0x81, 0x8D, 0x8F, 0x90
+// and 0x9D map to the same-valued control code points).
+char32_t Cp1252ToUnicode(unsigned char byte);
+// Windows-1252 byte of a code point, or -1 when the code page lacks it.
+int UnicodeToCp1252(char32_t code_point);
+
+std::string Cp1252ToUtf8(const std::string& text);
+// Characters the code page lacks (and malformed UTF-8) become '?'.
+std::string Utf8ToCp1252(const std::string& text);
+
+}  // namespace platform

@@ -1,0 +1,56 @@
+// Files and paths. Host paths are native ("/opt/pdv/ecf003.cds"). Windows
+// paths that the system hard-codes ("c:\tef_dial\req\intpos.001") are mapped:
+// the drive letter to a host directory, backslashes to slashes. Every
+// function here accepts either form, through HostPath.
+#pragma once
+#include <string>
+#include <vector>
+
+namespace platform {
+
+constexpr char PathDelim = '/';
+
+// Drive mapping. "X:\a\b" becomes <root of X>/a/b. The root of a drive is,
+// in order: the one set with MapDrive; the environment variable
+// PKG_QDM_DRIVE_X (X upper case); $XDG_DATA_HOME/pkg_qdm/drive_x, with
+// $XDG_DATA_HOME defaulting to $HOME/.local/share. A path without a drive
+// letter only has its backslashes turned into slashes.
+void MapDrive(char letter, const std::string& host_directory);
+void UnmapDrive(char letter);  // back to the environment or the default
+std::string DriveRoot(char letter);
+std::string HostPath(const std::string& path);
+
+// The host executable's full path, read from /proc/self/exe unless a host
+// or a test set it with SetHostExecutable.
+std::string GetModuleFileNameA();
+void SetHostExecutable(const std::string& path);  // "" restores the real one
+
+// "/a/b/c.txt" -> "/a/b/" and "c.txt"; ".txt".
+std::string ExtractFilePath(const std::string& path);
+std::string ExtractFileName(const std::string& path);
+std::string ExtractFileExt(const std::string& path);
+// 8.3 names do not exist here: the short form is the path itself.
+std::string ExtractShortPathName(const std::string& path);
+std::string IncludeTrailingPathDelimiter(const std::string& path);
+
+bool FileExists(const std::string& path);
+bool DirectoryExists(const std::string& path);
+bool ForceDirectories(const std::string& path);
+bool DeleteFile(const std::string& path);  // false when absent or refused
+bool RenameFile(const std::string& from, const std::string& to);  // replaces `to`
+
+// Names (not paths) of the regular files in a directory whose name matches
+// the mask with '*' and '?', without regard to letter case ("intpos.*"
+// matches "INTPOS.001"). Sorted by name; an absent directory gives none.
+std::vector<std::string> FindFiles(const std::string& directory, const std::string& mask);
+
+// Whole file as bytes; raises EInOutError when it cannot be read.
+std::string ReadFileBytes(const std::string& path);
+// Writes beside the target and renames into place, so a reader never sees
+// a half-written file. Raises EInOutError.
+void WriteFileAtomic(const std::string& path, const std::string& bytes);
+// Opens (creating when missing), appends text + CR LF, closes. Raises
+// EInOutError. Nothing is buffered between calls.
+void AppendLine(const std::string& path, const std::string& text);
+
+}  // namespace platform
