@@ -87,8 +87,7 @@ class EmulatedPrinter {
     buffer.resize(static_cast<std::size_t>(size));
     return buffer;
   }
-  // Frames other than the bare busy polls ESC "|19|" ESC? No: all frames
-  // whose command code is `code` ("09", "35", ...).
+  // The frames whose command code is `code` ("09", "35", ...).
   std::vector<std::string> FramesOf(const std::string& code) const {
     std::vector<std::string> found;
     const std::string head = std::string("\x1B|") + code + "|";

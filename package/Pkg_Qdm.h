@@ -1,0 +1,30 @@
+// Pkg_Qdm: the device layer of the point of sale. A front end includes this
+// one header and links libPkg_Qdm.so. Each module keeps its exported
+// functions and globals in a namespace named after it.
+#pragma once
+
+// Services the modules stand on, which the front end uses too (datasets,
+// string lists, dialogs, the clock, the message loop).
+#include "facade/utility.h"
+#include "platform/application.h"
+#include "platform/clock.h"
+#include "platform/dataset.h"
+#include "platform/datetime.h"
+#include "platform/dialogs.h"
+#include "platform/errors.h"
+#include "platform/files.h"
+#include "platform/format.h"
+#include "platform/stringlist.h"
+
+// Fiscal-printer facade (Qdm00000) and its data module.
+#include "facade/Qdm00000.h"
+#include "facade/dtmCupomFiscal.h"
+
+// Fiscal-printer drivers.
+#include "drivers/bematech/Qdm00100.h"  // Qdm00100: Bematech, type codes 1, 2, 9
+#include "drivers/sweda/Qdm00200.h"     // Qdm00200: Sweda, type codes 3 to 6
+
+// Card payments (Qdm00500).
+#if __has_include("tef/Qdm00500.h")
+#include "tef/Qdm00500.h"
+#endif
