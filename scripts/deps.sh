@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build needs, when missing.
+# Sourced by scripts/demo and scripts/test.
+set -euo pipefail
+
+QDM_PACKAGES=(g++ cmake make pkg-config googletest libgtest-dev libgmock-dev
+              libbenchmark-dev libexpat1-dev libcli11-dev)
+
+qdm_missing_packages() {
+  local missing=()
+  for p in "${QDM_PACKAGES[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+      missing+=("$p")
+    fi
+  done
+  echo "${missing[@]:-}"
+}
+
+qdm_install_deps() {
+  local missing
+  missing=$(qdm_missing_packages)
+  [ -z "$missing" ] && return 0
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "Missing Debian packages: $missing" >&2
+    echo "Install them as root: apt-get install -y $missing" >&2
+    exit 1
+  fi
+  echo "Installing Debian packages: $missing" >&2
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq >&2 || true
+  # shellcheck disable=SC2086
+  apt-get install -y -qq $missing >&2
+}
