@@ -1,0 +1,127 @@
+// The touch dialogs through the presenter in use: scripted answers for
+// tests, fixed answers and a log line when nobody is there.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "facade/utility.h"
+#include "platform/dialogs.h"
+
+namespace {
+
+using platform::mbNone;
+using platform::mbOK;
+using platform::mbYesNo;
+using platform::mrNo;
+using platform::mrNone;
+using platform::mrOk;
+using platform::mrYes;
+
+platform::ChoiceRequest NetworkForm() {
+  platform::ChoiceRequest form;
+  form.caption = "Cart\xE3o de D\xE9" "bito";
+  form.prompt = "Escolha a Rede Desejada";
+  form.options = {{'1', "&1", "TecBan", 1, false},
+                  {'2', "&2", "Outras redes", 2, false},
+                  {'9', "&9 - Encerra", "", 9, true}};
+  form.close_result = 0;
+  return form;
+}
+
+class Presenters : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    platform::SetDialogLogger([this](const std::string& line) { logged.push_back(line); });
+  }
+  void TearDown() override {
+    platform::SetDialogPresenter(nullptr);
+    platform::SetDialogLogger(nullptr);
+  }
+  std::vector<std::string> logged;
+};
+
+TEST_F(Presenters, ScriptedRecordsEveryDialogAndAnswersInOrder) {
+  auto scripted = std::make_shared<platform::ScriptedPresenter>();
+  platform::SetDialogPresenter(scripted);
+  scripted->AnswerMany({mrYes, 2});
+
+  EXPECT_EQ(util::TouchMessageDlg("Confirma Leitura X?", 3, mbYesNo), mrYes);
+  util::TouchMessage("Aguarde...", 2, mbNone, 0, 5);  // a notice takes no queued answer
+  EXPECT_EQ(platform::CurrentDialogPresenter().Choose(NetworkForm()), 2);
+  EXPECT_EQ(util::TouchMessageDlg("Impressora sem papel", 1, mbOK), mrOk);    // queue empty
+  EXPECT_EQ(util::TouchMessageDlg("Imprime relat\xF3rio?", 3, mbYesNo), mrNo);  // queue empty
+
+  const auto& seen = scripted->Seen();
+  ASSERT_EQ(seen.size(), 5u);
+  EXPECT_EQ(seen[0].text, "Confirma Leitura X?");
+  EXPECT_EQ(seen[0].type, 3);
+  EXPECT_EQ(seen[0].buttons, mbYesNo);
+  EXPECT_TRUE(seen[0].modal);
+  EXPECT_FALSE(seen[1].modal);
+  EXPECT_EQ(seen[1].answer, mrNone);
+  EXPECT_TRUE(seen[2].choice);
+  EXPECT_EQ(seen[2].text, "Cart\xE3o de D\xE9" "bito");
+  EXPECT_EQ(seen[3].type, 1);
+  EXPECT_EQ(seen[3].buttons, mbOK);
+  EXPECT_EQ(scripted->Texts(),
+            (std::vector<std::string>{"Confirma Leitura X?", "Aguarde...", "Cart\xE3o de D\xE9" "bito",
+                                      "Impressora sem papel", "Imprime relat\xF3rio?"}));
+  EXPECT_EQ(scripted->Pending(), 0u);
+  EXPECT_EQ(platform::CurrentDialogPresenter().Choose(NetworkForm()), 0);  // closed
+  EXPECT_TRUE(logged.empty());
+}
+
+TEST_F(Presenters, ScriptedHookRunsWhileTheDialogIsOpen) {
+  auto scripted = std::make_shared<platform::ScriptedPresenter>();
+  platform::SetDialogPresenter(scripted);
+  scripted->AnswerMany({mrYes, mrOk});
+  std::vector<std::string> open_when_hooked;
+  scripted->on_show = [&](const platform::RecordedDialog& dialog) {
+    open_when_hooked.push_back(dialog.text);
+    if (dialog.text == "externo") util::TouchMessageDlg("interno", 1, mbOK);
+  };
+  EXPECT_EQ(util::TouchMessageDlg("externo", 3, mbYesNo), mrYes);
+  EXPECT_EQ(open_when_hooked, (std::vector<std::string>{"externo", "interno"}));
+  EXPECT_EQ(scripted->Seen()[1].answer, mrOk);
+}
+
+TEST_F(Presenters, ScriptedHookErrorReachesTheCaller) {
+  auto scripted = std::make_shared<platform::ScriptedPresenter>();
+  platform::SetDialogPresenter(scripted);
+  scripted->on_show = [](const platform::RecordedDialog&) { throw std::runtime_error("boom"); };
+  EXPECT_THROW(util::TouchMessageDlg("x", 1, mbOK), std::runtime_error);
+}
+
+TEST_F(Presenters, UnattendedNeverBlocksAndLogsOneLine) {
+  platform::SetDialogPresenter(std::make_shared<platform::UnattendedPresenter>());
+  EXPECT_EQ(util::TouchMessageDlg("Confirma\r\nRedu\xE7\xE3o Z?", 3, mbYesNo), mrNo);
+  EXPECT_EQ(util::TouchMessageDlg("Data diferente", 1, mbOK), mrOk);
+  EXPECT_EQ(util::TouchMessageDlg("Sem bot\xF5" "es", 2, mbNone), mrNone);
+  EXPECT_EQ(platform::CurrentDialogPresenter().Choose(NetworkForm()), 0);
+
+  ASSERT_EQ(logged.size(), 4u);
+  EXPECT_EQ(logged[0], "Dialogo sem operador: Confirma  Redu\xE7\xE3o Z? -> Nao");
+  EXPECT_EQ(logged[1], "Dialogo sem operador: Data diferente -> OK");
+  EXPECT_NE(logged[3].find("Cart\xE3o de D\xE9" "bito"), std::string::npos);
+}
+
+TEST_F(Presenters, FailingLoggerDoesNotBreakTheDialog) {
+  platform::SetDialogPresenter(std::make_shared<platform::UnattendedPresenter>());
+  platform::SetDialogLogger([](const std::string&) { throw std::runtime_error("disco cheio"); });
+  EXPECT_EQ(util::TouchMessageDlg("Confirma?", 3, mbYesNo), mrNo);
+}
+
+TEST_F(Presenters, NullRestoresTheDefault) {
+  platform::SetDialogPresenter(std::make_shared<platform::ScriptedPresenter>());
+  platform::SetDialogPresenter(nullptr);
+  // Tests run without a terminal on standard input.
+  if (isatty(0)) GTEST_SKIP() << "standard input is a terminal";
+  EXPECT_NE(dynamic_cast<platform::UnattendedPresenter*>(&platform::CurrentDialogPresenter()),
+            nullptr);
+}
+
+}  // namespace
