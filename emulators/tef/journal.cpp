@@ -1,0 +1,188 @@
+#include "emulators/tef/journal.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <charconv>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <optional>
+#include <sstream>
+
+#include "emulators/tef/clock.h"
+
+namespace tef_emu {
+namespace {
+
+constexpr std::array<std::string_view, 5> state_names{"PENDENTE", "CONFIRMADA", "DESFEITA",
+                                                      "CANCELADA", "NEGADA"};
+
+std::optional<State> state_from_name(std::string_view name) {
+  for (std::size_t i = 0; i < state_names.size(); ++i)
+    if (state_names[i] == name) return static_cast<State>(i);
+  return std::nullopt;
+}
+
+std::string encode(std::string_view text) {
+  static constexpr char hex[] = "0123456789ABCDEF";
+  std::string out;
+  for (const unsigned char c : text) {
+    if (c <= 0x20 || c >= 0x7F || c == '%' || c == '=') {
+      out += '%';
+      out += hex[c >> 4];
+      out += hex[c & 0x0F];
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return out;
+}
+
+std::string decode(std::string_view text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    unsigned value = 0;
+    if (text[i] == '%' && i + 2 < text.size() &&
+        std::from_chars(text.data() + i + 1, text.data() + i + 3, value, 16).ptr ==
+            text.data() + i + 3) {
+      out += static_cast<char>(value);
+      i += 2;
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
+}
+
+long long number_or_zero(std::string_view text) {
+  long long value = 0;
+  const auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  return (ec == std::errc() && ptr == text.data() + text.size()) ? value : 0;
+}
+
+std::string transaction_tokens(const Transaction& t) {
+  std::string tokens = "tipo=" + encode(t.kind) + " nsu=" + encode(t.nsu) +
+                       " rede=" + encode(t.network) + " valor=" + std::to_string(t.amount) +
+                       " fin=" + encode(t.finalisation) +
+                       " estado=" + std::string(state_name(t.state));
+  if (t.state == State::Cancelada) tokens += " antes=" + std::string(state_name(t.before));
+  if (!t.original.empty()) tokens += " orig=" + encode(t.original);
+  return tokens;
+}
+
+// Key/value tokens of a journal line after its date, time and command.
+std::map<std::string, std::string> line_tokens(const std::string& line) {
+  std::map<std::string, std::string> tokens;
+  std::istringstream in(line);
+  std::string word;
+  for (int skip = 0; skip < 3 && in >> word; ++skip) {
+  }
+  while (in >> word) {
+    const auto eq = word.find('=');
+    if (eq == std::string::npos) continue;
+    if (word.compare(0, eq, "nota") == 0) break;
+    tokens[word.substr(0, eq)] = decode(std::string_view(word).substr(eq + 1));
+  }
+  return tokens;
+}
+
+}  // namespace
+
+std::string_view state_name(State state) { return state_names[static_cast<std::size_t>(state)]; }
+
+Journal::Journal(std::filesystem::path path) : path_(std::move(path)) { replay(); }
+
+bool Journal::writable() const {
+  const int fd = ::open(path_.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+  if (fd < 0) return false;
+  ::close(fd);
+  return true;
+}
+
+void Journal::replay() {
+  std::ifstream in(path_, std::ios::binary);
+  std::string line;
+  while (std::getline(in, line)) {
+    auto tokens = line_tokens(line);
+    const auto state = state_from_name(tokens["estado"]);
+    if (!state || tokens["nsu"].empty() || tokens["tipo"].empty()) continue;
+    Transaction t;
+    t.kind = tokens["tipo"];
+    t.nsu = tokens["nsu"];
+    t.network = tokens["rede"];
+    t.amount = number_or_zero(tokens["valor"]);
+    t.finalisation = tokens["fin"];
+    t.state = *state;
+    t.before = state_from_name(tokens["antes"]).value_or(State::Pendente);
+    t.original = tokens["orig"];
+    keep(t);
+  }
+}
+
+void Journal::keep(const Transaction& transaction) {
+  transactions_[transaction.nsu] = transaction;
+  last_nsu_ = std::max(last_nsu_, number_or_zero(transaction.nsu));
+}
+
+const Transaction* Journal::find(std::string_view network, std::string_view nsu) const {
+  const auto it = transactions_.find(std::string(nsu));
+  return (it != transactions_.end() && it->second.network == network) ? &it->second : nullptr;
+}
+
+const Transaction* Journal::find_by_finalisation(std::string_view finalisation) const {
+  if (finalisation.empty()) return nullptr;
+  for (const auto& [nsu, t] : transactions_)
+    if (t.finalisation == finalisation) return &t;
+  return nullptr;
+}
+
+std::string Journal::next_nsu() const {
+  char text[24];
+  std::snprintf(text, sizeof text, "%06lld", last_nsu_ + 1);
+  return text;
+}
+
+void Journal::record(std::string_view command, std::string_view id,
+                     const Transaction& transaction, std::string_view note) {
+  keep(transaction);
+  std::string line = std::string(command) + " id=" + encode(id) + " " +
+                     transaction_tokens(transaction);
+  if (!note.empty()) line += " nota=" + std::string(note);
+  append(std::move(line));
+}
+
+void Journal::note(std::string_view command, std::string_view id, std::string_view note) {
+  append(std::string(command.empty() ? "?" : command) + " id=" + encode(id) +
+         " nota=" + std::string(note));
+}
+
+void Journal::append(std::string line) const {
+  for (auto& c : line)
+    if (c == '\r' || c == '\n') c = ' ';
+  line = format_time(local_now(), "%Y-%m-%d %H:%M:%S ") + line + "\n";
+  // Opened, written and closed per event: a crash loses no finished line.
+  const int fd = ::open(path_.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+  const bool ok = fd >= 0 && ::write(fd, line.data(), line.size()) ==
+                                 static_cast<ssize_t>(line.size());
+  if (fd >= 0) ::close(fd);
+  if (!ok)
+    std::cerr << "tef_manager: cannot write journal " << path_.string() << ": "
+              << std::strerror(errno) << '\n';
+}
+
+std::string Journal::summary() const {
+  std::string text;
+  for (const auto& [nsu, t] : transactions_) {
+    text += "nsu=" + encode(t.nsu) + " tipo=" + encode(t.kind) + " rede=" + encode(t.network) +
+            " valor=" + std::to_string(t.amount) + " estado=" + std::string(state_name(t.state));
+    if (!t.original.empty()) text += " orig=" + encode(t.original);
+    text += '\n';
+  }
+  return text;
+}
+
+}  // namespace tef_emu

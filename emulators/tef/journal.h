@@ -1,0 +1,65 @@
+// The manager's journal: one line per event, appended and flushed as it
+// happens, e.g.
+//   2026-12-10 14:03:27 CRT id=0123456789 tipo=CRT nsu=000123 rede=REDECARD
+//     valor=1234 fin=20261210140327000123 estado=PENDENTE
+// (one line). Tokens are key=value with bytes outside printable ASCII,
+// '%', '=' and blanks written as %XX; an optional "nota=" runs to the end
+// of the line. Every line that names a transaction carries all of it, so
+// reading the journal back from the start rebuilds every transaction and
+// the last document number (NSU): the journal is the manager's memory
+// across runs.
+#pragma once
+#include <filesystem>
+#include <map>
+#include <string>
+#include <string_view>
+
+namespace tef_emu {
+
+enum class State { Pendente, Confirmada, Desfeita, Cancelada, Negada };
+
+std::string_view state_name(State state);
+
+struct Transaction {
+  std::string kind;          // "CRT" card sale or "CNC" cancellation
+  std::string nsu;           // document number, 012-000; unique per manager
+  std::string network;       // 010-000
+  long long amount = 0;      // cents, 003-000
+  std::string finalisation;  // 027-000
+  State state = State::Pendente;
+  State before = State::Pendente;  // a cancelled sale's state before it
+  std::string original;            // a cancellation's sale NSU
+};
+
+class Journal {
+ public:
+  explicit Journal(std::filesystem::path path);
+
+  // The file can be opened for appending.
+  bool writable() const;
+
+  const Transaction* find(std::string_view network, std::string_view nsu) const;
+  const Transaction* find_by_finalisation(std::string_view finalisation) const;
+  std::string next_nsu() const;
+
+  // Keeps the transaction as given and journals the event.
+  void record(std::string_view command, std::string_view id, const Transaction& transaction,
+              std::string_view note = {});
+  // Journals an event that changes no transaction.
+  void note(std::string_view command, std::string_view id, std::string_view note);
+
+  // One line per transaction, in NSU order:
+  // "nsu=000123 tipo=CRT rede=REDECARD valor=1234 estado=CONFIRMADA".
+  std::string summary() const;
+
+ private:
+  void replay();
+  void keep(const Transaction& transaction);
+  void append(std::string line) const;
+
+  std::filesystem::path path_;
+  std::map<std::string, Transaction> transactions_;  // by NSU
+  long long last_nsu_ = 0;
+};
+
+}  // namespace tef_emu

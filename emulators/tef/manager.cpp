@@ -1,0 +1,136 @@
+#include "emulators/tef/manager.h"
+
+#include <fcntl.h>
+#include <strings.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <iostream>
+
+#include "emulators/tef/commands.h"
+#include "emulators/tef/files.h"
+#include "emulators/tef/record.h"
+#include "emulators/tef/stop.h"
+
+namespace tef_emu {
+namespace {
+
+constexpr int poll_ms = 25;
+// A request still being written gets this long to reach its "999-999".
+constexpr int incomplete_wait_ms = 2000;
+constexpr int reread_ms = 20;
+
+std::string other_identifier(std::string id) {
+  if (id.empty()) return "0000000001";
+  id.back() = (id.back() == '1') ? '2' : '1';
+  return id;
+}
+
+}  // namespace
+
+std::string default_network(const std::filesystem::path& root) {
+  auto name = root.filename();
+  if (name.empty()) name = root.parent_path().filename();
+  return strcasecmp(name.c_str(), "tef_disc") == 0 ? "TECBAN" : "REDECARD";
+}
+
+std::filesystem::path journal_path(const Options& options) {
+  return options.journal.empty() ? options.root / "journal.txt" : options.journal;
+}
+
+Manager::Manager(Options options)
+    : options_(std::move(options)),
+      journal_(journal_path(options_)),
+      requests_(options_.root / "req"),
+      answers_(options_.root / "resp"),
+      taken_(requests_ / ".tef_manager.taken") {
+  if (options_.network.empty()) options_.network = default_network(options_.root);
+}
+
+bool Manager::open() {
+  std::error_code ec;
+  std::filesystem::create_directories(requests_, ec);
+  if (!ec) std::filesystem::create_directories(answers_, ec);
+  if (ec) {
+    std::cerr << "tef_manager: cannot create req/resp under " << options_.root.string() << ": "
+              << ec.message() << '\n';
+    return false;
+  }
+  // Two managers on one root would both hand out document numbers.
+  const auto lock_file = options_.root / "manager.lock";
+  lock_fd_ = ::open(lock_file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+  if (lock_fd_ < 0 || ::flock(lock_fd_, LOCK_EX | LOCK_NB) != 0) {
+    std::cerr << "tef_manager: another manager serves " << options_.root.string() << '\n';
+    return false;
+  }
+  if (!journal_.writable()) {
+    std::cerr << "tef_manager: cannot write journal " << journal_path(options_).string() << '\n';
+    return false;
+  }
+  std::filesystem::remove(taken_, ec);
+  return true;
+}
+
+int Manager::run() {
+  std::cerr << "tef_manager: serving " << options_.root.string() << " (network "
+            << options_.network << ", journal " << journal_path(options_).string() << ")\n";
+  int served = 0;
+  while (!stop_requested()) {
+    if (!serve_next()) {
+      pause_ms(poll_ms);
+      continue;
+    }
+    if (options_.exit_after > 0 && ++served >= options_.exit_after) break;
+  }
+  return served;
+}
+
+bool Manager::serve_next() {
+  const auto found = find_file_nocase(requests_, "intpos.001");
+  if (!found) return false;
+  const Settings settings = with_control_file(options_.settings, options_.root / "manager.ctl");
+  if (settings.absent) return false;
+  Record request;
+  if (!take_request(*found, request)) return false;
+  respond(request, settings);
+  return true;
+}
+
+// Renamed away first: the library's next request can never be mistaken
+// for the rest of this one, nor deleted unread.
+bool Manager::take_request(const std::filesystem::path& found, Record& request) {
+  if (::rename(found.c_str(), taken_.c_str()) != 0) return false;
+  for (int waited = 0;; waited += reread_ms) {
+    request = parse_record(read_file(taken_).value_or(""));
+    if (request.complete() || waited >= incomplete_wait_ms || stop_requested()) break;
+    pause_ms(reread_ms);
+  }
+  std::error_code ec;
+  std::filesystem::remove(taken_, ec);
+  if (request.complete()) return true;
+  journal_.note(request.field("000-000"), request.field("001-000"),
+                "pedido incompleto descartado");
+  std::cerr << "tef_manager: discarded an incomplete request\n";
+  return false;
+}
+
+void Manager::respond(const Record& request, const Settings& settings) {
+  const auto command = request.field("000-000");
+  const auto id = request.field("001-000");
+  if (settings.no_ack) {
+    journal_.note(command, id, "pedido ignorado: sem status");
+    return;
+  }
+  Context context{journal_, settings, options_.network};
+  const auto answer = serve_request(request, context);
+
+  pause_ms(settings.ack_delay_ms);
+  const auto status = render_record(std::vector<Field>{
+      {"000-000", command}, {"001-000", settings.wrong_id ? other_identifier(id) : id}});
+  if (!write_atomic(answers_ / "intpos.sts", status) || !answer) return;
+
+  pause_ms(settings.answer_delay_ms);
+  write_atomic(answers_ / "intpos.001", render_record(*answer), settings.slow_write_ms);
+}
+
+}  // namespace tef_emu
