@@ -1,0 +1,77 @@
+// The register's configuration file: which printer model it drives and
+// which printer it may use, guarded by a checksum over the printer's
+// number and serial.
+#include <cmath>
+#include <exception>
+
+#include "facade/Qdm00000.h"
+#include "platform/dialogs.h"
+#include "platform/files.h"
+
+namespace Qdm00000 {
+
+namespace {
+
+void ShowError(const std::string& key) {
+  util::TouchMessageDlg(DataModule().msgPadrao.Msg(key), platform::mtError, platform::mbOK, 0,
+                        0, "");
+}
+
+// The one register whose file carries no register code.
+const char* const kSistemaSemCaixa = "KMZ";
+
+bool RecordValid(TClientDataSet& ds, const std::string& caixa) {
+  bool valid = true;
+  if (ds.FieldByName("CDCAIXA").AsString() != caixa) {
+    ShowError("ArqConfig_Inv");
+    valid = false;
+  }
+  const int esperado = ChecksumECF(ds.FieldByName("NRECFCAIXA").AsString(),
+                                   ds.FieldByName("NRSERIEECF").AsString());
+  if (ds.FieldByName("CHECKSUM").AsInteger() != esperado) {
+    ShowError("ArqConfig_Inv");
+    valid = false;
+  }
+  // Taken even from a rejected record; the false result keeps the register shut.
+  IdTipoImpFis = ds.FieldByName("IDTIPOIMPFIS").AsInteger();
+  return valid;
+}
+
+}  // namespace
+
+int ChecksumECF(const std::string& nrEcfCaixa, const std::string& nrSerieEcf) {
+  int soma = 0;
+  for (unsigned char c : nrEcfCaixa + nrSerieEcf) soma += c;
+  // Extended precision, as the configuration tool computes it.
+  const long double raiz = std::sqrt(static_cast<long double>(soma));
+  const long double fracao = raiz - std::floor(raiz);
+  return static_cast<int>(fracao * 100000.0L);
+}
+
+bool CarregaECF(const std::string& caixa_informado) {
+  TdtmCupomFiscal& dm = DataModule();
+  const std::string caixa = stSistema == kSistemaSemCaixa ? std::string() : caixa_informado;
+  DsDirCad = platform::IncludeTrailingPathDelimiter(
+      platform::ExtractShortPathName(platform::ExtractFilePath(platform::GetModuleFileNameA())));
+  const std::string arquivo = DsDirCad + "ecf" + caixa + ".cds";
+  if (!platform::FileExists(arquivo)) {
+    ShowError("Arq_ECF");
+    return false;
+  }
+
+  TClientDataSet& ds = dm.cdsCheckECF;
+  bool result = true;
+  try {
+    ds.LoadFromFile(arquivo);
+    for (ds.First(); !ds.Eof(); ds.Next()) {
+      if (!RecordValid(ds, caixa)) result = false;
+    }
+  } catch (const std::exception&) {
+    ShowError("ArqConfig_Inv");
+    result = false;
+  }
+  ds.Close();
+  return result;
+}
+
+}  // namespace Qdm00000

@@ -1,0 +1,66 @@
+// The facade's exported globals, the data module's creation on first need,
+// the printer type-code sets and the ready flag.
+#include "drivers/sweda/Qdm00200.h"
+#include "facade/Qdm00000.h"
+#include "facade/routing.h"
+#include "platform/dialogs.h"
+
+namespace Qdm00000 {
+
+TdtmCupomFiscal* dtmCupomFiscal = nullptr;
+int IdTipoImpFis = 0;
+int IdTipoImpChq = 0;
+int IdTipoTecl = 0;
+std::string stSistema;
+std::string stPorta;
+std::string DsDirCad;
+std::string ECF;
+std::string SerieECF;
+std::string stData;
+std::string stDataAtu;
+std::string stRet;
+std::string stRed;
+TDateTime dtDate = 0;
+std::string CdAliq;
+std::string NrCupom;
+
+const std::array<std::string, 14> Portas = {
+    "",      "COM1",  "COM2",  "COM3",  "COM4",  "COM5", "COM6",
+    "COM7",  "COM8",  "COM9",  "COM10", "COM11", "COM12", "LPT1"};
+
+const std::array<std::string, 13> Velocidades = {
+    "110",   "300",   "1200",   "2400",   "4800",   "9600",  "19200",
+    "38400", "57600", "115200", "230400", "460800", "921600"};
+
+namespace {
+
+// An unattended answer leaves a line in the debug log. A log that cannot be
+// written must not turn the answered dialog into a failed operation.
+void LogUnattendedAnswer(const std::string& line) {
+  try {
+    ImpFisDebug(line);
+  } catch (const std::exception&) {
+  }
+}
+
+}  // namespace
+
+TdtmCupomFiscal& DataModule() {
+  if (dtmCupomFiscal == nullptr) {
+    // Lives as long as the application; the library never frees it.
+    dtmCupomFiscal = new TdtmCupomFiscal();
+    platform::SetDialogLogger(LogUnattendedAnswer);
+  }
+  return *dtmCupomFiscal;
+}
+
+bool IsBematech(int tipo) { return kBematech.Has(tipo); }
+bool IsSweda(int tipo) { return kSweda.Has(tipo); }
+bool IsDaruma(int tipo) { return kDaruma.Has(tipo); }
+
+// The flag lives in the Sweda module: its start-up sets it, the front end
+// sets it for the other makers.
+bool ImpFiscalOK() { return Qdm00200::boImpFiscalOK; }
+void SetImpFiscalOK(bool valor) { Qdm00200::boImpFiscalOK = valor; }
+
+}  // namespace Qdm00000

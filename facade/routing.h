@@ -1,0 +1,65 @@
+// Routing of a facade operation to the driver of the printer in use. Each
+// operation lists one slot per maker (Bematech, then Sweda, then Daruma),
+// each with the type codes it serves; the first slot whose codes hold the
+// current IdTipoImpFis answers. A slot without a call belongs to a driver
+// that is not part of this build yet: it answers false (or an empty text),
+// never the success some operations give a code no maker serves.
+#pragma once
+#include <functional>
+#include <initializer_list>
+
+namespace Qdm00000 {
+
+extern int IdTipoImpFis;
+
+// A set of printer type codes, as a bit per code.
+struct CodeSet {
+  unsigned bits = 0;
+  constexpr bool Has(int tipo) const {
+    return tipo >= 0 && tipo < 32 && ((bits >> tipo) & 1u) != 0;
+  }
+};
+
+constexpr CodeSet Codes(std::initializer_list<int> tipos) {
+  CodeSet set;
+  for (int tipo : tipos) set.bits |= 1u << tipo;
+  return set;
+}
+
+// The makers' code ranges and the narrower sets some operations serve.
+inline constexpr CodeSet kBematech = Codes({1, 2, 9});
+inline constexpr CodeSet kBematechRetail = Codes({1, 2});
+inline constexpr CodeSet kBematechRestaurant = Codes({9});
+inline constexpr CodeSet kSweda = Codes({3, 4, 5, 6});
+inline constexpr CodeSet kSwedaCheckModel = Codes({4});
+inline constexpr CodeSet kDaruma = Codes({7, 8});
+
+template <typename R>
+struct Slot {
+  CodeSet codes;
+  std::function<R()> call;  // empty: driver not in this build yet
+};
+
+// Answers the call of the first slot serving the current type code, or
+// `unserved` when no slot serves it.
+template <typename R>
+R Route(std::initializer_list<Slot<R>> slots, R unserved = R{}) {
+  const int tipo = IdTipoImpFis;
+  for (const Slot<R>& slot : slots) {
+    if (!slot.codes.Has(tipo)) continue;
+    return slot.call ? slot.call() : R{};
+  }
+  return unserved;
+}
+
+// The same for operations without a result.
+inline void Run(std::initializer_list<Slot<void>> slots) {
+  const int tipo = IdTipoImpFis;
+  for (const Slot<void>& slot : slots) {
+    if (!slot.codes.Has(tipo)) continue;
+    if (slot.call) slot.call();
+    return;
+  }
+}
+
+}  // namespace Qdm00000

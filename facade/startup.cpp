@@ -1,0 +1,150 @@
+// Printer selection, start-up and stop, the port, and the loading of the
+// printer's tables into the data module.
+#include <cmath>
+
+#include "drivers/bematech/Qdm00100.h"
+#include "facade/Qdm00000.h"
+#include "facade/routing.h"
+#include "platform/datetime.h"
+#include "platform/dialogs.h"
+#include "platform/sysutils.h"
+
+namespace Qdm00000 {
+
+namespace {
+
+using platform::mbOK;
+using platform::mbYesNo;
+using platform::mrNo;
+using platform::mrYes;
+using platform::mtConfirmation;
+using platform::mtError;
+using platform::mtInformation;
+
+int Ask(const std::string& key, int type, int buttons) {
+  return util::TouchMessageDlg(DataModule().msgPadrao.Msg(key), type, buttons, 0, 0, "");
+}
+
+bool DriverStartUp() {
+  return Route<bool>({{kBematech, Qdm00100::IniciaImp_Bematech},
+                      {kSweda, {}},
+                      {kDaruma, {}}},
+                     true);
+}
+
+// The front end gets its own copy of the printer's tax-rate table. A table
+// no driver has built yet goes over empty, with its layout.
+void CopyTaxRates(TClientDataSet& aliquotas) {
+  TClientDataSet& rates = DataModule().cdsAliqImpFis;
+  platform::TDataPacket packet;
+  if (rates.Active()) {
+    packet = rates.GetData();
+  } else {
+    packet.fields = rates.FieldDefs;
+    packet.indexes = rates.IndexDefs;
+  }
+  aliquotas.SetData(packet);
+}
+
+// The fiscal day may still be yesterday's until 01:59; older never.
+bool ReducaoZDue() {
+  const TDateTime hoje = std::floor(platform::Date());
+  int hora, minuto, segundo, ms;
+  platform::DecodeTime(platform::Now(), hora, minuto, segundo, ms);
+  const TDateTime dia = std::floor(dtDate);
+  return (hoje > dia && hora >= 2) || (hoje - 1 > dia);
+}
+
+bool OfferReducaoZ() {
+  if (Ask("DataFiscalAnterior", mtInformation, mbYesNo) == mrNo) return false;
+  return Reducao_Z("");
+}
+
+bool OfferLeituraX() {
+  if (Ask("ConfLeitX", mtConfirmation, mbYesNo) != mrYes) return true;
+  if (Leitura_X("")) return true;
+  Ask("ErroComando", mtError, mbOK);
+  return false;
+}
+
+}  // namespace
+
+bool StartImpFiscal(const std::string& tipo, const std::string& porta) {
+  DataModule();
+  SetImpFiscalOK(false);
+  IdTipoImpFis = platform::StrToInt(tipo);
+  ImpFisDebug("Carregando DLL Impressora Fiscal");
+  return Route<bool>({{kBematech, [&] { return Qdm00100::StartImpFis_Bematech(porta); }},
+                      {kSweda, {}},
+                      {kDaruma, {}}},
+                     true);
+}
+
+bool IniciaImpressora(const std::string& sistema, const std::string& semLeituraX,
+                      TClientDataSet& recebimentos, TClientDataSet& aliquotas) {
+  try {
+    DataModule();
+    stSistema = sistema;
+    if (!DriverStartUp()) return false;
+    if (!VerificaData(stDataAtu)) return false;
+    CarregaRecebimento(recebimentos);
+    CarregaTotalizador();
+    CarregaAliquota();
+    CopyTaxRates(aliquotas);
+
+    bool result = true;
+    if (ReducaoZDue() && (!IsSweda(IdTipoImpFis) || stRed == "F")) {
+      if (!OfferReducaoZ()) result = false;
+    }
+    // Asked even when the Z reduction was refused or failed.
+    if (util::EmptyString(semLeituraX) && !OfferLeituraX()) result = false;
+    return result;
+  } catch (...) {
+    return false;
+  }
+}
+
+void StopImpFiscal() {
+  try {
+    if (ImpFiscalOK()) {
+      ImpFisDebug("Fechando porta");
+      FechaPorta();
+      ImpFisDebug("Descarregando DLL Impressora Fiscal");
+      Run({{kBematech, Qdm00100::StopImpFiscal_Bematech}, {kSweda, {}}, {kDaruma, {}}});
+    }
+  } catch (...) {
+  }
+  SetImpFiscalOK(false);
+}
+
+bool AbrePorta(const std::string& porta) {
+  TdtmCupomFiscal& dm = DataModule();
+  if (dm.IdPortaImpFis == 0) dm.IdPortaImpFis = 1;  // default port COM1
+  ImpFisDebug("Abrindo porta " + stPorta);
+  return Route<bool>({{kBematech, [&] { return Qdm00100::AbrePorta_Bematech(porta); }},
+                      {kSweda, {}},
+                      {kDaruma, {}}});
+}
+
+bool FechaPorta() {
+  ImpFisDebug("Fechando porta " + stPorta);
+  // The Daruma library's own port closing is never called here.
+  return Route<bool>({{kBematech, Qdm00100::FechaPorta_Bematech}, {kSweda, {}}});
+}
+
+void CarregaTotalizador() {
+  Run({{kBematech, Qdm00100::CarregaTot_Bematech}, {kSweda, {}}, {kDaruma, {}}});
+}
+
+void CarregaAliquota() {
+  Run({{kBematech, Qdm00100::CarregaAliq_Bematech}, {kSweda, {}}, {kDaruma, {}}});
+}
+
+void CarregaRecebimento(TClientDataSet& recebimentos) {
+  DataModule();
+  Run({{kBematech, [&] { Qdm00100::CarregaRec_Bematech(recebimentos); }},
+       {kSweda, {}},
+       {kDaruma, {}}});
+}
+
+}  // namespace Qdm00000
