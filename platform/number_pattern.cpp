@@ -1,4 +1,6 @@
 // FormatFloat: picture patterns such as "000000000000.00" or "#,##0.00".
+// Scientific sections ("0.00E+00") are not used by the register; their
+// letters print as literals.
 #include <cmath>
 #include <string>
 #include <vector>
