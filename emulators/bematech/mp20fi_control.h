@@ -75,6 +75,13 @@ int Mp20Emu_ReductionCount(void);    /* Z reductions so far */
 int Mp20Emu_CouponOpen(void);        /* 1 while a coupon is open */
 double Mp20Emu_GrandTotal(void);
 
+/* The cash drawer: "22|255" opens it; the operator shuts it. */
+void Mp20Emu_SetDrawerOpen(int open);
+int Mp20Emu_DrawerOpen(void);
+/* Where command "69" writes the reduction report; default "mp20fi.ret"
+ * in the current directory, as the maker's library does. */
+void Mp20Emu_SetReportFile(const char* path);
+
 #ifdef __cplusplus
 }
 #endif

@@ -1,0 +1,113 @@
+// One handler per command code. A handler checks its fields and the order
+// of operations, refuses with status bits, or changes the printer's state,
+// prints and leaves its data answer. Nothing is changed by a refusal.
+#pragma once
+#include <string>
+#include <vector>
+
+#include "emulators/bematech/emu_clock.h"
+#include "emulators/bematech/printer_state.h"
+#include "emulators/bematech/tape.h"
+
+namespace mp20emu {
+
+// What sits beside the fiscal memory: drawer, paper, report file.
+struct Peripherals {
+  bool drawer_open = false;
+  int paper = 0;  // 0 ok, 1 low, 2 out
+  std::string report_path = "mp20fi.ret";
+};
+
+struct Command {
+  Command(FiscalState& s, Tape& t, Peripherals& p, const DateTime& at)
+      : state(s), tape(t), peripherals(p), now(at), today(DayNumber(at.year, at.month, at.day)) {}
+
+  FiscalState& state;
+  Tape& tape;
+  Peripherals& peripherals;
+  DateTime now;
+  int today = 0;
+  std::vector<std::string> args;
+  int standing_st1 = 0;  // bits the printer shows whatever the command
+  int standing_st2 = 0;
+  int st1 = 0;
+  int st2 = 0;
+  std::string answer;
+  bool print_failed = false;
+
+  void Refuse(int st1_bits, int st2_bits) {
+    st1 |= st1_bits;
+    st2 |= st2_bits;
+  }
+  bool Refused() const { return st1 != 0 || st2 != 0; }
+  void Print(const std::string& text) {
+    if (!tape.Print(text)) print_failed = true;
+  }
+};
+
+using Handler = void (*)(Command&);
+
+enum CommandFlags : unsigned {
+  kPrints = 1,         // needs paper
+  kMovement = 2,       // belongs to the fiscal day: refused while a Z is due
+  kChangesState = 4,   // saved to the fiscal memory when executed
+};
+
+struct CommandSpec {
+  const char* code;
+  int min_fields;
+  int max_fields;
+  unsigned flags;
+  Handler handler;
+};
+
+// The command named by the leading fields ("09", or "62" "50" for
+// "62|50"); `code_fields` receives how many fields the code took.
+const CommandSpec* FindCommand(const std::vector<std::string>& fields, std::size_t& code_fields);
+// Generic checks (field count, paper, fiscal day), then the handler.
+void Execute(const CommandSpec& spec, Command& command);
+
+// Fiscal day rules shared by the handlers.
+bool ReductionDue(const FiscalState& state, const DateTime& now);
+void OpenDayIfNeeded(FiscalState& state, int today);
+// Known tax code: "FF", "II", "NN" or a programmed "01".."16".
+bool KnownTax(const FiscalState& state, const std::string& tax);
+// Adds to the taxable base of the item's tax code.
+void AddToBase(DayTotals& day, const std::string& tax, long long amount);
+
+// Handlers, by family.
+void OpenCoupon(Command&);      // "00"
+void SellItem(Command&);        // "09"
+void CancelItem(Command&);      // "31"
+void CancelCoupon(Command&);    // "14"
+void Surcharge(Command&);       // "62|50"
+void StartClosing(Command&);    // "32"
+void Pay(Command&);             // "72"
+void EndClosing(Command&);      // "34"
+
+void NonFiscalReceipt(Command&);    // "25"
+void OpenVoucher(Command&);         // "66"
+void PrintText(Command&);           // "67"
+void ManagementReport(Command&);    // "20"
+void CloseDocument(Command&);       // "21"
+void NameTotalizer(Command&);       // "40"
+void ProgramPaymentMethod(Command&); // "71"
+
+void ReadingX(Command&);         // "06"
+void ReductionZ(Command&);       // "05"
+void FiscalMemoryReading(Command&); // "08"
+void Totals(Command&);           // "27"
+void WriteReductionFile(Command&); // "69"
+
+void Variable(Command&);     // "35"
+void RateTable(Command&);    // "26"
+void CouponNumber(Command&); // "30"
+void StatusText(Command&);   // "19"
+void DrawerState(Command&);  // "23"
+void OpenDrawer(Command&);   // "22|255"
+void Acknowledge(Command&);  // "12" and table commands without effect here
+
+void RegisterTableItem(Command&); // "80|48"
+void CancelTableItem(Command&);   // "80|49"
+
+}  // namespace mp20emu

@@ -1,0 +1,33 @@
+// The printer's own clock: frozen at a moment, or the host clock moved by
+// an offset. Dates are counted as days since 1970-01-01 (civil calendar).
+#pragma once
+#include <string>
+
+namespace mp20emu {
+
+struct DateTime {
+  int year = 1970, month = 1, day = 1, hour = 0, minute = 0, second = 0;
+};
+
+int DayNumber(int year, int month, int day);
+DateTime FromDayNumber(int days);
+bool ValidDate(int year, int month, int day);
+// "DDMMYY"
+std::string DayText(int days);
+// "dd/mm/yyyy"
+std::string DaySlashed(int days);
+
+class EmuClock {
+ public:
+  void Freeze(const DateTime& at);
+  void UseHost(long long offset_seconds);
+  DateTime Now() const;
+  int Today() const;
+
+ private:
+  bool frozen_ = false;
+  DateTime at_;
+  long long offset_ = 0;
+};
+
+}  // namespace mp20emu

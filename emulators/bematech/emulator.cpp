@@ -1,0 +1,227 @@
+#include "emulators/bematech/emulator.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "emulators/bematech/frame.h"
+#include "emulators/bematech/state_file.h"
+#include "emulators/bematech/status_bits.h"
+
+namespace mp20emu {
+
+namespace {
+
+constexpr std::size_t kAnswerBufferSize = 3000;
+const char* const kStatusPoll = "\x1B|19|\x1B";
+
+// A fault count: positive counts down per command, -1 holds.
+bool Take(int& count) {
+  if (count == 0) return false;
+  if (count > 0) --count;
+  return true;
+}
+
+}  // namespace
+
+Emulator& Emulator::Instance() {
+  static Emulator emulator;
+  return emulator;
+}
+
+Emulator::Emulator() {
+  if (const char* offset = std::getenv("MP20FI_CLOCK_OFFSET")) clock_.UseHost(std::atoll(offset));
+  if (const char* tape = std::getenv("MP20FI_TAPE")) tape_.SetPath(tape);
+  FreshPrinter();
+  if (const char* path = std::getenv("MP20FI_STATE")) SetStateFile(path);
+}
+
+void Emulator::FreshPrinter() {
+  state_ = FactoryState();
+  state_.fiscal_day = clock_.Today();
+  memory_fault_ = false;
+}
+
+int Emulator::OpenPort(const char* port) {
+  if (!port || !*port || !port_available_) return 0;
+  port_open_ = true;
+  return 1;
+}
+
+int Emulator::ClosePort() {
+  if (!port_open_) return 1;
+  port_open_ = false;
+  return 0;
+}
+
+int Emulator::Transmit(const char* frame) {
+  if (!frame) return -1;
+  frames_.emplace_back(frame);
+  if (!port_open_) return -1;
+  bool refuse = Take(faults_.refuse);
+  bool nak = Take(faults_.nak);
+  bool ret1 = Take(faults_.return_code_1);
+  bool forced = Take(faults_.forced_count);
+  if (refuse) return 1;
+
+  // A status poll while the printer is busy asks how that command is going:
+  // its outcome and answer stay.
+  if (polling_busy_ && frames_.back() == kStatusPoll) {
+    if (forced) {
+      last_.st1 |= faults_.forced_st1;
+      last_.st2 |= faults_.forced_st2;
+    }
+    return 0;
+  }
+  last_ = Outcome{};
+  answer_.clear();
+  if (nak) {
+    last_.ack = kNak;
+  } else if (ret1) {
+    last_.ret = 1;
+  } else if (forced && ((faults_.forced_st1 & kSt1Failures) || (faults_.forced_st2 & kSt2Failures))) {
+    // A forced failure: the printer refused the command.
+    last_.st1 = faults_.forced_st1;
+    last_.st2 = faults_.forced_st2;
+  } else {
+    Run(frames_.back());
+    if (forced) {
+      last_.st1 |= faults_.forced_st1;
+      last_.st2 |= faults_.forced_st2;
+    }
+  }
+  return 0;
+}
+
+void Emulator::Run(const std::string& frame) {
+  auto fields = SplitFrame(frame);
+  if (!fields) {
+    last_.st1 |= kSt1Syntax;
+    return;
+  }
+  std::size_t code_fields = 1;
+  const CommandSpec* spec = FindCommand(*fields, code_fields);
+  if (!spec) {
+    last_.st1 |= kSt1UnknownCommand;
+    return;
+  }
+  if (memory_fault_ && std::strcmp(spec->code, "19") != 0) {
+    last_.st2 |= kSt2Memory;
+    return;
+  }
+  DateTime now = clock_.Now();
+  Command command(state_, tape_, peripherals_, now);
+  command.args.assign(fields->begin() + static_cast<std::ptrdiff_t>(code_fields), fields->end());
+  command.standing_st1 = StandingSt1();
+  command.standing_st2 = StandingSt2();
+  Execute(*spec, command);
+  last_.st1 |= command.st1;
+  last_.st2 |= command.st2;
+  answer_ = command.answer;
+  if (command.print_failed) last_.st1 |= kSt1PrinterError;
+  if (!command.Refused() && (spec->flags & kChangesState) && !Persist()) last_.st2 |= kSt2Memory;
+}
+
+int Emulator::StandingSt1() const {
+  int st1 = 0;
+  if (peripherals_.paper >= 2) st1 |= kSt1PaperOut;
+  if (peripherals_.paper == 1) st1 |= kSt1PaperLow;
+  if (state_.CouponOpen()) st1 |= kSt1CouponOpen;
+  return st1;
+}
+
+int Emulator::StandingSt2() const { return memory_fault_ ? kSt2Memory : 0; }
+
+void Emulator::Status(int* ret, int* ack, int* st1, int* st2) {
+  ++status_polls_;
+  Outcome out = last_;
+  if (!port_open_) out = Outcome{1, 0, 0, 0};
+  out.st1 |= port_open_ ? StandingSt1() : 0;
+  out.st2 |= port_open_ ? StandingSt2() : 0;
+  polling_busy_ = port_open_ && faults_.busy_polls > 0;
+  if (polling_busy_) {
+    --faults_.busy_polls;
+    out.st2 |= kSt2Busy;
+  }
+  if (ret) *ret = out.ret;
+  if (ack) *ack = out.ack;
+  if (st1) *st1 = out.st1;
+  if (st2) *st2 = out.st2;
+}
+
+void Emulator::ReadAnswer(char* buffer) {
+  if (!buffer) return;
+  std::memcpy(buffer, answer_.data(), std::min(answer_.size(), kAnswerBufferSize));
+}
+
+bool Emulator::Persist() {
+  if (state_path_.empty() || memory_fault_) return !memory_fault_;
+  return SaveStateFile(state_, state_path_);
+}
+
+void Emulator::Reset() {
+  FreshPrinter();
+  faults_ = Faults{};
+  peripherals_.drawer_open = false;
+  peripherals_.paper = 0;
+  port_available_ = true;
+  polling_busy_ = false;
+  last_ = Outcome{};
+  answer_.clear();
+  ClearFrames();
+  tape_.NewRoll();
+  Persist();
+}
+
+void Emulator::PowerCycle() {
+  port_open_ = false;
+  polling_busy_ = false;
+  faults_.busy_polls = 0;
+  peripherals_.drawer_open = false;
+  last_ = Outcome{};
+  answer_.clear();
+  if (state_path_.empty()) return;
+  FiscalState loaded;
+  switch (LoadStateFile(state_path_, loaded)) {
+    case LoadResult::Loaded:
+      state_ = std::move(loaded);
+      memory_fault_ = false;
+      break;
+    case LoadResult::Missing:
+      Persist();
+      break;
+    case LoadResult::Unreadable:
+      memory_fault_ = true;
+      break;
+  }
+}
+
+void Emulator::SetStateFile(const std::string& path) {
+  state_path_ = path;
+  if (path.empty()) {
+    memory_fault_ = false;
+    return;
+  }
+  FiscalState loaded;
+  switch (LoadStateFile(path, loaded)) {
+    case LoadResult::Loaded:
+      state_ = std::move(loaded);
+      memory_fault_ = false;
+      break;
+    case LoadResult::Missing:
+      // A new fiscal memory: a factory-fresh printer.
+      FreshPrinter();
+      Persist();
+      break;
+    case LoadResult::Unreadable:
+      // Never overwrite a memory we could not read; Reset starts afresh.
+      memory_fault_ = true;
+      break;
+  }
+}
+
+void Emulator::ClearFrames() {
+  frames_.clear();
+  status_polls_ = 0;
+}
+
+}  // namespace mp20emu

@@ -1,0 +1,20 @@
+// The printer's fiscal memory kept in a text file: one record per line,
+// "key|field|field...", fields with '%', '|' and control bytes written as
+// %XX. Written beside and renamed over, so a crash never leaves half a file.
+#pragma once
+#include <optional>
+#include <string>
+
+#include "emulators/bematech/printer_state.h"
+
+namespace mp20emu {
+
+std::string SerializeState(const FiscalState& state);
+// Nothing when the text is not a complete state.
+std::optional<FiscalState> ParseState(const std::string& text);
+
+bool SaveStateFile(const FiscalState& state, const std::string& path);
+enum class LoadResult { Loaded, Missing, Unreadable };
+LoadResult LoadStateFile(const std::string& path, FiscalState& state);
+
+}  // namespace mp20emu

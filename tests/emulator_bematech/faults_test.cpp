@@ -1,0 +1,123 @@
+// Faults the bench injects, and the records it keeps of the traffic.
+#include "printer_fixture.h"
+
+namespace mp20test {
+namespace {
+
+using FaultsTest = PrinterTest;
+
+TEST_F(FaultsTest, ForcedFailureRefusesThatManyCommandsThenClears) {
+  lib.ForceStatus(0x80, 0x01, 2);
+  for (int i = 0; i < 2; ++i) {
+    Reply r = Send("00");
+    EXPECT_EQ(r.st1, 0x80);
+    EXPECT_EQ(r.st2, 0x01);
+    EXPECT_EQ(lib.CouponOpen(), 0) << "a refused command is not carried out";
+  }
+  Ok("00");
+  EXPECT_EQ(lib.CouponOpen(), 1);
+}
+
+TEST_F(FaultsTest, ForcedWarningBitsLetTheCommandRun) {
+  lib.ForceStatus(0x40, 0, 1);
+  Reply r = Send("00");
+  EXPECT_EQ(r.st1, 0x40 | kCouponOpenBit);
+  EXPECT_EQ(r.st2, 0);
+  EXPECT_EQ(lib.CouponOpen(), 1);
+}
+
+TEST_F(FaultsTest, HeldFaultsStayUntilClearedWithZero) {
+  struct Case {
+    const char* name;
+    void (*inject)(int);
+    bool (*seen)(const Reply&);
+  } cases[] = {
+      {"NAK", lib.InjectNak, [](const Reply& r) { return r.ack == 21; }},
+      {"return code 1", lib.InjectReturnCode1, [](const Reply& r) { return r.ret == 1; }},
+      {"refused transmission", lib.RefuseTransmission, [](const Reply& r) { return r.sent != 0; }},
+      {"forced status", [](int n) { Library::Get().ForceStatus(0, 0x20, n); },
+       [](const Reply& r) { return r.st2 == 0x20; }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    c.inject(1);
+    EXPECT_TRUE(c.seen(Send("00")));
+    EXPECT_FALSE(c.seen(Send("30")));
+    c.inject(-1);
+    for (int i = 0; i < 3; ++i) EXPECT_TRUE(c.seen(Send("00")));
+    EXPECT_EQ(lib.CouponOpen(), 0);
+    c.inject(0);
+    Ok("30");
+  }
+  EXPECT_EQ(Frames().size(), 4u * 6u) << "refused transmissions are recorded too";
+}
+
+TEST_F(FaultsTest, BusyPrinterShowsBit6ForTheHeldPollsAndKeepsTheAnswer) {
+  lib.ClearFrames();
+  lib.HoldBusy(3);
+  EXPECT_EQ(lib.FormataTX(FrameFor("35", {"27"}).c_str()), 0);
+  int polls = 0;
+  for (Reply r = Status(); r.st2 & 0x40; r = Status()) {
+    ASSERT_LT(++polls, 10);
+    EXPECT_EQ(lib.FormataTX("\x1B|19|\x1B"), 0);
+  }
+  EXPECT_EQ(polls, 3);
+  EXPECT_EQ(Answer(), "120626") << "the busy polls do not replace the answer";
+  EXPECT_EQ(Frames(), (std::vector<std::string>{FrameFor("35", {"27"}), FrameFor("19"), FrameFor("19"), FrameFor("19")}));
+  EXPECT_EQ(lib.StatusPolls(), 4);
+
+  lib.HoldBusy(1);
+  lib.FormataTX(FrameFor("09").c_str());
+  EXPECT_EQ(Status().st2, 0x40);
+  lib.FormataTX("\x1B|19|\x1B");
+  EXPECT_EQ(Status().st1, 0x01) << "the busy polls keep the command's error";
+  lib.ClearFrames();
+  EXPECT_EQ(lib.FrameCount(), 0);
+  EXPECT_EQ(lib.StatusPolls(), 0);
+}
+
+TEST_F(FaultsTest, PaperLowWarnsAndPaperOutStopsPrinting) {
+  lib.SetPaper(1);
+  Reply low = Send("00");
+  EXPECT_EQ(low.st1, 0x40 | kCouponOpenBit);
+  EXPECT_TRUE(low.Clean());
+  Ok("14");
+  lib.SetPaper(2);
+  EXPECT_EQ(Send("00").st1, 0x80);
+  EXPECT_EQ(lib.CouponOpen(), 0);
+  EXPECT_EQ(Send("35", {"14"}).st1, 0x80) << "questions are still answered";
+  EXPECT_EQ(Answer(), "001");
+  lib.SetPaper(0);
+  Ok("00");
+}
+
+TEST_F(FaultsTest, PortThatCannotOpenLeavesEveryCommandUnsent) {
+  EXPECT_EQ(lib.FechaPorta(), 0);
+  EXPECT_NE(lib.FechaPorta(), 0) << "already closed";
+  lib.SetPortAvailable(0);
+  EXPECT_EQ(lib.IniPortaStr("COM1"), 0);
+  Reply r = Send("00");
+  EXPECT_NE(r.sent, 0);
+  EXPECT_EQ(r.ret, 1);
+  EXPECT_EQ(lib.CouponOpen(), 0);
+  lib.SetPortAvailable(1);
+  EXPECT_EQ(lib.IniPortaStr(""), 0);
+  EXPECT_NE(lib.IniPortaStr("COM1"), 0);
+  Ok("00");
+}
+
+TEST_F(FaultsTest, MalformedInputNeverCrashes) {
+  EXPECT_NE(lib.FormataTX(nullptr), 0);
+  lib.Status_Mp20FI(nullptr, nullptr, nullptr, nullptr);
+  lib.Le_Variaveis(nullptr);
+  EXPECT_EQ(lib.IniPortaStr(nullptr), 0);
+  for (const char* frame : {"", "\x1B", "\x1B|", "\x1B||\x1B", "|\x1B", "\x1B|09|||||||||||\x1B"})
+    EXPECT_NE(SendFrame(frame).st1, 0) << frame;
+  EXPECT_EQ(lib.Frame(-1, nullptr, 0), -1);
+  EXPECT_EQ(lib.Frame(1000, nullptr, 0), -1);
+  char small[4];
+  EXPECT_EQ(lib.Frame(0, small, sizeof small), 0) << "the first frame was empty";
+}
+
+}  // namespace
+}  // namespace mp20test
