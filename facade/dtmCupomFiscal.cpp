@@ -54,6 +54,15 @@ void DeclareMovCaixa(TClientDataSet& ds) {
   ds.AddIndexDef("idxNRORDTROCO", "NRORDTROCO;DTHRINCMOV", "DTHRINCMOV");
   ds.AddIndexDef("idxDTHRINCMOV", "DTHRINCMOV");
   ds.SetIndexName("idxNRORDTROCO");
+
+  // The payments grid shows the amount and the payment type only.
+  ds.FieldByName("VRMOVIVEND").DisplayLabel = "Valor";
+  ds.FieldByName("VRMOVIVEND").DisplayFormat = "#,##0.00";
+  ds.FieldByName("NMTIPORECE").DisplayLabel = "Recebimento";
+  for (const char* hidden : {"CDFILIAL", "NRSEQUMOVI", "IDTIPOMOVIVE", "DSMOVIVEND", "NRSEQVENDA",
+                             "CDTIPORECE", "DTHRINCMOV", "DTDEPCHEQUE", "NRCONTRAVALE"}) {
+    ds.FieldByName(hidden).Visible = false;
+  }
 }
 
 void DeclareReducaoZ(TClientDataSet& ds) {

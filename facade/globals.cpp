@@ -32,24 +32,12 @@ const std::array<std::string, 13> Velocidades = {
     "110",   "300",   "1200",   "2400",   "4800",   "9600",  "19200",
     "38400", "57600", "115200", "230400", "460800", "921600"};
 
-namespace {
-
-// An unattended answer leaves a line in the debug log. A log that cannot be
-// written must not turn the answered dialog into a failed operation.
-void LogUnattendedAnswer(const std::string& line) {
-  try {
-    ImpFisDebug(line);
-  } catch (const std::exception&) {
-  }
-}
-
-}  // namespace
-
 TdtmCupomFiscal& DataModule() {
   if (dtmCupomFiscal == nullptr) {
     // Lives as long as the application; the library never frees it.
     dtmCupomFiscal = new TdtmCupomFiscal();
-    platform::SetDialogLogger(LogUnattendedAnswer);
+    // A dialog answered with nobody at the register leaves its line in the log.
+    platform::SetDialogLogger(ImpFisDebug);
   }
   return *dtmCupomFiscal;
 }

@@ -1,0 +1,56 @@
+// A facade test: a sandboxed host directory, a frozen clock and scripted
+// dialogs, with the facade's globals and data module back to a fresh state.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "facade/Qdm00000.h"
+#include "support/emulated_printer.h"
+
+namespace facade_test {
+
+inline void ResetFacade() {
+  using namespace Qdm00000;
+  IdTipoImpFis = 0;
+  stSistema.clear();
+  stPorta.clear();
+  DsDirCad.clear();
+  ECF.clear();
+  SerieECF.clear();
+  stData.clear();
+  stDataAtu.clear();
+  stRet.clear();
+  stRed.clear();
+  dtDate = 0;
+  CdAliq.clear();
+  NrCupom.clear();
+  SetImpFiscalOK(false);
+  TdtmCupomFiscal& dm = DataModule();
+  dm.IdPortaImpFis = 0;
+  dm.cdsAliqImpFis.Close();
+  dm.cdsProduto.Close();
+  dm.cdsCheckECF.Close();
+}
+
+// The catalogue text of a key, as the operator sees it.
+inline std::string Text(const std::string& key) {
+  return Qdm00000::DataModule().msgPadrao.Msg(key);
+}
+
+class FacadeTest : public ::testing::Test {
+ protected:
+  explicit FacadeTest(platform::TDateTime now = platform::EncodeDate(2026, 12, 10) +
+                                                platform::EncodeTime(14, 0, 0, 0))
+      : sandbox(now) {
+    ResetFacade();
+  }
+  ~FacadeTest() override { ResetFacade(); }
+
+  std::vector<std::string> DialogTexts() const { return sandbox.dialogs->Texts(); }
+
+  testsupport::Sandbox sandbox;
+};
+
+}  // namespace facade_test
