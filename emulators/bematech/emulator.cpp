@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <exception>
 
 #include "emulators/bematech/frame.h"
 #include "emulators/bematech/state_file.h"
@@ -83,7 +84,12 @@ int Emulator::Transmit(const char* frame) {
     last_.st1 = faults_.forced_st1;
     last_.st2 = faults_.forced_st2;
   } else {
-    Run(frames_.back());
+    try {
+      Run(frames_.back());
+    } catch (const std::exception&) {
+      // Never let a fault inside the printer cross into the caller.
+      last_.st1 |= kSt1PrinterError;
+    }
     if (forced) {
       last_.st1 |= faults_.forced_st1;
       last_.st2 |= faults_.forced_st2;

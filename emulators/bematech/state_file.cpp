@@ -3,6 +3,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cstdio>
 #include <fstream>
@@ -146,6 +148,11 @@ Coupon& CurrentCoupon(FiscalState& s) {
   return *s.coupon;
 }
 
+bool ValidTaxCode(const std::string& tax) {
+  if (tax == "FF" || tax == "II" || tax == "NN") return true;
+  return tax.size() == 2 && tax >= "01" && tax <= "16" && std::isdigit(static_cast<unsigned char>(tax[1]));
+}
+
 using Reader = std::function<void(FiscalState&, const Fields&)>;
 
 void AddTotalsReaders(std::map<std::string, Reader>& readers, const std::string& p) {
@@ -170,9 +177,18 @@ void AddTotalsReaders(std::map<std::string, Reader>& readers, const std::string&
     if (values.size() != kMaxRates) throw std::runtime_error("rates");
     std::copy(values.begin(), values.end(), TotalsFor(s, p).rate_base.begin());
   };
-  readers[p + "_methods"] = [p](FiscalState& s, const Fields& f) { TotalsFor(s, p).method_amounts = f.All<long long>(); };
-  readers[p + "_tcounts"] = [p](FiscalState& s, const Fields& f) { TotalsFor(s, p).totalizer_counts = f.All<int>(); };
-  readers[p + "_tamounts"] = [p](FiscalState& s, const Fields& f) { TotalsFor(s, p).totalizer_amounts = f.All<long long>(); };
+  readers[p + "_methods"] = [p](FiscalState& s, const Fields& f) {
+    if (f.size() > kMaxMethods) throw std::runtime_error("methods");
+    TotalsFor(s, p).method_amounts = f.All<long long>();
+  };
+  readers[p + "_tcounts"] = [p](FiscalState& s, const Fields& f) {
+    if (f.size() > kMaxTotalizers) throw std::runtime_error("totalizers");
+    TotalsFor(s, p).totalizer_counts = f.All<int>();
+  };
+  readers[p + "_tamounts"] = [p](FiscalState& s, const Fields& f) {
+    if (f.size() > kMaxTotalizers) throw std::runtime_error("totalizers");
+    TotalsFor(s, p).totalizer_amounts = f.All<long long>();
+  };
 }
 
 const std::map<std::string, Reader>& Readers() {
@@ -214,10 +230,14 @@ const std::map<std::string, Reader>& Readers() {
     };
     r["item"] = [](FiscalState& s, const Fields& f) {
       Item i{f.Text(0), f.Text(1), f.Text(2), f.Number(3), f.Number(4), f.Number(5), f.Text(6) == "1"};
+      if (!ValidTaxCode(i.tax) || i.quantity <= 0 || i.unit_price <= 0 || i.discount < 0)
+        throw std::runtime_error("item");
       CurrentCoupon(s).items.push_back(i);
     };
     r["payment"] = [](FiscalState& s, const Fields& f) {
-      CurrentCoupon(s).payments.push_back(Payment{f.Int(0), f.Number(1)});
+      Payment p{f.Int(0), f.Number(1)};
+      if (p.method < 1 || static_cast<std::size_t>(p.method) > kMaxMethods) throw std::runtime_error("payment");
+      CurrentCoupon(s).payments.push_back(p);
     };
     r["reduction"] = [](FiscalState& s, const Fields& f) {
       s.reduction_log.push_back(Reduction{f.Int(0), f.Int(1), f.Int(2), f.Number(3), f.Number(4)});
@@ -303,7 +323,10 @@ std::optional<FiscalState> ParseState(const std::string& text) {
   } catch (const std::exception&) {
     return std::nullopt;
   }
-  if (!ended || s.methods.empty() || s.rates.size() > kMaxRates) return std::nullopt;
+  bool tables_fit = s.rates.size() <= kMaxRates && s.totalizers.size() <= kMaxTotalizers &&
+                    !s.methods.empty() && s.methods.size() <= kMaxMethods &&
+                    s.day.totalizer_counts.size() == s.day.totalizer_amounts.size();
+  if (!ended || !tables_fit || s.coo < 0 || s.reductions < 0) return std::nullopt;
   return s;
 }
 
@@ -318,7 +341,7 @@ bool SaveStateFile(const FiscalState& state, const std::string& path) {
     if (n <= 0) break;
     written += static_cast<std::size_t>(n);
   }
-  bool ok = written == text.size() && ::fsync(fd) == 0;
+  bool ok = written == text.size();
   ok = ::close(fd) == 0 && ok;
   if (ok) ok = std::rename(temporary.c_str(), path.c_str()) == 0;
   if (!ok) std::remove(temporary.c_str());

@@ -113,5 +113,19 @@ TEST_F(CouponTest, ClosedCouponCanNoLongerBeCancelledOnceAnotherDocumentWasPrint
   EXPECT_EQ(Send("14").st2, 0x04);
 }
 
+TEST_F(CouponTest, RestaurantItemIsCancelledOnlyWhereItWasRegistered) {
+  const std::vector<std::string> item{"0012", "00000550", "01", "00000000", "002000", "00000000000077",
+                                      "CHOPP", "01"};
+  Ok("80|48", item);
+  std::vector<std::string> other_table = item;
+  other_table[0] = "13";
+  EXPECT_EQ(Send("80|49", other_table).st2, 0x04);
+  std::vector<std::string> padded = item;
+  padded[0] = "  12";
+  padded[5] = "            77";
+  Ok("80|49", padded);
+  EXPECT_EQ(Send("80|49", item).st2, 0x04) << "already cancelled";
+}
+
 }  // namespace
 }  // namespace mp20test

@@ -53,14 +53,36 @@ TEST_F(PersistenceTest, PowerCycleKeepsTheFiscalMemoryAndTheOpenCoupon) {
 }
 
 TEST_F(PersistenceTest, UnreadableMemoryIsReportedAndNeverOverwritten) {
-  {
-    std::ofstream(File("broken")) << "MP20FI-STATE|1\ncounters|1|2\n";
+  Ok("00");
+  Sell("1", 1, 100);
+  std::string good = ReadFile(File("state"));
+  auto replaced = [&good](const std::string& from, const std::string& to) {
+    std::string text = good;
+    return text.replace(text.find(from), from.size(), to);
+  };
+  const std::pair<const char*, std::string> cases[] = {
+      {"cut short", good.substr(0, good.size() / 2)},
+      {"unknown record", replaced("open_doc|", "unknown|")},
+      {"item on a tax code that cannot be", replaced("|01|1000|100|0|0", "|X9|1000|100|0|0")},
+      {"number that is not", replaced("counters|", "counters|x")},
+      {"bad escape", replaced("PRODUTO", "PRODUTO%G")},
+  };
+  for (const auto& [name, text] : cases) {
+    SCOPED_TRACE(name);
+    {
+      std::ofstream(File("broken"), std::ios::binary) << text;
+    }
+    lib.SetStateFile(File("broken").c_str());
+    ASSERT_NE(lib.IniPortaStr("COM1"), 0);
+    EXPECT_EQ(Send("00").st2, 0x20);
+    EXPECT_EQ(Send("19").st2, 0x20);
+    lib.PowerCycle();
+    EXPECT_EQ(ReadFile(File("broken")), text);
   }
+  lib.SetStateFile(File("state").c_str());
+  ASSERT_NE(lib.IniPortaStr("COM1"), 0);
+  EXPECT_EQ(lib.CouponOpen(), 1);
   lib.SetStateFile(File("broken").c_str());
-  Reply r = Send("00");
-  EXPECT_EQ(r.st2, 0x20);
-  EXPECT_EQ(Send("19").st2, 0x20);
-  EXPECT_EQ(ReadFile(File("broken")), "MP20FI-STATE|1\ncounters|1|2\n");
   lib.Reset();
   Ok("00");
   EXPECT_EQ(ReadFile(File("broken")).rfind("MP20FI-STATE|1\n", 0), 0u);
