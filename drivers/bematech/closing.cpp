@@ -1,0 +1,192 @@
+// Closing the coupon: start of the closing (discount or surcharge),
+// payments, footer and the change voucher.
+#include <exception>
+
+#include "drivers/bematech/Qdm00100.h"
+#include "drivers/bematech/driver_support.h"
+#include "facade/Qdm00000.h"
+#include "facade/utility.h"
+#include "platform/dialogs.h"
+#include "platform/sysutils.h"
+
+namespace Qdm00100 {
+
+using namespace detail;
+
+namespace {
+
+const char* const kRetryQuestion = "Impressora n\xE3o responde. Imprimir novamente?";
+const char* const kPaymentUnknown = "Forma de pagamento n\xE3o cadastrada na impressora fiscal.";
+constexpr int kVoucherMethodWidth = 16;
+const std::string kLf = "\n";
+
+struct Payment {
+  std::string metodo;
+  std::string valor;
+};
+
+// Everything the closing sends, worked out before the first byte goes out,
+// so a coupon is never left half closed by an amount or a payment type the
+// printer cannot take.
+struct ClosingPlan {
+  std::vector<std::string> inicio;  // "32"
+  std::vector<Payment> pagamentos;  // "72", in the order they were taken
+  std::string rodape;               // "34"
+  bool contravale = false;
+  std::vector<std::string> voucher;  // "25"
+};
+
+// The movement indexes the closing walks; a copy that lacks them gets them.
+const platform::TIndexDef kMovementIndexes[] = {
+    {"idxNRORDTROCO", "NRORDTROCO;DTHRINCMOV", "DTHRINCMOV"},
+    {"idxDTHRINCMOV", "DTHRINCMOV", ""},
+};
+
+void CopyMovements(TClientDataSet& origem, TClientDataSet& destino) {
+  platform::TDataPacket packet = origem.GetData();
+  for (const auto& index : kMovementIndexes) {
+    bool present = false;
+    for (const auto& existing : packet.indexes) present = present || existing.Name == index.Name;
+    if (!present) packet.indexes.push_back(index);
+  }
+  destino.SetData(packet);
+}
+
+std::string Footer(bool convenio, const std::string& s3, const std::string& s4,
+                   const std::string& s5, const std::string& s6, const std::string& s7) {
+  if (convenio) {
+    std::string texto = kLf + CatalogueText("Convenio") + " ..: " + s3;
+    if (!s4.empty()) return texto + kLf + CatalogueText("Consumidor") + " : " + s5 + kLf;
+    return texto + kLf;
+  }
+  if (s6.empty()) return " ";
+  std::string texto = kLf + CatalogueText("CNPJCPF") + " : " + s6 + kLf;
+  if (!s7.empty()) texto += CatalogueText("Nome") + " : " + s7 + kLf;
+  return texto;
+}
+
+bool ReportUnknownPayment(const std::string& cdtiporece) {
+  Log("ERRO!!! Forma de pagamento nao cadastrada: " + cdtiporece);
+  ShowError(kPaymentUnknown);
+  return false;
+}
+
+// The printer's number of the payment type now current in cdsRecebAux; a
+// type without one borrows it from the current type of cdsTipoRece.
+std::string PaymentMethod(TdtmCupomFiscal& dm) {
+  std::string metodo = dm.cdsRecebAux.FieldByName("CDFPIMPFIS").AsString();
+  if (!metodo.empty()) return metodo;
+  TClientDataSet& tipos = dm.cdsTipoRece;
+  if (!tipos.Active() || tipos.IsEmpty()) return std::string();
+  return platform::Copy(tipos.FieldByName("CDTIPORECE").AsString(), 2, 2);
+}
+
+// Payments in the order they were taken; only entries ("E") are paid.
+bool PlanPayments(TdtmCupomFiscal& dm, ClosingPlan& plan, bool& convenio) {
+  TClientDataSet& movimentos = dm.cdsMovCaixa;
+  movimentos.SetIndexName("idxDTHRINCMOV");
+  for (movimentos.First(); !movimentos.Eof(); movimentos.Next()) {
+    if (movimentos.FieldByName("IDTIPOMOVIVE").AsString() != "E") continue;
+    const std::string cdtiporece = movimentos.FieldByName("CDTIPORECE").AsString();
+    // A payment of a type the caller did not hand over is not sent under
+    // whatever type happened to be current.
+    if (!dm.cdsRecebAux.Locate("CDTIPORECE", {platform::Variant(cdtiporece)})) {
+      return ReportUnknownPayment(cdtiporece);
+    }
+    if (dm.cdsRecebAux.FieldByName("IDTIPORECE").AsString() == "8") convenio = true;
+    const std::string metodo = PaymentMethod(dm);
+    if (metodo.empty()) return ReportUnknownPayment(cdtiporece);
+    const std::optional<std::string> valor =
+        AmountField(Formato::V14, movimentos.FieldByName("VRMOVIVEND").AsFloat());
+    if (!valor) return false;
+    plan.pagamentos.push_back({metodo, *valor});
+  }
+  movimentos.SetIndexName("idxNRORDTROCO");
+  return true;
+}
+
+std::optional<ClosingPlan> PlanClosing(bool o1, double d1, double d2, double d3,
+                                       const std::string& s3, const std::string& s4,
+                                       const std::string& s5, const std::string& s6,
+                                       const std::string& s7) {
+  TdtmCupomFiscal& dm = Qdm00000::DataModule();
+  ClosingPlan plan;
+  // A discount wins over a surcharge; the printer takes only one.
+  if (d1 > 0 || d3 > 0) {
+    const std::optional<std::string> valor = AmountField(Formato::V14, d1 > 0 ? d1 : d3);
+    if (!valor) return std::nullopt;
+    plan.inicio = {d1 > 0 ? "d" : "a", *valor};
+  } else {
+    plan.inicio = {"D", "0000"};
+  }
+  bool convenio = false;
+  if (!PlanPayments(dm, plan, convenio)) return std::nullopt;
+  plan.rodape = Footer(convenio, s3, s4, s5, s6, s7);
+  if (o1) {
+    const std::optional<std::string> valor = AmountField(Formato::V14, d2);
+    if (!valor) return std::nullopt;
+    plan.contravale = true;
+    plan.voucher = {IdTotParcCV, *valor,
+                    platform::Copy(CatalogueText("Dinheiro"), 1, kVoucherMethodWidth)};
+  }
+  return plan;
+}
+
+// Sends the closing; a refused command may be sent again when the operator
+// asks for it: a payment by itself, anything else with the whole closing.
+void SendClosing(const ClosingPlan& plan, bool avisa, bool pergunta) {
+  const auto again = [pergunta]() {
+    return pergunta && util::TouchMessageDlg(kRetryQuestion, platform::mtError, platform::mbYesNo,
+                                             0, 0, "") == platform::mrYes;
+  };
+  const auto send = [avisa](const std::string& comando, const std::vector<std::string>& args) {
+    return EnviaComando_Bematech(comando, args, avisa, false);
+  };
+  for (;;) {
+    if (!send("32", plan.inicio)) {
+      if (again()) continue;
+      return;
+    }
+    for (const Payment& pagamento : plan.pagamentos) {
+      while (!send("72", {pagamento.metodo, pagamento.valor})) {
+        if (!again()) return;
+      }
+    }
+    if (!send("34", {plan.rodape})) {
+      if (again()) continue;
+      return;
+    }
+    if (plan.contravale && !send("25", plan.voucher)) {
+      if (again()) continue;
+      return;
+    }
+    return;
+  }
+}
+
+}  // namespace
+
+bool FechaCupom_Bematech(bool o1, bool o2, double d1, double d2, double d3, const std::string& s1,
+                         bool o3, const std::string& /*s2*/, TClientDataSet& ds1,
+                         TClientDataSet& ds2, std::string& out1, const std::string& s3,
+                         const std::string& s4, const std::string& s5, const std::string& s6,
+                         const std::string& s7) {
+  try {
+    TdtmCupomFiscal& dm = Qdm00000::DataModule();
+    CopyMovements(ds1, dm.cdsMovCaixa);
+    dm.cdsRecebAux.SetData(ds2.GetData());
+    const std::optional<ClosingPlan> plan = PlanClosing(o1, d1, d2, d3, s3, s4, s5, s6, s7);
+    if (!plan) return false;
+    const std::optional<std::string> numero = Query("30", {}, o2);
+    out1 = numero ? *numero : std::string();
+    // A closing the printer refused still answers true: the operator has
+    // seen the refusal and chosen.
+    SendClosing(*plan, o2, s1 == "S" && o3);
+    return true;
+  } catch (const std::exception& e) {
+    Log(std::string("ERRO!!! ") + e.what());
+    return false;
+  }
+}
+
+}  // namespace Qdm00100

@@ -1,0 +1,234 @@
+// Closing the coupon: a whole sale on the emulated printer, the start of
+// the closing, payments in the order taken, the footer, the change voucher
+// and the retry question.
+#include <gmock/gmock.h>
+
+#include "datasets.h"
+#include "driver_fixture.h"
+#include "platform/dialogs.h"
+#include "platform/sysutils.h"
+
+namespace bematech_test {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::IsEmpty;
+
+const std::string kRetry = "Impressora n\xE3o responde. Imprimir novamente?";
+
+// A sale of 25.00 in two items, ready to be closed.
+class ClosingTest : public DriverTest {
+ protected:
+  void SetUp() override {
+    DriverTest::SetUp();
+    printer.SetPaymentMethods("Dinheiro\nCartao");
+    Qdm00100::CarregaTot_Bematech();
+    FillPaymentTypes(tipos, {{"001", "Dinheiro", "1", "5", "01"},
+                             {"002", "Cartao", "4", "5", "02"},
+                             {"003", "Convenio", "8", "5", "01"},
+                             {"004", "Ticket", "2", "5", "09"}});
+    ASSERT_TRUE(Qdm00100::AbreCupom_Bematech(""));
+    ASSERT_TRUE(Qdm00100::VendaItem_Bematech("1", "ARROZ", "FF", 2, 10, 0));
+    ASSERT_TRUE(Qdm00100::VendaItem_Bematech("2", "FEIJAO", "FF", 1, 5, 0));
+    Mark();
+  }
+
+  struct Close {
+    bool voucher = false;
+    bool avisa = true;
+    double desconto = 0;
+    double contravale = 0;
+    double acrescimo = 0;
+    std::string retry = "N";
+    std::string convenio, consumidor_linha, consumidor, cpf, nome;
+  };
+  bool FechaCupom(const Close& c) {
+    return Qdm00100::FechaCupom_Bematech(c.voucher, c.avisa, c.desconto, c.contravale, c.acrescimo,
+                                         c.retry, true, "", movimentos, tipos, numero, c.convenio,
+                                         c.consumidor_linha, c.consumidor, c.cpf, c.nome);
+  }
+
+  platform::TClientDataSet tipos{"tipos"};
+  platform::TClientDataSet movimentos{"movimentos"};
+  std::string numero = "unset";
+};
+
+TEST_F(ClosingTest, CompleteCouponWithDiscountTwoPaymentsFooterAndVoucher) {
+  // Card taken after cash; a change movement ("S") is no payment.
+  FillMovements(movimentos, {{"E", "002", 10.00, 2.0}, {"S", "001", 6.00, 3.0}, {"E", "001", 20.00, 1.0}});
+  Close c;
+  c.voucher = true;
+  c.desconto = 1.00;
+  c.contravale = 5.00;
+  c.cpf = "12345678909";
+  ASSERT_TRUE(FechaCupom(c));
+
+  EXPECT_THAT(Frames(),
+              ElementsAre(Frame("30"), Frame("32", {"d", "00000000000100"}),
+                          Frame("72", {"01", "00000000002000"}),
+                          Frame("72", {"02", "00000000001000"}),
+                          Frame("34", {"\n" + Text("CNPJCPF") + " : 12345678909\n"}),
+                          Frame("25", {Qdm00100::IdTotParcCV, "00000000000500", "Dinheiro"})));
+  EXPECT_THAT(Dialogs(), IsEmpty());
+  EXPECT_EQ(printer.CouponOpen(), 0);
+  EXPECT_EQ(platform::StrToInt(numero), printer.CouponNumber() - 1);
+  const std::string tape = printer.TapeText();
+  EXPECT_THAT(tape, HasSubstr("12345678909"));
+  EXPECT_THAT(tape, HasSubstr("CONTRA-VALE"));
+}
+
+struct StartCase {
+  double desconto;
+  double acrescimo;
+  std::vector<std::string> args;
+};
+
+struct FooterCase {
+  const char* tipo;  // payment type used
+  const char* consumidor_linha;
+  const char* cpf;
+  const char* nome;
+  std::string footer;
+};
+
+TEST_F(ClosingTest, StartOfTheClosingAndFooterFollowTheArguments) {
+  const StartCase starts[] = {
+      {5, 2, {"d", "00000000000500"}},
+      {0, 2, {"a", "00000000000200"}},
+      {0, 0, {"D", "0000"}},
+  };
+  const FooterCase footers[] = {
+      {"003", "", "", "", "\n" + Text("Convenio") + " ..: EMPRESA X\n"},
+      {"003", "S", "", "",
+       "\n" + Text("Convenio") + " ..: EMPRESA X\n" + Text("Consumidor") + " : JOAO\n"},
+      {"001", "", "", "", " "},
+      {"001", "", "123", "MARIA", "\n" + Text("CNPJCPF") + " : 123\n" + Text("Nome") + " : MARIA\n"},
+  };
+  for (std::size_t i = 0; i < 3; ++i) {
+    SCOPED_TRACE(i);
+    const FooterCase& f = footers[i];
+    Mark();
+    FillMovements(movimentos, {{"E", f.tipo, 100.00, 1.0}});
+    Close c;
+    c.desconto = starts[i].desconto;
+    c.acrescimo = starts[i].acrescimo;
+    c.convenio = "EMPRESA X";
+    c.consumidor_linha = f.consumidor_linha;
+    c.consumidor = "JOAO";
+    c.cpf = f.cpf;
+    c.nome = f.nome;
+    EXPECT_TRUE(FechaCupom(c));
+    const std::vector<std::string> frames = Frames();
+    ASSERT_GE(frames.size(), 4u);
+    EXPECT_EQ(frames[1], Frame("32", starts[i].args));
+    EXPECT_EQ(frames[3], Frame("34", {f.footer}));
+    // A fresh sale for the next case.
+    ASSERT_TRUE(Qdm00100::AbreCupom_Bematech(""));
+    ASSERT_TRUE(Qdm00100::VendaItem_Bematech("1", "ARROZ", "FF", 1, 30, 0));
+  }
+  Mark();
+  FillMovements(movimentos, {{"E", "001", 100.00, 1.0}});
+  Close c;
+  c.cpf = footers[3].cpf;
+  c.nome = footers[3].nome;
+  EXPECT_TRUE(FechaCupom(c));
+  EXPECT_EQ(Frames().at(3), Frame("34", {footers[3].footer}));
+}
+
+TEST_F(ClosingTest, RefusedPaymentIsSentAgainOnYes) {
+  // Method 03 is not programmed yet: the printer refuses the payment; the
+  // operator fixes it and answers Yes.
+  FillPaymentTypes(tipos, {{"001", "Cheque", "2", "5", "03"}});
+  FillMovements(movimentos, {{"E", "001", 30.00, 1.0}});
+  sandbox.dialogs->on_show = [this](const platform::RecordedDialog& d) {
+    if (d.text == kRetry) printer.SetPaymentMethods("Dinheiro\nCartao\nCheque");
+  };
+  sandbox.dialogs->Answer(platform::mrYes);
+  Close c;
+  c.avisa = false;
+  c.retry = "S";
+  EXPECT_TRUE(FechaCupom(c));
+  EXPECT_THAT(Frames(), ElementsAre(Frame("30"), Frame("32", {"D", "0000"}),
+                                    Frame("72", {"03", "00000000003000"}),
+                                    Frame("72", {"03", "00000000003000"}), Frame("34", {" "})));
+  EXPECT_THAT(Dialogs(), ElementsAre(kRetry));
+  EXPECT_EQ(sandbox.dialogs->Seen()[0].type, platform::mtError);
+  EXPECT_EQ(sandbox.dialogs->Seen()[0].buttons, platform::mbYesNo);
+  EXPECT_EQ(printer.CouponOpen(), 0);
+}
+
+TEST_F(ClosingTest, RefusedPaymentEndsTheClosingOnNoOrWithoutTheQuestion) {
+  FillMovements(movimentos, {{"E", "004", 30.00, 1.0}});  // method 09 unknown
+  for (const char* retry : {"S", "N"}) {
+    SCOPED_TRACE(retry);
+    Mark();
+    sandbox.dialogs->Answer(platform::mrNo);
+    Close c;
+    c.avisa = false;
+    c.retry = retry;
+    EXPECT_TRUE(FechaCupom(c));
+    EXPECT_THAT(Frames(), ElementsAre(Frame("30"), Frame("32", {"D", "0000"}),
+                                      Frame("72", {"09", "00000000003000"})));
+    EXPECT_EQ(Dialogs().size(), std::string(retry) == "S" ? 1u : 0u);
+    EXPECT_EQ(printer.CouponOpen(), 1);
+    ASSERT_TRUE(Qdm00100::Cancela_Cupom_Bematech(false, false, numero));
+    ASSERT_TRUE(Qdm00100::AbreCupom_Bematech(""));
+    ASSERT_TRUE(Qdm00100::VendaItem_Bematech("1", "ARROZ", "FF", 1, 25, 0));
+    sandbox.dialogs->Clear();
+  }
+}
+
+TEST_F(ClosingTest, OtherRefusalRestartsTheWholeClosingOnYes) {
+  FillMovements(movimentos, {{"E", "001", 25.00, 1.0}});
+  printer.RefuseTransmission(2);  // the coupon number and the start of the closing
+  sandbox.dialogs->Answer(platform::mrYes);
+  Close c;
+  c.avisa = false;
+  c.retry = "S";
+  EXPECT_TRUE(FechaCupom(c));
+  EXPECT_EQ(numero, "");
+  EXPECT_THAT(Frames(), ElementsAre(Frame("30"), Frame("32", {"D", "0000"}), Frame("32", {"D", "0000"}),
+                                    Frame("72", {"01", "00000000002500"}), Frame("34", {" "})));
+  EXPECT_EQ(printer.CouponOpen(), 0);
+}
+
+TEST_F(ClosingTest, NothingIsSentForAnAmountOrPaymentTheClosingCannotCarry) {
+  struct Case {
+    const char* why;
+    Movement movimento;
+    double desconto;
+    const char* dialog;
+  };
+  const Case cases[] = {
+      {"payment too large", {"E", "001", 1e12, 1.0}, 0, "Valor fora do formato da impressora fiscal."},
+      {"discount too large", {"E", "001", 25.0, 1.0}, 1e13,
+       "Valor fora do formato da impressora fiscal."},
+      {"type not handed over", {"E", "777", 25.0, 1.0}, 0,
+       "Forma de pagamento n\xE3o cadastrada na impressora fiscal."},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.why);
+    Mark();
+    FillMovements(movimentos, {k.movimento});
+    Close c;
+    c.desconto = k.desconto;
+    EXPECT_FALSE(FechaCupom(c));
+    EXPECT_THAT(Frames(), IsEmpty());
+    EXPECT_THAT(Dialogs(), ElementsAre(k.dialog));
+    EXPECT_EQ(printer.CouponOpen(), 1);
+  }
+}
+
+TEST_F(ClosingTest, TypeWithoutPrinterNumberBorrowsItFromTheCurrentPaymentType) {
+  FillPaymentTypes(tipos, {{"001", "Dinheiro", "1", "5", ""}});
+  platform::TClientDataSet& atual = Qdm00000::DataModule().cdsTipoRece;
+  FillPaymentTypes(atual, {{"901", "Dinheiro", "1"}});
+  FillMovements(movimentos, {{"E", "001", 25.00, 1.0}});
+  EXPECT_TRUE(FechaCupom(Close{}));
+  EXPECT_EQ(Frames().at(2), Frame("72", {"01", "00000000002500"}));
+  atual.Close();
+}
+
+}  // namespace
+}  // namespace bematech_test

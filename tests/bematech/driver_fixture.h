@@ -1,0 +1,85 @@
+// A Bematech driver test: the emulated printer loaded at run time, reset
+// into a sandbox, the driver started on it, and helpers to read what went
+// over the wire, into the debug log and onto the operator's screen.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "drivers/bematech/Qdm00100.h"
+#include "facade/Qdm00000.h"
+#include "support/emulated_printer.h"
+
+namespace bematech_test {
+
+using Printer = testsupport::EmulatedPrinter;
+
+// The catalogue text of a key, as the operator sees it.
+inline std::string Text(const std::string& key) {
+  return Qdm00000::DataModule().msgPadrao.Msg(key);
+}
+
+inline std::string Frame(const std::string& code, const std::vector<std::string>& args = {}) {
+  return Printer::FrameFor(code, args);
+}
+
+class DriverTest : public ::testing::Test {
+ protected:
+  DriverTest() {
+    sandbox.ResetPrinter(printer);
+    Qdm00000::IdTipoImpFis = 1;
+    Qdm00000::stData.clear();
+    Qdm00000::stDataAtu.clear();
+    Qdm00000::ECF.clear();
+    Qdm00000::SerieECF.clear();
+  }
+  ~DriverTest() override {
+    Qdm00100::StopImpFiscal_Bematech();
+    Qdm00100::boImpFiscalOK = false;
+    Qdm00100::boComando = false;
+    Qdm00100::MaxBusyPolls = default_busy_polls_;
+    sandbox.dialogs->on_show = nullptr;
+  }
+
+  void SetUp() override {
+    ASSERT_TRUE(Qdm00100::StartImpFis_Bematech("COM1"));
+    ASSERT_TRUE(Qdm00100::boImpFiscalOK);
+    Mark();
+  }
+
+  // Forget the traffic, dialogs and log lines so far.
+  void Mark() {
+    printer.ClearFrames();
+    sandbox.dialogs->Clear();
+    log_mark_ = sandbox.DebugLog().size();
+  }
+
+  // Debug log messages since the mark, without their date and time.
+  std::vector<std::string> LogLines() const {
+    const std::string log = sandbox.DebugLog().substr(log_mark_);
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < log.size()) {
+      std::size_t end = log.find("\r\n", start);
+      if (end == std::string::npos) end = log.size();
+      std::string line = log.substr(start, end - start);
+      const std::size_t dash = line.find(" - ");
+      lines.push_back(dash == std::string::npos ? line : line.substr(dash + 3));
+      start = end + 2;
+    }
+    return lines;
+  }
+
+  std::vector<std::string> Frames() const { return printer.Frames(); }
+  std::vector<std::string> Dialogs() const { return sandbox.dialogs->Texts(); }
+
+  testsupport::Sandbox sandbox;
+  Printer printer;
+
+ private:
+  std::size_t log_mark_ = 0;
+  int default_busy_polls_ = Qdm00100::MaxBusyPolls;
+};
+
+}  // namespace bematech_test
