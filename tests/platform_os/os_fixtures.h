@@ -1,0 +1,81 @@
+// Small fixtures shared by the platform tests: a scratch directory,
+// environment variables put back as found, and the manual library clock.
+#pragma once
+#include <stdlib.h>
+
+#include <cmath>
+#include <filesystem>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "platform/clock.h"
+
+namespace ostest {
+
+class ScratchDirectory {
+ public:
+  ScratchDirectory() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "qdm-os-XXXXXX").string();
+    if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+    path_ = pattern;
+  }
+  ~ScratchDirectory() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+  }
+  ScratchDirectory(const ScratchDirectory&) = delete;
+  ScratchDirectory& operator=(const ScratchDirectory&) = delete;
+
+  const std::string& path() const { return path_; }
+  std::string file(const std::string& name) const { return path_ + "/" + name; }
+  std::vector<std::string> Entries() const {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(path_)) names.push_back(entry.path().filename());
+    return names;
+  }
+
+ private:
+  std::string path_;
+};
+
+// Sets (or, with nullopt, removes) a variable for the scope.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, std::optional<std::string> value) : name_(name) {
+    if (const char* old = getenv(name)) old_ = old;
+    if (value)
+      setenv(name, value->c_str(), 1);
+    else
+      unsetenv(name);
+  }
+  ~ScopedEnv() {
+    if (old_)
+      setenv(name_.c_str(), old_->c_str(), 1);
+    else
+      unsetenv(name_.c_str());
+  }
+  ScopedEnv(const ScopedEnv&) = delete;
+  ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+ private:
+  std::string name_;
+  std::optional<std::string> old_;
+};
+
+// Freezes the library clock for the scope; Elapsed() in its milliseconds.
+class ManualClock {
+ public:
+  ManualClock() : start_(46000.5) { platform::clock::SetManual(start_); }
+  ~ManualClock() { platform::clock::UseSystem(); }
+  ManualClock(const ManualClock&) = delete;
+  ManualClock& operator=(const ManualClock&) = delete;
+
+  long long Elapsed() const { return std::llround((platform::clock::Now() - start_) * 86400000.0); }
+
+ private:
+  platform::TDateTime start_;
+};
+
+}  // namespace ostest

@@ -1,0 +1,111 @@
+// TThread as the reader thread uses it: suspended until resumed, handing
+// work to the main thread with Synchronize, terminated and waited for.
+#include "platform/thread.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <stdexcept>
+#include <thread>
+
+#include "platform/application.h"
+
+namespace {
+
+using namespace platform;
+
+// Reads until told to stop and hands each reading to the main thread, as
+// the optical reader's thread does.
+class Reader : public TThread {
+ public:
+  Reader() : TThread(true) {}
+  ~Reader() override {
+    Terminate();
+    WaitFor();
+  }
+  std::atomic<int> handed{0};
+  std::thread::id delivered_on;
+
+ protected:
+  void Execute() override {
+    while (!Terminated()) {
+      Synchronize([this] {
+        delivered_on = std::this_thread::get_id();
+        ++handed;
+      });
+    }
+    ReturnValue = 5;
+  }
+};
+
+class OneShot : public TThread {
+ public:
+  explicit OneShot(bool fail) : TThread(true), fail_(fail) {}
+  ~OneShot() override { WaitFor(); }
+  int value = 0;
+
+ protected:
+  void Execute() override {
+    if (fail_) throw std::runtime_error("porta fechada");
+    Synchronize([this] { value = 7; });
+    ReturnValue = value * 6;
+  }
+
+ private:
+  const bool fail_;
+};
+
+class Threads : public ::testing::Test {
+ protected:
+  Threads() { Application().SetMainThread(); }
+  const std::thread::id main = std::this_thread::get_id();
+};
+
+TEST_F(Threads, SuspendedUntilResumedThenWaitForServesSynchronize) {
+  OneShot thread(false);
+  thread.Priority = TThreadPriority::tpLower;
+  EXPECT_EQ(thread.WaitFor(), 0);  // never started: nothing to wait for
+  EXPECT_FALSE(thread.Finished());
+  thread.Resume();
+  thread.Resume();  // once only
+  EXPECT_EQ(thread.WaitFor(), 42);
+  EXPECT_TRUE(thread.Finished());
+  EXPECT_EQ(thread.value, 7);
+  EXPECT_EQ(thread.Priority, TThreadPriority::tpLower);
+}
+
+TEST_F(Threads, FailureInExecuteEndsOnlyTheThread) {
+  OneShot thread(true);
+  thread.Start();
+  EXPECT_EQ(thread.WaitFor(), 0);
+  EXPECT_TRUE(thread.Finished());
+}
+
+TEST_F(Threads, TerminateWhileSynchronizingFromTheMainThread) {
+  auto reader = std::make_unique<Reader>();
+  reader->Resume();
+  while (reader->handed < 3) Application().HandleMessage(10);
+  EXPECT_EQ(reader->delivered_on, main);
+  reader->Terminate();
+  EXPECT_EQ(reader->WaitFor(), 5);
+  reader.reset();
+}
+
+TEST_F(Threads, DestroyedByAnotherThreadWhileTheMainThreadIsBusy) {
+  auto reader = std::make_unique<Reader>();
+  reader->Resume();
+  // The main thread serves nothing from here on: the reader's pending
+  // Synchronize must not hold up its destruction.
+  std::thread closer([&] { reader.reset(); });
+  closer.join();
+  EXPECT_EQ(reader, nullptr);
+  Application().ProcessMessages();  // a dropped call is not run later
+}
+
+TEST_F(Threads, DestroyedWithoutEverStarting) {
+  auto thread = std::make_unique<OneShot>(false);
+  thread.reset();
+  SUCCEED();
+}
+
+}  // namespace
