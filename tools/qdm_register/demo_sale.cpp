@@ -124,8 +124,8 @@ int RunDemoSale(RegisterSession& session, const SaleOptions& options) {
   produto.AddFieldDef("VRPEALIMPFIS", TFieldType::ftFloat);
   produto.CreateDataSet();
 
-  bool ok = Step("AbreCupom (cupom " + NrCupom + ")", AbreCupom("")) ;
-  ok = ok && Step("cupom aberto n\xBA " + NrCupom, true);
+  bool ok = AbreCupom("");
+  Step("AbreCupom (cupom n\xBA " + NrCupom + ")", ok);
   for (const auto& p : kBasket) {
     if (!ok) break;
     produto.EmptyDataSet();

@@ -61,6 +61,11 @@ std::string ForTerminal(const std::string& bytes) {
   shown.reserve(bytes.size());
   for (unsigned char c : bytes) {
     if (c == '\r') continue;
+    // Answers are read from a blank-filled buffer; trailing blanks carry
+    // nothing a person needs to see.
+    if (c == '\n') {
+      while (!shown.empty() && shown.back() == ' ') shown.pop_back();
+    }
     if (c == 0x1B) {
       shown += "<ESC>";
     } else if (c < 0x20 && c != '\n') {
