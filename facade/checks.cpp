@@ -84,6 +84,12 @@ bool VerificaData(const std::string& texto) {
   bool result = true;
   try {
     if (!texto.empty()) result = PrinterClockAgrees(texto);
+  } catch (const std::exception&) {
+    // A clock answer that is no date is not judged.
+  }
+  // Decoded even after an unreadable clock answer, so an overdue fiscal day
+  // still asks for its Z reduction.
+  try {
     dtDate = stData.empty() ? platform::Date() : FiscalDay(stData);
   } catch (const std::exception&) {
     dtDate = platform::Date();

@@ -67,6 +67,8 @@ INSTANTIATE_TEST_SUITE_P(
                   EncodeDate(2025, 12, 31)},
         ClockCase{"UnreadableClockText", At(2026, 12, 10, 10, 0), "99999999999", "", true,
                   kDia},
+        ClockCase{"UnreadableClockTextKeepsTheFiscalDay", At(2026, 12, 10, 10, 0),
+                  "99999999999", "091226", true, EncodeDate(2026, 12, 9)},
         ClockCase{"UnreadableFiscalDay", At(2026, 12, 10, 10, 0), "", "AB1226", true, kDia}),
     [](const auto& info) { return std::string(info.param.name); });
 
