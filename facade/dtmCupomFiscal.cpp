@@ -12,7 +12,7 @@ using platform::TFieldType;
 
 namespace {
 
-struct FieldSpec {
+struct FieldDecl {
   const char* name;
   TFieldType type;
   int size;  // text capacity; 0 for other types
@@ -23,11 +23,11 @@ constexpr TFieldType kReal = TFieldType::ftFloat;
 constexpr TFieldType kDateTime = TFieldType::ftDateTime;
 constexpr TFieldType kDate = TFieldType::ftDate;
 
-void Declare(TClientDataSet& ds, std::initializer_list<FieldSpec> fields) {
-  for (const FieldSpec& f : fields) ds.AddFieldDef(f.name, f.type, f.size);
+void Declare(TClientDataSet& ds, std::initializer_list<FieldDecl> fields) {
+  for (const FieldDecl& f : fields) ds.AddFieldDef(f.name, f.type, f.size);
 }
 
-constexpr FieldSpec kPaymentType[] = {
+constexpr FieldDecl kPaymentType[] = {
     {"CDFILIAL", kText, 4},      {"CDTIPORECE", kText, 3},    {"NMTIPORECE", kText, 40},
     {"VRTAXAADMI", kReal, 0},    {"VRMINCARTAO", kReal, 0},   {"CDTIPOTROCO", kText, 3},
     {"NRORDTROCO", kText, 3},    {"IDEMIVALE", kText, 1},     {"IDVALE", kText, 1},
@@ -82,7 +82,7 @@ void DeclareReducaoZ(TClientDataSet& ds) {
 }  // namespace
 
 void DefinePaymentTypeFields(TClientDataSet& ds, bool with_image) {
-  for (const FieldSpec& f : kPaymentType) {
+  for (const FieldDecl& f : kPaymentType) {
     if (!with_image && std::string(f.name) == "DSIMAGEMBUT") continue;
     ds.AddFieldDef(f.name, f.type, f.size);
   }
