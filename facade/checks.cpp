@@ -5,19 +5,14 @@
 
 #include "drivers/bematech/Qdm00100.h"
 #include "facade/Qdm00000.h"
+#include "facade/operator_messages.h"
 #include "facade/routing.h"
 #include "platform/datetime.h"
-#include "platform/dialogs.h"
 #include "platform/sysutils.h"
 
 namespace Qdm00000 {
 
 namespace {
-
-void ShowError(const std::string& key) {
-  util::TouchMessageDlg(DataModule().msgPadrao.Msg(key), platform::mtError, platform::mbOK, 0,
-                        0, "");
-}
 
 // Seconds from inicio to fim on whole minutes: each value's hour and minute
 // as the clock shows them, seconds ignored.

@@ -5,17 +5,12 @@
 #include <exception>
 
 #include "facade/Qdm00000.h"
-#include "platform/dialogs.h"
+#include "facade/operator_messages.h"
 #include "platform/files.h"
 
 namespace Qdm00000 {
 
 namespace {
-
-void ShowError(const std::string& key) {
-  util::TouchMessageDlg(DataModule().msgPadrao.Msg(key), platform::mtError, platform::mbOK, 0,
-                        0, "");
-}
 
 // The one register whose file carries no register code.
 const char* const kSistemaSemCaixa = "KMZ";

@@ -4,6 +4,7 @@
 
 #include "drivers/bematech/Qdm00100.h"
 #include "facade/Qdm00000.h"
+#include "facade/operator_messages.h"
 #include "facade/routing.h"
 #include "platform/datetime.h"
 #include "platform/dialogs.h"
@@ -13,17 +14,11 @@ namespace Qdm00000 {
 
 namespace {
 
-using platform::mbOK;
 using platform::mbYesNo;
 using platform::mrNo;
 using platform::mrYes;
 using platform::mtConfirmation;
-using platform::mtError;
 using platform::mtInformation;
-
-int Ask(const std::string& key, int type, int buttons) {
-  return util::TouchMessageDlg(DataModule().msgPadrao.Msg(key), type, buttons, 0, 0, "");
-}
 
 bool DriverStartUp() {
   return Route<bool>({{kBematech, Qdm00100::IniciaImp_Bematech},
@@ -56,14 +51,14 @@ bool ReducaoZDue() {
 }
 
 bool OfferReducaoZ() {
-  if (Ask("DataFiscalAnterior", mtInformation, mbYesNo) == mrNo) return false;
+  if (ShowMessage("DataFiscalAnterior", mtInformation, mbYesNo) == mrNo) return false;
   return Reducao_Z("");
 }
 
 bool OfferLeituraX() {
-  if (Ask("ConfLeitX", mtConfirmation, mbYesNo) != mrYes) return true;
+  if (ShowMessage("ConfLeitX", mtConfirmation, mbYesNo) != mrYes) return true;
   if (Leitura_X("")) return true;
-  Ask("ErroComando", mtError, mbOK);
+  ShowError("ErroComando");
   return false;
 }
 
