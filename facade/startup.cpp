@@ -43,9 +43,10 @@ void CopyTaxRates(TClientDataSet& aliquotas) {
 
 // The fiscal day may still be yesterday's until 01:59; older never.
 bool ReducaoZDue() {
-  const TDateTime hoje = std::floor(platform::Date());
+  const TDateTime agora = platform::Now();
+  const TDateTime hoje = std::floor(agora);
   int hora, minuto, segundo, ms;
-  platform::DecodeTime(platform::Now(), hora, minuto, segundo, ms);
+  platform::DecodeTime(agora, hora, minuto, segundo, ms);
   const TDateTime dia = std::floor(dtDate);
   return (hoje > dia && hora >= 2) || (hoje - 1 > dia);
 }
