@@ -114,6 +114,13 @@ TEST_F(Facade, SwedaFiscalMemoryNeedsTheKindInCapitals) {
   EXPECT_EQ(Qdm00000::DataMoviFiscal(), platform::EncodeDate(2026, 12, 10));
 }
 
+TEST_F(Facade, DarumaClosesNoPortButLogsTheLine) {
+  Qdm00000::IdTipoImpFis = 7;
+  Qdm00000::stPorta = "COM2";
+  EXPECT_FALSE(Qdm00000::FechaPorta());
+  EXPECT_EQ(sandbox.DebugLog(), "10/12/2026 14:00:00 - Fechando porta COM2\r\n");
+}
+
 TEST_F(Facade, PortAndSpeedTables) {
   EXPECT_EQ(Qdm00000::Portas[0], "");
   EXPECT_EQ(Qdm00000::Portas[1], "COM1");
