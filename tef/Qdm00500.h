@@ -1,0 +1,74 @@
+// Module Qdm00500: the TEF client. Card payments go through an outside TEF
+// manager ("Gerenciador Padrão") that talks to the card networks; the
+// library speaks to it only through IntPos files under "c:\tef_dial\" (every
+// network but TecBan) or "c:\tef_disc\" (TecBan): requests in "req\", status
+// and answers in "resp\".
+#pragma once
+#include <string>
+
+#include "platform/stringlist.h"
+
+namespace Qdm00500 {
+
+using platform::TStringList;
+
+// ---- Exported globals --------------------------------------------------
+// Root of the manager in use, "c:\tef_dial\" or "c:\tef_disc\" (trailing
+// backslash); empty until a network is chosen.
+extern std::string DirTef;
+// Voucher stores, created, emptied and freed by the front end (never by the
+// library). A store is a run of blocks: a line holding the block number,
+// then the lines of one answer record.
+extern TStringList* stlCuponsTEF;       // approved sales of the current coupon
+extern int inContCuponsTEF;
+extern TStringList* stlCancCuponsTEF;   // cancellations kept for later printing
+extern int inContCancCuponsTEF;
+// Seconds to wait for the manager's answer to a cancellation request; the
+// operator may be working at the manager's own screen meanwhile.
+extern int inTimeoutRespostaTEF;
+
+// ---- IntPos file exchange -------------------------------------------------
+// A new request identifier: 10 digits, the seconds of the current moment.
+std::string GetSequence();
+// Waits (7 s at most) for the manager's status file echoing this command and
+// identifier. For "ATV" it clears the answer slot and writes the probe
+// itself; for any other command the caller has written its request.
+bool CheckGPAtivo(const std::string& comando, const std::string& identificacao);
+// The probe that precedes a request ("ATV" with a new identifier).
+bool CheckGPAtivo();
+// Confirms ("CNF", undo false) or undoes ("NCN", undo true) the transaction
+// of an answer record; true when the manager acknowledged it, or when the
+// transaction already stands confirmed (or undone) as asked.
+bool VerificaRetorno(const TStringList& resposta, bool desfaz);
+// Full name of the next free archive file "intpos.N" in a "resp\" directory.
+std::string NewIntPosFileName(const std::string& diretorio);
+// Deletes the "intpos.*" files of a directory; with an identifier, only
+// those that carry "001-000 = " + identifier.
+void DeleteIntPosFiles(const std::string& diretorio, const std::string& identificacao);
+// At start: undoes the answers an interrupted run left in both roots.
+bool CheckIntPosFiles();
+// Network rule: "TECBAN" chooses "c:\tef_disc\", any other name "c:\tef_dial\".
+void DirTefPorRede(const std::string& rede);
+
+// ---- Vouchers and cancellation -----------------------------------------
+// Prints every block of a store (two copies), confirming each printed one
+// and undoing the first that cannot be printed; then closes the report.
+// The last three arguments are accepted and not used.
+bool ImprCupons(TStringList* lista, int contador, const std::string& s1,
+                const std::string& s2, double d1);
+// Prints the voucher lines of one answer record on the fiscal printer.
+bool ImprCupom(const TStringList& resposta, int copias, bool cancelamento);
+// Cancels one transaction through its network's manager.
+void CancelaTEF(const std::string& doc002, const std::string& valor003,
+                const std::string& rede010, const std::string& doc012,
+                const std::string& valor022, const std::string& valor023, bool imprimeAgora);
+// Cancels every card transaction of the sale held in stlCuponsTEF.
+void CancelaTEFs(bool imprimeAgora);
+
+// ---- Card network choice -------------------------------------------------
+// "1" TecBan, "2" other networks, "9" quit, "0" form closed without a choice.
+std::string TipoRede(const std::string& tipo);
+// Chooses the network and with it DirTef; false when the operator quit.
+bool CheckDirTef(const std::string& tipo);
+
+}  // namespace Qdm00500

@@ -1,0 +1,49 @@
+// The card-network chooser: a small modal form offering TecBan (1), the
+// other networks (2) or quitting (9, also Esc). It is shown through the
+// dialog presenter; the presenter's answer clicks the matching button.
+#pragma once
+#include <string>
+
+namespace Qdm00500 {
+
+class TfrmCartaoDebito {
+ public:
+  struct TButton {
+    std::string Caption;      // "&1": the digit is the accelerator
+    std::string Description;  // what the button stands for
+    int Choice;               // the form's choice after a click
+    bool Cancel;              // also clicked by Esc
+  };
+  struct TImage {
+    std::string Picture;  // 180 x 61, 24-bit bitmap, relative to the package's sources
+    int Width;            // shown stretched to this size
+    int Height;
+  };
+
+  TfrmCartaoDebito();
+
+  // Shows the form modally; answers the choice it was left with.
+  int ShowModal();
+
+  void btnTecBanClick();
+  void btnOutrosClick();
+  void bbtEncerraClick();
+  // A click on a logo is a click on its button.
+  void imgTecBanClick() { btnTecBanClick(); }
+  void imgOutrosClick() { btnOutrosClick(); }
+
+  std::string Caption = "Cart\xE3o de D\xE9" "bito";
+  static constexpr int ClientWidth = 382;
+  static constexpr int ClientHeight = 314;
+  int Choice = 0;  // 0 until a button is clicked
+  bool Closed = false;
+
+  const TButton btnTecBan{"&1", "TecBan", 1, false};
+  const TImage imgTecBan{"tef/logos/tecban.bmp", 180, 53};
+  const TButton btnOutros{"&2", "Outras redes", 2, false};
+  const TImage imgOutros{"tef/logos/outras_redes.bmp", 180, 53};
+  const TButton bbtEncerra{"&9 - Encerra", "Encerra", 9, true};
+  const std::string edtCartaoDebito = "Escolha a Rede Desejada";
+};
+
+}  // namespace Qdm00500

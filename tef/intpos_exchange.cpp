@@ -1,0 +1,139 @@
+// The manager's probe and acknowledgement, identifiers, the answer archive.
+#include "tef/intpos_exchange.h"
+
+#include "facade/Qdm00000.h"
+#include "facade/utility.h"
+#include "platform/application.h"
+#include "platform/dialogs.h"
+#include "platform/errors.h"
+#include "platform/files.h"
+#include "platform/format.h"
+#include "platform/sysutils.h"
+#include "tef/Qdm00500.h"
+#include "tef/intpos_record.h"
+
+namespace Qdm00500 {
+
+using namespace detail;
+
+namespace {
+
+constexpr double kAckTimeoutSeconds = 7;
+// Between looks at the status file: the manager needs tens of milliseconds,
+// and the register's processor is not ours to burn.
+constexpr int kStatusPollMs = 50;
+
+// Waits for the status file that echoes this command and identifier. A
+// status of another request is consumed and the wait goes on.
+bool AwaitStatus(const std::string& comando, const std::string& identificacao) {
+  const std::string status = platform::HostPath(TefFile(kStatusFile));
+  WaitClock elapsed;
+  for (;;) {
+    platform::Application().ProcessMessages();
+    if (platform::FileExists(status)) {
+      TStringList record;
+      record.LoadFromFile(status);
+      platform::DeleteFile(status);
+      // A damaged acknowledgement ends the wait as a failure.
+      if (record.Count() < 2) return false;
+      if (record[0] == FieldLine("000-000", comando) &&
+          record[1] == FieldLine("001-000", identificacao))
+        return true;
+    }
+    if (elapsed.Seconds() > kAckTimeoutSeconds) return false;
+    platform::clock::Pause(kStatusPollMs);
+  }
+}
+
+bool AllDigits(const std::string& text) {
+  if (text.empty()) return false;
+  for (char c : text)
+    if (c < '0' || c > '9') return false;
+  return true;
+}
+
+}  // namespace
+
+namespace detail {
+
+double WaitClock::Seconds() {
+  const platform::TDateTime now = platform::clock::Now();
+  if (now > last_) days_ += now - last_;
+  last_ = now;
+  return days_ * 24 * 60 * 60;
+}
+
+void ClearAnswerSlot() {
+  const std::string slot = TefFile(kAnswerFile);
+  if (!platform::FileExists(slot)) return;
+  TStringList answer;
+  try {
+    answer.LoadFromFile(slot);
+  } catch (const platform::Exception&) {
+  }
+  if (!FieldValue(answer, "010-000").empty() &&
+      platform::RenameFile(slot, NewIntPosFileName(TefFile(kAnswerDir))))
+    return;
+  platform::DeleteFile(slot);
+}
+
+}  // namespace detail
+
+std::string GetSequence() {
+  // Trunc reads the decimal the product stands for: a plain cast would lose
+  // a second whenever the product lands a hair below the whole number.
+  std::string seconds = platform::IntToStr(platform::Trunc(platform::clock::Now() * 24 * 60 * 60));
+  if (seconds.size() > 10) seconds = seconds.substr(seconds.size() - 10);
+  return Qdm00000::AjustaZero(seconds, 10);
+}
+
+void DirTefPorRede(const std::string& rede) { DirTef = rede == "TECBAN" ? kRootDisc : kRootDial; }
+
+bool CheckGPAtivo(const std::string& comando, const std::string& identificacao) {
+  bool ativo = false;
+  try {
+    if (comando == "ATV") {
+      ClearAnswerSlot();
+      platform::DeleteFile(TefFile(kStatusFile));
+      WriteRequest({FieldLine("000-000", "ATV"), FieldLine("001-000", identificacao)});
+    }
+    ativo = AwaitStatus(comando, identificacao);
+  } catch (const std::exception&) {
+    ativo = false;
+  }
+  if (!ativo) util::TouchMessageDlg(kManagerInactive, platform::mtError, platform::mbOK);
+  return ativo;
+}
+
+bool CheckGPAtivo() { return CheckGPAtivo("ATV", GetSequence()); }
+
+std::string NewIntPosFileName(const std::string& diretorio) {
+  long long next = 1;
+  for (const std::string& name : platform::FindFiles(diretorio, "intpos.*")) {
+    if (name == "intpos.001") continue;
+    const std::string ext = platform::ExtractFileExt(name);
+    const std::string number = ext.empty() ? ext : ext.substr(1);
+    // Only archive numbers count: "intpos.sts" and the like do not.
+    if (!AllDigits(number) || number.size() > 15) continue;
+    const long long value = std::stoll(number);
+    if (value >= next) next = value + 1;
+  }
+  return diretorio + "intpos." + platform::IntToStr(next);
+}
+
+void DeleteIntPosFiles(const std::string& diretorio, const std::string& identificacao) {
+  const std::string mark = FieldLine("001-000", identificacao);
+  for (const std::string& name : platform::FindFiles(diretorio, "intpos.*")) {
+    const std::string file = diretorio + name;
+    if (!identificacao.empty()) {
+      try {
+        if (platform::ReadFileBytes(file).find(mark) == std::string::npos) continue;
+      } catch (const platform::Exception&) {
+        continue;  // what cannot be read cannot be shown to be ours
+      }
+    }
+    platform::DeleteFile(file);
+  }
+}
+
+}  // namespace Qdm00500

@@ -1,0 +1,139 @@
+// Confirmation (CNF) and undo (NCN) of transactions, kept in the ledger, and
+// the resolution at start of the answers an interrupted run left behind.
+#include "facade/utility.h"
+#include "platform/dialogs.h"
+#include "platform/errors.h"
+#include "platform/files.h"
+#include "platform/format.h"
+#include "platform/sysutils.h"
+#include "tef/Qdm00500.h"
+#include "tef/intpos_exchange.h"
+#include "tef/intpos_record.h"
+#include "tef/ledger.h"
+
+namespace Qdm00500 {
+
+using namespace detail;
+
+namespace {
+
+// "Valor: R$ 12,34" from the amount in cents; nothing when it is absent or
+// not a whole number.
+std::string AmountText(const std::string& cents) {
+  if (cents.empty()) return "";
+  try {
+    const long long value = platform::StrToInt64(cents);
+    return "Valor: " + platform::FloatToStrF(static_cast<double>(value) / 100,
+                                             platform::TFloatFormat::ffCurrency, 18, 2);
+  } catch (const platform::EConvertError&) {
+    return "";
+  }
+}
+
+void ShowUndone(const TStringList& answer) {
+  util::TouchMessageDlg("Cancelada a Transa\xE7\xE3o\r\nDoc No: " + FieldValue(answer, "012-000") +
+                            "\r\nRede: " + FieldValue(answer, "010-000") + "\r\n" +
+                            AmountText(FieldValue(answer, "003-000")),
+                        platform::mtInformation, platform::mbOK);
+}
+
+// A left-over answer: settled ones are only cleared away; a confirmation
+// that may not have reached the manager is finished; all else is undone.
+Settlement ResolveLeftover(const TStringList& answer) {
+  const LedgerEntry* entry = nullptr;
+  Ledger ledger;
+  try {
+    ledger = Ledger::Load(DirTef);
+    entry = ledger.Find(KeyOf(answer));
+  } catch (const platform::Exception&) {
+    // Settle reads the ledger again and tells the operator.
+  }
+  if (entry && entry->acknowledged) return Settlement::AlreadySettled;
+  return Settle(answer, !(entry && entry->decision == Decision::Confirm));
+}
+
+bool Settled(Settlement s) { return s == Settlement::Done || s == Settlement::AlreadySettled; }
+
+// Resolves the answers under the current root; false at the first failure,
+// which keeps its file.
+bool ResolveRoot() {
+  const std::string dir = TefFile(kAnswerDir);
+  // The slot goes to the archive first, so no exchange below moves it.
+  if (platform::FileExists(TefFile(kAnswerFile)))
+    platform::RenameFile(TefFile(kAnswerFile), NewIntPosFileName(dir));
+  for (const std::string& name : platform::FindFiles(dir, "intpos.*")) {
+    const std::string file = dir + name;
+    // A stale acknowledgement names no transaction: nothing to undo.
+    if (platform::SameText(name, "intpos.sts")) {
+      platform::DeleteFile(file);
+      continue;
+    }
+    TStringList answer;
+    try {
+      answer.LoadFromFile(file);
+    } catch (const platform::Exception&) {
+      return false;
+    }
+    if (!Settled(ResolveLeftover(answer))) return false;
+    platform::DeleteFile(file);
+  }
+  return true;
+}
+
+}  // namespace
+
+namespace detail {
+
+Settlement Settle(const TStringList& answer, bool undo) {
+  if (FieldValue(answer, "010-000").empty()) return Settlement::NoNetwork;
+  const TransactionKey key = KeyOf(answer);
+  const Decision decision = undo ? Decision::Undo : Decision::Confirm;
+  const std::string comando = undo ? "NCN" : "CNF";
+  const std::string identificacao = GetSequence();
+  Ledger ledger;
+  try {
+    ledger = Ledger::Load(DirTef);
+    if (const LedgerEntry* entry = ledger.Find(key)) {
+      // A decided transaction is never turned the other way.
+      if (entry->decision != decision) return Settlement::Refused;
+      if (entry->acknowledged) return Settlement::AlreadySettled;
+    }
+    ClearAnswerSlot();
+    platform::DeleteFile(TefFile(kStatusFile));
+    // The decision is on disk before the request can reach the manager.
+    ledger.Decide(key, decision);
+    ledger.Save();
+    WriteRequest({FieldLine("000-000", comando), FieldLine("001-000", identificacao),
+                  FieldLine("010-000", key.network), FieldLine("012-000", key.document),
+                  FieldLine("027-000", key.finalisation)});
+  } catch (const platform::Exception&) {
+    util::TouchMessageDlg(kManagerInactive, platform::mtError, platform::mbOK);
+    return Settlement::NotAcknowledged;
+  }
+  if (!CheckGPAtivo(comando, identificacao)) return Settlement::NotAcknowledged;
+  try {
+    ledger.Acknowledge(key);
+    ledger.Save();
+  } catch (const platform::Exception&) {
+    // Left as decided: the next start sends the same decision again, which
+    // the manager takes as a repeat.
+  }
+  if (undo) ShowUndone(answer);
+  return Settlement::Done;
+}
+
+}  // namespace detail
+
+bool VerificaRetorno(const TStringList& resposta, bool desfaz) {
+  return Settled(Settle(resposta, desfaz));
+}
+
+bool CheckIntPosFiles() {
+  for (const char* root : {kRootDial, kRootDisc}) {
+    DirTef = root;
+    if (!ResolveRoot()) return false;
+  }
+  return true;
+}
+
+}  // namespace Qdm00500
