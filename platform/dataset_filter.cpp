@@ -114,18 +114,21 @@ class FilterParser {
     }
   }
 
-  int Add(Filter::Node node) {
+  // A new node at the end of the tree; answers its index.
+  int NewNode(Filter::Node::Kind kind) {
     if (out_.nodes_.size() >= kMaxNodes) Fail("expression too long");
-    out_.nodes_.push_back(std::move(node));
+    out_.nodes_.emplace_back();
+    out_.nodes_.back().kind = kind;
     return static_cast<int>(out_.nodes_.size()) - 1;
   }
 
+  Filter::Node& At(int index) { return out_.nodes_[static_cast<std::size_t>(index)]; }
+
   int Join(Filter::Node::Kind kind, int left, int right) {
-    Filter::Node node;
-    node.kind = kind;
-    node.left = left;
-    node.right = right;
-    return Add(std::move(node));
+    const int index = NewNode(kind);
+    At(index).left = left;
+    At(index).right = right;
+    return index;
   }
 
   int Or() {
@@ -169,22 +172,21 @@ class FilterParser {
     Filter::Op op = token_.op;
     Advance();
     const Token right = Operand();
-    Filter::Node node;
-    if (left.kind == Token::Kind::kName && right.kind == Token::Kind::kName) {
-      node.field = FieldOf(left);
-      node.other = FieldOf(right);
-    } else if (left.kind == Token::Kind::kName) {
-      node.field = FieldOf(left);
-      node.literal = Literal(node.field, right);
-    } else if (right.kind == Token::Kind::kName) {
-      node.field = FieldOf(right);
-      node.literal = Literal(node.field, left);
-      op = Mirror(op);
-    } else {
+    if (left.kind != Token::Kind::kName && right.kind != Token::Kind::kName) {
       Fail("a comparison needs a field");
     }
-    node.op = op;
-    return Add(std::move(node));
+    const bool mirrored = left.kind != Token::Kind::kName;
+    const Token& field = mirrored ? right : left;
+    const Token& other = mirrored ? left : right;
+    const int index = NewNode(Filter::Node::Kind::kCompare);
+    At(index).op = mirrored ? Mirror(op) : op;
+    At(index).field = FieldOf(field);
+    if (other.kind == Token::Kind::kName) {
+      At(index).other = FieldOf(other);
+    } else {
+      At(index).literal = Literal(At(index).field, other);
+    }
+    return index;
   }
 
   Token Operand() {

@@ -271,6 +271,7 @@ class PacketReader {
     const std::string_view view = text;
     if (def.DataType == TFieldType::ftString) {
       std::string& s = value.emplace<std::string>();
+      s.reserve(view.size());
       AppendCp1252(s, view);
       const auto capacity = static_cast<std::size_t>(TextCapacity(def));
       if (s.size() > capacity) s.resize(capacity);

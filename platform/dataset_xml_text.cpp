@@ -244,12 +244,13 @@ void AppendCp1252(std::string& out, std::string_view utf8) {
   const std::size_t n = utf8.size();
   std::size_t i = 0;
   while (i < n) {
+    // Runs of ASCII go across in one piece.
+    std::size_t run = i;
+    while (run < n && static_cast<unsigned char>(utf8[run]) < 0x80) ++run;
+    out.append(utf8.data() + i, run - i);
+    i = run;
+    if (i >= n) break;
     const auto lead = static_cast<unsigned char>(utf8[i]);
-    if (lead < 0x80) {
-      out += static_cast<char>(lead);
-      ++i;
-      continue;
-    }
     const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
     char32_t cp = length == 4 ? lead & 0x07 : length == 3 ? lead & 0x0F : lead & 0x1F;
     bool good = length > 1 && i + length <= n;
