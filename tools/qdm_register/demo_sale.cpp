@@ -1,14 +1,23 @@
 #include "tools/qdm_register/demo_sale.h"
 
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "facade/Qdm00000.h"
+#include "facade/utility.h"
 #include "platform/datetime.h"
 #include "platform/encoding.h"
 #include "platform/files.h"
 #include "platform/format.h"
+#include "platform/sysutils.h"
+#include "tef/Qdm00500.h"
+#include "tools/qdm_register/card_payment.h"
 #include "tools/qdm_register/config_writer.h"
 
 namespace qdm_register {
@@ -20,7 +29,7 @@ namespace {
 
 struct Product {
   std::string code;
-  std::string name;  // Windows-1252
+  std::string name;      // Windows-1252
   std::string tax_kind;  // IDTPIMPOSFIS
   double tax_rate;       // VRPEALIMPFIS
   double quantity;
@@ -38,12 +47,26 @@ const std::vector<Product> kBasket = {
 };
 
 const double kCouponDiscount = 0.50;
-const double kCashPaid = 100.00;
+const double kCardPaid = 20.00;
+const double kCashPaid = 50.00;
 const char* kBuyerCpf = "123.456.789-09";
+const char* kCashType = "001";
+const char* kDebitType = "002";
+const char* kDebitName = "Cart\xE3o D\xE9" "bito";
 
 void Say(const std::string& text) {
   std::fputs(platform::Cp1252ToUtf8(text).c_str(), stdout);
   std::fflush(stdout);
+}
+
+bool Step(const std::string& what, bool ok) {
+  Say(std::string(ok ? "  ok   " : "  FALHA ") + what + "\n");
+  return ok;
+}
+
+// 14 digits with two implied decimals, as the printer takes amounts.
+std::string AmountField(double amount) {
+  return util::AjustaZero(platform::IntToStr(platform::Trunc(platform::RoundTo(amount * 100, 0))), 14);
 }
 
 // The front end's payment types: what the shop accepts and how the printer
@@ -53,8 +76,8 @@ void FillPaymentTypes(TClientDataSet& ds) {
   ds.CreateDataSet();
   struct Type { const char* code; const char* name; const char* kind; };
   const Type types[] = {
-      {"001", "Dinheiro", "1"},
-      {"002", "Cart\xE3o D\xE9" "bito", "D"},
+      {kCashType, "Dinheiro", "1"},
+      {kDebitType, kDebitName, "D"},
       {"003", "Cart\xE3o Cr\xE9" "dito", "C"},
       {"004", "Vale Troca", "4"},
   };
@@ -72,7 +95,7 @@ void FillPaymentTypes(TClientDataSet& ds) {
 void AddMovement(TClientDataSet& movs, const std::string& tipo_rece, double amount, int order) {
   movs.Append();
   movs.FieldByName("CDFILIAL").SetAsString("0001");
-  movs.FieldByName("NRSEQUMOVI").SetAsString(std::to_string(order));
+  movs.FieldByName("NRSEQUMOVI").SetAsString(platform::IntToStr(order));
   movs.FieldByName("IDTIPOMOVIVE").SetAsString("E");
   movs.FieldByName("CDTIPORECE").SetAsString(tipo_rece);
   movs.FieldByName("VRMOVIVEND").SetAsFloat(amount);
@@ -81,84 +104,192 @@ void AddMovement(TClientDataSet& movs, const std::string& tipo_rece, double amou
   movs.Post();
 }
 
-}  // namespace
+// What a register holds for the length of a run.
+struct Register {
+  RegisterSession& session;
+  const SaleOptions& options;
+  TClientDataSet recebimentos{"recebimentos"};
+  TClientDataSet aliquotas{"aliquotas"};
+  platform::TStringList cupons_tef;
+  platform::TStringList canc_cupons_tef;
 
-bool Step(const std::string& what, bool ok) {
-  Say(std::string(ok ? "  ok   " : "  FAIL ") + what + "\n");
-  return ok;
-}
+  Register(RegisterSession& s, const SaleOptions& o) : session(s), options(o) {
+    Qdm00500::stlCuponsTEF = &cupons_tef;
+    Qdm00500::inContCuponsTEF = 0;
+    Qdm00500::stlCancCuponsTEF = &canc_cupons_tef;
+    Qdm00500::inContCancCuponsTEF = 0;
+  }
+  ~Register() {
+    Qdm00500::stlCuponsTEF = nullptr;
+    Qdm00500::stlCancCuponsTEF = nullptr;
+  }
+
+  std::string ManagerRoot() const { return platform::HostPath("c:\\tef_dial"); }
+  std::string ManagerProgram() const { return session.program_directory() + "tef_manager"; }
+
+  // Configuration, printer start-up and the tables the front end needs.
+  bool Start() {
+    using namespace Qdm00000;
+    Say("== Caixa " + options.caixa + " em " + session.directory() + "\n");
+    // A register without its configuration file may not operate; the demo
+    // writes one for the emulated printer the first time.
+    std::string config = EcfConfigPath(session.directory(), options.caixa);
+    if (!platform::FileExists(config)) {
+      EcfConfig c;
+      c.caixa = options.caixa;
+      WriteEcfConfig(config, c);
+      Step("arquivo de configura\xE7\xE3o gravado: " + config, true);
+    }
+    if (!Step("CarregaECF", CarregaECF(options.caixa))) return false;
+    if (!Step("StartImpFiscal", StartImpFiscal(platform::IntToStr(IdTipoImpFis), "COM1"))) return false;
+    SetImpFiscalOK(true);
+    FillPaymentTypes(recebimentos);
+    return Step("IniciaImpressora (impressora " + ECF + ", s\xE9rie " + SerieECF + ")",
+                IniciaImpressora("PDV", "", recebimentos, aliquotas));
+  }
+
+  // Opens the coupon and sells the basket, each product with the printer's
+  // tax-rate code found by Verifica_Aliquota.
+  bool SellBasket(const std::vector<Product>& basket) {
+    using namespace Qdm00000;
+    TClientDataSet& produto = DataModule().cdsProduto;
+    produto.Close();
+    produto.FieldDefs.clear();
+    produto.AddFieldDef("IDTPIMPOSFIS", TFieldType::ftString, 1);
+    produto.AddFieldDef("VRPEALIMPFIS", TFieldType::ftFloat);
+    produto.CreateDataSet();
+
+    bool ok = AbreCupom("");
+    Step("AbreCupom (cupom n\xBA " + NrCupom + ")", ok);
+    for (const auto& p : basket) {
+      if (!ok) break;
+      produto.EmptyDataSet();
+      produto.Append();
+      produto.FieldByName("IDTPIMPOSFIS").SetAsString(p.tax_kind);
+      produto.FieldByName("VRPEALIMPFIS").SetAsFloat(p.tax_rate);
+      produto.Post();
+      std::string aliquota = Verifica_Aliquota("");
+      ok = Step("VendaItem " + p.name + " (al\xED" "quota " + aliquota + ")",
+                VendaItem("", "", p.code, p.name, aliquota, p.quantity, p.price, p.discount));
+    }
+    return ok;
+  }
+
+  bool PayCard(double amount) {
+    CardResult card = PayByCard(amount);
+    return Step("cart\xE3o " + platform::CurrToStr(amount) + ": " +
+                    (card.approved ? "aprovado, rede " + card.network + " doc " + card.document
+                                   : "n\xE3o aprovado (" + card.message + ")"),
+                card.approved);
+  }
+
+  void Finish() {
+    Qdm00000::StopImpFiscal();
+    Step("StopImpFiscal", true);
+  }
+
+  void ShowOutputs(bool journal) {
+    Say("\n== Bobina da impressora (esta execu\xE7\xE3o)\n");
+    std::fputs(session.TapeOfThisRun().c_str(), stdout);
+    if (journal) {
+      Say("\n== Di\xE1rio do gerenciador TEF\n");
+      std::fputs(ManagerJournal(ManagerRoot()).c_str(), stdout);
+    }
+    Say("\n== Log de depura\xE7\xE3o impdebug.txt (esta execu\xE7\xE3o)\n");
+    std::fputs(session.DebugLogOfThisRun().c_str(), stdout);
+    std::fflush(stdout);
+  }
+};
+
+}  // namespace
 
 int RunDemoSale(RegisterSession& session, const SaleOptions& options) {
   using namespace Qdm00000;
-  Say("== Caixa " + options.caixa + " em " + session.directory() + "\n");
+  Register reg(session, options);
+  std::unique_ptr<TefManager> manager;
+  if (options.card) manager = std::make_unique<TefManager>(reg.ManagerProgram(), reg.ManagerRoot());
 
-  // A register without its configuration file may not operate; the demo
-  // writes one for the emulated printer the first time.
-  std::string config = EcfConfigPath(session.directory(), options.caixa);
-  if (!platform::FileExists(config)) {
-    EcfConfig c;
-    c.caixa = options.caixa;
-    WriteEcfConfig(config, c);
-    Step("arquivo de configura\xE7\xE3o gravado: " + config, true);
-  }
-  if (!Step("CarregaECF", CarregaECF(options.caixa))) return 1;
-
-  if (!Step("StartImpFiscal", StartImpFiscal(std::to_string(IdTipoImpFis), "COM1"))) return 1;
-  SetImpFiscalOK(true);
-
-  TClientDataSet recebimentos("recebimentos");
-  TClientDataSet aliquotas("aliquotas");
-  FillPaymentTypes(recebimentos);
-  if (!Step("IniciaImpressora (impressora " + ECF + ", s\xE9rie " + SerieECF + ")",
-            IniciaImpressora("PDV", "", recebimentos, aliquotas))) {
-    StopImpFiscal();
-    return 1;
-  }
-
-  // Products as the front end keeps them; the printer's tax-rate code of
-  // each one comes from Verifica_Aliquota.
-  TClientDataSet& produto = DataModule().cdsProduto;
-  produto.Close();
-  produto.FieldDefs.clear();
-  produto.AddFieldDef("IDTPIMPOSFIS", TFieldType::ftString, 1);
-  produto.AddFieldDef("VRPEALIMPFIS", TFieldType::ftFloat);
-  produto.CreateDataSet();
-
-  bool ok = AbreCupom("");
-  Step("AbreCupom (cupom n\xBA " + NrCupom + ")", ok);
-  for (const auto& p : kBasket) {
-    if (!ok) break;
-    produto.EmptyDataSet();
-    produto.Append();
-    produto.FieldByName("IDTPIMPOSFIS").SetAsString(p.tax_kind);
-    produto.FieldByName("VRPEALIMPFIS").SetAsFloat(p.tax_rate);
-    produto.Post();
-    std::string aliquota = Verifica_Aliquota("");
-    ok = Step("VendaItem " + p.name + " (al\xED" "quota " + aliquota + ")",
-              VendaItem("", "", p.code, p.name, aliquota, p.quantity, p.price, p.discount));
-  }
+  bool ok = reg.Start();
+  // Card answers left unconfirmed by an interrupted run are undone first.
+  if (ok && options.card) ok = Step("CheckIntPosFiles", Qdm00500::CheckIntPosFiles());
+  ok = ok && reg.SellBasket(kBasket);
 
   TClientDataSet movimentos("movimentos");
   movimentos.FieldDefs = DataModule().cdsMovCaixa.FieldDefs;
   movimentos.IndexDefs = DataModule().cdsMovCaixa.IndexDefs;
   movimentos.CreateDataSet();
-  AddMovement(movimentos, "001", kCashPaid, 1);
+  bool card_paid = false;
+  if (ok && options.card) {
+    card_paid = reg.PayCard(kCardPaid);
+    if (card_paid) AddMovement(movimentos, kDebitType, kCardPaid, 1);
+  }
+  AddMovement(movimentos, kCashType, kCashPaid, 2);
 
   std::string numero;
   if (ok) {
-    ok = Step("FechaCupom (desconto " + platform::FloatToStrF(kCouponDiscount, platform::TFloatFormat::ffCurrency, 15, 2) +
-                  ", CPF " + kBuyerCpf + ")",
-              FechaCupom(false, true, kCouponDiscount, 0, 0, "S", true, "", movimentos, recebimentos,
+    ok = Step("FechaCupom (desconto " + platform::CurrToStr(kCouponDiscount) + ", CPF " + kBuyerCpf + ")",
+              FechaCupom(false, true, kCouponDiscount, 0, 0, "S", true, "", movimentos, reg.recebimentos,
                          numero, "", "", "", kBuyerCpf, ""));
   }
-  StopImpFiscal();
-  Step("StopImpFiscal", true);
+  if (ok && card_paid) {
+    // The card voucher goes into a voucher linked to the coupon just closed,
+    // two copies, and only then is the transaction confirmed.
+    ok = Step("Abre_Comp_NFiscalVinc (cupom " + numero + ")",
+              Abre_Comp_NFiscalVinc(platform::Copy(kDebitName, 1, 16), AmountField(kCardPaid), numero));
+    ok = Step("ImprCupons (comprovante em duas vias, confirma\xE7\xE3o)",
+              Qdm00500::ImprCupons(Qdm00500::stlCuponsTEF, Qdm00500::inContCuponsTEF, "", "", 0)) && ok;
+  }
+  reg.Finish();
+  if (manager) manager->Stop();
+  reg.ShowOutputs(options.card);
+  return ok ? 0 : 1;
+}
 
-  Say("\n== Bobina da impressora (esta venda)\n");
-  std::fputs(session.TapeOfThisRun().c_str(), stdout);
-  Say("\n== Log de depura\xE7\xE3o impdebug.txt (esta venda)\n");
-  std::fputs(session.DebugLogOfThisRun().c_str(), stdout);
-  std::fflush(stdout);
+int RunRecoveryDemo(RegisterSession& session, const SaleOptions& options) {
+  using namespace Qdm00000;
+  Register reg(session, options);
+  TefManager manager(reg.ManagerProgram(), reg.ManagerRoot());
+  bool ok = reg.Start() && Step("CheckIntPosFiles", Qdm00500::CheckIntPosFiles());
+
+  // 1. A sale abandoned after the card was approved: the coupon is
+  //    cancelled and so is the card transaction; its cancellation voucher is
+  //    kept and printed in a management report, then confirmed.
+  Say("\n== Venda abandonada depois da aprova\xE7\xE3o do cart\xE3o\n");
+  ok = ok && reg.SellBasket({kBasket.front()}) && reg.PayCard(10.00);
+  std::string cancelado;
+  if (ok) ok = Step("Cancela_Cupom", Cancela_Cupom(true, false, cancelado));
+  if (ok) {
+    Qdm00500::CancelaTEFs(false);
+    ok = Step("CancelaTEFs (comprovantes guardados: " + platform::IntToStr(Qdm00500::inContCancCuponsTEF) + ")",
+              Qdm00500::inContCancCuponsTEF == 1);
+  }
+  if (ok) {
+    ok = Step("Relatorio_Gerencial", Relatorio_Gerencial());
+    ok = Step("ImprCupons (comprovante de cancelamento)",
+              Qdm00500::ImprCupons(Qdm00500::stlCancCuponsTEF, Qdm00500::inContCancCuponsTEF, "", "", 0)) && ok;
+  }
+
+  // 2. A run killed right after a card approval: the approved answer stays
+  //    in the manager's directory unconfirmed; the next start undoes it.
+  Say("\n== Caixa interrompido depois da aprova\xE7\xE3o (processo morto)\n");
+  if (ok) {
+    std::fflush(stdout);
+    pid_t child = fork();
+    if (child == 0) {
+      PayByCard(15.00);
+      raise(SIGKILL);  // the power fails before the coupon is closed
+      _exit(1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    Step("caixa interrompido (sinal " + platform::IntToStr(WIFSIGNALED(status) ? WTERMSIG(status) : 0) + ")",
+         WIFSIGNALED(status));
+    ok = Step("pr\xF3ximo in\xED" "cio: CheckIntPosFiles desfaz a transa\xE7\xE3o pendente",
+              Qdm00500::CheckIntPosFiles());
+  }
+  reg.Finish();
+  manager.Stop();
+  reg.ShowOutputs(true);
   return ok ? 0 : 1;
 }
 

@@ -1,5 +1,9 @@
-// The demo register's sale: configuration, start-up, items, closing with a
-// discount, two payments and the buyer's CPF, on the emulated printer.
+// The demo register's runs on the emulated devices:
+//  - a sale: configuration, start-up, items, part of the payment by card,
+//    the closing with a discount, cash and the buyer's CPF, the card voucher
+//    in two copies and its confirmation;
+//  - the recovery of card payments: a sale abandoned after the card was
+//    approved, and an approval left unconfirmed by a run that was killed.
 #pragma once
 #include <string>
 
@@ -12,10 +16,8 @@ struct SaleOptions {
   bool card = true;  // pay part of the sale by card through the TEF manager
 };
 
-// Answers the process exit status: 0 when every step went through.
+// Each answers the process exit status: 0 when every step went through.
 int RunDemoSale(RegisterSession& session, const SaleOptions& options);
-
-// Prints a step and its outcome; answers ok.
-bool Step(const std::string& what, bool ok);
+int RunRecoveryDemo(RegisterSession& session, const SaleOptions& options);
 
 }  // namespace qdm_register

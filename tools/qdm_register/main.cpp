@@ -1,5 +1,6 @@
 // qdm_register: a register driven through Pkg_Qdm, for people and for CI.
 //   qdm_register                 a complete sale on the emulated devices
+//   qdm_register recovery        card payments undone and cancelled
 //   qdm_register config ...      writes a register's configuration file
 #include <unistd.h>
 
@@ -24,6 +25,11 @@ int main(int argc, char** argv) {
   bool unattended = false;
   app.add_flag("--unattended", unattended, "Answer the operator's questions by rule, even at a terminal");
 
+  auto* recovery = app.add_subcommand("recovery",
+      "Card payments recovered: a sale abandoned after approval, a run killed after approval");
+  bool no_card = false;
+  app.add_flag("--sem-cartao", no_card, "Pay the sale in cash only (no TEF manager)");
+
   auto* config = app.add_subcommand("config", "Write a register's configuration file (ecf<caixa>.cds)");
   qdm_register::EcfConfig ecf;
   std::string out_dir = ".";
@@ -45,6 +51,8 @@ int main(int argc, char** argv) {
     bool interactive = !unattended && isatty(0);
     platform::SetDialogPresenter(std::make_shared<qdm_register::DemoOperator>(interactive));
     qdm_register::RegisterSession session(home);
+    sale.card = !no_card;
+    if (recovery->parsed()) return qdm_register::RunRecoveryDemo(session, sale);
     return qdm_register::RunDemoSale(session, sale);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "qdm_register: %s\n", e.what());

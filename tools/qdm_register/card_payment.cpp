@@ -1,0 +1,131 @@
+#include "tools/qdm_register/card_payment.h"
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <stdexcept>
+
+#include "platform/application.h"
+#include "platform/clock.h"
+#include "platform/files.h"
+#include "platform/format.h"
+#include "platform/sysutils.h"
+#include "tef/Qdm00500.h"
+
+namespace qdm_register {
+
+namespace {
+
+// How long the front end waits for the manager to approve a sale: the
+// customer types the PIN at the pinpad meanwhile.
+constexpr int kSaleAnswerSeconds = 120;
+constexpr double kSecondsPerDay = 86400.0;
+
+std::string Field(const platform::TStringList& record, const std::string& code) {
+  return platform::Trim(record.Values(code + " "));
+}
+
+bool WaitForExit(pid_t pid, int milliseconds) {
+  for (int waited = 0; waited <= milliseconds; waited += 10) {
+    int status = 0;
+    if (waitpid(pid, &status, WNOHANG) == pid) return true;
+    usleep(10000);
+  }
+  return false;
+}
+
+}  // namespace
+
+TefManager::TefManager(const std::string& program, const std::string& root,
+                       const std::vector<std::string>& options)
+    : root_(root) {
+  std::vector<std::string> args = {program, "--root", root};
+  args.insert(args.end(), options.begin(), options.end());
+  pid_ = fork();
+  if (pid_ < 0) throw std::runtime_error("cannot start the TEF manager");
+  if (pid_ == 0) {
+    std::vector<char*> argv;
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    execv(program.c_str(), argv.data());
+    std::perror(program.c_str());
+    _exit(127);
+  }
+  // The manager creates its directories on start; give it a moment so the
+  // first probe finds it serving.
+  for (int i = 0; i < 200 && !platform::DirectoryExists(root + "/resp"); ++i) usleep(10000);
+}
+
+TefManager::~TefManager() { Stop(); }
+
+void TefManager::Stop() {
+  if (pid_ <= 0) return;
+  kill(pid_, SIGTERM);
+  if (!WaitForExit(pid_, 5000)) {
+    kill(pid_, SIGKILL);
+    WaitForExit(pid_, 5000);
+  }
+  pid_ = -1;
+}
+
+void TefManager::Kill() {
+  if (pid_ <= 0) return;
+  kill(pid_, SIGKILL);
+  WaitForExit(pid_, 5000);
+  pid_ = -1;
+}
+
+CardResult PayByCard(double amount) {
+  using namespace Qdm00500;
+  CardResult result;
+  if (!CheckDirTef("D") || !CheckGPAtivo()) return result;
+
+  std::string id = GetSequence();
+  long long cents = platform::Trunc(platform::RoundTo(amount * 100, 0));
+  platform::TStringList request;
+  request.Add("000-000 = CRT");
+  request.Add("001-000 = " + id);
+  request.Add("003-000 = " + platform::IntToStr(cents));
+  request.Add("004-000 = 0");
+  request.Add("999-999 = 0");
+  request.SaveToFile(DirTef + "req\\intpos.001");
+  if (!CheckGPAtivo("CRT", id)) return result;
+
+  // The answer: archived as soon as it is read, like every answer file, so
+  // an interrupted run leaves it where the next start will undo it.
+  platform::TDateTime deadline = platform::clock::Now() + kSaleAnswerSeconds / kSecondsPerDay;
+  const std::string answer_file = DirTef + "resp\\intpos.001";
+  while (platform::clock::Now() < deadline) {
+    platform::Application().HandleMessage(50);
+    if (!platform::FileExists(answer_file)) continue;
+    platform::TStringList answer;
+    answer.LoadFromFile(answer_file);
+    platform::RenameFile(answer_file, NewIntPosFileName(DirTef + "resp\\"));
+    if (answer.Count() < 2 || answer[0] != "000-000 = CRT" || answer[1] != "001-000 = " + id) continue;
+
+    result.network = Field(answer, "010-000");
+    result.document = Field(answer, "012-000");
+    result.message = Field(answer, "030-000");
+    result.approved = Field(answer, "009-000") == "0";
+    if (!result.approved) {
+      // A declined sale leaves nothing to confirm or undo.
+      DeleteIntPosFiles(DirTef + "resp\\", id);
+    } else if (stlCuponsTEF) {
+      ++inContCuponsTEF;
+      stlCuponsTEF->Add(platform::IntToStr(inContCuponsTEF));
+      stlCuponsTEF->AddStrings(answer);
+    }
+    return result;
+  }
+  result.message = "Sem resposta do gerenciador";
+  return result;
+}
+
+std::string ManagerJournal(const std::string& root) {
+  std::string path = root + "/journal.txt";
+  return platform::FileExists(path) ? platform::ReadFileBytes(path) : std::string();
+}
+
+}  // namespace qdm_register
