@@ -48,7 +48,4 @@ std::optional<std::string> Query(const std::string& comando,
 // logged and shown to the operator, and nothing is answered.
 std::optional<std::string> AmountField(Formato formato, double valor);
 
-// Text the operator sees for an amount the printer's field cannot hold.
-extern const char* const kValorForaDoFormato;
-
 }  // namespace Qdm00100::detail

@@ -10,7 +10,10 @@
 
 namespace Qdm00100::detail {
 
+namespace {
+// No catalogue entry fits an amount the printer's field cannot hold.
 const char* const kValorForaDoFormato = "Valor fora do formato da impressora fiscal.";
+}  // namespace
 
 std::string CatalogueText(const std::string& key) {
   return Qdm00000::DataModule().msgPadrao.Msg(key);

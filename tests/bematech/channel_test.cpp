@@ -36,8 +36,13 @@ TEST_F(ChannelTest, AnswerReaderTrimsOrKeepsTheRawBuffer) {
   EXPECT_EQ(raw.substr(0, trimmed.size()), trimmed);
   EXPECT_EQ(LogLines().back(), "Retorno da Impressora " + raw);
 
+  // The service-rate map is two raw bytes, zero bytes included.
+  printer.SetRates("1800T,0500S");
   ASSERT_TRUE(EnviaComando_Bematech("35", {"29"}, false, false));
-  EXPECT_EQ(Qdm00100::RetornoImpFiscal_Bematech("3529", true).size(), 2u);
+  EXPECT_EQ(Qdm00100::RetornoImpFiscal_Bematech("3529", true), std::string("\x40\x00", 2));
+  printer.SetRates("1800T");
+  ASSERT_TRUE(EnviaComando_Bematech("35", {"29"}, false, false));
+  EXPECT_EQ(Qdm00100::RetornoImpFiscal_Bematech("3529", true), std::string(2, '\0'));
 }
 
 TEST_F(ChannelTest, SeparatorAndEscapeInsideAnArgumentNeverSplitTheFrame) {

@@ -78,62 +78,47 @@ TEST_F(ClosingTest, CompleteCouponWithDiscountTwoPaymentsFooterAndVoucher) {
   EXPECT_THAT(tape, HasSubstr("CONTRA-VALE"));
 }
 
-struct StartCase {
+struct ShapeCase {
   double desconto;
   double acrescimo;
-  std::vector<std::string> args;
-};
-
-struct FooterCase {
-  const char* tipo;  // payment type used
+  const char* tipo;  // "003" is paid through an agreement
   const char* consumidor_linha;
   const char* cpf;
   const char* nome;
-  std::string footer;
+  std::vector<std::string> inicio;  // "32"
+  std::string rodape;               // "34"
 };
 
 TEST_F(ClosingTest, StartOfTheClosingAndFooterFollowTheArguments) {
-  const StartCase starts[] = {
-      {5, 2, {"d", "00000000000500"}},
-      {0, 2, {"a", "00000000000200"}},
-      {0, 0, {"D", "0000"}},
-  };
-  const FooterCase footers[] = {
-      {"003", "", "", "", "\n" + Text("Convenio") + " ..: EMPRESA X\n"},
-      {"003", "S", "", "",
+  const ShapeCase cases[] = {
+      {5, 2, "003", "", "", "", {"d", "00000000000500"},
+       "\n" + Text("Convenio") + " ..: EMPRESA X\n"},
+      {0, 2, "003", "S", "", "", {"a", "00000000000200"},
        "\n" + Text("Convenio") + " ..: EMPRESA X\n" + Text("Consumidor") + " : JOAO\n"},
-      {"001", "", "", "", " "},
-      {"001", "", "123", "MARIA", "\n" + Text("CNPJCPF") + " : 123\n" + Text("Nome") + " : MARIA\n"},
+      {0, 0, "001", "", "", "", {"D", "0000"}, " "},
+      {0, 0, "001", "", "123", "MARIA", {"D", "0000"},
+       "\n" + Text("CNPJCPF") + " : 123\n" + Text("Nome") + " : MARIA\n"},
   };
-  for (std::size_t i = 0; i < 3; ++i) {
-    SCOPED_TRACE(i);
-    const FooterCase& f = footers[i];
-    Mark();
-    FillMovements(movimentos, {{"E", f.tipo, 100.00, 1.0}});
+  for (const ShapeCase& k : cases) {
+    SCOPED_TRACE(k.rodape);
+    FillMovements(movimentos, {{"E", k.tipo, 100.00, 1.0}});
     Close c;
-    c.desconto = starts[i].desconto;
-    c.acrescimo = starts[i].acrescimo;
+    c.desconto = k.desconto;
+    c.acrescimo = k.acrescimo;
     c.convenio = "EMPRESA X";
-    c.consumidor_linha = f.consumidor_linha;
+    c.consumidor_linha = k.consumidor_linha;
     c.consumidor = "JOAO";
-    c.cpf = f.cpf;
-    c.nome = f.nome;
+    c.cpf = k.cpf;
+    c.nome = k.nome;
     EXPECT_TRUE(FechaCupom(c));
-    const std::vector<std::string> frames = Frames();
-    ASSERT_GE(frames.size(), 4u);
-    EXPECT_EQ(frames[1], Frame("32", starts[i].args));
-    EXPECT_EQ(frames[3], Frame("34", {f.footer}));
+    EXPECT_THAT(Frames(), ElementsAre(Frame("30"), Frame("32", k.inicio),
+                                      Frame("72", {"01", "00000000010000"}), Frame("34", {k.rodape})));
+    EXPECT_EQ(printer.CouponOpen(), 0);
     // A fresh sale for the next case.
     ASSERT_TRUE(Qdm00100::AbreCupom_Bematech(""));
     ASSERT_TRUE(Qdm00100::VendaItem_Bematech("1", "ARROZ", "FF", 1, 30, 0));
+    Mark();
   }
-  Mark();
-  FillMovements(movimentos, {{"E", "001", 100.00, 1.0}});
-  Close c;
-  c.cpf = footers[3].cpf;
-  c.nome = footers[3].nome;
-  EXPECT_TRUE(FechaCupom(c));
-  EXPECT_EQ(Frames().at(3), Frame("34", {footers[3].footer}));
 }
 
 TEST_F(ClosingTest, RefusedPaymentIsSentAgainOnYes) {
