@@ -80,7 +80,8 @@ int Manager::run() {
       pause_ms(poll_ms);
       continue;
     }
-    if (options_.exit_after > 0 && ++served >= options_.exit_after) break;
+    ++served;
+    if (options_.exit_after > 0 && served >= options_.exit_after) break;
   }
   return served;
 }
