@@ -67,11 +67,16 @@ TEST_F(SettlementTest, SettledTransactionIsNeverSentAgainNorTurned) {
     bool first_undo;
     bool second_undo;
     bool second_result;
-  } cases[] = {{false, false, true}, {false, true, false}, {true, true, true}, {true, false, false}};
+    const char* network;
+  } cases[] = {{false, false, true, "REDECARD"},
+               {false, true, false, "REDECARD"},
+               {true, true, true, "REDECARD"},
+               {true, false, false, "REDECARD"},
+               {false, false, true, "REDE;X%41 \xE9"}};  // kept whole in the ledger file
   int document = 200;
   for (const auto& c : cases) {
-    SCOPED_TRACE(testing::Message() << c.first_undo << "," << c.second_undo);
-    const Answer a = Sale(std::to_string(++document));
+    SCOPED_TRACE(testing::Message() << c.first_undo << "," << c.second_undo << " " << c.network);
+    const Answer a = Sale(std::to_string(++document), c.network);
     const std::size_t before = manager.Exchanges().size();
     sandbox.dialogs->Clear();
 
