@@ -24,7 +24,6 @@
 #include "drivers/bematech/Qdm00100.h"  // Qdm00100: Bematech, type codes 1, 2, 9
 #include "drivers/sweda/Qdm00200.h"     // Qdm00200: Sweda, type codes 3 to 6
 
-// Card payments (Qdm00500).
-#if __has_include("tef/Qdm00500.h")
+// Card payments (Qdm00500) and the card-network form.
 #include "tef/Qdm00500.h"
-#endif
+#include "tef/TfrmCartaoDebito.h"
