@@ -123,9 +123,4 @@ CardResult PayByCard(double amount) {
   return result;
 }
 
-std::string ManagerJournal(const std::string& root) {
-  std::string path = root + "/journal.txt";
-  return platform::FileExists(path) ? platform::ReadFileBytes(path) : std::string();
-}
-
 }  // namespace qdm_register

@@ -42,7 +42,4 @@ struct CardResult {
 // archived and added as a block to Qdm00500::stlCuponsTEF.
 CardResult PayByCard(double amount);
 
-// The manager's journal, one line per event ("" when none).
-std::string ManagerJournal(const std::string& root);
-
 }  // namespace qdm_register

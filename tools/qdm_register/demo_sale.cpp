@@ -118,6 +118,7 @@ struct Register {
     Qdm00500::inContCuponsTEF = 0;
     Qdm00500::stlCancCuponsTEF = &canc_cupons_tef;
     Qdm00500::inContCancCuponsTEF = 0;
+    session.MarkStart(ManagerJournal());
   }
   ~Register() {
     Qdm00500::stlCuponsTEF = nullptr;
@@ -125,6 +126,7 @@ struct Register {
   }
 
   std::string ManagerRoot() const { return platform::HostPath("c:\\tef_dial"); }
+  std::string ManagerJournal() const { return ManagerRoot() + "/journal.txt"; }
   std::string ManagerProgram() const { return session.program_directory() + "tef_manager"; }
 
   // Configuration, printer start-up and the tables the front end needs.
@@ -188,15 +190,17 @@ struct Register {
     Step("StopImpFiscal", true);
   }
 
+  // The debug log first and the printed tape last, so a person reading the
+  // terminal ends on the coupon.
   void ShowOutputs(bool journal) {
-    Say("\n== Bobina da impressora (esta execu\xE7\xE3o)\n");
-    std::fputs(session.TapeOfThisRun().c_str(), stdout);
+    Say("\n== Log de depura\xE7\xE3o impdebug.txt (esta execu\xE7\xE3o)\n");
+    std::fputs(session.WrittenSince(session.file("impdebug.txt")).c_str(), stdout);
     if (journal) {
       Say("\n== Di\xE1rio do gerenciador TEF\n");
-      std::fputs(ManagerJournal(ManagerRoot()).c_str(), stdout);
+      std::fputs(session.WrittenSince(ManagerJournal()).c_str(), stdout);
     }
-    Say("\n== Log de depura\xE7\xE3o impdebug.txt (esta execu\xE7\xE3o)\n");
-    std::fputs(session.DebugLogOfThisRun().c_str(), stdout);
+    Say("\n== Bobina da impressora (esta execu\xE7\xE3o)\n");
+    std::fputs(session.WrittenSince(session.file("tape.txt")).c_str(), stdout);
     std::fflush(stdout);
   }
 };

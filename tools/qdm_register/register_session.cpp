@@ -44,16 +44,15 @@ RegisterSession::RegisterSession(const std::string& directory)
   platform::SetHostExecutable(file("qdm_register"));
   platform::MapDrive('c', drive_c());
 
-  tape_start_ = SizeOf(file("tape.txt"));
-  log_start_ = SizeOf(file("impdebug.txt"));
+  MarkStart(file("tape.txt"));
+  MarkStart(file("impdebug.txt"));
 }
 
-std::string RegisterSession::TapeOfThisRun() const {
-  return ForTerminal(TailFrom(file("tape.txt"), tape_start_));
-}
+void RegisterSession::MarkStart(const std::string& path) { starts_[path] = SizeOf(path); }
 
-std::string RegisterSession::DebugLogOfThisRun() const {
-  return ForTerminal(TailFrom(file("impdebug.txt"), log_start_));
+std::string RegisterSession::WrittenSince(const std::string& path) const {
+  auto start = starts_.find(path);
+  return ForTerminal(TailFrom(path, start == starts_.end() ? 0 : start->second));
 }
 
 std::string ForTerminal(const std::string& bytes) {

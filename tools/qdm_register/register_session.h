@@ -3,6 +3,7 @@
 // and what it shows at the end.
 #pragma once
 #include <cstdint>
+#include <map>
 #include <string>
 
 namespace qdm_register {
@@ -22,16 +23,17 @@ class RegisterSession {
   // Directory of the real program (where the emulators are built).
   const std::string& program_directory() const { return program_directory_; }
 
-  // What the printer printed and the library logged during this run, for
-  // a person at a terminal (UTF-8, control bytes made visible).
-  std::string TapeOfThisRun() const;
-  std::string DebugLogOfThisRun() const;
+  // Notes how long a growing file (tape, log, journal) is now, so that
+  // WrittenSince shows only what this run added.
+  void MarkStart(const std::string& path);
+  // What was appended to the file since MarkStart, for a person at a
+  // terminal (UTF-8, control bytes made visible).
+  std::string WrittenSince(const std::string& path) const;
 
  private:
   std::string directory_;
   std::string program_directory_;
-  std::uintmax_t tape_start_ = 0;
-  std::uintmax_t log_start_ = 0;
+  std::map<std::string, std::uintmax_t> starts_;
 };
 
 // Windows-1252 bytes to UTF-8, with control bytes other than line ends
