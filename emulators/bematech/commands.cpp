@@ -14,58 +14,58 @@ constexpr unsigned kDocument = kPrints | kChangesState;
 constexpr int kAny = 99;
 
 const std::array kCommands = {
-    CommandSpec{"00", 0, 0, kSale, OpenCoupon},
-    CommandSpec{"09", 6, 6, kSale, SellItem},
-    CommandSpec{"31", 1, 1, kSale, CancelItem},
-    CommandSpec{"14", 0, 0, kDocument, CancelCoupon},
-    CommandSpec{"62|50", 1, 1, kSale, Surcharge},
-    CommandSpec{"32", 2, 2, kSale, StartClosing},
-    CommandSpec{"72", 2, 2, kSale, Pay},
-    CommandSpec{"34", 1, 1, kSale, EndClosing},
-    CommandSpec{"25", 2, 3, kSale, NonFiscalReceipt},
-    CommandSpec{"66", 3, 3, kSale, OpenVoucher},
-    CommandSpec{"67", 1, 1, kPrints, PrintText},
-    CommandSpec{"20", 0, 1, kSale, ManagementReport},
-    CommandSpec{"21", 0, 0, kDocument, CloseDocument},
-    CommandSpec{"40", 2, 4, kChangesState, NameTotalizer},
-    CommandSpec{"71", 1, 1, kChangesState, ProgramPaymentMethod},
-    CommandSpec{"06", 0, 0, kSale, ReadingX},
-    CommandSpec{"05", 0, 0, kDocument, ReductionZ},
-    CommandSpec{"08", 3, 3, kDocument, FiscalMemoryReading},
-    CommandSpec{"27", 0, 0, 0, Totals},
-    CommandSpec{"69", 0, 0, 0, WriteReductionFile},
-    CommandSpec{"35", 1, 1, 0, Variable},
-    CommandSpec{"26", 0, 0, 0, RateTable},
-    CommandSpec{"30", 0, 0, 0, CouponNumber},
-    CommandSpec{"19", 0, 0, 0, StatusText},
-    CommandSpec{"23", 0, 0, 0, DrawerState},
-    CommandSpec{"22|255", 0, 0, 0, OpenDrawer},
-    CommandSpec{"12", 0, kAny, 0, Acknowledge},
+    CommandEntry{"00", 0, 0, kSale, OpenCoupon},
+    CommandEntry{"09", 6, 6, kSale, SellItem},
+    CommandEntry{"31", 1, 1, kSale, CancelItem},
+    CommandEntry{"14", 0, 0, kDocument, CancelCoupon},
+    CommandEntry{"62|50", 1, 1, kSale, Surcharge},
+    CommandEntry{"32", 2, 2, kSale, StartClosing},
+    CommandEntry{"72", 2, 2, kSale, Pay},
+    CommandEntry{"34", 1, 1, kSale, EndClosing},
+    CommandEntry{"25", 2, 3, kSale, NonFiscalReceipt},
+    CommandEntry{"66", 3, 3, kSale, OpenVoucher},
+    CommandEntry{"67", 1, 1, kPrints, PrintText},
+    CommandEntry{"20", 0, 1, kSale, ManagementReport},
+    CommandEntry{"21", 0, 0, kDocument, CloseDocument},
+    CommandEntry{"40", 2, 4, kChangesState, NameTotalizer},
+    CommandEntry{"71", 1, 1, kChangesState, ProgramPaymentMethod},
+    CommandEntry{"06", 0, 0, kSale, ReadingX},
+    CommandEntry{"05", 0, 0, kDocument, ReductionZ},
+    CommandEntry{"08", 3, 3, kDocument, FiscalMemoryReading},
+    CommandEntry{"27", 0, 0, 0, Totals},
+    CommandEntry{"69", 0, 0, 0, WriteReductionFile},
+    CommandEntry{"35", 1, 1, 0, Variable},
+    CommandEntry{"26", 0, 0, 0, RateTable},
+    CommandEntry{"30", 0, 0, 0, CouponNumber},
+    CommandEntry{"19", 0, 0, 0, StatusText},
+    CommandEntry{"23", 0, 0, 0, DrawerState},
+    CommandEntry{"22|255", 0, 0, 0, OpenDrawer},
+    CommandEntry{"12", 0, kAny, 0, Acknowledge},
     // Restaurant model.
-    CommandSpec{"80|48", 8, 8, kMovement | kChangesState, RegisterTableItem},
-    CommandSpec{"80|49", 8, 8, kMovement | kChangesState, CancelTableItem},
-    CommandSpec{"80|50", 3, 3, kMovement, Acknowledge},
-    CommandSpec{"80|51", 2, 2, kMovement, Acknowledge},
-    CommandSpec{"80|52", 2, 2, kMovement, Acknowledge},
-    CommandSpec{"80|53", 9, 9, kMovement, Acknowledge},
-    CommandSpec{"80|54", 1, 1, kMovement, Acknowledge},
-    CommandSpec{"80|55", 0, 0, kMovement, Acknowledge},
-    CommandSpec{"80|58", 2, 2, kMovement, Acknowledge},
-    CommandSpec{"74", 3, 3, kMovement, Acknowledge},
+    CommandEntry{"80|48", 8, 8, kMovement | kChangesState, RegisterTableItem},
+    CommandEntry{"80|49", 8, 8, kMovement | kChangesState, CancelTableItem},
+    CommandEntry{"80|50", 3, 3, kMovement, Acknowledge},
+    CommandEntry{"80|51", 2, 2, kMovement, Acknowledge},
+    CommandEntry{"80|52", 2, 2, kMovement, Acknowledge},
+    CommandEntry{"80|53", 9, 9, kMovement, Acknowledge},
+    CommandEntry{"80|54", 1, 1, kMovement, Acknowledge},
+    CommandEntry{"80|55", 0, 0, kMovement, Acknowledge},
+    CommandEntry{"80|58", 2, 2, kMovement, Acknowledge},
+    CommandEntry{"74", 3, 3, kMovement, Acknowledge},
 };
 
-const CommandSpec* Lookup(const std::string& code) {
-  for (const CommandSpec& spec : kCommands)
-    if (code == spec.code) return &spec;
+const CommandEntry* Lookup(const std::string& code) {
+  for (const CommandEntry& entry : kCommands)
+    if (code == entry.code) return &entry;
   return nullptr;
 }
 
 }  // namespace
 
-const CommandSpec* FindCommand(const std::vector<std::string>& fields, std::size_t& code_fields) {
+const CommandEntry* FindCommand(const std::vector<std::string>& fields, std::size_t& code_fields) {
   if (fields.empty()) return nullptr;
   if (fields.size() >= 2)
-    if (const CommandSpec* compound = Lookup(fields[0] + "|" + fields[1])) {
+    if (const CommandEntry* compound = Lookup(fields[0] + "|" + fields[1])) {
       code_fields = 2;
       return compound;
     }
@@ -100,16 +100,16 @@ void AddToBase(DayTotals& day, const std::string& tax, long long amount) {
     day.rate_base[static_cast<std::size_t>(std::stoi(tax) - 1)] += amount;
 }
 
-void Execute(const CommandSpec& spec, Command& command) {
+void Execute(const CommandEntry& entry, Command& command) {
   int fields = static_cast<int>(command.args.size());
-  if (fields < spec.min_fields || fields > spec.max_fields) return command.Refuse(kSt1FieldCount, 0);
-  if ((spec.flags & kPrints) && command.peripherals.paper >= 2) return command.Refuse(kSt1PaperOut, 0);
-  if (spec.flags & kMovement) {
+  if (fields < entry.min_fields || fields > entry.max_fields) return command.Refuse(kSt1FieldCount, 0);
+  if ((entry.flags & kPrints) && command.peripherals.paper >= 2) return command.Refuse(kSt1PaperOut, 0);
+  if (entry.flags & kMovement) {
     const FiscalState& state = command.state;
     if (state.fiscal_day && command.today < *state.fiscal_day) return command.Refuse(kSt1Clock, 0);
     if (ReductionDue(state, command.now)) return command.Refuse(0, kSt2NotExecuted);
   }
-  spec.handler(command);
+  entry.handler(command);
 }
 
 }  // namespace mp20emu

@@ -53,7 +53,7 @@ enum CommandFlags : unsigned {
   kChangesState = 4,   // saved to the fiscal memory when executed
 };
 
-struct CommandSpec {
+struct CommandEntry {
   const char* code;
   int min_fields;
   int max_fields;
@@ -63,9 +63,9 @@ struct CommandSpec {
 
 // The command named by the leading fields ("09", or "62" "50" for
 // "62|50"); `code_fields` receives how many fields the code took.
-const CommandSpec* FindCommand(const std::vector<std::string>& fields, std::size_t& code_fields);
+const CommandEntry* FindCommand(const std::vector<std::string>& fields, std::size_t& code_fields);
 // Generic checks (field count, paper, fiscal day), then the handler.
-void Execute(const CommandSpec& spec, Command& command);
+void Execute(const CommandEntry& entry, Command& command);
 
 // Fiscal day rules shared by the handlers.
 bool ReductionDue(const FiscalState& state, const DateTime& now);

@@ -105,12 +105,12 @@ void Emulator::Run(const std::string& frame) {
     return;
   }
   std::size_t code_fields = 1;
-  const CommandSpec* spec = FindCommand(*fields, code_fields);
-  if (!spec) {
+  const CommandEntry* entry = FindCommand(*fields, code_fields);
+  if (!entry) {
     last_.st1 |= kSt1UnknownCommand;
     return;
   }
-  if (memory_fault_ && std::strcmp(spec->code, "19") != 0) {
+  if (memory_fault_ && std::strcmp(entry->code, "19") != 0) {
     last_.st2 |= kSt2Memory;
     return;
   }
@@ -119,12 +119,12 @@ void Emulator::Run(const std::string& frame) {
   command.args.assign(fields->begin() + static_cast<std::ptrdiff_t>(code_fields), fields->end());
   command.standing_st1 = StandingSt1();
   command.standing_st2 = StandingSt2();
-  Execute(*spec, command);
+  Execute(*entry, command);
   last_.st1 |= command.st1;
   last_.st2 |= command.st2;
   answer_ = command.answer;
   if (command.print_failed) last_.st1 |= kSt1PrinterError;
-  if (!command.Refused() && (spec->flags & kChangesState) && !Persist()) last_.st2 |= kSt2Memory;
+  if (!command.Refused() && (entry->flags & kChangesState) && !Persist()) last_.st2 |= kSt2Memory;
 }
 
 int Emulator::StandingSt1() const {
