@@ -54,6 +54,18 @@ void RunHook(const std::function<void(const RecordedDialog&)>& on_show,
 
 }  // namespace
 
+int ScriptedPresenter::Record(RecordedDialog dialog, bool takes_answer, int fallback) {
+  if (takes_answer && !answers_.empty()) {
+    dialog.answer = answers_.front();
+    answers_.pop_front();
+  } else {
+    dialog.answer = fallback;
+  }
+  seen_.push_back(dialog);
+  RunHook(on_show, dialog);
+  return dialog.answer;
+}
+
 int ScriptedPresenter::Show(const DialogRequest& request) {
   RecordedDialog dialog;
   dialog.text = request.text;
@@ -62,30 +74,14 @@ int ScriptedPresenter::Show(const DialogRequest& request) {
   dialog.modal = request.modal;
   // A notice waits for no answer, so it leaves the queued answers to the
   // dialogs that do.
-  if (!request.modal || answers_.empty()) {
-    dialog.answer = dialogs_detail::UnattendedAnswer(request);
-  } else {
-    dialog.answer = answers_.front();
-    answers_.pop_front();
-  }
-  seen_.push_back(dialog);
-  RunHook(on_show, dialog);
-  return dialog.answer;
+  return Record(dialog, request.modal, dialogs_detail::UnattendedAnswer(request));
 }
 
 int ScriptedPresenter::Choose(const ChoiceRequest& request) {
   RecordedDialog dialog;
   dialog.text = request.caption;
   dialog.choice = true;
-  if (answers_.empty()) {
-    dialog.answer = request.close_result;
-  } else {
-    dialog.answer = answers_.front();
-    answers_.pop_front();
-  }
-  seen_.push_back(dialog);
-  RunHook(on_show, dialog);
-  return dialog.answer;
+  return Record(dialog, true, request.close_result);
 }
 
 int UnattendedPresenter::Show(const DialogRequest& request) {

@@ -94,6 +94,9 @@ class ScriptedPresenter : public DialogPresenter {
   int Choose(const ChoiceRequest& request) override;
 
  private:
+  // Takes the next queued answer (or the fallback), records the dialog and
+  // runs the hook.
+  int Record(RecordedDialog dialog, bool takes_answer, int fallback);
   std::deque<int> answers_;
   std::vector<RecordedDialog> seen_;
 };
