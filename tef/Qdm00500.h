@@ -1,5 +1,5 @@
 // Module Qdm00500: the TEF client. Card payments go through an outside TEF
-// manager ("Gerenciador Padrão") that talks to the card networks; the
+// manager ("Gerenciador Padr\xE3o") that talks to the card networks; the
 // library speaks to it only through IntPos files under "c:\tef_dial\" (every
 // network but TecBan) or "c:\tef_disc\" (TecBan): requests in "req\", status
 // and answers in "resp\".
