@@ -10,6 +10,7 @@
 
 #include "facade/utility.h"
 #include "platform/dialogs.h"
+#include "utility/network_form.h"
 
 namespace {
 
@@ -20,17 +21,6 @@ using platform::mrNo;
 using platform::mrNone;
 using platform::mrOk;
 using platform::mrYes;
-
-platform::ChoiceRequest NetworkForm() {
-  platform::ChoiceRequest form;
-  form.caption = "Cart\xE3o de D\xE9" "bito";
-  form.prompt = "Escolha a Rede Desejada";
-  form.options = {{'1', "&1", "TecBan", 1, false},
-                  {'2', "&2", "Outras redes", 2, false},
-                  {'9', "&9 - Encerra", "", 9, true}};
-  form.close_result = 0;
-  return form;
-}
 
 class Presenters : public ::testing::Test {
  protected:

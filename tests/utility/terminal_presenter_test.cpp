@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/dialogs.h"
+#include "utility/network_form.h"
 
 namespace {
 
@@ -54,17 +55,6 @@ class Terminal : public ::testing::Test {
     request.type = type;
     request.buttons = buttons;
     return presenter.Show(request);
-  }
-
-  static platform::ChoiceRequest NetworkForm() {
-    platform::ChoiceRequest form;
-    form.caption = "Cart\xE3o de D\xE9" "bito";
-    form.prompt = "Escolha a Rede Desejada";
-    form.options = {{'1', "&1", "TecBan", 1, false},
-                    {'2', "&2", "Outras redes", 2, false},
-                    {'9', "&9 - Encerra", "", 9, true}};
-    form.close_result = 0;
-    return form;
   }
 
   int in_[2] = {-1, -1};
