@@ -6,8 +6,10 @@
 #include "tef/ledger.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 
+#include "facade/utility.h"
 #include "platform/files.h"
 #include "tef/intpos_record.h"
 
@@ -34,21 +36,14 @@ std::string Escape(const std::string& value) {
   return out;
 }
 
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
-
 std::string Unescape(const std::string& value) {
   std::string out;
   for (std::size_t i = 0; i < value.size(); ++i) {
     const bool escaped = value[i] == '%' && i + 2 < value.size() &&
-                         HexDigit(value[i + 1]) >= 0 && HexDigit(value[i + 2]) >= 0;
+                         std::isxdigit(static_cast<unsigned char>(value[i + 1])) &&
+                         std::isxdigit(static_cast<unsigned char>(value[i + 2]));
     if (escaped) {
-      const int high = HexDigit(value[i + 1]), low = HexDigit(value[i + 2]);
-      out += static_cast<char>(high * 16 + low);
+      out += static_cast<char>(util::HexaToInt(value.substr(i + 1, 2)));
       i += 2;
     } else {
       out += value[i];
