@@ -6,8 +6,8 @@
 #include <string>
 
 #include "facade/dtmCupomFiscal.h"
-#include "platform/clock.h"
-#include "platform/dataset.h"
+#include "platform/base/clock.h"
+#include "platform/dataset/dataset.h"
 
 namespace Qdm00000 {
 

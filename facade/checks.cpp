@@ -7,8 +7,8 @@
 #include "facade/Qdm00000.h"
 #include "facade/operator_messages.h"
 #include "facade/routing.h"
-#include "platform/datetime.h"
-#include "platform/sysutils.h"
+#include "platform/text/datetime.h"
+#include "platform/base/sysutils.h"
 
 namespace Qdm00000 {
 

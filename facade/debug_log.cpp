@@ -1,8 +1,8 @@
 // The debug log: every printer command and answer, one line per call,
 // beside the host executable. Always on; opened and closed per line.
 #include "facade/Qdm00000.h"
-#include "platform/datetime.h"
-#include "platform/files.h"
+#include "platform/text/datetime.h"
+#include "platform/os/files.h"
 
 namespace Qdm00000 {
 

@@ -1,8 +1,8 @@
 // The cupom data module: the message catalogue, the twenty datasets of the
 // fiscal layer and the port and speed indexes of the serial devices.
 #pragma once
-#include "facade/utility.h"
-#include "platform/dataset.h"
+#include "utility/utility.h"
+#include "platform/dataset/dataset.h"
 
 class TdtmCupomFiscal {
  public:

@@ -6,7 +6,7 @@
 
 #include "facade/Qdm00000.h"
 #include "facade/operator_messages.h"
-#include "platform/files.h"
+#include "platform/os/files.h"
 
 namespace Qdm00000 {
 

@@ -3,7 +3,7 @@
 #include "drivers/sweda/Qdm00200.h"
 #include "facade/Qdm00000.h"
 #include "facade/routing.h"
-#include "platform/dialogs.h"
+#include "platform/dialogs/dialogs.h"
 
 namespace Qdm00000 {
 

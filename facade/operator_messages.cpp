@@ -1,7 +1,7 @@
 #include "facade/operator_messages.h"
 
 #include "facade/Qdm00000.h"
-#include "platform/dialogs.h"
+#include "platform/dialogs/dialogs.h"
 
 namespace Qdm00000 {
 

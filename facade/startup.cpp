@@ -6,9 +6,9 @@
 #include "facade/Qdm00000.h"
 #include "facade/operator_messages.h"
 #include "facade/routing.h"
-#include "platform/datetime.h"
-#include "platform/dialogs.h"
-#include "platform/sysutils.h"
+#include "platform/text/datetime.h"
+#include "platform/dialogs/dialogs.h"
+#include "platform/base/sysutils.h"
 
 namespace Qdm00000 {
 

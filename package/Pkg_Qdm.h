@@ -5,16 +5,16 @@
 
 // Services the modules stand on, which the front end uses too (datasets,
 // string lists, dialogs, the clock, the message loop).
-#include "facade/utility.h"
-#include "platform/application.h"
-#include "platform/clock.h"
-#include "platform/dataset.h"
-#include "platform/datetime.h"
-#include "platform/dialogs.h"
-#include "platform/errors.h"
-#include "platform/files.h"
-#include "platform/format.h"
-#include "platform/stringlist.h"
+#include "utility/utility.h"
+#include "platform/os/application.h"
+#include "platform/base/clock.h"
+#include "platform/dataset/dataset.h"
+#include "platform/text/datetime.h"
+#include "platform/dialogs/dialogs.h"
+#include "platform/base/errors.h"
+#include "platform/os/files.h"
+#include "platform/text/format.h"
+#include "platform/dataset/stringlist.h"
 
 // Fiscal-printer facade (Qdm00000) and its data module.
 #include "facade/Qdm00000.h"

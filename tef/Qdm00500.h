@@ -6,7 +6,7 @@
 #pragma once
 #include <string>
 
-#include "platform/stringlist.h"
+#include "platform/dataset/stringlist.h"
 
 namespace Qdm00500 {
 

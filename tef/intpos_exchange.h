@@ -3,8 +3,8 @@
 #pragma once
 #include <string>
 
-#include "platform/clock.h"
-#include "platform/stringlist.h"
+#include "platform/base/clock.h"
+#include "platform/dataset/stringlist.h"
 
 namespace Qdm00500::detail {
 

@@ -2,8 +2,8 @@
 #include "tef/intpos_record.h"
 
 #include "facade/Qdm00000.h"
-#include "platform/files.h"
-#include "platform/sysutils.h"
+#include "platform/os/files.h"
+#include "platform/base/sysutils.h"
 #include "tef/Qdm00500.h"
 
 namespace Qdm00500::detail {

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/stringlist.h"
+#include "platform/dataset/stringlist.h"
 
 namespace Qdm00500::detail {
 

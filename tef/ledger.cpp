@@ -9,8 +9,8 @@
 #include <cctype>
 #include <cstdio>
 
-#include "facade/utility.h"
-#include "platform/files.h"
+#include "utility/utility.h"
+#include "platform/os/files.h"
 #include "tef/intpos_record.h"
 
 namespace Qdm00500::detail {

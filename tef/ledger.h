@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/stringlist.h"
+#include "platform/dataset/stringlist.h"
 
 namespace Qdm00500::detail {
 

@@ -2,9 +2,9 @@
 #include <array>
 #include <string_view>
 
-#include "platform/dialogs.h"
-#include "platform/files.h"
-#include "platform/sysutils.h"
+#include "platform/dialogs/dialogs.h"
+#include "platform/os/files.h"
+#include "platform/base/sysutils.h"
 #include "tef/Qdm00500.h"
 #include "tef/TfrmCartaoDebito.h"
 #include "tef/intpos_record.h"

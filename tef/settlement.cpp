@@ -1,11 +1,11 @@
 // Confirmation (CNF) and undo (NCN) of transactions, kept in the ledger, and
 // the resolution at start of the answers an interrupted run left behind.
-#include "facade/utility.h"
-#include "platform/dialogs.h"
-#include "platform/errors.h"
-#include "platform/files.h"
-#include "platform/format.h"
-#include "platform/sysutils.h"
+#include "utility/utility.h"
+#include "platform/dialogs/dialogs.h"
+#include "platform/base/errors.h"
+#include "platform/os/files.h"
+#include "platform/text/format.h"
+#include "platform/base/sysutils.h"
 #include "tef/Qdm00500.h"
 #include "tef/intpos_exchange.h"
 #include "tef/intpos_record.h"

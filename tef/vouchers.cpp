@@ -3,9 +3,9 @@
 #include <vector>
 
 #include "facade/Qdm00000.h"
-#include "facade/utility.h"
-#include "platform/application.h"
-#include "platform/dialogs.h"
+#include "utility/utility.h"
+#include "platform/os/application.h"
+#include "platform/dialogs/dialogs.h"
 #include "tef/Qdm00500.h"
 #include "tef/intpos_exchange.h"
 #include "tef/intpos_record.h"

@@ -10,8 +10,8 @@
 #include <filesystem>
 #include <string>
 
-#include "platform/dataset.h"
-#include "platform/files.h"
+#include "platform/dataset/dataset.h"
+#include "platform/os/files.h"
 
 namespace {
 

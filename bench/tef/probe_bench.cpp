@@ -9,9 +9,9 @@
 #include <memory>
 #include <string>
 
-#include "platform/clock.h"
-#include "platform/dialogs.h"
-#include "platform/files.h"
+#include "platform/base/clock.h"
+#include "platform/dialogs/dialogs.h"
+#include "platform/os/files.h"
 #include "tef/Qdm00500.h"
 
 namespace {

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/dataset.h"
-#include "platform/dynlib.h"
+#include "platform/dataset/dataset.h"
+#include "platform/os/dynlib.h"
 
 namespace Qdm00100 {
 

@@ -1,7 +1,7 @@
 // Loading and binding "Mp20fi32.dll", the port, and the module's globals.
 #include "drivers/bematech/Qdm00100.h"
 #include "drivers/bematech/driver_support.h"
-#include "platform/dynlib.h"
+#include "platform/os/dynlib.h"
 
 namespace Qdm00100 {
 

@@ -2,9 +2,9 @@
 // to the library, waited out while the printer is busy and judged.
 #include "drivers/bematech/Qdm00100.h"
 #include "drivers/bematech/driver_support.h"
-#include "platform/application.h"
-#include "platform/clock.h"
-#include "platform/sysutils.h"
+#include "platform/os/application.h"
+#include "platform/base/clock.h"
+#include "platform/base/sysutils.h"
 
 namespace Qdm00100 {
 

@@ -5,9 +5,9 @@
 #include "drivers/bematech/Qdm00100.h"
 #include "drivers/bematech/driver_support.h"
 #include "facade/Qdm00000.h"
-#include "facade/utility.h"
-#include "platform/dialogs.h"
-#include "platform/sysutils.h"
+#include "utility/utility.h"
+#include "platform/dialogs/dialogs.h"
+#include "platform/base/sysutils.h"
 
 namespace Qdm00100 {
 

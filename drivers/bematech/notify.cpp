@@ -4,9 +4,9 @@
 
 #include "drivers/bematech/driver_support.h"
 #include "facade/Qdm00000.h"
-#include "facade/utility.h"
-#include "platform/dialogs.h"
-#include "platform/format.h"
+#include "utility/utility.h"
+#include "platform/dialogs/dialogs.h"
+#include "platform/text/format.h"
 
 namespace Qdm00100::detail {
 

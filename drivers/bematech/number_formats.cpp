@@ -3,7 +3,7 @@
 #include <array>
 #include <cmath>
 
-#include "platform/format.h"
+#include "platform/text/format.h"
 
 namespace Qdm00100 {
 

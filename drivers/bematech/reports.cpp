@@ -2,8 +2,8 @@
 // the date of the fiscal movement.
 #include "drivers/bematech/Qdm00100.h"
 #include "drivers/bematech/driver_support.h"
-#include "platform/datetime.h"
-#include "platform/sysutils.h"
+#include "platform/text/datetime.h"
+#include "platform/base/sysutils.h"
 
 namespace Qdm00100 {
 

@@ -3,11 +3,11 @@
 #include "drivers/bematech/Qdm00100.h"
 #include "drivers/bematech/driver_support.h"
 #include "facade/Qdm00000.h"
-#include "facade/utility.h"
-#include "platform/application.h"
-#include "platform/errors.h"
-#include "platform/format.h"
-#include "platform/sysutils.h"
+#include "utility/utility.h"
+#include "platform/os/application.h"
+#include "platform/base/errors.h"
+#include "platform/text/format.h"
+#include "platform/base/sysutils.h"
 
 namespace Qdm00100 {
 

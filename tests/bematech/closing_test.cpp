@@ -5,8 +5,8 @@
 
 #include "datasets.h"
 #include "driver_fixture.h"
-#include "platform/dialogs.h"
-#include "platform/sysutils.h"
+#include "platform/dialogs/dialogs.h"
+#include "platform/base/sysutils.h"
 
 namespace bematech_test {
 namespace {

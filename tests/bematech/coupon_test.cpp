@@ -3,8 +3,8 @@
 #include <gmock/gmock.h>
 
 #include "driver_fixture.h"
-#include "facade/utility.h"
-#include "platform/dialogs.h"
+#include "utility/utility.h"
+#include "platform/dialogs/dialogs.h"
 
 namespace bematech_test {
 namespace {

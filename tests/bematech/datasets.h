@@ -4,7 +4,7 @@
 #include <string>
 
 #include "facade/dtmCupomFiscal.h"
-#include "platform/dataset.h"
+#include "platform/dataset/dataset.h"
 
 namespace bematech_test {
 

@@ -7,7 +7,7 @@
 #include <optional>
 
 #include "drivers/bematech/number_formats.h"
-#include "platform/format.h"
+#include "platform/text/format.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <gmock/gmock.h>
 
 #include "driver_fixture.h"
-#include "platform/datetime.h"
-#include "platform/dialogs.h"
+#include "platform/text/datetime.h"
+#include "platform/dialogs/dialogs.h"
 
 namespace bematech_test {
 namespace {

@@ -3,7 +3,7 @@
 #include <gmock/gmock.h>
 
 #include "driver_fixture.h"
-#include "platform/dialogs.h"
+#include "platform/dialogs/dialogs.h"
 
 namespace bematech_test {
 namespace {

@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/dataset.h"
-#include "platform/datetime.h"
+#include "platform/dataset/dataset.h"
+#include "platform/text/datetime.h"
 
 namespace dataset_test {
 

@@ -6,7 +6,7 @@
 #include <limits>
 
 #include "dataset/dataset_support.h"
-#include "platform/errors.h"
+#include "platform/base/errors.h"
 
 namespace dataset_test {
 namespace {

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "dataset/dataset_support.h"
-#include "platform/errors.h"
+#include "platform/base/errors.h"
 
 namespace dataset_test {
 namespace {

@@ -5,9 +5,9 @@
 #include <filesystem>
 
 #include "dataset/dataset_support.h"
-#include "platform/encoding.h"
-#include "platform/errors.h"
-#include "platform/files.h"
+#include "platform/base/encoding.h"
+#include "platform/base/errors.h"
+#include "platform/os/files.h"
 #include "support/emulated_printer.h"
 
 namespace dataset_test {

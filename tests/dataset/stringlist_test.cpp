@@ -1,9 +1,9 @@
 // TStringList as the TEF client keeps IntPos records in it.
 #include <gtest/gtest.h>
 
-#include "platform/errors.h"
-#include "platform/files.h"
-#include "platform/stringlist.h"
+#include "platform/base/errors.h"
+#include "platform/os/files.h"
+#include "platform/dataset/stringlist.h"
 #include "support/emulated_printer.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <optional>
 
 #include "facade/Qdm00000.h"
-#include "platform/files.h"
+#include "platform/os/files.h"
 #include "tests/facade/facade_fixture.h"
 
 namespace {

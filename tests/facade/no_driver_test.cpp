@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "facade/Qdm00000.h"
-#include "platform/datetime.h"
-#include "platform/errors.h"
+#include "platform/text/datetime.h"
+#include "platform/base/errors.h"
 #include "tests/facade/facade_fixture.h"
 
 namespace {

@@ -5,7 +5,7 @@
 
 #include "drivers/bematech/Qdm00100.h"
 #include "facade/Qdm00000.h"
-#include "platform/datetime.h"
+#include "platform/text/datetime.h"
 #include "tests/facade/printer_fixture.h"
 
 namespace {

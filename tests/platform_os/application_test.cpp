@@ -1,6 +1,6 @@
 // The main thread's message processing: calls handed over by other
 // threads, window messages, timers on the library clock and bounded waits.
-#include "platform/application.h"
+#include "platform/os/application.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

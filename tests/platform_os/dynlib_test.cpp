@@ -1,12 +1,12 @@
 // Loading a maker library by file name and binding its entry points.
-#include "platform/dynlib.h"
+#include "platform/os/dynlib.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
-#include "platform/files.h"
+#include "platform/os/files.h"
 #include "platform_os/os_fixtures.h"
 
 namespace {

@@ -1,6 +1,6 @@
 // Paths and files: drive mapping, wildcard search, whole-file writes that a
 // reader never sees half done, and the append-only log.
-#include "platform/files.h"
+#include "platform/os/files.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "platform/errors.h"
+#include "platform/base/errors.h"
 #include "platform_os/os_fixtures.h"
 
 namespace {

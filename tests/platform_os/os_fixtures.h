@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/clock.h"
+#include "platform/base/clock.h"
 
 namespace ostest {
 

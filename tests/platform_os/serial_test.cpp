@@ -1,6 +1,6 @@
 // Serial ports over a real pseudo-terminal: the test holds the master side
 // (the device), the library opens the slave side as "COM3".
-#include "platform/serial.h"
+#include "platform/os/serial.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/os_line_settings.h"
+#include "platform/os/line_settings.h"
 #include "platform_os/os_fixtures.h"
 
 namespace {

@@ -1,6 +1,6 @@
 // TThread as the reader thread uses it: suspended until resumed, handing
 // work to the main thread with Synchronize, terminated and waited for.
-#include "platform/thread.h"
+#include "platform/os/thread.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include <stdexcept>
 #include <thread>
 
-#include "platform/application.h"
+#include "platform/os/application.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <ctime>
 #include <thread>
 
-#include "platform/clock.h"
-#include "platform/datetime.h"
+#include "platform/base/clock.h"
+#include "platform/text/datetime.h"
 
 namespace platform {
 namespace {

@@ -2,10 +2,10 @@
 // the minute, and log lines and TEF identifiers are built from them.
 #include <gtest/gtest.h>
 
-#include "platform/clock.h"
-#include "platform/datetime.h"
-#include "platform/errors.h"
-#include "platform/format.h"
+#include "platform/base/clock.h"
+#include "platform/text/datetime.h"
+#include "platform/base/errors.h"
+#include "platform/text/format.h"
 
 namespace platform {
 namespace {

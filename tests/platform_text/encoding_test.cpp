@@ -1,7 +1,7 @@
 // Windows-1252 is the library's text; UTF-8 appears only at a terminal.
 #include <gtest/gtest.h>
 
-#include "platform/encoding.h"
+#include "platform/base/encoding.h"
 
 namespace platform {
 namespace {

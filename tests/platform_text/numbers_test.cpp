@@ -5,9 +5,9 @@
 #include <cmath>
 #include <limits>
 
-#include "platform/errors.h"
-#include "platform/format.h"
-#include "platform/sysutils.h"
+#include "platform/base/errors.h"
+#include "platform/text/format.h"
+#include "platform/base/sysutils.h"
 
 namespace platform {
 namespace {

@@ -4,8 +4,8 @@
 
 #include <climits>
 
-#include "platform/errors.h"
-#include "platform/sysutils.h"
+#include "platform/base/errors.h"
+#include "platform/base/sysutils.h"
 
 namespace platform {
 namespace {

@@ -13,10 +13,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/clock.h"
-#include "platform/datetime.h"
-#include "platform/dialogs.h"
-#include "platform/files.h"
+#include "platform/base/clock.h"
+#include "platform/text/datetime.h"
+#include "platform/dialogs/dialogs.h"
+#include "platform/os/files.h"
 
 namespace testsupport {
 

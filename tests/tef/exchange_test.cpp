@@ -5,9 +5,9 @@
 #include <filesystem>
 #include <functional>
 
-#include "platform/application.h"
-#include "platform/clock.h"
-#include "platform/dialogs.h"
+#include "platform/os/application.h"
+#include "platform/base/clock.h"
+#include "platform/dialogs/dialogs.h"
 #include "tef/Qdm00500.h"
 #include "tef_fixture.h"
 

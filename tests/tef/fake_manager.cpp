@@ -1,8 +1,8 @@
 #include "fake_manager.h"
 
-#include "platform/application.h"
-#include "platform/files.h"
-#include "platform/sysutils.h"
+#include "platform/os/application.h"
+#include "platform/os/files.h"
+#include "platform/base/sysutils.h"
 #include "tef_fixture.h"
 
 namespace tef_test {

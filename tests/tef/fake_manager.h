@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/stringlist.h"
+#include "platform/dataset/stringlist.h"
 
 namespace tef_test {
 

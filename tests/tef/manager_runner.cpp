@@ -7,8 +7,8 @@
 #include <sstream>
 #include <thread>
 
-#include "platform/files.h"
-#include "platform/sysutils.h"
+#include "platform/os/files.h"
+#include "platform/base/sysutils.h"
 #include "tef/Qdm00500.h"
 #include "tef_fixture.h"
 

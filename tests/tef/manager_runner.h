@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "emulator_tef/manager_process.h"
-#include "platform/stringlist.h"
+#include "platform/dataset/stringlist.h"
 
 namespace tef_test {
 

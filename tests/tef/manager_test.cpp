@@ -4,11 +4,11 @@
 
 #include <thread>
 
-#include "platform/application.h"
-#include "platform/clock.h"
-#include "platform/dialogs.h"
-#include "platform/files.h"
-#include "platform/sysutils.h"
+#include "platform/os/application.h"
+#include "platform/base/clock.h"
+#include "platform/dialogs/dialogs.h"
+#include "platform/os/files.h"
+#include "platform/base/sysutils.h"
 #include "tef/Qdm00500.h"
 #include "manager_runner.h"
 #include "tef_fixture.h"

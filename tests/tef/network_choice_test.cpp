@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "platform/dialogs.h"
+#include "platform/dialogs/dialogs.h"
 #include "tef/Qdm00500.h"
 #include "tef/TfrmCartaoDebito.h"
 #include "tef_fixture.h"

@@ -2,8 +2,8 @@
 // request identifiers.
 #include <gtest/gtest.h>
 
-#include "platform/clock.h"
-#include "platform/datetime.h"
+#include "platform/base/clock.h"
+#include "platform/text/datetime.h"
 #include "tef/Qdm00500.h"
 #include "tef/intpos_record.h"
 #include "tef_fixture.h"

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "facade/Qdm00000.h"
-#include "platform/clock.h"
+#include "platform/base/clock.h"
 #include "tef/Qdm00500.h"
 #include "fake_manager.h"
 #include "tef_fixture.h"

@@ -3,9 +3,9 @@
 #include <filesystem>
 
 #include "facade/Qdm00000.h"
-#include "platform/application.h"
-#include "platform/files.h"
-#include "platform/sysutils.h"
+#include "platform/os/application.h"
+#include "platform/os/files.h"
+#include "platform/base/sysutils.h"
 #include "tef/Qdm00500.h"
 
 namespace tef_test {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/stringlist.h"
+#include "platform/dataset/stringlist.h"
 #include "support/emulated_printer.h"
 
 namespace tef_test {

@@ -5,9 +5,9 @@
 
 #include "facade/Qdm00000.h"
 #include "facade/printer_fixture.h"
-#include "platform/clock.h"
-#include "platform/dialogs.h"
-#include "platform/sysutils.h"
+#include "platform/base/clock.h"
+#include "platform/dialogs/dialogs.h"
+#include "platform/base/sysutils.h"
 #include "tef/Qdm00500.h"
 #include "fake_manager.h"
 #include "manager_runner.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "facade/utility.h"
+#include "utility/utility.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "facade/utility.h"
-#include "platform/dialogs.h"
+#include "utility/utility.h"
+#include "platform/dialogs/dialogs.h"
 #include "utility/network_form.h"
 
 namespace {

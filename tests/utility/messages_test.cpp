@@ -1,8 +1,8 @@
 // The message catalogue: what every dialog and receipt title is looked up in.
 #include <gtest/gtest.h>
 
-#include "facade/utility.h"
-#include "platform/errors.h"
+#include "utility/utility.h"
+#include "platform/base/errors.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // The card-network chooser as the TEF client asks for it: the choice form
 // the presenters are tested with.
 #pragma once
-#include "platform/dialogs.h"
+#include "platform/dialogs/dialogs.h"
 
 inline platform::ChoiceRequest NetworkForm() {
   platform::ChoiceRequest form;

@@ -1,10 +1,10 @@
 // Money truncation, hexadecimal status bytes and the retry pause.
 #include <gtest/gtest.h>
 
-#include "facade/utility.h"
-#include "platform/application.h"
-#include "platform/clock.h"
-#include "platform/errors.h"
+#include "utility/utility.h"
+#include "platform/os/application.h"
+#include "platform/base/clock.h"
+#include "platform/base/errors.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/dialogs.h"
+#include "platform/dialogs/dialogs.h"
 #include "utility/network_form.h"
 
 namespace {

@@ -7,11 +7,11 @@
 #include <cstdio>
 #include <stdexcept>
 
-#include "platform/application.h"
-#include "platform/clock.h"
-#include "platform/files.h"
-#include "platform/format.h"
-#include "platform/sysutils.h"
+#include "platform/os/application.h"
+#include "platform/base/clock.h"
+#include "platform/os/files.h"
+#include "platform/text/format.h"
+#include "platform/base/sysutils.h"
 #include "tef/Qdm00500.h"
 
 namespace qdm_register {

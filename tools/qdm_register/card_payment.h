@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/stringlist.h"
+#include "platform/dataset/stringlist.h"
 
 namespace qdm_register {
 

@@ -1,8 +1,8 @@
 #include "tools/qdm_register/config_writer.h"
 
 #include "facade/Qdm00000.h"
-#include "platform/dataset.h"
-#include "platform/files.h"
+#include "platform/dataset/dataset.h"
+#include "platform/os/files.h"
 
 namespace qdm_register {
 

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/encoding.h"
+#include "platform/base/encoding.h"
 
 namespace qdm_register {
 

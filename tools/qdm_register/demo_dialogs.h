@@ -6,7 +6,7 @@
 #pragma once
 #include <memory>
 
-#include "platform/dialogs.h"
+#include "platform/dialogs/dialogs.h"
 
 namespace qdm_register {
 

@@ -10,12 +10,12 @@
 #include <vector>
 
 #include "facade/Qdm00000.h"
-#include "facade/utility.h"
-#include "platform/datetime.h"
-#include "platform/encoding.h"
-#include "platform/files.h"
-#include "platform/format.h"
-#include "platform/sysutils.h"
+#include "utility/utility.h"
+#include "platform/text/datetime.h"
+#include "platform/base/encoding.h"
+#include "platform/os/files.h"
+#include "platform/text/format.h"
+#include "platform/base/sysutils.h"
 #include "tef/Qdm00500.h"
 #include "tools/qdm_register/card_payment.h"
 #include "tools/qdm_register/config_writer.h"

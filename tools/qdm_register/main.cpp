@@ -8,9 +8,9 @@
 #include <cstdio>
 #include <memory>
 
-#include "platform/dialogs.h"
-#include "platform/errors.h"
-#include "platform/files.h"
+#include "platform/dialogs/dialogs.h"
+#include "platform/base/errors.h"
+#include "platform/os/files.h"
 #include "tools/qdm_register/config_writer.h"
 #include "tools/qdm_register/demo_dialogs.h"
 #include "tools/qdm_register/demo_sale.h"

@@ -4,8 +4,8 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "platform/encoding.h"
-#include "platform/files.h"
+#include "platform/base/encoding.h"
+#include "platform/os/files.h"
 
 namespace qdm_register {
 

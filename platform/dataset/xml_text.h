@@ -1,0 +1,59 @@
+// Texts of the XML data packet: field type names, value texts as the packet
+// holds them (real numbers with '.', dates as "20261210", date-times as
+// "20261210T14:03:27000") and the characters of the single-byte form.
+// Private to the dataset.
+#pragma once
+#include <string>
+#include <string_view>
+
+#include "platform/dataset/dataset.h"
+
+namespace platform::dataset::xml {
+
+// Field type of a FIELD's fieldtype ("string", "i4", ...); ftUnknown when the
+// packet names a type this table does not hold. `width_per_char` is the
+// number of WIDTH units per character (2 for the wide-text type).
+struct PacketType {
+  const char* name;
+  TFieldType type;
+  int width_per_char;
+};
+const PacketType* FindPacketType(std::string_view name);
+const char* PacketTypeName(TFieldType type);
+
+bool ParseInteger(std::string_view text, long long& value);
+// A finite number with '.' as the point, optionally in exponent form.
+bool ParseReal(std::string_view text, double& value);
+// "yyyymmdd" (or "yyyy-mm-dd"), optionally followed by "Thh:nn:ss" and the
+// milliseconds ("000" or ".000").
+bool ParseDateTime(std::string_view text, double& value);
+bool ParseBoolean(std::string_view text, bool& value);
+
+void AppendInteger(std::string& out, long long value);
+// Shortest text that reads back as the same double; with decimals > 0 the
+// fraction is padded with zeros to that many digits ("12.50").
+void AppendReal(std::string& out, double value, int decimals);
+void AppendDate(std::string& out, double value);
+void AppendDateTime(std::string& out, double value);
+
+// Windows-1252 bytes as attribute text of the single-byte form: &, <, >
+// and " escaped, every byte from 0x80 as the character reference of its
+// Unicode code point. Control bytes that XML cannot carry go as references
+// to the private-use characters U+E000 + byte, which the reader maps back.
+void AppendEscaped(std::string& out, std::string_view cp1252);
+// UTF-8 text from the XML parser, back to Windows-1252 bytes. C1 control
+// code points the code page lacks keep their byte value; characters the
+// code page lacks become '?'.
+void AppendCp1252(std::string& out, std::string_view utf8);
+
+// Index definitions travel in PARAMS as INDEX1_NAME, INDEX1_FIELDS,
+// INDEX1_DESCFIELDS, INDEX2_NAME, ... Other programs ignore them.
+constexpr std::string_view kIndexPrefix = "INDEX";
+constexpr std::string_view kIndexName = "_NAME";
+constexpr std::string_view kIndexFields = "_FIELDS";
+constexpr std::string_view kIndexDescFields = "_DESCFIELDS";
+
+// Whether a field name can stand as an attribute name of a ROW.
+bool IsXmlName(std::string_view name);
+
+}  // namespace platform::dataset::xml
