@@ -5,6 +5,8 @@
 #include <array>
 #include <string>
 
+#include "drivers/common/driver_services.h"
+#include "drivers/common/type_codes.h"
 #include "facade/dtmCupomFiscal.h"
 #include "platform/base/clock.h"
 #include "platform/dataset/dataset.h"
@@ -15,32 +17,15 @@ using platform::TClientDataSet;
 using platform::TDateTime;
 
 // ---- Exported globals --------------------------------------------------
-extern TdtmCupomFiscal* dtmCupomFiscal;  // created on first need, never freed here
-extern int IdTipoImpFis;   // 1, 2, 9 Bematech; 3..6 Sweda; 7, 8 Daruma
-extern int IdTipoImpChq;
-extern int IdTipoTecl;
-extern std::string stSistema;
-extern std::string stPorta;
-extern std::string DsDirCad;   // host executable's directory, trailing delimiter
-extern std::string ECF;
-extern std::string SerieECF;
-extern std::string stData;     // DDMMYY
-extern std::string stDataAtu;  // DDMMYYhhnn...
-extern std::string stRet;
-extern std::string stRed;
-extern TDateTime dtDate;
-extern std::string CdAliq;
-extern std::string NrCupom;
-extern const std::array<std::string, 14> Portas;
-extern const std::array<std::string, 13> Velocidades;
+// The globals every module shares (type code, identity, dates, port
+// tables), the data module and the debug log are declared in
+// drivers/common/driver_services.h; the type-code sets (IsBematech,
+// IsSweda, IsDaruma) in drivers/common/type_codes.h.
 
-// Creates dtmCupomFiscal when still null and answers it.
-TdtmCupomFiscal& DataModule();
-
-// Type-code sets.
-bool IsBematech(int tipo);  // 1, 2, 9
-bool IsSweda(int tipo);     // 3..6
-bool IsDaruma(int tipo);    // 7, 8
+// Puts the facade's globals back as they are when the library is loaded
+// (texts empty, codes 0, the ready flag false); the data module is kept.
+// Run when the library is unloaded.
+void ClearGlobals();
 
 // ---- Printer selection and start-up -------------------------------------
 bool StartImpFiscal(const std::string& tipo, const std::string& porta);

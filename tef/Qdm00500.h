@@ -26,6 +26,13 @@ extern int inContCancCuponsTEF;
 // Seconds to wait for the manager's answer to a cancellation request; the
 // operator may be working at the manager's own screen meanwhile.
 extern int inTimeoutRespostaTEF;
+// Five minutes: long enough for an operator working at the manager's screen.
+inline constexpr int kDefaultTimeoutRespostaTEF = 300;
+
+// Puts the module's globals back as they are when the library is loaded:
+// no root, no voucher stores bound, counters 0, the default time-out. Run
+// when the library is unloaded.
+void ClearGlobals();
 
 // ---- IntPos file exchange -------------------------------------------------
 // A new request identifier: 10 digits, the seconds of the current moment.

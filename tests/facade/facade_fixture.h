@@ -13,20 +13,7 @@ namespace facade_test {
 
 inline void ResetFacade() {
   using namespace Qdm00000;
-  IdTipoImpFis = 0;
-  stSistema.clear();
-  stPorta.clear();
-  DsDirCad.clear();
-  ECF.clear();
-  SerieECF.clear();
-  stData.clear();
-  stDataAtu.clear();
-  stRet.clear();
-  stRed.clear();
-  dtDate = 0;
-  CdAliq.clear();
-  NrCupom.clear();
-  SetImpFiscalOK(false);
+  Qdm00000::ClearGlobals();
   TdtmCupomFiscal& dm = DataModule();
   dm.IdPortaImpFis = 0;
   dm.cdsAliqImpFis.Close();
