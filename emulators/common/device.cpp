@@ -42,6 +42,7 @@ bool Device::OpenPort(const char* port) {
   if (!port || !*port || !port_available_) return false;
   std::string error;
   if (!port_lock_.Acquire(port, &error)) {
+    port_open_ = false;
     // What a driver would see as a port that will not open; the reason goes
     // to whoever watches the register's terminal.
     std::fprintf(stderr, "%s: port %s not opened: %s\n", library_.c_str(), port, error.c_str());

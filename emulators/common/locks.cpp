@@ -47,19 +47,24 @@ bool FileLock::Acquire(const std::string& path, std::string* error) {
   if (locked != 0) {
     const int failure = errno;
     ::close(fd);
-    if (error) *error = failure == EWOULDBLOCK ? path + " is held by another process" : Reason("cannot lock " + path, failure);
+    if (error)
+      *error = failure == EWOULDBLOCK ? path + " is held by another process" : Reason("cannot lock " + path, failure);
     return false;
   }
   fd_ = fd;
+  owner_ = ::getpid();
   path_ = path;
   return true;
 }
 
+bool FileLock::held() const { return fd_ >= 0 && owner_ == ::getpid(); }
+
 void FileLock::Release() {
   if (fd_ < 0) return;
-  // Unlocked before closing: a child forked meanwhile shares the open file
-  // and would otherwise keep the lock alive.
-  ::flock(fd_, LOCK_UN);
+  // The open file is shared with any child forked meanwhile: the owner
+  // unlocks it (a child would otherwise keep the lock alive), a child only
+  // lets go of its copy (or it would take the lock from under its parent).
+  if (::getpid() == owner_) ::flock(fd_, LOCK_UN);
   ::close(fd_);
   fd_ = -1;
   path_.clear();

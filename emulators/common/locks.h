@@ -20,11 +20,14 @@ class FileLock {
   // opened. A lock held already is released first.
   bool Acquire(const std::string& path, std::string* error = nullptr);
   void Release();
-  bool held() const { return fd_ >= 0; }
+  // Held by this process (a forked child sees its parent's lock as not
+  // its own).
+  bool held() const;
   const std::string& path() const { return path_; }
 
  private:
   int fd_ = -1;
+  int owner_ = 0;  // the process that took the lock
   std::string path_;
 };
 
@@ -39,8 +42,9 @@ std::string PortLockFile(std::string_view port);
 // process cannot open it until it is closed or this process ends.
 class PortLock {
  public:
-  // Takes the port (keeps it when held already); false, with the reason in
-  // `error`, when another process holds it or the lock cannot be made.
+  // Takes the port (keeps it when this process holds it already; lets go
+  // of another port held before); false, with the reason in `error`, when
+  // another process holds it or the lock cannot be made.
   bool Acquire(std::string_view port, std::string* error = nullptr);
   void Release() { lock_.Release(); }
   bool held() const { return lock_.held(); }
