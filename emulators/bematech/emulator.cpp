@@ -163,20 +163,7 @@ void Emulator::PowerOn() {
   peripherals_.drawer_open = false;
   last_ = Outcome{};
   answer_.clear();
-  if (state_path_.empty()) return;
-  FiscalState loaded;
-  switch (LoadStateFile(state_path_, loaded)) {
-    case LoadResult::Loaded:
-      state_ = std::move(loaded);
-      memory_fault_ = false;
-      break;
-    case LoadResult::Missing:
-      Persist();
-      break;
-    case LoadResult::Unreadable:
-      memory_fault_ = true;
-      break;
-  }
+  if (!state_path_.empty()) LoadMemory(false);
 }
 
 void Emulator::SetStateFile(const std::string& path) {
@@ -185,15 +172,20 @@ void Emulator::SetStateFile(const std::string& path) {
     memory_fault_ = false;
     return;
   }
+  LoadMemory(true);
+}
+
+void Emulator::LoadMemory(bool new_memory_is_fresh) {
   FiscalState loaded;
-  switch (LoadStateFile(path, loaded)) {
+  switch (LoadStateFile(state_path_, loaded)) {
     case LoadResult::Loaded:
       state_ = std::move(loaded);
       memory_fault_ = false;
       break;
     case LoadResult::Missing:
-      // A new fiscal memory: a factory-fresh printer.
-      FreshPrinter();
+      // A new fiscal memory: a factory-fresh printer, or the one in use
+      // after a power cycle.
+      if (new_memory_is_fresh) FreshPrinter();
       Persist();
       break;
     case LoadResult::Unreadable:

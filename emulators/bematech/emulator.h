@@ -53,6 +53,8 @@ class Emulator : public emu::Device {
   void FactoryReset() override;
   void PowerOn() override;
   void FramesCleared() override { status_polls_ = 0; }
+  // Takes the fiscal memory from the state file.
+  void LoadMemory(bool new_memory_is_fresh);
   void Run(const std::string& frame);
   bool Persist();
   int StandingSt1() const;
