@@ -15,7 +15,7 @@
 
 #include "platform/base/clock.h"
 #include "platform/text/datetime.h"
-#include "platform/dialogs/dialogs.h"
+#include "package/Pkg_Qdm_testing.h"  // the scripted presenter, the manual clock
 #include "platform/os/files.h"
 
 namespace testsupport {
