@@ -62,7 +62,8 @@ int main() {
   Check(std::string(Pkg_Qdm_Version()) == PKG_QDM_VERSION, "version function and macro agree");
 
   // The debug log goes beside the host executable: keep it out of the
-  // build directory.
+  // build directory. The printer library is then found through
+  // PKG_QDM_LIBRARY_PATH (set by the test).
   const auto home = std::filesystem::temp_directory_path() / ("qdm-front-end-" + std::to_string(::getpid()));
   std::filesystem::create_directories(home);
   platform::SetHostExecutable((home / "pdv").string());
@@ -86,8 +87,11 @@ int main() {
   Check(!numero.empty() && numero.find_first_not_of("0123456789") == std::string::npos,
         "coupon number \"" + numero + "\"");
   const std::string log = platform::ReadFileBytes((home / "impdebug.txt").string());
-  Check(log.find("Comando : ") != std::string::npos, "debug log holds the commands");
-  Check(log.find("ERRO!!! ") == std::string::npos, "debug log holds no failure");
+  Check(log.find("|09|0789100010010|CAFE TORRADO 500G|01|0002|00000899|0000|") !=
+            std::string::npos,
+        "debug log holds the item sale");
+  Check(log.find("|72|01|00000000002000|") != std::string::npos,
+        "debug log holds the cash payment");
 
   Qdm00000::StopImpFiscal();
   platform::SetHostExecutable("");

@@ -1,3 +1,4 @@
+cmake_policy(VERSION 3.25)
 # The headers a front end reaches from package/Pkg_Qdm.h: the header itself
 # and every project header it includes, directly or through another.
 # qdm_public_headers(<source root> <out list>) answers paths relative to the
