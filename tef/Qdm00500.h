@@ -3,6 +3,10 @@
 // library speaks to it only through IntPos files under "c:\tef_dial\" (every
 // network but TecBan) or "c:\tef_disc\" (TecBan): requests in "req\", status
 // and answers in "resp\".
+//
+// The calls show their own messages to the operator (manager not active,
+// printer not responding, the manager's own message) and answer false where
+// they answer at all.
 #pragma once
 #include <string>
 
@@ -68,8 +72,8 @@ bool ImprCupom(const TStringList& resposta, int copias, bool cancelamento);
 // 002-000 (document), 003-000 (amount in cents), 010-000 (network name),
 // 012-000 (document number), 022-000 and 023-000 (date and time). With
 // `imprimeAgora` the cancellation voucher is printed at once, else kept in
-// stlCancCuponsTEF for ImprCupons. Waits for the manager's answer without a
-// time limit (processing messages meanwhile).
+// stlCancCuponsTEF for ImprCupons. Waits for the manager's answer up to
+// inTimeoutRespostaTEF seconds, processing messages meanwhile.
 void CancelaTEF(const std::string& doc002, const std::string& valor003,
                 const std::string& rede010, const std::string& doc012,
                 const std::string& valor022, const std::string& valor023, bool imprimeAgora);
