@@ -9,7 +9,7 @@
 #include <string>
 
 #include "platform/base/clock.h"
-#include "platform/dialogs/dialogs.h"
+#include "package/Pkg_Qdm_testing.h"  // the scripted presenter, the manual clock
 #include "platform/os/files.h"
 #include "platform/text/datetime.h"
 #include "support/emulator_library.h"
