@@ -77,8 +77,8 @@ bool ImprCupom(const TStringList& resposta, int copias, bool /*cancelamento*/) {
   return true;
 }
 
-bool ImprCupons(TStringList* lista, int contador, const std::string& /*s1*/,
-                const std::string& /*s2*/, double /*d1*/) {
+bool ImprCupons(TStringList* lista, int contador, const std::string& /*naoUsado1*/,
+                const std::string& /*naoUsado2*/, double /*naoUsado3*/) {
   if (!lista || lista->Count() == 0) return true;
   bool impressos = true;
   for (int k = 1; k <= contador; ++k) {

@@ -10,6 +10,7 @@
 #include "drivers/bematech/Qdm00100.h"
 #include "facade/Qdm00000.h"
 #include "support/emulated_printer.h"
+#include "support/sandbox.h"
 
 namespace bematech_test {
 

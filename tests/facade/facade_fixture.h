@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "facade/Qdm00000.h"
-#include "support/emulated_printer.h"
+#include "support/sandbox.h"
 
 namespace facade_test {
 
