@@ -64,9 +64,9 @@ bool Memoria_Fiscal(const std::string& de, const std::string& ate,
   });
 }
 
-bool Fecha_Conferencia(const std::string& /*mesa*/, double /*valor*/) {
-  // Fecha_Conferencia_Bematech arrives with the Bematech table operations.
-  return Route<bool>({{kBematechRestaurant, {}}});
+bool Fecha_Conferencia(const std::string& mesa, double valor) {
+  return Route<bool>(
+      {{kBematechRestaurant, [&] { return B::Fecha_Conferencia_Bematech(mesa, valor); }}});
 }
 
 bool Cupom_NFiscal_NVinculado(const std::string& totalizador, const std::string& valor,

@@ -126,20 +126,23 @@ bool Suprimento(double valor) {
                       {kDaruma, {}}});
 }
 
-// The Bematech till-closing receipts, the Z export and the table operations
-// arrive with those parts of the Bematech driver; until then they answer false.
-
-bool GeraReciboSangria(TClientDataSet& /*fechamento*/, TClientDataSet& /*sangrias*/,
-                       TClientDataSet& /*produtosVendidos*/, TClientDataSet& /*operadorSupervisor*/,
-                       TClientDataSet& /*totaisSaida*/, TClientDataSet& /*caixa*/,
-                       TDateTime /*data*/) {
-  return Route<bool>({{kBematech, {}}});
+bool GeraReciboSangria(TClientDataSet& fechamento, TClientDataSet& sangrias,
+                       TClientDataSet& produtosVendidos, TClientDataSet& operadorSupervisor,
+                       TClientDataSet& totaisSaida, TClientDataSet& caixa, TDateTime data) {
+  return Route<bool>({{kBematech, [&] {
+                         return B::GeraReciboSangria_Bematech(fechamento, sangrias,
+                                                              produtosVendidos, operadorSupervisor,
+                                                              totaisSaida, caixa, data);
+                       }}});
 }
 
-bool ExportRedZ(TClientDataSet& /*tiposRecebimento*/, TClientDataSet& /*reducaoZ*/,
-                TClientDataSet& /*formasPagamento*/, TClientDataSet& /*impostos*/,
-                TClientDataSet& /*totalizadoresNaoFiscais*/) {
-  return Route<bool>({{kBematech, {}}});
+bool ExportRedZ(TClientDataSet& tiposRecebimento, TClientDataSet& reducaoZ,
+                TClientDataSet& formasPagamento, TClientDataSet& impostos,
+                TClientDataSet& totalizadoresNaoFiscais) {
+  return Route<bool>({{kBematech, [&] {
+                         return B::ExportRedZ_Bematech(tiposRecebimento, reducaoZ, formasPagamento,
+                                                       impostos, totalizadoresNaoFiscais);
+                       }}});
 }
 
 bool Fecha_Imp_Chq(bool /*avisa*/, bool /*repete*/) {
@@ -156,35 +159,44 @@ bool Cancela_Item(const std::string& mesa, const std::string& complemento,
                        }}});
 }
 
-bool Cupom_Conferencia(const std::string& /*mesa*/, const std::string& /*ajuste*/,
-                       double /*percentual*/, double /*valor*/) {
-  return Route<bool>({{kBematechRestaurant, {}}});
+bool Cupom_Conferencia(const std::string& mesa, const std::string& ajuste, double percentual,
+                       double valor) {
+  return Route<bool>({{kBematechRestaurant, [&] {
+                         return B::Cupom_Conferencia_Bematech(mesa, ajuste, percentual, valor);
+                       }}});
 }
 
-bool Juncao_Mesa(const std::string& /*mesa*/, const std::string& /*outraMesa*/) {
-  return Route<bool>({{kBematechRestaurant, {}}});
+bool Juncao_Mesa(const std::string& mesa, const std::string& outraMesa) {
+  return Route<bool>(
+      {{kBematechRestaurant, [&] { return B::Juncao_Mesa_Bematech(mesa, outraMesa); }}});
 }
 
-bool AbreCupomRes(const std::string& /*mesa*/, const std::string& /*complemento*/) {
-  return Route<bool>({{kBematechRestaurant, {}}});
+bool AbreCupomRes(const std::string& mesa, const std::string& complemento) {
+  return Route<bool>(
+      {{kBematechRestaurant, [&] { return B::AbreCupomRes_Bematech(mesa, complemento); }}});
 }
 
-bool Transfere_Item(const std::string& /*mesa*/, const std::string& /*campo3*/,
-                    const std::string& /*codigo*/, const std::string& /*descricao*/,
-                    const std::string& /*campo8*/, const std::string& /*campo9*/,
-                    double /*percentual*/, double /*preco*/, double /*quantidade*/) {
-  return Route<bool>({{kBematechRestaurant, {}}});
+bool Transfere_Item(const std::string& mesa, const std::string& campo3, const std::string& codigo,
+                    const std::string& descricao, const std::string& campo8,
+                    const std::string& campo9, double percentual, double preco,
+                    double quantidade) {
+  return Route<bool>({{kBematechRestaurant, [&] {
+                         return B::Transfere_Item_Bematech(mesa, campo3, codigo, descricao, campo8,
+                                                           campo9, percentual, preco, quantidade);
+                       }}});
 }
 
-bool Estorno(const std::string& /*campo1*/, const std::string& /*campo2*/,
-             double /*percentual*/) {
-  return Route<bool>({{kBematechRestaurant, {}}});
+bool Estorno(const std::string& campo1, const std::string& campo2, double percentual) {
+  return Route<bool>(
+      {{kBematechRestaurant, [&] { return B::Estorno_Bematech(campo1, campo2, percentual); }}});
 }
 
-bool Rel_MesaAber(const std::string& /*campo1*/) {
-  return Route<bool>({{kBematechRestaurant, {}}});
+bool Rel_MesaAber(const std::string& campo1) {
+  return Route<bool>({{kBematechRestaurant, [&] { return B::Rel_MesaAber_Bematech(campo1); }}});
 }
 
-bool ImprimeCardapio() { return Route<bool>({{kBematechRestaurant, {}}}); }
+bool ImprimeCardapio() {
+  return Route<bool>({{kBematechRestaurant, [] { return B::ImprimeCardapio_Bematech(); }}});
+}
 
 }  // namespace Qdm00000

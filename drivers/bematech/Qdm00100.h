@@ -177,4 +177,53 @@ bool Sangria_Bematech(double valor);     // 0 is sent as 0.01
 // The fiscal day as the printer reports it, or today's date.
 platform::TDateTime DataMov_Bematech();
 
+// The till closing: the withdrawal receipt (two copies) in a voucher linked
+// to a 0.01 receipt on the report totalizer, then the operator's questions.
+// True when the operator keeps the till open; otherwise, when the Z is
+// confirmed, the products and closing reports (by IDEMIRELPROD of `caixa`:
+// "N" always, "S" when confirmed), the report closed and the Z sent.
+bool GeraReciboSangria_Bematech(TClientDataSet& fechamento, TClientDataSet& sangrias,
+                                TClientDataSet& produtosVendidos,
+                                TClientDataSet& operadorSupervisor, TClientDataSet& totaisSaida,
+                                TClientDataSet& caixa, platform::TDateTime data);
+
+// ---- Restaurant model (type code 9): tables kept open in the printer -------
+// Each sends one command with `avisa` true and answers the channel's result;
+// a percentage (P4), amount (V14, V8) or quantity (Q6) that does not fit
+// its field is refused before anything is sent.
+// Table check of `mesa`: with a percentage (above 0) or else an amount
+// (above 0) added to it; neither: "0" and no amount.
+bool Cupom_Conferencia_Bematech(const std::string& mesa, const std::string& ajuste,
+                                double percentual, double valor);
+// Closes the table check; an amount of exactly 0 sends "0" and no amount.
+bool Fecha_Conferencia_Bematech(const std::string& mesa, double valor);
+bool Juncao_Mesa_Bematech(const std::string& mesa, const std::string& outraMesa);
+bool AbreCupomRes_Bematech(const std::string& mesa, const std::string& complemento);
+// Moves an item between tables: the percentage (P4), the price (V8), the
+// quantity (Q6), the code made 14 characters, the description cut to 17.
+bool Transfere_Item_Bematech(const std::string& mesa, const std::string& destino,
+                             const std::string& codigo, const std::string& descricao,
+                             const std::string& campo8, const std::string& campo9,
+                             double percentual, double preco, double quantidade);
+bool Estorno_Bematech(const std::string& campo1, const std::string& campo2, double percentual);
+bool Rel_MesaAber_Bematech(const std::string& campo1);  // open-tables report
+bool ImprimeCardapio_Bematech();                          // the menu
+
+// ---- Z-reduction export ----------------------------------------------------
+// Asks the printer for the report of its last Z reduction ("69", written to
+// "mp20fi.ret" in the current directory) and reads it into the reduction's
+// record, its payment methods (those of `tiposRecebimento` by CDFPIMPFIS),
+// its tax rates (taxed "T", then service "S") and its non-fiscal
+// totalizers. Every record carries ECF and the date of the movement. Always
+// true: without the file the datasets are untouched; a section the report
+// lacks is left empty and a figure that cannot be read ends the reading,
+// both logged, and the caller keeps what was read.
+bool ExportRedZ_Bematech(TClientDataSet& tiposRecebimento, TClientDataSet& reducaoZ,
+                         TClientDataSet& formasPagamento, TClientDataSet& impostos,
+                         TClientDataSet& totaisNaoFiscais);
+// An amount of the report: "," and "." dropped, the last two digits the
+// hundredths ("1.234,56" and "1,234.56" are 1234.56). Raises on anything
+// else.
+double ReadAmount(const std::string& text);
+
 }  // namespace Qdm00100

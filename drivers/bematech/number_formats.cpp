@@ -7,14 +7,15 @@ namespace Qdm00100 {
 namespace {
 
 // Amounts with 2 implied decimals, quantities with 3; Q4 is the whole
-// quantity of an item sale, without decimals.
-constexpr std::array<NumberFormat, 6> kFormats{{
+// quantity of an item sale, without decimals; P4 a percentage.
+constexpr std::array<NumberFormat, 7> kFormats{{
     {"V14", "000000000000.00", 13},
     {"V10", "00000000.00", 9},
     {"V8", "000000.00", 7},
     {"Q7", "0000.000", 5},
     {"Q6", "000.000", 4},
     {"Q4", "0000", 0},
+    {"P4", "00.00", 3},
 }};
 
 }  // namespace

@@ -9,7 +9,7 @@
 
 namespace Qdm00100 {
 
-enum class Formato { V14, V10, V8, Q7, Q6, Q4 };
+enum class Formato { V14, V10, V8, Q7, Q6, Q4, P4 };
 
 using NumberFormat = drivers::DigitField;
 

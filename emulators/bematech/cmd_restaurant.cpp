@@ -1,5 +1,10 @@
-// Items registered against restaurant tables.
+// Items registered against restaurant tables, and what the printer does
+// with its open tables: checks, joins, transfers and their reports.
+#include <algorithm>
+#include <map>
+
 #include "emulators/bematech/commands.h"
+#include "emulators/bematech/layout.h"
 #include "emulators/bematech/shared.h"
 #include "emulators/bematech/status_bits.h"
 
@@ -31,7 +36,98 @@ std::optional<TableItem> TableItemFields(Command& c) {
   return TableItem{Bare(a[0]), Bare(a[5]), a[6], *quantity, *price};
 }
 
+bool HasItems(const FiscalState& s, const std::string& table) {
+  return std::any_of(s.tables.begin(), s.tables.end(), [&](const TableItem& t) { return t.table == table; });
+}
+
+long long ItemAmount(const TableItem& t) { return t.unit_price * t.quantity / 1000; }
+
+// The items of a table and their total, as the table check prints them.
+std::string TableLines(const FiscalState& s, const std::string& table, long long& total) {
+  std::string text;
+  total = 0;
+  for (const TableItem& t : s.tables) {
+    if (t.table != table) continue;
+    total += ItemAmount(t);
+    text += Columns(t.code + " " + t.description, Money(ItemAmount(t)));
+  }
+  return text;
+}
+
 }  // namespace
+
+// Table check: the table's items and total on the tape; an unknown or
+// empty table is refused.
+void TableCheck(Command& c) {
+  const std::string table = Bare(c.args[0]);
+  if (!HasItems(c.state, table)) return c.Refuse(0, kSt2NotExecuted);
+  long long total = 0;
+  std::string items = TableLines(c.state, table, total);
+  c.Print(Center("CONFER\xCANCIA DE MESA") + Columns("MESA", table) + items + Columns("TOTAL", Money(total)));
+}
+
+// Closing the check of a table that has items; "0" closes none.
+void CloseTableCheck(Command& c) {
+  const std::string table = Bare(c.args[0]);
+  if (table != "0" && !HasItems(c.state, table)) c.Refuse(0, kSt2NotExecuted);
+}
+
+// The items of the second table join the first; the second must have items.
+void JoinTables(Command& c) {
+  const std::string to = Bare(c.args[0]);
+  const std::string from = Bare(c.args[1]);
+  if (to == from || !HasItems(c.state, from)) return c.Refuse(0, kSt2NotExecuted);
+  for (TableItem& t : c.state.tables)
+    if (t.table == from) t.table = to;
+}
+
+// Opening the coupon of a table: the table must hold items.
+void TableCoupon(Command& c) {
+  if (!HasItems(c.state, Bare(c.args[0]))) c.Refuse(0, kSt2NotExecuted);
+}
+
+// Fields: from table, percentage (4), to table, price (8), quantity (6),
+// code (14), description (17), two more. The item moves whole; a table
+// without it refuses.
+void TransferTableItem(Command& c) {
+  const auto& a = c.args;
+  const std::string from = Bare(a[0]);
+  const std::string to = Bare(a[2]);
+  auto quantity = DigitField(a[4], 6);
+  if (!DigitField(a[1], 4) || !DigitField(a[3], 8) || !quantity || to == "0" || to == from)
+    return c.Refuse(0, kSt2FieldType);
+  const std::string code = Bare(a[5]);
+  for (TableItem& t : c.state.tables)
+    if (t.table == from && t.code == code && t.quantity == *quantity) {
+      t.table = to;
+      return;
+    }
+  c.Refuse(0, kSt2NotExecuted);
+}
+
+// Reversal on a table: the table must hold items; the percentage is checked.
+void TableReversal(Command& c) {
+  if (!DigitField(c.args[2], 4)) return c.Refuse(0, kSt2FieldType);
+  if (!HasItems(c.state, Bare(c.args[0]))) c.Refuse(0, kSt2NotExecuted);
+}
+
+// Every open table with its total.
+void OpenTablesReport(Command& c) {
+  std::map<std::string, long long> totals;
+  for (const TableItem& t : c.state.tables) totals[t.table] += ItemAmount(t);
+  std::string text = Center("MESAS ABERTAS");
+  for (const auto& [table, total] : totals) text += Columns("MESA " + table, Money(total));
+  c.Print(text + Columns("MESAS", std::to_string(totals.size())));
+}
+
+// The menu: every product registered on a table, once.
+void PrintMenu(Command& c) {
+  std::map<std::string, const TableItem*> menu;
+  for (const TableItem& t : c.state.tables) menu.emplace(t.code, &t);
+  std::string text = Center("CARD\xC1PIO");
+  for (const auto& [code, item] : menu) text += Columns(code + " " + item->description, Money(item->unit_price));
+  c.Print(text);
+}
 
 void RegisterTableItem(Command& c) {
   auto item = TableItemFields(c);

@@ -15,6 +15,7 @@ namespace mp20emu {
 struct Peripherals {
   bool drawer_open = false;
   std::string report_path = "mp20fi.ret";
+  bool restaurant = false;  // the restaurant model (MP-20 FI type 9)
 };
 
 struct Command {
@@ -105,9 +106,17 @@ void CouponNumber(Command&); // "30"
 void StatusText(Command&);   // "19"
 void DrawerState(Command&);  // "23"
 void OpenDrawer(Command&);   // "22|255"
-void Acknowledge(Command&);  // "12" and table commands without effect here
+void Acknowledge(Command&);  // "12"
 
 void RegisterTableItem(Command&); // "80|48"
 void CancelTableItem(Command&);   // "80|49"
+void TableCheck(Command&);        // "80|50"
+void JoinTables(Command&);        // "80|51"
+void TableCoupon(Command&);       // "80|52"
+void TransferTableItem(Command&); // "80|53"
+void OpenTablesReport(Command&);  // "80|54"
+void PrintMenu(Command&);         // "80|55"
+void CloseTableCheck(Command&);   // "80|58"
+void TableReversal(Command&);     // "74"
 
 }  // namespace mp20emu

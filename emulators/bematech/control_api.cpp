@@ -112,4 +112,8 @@ void Mp20Emu_SetReportFile(const char* path) {
   WithPrinter([&](Emulator& p) { p.SetReportFile(path && *path ? path : "mp20fi.ret"); });
 }
 
+void Mp20Emu_SetRestaurantModel(int restaurant) {
+  WithPrinter([&](Emulator& p) { p.peripherals().restaurant = restaurant != 0; });
+}
+
 }  // extern "C"

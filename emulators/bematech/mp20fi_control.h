@@ -59,6 +59,9 @@ int Mp20Emu_DrawerOpen(void);
 /* Where command "69" writes the reduction report; default "mp20fi.ret"
  * in the current directory, as the maker's library does. */
 void Mp20Emu_SetReportFile(const char* path);
+/* The restaurant model (type 9): its reduction report prints one more
+ * line among the fiscal totalizers, the service charge. */
+void Mp20Emu_SetRestaurantModel(int restaurant);
 
 #ifdef __cplusplus
 }

@@ -54,7 +54,7 @@ std::string RateRows(const FiscalState& state, const DayTotals& t, bool service,
 
 }  // namespace
 
-std::string ReductionReport(const FiscalState& s, const DayTotals& t, const Reduction& z) {
+std::string ReductionReport(const FiscalState& s, const DayTotals& t, const Reduction& z, bool restaurant) {
   long long taxed = 0, service = 0;
   std::string taxed_rows = RateRows(s, t, false, taxed);
   std::string service_rows = RateRows(s, t, true, service);
@@ -76,6 +76,8 @@ std::string ReductionReport(const FiscalState& s, const DayTotals& t, const Redu
   text += Columns("Cancelamentos", Money(t.cancellations));
   text += Columns("Descontos", Money(t.discounts));
   text += Columns("Imposto ICMS", Money(taxed));
+  // The restaurant model's service charge is not part of the fiscal sale.
+  if (restaurant) text += Columns("Taxa de Servi\xE7o", Money(0));
   text += Columns("Venda L\xEDquida", Money(t.Net()));
   text += Columns("Acr\xE9scimos", Money(t.surcharges));
   text += Line(kUntaxed);

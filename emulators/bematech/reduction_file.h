@@ -7,6 +7,9 @@
 
 namespace mp20emu {
 
-std::string ReductionReport(const FiscalState& state, const DayTotals& totals, const Reduction& reduction);
+// `restaurant`: the type-9 layout, with the service charge printed before
+// the net sales.
+std::string ReductionReport(const FiscalState& state, const DayTotals& totals, const Reduction& reduction,
+                            bool restaurant = false);
 
 }  // namespace mp20emu

@@ -91,6 +91,18 @@ TEST_F(ReportsTest, ReductionFileCarriesTheLastZInTheColumnsTheDriverReads) {
   for (const std::string& line : lines) EXPECT_LE(line.size(), 48u) << line;
 }
 
+TEST_F(ReportsTest, RestaurantModelPrintsTheServiceChargeBeforeTheNetSales) {
+  WholeCoupon();
+  Ok("05");
+  lib.SetRestaurantModel(1);
+  Ok("69");
+  std::vector<std::string> lines = Lines(ReadFile(File("mp20fi.ret")));
+  std::size_t t = IndexOf(lines, "-------------TOTALIZADORES FISCAIS--------------");
+  EXPECT_EQ(lines[t + 7].rfind("Taxa de Servi\xE7o", 0), 0u);
+  EXPECT_EQ(Cols(lines[t + 8], 29, 48), "10,00") << "net, one line lower";
+  EXPECT_EQ(Cols(lines[t + 10], 1, 48), "-----------------N\xC6o Tributados-----------------");
+}
+
 TEST_F(ReportsTest, VoucherAndReportPrintTheirTextAsSent) {
   lib.SetTotalizers("Relatorios");
   Ok("25", {"01", V14(1), "Rel Gerencial"});

@@ -25,6 +25,23 @@ TClientDataSet& Scratch() {
   return ds;
 }
 
+// One empty dataset with every field the till closing reads.
+TClientDataSet& ClosingScratch() {
+  static TClientDataSet ds("closing");
+  if (!ds.Active()) {
+    for (const char* name : {"NMTIPORECE", "CDPRODUTO", "NMPRODUTO", "QTPRODVEND", "CDSUPERVISOR",
+                             "NMSUPERVISOR", "CDOPERADOR", "NMOPERADOR", "IDTIPOREG",
+                             "IDEMIRELPROD"}) {
+      ds.AddFieldDef(name, platform::TFieldType::ftString, 20);
+    }
+    for (const char* name : {"VRFECHAINF", "VRTOTAL", "VRSAIDA"}) {
+      ds.AddFieldDef(name, platform::TFieldType::ftFloat);
+    }
+    ds.CreateDataSet();
+  }
+  return ds;
+}
+
 const std::set<int> kAll = {1, 2, 9};
 const std::set<int> kRetail = {1, 2};
 const std::set<int> kRestaurant = {9};
@@ -64,29 +81,27 @@ const std::vector<Operation>& Operations() {
        [] { return Cancela_Item("01", "1", "7891", "ARROZ", "01", 1, 5.5, 0); }, kRestaurant},
       {"ImprimeTextoNaoFiscal", [] { return ImprimeTextoNaoFiscal("TEXTO\n"); }, kRetail},
       {"Fecha_Imp_Chq", [] { return Fecha_Imp_Chq(true, false); }, kNone},
-      // The till-closing receipt, the Z export and the table operations
-      // are not served by the Bematech driver yet.
       {"GeraReciboSangria",
        [] {
-         TClientDataSet& d = Scratch();
+         TClientDataSet& d = ClosingScratch();
          return GeraReciboSangria(d, d, d, d, d, d, 0);
        },
-       kNone},
+       kAll},
       {"ExportRedZ",
        [] {
          TClientDataSet& d = Scratch();
          return ExportRedZ(d, d, d, d, d);
        },
-       kNone},
-      {"Cupom_Conferencia", [] { return Cupom_Conferencia("01", "1", 0, 0); }, kNone},
-      {"Fecha_Conferencia", [] { return Fecha_Conferencia("01", 0); }, kNone},
-      {"Juncao_Mesa", [] { return Juncao_Mesa("01", "02"); }, kNone},
-      {"AbreCupomRes", [] { return AbreCupomRes("01", "1"); }, kNone},
+       kAll},
+      {"Cupom_Conferencia", [] { return Cupom_Conferencia("01", "1", 0, 0); }, kRestaurant},
+      {"Fecha_Conferencia", [] { return Fecha_Conferencia("01", 0); }, kRestaurant},
+      {"Juncao_Mesa", [] { return Juncao_Mesa("01", "02"); }, kRestaurant},
+      {"AbreCupomRes", [] { return AbreCupomRes("01", "1"); }, kRestaurant},
       {"Transfere_Item",
-       [] { return Transfere_Item("01", "02", "1", "7891", "ARROZ", "01", 1, 5.5, 0); }, kNone},
-      {"Estorno", [] { return Estorno("01", "1", 0); }, kNone},
-      {"Rel_MesaAber", [] { return Rel_MesaAber("01"); }, kNone},
-      {"ImprimeCardapio", [] { return ImprimeCardapio(); }, kNone},
+       [] { return Transfere_Item("01", "02", "1", "7891", "ARROZ", "01", 1, 5.5, 0); }, kRestaurant},
+      {"Estorno", [] { return Estorno("01", "1", 0); }, kRestaurant},
+      {"Rel_MesaAber", [] { return Rel_MesaAber("01"); }, kRestaurant},
+      {"ImprimeCardapio", [] { return ImprimeCardapio(); }, kRestaurant},
   };
   return ops;
 }
@@ -131,6 +146,40 @@ TEST_F(Routing, RestaurantItemTakesThePriceBeforeTheQuantity) {
             std::vector<std::string>{testsupport::EmulatedPrinter::FrameFor(
                 "80|48", {"01", "00000550", "1", "00000000", "002000", "00000000007891",
                           "ARROZ", "01"})});
+}
+
+TEST_F(Routing, ExportAfterTheReductionReadsThePrintersReport) {
+  StartBematech("1");
+  ASSERT_TRUE(Qdm00000::Suprimento(10));
+  ASSERT_TRUE(Qdm00000::Reducao_Z(""));
+  TClientDataSet tipos("tipos"), reducao("reducao"), formas("formas"), impostos("impostos"),
+      totais("totais");
+  DefinePaymentTypeFields(tipos);
+  tipos.CreateDataSet();
+  tipos.Append();
+  tipos.FieldByName("CDTIPORECE").SetAsString("001");
+  tipos.FieldByName("CDFPIMPFIS").SetAsString("01");
+  tipos.Post();
+  EXPECT_TRUE(Qdm00000::ExportRedZ(tipos, reducao, formas, impostos, totais));
+  ASSERT_EQ(reducao.RecordCount(), 1);
+  EXPECT_EQ(reducao.FieldByName("NRECFREDZ").AsString(), Qdm00000::ECF);
+  EXPECT_EQ(reducao.FieldByName("NRREDREDZ").AsString(), "0001");
+  ASSERT_EQ(formas.RecordCount(), 1) << "cash, the one method of the printer";
+  EXPECT_EQ(formas.FieldByName("CDTIPORECE").AsString(), "001");
+  EXPECT_EQ(Codes().back(), "35") << "each record stamped with the printer's movement date";
+}
+
+TEST_F(Routing, RestaurantTablesThroughTheFacade) {
+  StartBematech("9");
+  ASSERT_TRUE(Qdm00000::VendaItem("05", "1", "7891", "ARROZ", "01", 2, 5.5, 0));
+  EXPECT_TRUE(Qdm00000::Transfere_Item("05", "07", "7891", "ARROZ", "01", "1", 0, 5.5, 2));
+  EXPECT_FALSE(Qdm00000::Cupom_Conferencia("05", "1", 0, 0)) << "table 05 is empty";
+  EXPECT_TRUE(Qdm00000::Cupom_Conferencia("07", "1", 10, 0));
+  EXPECT_TRUE(Qdm00000::Rel_MesaAber("1"));
+  EXPECT_EQ(printer.FramesOf("80|53"),
+            std::vector<std::string>{testsupport::EmulatedPrinter::FrameFor(
+                "80|53", {"05", "0000", "07", "00000550", "002000", "00000000007891", "ARROZ",
+                          "01", "1"})});
 }
 
 TEST_F(Routing, RetailCouponTakesTheNumberFromThePrinter) {

@@ -34,6 +34,7 @@ class EmulatedPrinter : public EmulatorLibrary {
     Bind("Mp20Emu_SetDrawerOpen", SetDrawerOpen);
     Bind("Mp20Emu_DrawerOpen", DrawerOpen);
     Bind("Mp20Emu_SetReportFile", SetReportFile);
+    Bind("Mp20Emu_SetRestaurantModel", SetRestaurantModel);
   }
 
   // The frames whose command code is `code` ("09", "35", ...).
@@ -76,6 +77,7 @@ class EmulatedPrinter : public EmulatorLibrary {
   void (*SetDrawerOpen)(int) = nullptr;
   int (*DrawerOpen)(void) = nullptr;
   void (*SetReportFile)(const char*) = nullptr;
+  void (*SetRestaurantModel)(int) = nullptr;
 };
 
 }  // namespace testsupport

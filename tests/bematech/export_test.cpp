@@ -1,0 +1,198 @@
+// The Z-reduction export: the printer's own report of its last Z read back
+// into the four datasets, against the figures the emulated printer totalled.
+#include <gmock/gmock.h>
+
+#include <cstdio>
+#include <fstream>
+
+#include "datasets.h"
+#include "driver_fixture.h"
+#include "platform/text/datetime.h"
+
+namespace bematech_test {
+namespace {
+
+using ::testing::HasSubstr;
+
+struct ExportSets {
+  platform::TClientDataSet reducao{"reducao"};
+  platform::TClientDataSet formas{"formas"};
+  platform::TClientDataSet impostos{"impostos"};
+  platform::TClientDataSet totais{"totais"};
+};
+
+// A day of 25.00 (cash 20.00, card 5.00) on a taxed rate and a service
+// rate, a supply of 3.00, then the Z reduction.
+class ExportTest : public DriverTest {
+ protected:
+  void SetUp() override {
+    DriverTest::SetUp();
+    printer.SetRates("1800T,0500S");
+    printer.SetPaymentMethods("Dinheiro\nCartao\nVale");
+    Qdm00000::ECF = "007";
+    Qdm00100::CarregaTot_Bematech();
+    // "Vale" (03) is not among the shop's payment types.
+    FillPaymentTypes(tipos, {{"001", "Dinheiro", "1", "5", "01"}, {"002", "Cartao", "4", "5", "02"}});
+  }
+
+  void SellAndReduce() {
+    ASSERT_TRUE(Qdm00100::AbreCupom_Bematech(""));
+    ASSERT_TRUE(Qdm00100::VendaItem_Bematech("1", "ARROZ", "01", 2, 10, 0));
+    ASSERT_TRUE(Qdm00100::VendaItem_Bematech("2", "SERVICO", "02", 1, 5, 0));
+    platform::TClientDataSet movimentos{"movimentos"};
+    FillMovements(movimentos, {{"E", "001", 20.00, 1.0}, {"E", "002", 5.00, 2.0}});
+    std::string numero;
+    ASSERT_TRUE(Qdm00100::FechaCupom_Bematech(false, true, 0, 0, 0, "N", false, "", movimentos,
+                                              tipos, numero, "", "", "", "", ""));
+    ASSERT_TRUE(Qdm00100::Suprimento_Bematech(3));
+    ASSERT_TRUE(Qdm00100::Reducao_Z_Bematech(""));
+    Mark();
+  }
+
+  bool Export() {
+    return Qdm00100::ExportRedZ_Bematech(tipos, sets.reducao, sets.formas, sets.impostos,
+                                         sets.totais);
+  }
+
+  static void WriteReport(const std::string& text) {
+    std::ofstream("mp20fi.ret", std::ios::binary) << text;
+  }
+
+  platform::TClientDataSet tipos{"tipos"};
+  ExportSets sets;
+};
+
+TEST_F(ExportTest, ReadsBackTheFiguresOfThePrintersLastReduction) {
+  SellAndReduce();
+  ASSERT_TRUE(Export());
+
+  platform::TClientDataSet& z = sets.reducao;
+  ASSERT_EQ(z.RecordCount(), 1);
+  EXPECT_EQ(z.FieldByName("NRECFREDZ").AsString(), "007");
+  EXPECT_EQ(z.FieldByName("NRREDREDZ").AsString(), "0001");
+  EXPECT_EQ(z.FieldByName("NRPRIMCFREDZ").AsString(), "000001");
+  EXPECT_DOUBLE_EQ(z.FieldByName("VRGTREDZ").AsFloat(), 25.00);
+  EXPECT_DOUBLE_EQ(z.FieldByName("VRVENBRUREDZ").AsFloat(), 25.00);
+  EXPECT_DOUBLE_EQ(z.FieldByName("VRISSREDZ").AsFloat(), 0.25);
+  EXPECT_DOUBLE_EQ(z.FieldByName("VRVENLIQREDZ").AsFloat(), 25.00);
+  EXPECT_DOUBLE_EQ(z.FieldByName("VRTOTACRREDZ").AsFloat(), 0);
+  EXPECT_EQ(z.FieldByName("QTTEMLIGREDZ").AsString(), "080000");
+
+  // Cash and card only: "Vale" is no payment type of the shop.
+  platform::TClientDataSet& f = sets.formas;
+  ASSERT_EQ(f.RecordCount(), 2);
+  f.First();
+  EXPECT_EQ(f.FieldByName("CDTIPORECE").AsString(), "001");
+  EXPECT_EQ(f.FieldByName("CDTPRECEORIG").AsString(), "001");
+  EXPECT_DOUBLE_EQ(f.FieldByName("VRFORMPGTORZ").AsFloat(), 20.00);
+  f.Next();
+  EXPECT_EQ(f.FieldByName("CDTIPORECE").AsString(), "002");
+  EXPECT_DOUBLE_EQ(f.FieldByName("VRFORMPGTORZ").AsFloat(), 5.00);
+
+  // Taxed rows first, then the service rows.
+  platform::TClientDataSet& i = sets.impostos;
+  ASSERT_EQ(i.RecordCount(), 2);
+  i.First();
+  EXPECT_EQ(i.FieldByName("IDTPIMPREDZ").AsString(), "T");
+  EXPECT_DOUBLE_EQ(i.FieldByName("VRALIQIMPRZ").AsFloat(), 18.00);
+  EXPECT_DOUBLE_EQ(i.FieldByName("VRBCALCIMPRZ").AsFloat(), 20.00);
+  EXPECT_DOUBLE_EQ(i.FieldByName("VRIMPOSTORZ").AsFloat(), 3.60);
+  i.Next();
+  EXPECT_EQ(i.FieldByName("IDTPIMPREDZ").AsString(), "S");
+  EXPECT_DOUBLE_EQ(i.FieldByName("VRBCALCIMPRZ").AsFloat(), 5.00);
+
+  // One date query per record written, all of them the printer's "35|27".
+  const int records = z.RecordCount() + f.RecordCount() + i.RecordCount() + sets.totais.RecordCount();
+  EXPECT_EQ(printer.FramesOf("35").size(), static_cast<std::size_t>(records + 1))
+      << "the discarded payment method asked for its date too";
+  EXPECT_EQ(printer.FramesOf("69").size(), 1u);
+  EXPECT_EQ(z.FieldByName("DTREDUCAOZ").AsDateTime(), Qdm00100::DataMov_Bematech());
+}
+
+struct LayoutCase {
+  int tipo;
+  bool restaurant_printer;
+  double liquida;
+  double acrescimos;
+};
+
+TEST_F(ExportTest, RestaurantModelReadsNetSalesAndSurchargesOneLineLower) {
+  const LayoutCase cases[] = {
+      {1, false, 25.00, 0},
+      {2, false, 25.00, 0},
+      {9, true, 25.00, 0},
+      // A type-9 reading of a retail report takes the surcharges for net sales.
+      {9, false, 0, 0},
+  };
+  SellAndReduce();
+  for (const LayoutCase& c : cases) {
+    SCOPED_TRACE(c.tipo);
+    printer.SetRestaurantModel(c.restaurant_printer ? 1 : 0);
+    Qdm00000::IdTipoImpFis = c.tipo;
+    ExportSets fresh;
+    ASSERT_TRUE(Qdm00100::ExportRedZ_Bematech(tipos, fresh.reducao, fresh.formas, fresh.impostos,
+                                              fresh.totais));
+    EXPECT_DOUBLE_EQ(fresh.reducao.FieldByName("VRVENLIQREDZ").AsFloat(), c.liquida);
+    EXPECT_DOUBLE_EQ(fresh.reducao.FieldByName("VRTOTACRREDZ").AsFloat(), c.acrescimos);
+    EXPECT_DOUBLE_EQ(fresh.reducao.FieldByName("VRGTREDZ").AsFloat(), 25.00);
+  }
+}
+
+TEST_F(ExportTest, WithoutTheReportFileNothingChanges) {
+  std::remove("mp20fi.ret");
+  FillPaymentTypes(sets.formas, {{"999", "Antigo", "1"}});
+  EXPECT_TRUE(Export()) << "no Z yet: the printer refuses \"69\"";
+  EXPECT_EQ(sets.formas.RecordCount(), 1);
+  EXPECT_EQ(sets.formas.FieldByName("CDTIPORECE").AsString(), "999");
+  EXPECT_EQ(sets.reducao.FieldDefs.size(), 0u);
+}
+
+const char* const kCountersOnly =
+    "-------------------CONTADORES-------------------\n"
+    "Rein\xED" "cio de Opera\xE7\xE3o                        0001\n"
+    "Redu\xE7\xF5" "es Z anteriores                       0041\n"
+    "Leituras X                                000003\n"
+    "Opera\xE7\xF5" "es N\xE3o Fiscais                     000004\n"
+    "Cupons Fiscais Cancelados                   0000\n"
+    "COO Inicial                               000120\n"
+    "-------------TOTALIZADORES FISCAIS--------------\n"
+    "Totalizador Geral                       1.234,56\n";
+
+TEST_F(ExportTest, ReportWithoutSectionsKeepsWhatItCouldReadAndLogs) {
+  Qdm00000::IdTipoImpFis = 1;
+  WriteReport(kCountersOnly);
+  EXPECT_TRUE(Export());
+  platform::TClientDataSet& z = sets.reducao;
+  ASSERT_EQ(z.RecordCount(), 1);
+  EXPECT_EQ(z.FieldByName("NRREDREDZ").AsString(), "0042");
+  EXPECT_EQ(z.FieldByName("NRULTCFREDZ").AsString(), "000120") << "no last-coupon line";
+  EXPECT_DOUBLE_EQ(z.FieldByName("VRGTREDZ").AsFloat(), 1234.56);
+  EXPECT_EQ(sets.formas.RecordCount(), 0);
+  EXPECT_EQ(sets.impostos.RecordCount(), 0);
+  EXPECT_EQ(sets.totais.RecordCount(), 0);
+  std::string log;
+  for (const std::string& line : LogLines()) log += line + "\n";
+  EXPECT_THAT(log, HasSubstr("ERRO!!! "));
+}
+
+TEST_F(ExportTest, FileWithoutAnyHeaderIsNotReadFromTheTop) {
+  WriteReport("01 Dinheiro                            20,00\n"
+              "02 Cartao                               5,00\n");
+  FillPaymentTypes(tipos, {{"001", "Dinheiro", "1", "5", "01"}});
+  EXPECT_TRUE(Export());
+  EXPECT_EQ(sets.formas.RecordCount(), 0);
+  EXPECT_EQ(sets.reducao.RecordCount(), 1);
+  EXPECT_TRUE(sets.reducao.FieldByName("VRGTREDZ").IsNull());
+}
+
+TEST(ReportAmount, SeparatorsDroppedLastTwoDigitsAreCents) {
+  EXPECT_DOUBLE_EQ(Qdm00100::ReadAmount(" 1.234,56 "), 1234.56);
+  EXPECT_DOUBLE_EQ(Qdm00100::ReadAmount("1,234.56"), 1234.56);
+  EXPECT_DOUBLE_EQ(Qdm00100::ReadAmount("0,00"), 0);
+  EXPECT_DOUBLE_EQ(Qdm00100::ReadAmount("12345678901234,99"), 12345678901234.99);
+  EXPECT_ANY_THROW(Qdm00100::ReadAmount(""));
+  EXPECT_ANY_THROW(Qdm00100::ReadAmount("12,3x"));
+}
+
+}  // namespace
+}  // namespace bematech_test
