@@ -3,7 +3,6 @@
 // datasets the back office keeps.
 #include <fstream>
 #include <stdexcept>
-#include <utility>
 
 #include "drivers/bematech/Qdm00100.h"
 #include "drivers/bematech/protocol.h"
@@ -214,6 +213,21 @@ void ReadRates(const Report& r, TClientDataSet& impostos) {
   for (int i = s + 2; s >= 0 && !IsTotal(r, i); ++i) ReadRate(r, i, impostos, "S");
 }
 
+// A caller's dataset that is closed (or has no layout) gives the data
+// module's own layout, empty: never the records of an earlier export.
+void CopyIn(TClientDataSet& caller, TClientDataSet& own) {
+  if (caller.Active()) {
+    own.SetData(caller.GetData());
+  } else if (own.Active()) {
+    own.EmptyDataSet();
+  }
+}
+
+// A section the parse never reached leaves the caller's dataset as it was.
+void CopyBack(TClientDataSet& own, TClientDataSet& caller) {
+  if (own.Active()) caller.SetData(own.GetData());
+}
+
 }  // namespace
 
 double ReadAmount(const std::string& text) {
@@ -236,17 +250,12 @@ bool ExportRedZ_Bematech(TClientDataSet& tiposRecebimento, TClientDataSet& reduc
                          TClientDataSet& formasPagamento, TClientDataSet& impostos,
                          TClientDataSet& totaisNaoFiscais) {
   TdtmCupomFiscal& dm = Qdm00000::DataModule();
-  dm.cdsTipoRece.SetData(tiposRecebimento.GetData());
-  dm.cdsTipoRece.Open();
-  // A caller's dataset without a layout takes the data module's own.
-  const std::pair<TClientDataSet*, TClientDataSet*> copies[] = {
-      {&reducaoZ, &dm.cdsReducaoZ},
-      {&formasPagamento, &dm.cdsFormPgtoRedZ},
-      {&impostos, &dm.cdsImpostoRedZ},
-      {&totaisNaoFiscais, &dm.cdsTotNFiscRedZ}};
-  for (const auto& [caller, own] : copies) {
-    if (!caller->FieldDefs.empty()) own->SetData(caller->GetData());
-  }
+  CopyIn(tiposRecebimento, dm.cdsTipoRece);
+  if (!dm.cdsTipoRece.Active()) dm.cdsTipoRece.CreateDataSet();
+  CopyIn(reducaoZ, dm.cdsReducaoZ);
+  CopyIn(formasPagamento, dm.cdsFormPgtoRedZ);
+  CopyIn(impostos, dm.cdsImpostoRedZ);
+  CopyIn(totaisNaoFiscais, dm.cdsTotNFiscRedZ);
 
   EnviaComando_Bematech("69", {}, true, false);
   std::ifstream file(kReportFile, std::ios::binary);
@@ -272,10 +281,10 @@ bool ExportRedZ_Bematech(TClientDataSet& tiposRecebimento, TClientDataSet& reduc
     }
   }
   dm.cdsTipoRece.Close();
-  reducaoZ.SetData(dm.cdsReducaoZ.GetData());
-  formasPagamento.SetData(dm.cdsFormPgtoRedZ.GetData());
-  impostos.SetData(dm.cdsImpostoRedZ.GetData());
-  totaisNaoFiscais.SetData(dm.cdsTotNFiscRedZ.GetData());
+  CopyBack(dm.cdsReducaoZ, reducaoZ);
+  CopyBack(dm.cdsFormPgtoRedZ, formasPagamento);
+  CopyBack(dm.cdsImpostoRedZ, impostos);
+  CopyBack(dm.cdsTotNFiscRedZ, totaisNaoFiscais);
   return true;
 }
 

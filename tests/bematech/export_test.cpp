@@ -158,7 +158,7 @@ const char* const kCountersOnly =
     "-------------TOTALIZADORES FISCAIS--------------\n"
     "Totalizador Geral                       1.234,56\n";
 
-TEST_F(ExportTest, ReportWithoutSectionsKeepsWhatItCouldReadAndLogs) {
+TEST_F(ExportTest, ReportCutShortKeepsWhatWasReadAndLogs) {
   Qdm00000::IdTipoImpFis = 1;
   WriteReport(kCountersOnly);
   EXPECT_TRUE(Export());
@@ -183,6 +183,10 @@ TEST_F(ExportTest, FileWithoutAnyHeaderIsNotReadFromTheTop) {
   EXPECT_EQ(sets.formas.RecordCount(), 0);
   EXPECT_EQ(sets.reducao.RecordCount(), 1);
   EXPECT_TRUE(sets.reducao.FieldByName("VRGTREDZ").IsNull());
+  std::string log;
+  for (const std::string& line : LogLines()) log += line + "\n";
+  EXPECT_THAT(log, HasSubstr("ERRO!!! ExportRedZ: se\xE7\xE3o ausente em mp20fi.ret: CONTADORES"));
+  EXPECT_THAT(log, HasSubstr("FORMAS DE PAGAMENTO"));
 }
 
 TEST(ReportAmount, SeparatorsDroppedLastTwoDigitsAreCents) {

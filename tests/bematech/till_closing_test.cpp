@@ -92,11 +92,11 @@ TEST_F(TillClosingTest, WithdrawalReceiptWithSixPaymentsGetsTheSpacingLine) {
   EXPECT_EQ(frames.back(), Frame("21"));
   EXPECT_TRUE(printer.FramesOf("05").empty());
 
-  const std::string pad(17, ' ');
+  const std::string pad(13, ' ');
   const std::vector<std::string> blocks = Blocks();
   ASSERT_EQ(blocks.size(), 6u);
-  EXPECT_EQ(blocks[0], "\n" + pad + "RECIBO SAIDA NUMERARIO" + std::string(9, ' ') + "\n\n" +
-                           "MODALIDADE                " + "    V  A  L  O  R\n\n");
+  EXPECT_EQ(blocks[0], "\n" + pad + "RECIBO SAIDA NUMERARIO" + pad + "\n\n" + "MODALIDADE" +
+                           std::string(18, ' ') + "V  A  L  O  R\n\n");
   EXPECT_EQ(blocks[1], "TIPO 1                             100,10\n"
                        "TIPO 2                               0,20\n"
                        "TIPO 3                            1000,00\n"
@@ -104,10 +104,10 @@ TEST_F(TillClosingTest, WithdrawalReceiptWithSixPaymentsGetsTheSpacingLine) {
                        "TIPO 5                               0,01\n"
                        "TIPO 6                              12,35\n");
   // 1 + 2 + 2 + 6 + 2 = 13 lines after the total: 13 - 3 is a multiple of ten.
-  EXPECT_EQ(blocks[2], "V  A  L  O  R                             1145,99\n\n\n" +
+  EXPECT_EQ(blocks[2], "V  A  L  O  R" + std::string(28, ' ') + "1145,99\n\n\n" +
                            std::string(48, '-') + "\nSupervisor : 7 ANA\n\n\n");
   // Copy 2 runs on at 19: 19 + 2 + 2 + 6 + 2 = 31, no spacing line.
-  EXPECT_EQ(blocks[5], "V  A  L  O  R                             1145,99\n\n" +
+  EXPECT_EQ(blocks[5], "V  A  L  O  R" + std::string(28, ' ') + "1145,99\n\n" +
                            std::string(48, '-') + "\nOperador : 9 RUI\n\n\n");
   EXPECT_THAT(blocks[3], HasSubstr("SAIDA DE NUMERARIO - SANGRIA"));
 }
