@@ -5,6 +5,8 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
 #include <iostream>
 
 #include "emulators/tef/commands.h"
@@ -59,7 +61,12 @@ bool Manager::open() {
   // Two managers on one root would both hand out document numbers.
   const auto lock_file = options_.root / "manager.lock";
   lock_fd_ = ::open(lock_file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-  if (lock_fd_ < 0 || ::flock(lock_fd_, LOCK_EX | LOCK_NB) != 0) {
+  if (lock_fd_ < 0) {
+    std::cerr << "tef_manager: cannot write in " << options_.root.string() << ": "
+              << std::strerror(errno) << '\n';
+    return false;
+  }
+  if (::flock(lock_fd_, LOCK_EX | LOCK_NB) != 0) {
     std::cerr << "tef_manager: another manager serves " << options_.root.string() << '\n';
     return false;
   }
