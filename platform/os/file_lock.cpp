@@ -22,6 +22,7 @@ constexpr int kRetryMs = 20;
 struct Hold {
   int fd = -1;
   int count = 0;
+  pid_t owner = 0;
 };
 
 // flock conflicts between two opens of one file even in one process, so the
@@ -44,6 +45,11 @@ TLockResult TFileLock::Acquire(const std::string& path, int wait_ms) {
     {
       std::lock_guard<std::mutex> guard(g_mutex);
       Hold& hold = Holds()[host];
+      // A child of fork finds its parent's holds: the parent's, not its own.
+      if (hold.count > 0 && hold.owner != ::getpid()) {
+        ::close(hold.fd);
+        hold = {};
+      }
       if (hold.count > 0) {
         ++hold.count;
         path_ = host;
@@ -58,7 +64,7 @@ TLockResult TFileLock::Acquire(const std::string& path, int wait_ms) {
                                                    : TLockResult::NotWritable;
       }
       if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
-        hold = {fd, 1};
+        hold = {fd, 1, ::getpid()};
         path_ = host;
         return TLockResult::Held;
       }
@@ -74,7 +80,7 @@ void TFileLock::Release() {
   if (path_.empty()) return;
   std::lock_guard<std::mutex> guard(g_mutex);
   auto it = Holds().find(path_);
-  if (it != Holds().end() && --it->second.count <= 0) {
+  if (it != Holds().end() && it->second.owner == ::getpid() && --it->second.count <= 0) {
     // Closing the only open file of this process drops the flock.
     ::close(it->second.fd);
     Holds().erase(it);

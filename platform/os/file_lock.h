@@ -5,7 +5,8 @@
 //
 // Within one process the locks of a file nest: a second TFileLock on a file
 // the process already holds shares the hold, and the file is released when
-// the last one ends.
+// the last one ends. A child made by fork holds none of its parent's locks:
+// it finds them busy, and a program it runs never inherits one.
 #pragma once
 #include <string>
 

@@ -74,5 +74,14 @@ TEST(RegisterSale, CardNotApprovedFailsTheRun) {
   }
 }
 
+// The global options follow the subcommand too.
+TEST(RegisterSale, RecoveryTakesItsHomeAfterTheSubcommand) {
+  Home home;
+  const Finished run = RunRegister({"recovery", "--dir", home.str(), "--unattended"});
+  EXPECT_EQ(run.exit_code, 0) << run.out << run.err;
+  EXPECT_TRUE(Has(run.out, "desfaz a transa\xC3\xA7\xC3\xA3o pendente")) << run.out;
+  EXPECT_TRUE(fs::exists(home.path() / "impdebug.txt"));
+}
+
 }  // namespace
 }  // namespace register_test
