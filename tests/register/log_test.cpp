@@ -32,8 +32,12 @@ TEST(LogView, ControlBytesByNameTextInUtf8PaddingFolded) {
   LogViewOptions errors;
   errors.errors_only = true;
   EXPECT_EQ(Readable(log, errors), "10/12/2026 14:03:29 - ERRO!!! Cupom aberto.\n");
-  // Short runs of blanks are the text's own.
+  // Short runs of blanks are the text's own; a tape's columns keep theirs.
   EXPECT_EQ(Readable("a   b \r\n"), "a   b\n");
+  LogViewOptions tape;
+  tape.fold_blanks = false;
+  EXPECT_EQ(Readable("MP-20 FI II" + std::string(14, ' ') + "ECF:001  \r\n", tape),
+            "MP-20 FI II" + std::string(14, ' ') + "ECF:001\n");
 }
 
 TEST(LogView, NotableLinesAreErrorsAndCancellations) {

@@ -245,7 +245,9 @@ struct Register {
       std::fputs(session.WrittenSince(ManagerJournal()).c_str(), stdout);
     }
     Say("\n== Bobina da impressora (esta execu\xE7\xE3o)\n");
-    std::fputs(session.WrittenSince(session.file("tape.txt")).c_str(), stdout);
+    LogViewOptions tape;
+    tape.fold_blanks = false;  // the printer's columns
+    std::fputs(Readable(session.BytesSince(session.file("tape.txt")), tape).c_str(), stdout);
     std::fflush(stdout);
   }
 };

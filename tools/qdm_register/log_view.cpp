@@ -34,7 +34,7 @@ std::vector<std::string> Lines(const std::string& bytes) {
   return lines;
 }
 
-std::string ShowLine(const std::string& line) {
+std::string ShowLine(const std::string& line, bool fold_blanks) {
   std::string shown;
   // The padding of an answer read from a fixed-size buffer: blanks, and the
   // zero some libraries leave after them.
@@ -44,7 +44,7 @@ std::string ShowLine(const std::string& line) {
     const auto c = static_cast<unsigned char>(line[i]);
     if (c == ' ') {
       std::size_t run = line.find_first_not_of(' ', i) - i;
-      if (run >= kFoldedBlanks)
+      if (fold_blanks && run >= kFoldedBlanks)
         shown += " <" + platform::IntToStr(static_cast<long long>(run)) + " brancos> ";
       else
         shown.append(run, ' ');
@@ -70,7 +70,7 @@ std::string Readable(const std::string& bytes, const LogViewOptions& options) {
   std::string text;
   for (const std::string& line : Lines(bytes)) {
     if (options.errors_only && !IsError(line)) continue;
-    text += ShowLine(line) + "\n";
+    text += ShowLine(line, options.fold_blanks) + "\n";
   }
   return text;
 }
