@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <strings.h>
-#include <sys/file.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -60,13 +59,15 @@ bool Manager::open() {
   }
   // Two managers on one root would both hand out document numbers.
   const auto lock_file = options_.root / "manager.lock";
-  lock_fd_ = ::open(lock_file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-  if (lock_fd_ < 0) {
+  // A root it cannot write in is not one another manager serves.
+  const int probe = ::open(lock_file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  if (probe < 0) {
     std::cerr << "tef_manager: cannot write in " << options_.root.string() << ": "
               << std::strerror(errno) << '\n';
     return false;
   }
-  if (::flock(lock_fd_, LOCK_EX | LOCK_NB) != 0) {
+  ::close(probe);
+  if (!root_lock_.Acquire(lock_file.string())) {
     std::cerr << "tef_manager: another manager serves " << options_.root.string() << '\n';
     return false;
   }

@@ -97,6 +97,8 @@ TEST(RegisterLog, CouponCancelledAtStartUpIsShown) {
   const std::string notices = next.out.substr(0, next.out.find("== Log"));
   EXPECT_TRUE(Has(notices, "aviso: ")) << next.out;
   EXPECT_TRUE(Has(notices, "Cupom aberto")) << next.out;
+  // The driver's line naming the coupon it cancelled.
+  EXPECT_TRUE(Has(notices, "cancelado")) << next.out;
 }
 
 }  // namespace
