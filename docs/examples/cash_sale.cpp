@@ -25,6 +25,8 @@ int main(int argc, char** argv) {
   // The emulated printer keeps its memory and its paper tape in HOME.
   setenv("MP20FI_STATE", (home + "/mp20fi.state").c_str(), 1);
   setenv("MP20FI_TAPE", (home + "/tape.txt").c_str(), 1);
+  // Its serial port is locked per machine; HOME stands for one.
+  setenv("PKG_QDM_EMU_LOCK_DIR", (home + "/locks").c_str(), 1);
   // Nobody at the screen: every question is answered by rule and logged.
   platform::SetDialogPresenter(std::make_shared<platform::UnattendedPresenter>());
 

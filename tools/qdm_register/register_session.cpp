@@ -51,6 +51,9 @@ RegisterSession::RegisterSession(const std::string& directory)
   setenv("PKG_QDM_LIBRARY_PATH", search.c_str(), 1);
   setenv("MP20FI_STATE", file("mp20fi.state").c_str(), 1);
   setenv("MP20FI_TAPE", file("tape.txt").c_str(), 1);
+  // Each home is a machine of its own: its emulated ports are locked there,
+  // so registers on other homes do not share "COM1".
+  setenv("PKG_QDM_EMU_LOCK_DIR", file("emu_locks").c_str(), 1);
   platform::SetHostExecutable(file("qdm_register"));
   platform::MapDrive('c', drive_c());
 
