@@ -2,12 +2,14 @@
 // first, then Sweda, then Daruma. A maker that does not serve an operation
 // has no slot; its codes answer false without printer traffic.
 #include "drivers/bematech/Qdm00100.h"
+#include "drivers/sweda/Qdm00200.h"
 #include "facade/Qdm00000.h"
 #include "facade/routing.h"
 
 namespace Qdm00000 {
 
 namespace B = Qdm00100;
+namespace S = Qdm00200;
 
 bool FechaCupom(bool o1, bool o2, double d1, double d2, double d3, const std::string& s1,
                 bool o3, const std::string& s2, TClientDataSet& ds1, TClientDataSet& ds2,
@@ -21,14 +23,14 @@ bool FechaCupom(bool o1, bool o2, double d1, double d2, double d3, const std::st
 
 bool Cancela_Cupom(bool a, bool b, std::string& numero) {
   return Route<bool>({{kBematech, [&] { return B::Cancela_Cupom_Bematech(a, b, numero); }},
-                      {kSweda, {}},
+                      {kSweda, [&] { return S::Cancela_Cupom_Sweda(a, b, numero); }},
                       {kDaruma, {}}});
 }
 
 bool Cancela_Item_Generico(const std::string& item, bool a) {
   return Route<bool>(
       {{kBematechRetail, [&] { return B::Cancela_ItGenerico_Bematech(item, a); }},
-       {kSweda, {}},
+       {kSweda, [&] { return S::Cancela_ItGenerico_Sweda(item, a); }},
        {kDaruma, {}}});
 }
 
@@ -36,9 +38,9 @@ bool Acrescimo(double valor) {
   return Route<bool>({{kBematechRetail, [&] { return B::Acrescimo_Bematech(valor); }}});
 }
 
-bool Totaliza_NFiscal(const std::string& /*s1*/, const std::string& /*s2*/) {
+bool Totaliza_NFiscal(const std::string& s1, const std::string& s2) {
   // Never sent to a Bematech printer from here.
-  return Route<bool>({{kSweda, {}}, {kDaruma, {}}});
+  return Route<bool>({{kSweda, [&] { return S::Totaliza_NFiscal_Sweda(s1, s2); }}, {kDaruma, {}}});
 }
 
 bool Abre_Comp_NFiscalVinc(const std::string& s1, const std::string& s2, const std::string& s3) {
@@ -50,25 +52,25 @@ bool Nomeia_TotParcial(const std::string& s1, const std::string& s2, const std::
                        const std::string& s4, bool a, bool b) {
   return Route<bool>(
       {{kBematech, [&] { return B::Nomeia_TotParcial_Bematech(s1, s2, s3, s4, a, b); }},
-       {kSweda, {}},
+       {kSweda, [&] { return S::Nomeia_TotParcial_Sweda(s1, s2, s3, s4, a, b); }},
        {kDaruma, {}}});
 }
 
 bool Config_Forma_Pagamento(const std::string& forma, bool a, bool b) {
   return Route<bool>({{kBematech, [&] { return B::Config_FormaPg_Bematech(forma, a, b); }},
-                      {kSweda, {}},
+                      {kSweda, [&] { return S::Config_FormaPg_Sweda(forma, a, b); }},
                       {kDaruma, {}}});
 }
 
 bool Leitura_X(const std::string& texto) {
   return Route<bool>({{kBematech, [&] { return B::Leitura_X_Bematech(texto); }},
-                      {kSweda, {}},
+                      {kSweda, [&] { return S::Leitura_X_Sweda(texto); }},
                       {kDaruma, {}}});
 }
 
 bool Reducao_Z(const std::string& texto) {
   return Route<bool>({{kBematech, [&] { return B::Reducao_Z_Bematech(texto); }},
-                      {kSweda, {}},
+                      {kSweda, [&] { return S::Reducao_Z_Sweda(texto); }},
                       {kDaruma, {}}});
 }
 
@@ -78,7 +80,7 @@ bool Relatorio_Gerencial() {
 
 bool FechRelatGerenc(bool a, bool b) {
   return Route<bool>({{kBematech, [&] { return B::FechRelatGerenc_Bematech(a, b); }},
-                      {kSweda, {}},
+                      {kSweda, [&] { return S::FechRelatGerenc_Sweda(a, b); }},
                       {kDaruma, {}}});
 }
 
@@ -88,19 +90,19 @@ bool Retorno_Aliquotas() {
 
 bool Leitura_Totais(bool a, bool b) {
   return Route<bool>({{kBematech, [&] { return B::Leitura_Totais_Bematech(a, b); }},
-                      {kSweda, {}},
+                      {kSweda, [&] { return S::Leitura_Totais_Sweda(a, b); }},
                       {kDaruma, {}}});
 }
 
 bool Estado_Impressora(bool a, bool b) {
   return Route<bool>({{kBematech, [&] { return B::Estado_Imp_Bematech(a, b); }},
-                      {kSweda, {}},
+                      {kSweda, [&] { return S::Estado_Imp_Sweda(a, b); }},
                       {kDaruma, {}}});
 }
 
 bool Estado_Gaveta(bool a, bool b) {
   return Route<bool>({{kBematechRetail, [&] { return B::Estado_Gaveta_Bematech(a, b); }},
-                      {kSweda, {}},
+                      {kSweda, [&] { return S::Estado_Gaveta_Sweda(a, b); }},
                       {kDaruma, {}}});
 }
 
@@ -110,7 +112,7 @@ bool Sangria(double valor) {
 
 bool Suprimento(double valor) {
   return Route<bool>({{kBematech, [&] { return B::Suprimento_Bematech(valor); }},
-                      {kSweda, {}},
+                      {kSweda, [&] { return S::Suprimento_Sweda(valor); }},
                       {kDaruma, {}}});
 }
 
@@ -128,9 +130,9 @@ bool ExportRedZ(TClientDataSet& /*ds1*/, TClientDataSet& /*ds2*/, TClientDataSet
   return Route<bool>({{kBematech, {}}});
 }
 
-bool Fecha_Imp_Chq(bool /*a*/, bool /*b*/) {
+bool Fecha_Imp_Chq(bool a, bool b) {
   // Only the Sweda model with the check station.
-  return Route<bool>({{kSwedaCheckModel, {}}});
+  return Route<bool>({{kSwedaCheckModel, [&] { return S::Fecha_Imp_Chq_Sweda(a, b); }}});
 }
 
 bool Cancela_Item(const std::string& s1, const std::string& s2, const std::string& s3,

@@ -7,6 +7,7 @@
 #include <CLI/CLI.hpp>
 #include <cstdio>
 #include <memory>
+#include <stdexcept>
 
 #include "platform/dialogs/dialogs.h"
 #include "platform/base/errors.h"
@@ -15,6 +16,7 @@
 #include "tools/qdm_register/demo_dialogs.h"
 #include "tools/qdm_register/demo_sale.h"
 #include "tools/qdm_register/register_session.h"
+#include "tools/qdm_register/sweda_sale.h"
 
 int main(int argc, char** argv) {
   CLI::App app{"Caixa de demonstra\xC3\xA7\xC3\xA3o sobre Pkg_Qdm e dispositivos emulados"};
@@ -22,6 +24,9 @@ int main(int argc, char** argv) {
   qdm_register::SaleOptions sale;
   app.add_option("--dir", home, "Register's home: configuration, debug log, printer memory and tape");
   app.add_option("--caixa", sale.caixa, "Register code");
+  std::string fabricante;
+  app.add_option("--fabricante", fabricante,
+                 "Sell on an emulated Sweda printer: \"sweda\" or its type code 3-6 (default: Bematech)");
   bool unattended = false;
   app.add_flag("--unattended", unattended, "Answer the operator's questions by rule, even at a terminal");
 
@@ -53,6 +58,11 @@ int main(int argc, char** argv) {
     qdm_register::RegisterSession session(home);
     sale.card = !no_card;
     if (recovery->parsed()) return qdm_register::RunRecoveryDemo(session, sale);
+    if (!fabricante.empty()) {
+      const int tipo = qdm_register::SwedaTypeCode(fabricante);
+      if (tipo == 0) throw std::invalid_argument("--fabricante: " + fabricante);
+      return qdm_register::RunSwedaSale(session, sale, tipo);
+    }
     return qdm_register::RunDemoSale(session, sale);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "qdm_register: %s\n", e.what());

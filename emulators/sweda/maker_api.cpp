@@ -1,0 +1,36 @@
+// The three entry points of the maker's library "SERSWEDA.dll".
+#include <algorithm>
+#include <cstring>
+
+#include "emulators/sweda/emulator.h"
+
+#define SWEDA_EXPORT extern "C" __attribute__((visibility("default")))
+
+namespace {
+swdemu::Emulator& Printer() { return swdemu::Emulator::Instance(); }
+constexpr std::size_t kMaxAnswer = 255;
+}  // namespace
+
+SWEDA_EXPORT int AbrePorta(int porta, int /*modo*/) {
+  std::lock_guard lock(Printer().mutex);
+  return Printer().OpenPort(porta);
+}
+
+SWEDA_EXPORT int FechaPorta(int porta) {
+  std::lock_guard lock(Printer().mutex);
+  return Printer().ClosePort(porta);
+}
+
+// The answer goes into the caller's 256 bytes: a length byte, then the text.
+SWEDA_EXPORT int EnviaComando(const char* frame, char* resposta) {
+  if (!frame || !resposta) return -1;
+  std::lock_guard lock(Printer().mutex);
+  const std::string answer = Printer().Exchange(frame);
+  const std::size_t n = std::min(answer.size(), kMaxAnswer);
+  resposta[0] = static_cast<char>(n);
+  std::memcpy(resposta + 1, answer.data(), n);
+  return answer.empty() ? -1 : 0;
+}
+
+// Reads the environment as the library loads.
+__attribute__((constructor)) static void LoadPrinter() { Printer(); }
