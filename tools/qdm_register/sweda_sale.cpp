@@ -91,7 +91,7 @@ int RunSwedaSale(RegisterSession& session, const SaleOptions& options, int tipo)
   Qdm00500::inContCancCuponsTEF = 0;
   // The emulated printer keeps its memory and tape in the register's home
   // and answers as the model asked for (read when the library loads).
-  setenv("SERSWEDA_STATE", session.file("sersweda.state").c_str(), 1);
+  setenv("SERSWEDA_STATE", session.file("sersweda" + platform::IntToStr(tipo) + ".state").c_str(), 1);
   setenv("SERSWEDA_TAPE", session.file("tape.txt").c_str(), 1);
   setenv("SERSWEDA_MODEL", platform::IntToStr(tipo).c_str(), 1);
   std::fputs(("== Caixa " + options.caixa + " com impressora Sweda tipo " + platform::IntToStr(tipo) + "\n").c_str(),
