@@ -69,6 +69,8 @@ bool RepeatWhileBusy(const std::string& frame) {
       return false;
     }
     Deadline::Pause();
+    // A message handler may have stopped the driver meanwhile.
+    if (!EntryPointBound(SwedaEnviaComando, "EnviaComando")) return false;
     Transmit(frame);
   }
   return true;
@@ -85,6 +87,7 @@ void PollState() {
       return;
     }
     Deadline::Pause();
+    if (!EntryPointBound(SwedaEnviaComando, "EnviaComando")) return;
   }
 }
 
@@ -105,7 +108,7 @@ bool EnviaComando_Sweda(const std::string& comando, const std::vector<std::strin
   const bool answered = !SwedaRet.empty();
   const bool accepted = taken && answered && (!Refused(SwedaRet) || Busy(SwedaRet));
   if (accepted && Busy(SwedaRet)) SwedaRet.clear();
-  if (SwedaVerifRetorno) PollState();
+  if (SwedaVerifRetorno && SwedaEnviaComando != nullptr) PollState();
   if (frame.compare(2, 2, "23") == 0) Log("Retorno da Impressora " + SwedaRet);
 
   if (!accepted) {

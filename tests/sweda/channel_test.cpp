@@ -4,6 +4,7 @@
 // the answer reader's kinds, re-entry and an unbound driver.
 #include <gmock/gmock.h>
 
+#include "platform/os/application.h"
 #include "sweda_fixture.h"
 
 namespace sweda_test {
@@ -61,6 +62,16 @@ TEST_F(ChannelTest, BusyRepetitionIsBoundedAndThenTheCommandWasNotDone) {
   EXPECT_THAT(log, ::testing::Contains("ERRO!!! Comando : " + Frame("13")));
   EXPECT_THAT(Dialogs(), ElementsAre(Text("ComandoNExec") + "\r\n.-P006ERRO-IMPRESSORA OCUPADA}"));
   EXPECT_EQ(printer.TapeText(), "");
+  printer.HoldBusy(0);
+}
+
+TEST_F(ChannelTest, StopFromAMessageDuringABusyWaitEndsTheCommandAsFailed) {
+  printer.HoldBusy(-1);
+  platform::Application().Queue([] { Qdm00000::StopImpFiscal(); });
+  EXPECT_FALSE(EnviaComando_Sweda("13", {}, true, true));
+  EXPECT_THAT(Frames(), ElementsAre(Frame("13")));
+  EXPECT_THAT(LogLines(), ::testing::Contains("ERRO!!! DLL nao carregada: EnviaComando"));
+  EXPECT_FALSE(Qdm00200::boComando);
   printer.HoldBusy(0);
 }
 
