@@ -51,6 +51,10 @@ extern std::string DsFormPagVCons;
 extern int SwedaBusyTimeoutMs;
 extern int SwedaPollTimeoutMs;
 
+// Puts the module's globals back as they are when the library is loaded.
+// Run when the library is unloaded.
+void ClearGlobals();
+
 // ---- Library binding, port and command channel ---------------------------
 bool StartImpFis_Sweda(const std::string& porta);
 void StopImpFis_Sweda();

@@ -5,7 +5,8 @@
 #include "drivers/sweda/Qdm00200.h"
 #include "drivers/sweda/driver_support.h"
 #include "drivers/sweda/protocol.h"
-#include "facade/Qdm00000.h"
+#include "drivers/common/driver_services.h"
+#include "drivers/common/module_globals.h"
 #include "platform/base/sysutils.h"
 #include "platform/os/dynlib.h"
 #include "utility/utility.h"
@@ -22,10 +23,32 @@ std::string SwedaRet;
 bool boComando = false;
 std::string stRetorno;
 std::string IdTotParcCV;
+std::string IdImpVendCon;
+std::string IdTotParcOutr;
+std::string IdTotParcVCons;
+std::string IdTotCompCred;
+std::string IdTotParcSang;
+std::string IdTotParcSup;
+std::string IdTotParcES;
+std::string CdFormPagCPess;
+std::string IdFormPagCPess;
+std::string DsFormPagCPess;
+std::string CdFormPagVCons;
+std::string IdFormPagVCons;
+std::string DsFormPagVCons;
 
 using namespace detail;
 
 namespace {
+
+// Clears the globals above when the library is unloaded.
+const drivers::ClearAtUnload cleared_at_unload{ClearGlobals};
+
+const drivers::EntryPoint kEntryPoints[] = {
+    {"AbrePorta", &SwedaAbrePorta},
+    {"EnviaComando", &SwedaEnviaComando},
+    {"FechaPorta", &SwedaFechaPorta},
+};
 
 constexpr const char* kLibrary = "SERSWEDA.dll";
 constexpr int kOpenMode = 5;
@@ -35,16 +58,6 @@ constexpr int kStartReadAttempts = 10;
 
 // The port the library opened, so the one closed is that one.
 int opened_port = -1;
-
-// All three or none: a library without one of them is left unbound.
-bool BindAll() {
-  const platform::HMODULE h = ImpFisDLLHandle;
-  const auto bind = [h](const char* name, auto*& target) {
-    return platform::Bind(h, name, target) || ReportUnbound(name);
-  };
-  return bind("AbrePorta", SwedaAbrePorta) && bind("EnviaComando", SwedaEnviaComando) &&
-         bind("FechaPorta", SwedaFechaPorta);
-}
 
 // Place of the port text in the facade's port table; 14 when it is not there.
 int PortNumber(const std::string& porta) {
@@ -81,16 +94,27 @@ bool StartReadFailed(const char* what) {
 
 }  // namespace
 
+namespace detail {
+drivers::EntryPoints EntryPoints() { return kEntryPoints; }
+}  // namespace detail
+
+void ClearGlobals() {
+  boImpFiscalOK = false;
+  StopImpFis_Sweda();
+  SwedaVerifRetorno = false;
+  boComando = false;
+  for (std::string* text : {&SwedaRet, &stRetorno, &IdTotParcCV, &IdImpVendCon, &IdTotParcOutr, &IdTotParcVCons,
+                            &IdTotCompCred, &IdTotParcSang, &IdTotParcSup, &IdTotParcES, &CdFormPagCPess,
+                            &IdFormPagCPess, &DsFormPagCPess, &CdFormPagVCons, &IdFormPagVCons, &DsFormPagVCons})
+    text->clear();
+  opened_port = -1;
+}
+
 bool StartImpFis_Sweda(const std::string& porta) {
   // The library stays loaded across stops; a new start only binds again.
-  if (ImpFisDLLHandle == nullptr) ImpFisDLLHandle = platform::LoadLibraryA(kLibrary);
-  if (ImpFisDLLHandle == nullptr) {
-    Log(std::string("ERRO!!! DLL nao carregada: ") + kLibrary + " " +
-        platform::LastLibraryError());
-    return false;
-  }
-  if (!BindAll()) {
-    StopImpFis_Sweda();
+  if (!drivers::LoadOnce(ImpFisDLLHandle, kLibrary)) return false;
+  // All three or none: a library without one of them is left unbound.
+  if (!drivers::BindAll(ImpFisDLLHandle, kEntryPoints)) {
     Qdm00000::StopImpFiscal();
     return true;
   }
@@ -104,11 +128,7 @@ bool StartImpFis_Sweda(const std::string& porta) {
   return true;
 }
 
-void StopImpFis_Sweda() {
-  SwedaAbrePorta = nullptr;
-  SwedaEnviaComando = nullptr;
-  SwedaFechaPorta = nullptr;
-}
+void StopImpFis_Sweda() { drivers::ClearAll(kEntryPoints); }
 
 bool AbrePorta_Sweda(const std::string& porta) {
   if (!EntryPointBound(SwedaAbrePorta, "AbrePorta")) return false;

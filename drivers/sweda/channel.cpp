@@ -5,9 +5,8 @@
 #include "drivers/sweda/driver_support.h"
 #include "drivers/sweda/models.h"
 #include "drivers/sweda/protocol.h"
-#include "facade/Qdm00000.h"
-#include "platform/base/clock.h"
-#include "platform/os/application.h"
+#include "drivers/common/command.h"
+#include "drivers/common/driver_services.h"
 #include "utility/utility.h"
 
 namespace Qdm00200 {
@@ -22,31 +21,6 @@ int SwedaPollTimeoutMs = 30000;
 namespace {
 
 constexpr int kRetryPauseMs = 50;
-constexpr double kMsPerDay = 24.0 * 60 * 60 * 1000;
-
-// boComando for the length of one command, cleared also when a log write or
-// a dialog raises.
-class CommandGuard {
- public:
-  CommandGuard() { boComando = true; }
-  ~CommandGuard() { boComando = false; }
-  CommandGuard(const CommandGuard&) = delete;
-  CommandGuard& operator=(const CommandGuard&) = delete;
-};
-
-// A wait on the library clock that keeps the front end's window alive.
-class Deadline {
- public:
-  explicit Deadline(int ms) : end_(platform::clock::Now() + ms / kMsPerDay) {}
-  bool Passed() const { return platform::clock::Now() >= end_; }
-  static void Pause() {
-    platform::clock::Pause(kRetryPauseMs);
-    platform::Application().ProcessMessages();
-  }
-
- private:
-  platform::TDateTime end_;
-};
 
 std::string Exchange(const char* frame) {
   char buffer[kAnswerBufferSize] = {};
@@ -59,36 +33,41 @@ void Transmit(const std::string& frame) {
   SwedaRet = Exchange(frame.c_str());
 }
 
+// A message handler may stop the driver while a wait processes messages.
+bool Stopped() {
+  if (drivers::AllBound(EntryPoints())) return false;
+  ReportUnbound("EnviaComando");
+  return true;
+}
+
 // Sends the frame again while the printer answers busy, up to the bound;
 // answers false when the printer was still busy at the bound.
 bool RepeatWhileBusy(const std::string& frame) {
-  const Deadline deadline(SwedaBusyTimeoutMs);
-  while (Busy(SwedaRet)) {
-    if (deadline.Passed()) {
-      Log("ERRO!!! Impressora ocupada");
-      return false;
-    }
-    Deadline::Pause();
-    // A message handler may have stopped the driver meanwhile.
-    if (!EntryPointBound(SwedaEnviaComando, "EnviaComando")) return false;
-    Transmit(frame);
-  }
-  return true;
+  if (!Busy(SwedaRet)) return true;
+  const drivers::WaitEnd end = drivers::WaitUntil(
+      [&frame] {
+        if (Stopped()) return drivers::Try::Abandon;
+        Transmit(frame);
+        return Busy(SwedaRet) ? drivers::Try::Again : drivers::Try::Done;
+      },
+      kRetryPauseMs, SwedaBusyTimeoutMs / kRetryPauseMs);
+  if (end == drivers::WaitEnd::OutOfTries) Log("ERRO!!! Impressora ocupada");
+  return end == drivers::WaitEnd::Done;
 }
 
 // Asks the printer's state until it has finished the command; its answers
 // never replace the command's own.
 void PollState() {
-  const Deadline deadline(SwedaPollTimeoutMs);
-  for (int poll = 1;; ++poll) {
-    if (JudgePoll(Exchange(kStatePoll), poll) == PollVerdict::Done) return;
-    if (deadline.Passed()) {
-      Log("ERRO!!! Impressora nao concluiu o comando");
-      return;
-    }
-    Deadline::Pause();
-    if (!EntryPointBound(SwedaEnviaComando, "EnviaComando")) return;
-  }
+  int poll = 1;
+  if (JudgePoll(Exchange(kStatePoll), poll) == PollVerdict::Done) return;
+  const drivers::WaitEnd end = drivers::WaitUntil(
+      [&poll] {
+        if (Stopped()) return drivers::Try::Abandon;
+        return JudgePoll(Exchange(kStatePoll), ++poll) == PollVerdict::Done ? drivers::Try::Done
+                                                                              : drivers::Try::Again;
+      },
+      kRetryPauseMs, SwedaPollTimeoutMs / kRetryPauseMs);
+  if (end == drivers::WaitEnd::OutOfTries) Log("ERRO!!! Impressora nao concluiu o comando");
 }
 
 }  // namespace
@@ -99,7 +78,7 @@ bool EnviaComando_Sweda(const std::string& comando, const std::vector<std::strin
   // channel) is refused unsent.
   if (boComando) return false;
   if (!EntryPointBound(SwedaEnviaComando, "EnviaComando")) return false;
-  CommandGuard guard;
+  drivers::CommandGuard guard(boComando);
   const std::string frame =
       BuildFrame(TranslateCode(comando, Qdm00000::IdTipoImpFis), parametros);
   Transmit(frame);

@@ -1,38 +1,24 @@
-// Helpers shared by the files of the Sweda driver: the operator's messages,
-// the debug log, fixed-width digit fields and table reads.
+// Helpers shared by the files of the Sweda driver: the common driver
+// services under short names, the table reads and the model's method width.
 #pragma once
 #include <optional>
+#include <span>
 #include <string>
+
+#include "drivers/common/library.h"
+#include "drivers/common/messages.h"
 
 namespace Qdm00200::detail {
 
-std::string CatalogueText(const std::string& key);
-void Log(const std::string& line);
-// Modal dialogs with an OK button.
-void ShowError(const std::string& text);
-void ShowInformation(const std::string& text);
+using drivers::CatalogueText;
+using drivers::EntryPointBound;
+using drivers::Log;
+using drivers::ReportUnbound;
+using drivers::ShowError;
+using drivers::ShowInformation;
 
-// False (and a log line) when a library entry point is missing.
-bool ReportUnbound(const char* name);
-template <typename Fn>
-bool EntryPointBound(Fn* entry, const char* name) {
-  return entry != nullptr || ReportUnbound(name);
-}
-
-// shared candidate: a fixed-width digit field, the value formatted with
-// `pattern` and the decimal separator at `separator_at` (1-based, 0: none)
-// removed. Nothing when the value does not fit (negative, too wide, not a
-// number): the printer never receives a field with a digit lost.
-struct DigitFormat {
-  const char* name;
-  const char* pattern;
-  int separator_at;
-};
-std::optional<std::string> DigitsOf(const DigitFormat& format, double value);
-
-// shared candidate: the report of a value the printer's field cannot hold:
-// "ERRO!!! " line in the log and the operator told.
-void ReportMisfit(const std::string& field, const std::string& value);
+// The three entry points of "SERSWEDA.dll" and their globals.
+drivers::EntryPoints EntryPoints();
 
 // The answer to a table read ("29" with a selector), or nothing when the
 // printer refused it.

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "drivers/common/digit_fields.h"
+#include "drivers/common/messages.h"
 #include "drivers/sweda/driver_support.h"
 #include "drivers/sweda/models.h"
 #include "platform/text/format.h"
@@ -12,23 +14,17 @@ namespace Qdm00200::detail {
 namespace {
 
 // Quantities with three implied decimals, amounts with two.
-constexpr DigitFormat kQuantity{"quantidade", "0000.000", 5};
-constexpr DigitFormat kUnitPrice{"preco unitario", "000000.00", 7};
-constexpr DigitFormat kItemTotal{"total do item", "0000000000.00", 11};
-constexpr DigitFormat kDiscount{"desconto", "0000000000.00", 11};
-constexpr DigitFormat kDiscountShort{"desconto", "00.00", 3};
+constexpr drivers::DigitField kQuantity{"quantidade", "0000.000", 5};
+constexpr drivers::DigitField kUnitPrice{"preco unitario", "000000.00", 7};
+constexpr drivers::DigitField kDiscount{"desconto", "0000000000.00", 11};
+constexpr drivers::DigitField kDiscountShort{"desconto", "00.00", 3};
+constexpr const char* kItemTotal = "total do item";
 constexpr int kPriceWidth = 9;
 constexpr int kPercentWidth = 10;
 constexpr int kTotalWidth = 12;
 
-std::string Shown(double value) {
-  return std::isfinite(value) ? platform::DecimalText(value) : std::string("?");
-}
-
-std::optional<std::string> Field(const DigitFormat& format, double value) {
-  std::optional<std::string> digits = DigitsOf(format, value);
-  if (!digits) ReportMisfit(format.name, Shown(value));
-  return digits;
+std::optional<std::string> Field(const drivers::DigitField& field, double value) {
+  return drivers::AmountField(field, value);
 }
 
 long long Number(const std::string& digits) { return std::stoll(digits); }
@@ -49,7 +45,7 @@ std::optional<ItemFrames> BuildItem(int tipo, const std::string& codigo,
   const long long total_cents = Number(*qty) * Number(*price) / 1000;
   const std::string total = util::AjustaZero(std::to_string(total_cents), kTotalWidth);
   if (std::to_string(total_cents).size() > static_cast<std::size_t>(kTotalWidth)) {
-    ReportMisfit(kItemTotal.name, Shown(static_cast<double>(total_cents) / 100));
+    drivers::ReportMisfit(kItemTotal, static_cast<double>(total_cents) / 100);
     return std::nullopt;
   }
   const auto amount = Field(kDiscount, util::Trunc2(desconto));
@@ -58,7 +54,7 @@ std::optional<ItemFrames> BuildItem(int tipo, const std::string& codigo,
   if (ModelOf(tipo).discount == DiscountForm::PercentText) {
     first = platform::FloatToStrF(desconto, platform::TFloatFormat::ffFixed, 15, 2) + "% =";
     if (first.size() > static_cast<std::size_t>(kPercentWidth)) {
-      ReportMisfit(kDiscountShort.name, Shown(desconto));
+      drivers::ReportMisfit(kDiscountShort.name, desconto);
       return std::nullopt;
     }
     first = util::TamFixo(first, kPercentWidth);

@@ -9,11 +9,7 @@ namespace Qdm00200::detail {
 enum class DiscountForm { PercentText, FourDigits };
 
 struct SwedaModel {
-  int tipo;
-  const char* drawer_state;  // for "22"
-  const char* drawer_open;   // for "21"
-  const char* close_flags;   // for "12SN"
-  int method_width;          // payment-method entry: name, or flag and name
+  int method_width;  // payment-method entry: the name, or a flag and the name
   DiscountForm discount;
 };
 

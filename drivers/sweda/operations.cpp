@@ -1,12 +1,14 @@
 // The fiscal, report and check operations: each a command code with its
 // arguments, sent through the channel.
 #include <cctype>
+#include <cmath>
 
 #include "drivers/sweda/Qdm00200.h"
 #include "drivers/sweda/driver_support.h"
 #include "drivers/sweda/item_fields.h"
-#include "facade/Qdm00000.h"
+#include "drivers/common/driver_services.h"
 #include "platform/text/datetime.h"
+#include "platform/text/format.h"
 #include "utility/utility.h"
 
 namespace Qdm00200 {
@@ -123,7 +125,9 @@ bool Dados_Chq(const std::string& valor, const std::string& s2, const std::strin
   bool digits = !valor.empty() && valor.size() <= static_cast<std::size_t>(kCheckAmountWidth);
   for (char c : valor) digits = digits && std::isdigit(static_cast<unsigned char>(c)) != 0;
   if (!digits) {
-    ReportMisfit("valor do cheque", valor);
+    double centavos = std::nan("");
+    if (!platform::TryStrToFloat(valor, centavos)) centavos = std::nan("");
+    drivers::ReportMisfit("valor do cheque", centavos / 100);
     return false;
   }
   return Send("44", {util::AjustaZero(valor, kCheckAmountWidth), s2, s3, s4});

@@ -8,7 +8,7 @@
 #include "drivers/sweda/driver_support.h"
 #include "drivers/sweda/models.h"
 #include "drivers/sweda/protocol.h"
-#include "facade/Qdm00000.h"
+#include "drivers/common/driver_services.h"
 #include "platform/base/errors.h"
 #include "platform/base/sysutils.h"
 #include "platform/os/application.h"
@@ -16,20 +16,6 @@
 #include "utility/utility.h"
 
 namespace Qdm00200 {
-
-std::string IdImpVendCon;
-std::string IdTotParcOutr;
-std::string IdTotParcVCons;
-std::string IdTotCompCred;
-std::string IdTotParcSang;
-std::string IdTotParcSup;
-std::string IdTotParcES;
-std::string CdFormPagCPess;
-std::string IdFormPagCPess;
-std::string DsFormPagCPess;
-std::string CdFormPagVCons;
-std::string IdFormPagVCons;
-std::string DsFormPagVCons;
 
 using namespace detail;
 

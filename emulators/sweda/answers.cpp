@@ -3,7 +3,7 @@
 #include <array>
 #include <cstdio>
 
-#include "emulators/bematech/fields.h"
+#include "emulators/common/fields.h"
 
 namespace swdemu {
 
@@ -34,7 +34,7 @@ std::string Fixed(const std::string& text, std::size_t width) {
   return out;
 }
 
-std::string Digits(long long value, int width) { return mp20emu::Digits(value, width); }
+std::string Digits(long long value, int width) { return emu::Digits(value, width); }
 
 std::string MethodEntry(const Method& method, int model) {
   std::string entry = MethodWidth(model) == kMethodName + 1 && !method.name.empty()
@@ -81,7 +81,7 @@ std::string AcceptedAnswer(bool little_paper) {
 }
 
 std::string CouponDataAnswer(const PrinterState& state) {
-  return ".+C" + Fixed(state.ecf, 3) + "1" + mp20emu::DayText(state.fiscal_day) +
+  return ".+C" + Fixed(state.ecf, 3) + "1" + emu::DayText(state.fiscal_day) +
          Digits(state.coo % 10000, 4) + Digits(state.grand_total, 18) + Digits(state.day_gross, 14) +
          Digits(state.day_cancelled, 14) + Digits(state.day_discounts, 14) +
          Digits(state.reductions % 10000, 4) + "}";

@@ -14,12 +14,12 @@
 #pragma once
 #include <string>
 
-#include "emulators/bematech/emu_clock.h"
+#include "emulators/common/clock.h"
 #include "emulators/sweda/printer_state.h"
 
 namespace swdemu {
 
-using mp20emu::DateTime;
+using emu::DateTime;
 
 enum class Refusal {
   UnknownCommand = 1,

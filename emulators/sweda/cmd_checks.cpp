@@ -1,6 +1,6 @@
 // The check station of the type-4 model: format, layout, the check's data
 // (which prints it) and the end of check printing.
-#include "emulators/bematech/fields.h"
+#include "emulators/common/fields.h"
 #include "emulators/sweda/commands.h"
 
 namespace swdemu {
@@ -22,7 +22,7 @@ void CheckData(Command& c) {
   if (!amount || *amount == 0) return c.Refuse(Refusal::BadParameter);
   if (!s.coupon_open) s.coupon.reset();
   s.check_in_progress = true;
-  c.Print("CHEQUE  R$ " + mp20emu::Money(*amount) + "  " + mp20emu::Trim(c.args.substr(12)) + "\n");
+  c.Print("CHEQUE  R$ " + emu::Money(*amount) + "  " + emu::Trim(c.args.substr(12)) + "\n");
 }
 
 void EndCheck(Command& c) {

@@ -1,14 +1,14 @@
 // The fiscal coupon: opening, items and their discounts, cancellations,
 // payments and closing.
-#include "emulators/bematech/fields.h"
+#include "emulators/common/fields.h"
 #include "emulators/sweda/commands.h"
 
 namespace swdemu {
 
 namespace {
 
-using mp20emu::Money;
-using mp20emu::Quantity;
+using emu::Money;
+using emu::Quantity;
 
 // Item sale fields: code, quantity, unit price, total, description,
 // aliquota, promotion line.
@@ -40,7 +40,7 @@ void OpenCoupon(Command& c) {
   StartMovement(s, c.today);
   s.coupon = Coupon{++s.coo, false, {}, 0};
   s.coupon_open = true;
-  c.Print("CUPOM FISCAL                  COO:" + mp20emu::Digits(s.coo, 6) + "\n");
+  c.Print("CUPOM FISCAL                  COO:" + emu::Digits(s.coo, 6) + "\n");
 }
 
 void SellItem(Command& c) {
@@ -58,9 +58,9 @@ void SellItem(Command& c) {
   SaleItem item{Field(c.args, 0), Field(c.args, 4), tax, *quantity, *price, *total, 0, false};
   s.coupon->items.push_back(item);
   s.day_gross += item.total;
-  c.Print(mp20emu::Digits(static_cast<long long>(s.coupon->items.size()), 3) + " " + item.code + " " +
-          mp20emu::Trim(item.description) + "\n    " + Quantity(item.quantity) + " x " +
-          Money(item.unit_price) + " " + mp20emu::Trim(tax) + "  " + Money(item.total) + "\n");
+  c.Print(emu::Digits(static_cast<long long>(s.coupon->items.size()), 3) + " " + item.code + " " +
+          emu::Trim(item.description) + "\n    " + Quantity(item.quantity) + " x " +
+          Money(item.unit_price) + " " + emu::Trim(tax) + "  " + Money(item.total) + "\n");
 }
 
 void ItemDiscount(Command& c) {
@@ -75,20 +75,20 @@ void ItemDiscount(Command& c) {
   if (item.cancelled || item.discount != 0 || *amount > item.total) return c.Refuse(Refusal::BadValue);
   item.discount = *amount;
   s.day_discounts += *amount;
-  c.Print("    desconto " + mp20emu::Trim(c.args.substr(0, first)) + "  -" + Money(*amount) + "\n");
+  c.Print("    desconto " + emu::Trim(c.args.substr(0, first)) + "  -" + Money(*amount) + "\n");
 }
 
 void CancelItem(Command& c) {
   PrinterState& s = c.state;
   if (!Selling(s)) return c.Refuse(Refusal::OutOfSequence);
-  if (c.args.empty() || c.args.size() > 3 || !mp20emu::AllDigits(c.args)) return c.Refuse(Refusal::BadParameter);
+  if (c.args.empty() || c.args.size() > 3 || !emu::AllDigits(c.args)) return c.Refuse(Refusal::BadParameter);
   const std::size_t number = std::stoul(c.args);
   if (number < 1 || number > s.coupon->items.size()) return c.Refuse(Refusal::NoSuchItem);
   SaleItem& item = s.coupon->items[number - 1];
   if (item.cancelled) return c.Refuse(Refusal::NoSuchItem);
   item.cancelled = true;
   s.day_cancelled += item.total - item.discount;
-  c.Print("CANCELAMENTO ITEM " + mp20emu::Digits(static_cast<long long>(number), 3) + "  -" +
+  c.Print("CANCELAMENTO ITEM " + emu::Digits(static_cast<long long>(number), 3) + "  -" +
           Money(item.total - item.discount) + "\n");
 }
 
@@ -99,7 +99,7 @@ void CancelDocument(Command& c) {
     const long long total = s.coupon->Total();
     s.day_cancelled += total;
     ++s.cancelled_coupons;
-    c.Print("CUPOM CANCELADO COO:" + mp20emu::Digits(s.coupon->coo, 6) + "  -" + Money(total) + "\n");
+    c.Print("CUPOM CANCELADO COO:" + emu::Digits(s.coupon->coo, 6) + "  -" + Money(total) + "\n");
     s.coupon_open = false;
     s.coupon.reset();
     return;
@@ -127,7 +127,7 @@ void Pay(Command& c) {
   }
   s.coupon->paid += *amount;
   s.method_amounts[static_cast<std::size_t>(*method - 1)] += *amount;
-  c.Print(mp20emu::Trim(s.methods[static_cast<std::size_t>(*method - 1)].name) + "  " + Money(*amount) + "\n");
+  c.Print(emu::Trim(s.methods[static_cast<std::size_t>(*method - 1)].name) + "  " + Money(*amount) + "\n");
 }
 
 void CloseDocument(Command& c) {
@@ -140,8 +140,8 @@ void CloseDocument(Command& c) {
     const long long total = s.coupon->Total();
     if (!s.coupon->paying || s.coupon->paid < total) return c.Refuse(Refusal::PaymentShort);
     s.grand_total += total;
-    c.Print("TROCO  R$ " + Money(s.coupon->paid - total) + "\nCOO:" + mp20emu::Digits(s.coupon->coo, 6) +
-            "  " + mp20emu::DaySlashed(c.today) + "\n\n");
+    c.Print("TROCO  R$ " + Money(s.coupon->paid - total) + "\nCOO:" + emu::Digits(s.coupon->coo, 6) +
+            "  " + emu::DaySlashed(c.today) + "\n\n");
     s.coupon_open = false;  // kept in `coupon` while it may be cancelled
     return;
   }

@@ -1,13 +1,13 @@
 // Readings and reductions, non-fiscal receipts and text, and the queries:
 // status, drawer, coupon data and state.
-#include "emulators/bematech/fields.h"
+#include "emulators/common/fields.h"
 #include "emulators/sweda/commands.h"
 
 namespace swdemu {
 
 namespace {
 
-using mp20emu::Money;
+using emu::Money;
 constexpr std::size_t kLineWidth = 40;
 
 // Something printed after a coupon: it can no longer be cancelled.
@@ -16,8 +16,8 @@ void NewDocument(PrinterState& s) {
 }
 
 bool ValidDay(const std::string& ddmmyy) {
-  if (ddmmyy.size() != 6 || !mp20emu::AllDigits(ddmmyy)) return false;
-  return mp20emu::ValidDate(2000 + std::stoi(ddmmyy.substr(4, 2)), std::stoi(ddmmyy.substr(2, 2)),
+  if (ddmmyy.size() != 6 || !emu::AllDigits(ddmmyy)) return false;
+  return emu::ValidDate(2000 + std::stoi(ddmmyy.substr(4, 2)), std::stoi(ddmmyy.substr(2, 2)),
                             std::stoi(ddmmyy.substr(0, 2)));
 }
 
@@ -28,7 +28,7 @@ void ReadingX(Command& c) {
   if (s.Open() != Document::None) return c.Refuse(Refusal::Unfinished);
   NewDocument(s);
   ++s.x_readings;
-  c.Print("LEITURA X " + mp20emu::Trim(c.args) + "\nVENDA BRUTA DIARIA  " + Money(s.day_gross) +
+  c.Print("LEITURA X " + emu::Trim(c.args) + "\nVENDA BRUTA DIARIA  " + Money(s.day_gross) +
           "\nGT  " + Money(s.grand_total) + "\n\n");
 }
 
@@ -39,7 +39,7 @@ void ReductionZ(Command& c) {
   if (c.args.size() < 6 || !ValidDay(c.args.substr(c.args.size() - 6))) return c.Refuse(Refusal::BadParameter);
   NewDocument(s);
   ++s.reductions;
-  c.Print("REDUCAO Z " + mp20emu::Digits(s.reductions, 4) + "  " + mp20emu::DaySlashed(s.fiscal_day) +
+  c.Print("REDUCAO Z " + emu::Digits(s.reductions, 4) + "  " + emu::DaySlashed(s.fiscal_day) +
           "\nVENDA BRUTA DIARIA  " + Money(s.day_gross) + "\nGT  " + Money(s.grand_total) + "\n\n");
   s.day_open = false;
   s.fiscal_day = c.today;
@@ -53,7 +53,7 @@ void FiscalMemoryReading(Command& c) {
   if (s.Open() != Document::None) return c.Refuse(Refusal::Unfinished);
   // Between two dates (DDMMYY twice) or two reduction numbers (4 digits twice).
   const bool dates = c.args.size() == 12 && ValidDay(c.args.substr(0, 6)) && ValidDay(c.args.substr(6));
-  const bool numbers = c.args.size() == 8 && mp20emu::AllDigits(c.args);
+  const bool numbers = c.args.size() == 8 && emu::AllDigits(c.args);
   if (!dates && !numbers) return c.Refuse(Refusal::BadParameter);
   NewDocument(s);
   c.Print(std::string("LEITURA DA MEMORIA FISCAL ") + (dates ? "DATAS " : "REDUCOES ") +
@@ -79,8 +79,8 @@ void NonFiscalReceipt(Command& c) {
   ++s.coo;
   s.totalizer_amounts[static_cast<std::size_t>(*totalizer - 1)] += *amount;
   s.method_amounts[static_cast<std::size_t>(*method - 1)] += *amount;
-  c.Print("COMPROVANTE NAO FISCAL        COO:" + mp20emu::Digits(s.coo, 6) + "\n" +
-          mp20emu::Trim(entry.substr(1)) + "  " + Money(*amount) + "\n" + mp20emu::Trim(c.args.substr(16)) +
+  c.Print("COMPROVANTE NAO FISCAL        COO:" + emu::Digits(s.coo, 6) + "\n" +
+          emu::Trim(entry.substr(1)) + "  " + Money(*amount) + "\n" + emu::Trim(c.args.substr(16)) +
           "\n\n");
 }
 
@@ -93,7 +93,7 @@ void TextLine(Command& c) {
     StartMovement(s, c.today);
     ++s.coo;
     s.report_open = true;
-    c.Print("RELATORIO GERENCIAL           COO:" + mp20emu::Digits(s.coo, 6) + "\n");
+    c.Print("RELATORIO GERENCIAL           COO:" + emu::Digits(s.coo, 6) + "\n");
   }
   c.Print(c.args + "\n");
 }

@@ -3,7 +3,7 @@
 #include <array>
 #include <cstring>
 
-#include "emulators/bematech/fields.h"
+#include "emulators/common/fields.h"
 
 namespace swdemu {
 
@@ -61,7 +61,7 @@ const CommandEntry* FindCommand(const std::string& code, int model) {
 
 bool ReductionDue(const PrinterState& state, const DateTime& now) {
   if (!state.day_open) return false;
-  const int today = mp20emu::DayNumber(now.year, now.month, now.day);
+  const int today = emu::DayNumber(now.year, now.month, now.day);
   return (today > state.fiscal_day && now.hour >= 2) || today - 1 > state.fiscal_day;
 }
 
@@ -73,7 +73,7 @@ void StartMovement(PrinterState& state, int today) {
 
 std::optional<long long> Digits(const std::string& text, std::size_t from, std::size_t width) {
   if (from + width > text.size()) return std::nullopt;
-  return mp20emu::DigitField(text.substr(from, width), width);
+  return emu::DigitField(text.substr(from, width), width);
 }
 
 void Execute(const CommandEntry& entry, Command& command) {

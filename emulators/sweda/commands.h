@@ -5,8 +5,8 @@
 #include <optional>
 #include <string>
 
-#include "emulators/bematech/emu_clock.h"
-#include "emulators/bematech/tape.h"
+#include "emulators/common/clock.h"
+#include "emulators/common/tape.h"
 #include "emulators/sweda/answers.h"
 #include "emulators/sweda/printer_state.h"
 
@@ -19,11 +19,11 @@ struct Peripherals {
 };
 
 struct Command {
-  Command(PrinterState& s, mp20emu::Tape& t, Peripherals& p, const DateTime& at)
-      : state(s), tape(t), peripherals(p), now(at), today(mp20emu::DayNumber(at.year, at.month, at.day)) {}
+  Command(PrinterState& s, emu::Tape& t, Peripherals& p, const DateTime& at)
+      : state(s), tape(t), peripherals(p), now(at), today(emu::DayNumber(at.year, at.month, at.day)) {}
 
   PrinterState& state;
-  mp20emu::Tape& tape;
+  emu::Tape& tape;
   Peripherals& peripherals;
   DateTime now;
   int today = 0;

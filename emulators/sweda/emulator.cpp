@@ -2,7 +2,6 @@
 
 #include <cstdlib>
 #include <exception>
-#include <optional>
 
 #include "emulators/sweda/answers.h"
 #include "emulators/sweda/state_file.h"
@@ -15,18 +14,13 @@ constexpr int kLastPort = 13;  // "COM1" to "COM12", "LPT1"
 constexpr int kPortFailed = 0x80;
 const char* const kStateCode = "28";
 
-// A fault count: positive counts down per frame, -1 holds.
-bool Take(int& count) {
-  if (count == 0) return false;
-  if (count > 0) --count;
-  return true;
-}
-
 // The code of a frame: "_25" or two characters after ESC ".".
 std::string CodeOf(const std::string& frame) {
   if (frame.size() < 3) return {};
   return frame.substr(2, frame[2] == '_' ? 3 : 2);
 }
+
+std::string PortName(int port) { return port == kLastPort ? "LPT1" : "COM" + std::to_string(port); }
 
 }  // namespace
 
@@ -35,27 +29,26 @@ Emulator& Emulator::Instance() {
   return emulator;
 }
 
-Emulator::Emulator() {
-  tape_.SetPath("sersweda_tape.txt");
-  if (const char* model = std::getenv("SERSWEDA_MODEL")) {
-    const int tipo = std::atoi(model);
+Emulator::Emulator() : Device("SERSWEDA.dll", "SERSWEDA", "sersweda_tape.txt") {
+  if (auto model = Setting("MODEL")) {
+    const int tipo = std::atoi(model->c_str());
     if (tipo >= 3 && tipo <= 6) model_ = tipo;
   }
-  if (const char* tape = std::getenv("SERSWEDA_TAPE")) tape_.SetPath(tape);
   FreshPrinter();
-  if (const char* path = std::getenv("SERSWEDA_STATE")) SetStateFile(path);
+  if (auto path = Setting("STATE")) SetStateFile(*path);
+  emu::Serve(*this);
 }
 
 void Emulator::FreshPrinter() {
   state_ = FactoryState();
   state_.model = model_;
-  state_.fiscal_day = clock_.Today();
+  state_.fiscal_day = clock().Today();
   memory_fault_ = false;
 }
 
 int Emulator::OpenPort(int port) {
   opened_port_ = port;
-  if (port < 1 || port > kLastPort || !port_available_) return kPortFailed;
+  if (port < 1 || port > kLastPort || !Device::OpenPort(PortName(port).c_str())) return kPortFailed;
   port_ = port;
   return 1;
 }
@@ -63,23 +56,24 @@ int Emulator::OpenPort(int port) {
 int Emulator::ClosePort(int port) {
   closed_port_ = port;
   if (port_ == 0 || port != port_) return 1;
+  Device::ClosePort();
   port_ = 0;
   return 0;
 }
 
 std::string Emulator::Exchange(const std::string& frame) {
-  frames_.push_back(frame);
-  if (port_ == 0 || faults_.silent) return {};
-  if (Take(faults_.busy)) return RefusalAnswer(Refusal::Busy);
+  RecordFrame(frame);
+  if (!port_open() || faults().refuse.Take()) return {};
+  if (faults().busy.Take()) return RefusalAnswer(Refusal::Busy);
   const std::string code = CodeOf(frame);
   if (code == kStateCode) {
     if (!faults_.states.empty()) {
       const std::string scripted = faults_.states.front();
       faults_.states.pop_front();
       if (scripted.rfind("-P", 0) == 0) return RefusalAnswer(scripted, "ERRO-ESTADO");
-      return StateAnswer(state_, clock_.Now(), scripted);
+      return StateAnswer(state_, clock().Now(), scripted);
     }
-  } else if (Take(faults_.refuse)) {
+  } else if (faults_.refuse.Take()) {
     return RefusalAnswer(faults_.refuse_code, faults_.refuse_text);
   }
   try {
@@ -97,7 +91,8 @@ std::string Emulator::Run(const std::string& frame) {
   const CommandEntry* entry = FindCommand(code, state_.model);
   if (!entry) return RefusalAnswer(Refusal::UnknownCommand);
   if (memory_fault_ && code != kStateCode) return RefusalAnswer(Refusal::MemoryFault);
-  Command command(state_, tape_, peripherals_, clock_.Now());
+  peripherals_.paper = static_cast<int>(paper());
+  Command command(state_, tape(), peripherals_, clock().Now());
   command.code = code;
   command.args = frame.substr(2 + code.size(), frame.size() - 3 - code.size());
   // A refused command changes nothing: one that may change the memory
@@ -122,35 +117,19 @@ bool Emulator::Persist() {
   return SaveStateFile(state_, state_path_);
 }
 
-void Emulator::Reset() {
+void Emulator::FactoryReset() {
   model_ = state_.model;
   FreshPrinter();
-  faults_ = Faults{};
+  faults_ = SwedaFaults{};
   peripherals_ = Peripherals{};
-  port_available_ = true;
-  ClearFrames();
-  tape_.NewRoll();
   Persist();
 }
 
-void Emulator::PowerCycle() {
+void Emulator::PowerOn() {
   port_ = 0;
-  faults_ = Faults{};
+  faults_.states.clear();
   peripherals_.drawer_open = false;
-  if (state_path_.empty()) return;
-  PrinterState loaded;
-  switch (LoadStateFile(state_path_, loaded)) {
-    case LoadResult::Loaded:
-      state_ = std::move(loaded);
-      memory_fault_ = false;
-      break;
-    case LoadResult::Missing:
-      Persist();
-      break;
-    case LoadResult::Unreadable:
-      memory_fault_ = true;
-      break;
-  }
+  if (!state_path_.empty()) LoadMemory(false);
 }
 
 void Emulator::SetStateFile(const std::string& path) {
@@ -159,14 +138,18 @@ void Emulator::SetStateFile(const std::string& path) {
     memory_fault_ = false;
     return;
   }
+  LoadMemory(true);
+}
+
+void Emulator::LoadMemory(bool new_memory_is_fresh) {
   PrinterState loaded;
-  switch (LoadStateFile(path, loaded)) {
+  switch (LoadStateFile(state_path_, loaded)) {
     case LoadResult::Loaded:
       state_ = std::move(loaded);
       memory_fault_ = false;
       break;
     case LoadResult::Missing:
-      FreshPrinter();
+      if (new_memory_is_fresh) FreshPrinter();
       Persist();
       break;
     case LoadResult::Unreadable:
@@ -174,6 +157,15 @@ void Emulator::SetStateFile(const std::string& path) {
       memory_fault_ = true;
       break;
   }
+}
+
+void Emulator::SetFiscalDay(std::optional<int> day) {
+  if (day) {
+    state_.fiscal_day = *day;
+  } else {
+    state_.day_open = false;
+  }
+  Persist();
 }
 
 }  // namespace swdemu

@@ -7,25 +7,21 @@
 #define SWEDA_EXPORT extern "C" __attribute__((visibility("default")))
 
 namespace {
-swdemu::Emulator& Printer() { return swdemu::Emulator::Instance(); }
 constexpr std::size_t kMaxAnswer = 255;
 }  // namespace
 
 SWEDA_EXPORT int AbrePorta(int porta, int /*modo*/) {
-  std::lock_guard lock(Printer().mutex);
-  return Printer().OpenPort(porta);
+  return swdemu::WithPrinter([porta](swdemu::Emulator& p) { return p.OpenPort(porta); });
 }
 
 SWEDA_EXPORT int FechaPorta(int porta) {
-  std::lock_guard lock(Printer().mutex);
-  return Printer().ClosePort(porta);
+  return swdemu::WithPrinter([porta](swdemu::Emulator& p) { return p.ClosePort(porta); });
 }
 
 // The answer goes into the caller's 256 bytes: a length byte, then the text.
 SWEDA_EXPORT int EnviaComando(const char* frame, char* resposta) {
   if (!frame || !resposta) return -1;
-  std::lock_guard lock(Printer().mutex);
-  const std::string answer = Printer().Exchange(frame);
+  const std::string answer = swdemu::WithPrinter([frame](swdemu::Emulator& p) { return p.Exchange(frame); });
   const std::size_t n = std::min(answer.size(), kMaxAnswer);
   resposta[0] = static_cast<char>(n);
   std::memcpy(resposta + 1, answer.data(), n);
@@ -33,4 +29,6 @@ SWEDA_EXPORT int EnviaComando(const char* frame, char* resposta) {
 }
 
 // Reads the environment as the library loads.
-__attribute__((constructor)) static void LoadPrinter() { Printer(); }
+__attribute__((constructor)) static void LoadPrinter() {
+  swdemu::WithPrinter([](swdemu::Emulator&) { return 0; });
+}

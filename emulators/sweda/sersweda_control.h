@@ -1,15 +1,14 @@
-/* Control interface of the emulated Sweda printer ("SERSWEDA.dll").
- * Tests and the demo reach it by loading the same library (dlopen of the
- * same file gives the same instance) and binding these names; the three
- * maker entry points are the printer's, these are the bench's.
- *
- * Settings also read from the environment when the library loads:
- *   SERSWEDA_STATE  path of the state file (the printer's fiscal memory);
- *                   unset or empty: state kept in memory only.
- *   SERSWEDA_TAPE   path of the paper tape file; unset: "sersweda_tape.txt"
- *                   in the current directory.
+/* The emulated Sweda printer's own controls ("SERSWEDA.dll"), beside the
+ * neutral ones every emulator exports (emulators/common/emu_control.h:
+ * reset, power cycle, state and tape files, clock, busy answers ".-P006",
+ * a printer that does not answer (Emu_RefuseTransmission), paper, port,
+ * frames, tape). Settings read from the environment under the prefix
+ * SERSWEDA (SERSWEDA_STATE, SERSWEDA_TAPE, SERSWEDA_CLOCK_OFFSET), and
  *   SERSWEDA_MODEL  type code the printer answers as (3 to 6; default 3),
  *                   for a new fiscal memory.
+ * Emu_SetFiscalDay sets the fiscal day's date; SwdEmu_SetFiscalDay also
+ * says whether it has movement. Little paper shows as "5" in the answers
+ * of the status request and of the commands that begin a document.
  */
 #ifndef SERSWEDA_CONTROL_H
 #define SERSWEDA_CONTROL_H
@@ -18,23 +17,11 @@
 extern "C" {
 #endif
 
-/* Factory-fresh printer of the current model: default identity, tables
- * ("Dinheiro", four rates, no totalizers), fiscal day today with no
- * movement, paper ok, no faults, no recorded frames, empty tape. */
-void SwdEmu_Reset(void);
-/* Reloads the state file as a power-on would (the port closed). */
-void SwdEmu_PowerCycle(void);
-void SwdEmu_SetStateFile(const char* path);
-void SwdEmu_SetTapeFile(const char* path);
-
 /* The model: the type code 3, 4, 5 or 6 this printer answers as (its
  * command codes, payment-method width, discount field, check station). */
 void SwdEmu_SetModel(int tipo);
 int SwdEmu_Model(void);
 
-/* Clock: fixed at a moment, or the host clock plus an offset in seconds. */
-void SwdEmu_SetClock(int year, int month, int day, int hour, int minute, int second);
-void SwdEmu_UseHostClock(long long offset_seconds);
 /* The fiscal day and whether it has movement (an open day takes no table
  * programming and asks for a Z reduction once it is past). */
 void SwdEmu_SetFiscalDay(int year, int month, int day, int open);
@@ -52,30 +39,16 @@ void SwdEmu_SetTotalizers(const char* entries);
 int SwdEmu_PaymentMethods(char* buf, int size);
 int SwdEmu_Totalizers(char* buf, int size);
 
-/* Faults. A count applies to that many of the next frames; -1 holds. */
-void SwdEmu_HoldBusy(int frames);  /* answered ".-P006...", not executed */
 /* The next `count` commands (state requests "28" excepted) are refused
  * with this code ("-P007") and text, not executed. */
 void SwdEmu_Refuse(const char* code, const char* text, int count);
 /* Answers for the next "28" frames, in order: a state word placed at
  * positions 10 to 17 ("I IMPRIM"), or a refusal code ("-P002"). */
 void SwdEmu_QueueState(const char* word_or_code);
-void SwdEmu_SetPaper(int level);  /* 0 ok, 1 low ("5" in the answers), 2 out */
-void SwdEmu_SetPortAvailable(int available);
-/* Every answer comes back empty (a printer that does not answer). */
-void SwdEmu_SetSilent(int silent);
-
-/* Traffic: every frame handed to "EnviaComando", in order. */
-int SwdEmu_FrameCount(void);
-int SwdEmu_Frame(int index, char* buf, int size);
-void SwdEmu_ClearFrames(void);
 /* The port number of the last "AbrePorta" and "FechaPorta" calls. */
 int SwdEmu_OpenedPort(void);
 int SwdEmu_ClosedPort(void);
 
-/* The tape printed since the last reset or clear. */
-int SwdEmu_Tape(char* buf, int size);
-void SwdEmu_ClearTape(void);
 
 /* Counters of the fiscal memory. */
 int SwdEmu_CouponNumber(void);

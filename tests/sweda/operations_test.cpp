@@ -131,7 +131,7 @@ TEST_P(EveryModelTest, OperationFrames) {
       {[&numero] { return Qdm00000::Cancela_Cupom(true, false, numero); }, {Frame("05")}},
   };
   printer.SetTotalizers("&TOTALIZ\n+Suprimento");
-  printer.SetFiscalDay(2026, 12, 10, 0);
+  printer.SetDay(2026, 12, 10, 0);
   for (std::size_t i = 0; i < ops.size(); ++i) {
     Mark();
     EXPECT_TRUE(ops[i].call()) << i;

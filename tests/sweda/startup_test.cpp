@@ -96,14 +96,14 @@ TEST_F(StartupTest, ZReductionIsOfferedOnlyWhenThePrinterSaysTheDayIsOpen) {
   recebimentos.SaveToFile(sandbox.dir.file("tiporece.cds"));
 
   // Yesterday without movement: letter "A", no offer.
-  printer.SetFiscalDay(2026, 12, 9, 0);
+  printer.SetDay(2026, 12, 9, 0);
   EXPECT_TRUE(Qdm00000::IniciaImpressora("PDV", "N", recebimentos, aliquotas));
   EXPECT_EQ(Qdm00000::stRed, "A");
   EXPECT_THAT(Dialogs(), ::testing::IsEmpty());
 
   // Yesterday with movement: letter "F"; the operator declines.
   Mark();
-  printer.SetFiscalDay(2026, 12, 9, 1);
+  printer.SetDay(2026, 12, 9, 1);
   sandbox.dialogs->Answer(platform::mrNo);
   EXPECT_FALSE(Qdm00000::IniciaImpressora("PDV", "N", recebimentos, aliquotas));
   EXPECT_EQ(Qdm00000::stRed, "F");

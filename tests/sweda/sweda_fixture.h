@@ -3,7 +3,6 @@
 // sandbox with its clock on the library clock, the facade started on a
 // Sweda type code, and helpers to read the wire, the log and the screen.
 #pragma once
-#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <stdexcept>
@@ -12,110 +11,67 @@
 
 #include "drivers/sweda/Qdm00200.h"
 #include "facade/Qdm00000.h"
-#include "support/emulated_printer.h"
+#include "platform/text/datetime.h"
+#include "support/emulator_library.h"
+#include "support/sandbox.h"
 #include "tests/facade/facade_fixture.h"
 
 namespace sweda_test {
 
-// The bench side of the emulated Sweda printer.
-class SwedaPrinter {
+// The bench side of the emulated Sweda printer: the neutral controls of
+// every emulator and the Sweda's own (sersweda_control.h).
+class SwedaPrinter : public testsupport::EmulatorLibrary {
  public:
-  SwedaPrinter() {
-    const std::string file = testsupport::ExecutableDirectory() + "/SERSWEDA.dll";
-    handle_ = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!handle_) throw std::runtime_error("cannot load " + file + ": " + dlerror());
-#define SWD_BIND(name) name = reinterpret_cast<decltype(name)>(Symbol("SwdEmu_" #name))
-    SWD_BIND(Reset);
-    SWD_BIND(PowerCycle);
-    SWD_BIND(SetStateFile);
-    SWD_BIND(SetTapeFile);
-    SWD_BIND(SetModel);
-    SWD_BIND(SetClock);
-    SWD_BIND(SetFiscalDay);
-    SWD_BIND(SetIdentity);
-    SWD_BIND(SetRates);
-    SWD_BIND(SetPaymentMethods);
-    SWD_BIND(SetTotalizers);
-    SWD_BIND(PaymentMethods);
-    SWD_BIND(Totalizers);
-    SWD_BIND(HoldBusy);
-    SWD_BIND(Refuse);
-    SWD_BIND(QueueState);
-    SWD_BIND(SetPaper);
-    SWD_BIND(SetPortAvailable);
-    SWD_BIND(SetSilent);
-    SWD_BIND(FrameCount);
-    SWD_BIND(Frame);
-    SWD_BIND(ClearFrames);
-    SWD_BIND(OpenedPort);
-    SWD_BIND(ClosedPort);
-    SWD_BIND(Tape);
-    SWD_BIND(ClearTape);
-    SWD_BIND(CouponNumber);
-    SWD_BIND(ReductionCount);
-    SWD_BIND(CouponOpen);
-    SWD_BIND(ReportOpen);
-    SWD_BIND(CheckInProgress);
-    SWD_BIND(GrandTotal);
-    SWD_BIND(SetDrawerOpen);
-#undef SWD_BIND
+  SwedaPrinter() : EmulatorLibrary("SERSWEDA.dll") {
+    Bind("SwdEmu_SetModel", SetModel);
+    Bind("SwdEmu_SetFiscalDay", SetDay);
+    Bind("SwdEmu_SetIdentity", SetIdentity);
+    Bind("SwdEmu_SetRates", SetRates);
+    Bind("SwdEmu_SetPaymentMethods", SetPaymentMethods);
+    Bind("SwdEmu_SetTotalizers", SetTotalizers);
+    Bind("SwdEmu_PaymentMethods", PaymentMethods);
+    Bind("SwdEmu_Totalizers", Totalizers);
+    Bind("SwdEmu_Refuse", Refuse);
+    Bind("SwdEmu_QueueState", QueueState);
+    Bind("SwdEmu_OpenedPort", OpenedPort);
+    Bind("SwdEmu_ClosedPort", ClosedPort);
+    Bind("SwdEmu_CouponNumber", CouponNumber);
+    Bind("SwdEmu_ReductionCount", ReductionCount);
+    Bind("SwdEmu_CouponOpen", CouponOpen);
+    Bind("SwdEmu_ReportOpen", ReportOpen);
+    Bind("SwdEmu_CheckInProgress", CheckInProgress);
+    Bind("SwdEmu_GrandTotal", GrandTotal);
+    Bind("SwdEmu_SetDrawerOpen", SetDrawerOpen);
   }
-  ~SwedaPrinter() {
-    if (handle_) dlclose(handle_);
-  }
-  SwedaPrinter(const SwedaPrinter&) = delete;
-  SwedaPrinter& operator=(const SwedaPrinter&) = delete;
 
-  std::vector<std::string> Frames() const {
-    std::vector<std::string> frames;
-    for (int i = 0; i < FrameCount(); ++i) frames.push_back(Read([this, i](char* b, int n) { return Frame(i, b, n); }));
-    return frames;
-  }
-  std::string TapeText() const { return Read(Tape); }
   std::string MethodTable() const { return Read(PaymentMethods); }
   std::string TotalizerTable() const { return Read(Totalizers); }
+  // A printer that does not answer at all.
+  void SetSilent(int silent) { RefuseTransmission(silent ? -1 : 0); }
 
   // Moves the printer into the sandbox, factory-fresh, as model `tipo`,
-  // its clock at the library clock's moment and its fiscal day today.
+  // its clock at the library clock's moment and its fiscal day today,
+  // without movement.
   void ResetInto(const testsupport::Sandbox& sandbox, int tipo) {
-    SetStateFile(sandbox.dir.file("sersweda.state").c_str());
-    SetTapeFile(sandbox.dir.file("tape.txt").c_str());
+    sandbox.ResetPrinter(*this, "sersweda.state");
     SetModel(tipo);
-    Reset();
-    int y, m, d, h, n, s, ms;
-    const platform::TDateTime now = platform::clock::Now();
-    platform::DecodeDate(now, y, m, d);
-    platform::DecodeTime(now, h, n, s, ms);
-    SetClock(y, m, d, h, n, s);
-    SetFiscalDay(y, m, d, 0);
+    int y, m, d;
+    platform::DecodeDate(platform::clock::Now(), y, m, d);
+    SetDay(y, m, d, 0);
   }
 
-  void (*Reset)(void) = nullptr;
-  void (*PowerCycle)(void) = nullptr;
-  void (*SetStateFile)(const char*) = nullptr;
-  void (*SetTapeFile)(const char*) = nullptr;
   void (*SetModel)(int) = nullptr;
-  void (*SetClock)(int, int, int, int, int, int) = nullptr;
-  void (*SetFiscalDay)(int, int, int, int) = nullptr;
+  void (*SetDay)(int, int, int, int) = nullptr;
   void (*SetIdentity)(const char*, const char*) = nullptr;
   void (*SetRates)(const char*) = nullptr;
   void (*SetPaymentMethods)(const char*) = nullptr;
   void (*SetTotalizers)(const char*) = nullptr;
   int (*PaymentMethods)(char*, int) = nullptr;
   int (*Totalizers)(char*, int) = nullptr;
-  void (*HoldBusy)(int) = nullptr;
   void (*Refuse)(const char*, const char*, int) = nullptr;
   void (*QueueState)(const char*) = nullptr;
-  void (*SetPaper)(int) = nullptr;
-  void (*SetPortAvailable)(int) = nullptr;
-  void (*SetSilent)(int) = nullptr;
-  int (*FrameCount)(void) = nullptr;
-  int (*Frame)(int, char*, int) = nullptr;
-  void (*ClearFrames)(void) = nullptr;
   int (*OpenedPort)(void) = nullptr;
   int (*ClosedPort)(void) = nullptr;
-  int (*Tape)(char*, int) = nullptr;
-  void (*ClearTape)(void) = nullptr;
   int (*CouponNumber)(void) = nullptr;
   int (*ReductionCount)(void) = nullptr;
   int (*CouponOpen)(void) = nullptr;
@@ -134,12 +90,6 @@ class SwedaPrinter {
     buffer.resize(static_cast<std::size_t>(size));
     return buffer;
   }
-  void* Symbol(const char* name) {
-    void* p = dlsym(handle_, name);
-    if (!p) throw std::runtime_error(std::string("emulator lacks ") + name);
-    return p;
-  }
-  void* handle_ = nullptr;
 };
 
 // ESC "." code arguments "}".
@@ -162,17 +112,9 @@ class SwedaTest : public facade_test::FacadeTest, public ::testing::WithParamInt
   }
 
   static void ResetDriver() {
-    using namespace Qdm00200;
-    SwedaVerifRetorno = false;
-    boComando = false;
-    SwedaRet.clear();
-    IdImpVendCon.clear();
-    for (std::string* g : {&IdTotParcOutr, &IdTotParcVCons, &IdTotCompCred, &IdTotParcSang, &IdTotParcSup,
-                           &IdTotParcES, &CdFormPagCPess, &IdFormPagCPess, &DsFormPagCPess, &CdFormPagVCons,
-                           &IdFormPagVCons, &DsFormPagVCons})
-      g->clear();
-    SwedaBusyTimeoutMs = 30000;
-    SwedaPollTimeoutMs = 30000;
+    Qdm00200::ClearGlobals();
+    Qdm00200::SwedaBusyTimeoutMs = 30000;
+    Qdm00200::SwedaPollTimeoutMs = 30000;
   }
 
   int Tipo() const { return tipo_ != 0 ? tipo_ : GetParam(); }

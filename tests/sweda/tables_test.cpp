@@ -48,7 +48,7 @@ TEST_F(TablesTest, MissingTotalizersAreProgrammedThenFound) {
 }
 
 TEST_F(TablesTest, TotalizersRefusedWhileTheDayIsOpenAreAskedTwiceAtMost) {
-  printer.SetFiscalDay(2026, 12, 10, 1);
+  printer.SetDay(2026, 12, 10, 1);
   Qdm00200::IdImpVendCon = "S";
   Qdm00200::CarregaTot_Sweda();
   EXPECT_THAT(CodesOf(Frames(), "38"), ElementsAre(kAllTotalizers, kAllTotalizers));
@@ -174,7 +174,7 @@ TEST_P(PaymentTest, EqualListsIgnoringCaseAndBlanksSendNothing) {
 
 TEST_P(PaymentTest, RefusedListNumbersByThePrinterInTheSecondPass) {
   StandardTypes();
-  printer.SetFiscalDay(2026, 12, 10, 1);  // the printer takes no new list
+  printer.SetDay(2026, 12, 10, 1);  // the printer takes no new list
   printer.SetPaymentMethods("N|Dinheiro\nS|#Cartao\nN|Cred Pessoal");
   Load();
   ASSERT_EQ(CodesOf(Frames(), "39").size(), 1u);
@@ -202,7 +202,7 @@ TEST_P(PaymentTest, FlagOfAMethodAlreadyOnThePrinterIsKeptOnTheWideModels) {
 
 TEST_P(PaymentTest, ConsumerSaleGlobalsAreSetAlsoWhenTheListsAgree) {
   WriteTypes({{"001", "Dinheiro", "1", ""}, {"010", "Venda Consumidor", "A", ""}});
-  printer.SetFiscalDay(2026, 12, 10, 1);
+  printer.SetDay(2026, 12, 10, 1);
   printer.SetPaymentMethods("S|Dinheiro\nS|Venda Consumido");
   Load();
   EXPECT_EQ(Qdm00200::CdFormPagVCons, "010");
