@@ -45,20 +45,24 @@ bool VendaItem(const std::string& mesa, const std::string& complemento,
          return B::Registra_Item_Bematech(mesa, complemento, codigo, descricao, aliquota, preco,
                                            quantidade, desconto);
        }},
-      {kSweda, [&] { return S::VendaItem_Sweda(codigo, descricao, aliquota, quantidade, preco, desconto); }},
+      {kSweda, [&] {
+         return S::VendaItem_Sweda(codigo, descricao, aliquota, quantidade, preco, desconto);
+       }},
       {kDaruma, {}},
   });
 }
 
 std::string Nr_Cupom() {
-  const bool ok = Route<bool>({{kBematech, B::Numero_Cupom_Bematech}, {kSweda, S::Numero_Cupom_Sweda}});
+  const bool ok =
+      Route<bool>({{kBematech, B::Numero_Cupom_Bematech}, {kSweda, S::Numero_Cupom_Sweda}});
   return ok ? RetornoImpFiscal("27", true) : std::string();
 }
 
 std::string RetornoImpFiscal(const std::string& comando, bool /*aparaIgnorado*/) {
   // The answer is always trimmed, whatever the caller asked.
   return Route<std::string>({{kBematech, [&] { return B::RetornoImpFiscal_Bematech(comando, true); }},
-                             {kSweda, [&] { return S::RetornoImpFiscal_Sweda(comando, true); }},
+                             {kSweda,
+                              [&] { return S::RetornoImpFiscal_Sweda(comando, true); }},
                              {kDaruma, {}}});
 }
 
@@ -87,7 +91,9 @@ bool Cupom_NFiscal_NVinculado(const std::string& totalizador, const std::string&
   return Route<bool>({{kBematech, [&] {
                          return B::Cupom_NFiscNVinc_Bematech(totalizador, valor, formaPagamento);
                        }},
-                      {kSweda, [&] { return S::Cupom_NFiscNVinc_Sweda(totalizador, valor, formaPagamento, texto4); }},
+                      {kSweda, [&] {
+                         return S::Cupom_NFiscNVinc_Sweda(totalizador, valor, formaPagamento, texto4);
+                       }},
                       {kDaruma, {}}});
 }
 

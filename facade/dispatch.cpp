@@ -46,7 +46,8 @@ bool Acrescimo(double valor) {
 
 bool Totaliza_NFiscal(const std::string& totalizador, const std::string& valor) {
   // Never sent to a Bematech printer from here.
-  return Route<bool>({{kSweda, [&] { return S::Totaliza_NFiscal_Sweda(totalizador, valor); }}, {kDaruma, {}}});
+  return Route<bool>(
+      {{kSweda, [&] { return S::Totaliza_NFiscal_Sweda(totalizador, valor); }}, {kDaruma, {}}});
 }
 
 bool Abre_Comp_NFiscalVinc(const std::string& formaPagamento, const std::string& valor,
@@ -64,7 +65,8 @@ bool Nomeia_TotParcial(const std::string& numero, const std::string& nome,
                          return B::Nomeia_TotParcial_Bematech(numero, nome, texto3, texto4, avisa,
                                                               repete);
                        }},
-       {kSweda, [&] { return S::Nomeia_TotParcial_Sweda(numero, nome, texto3, texto4, avisa, repete); }},
+       {kSweda,
+        [&] { return S::Nomeia_TotParcial_Sweda(numero, nome, texto3, texto4, avisa, repete); }},
        {kDaruma, {}}});
 }
 

@@ -136,11 +136,15 @@ bool FechaPorta() {
 }
 
 void CarregaTotalizador() {
-  Run({{kBematech, Qdm00100::CarregaTot_Bematech}, {kSweda, Qdm00200::CarregaTot_Sweda}, {kDaruma, {}}});
+  Run({{kBematech, Qdm00100::CarregaTot_Bematech},
+       {kSweda, Qdm00200::CarregaTot_Sweda},
+       {kDaruma, {}}});
 }
 
 void CarregaAliquota() {
-  Run({{kBematech, Qdm00100::CarregaAliq_Bematech}, {kSweda, Qdm00200::CarregaAliq_Sweda}, {kDaruma, {}}});
+  Run({{kBematech, Qdm00100::CarregaAliq_Bematech},
+       {kSweda, Qdm00200::CarregaAliq_Sweda},
+       {kDaruma, {}}});
 }
 
 void CarregaRecebimento(TClientDataSet& recebimentos) {
