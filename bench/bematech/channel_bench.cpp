@@ -56,7 +56,7 @@ const std::string kFrame = "\x1B|35|27|\x1B";
 
 void BM_DebugLogLine(benchmark::State& state) {
   TheBench();
-  for (auto _ : state) Qdm00000::ImpFisDebug("Comando : " + kFrame);
+  benchsupport::DebugLogLine(state, kFrame);
 }
 BENCHMARK(BM_DebugLogLine);
 

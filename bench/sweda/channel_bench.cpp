@@ -37,7 +37,7 @@ const std::string kFrame = "\x1B.27}";
 
 void BM_DebugLogLine(benchmark::State& state) {
   TheBench();
-  for (auto _ : state) Qdm00000::ImpFisDebug("Comando : " + kFrame);
+  benchsupport::DebugLogLine(state, kFrame);
 }
 BENCHMARK(BM_DebugLogLine);
 
