@@ -94,15 +94,18 @@ int RunSwedaSale(RegisterSession& session, const SaleOptions& options, int tipo)
   setenv("SERSWEDA_STATE", session.file("sersweda" + platform::IntToStr(tipo) + ".state").c_str(), 1);
   setenv("SERSWEDA_TAPE", session.file("tape.txt").c_str(), 1);
   setenv("SERSWEDA_MODEL", platform::IntToStr(tipo).c_str(), 1);
-  std::fputs(("== Caixa " + options.caixa + " com impressora Sweda tipo " + platform::IntToStr(tipo) + "\n").c_str(),
+  // A register of its own ("10" and the type code), so the configuration
+  // of the Bematech register in the same home stays as it was.
+  const std::string caixa = "10" + platform::IntToStr(tipo);
+  std::fputs(("== Caixa " + caixa + " com impressora Sweda tipo " + platform::IntToStr(tipo) + "\n").c_str(),
              stdout);
 
   EcfConfig config;
-  config.caixa = options.caixa;
+  config.caixa = caixa;
   config.serie = "SW0012345";
   config.tipo = tipo;
-  WriteEcfConfig(EcfConfigPath(session.directory(), options.caixa), config);
-  bool ok = Check("CarregaECF", CarregaECF(options.caixa));
+  WriteEcfConfig(EcfConfigPath(session.directory(), caixa), config);
+  bool ok = Check("CarregaECF", CarregaECF(caixa));
   const std::string tipos = DsDirCad + "tiporece.cds";
   TClientDataSet recebimentos("recebimentos"), aliquotas("aliquotas");
   if (ok) {
