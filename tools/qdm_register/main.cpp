@@ -10,6 +10,7 @@
 #include <CLI/CLI.hpp>
 #include <cstdio>
 #include <memory>
+#include <stdexcept>
 
 #include "platform/base/encoding.h"
 #include "platform/dialogs/dialogs.h"
@@ -21,6 +22,7 @@
 #include "tools/qdm_register/demo_sale.h"
 #include "tools/qdm_register/log_view.h"
 #include "tools/qdm_register/register_session.h"
+#include "tools/qdm_register/sweda_sale.h"
 
 namespace {
 
@@ -104,6 +106,9 @@ int main(int argc, char** argv) {
   app.add_option("--dir", home,
                  T("Pasta do caixa: configura\xE7\xE3o, log de depura\xE7\xE3o, mem\xF3ria e bobina da impressora"));
   app.add_option("--caixa", sale.caixa, T("C\xF3" "digo do caixa"));
+  std::string fabricante;
+  app.add_option("--fabricante", fabricante,
+                 T("Vende numa impressora Sweda emulada: \"sweda\" ou o c\xF3" "digo de tipo 3 a 6 (padr\xE3o: Bematech)"));
   bool unattended = false;
   app.add_flag("--unattended", unattended, T("Responde \xE0s perguntas ao operador por regra, mesmo num terminal"));
   bool no_card = false;
@@ -155,12 +160,19 @@ int main(int argc, char** argv) {
   try {
     if (config->parsed()) return WriteConfig(ecf, out_dir, overwrite);
     if (log->parsed()) return ShowLog(home, errors_only);
+    const int tipo_sweda = fabricante.empty() ? 0 : qdm_register::SwedaTypeCode(fabricante);
+    if (!fabricante.empty() && tipo_sweda == 0) {
+      Complain("fabricante desconhecido: " + platform::Utf8ToCp1252(fabricante) +
+               " (use sweda ou um tipo de 3 a 6)");
+      return kUsageError;
+    }
     qdm_register::StopManagersOnSignals();
     bool interactive = !unattended && isatty(0);
     platform::SetDialogPresenter(std::make_shared<qdm_register::DemoOperator>(interactive));
     qdm_register::RegisterSession session(home);
     sale.card = !no_card;
     if (recovery->parsed()) return qdm_register::RunRecoveryDemo(session, sale);
+    if (tipo_sweda != 0) return qdm_register::RunSwedaSale(session, sale, tipo_sweda);
     return qdm_register::RunDemoSale(session, sale);
   } catch (const std::exception& e) {
     Complain(e.what());
