@@ -2,12 +2,14 @@
 // coupon number comes from, how the restaurant model takes an item, how a
 // Sweda fiscal-memory reading is chosen, and how answers are read back.
 #include "drivers/bematech/Qdm00100.h"
+#include "drivers/daruma/Qdm00300.h"
 #include "facade/Qdm00000.h"
 #include "facade/routing.h"
 
 namespace Qdm00000 {
 
 namespace B = Qdm00100;
+namespace D = Qdm00300;
 
 bool AbreCupom(const std::string& texto) {
   const bool result = Route<bool>({
@@ -20,7 +22,15 @@ bool AbreCupom(const std::string& texto) {
       // The restaurant model opens its coupon with the first item.
       {kBematechRestaurant, [] { return true; }},
       {kSweda, {}},   // AbreCupom_Sweda, then Nr_Cupom
-      {kDaruma, {}},  // AbreCupom_Daruma, then characters 3 to 8 of its answer
+      {kDaruma,
+       [] {
+         const bool aberto = D::AbreCupom_Daruma();
+         // The opening's answer goes to the log; the number is the one the
+         // driver took from it, never an error's characters.
+         RetornoImpFiscal("", true);
+         NrCupom = D::NumeroCupom();
+         return aberto;
+       }},
   });
   if (NrCupom.empty()) NrCupom = AjustaZero("0", 4);
   return result;
@@ -34,7 +44,7 @@ bool VendaItem(const std::string& s1, const std::string& s2, const std::string& 
       {kBematechRestaurant,
        [&] { return B::Registra_Item_Bematech(s1, s2, s3, s4, s5, d2, d1, d3); }},
       {kSweda, {}},
-      {kDaruma, {}},
+      {kDaruma, [&] { return D::VendaItem_Daruma(s3, s4, s5, d1, d2, d3); }},
   });
 }
 
@@ -47,7 +57,11 @@ std::string RetornoImpFiscal(const std::string& comando, bool /*a*/) {
   // The answer is always trimmed, whatever the caller asked.
   return Route<std::string>({{kBematech, [&] { return B::RetornoImpFiscal_Bematech(comando, true); }},
                              {kSweda, {}},
-                             {kDaruma, {}}});
+                             {kDaruma, [&] {
+                                std::string resposta;
+                                D::RetornoImpFiscal_Daruma(comando, true, resposta);
+                                return resposta;
+                              }}});
 }
 
 bool Memoria_Fiscal(const std::string& de, const std::string& ate, const std::string& s3,
@@ -55,7 +69,7 @@ bool Memoria_Fiscal(const std::string& de, const std::string& ate, const std::st
   return Route<bool>({
       {kBematech, [&] { return B::Memoria_Fiscal_Bematech(de, ate, s3); }},
       {kSweda, {}},   // tipo "D" between dates, "R" between Z numbers, else false
-      {kDaruma, {}},  // MemoFiscal_Daruma("x", de, ate)
+      {kDaruma, [&] { return D::MemoFiscal_Daruma("x", de, ate); }},
   });
 }
 
@@ -65,10 +79,10 @@ bool Fecha_Conferencia(const std::string& /*s1*/, double /*d1*/) {
 }
 
 bool Cupom_NFiscal_NVinculado(const std::string& s1, const std::string& s2,
-                              const std::string& s3, const std::string& /*s4*/) {
+                              const std::string& s3, const std::string& s4) {
   return Route<bool>({{kBematech, [&] { return B::Cupom_NFiscNVinc_Bematech(s1, s2, s3); }},
                       {kSweda, {}},
-                      {kDaruma, {}}});
+                      {kDaruma, [&] { return D::Cupom_NFiscNVinc_Daruma(s1, s2, s3, s4); }}});
 }
 
 bool Abre_Gaveta() {
@@ -78,7 +92,7 @@ bool Abre_Gaveta() {
 bool ImprimeTextoNaoFiscal(const std::string& texto) {
   return Route<bool>({{kBematechRetail, [&] { return B::Usa_CompNFis_Bematech(texto); }},
                       {kSweda, {}},
-                      {kDaruma, {}}});
+                      {kDaruma, [&] { return D::ImprimeTexto_Daruma(texto); }}});
 }
 
 }  // namespace Qdm00000

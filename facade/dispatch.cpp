@@ -2,12 +2,14 @@
 // first, then Sweda, then Daruma. A maker that does not serve an operation
 // has no slot; its codes answer false without printer traffic.
 #include "drivers/bematech/Qdm00100.h"
+#include "drivers/daruma/Qdm00300.h"
 #include "facade/Qdm00000.h"
 #include "facade/routing.h"
 
 namespace Qdm00000 {
 
 namespace B = Qdm00100;
+namespace D = Qdm00300;
 
 bool FechaCupom(bool o1, bool o2, double d1, double d2, double d3, const std::string& s1,
                 bool o3, const std::string& s2, TClientDataSet& ds1, TClientDataSet& ds2,
@@ -22,23 +24,23 @@ bool FechaCupom(bool o1, bool o2, double d1, double d2, double d3, const std::st
 bool Cancela_Cupom(bool a, bool b, std::string& numero) {
   return Route<bool>({{kBematech, [&] { return B::Cancela_Cupom_Bematech(a, b, numero); }},
                       {kSweda, {}},
-                      {kDaruma, {}}});
+                      {kDaruma, [&] { return D::Cancela_Cupom_Daruma(a, b, numero); }}});
 }
 
 bool Cancela_Item_Generico(const std::string& item, bool a) {
   return Route<bool>(
       {{kBematechRetail, [&] { return B::Cancela_ItGenerico_Bematech(item, a); }},
        {kSweda, {}},
-       {kDaruma, {}}});
+       {kDaruma, [&] { return D::Cancela_ItGenerico_Daruma(item, a); }}});
 }
 
 bool Acrescimo(double valor) {
   return Route<bool>({{kBematechRetail, [&] { return B::Acrescimo_Bematech(valor); }}});
 }
 
-bool Totaliza_NFiscal(const std::string& /*s1*/, const std::string& /*s2*/) {
+bool Totaliza_NFiscal(const std::string& s1, const std::string& s2) {
   // Never sent to a Bematech printer from here.
-  return Route<bool>({{kSweda, {}}, {kDaruma, {}}});
+  return Route<bool>({{kSweda, {}}, {kDaruma, [&] { return D::Totaliza_NFiscal_Daruma(s1, s2); }}});
 }
 
 bool Abre_Comp_NFiscalVinc(const std::string& s1, const std::string& s2, const std::string& s3) {
@@ -51,57 +53,57 @@ bool Nomeia_TotParcial(const std::string& s1, const std::string& s2, const std::
   return Route<bool>(
       {{kBematech, [&] { return B::Nomeia_TotParcial_Bematech(s1, s2, s3, s4, a, b); }},
        {kSweda, {}},
-       {kDaruma, {}}});
+       {kDaruma, [&] { return D::Nomeia_TotParcial_Daruma(s1, s2, s3, s4, a, b); }}});
 }
 
 bool Config_Forma_Pagamento(const std::string& forma, bool a, bool b) {
   return Route<bool>({{kBematech, [&] { return B::Config_FormaPg_Bematech(forma, a, b); }},
                       {kSweda, {}},
-                      {kDaruma, {}}});
+                      {kDaruma, [&] { return D::Config_FormaPg_Daruma(forma, a, b); }}});
 }
 
 bool Leitura_X(const std::string& texto) {
   return Route<bool>({{kBematech, [&] { return B::Leitura_X_Bematech(texto); }},
                       {kSweda, {}},
-                      {kDaruma, {}}});
+                      {kDaruma, [&] { return D::Leitura_X_Daruma(texto); }}});
 }
 
 bool Reducao_Z(const std::string& texto) {
   return Route<bool>({{kBematech, [&] { return B::Reducao_Z_Bematech(texto); }},
                       {kSweda, {}},
-                      {kDaruma, {}}});
+                      {kDaruma, [&] { return D::Reducao_Z_Daruma(texto); }}});
 }
 
 bool Relatorio_Gerencial() {
-  return Route<bool>({{kBematech, B::RelGerencial_Bematech}, {kDaruma, {}}});
+  return Route<bool>({{kBematech, B::RelGerencial_Bematech}, {kDaruma, D::RelGerencial_Daruma}});
 }
 
 bool FechRelatGerenc(bool a, bool b) {
   return Route<bool>({{kBematech, [&] { return B::FechRelatGerenc_Bematech(a, b); }},
                       {kSweda, {}},
-                      {kDaruma, {}}});
+                      {kDaruma, [&] { return D::FechRelatGerenc_Daruma(a, b); }}});
 }
 
 bool Retorno_Aliquotas() {
-  return Route<bool>({{kBematech, B::Retorno_Aliquotas_Bematech}, {kDaruma, {}}});
+  return Route<bool>({{kBematech, B::Retorno_Aliquotas_Bematech}, {kDaruma, D::RetornoAliq_Daruma}});
 }
 
 bool Leitura_Totais(bool a, bool b) {
   return Route<bool>({{kBematech, [&] { return B::Leitura_Totais_Bematech(a, b); }},
                       {kSweda, {}},
-                      {kDaruma, {}}});
+                      {kDaruma, [&] { return D::Leitura_Totais_Daruma(a, b); }}});
 }
 
 bool Estado_Impressora(bool a, bool b) {
   return Route<bool>({{kBematech, [&] { return B::Estado_Imp_Bematech(a, b); }},
                       {kSweda, {}},
-                      {kDaruma, {}}});
+                      {kDaruma, [&] { return D::Estado_Imp_Daruma(a, b); }}});
 }
 
 bool Estado_Gaveta(bool a, bool b) {
   return Route<bool>({{kBematechRetail, [&] { return B::Estado_Gaveta_Bematech(a, b); }},
                       {kSweda, {}},
-                      {kDaruma, {}}});
+                      {kDaruma, [&] { return D::Estado_Gaveta_Daruma(a, b); }}});
 }
 
 bool Sangria(double valor) {
@@ -111,7 +113,7 @@ bool Sangria(double valor) {
 bool Suprimento(double valor) {
   return Route<bool>({{kBematech, [&] { return B::Suprimento_Bematech(valor); }},
                       {kSweda, {}},
-                      {kDaruma, {}}});
+                      {kDaruma, [&] { return D::Suprimento_Daruma(valor); }}});
 }
 
 // The Bematech till-closing receipts, the Z export and the table operations

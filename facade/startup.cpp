@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "drivers/bematech/Qdm00100.h"
+#include "drivers/daruma/Qdm00300.h"
 #include "facade/Qdm00000.h"
 #include "facade/operator_messages.h"
 #include "facade/routing.h"
@@ -23,7 +24,7 @@ using platform::mtInformation;
 bool DriverStartUp() {
   return Route<bool>({{kBematech, Qdm00100::IniciaImp_Bematech},
                       {kSweda, {}},
-                      {kDaruma, {}}},
+                      {kDaruma, Qdm00300::IniciaImp_Daruma}},
                      true);
 }
 
@@ -72,7 +73,7 @@ bool StartImpFiscal(const std::string& tipo, const std::string& porta) {
   ImpFisDebug("Carregando DLL Impressora Fiscal");
   return Route<bool>({{kBematech, [&] { return Qdm00100::StartImpFis_Bematech(porta); }},
                       {kSweda, {}},
-                      {kDaruma, {}}},
+                      {kDaruma, [&] { return Qdm00300::StartImpFis_Daruma(tipo, porta); }}},
                      true);
 }
 
@@ -106,7 +107,9 @@ void StopImpFiscal() {
       ImpFisDebug("Fechando porta");
       FechaPorta();
       ImpFisDebug("Descarregando DLL Impressora Fiscal");
-      Run({{kBematech, Qdm00100::StopImpFiscal_Bematech}, {kSweda, {}}, {kDaruma, {}}});
+      Run({{kBematech, Qdm00100::StopImpFiscal_Bematech},
+           {kSweda, {}},
+           {kDaruma, Qdm00300::StopImpFiscal_Daruma}});
     }
   } catch (...) {
   }
@@ -119,28 +122,31 @@ bool AbrePorta(const std::string& porta) {
   ImpFisDebug("Abrindo porta " + stPorta);
   return Route<bool>({{kBematech, [&] { return Qdm00100::AbrePorta_Bematech(porta); }},
                       {kSweda, {}},
-                      {kDaruma, {}}});
+                      {kDaruma, [&] { return Qdm00300::AbrePorta_Daruma(IdTipoImpFis, porta); }}});
 }
 
 bool FechaPorta() {
   ImpFisDebug("Fechando porta " + stPorta);
-  // The Daruma library's own port closing is never called here.
+  // A Daruma port is closed by the driver's own stop (StopImpFiscal_Daruma);
+  // here it answers false, as callers of FechaPorta expect for Daruma codes.
   return Route<bool>({{kBematech, Qdm00100::FechaPorta_Bematech}, {kSweda, {}}});
 }
 
 void CarregaTotalizador() {
-  Run({{kBematech, Qdm00100::CarregaTot_Bematech}, {kSweda, {}}, {kDaruma, {}}});
+  Run({{kBematech, Qdm00100::CarregaTot_Bematech}, {kSweda, {}}, {kDaruma, Qdm00300::CarregaTot_Daruma}});
 }
 
 void CarregaAliquota() {
-  Run({{kBematech, Qdm00100::CarregaAliq_Bematech}, {kSweda, {}}, {kDaruma, {}}});
+  Run({{kBematech, Qdm00100::CarregaAliq_Bematech},
+       {kSweda, {}},
+       {kDaruma, Qdm00300::CarregaAliq_Daruma}});
 }
 
 void CarregaRecebimento(TClientDataSet& recebimentos) {
   DataModule();
   Run({{kBematech, [&] { Qdm00100::CarregaRec_Bematech(recebimentos); }},
        {kSweda, {}},
-       {kDaruma, {}}});
+       {kDaruma, [&] { Qdm00300::CarregaRec_Daruma(recebimentos); }}});
 }
 
 }  // namespace Qdm00000
