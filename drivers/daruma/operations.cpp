@@ -58,8 +58,9 @@ std::optional<std::string> DiscountField(double desconto, double preco) {
 
 // Voucher text goes as it is, but a control byte would be taken for a
 // command (type 8 sends text without a command byte): it becomes a blank.
+// An empty line goes as one blank: type 8 would otherwise send nothing at all.
 std::string PrintableText(const std::string& texto) {
-  std::string clean = texto;
+  std::string clean = texto.empty() ? std::string(" ") : texto;
   for (char& c : clean)
     if (c == '\x1B' || c == '\x1D' || c == '\x05' || c == '\0') c = ' ';
   return clean;

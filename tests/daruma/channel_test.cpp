@@ -59,6 +59,13 @@ TEST_P(ChannelTest, PortStringIsThePortTableEntryAtNineThousandSixHundred) {
   EXPECT_EQ(printer.PortOpen(), 1);
 }
 
+TEST_P(ChannelTest, PortIndexZeroIsComOneAsAtTheFacadesPortOpening) {
+  ASSERT_EQ(Qdm00000::DataModule().IdPortaImpFis, 0);
+  Start();
+  EXPECT_EQ(printer.Port(), "COM1:9600,N,8,1");
+  EXPECT_EQ(Qdm00000::DataModule().IdPortaImpFis, 1);
+}
+
 TEST_P(ChannelTest, AnswerStillArrivingIsReadAgainUntilTwoReadsAgree) {
   Start();
   printer.UnstableReads(4);  // two tries of two reads each see it change

@@ -232,7 +232,8 @@ TEST_F(Type8OperationsTest, VoucherTextGoesWithoutCommandByteAndWithoutControlBy
   ASSERT_TRUE(Qdm00000::Relatorio_Gerencial());
   Mark();
   EXPECT_TRUE(Qdm00000::ImprimeTextoNaoFiscal(B(0x05) + "LINHA" + kEsc + "1"));
-  EXPECT_THAT(Frames(), ElementsAre(" LINHA 1"));
+  EXPECT_TRUE(Qdm00000::ImprimeTextoNaoFiscal(""));
+  EXPECT_THAT(Frames(), ElementsAre(" LINHA 1", " "));
   EXPECT_THAT(printer.TapeText(), HasSubstr(" LINHA 1\n"));
 }
 

@@ -66,6 +66,11 @@ TEST_F(TablesTest, ProximaLetraSkipsTheLettersOfThePaymentTypeFile) {
   EXPECT_EQ(Qdm00300::ProximaLetra('C'), 'C');  // all used: the start letter
 }
 
+TEST_F(TablesTest, MissingPaymentTypeFileLeavesEveryLetterFree) {
+  EXPECT_EQ(Qdm00300::ProximaLetra('B'), 'B');
+  EXPECT_TRUE(Logged("ERRO!!! Arquivo nao encontrado: " + TipoRecePath()));
+}
+
 TEST_F(TablesTest, SupplyFoundAtThirdEntryIsNotProgrammedAgain) {
   printer.SetSignedTotalizers("+VENDAS A PRAZO\n-PAGAMENTOS\n+SUPRIMENTO\n-SANGRIA");
   printer.SetNamedTotalizers("CONTRA-VALE EMITIDO\nRelatorio Gerencial\nCred Pessoal\nTef");

@@ -29,6 +29,7 @@ int main(int argc, char** argv) {
       "Card payments recovered: a sale abandoned after approval, a run killed after approval");
   bool no_card = false;
   app.add_flag("--sem-cartao", no_card, "Pay the sale in cash only (no TEF manager)");
+  app.add_option("--tipo", sale.tipo, "Printer type code of a new register (1 Bematech; 7, 8 Daruma)");
 
   auto* config = app.add_subcommand("config", "Write a register's configuration file (ecf<caixa>.cds)");
   qdm_register::EcfConfig ecf;
