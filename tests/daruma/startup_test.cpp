@@ -2,6 +2,8 @@
 // start-up reading per model, and stop.
 #include <gmock/gmock.h>
 
+#include <filesystem>
+
 #include "daruma_fixture.h"
 
 namespace daruma_test {
@@ -71,6 +73,23 @@ TEST_P(StartTest, StopClosesThePortAndFechaPortaStillAnswersFalse) {
   // A new start opens it again.
   Start();
   EXPECT_EQ(printer.PortOpen(), 1);
+}
+
+TEST_P(StartTest, LibraryWithoutAnEntryPointIsNotBoundAtAll) {
+  // The sandbox is the host's directory, searched first for the library.
+  std::filesystem::copy_file(testsupport::ExecutableDirectory() + "/fs345_sem_erro.dll",
+                             sandbox.dir.file("fs345_32.dll"));
+  const platform::HMODULE loaded = Qdm00300::DarumaDLLHandle;
+  Qdm00300::DarumaDLLHandle = nullptr;
+  Qdm00000::SetImpFiscalOK(true);
+  EXPECT_TRUE(Qdm00000::StartImpFiscal(std::to_string(GetParam()), "COM1"));
+  EXPECT_FALSE(Qdm00000::ImpFiscalOK());
+  EXPECT_TRUE(Logged("ERRO!!! DLL nao carregada: DAR_Erro"));
+  EXPECT_EQ(Qdm00300::Dar_AbrePorta, nullptr);
+  EXPECT_EQ(Qdm00300::DarumaEnviaComando, nullptr);
+  EXPECT_FALSE(Qdm00000::Estado_Impressora(false, false));
+  EXPECT_FALSE(Qdm00300::AbrePorta_Daruma(GetParam(), "COM1"));
+  Qdm00300::DarumaDLLHandle = loaded;
 }
 
 INSTANTIATE_TEST_SUITE_P(Daruma, StartTest, ::testing::Values(7, 8));
