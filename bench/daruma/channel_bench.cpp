@@ -10,6 +10,7 @@
 #include "drivers/daruma/Qdm00300.h"
 #include "facade/Qdm00000.h"
 #include "support/ratio_reporter.h"
+#include "support/sandbox.h"
 
 namespace {
 

@@ -50,6 +50,9 @@ extern std::string IdTotParcSang;
 extern std::string IdTotParcSup;
 extern std::string IdImpVendCon;
 
+// Clears every global of the module (done when the library is unloaded).
+void ClearGlobals();
+
 // ---- Library binding, port and command channel ---------------------------
 bool StartImpFis_Daruma(const std::string& tipo, const std::string& porta);
 bool AbrePorta_Daruma(int tipo, const std::string& porta);

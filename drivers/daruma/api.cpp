@@ -1,11 +1,13 @@
 // Loading and binding "fs345_32.dll", the port, the start-up reading of the
 // printer's identity and dates, and the module's globals.
+#include <array>
 #include <exception>
 
 #include "drivers/daruma/Qdm00300.h"
 #include "drivers/daruma/protocol.h"
 #include "drivers/daruma/support.h"
-#include "facade/Qdm00000.h"
+#include "drivers/common/driver_services.h"
+#include "drivers/common/module_globals.h"
 
 namespace Qdm00300 {
 
@@ -19,6 +21,21 @@ std::string DarumaRet;
 int inTipoImpFis = 7;
 std::string stNrCupom;
 bool boComando = false;
+// The letters of the printer's tables (tables.cpp).
+std::string IdTotParcCV;
+std::string IdTotRelatGer;
+std::string IdTotCompCred;
+std::string IdTotTef;
+std::string CdFormPagCPess;
+std::string IdFormPagCPess;
+std::string DsFormPagCPess;
+std::string IdFormPagVCons;
+std::string CdFormPagVCons;
+std::string DsFormPagVCons;
+std::string IdTotParcVCons;
+std::string IdTotParcSang;
+std::string IdTotParcSup;
+std::string IdImpVendCon;
 
 using namespace detail;
 
@@ -29,24 +46,19 @@ constexpr const char* kPortSettings = ":9600,N,8,1";
 constexpr int kDocumentoAberto8 = 0x04;   // type 8, document byte: a coupon is open
 constexpr int kRelatorioAberto8 = 0x08;   // type 8, document byte: a report is open
 
-// All five or none: a library without one of them is left unbound.
-bool BindAll() {
-  const platform::HMODULE h = DarumaDLLHandle;
-  const auto bind = [h](const char* name, auto*& target) {
-    return platform::Bind(h, name, target) || ReportUnbound(name);
-  };
-  return bind("DAR_AbreSerial", Dar_AbrePorta) && bind("DAR_Envia", DarumaEnviaComando) &&
-         bind("DAR_FechaSerial", Dar_FechaPorta) && bind("DAR_Resposta", Dar_Resposta) &&
-         bind("DAR_Erro", Dar_Erro);
-}
+// Binding order: the first one missing leaves the driver unbound.
+constexpr std::array<drivers::EntryPoint, 5> kEntryPoints{{
+    {"DAR_AbreSerial", &Dar_AbrePorta},
+    {"DAR_Envia", &DarumaEnviaComando},
+    {"DAR_FechaSerial", &Dar_FechaPorta},
+    {"DAR_Resposta", &Dar_Resposta},
+    {"DAR_Erro", &Dar_Erro},
+}};
 
-void ClearEntryPoints() {
-  Dar_AbrePorta = nullptr;
-  DarumaEnviaComando = nullptr;
-  Dar_FechaPorta = nullptr;
-  Dar_Resposta = nullptr;
-  Dar_Erro = nullptr;
-}
+void ClearEntryPoints() { drivers::ClearAll(kEntryPoints); }
+
+// Clears the module's globals when the library is unloaded.
+const drivers::ClearAtUnload cleared_at_unload{ClearGlobals};
 
 // Type 7: the fifth character of the status answer, a hex digit from 4 to
 // 7, says a coupon was left open.
@@ -74,16 +86,22 @@ void CloseLeftOpenType8() {
 
 }  // namespace
 
+drivers::EntryPoints detail::LibraryEntryPoints() { return kEntryPoints; }
+
+void ClearGlobals() {
+  ClearEntryPoints();
+  for (std::string* text : {&DarumaRet, &stNrCupom, &IdTotParcCV, &IdTotRelatGer, &IdTotCompCred, &IdTotTef,
+                            &CdFormPagCPess, &IdFormPagCPess, &DsFormPagCPess, &IdFormPagVCons, &CdFormPagVCons,
+                            &DsFormPagVCons, &IdTotParcVCons, &IdTotParcSang, &IdTotParcSup, &IdImpVendCon})
+    text->clear();
+  boComando = false;
+}
+
 bool StartImpFis_Daruma(const std::string& /*tipo*/, const std::string& porta) {
   inTipoImpFis = Qdm00000::IdTipoImpFis;
   // The library stays loaded across stops; a new start only binds again.
-  if (DarumaDLLHandle == nullptr) DarumaDLLHandle = platform::LoadLibraryA(kLibrary);
-  if (DarumaDLLHandle == nullptr) {
-    Log(std::string("ERRO!!! DLL nao carregada: ") + kLibrary + " " + platform::LastLibraryError());
-    return false;
-  }
-  if (!BindAll()) {
-    ClearEntryPoints();
+  if (!drivers::LoadOnce(DarumaDLLHandle, kLibrary)) return false;
+  if (!drivers::BindAll(DarumaDLLHandle, kEntryPoints)) {
     Qdm00000::StopImpFiscal();
     return true;
   }

@@ -1,6 +1,7 @@
 // The command channel: every command of the driver is framed here for the
 // model in use, handed to the library, and its answer read until it is
 // stable and judged.
+#include "drivers/common/command.h"
 #include "drivers/daruma/Qdm00300.h"
 #include "drivers/daruma/protocol.h"
 #include "drivers/daruma/support.h"
@@ -14,15 +15,6 @@ namespace {
 
 // The library's mode argument for a command frame.
 constexpr int kModoComando = 49;
-
-// boComando for the length of one command, cleared also when a log write raises.
-class CommandGuard {
- public:
-  CommandGuard() { boComando = true; }
-  ~CommandGuard() { boComando = false; }
-  CommandGuard(const CommandGuard&) = delete;
-  CommandGuard& operator=(const CommandGuard&) = delete;
-};
 
 std::string Joined(const std::vector<std::string>& parametros) {
   std::size_t size = 0;
@@ -48,7 +40,7 @@ bool EnviaComando_Daruma(const std::string& comando, const std::vector<std::stri
     Log("ERRO!!! Comando vazio");
     return false;
   }
-  CommandGuard guard;
+  drivers::CommandGuard guard(boComando);
   const Model& model = CurrentModel();
   bool status = false;
   const std::string frame =

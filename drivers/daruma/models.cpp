@@ -1,6 +1,6 @@
 #include "drivers/daruma/models.h"
 
-#include "facade/Qdm00000.h"
+#include "drivers/common/driver_services.h"
 
 namespace Qdm00300::detail {
 

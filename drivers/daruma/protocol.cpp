@@ -4,8 +4,8 @@
 #include <cstring>
 
 #include "drivers/daruma/Qdm00300.h"
-#include "platform/base/clock.h"
-#include "platform/os/application.h"
+#include "drivers/common/command.h"
+#include "drivers/daruma/support.h"
 
 namespace Qdm00300::detail {
 
@@ -86,27 +86,28 @@ std::string Field(const std::string& answer, AnswerField field) {
 
 AnswerRead ReadStableAnswer(const Model& model, bool status) {
   AnswerRead read;
-  for (int attempt = 0; attempt < kAnswerTries; ++attempt) {
-    if (attempt > 0) {
-      // The printer is still sending: give it a moment, and the screen its messages.
-      platform::clock::Pause(kAnswerPauseMs);
-      platform::Application().ProcessMessages();
-    }
+  const auto attempt = [&]() {
+    // A message handled during the wait may have stopped the driver.
+    if (!drivers::AllBound(LibraryEntryPoints())) return drivers::Try::Abandon;
     const OneRead first = ReadOnce();
     const OneRead second = ReadOnce();
-    if (first.result < 0 || second.result < 0) continue;
+    if (first.result < 0 || second.result < 0) return drivers::Try::Again;
     read.any = true;
     read.text = second.text;
-    if (first.result != second.result || first.text != second.text) continue;
+    if (first.result != second.result || first.text != second.text) return drivers::Try::Again;
     // A status answer of type 7 is whole only with its hex digits in place.
     const int check = model.status_hex_check_pos;
     if (status && check > 0) {
       const std::string c = Field(read.text, {check, 1});
-      if (c.empty() || HexDigit(c[0]) < 0) continue;
+      if (c.empty() || HexDigit(c[0]) < 0) return drivers::Try::Again;
     }
     read.stable = true;
-    return read;
-  }
+    return drivers::Try::Done;
+  };
+  // The first try at once; the others after a pause for the printer, the
+  // screen processing its messages meanwhile.
+  if (attempt() != drivers::Try::Again) return read;
+  drivers::WaitUntil(attempt, kAnswerPauseMs, kAnswerTries - 1);
   return read;
 }
 

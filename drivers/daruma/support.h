@@ -1,24 +1,26 @@
-// Helpers shared by the files of the Daruma driver: the operator's
-// messages, the debug log, the unbound-library report and the digit fields.
+// Helpers shared by the files of the Daruma driver: the services every
+// driver uses (drivers/common), the model in use, the digit fields of the
+// commands, and a question whose answer is read only when it was taken.
 #pragma once
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "drivers/common/digit_fields.h"
+#include "drivers/common/library.h"
+#include "drivers/common/messages.h"
 #include "drivers/daruma/models.h"
 
 namespace Qdm00300::detail {
 
-std::string CatalogueText(const std::string& key);
-void Log(const std::string& line);
-void ShowError(const std::string& text);
+using drivers::CatalogueText;
+using drivers::EntryPointBound;
+using drivers::Log;
+using drivers::ReportUnbound;
+using drivers::ShowError;
 
-// False (and a log line) when the library entry point is missing.
-bool ReportUnbound(const char* name);
-template <typename Fn>
-bool EntryPointBound(Fn* entry, const char* name) {
-  return entry != nullptr || ReportUnbound(name);
-}
+// The five entry points of the maker library, in binding order.
+drivers::EntryPoints LibraryEntryPoints();
 
 // The model the driver was started for.
 const Model& CurrentModel();

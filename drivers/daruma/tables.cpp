@@ -6,28 +6,13 @@
 #include "drivers/daruma/Qdm00300.h"
 #include "drivers/daruma/protocol.h"
 #include "drivers/daruma/support.h"
-#include "facade/Qdm00000.h"
+#include "drivers/common/driver_services.h"
 #include "platform/base/sysutils.h"
 #include "platform/os/files.h"
 #include "platform/text/format.h"
 #include "utility/utility.h"
 
 namespace Qdm00300 {
-
-std::string IdTotParcCV;
-std::string IdTotRelatGer;
-std::string IdTotCompCred;
-std::string IdTotTef;
-std::string CdFormPagCPess;
-std::string IdFormPagCPess;
-std::string DsFormPagCPess;
-std::string IdFormPagVCons;
-std::string CdFormPagVCons;
-std::string DsFormPagVCons;
-std::string IdTotParcVCons;
-std::string IdTotParcSang;
-std::string IdTotParcSup;
-std::string IdImpVendCon;
 
 using namespace detail;
 

@@ -11,12 +11,6 @@ namespace {
 constexpr std::size_t kSaleParams = 68;
 const char kEndOfText = '\xFF';
 
-std::string Money(long long cents) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%lld,%02lld", cents / 100, cents % 100);
-  return text;
-}
-
 bool KnownTax(const PrinterState& s, char tax) {
   if (tax == 'N' || tax == 'I' || tax == 'F') return true;
   for (const Rate& r : s.rates)

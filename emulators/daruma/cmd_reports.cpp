@@ -7,18 +7,6 @@ namespace daremu {
 
 namespace {
 
-std::string Money(long long cents) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%lld,%02lld", cents / 100, cents % 100);
-  return text;
-}
-
-std::string Trimmed(const std::string& text) {
-  const std::size_t first = text.find_first_not_of(' ');
-  if (first == std::string::npos) return std::string();
-  return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
 void DayFigures(Command& c) {
   const PrinterState& s = c.state;
   c.Print("VENDA BRUTA R$ " + Money(s.day_sales) + "\nSUPRIMENTOS R$ " + Money(s.day_supplies) +
@@ -72,8 +60,8 @@ void NonFiscal(Command& c) {
   const std::string& entry = s.signed_totalizers[slot];
   const int coo = s.NextDocument();
   (entry[0] == '-' ? s.day_withdrawals : s.day_supplies) += amount;
-  c.Print("\n  COMPROVANTE NAO FISCAL\nCOO " + Digits(coo, 6) + "\n" + Trimmed(entry.substr(1)) + " " +
-          (entry[0] == '-' ? "-" : "+") + "R$ " + Money(amount) + "\n" + Trimmed(p.substr(15)) + "\n");
+  c.Print("\n  COMPROVANTE NAO FISCAL\nCOO " + Digits(coo, 6) + "\n" + emu::Trim(entry.substr(1)) + " " +
+          (entry[0] == '-' ? "-" : "+") + "R$ " + Money(amount) + "\n" + emu::Trim(p.substr(15)) + "\n");
   c.answer = "0" + Digits(coo, 6);
   c.changed = true;
 }
@@ -100,7 +88,7 @@ void ReductionZ(Command& c) {
   const int coo = s.NextDocument();
   ++s.reductions;
   c.Print("\n        REDUCAO Z " + Digits(s.reductions, 4) + "\nCOO " + Digits(coo, 6) + "\nDIA " +
-          (s.fiscal_day ? DayText(*s.fiscal_day) : DayText(c.today)) + "\n");
+          (s.fiscal_day ? emu::DayText(*s.fiscal_day) : emu::DayText(c.today)) + "\n");
   DayFigures(c);
   s.day_sales = s.day_supplies = s.day_withdrawals = 0;
   for (Method& m : s.methods) m.day_amount = 0;

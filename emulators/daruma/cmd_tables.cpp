@@ -1,28 +1,15 @@
 // The printer's tables: totalizers, payment methods and tax rates, their
 // programming and the answers that list them at each model's places.
-#include <algorithm>
-#include <cctype>
-
 #include "emulators/daruma/commands.h"
 
 namespace daremu {
 
 namespace {
 
-std::string Upper(std::string text) {
-  for (char& ch : text) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
-  return text;
-}
-
 std::string Padded(const std::string& text, std::size_t width) {
   std::string out = text.substr(0, width);
   out.resize(width, ' ');
   return out;
-}
-
-std::string Trimmed(const std::string& text) {
-  const std::size_t last = text.find_last_not_of(' ');
-  return last == std::string::npos ? std::string() : text.substr(0, last + 1);
 }
 
 }  // namespace
@@ -34,12 +21,12 @@ void NameTotalizer(Command& c) {
   const std::string& p = c.params;
   if (p.size() != 1 + kTotalizerName || (p[0] != '+' && p[0] != '-' && p[0] != 'V'))
     return c.Refuse(kBadParameters);
-  const std::string name = Upper(Trimmed(p.substr(1)));
-  if (name.empty()) return c.Refuse(kBadParameters);
+  const std::string name = p.substr(1);
+  if (emu::Trim(name).empty()) return c.Refuse(kBadParameters);
   const bool named = p[0] == 'V';
   std::vector<std::string>& table = named ? s.named_totalizers : s.signed_totalizers;
   for (const std::string& entry : table)
-    if (Upper(Trimmed(named ? entry : entry.substr(1))) == name) return c.Refuse(kTableFull);
+    if (emu::SameName(named ? entry : entry.substr(1), name)) return c.Refuse(kTableFull);
   if (table.size() >= (named ? kNamedSlots : kSignedSlots)) return c.Refuse(kTableFull);
   table.push_back(named ? p.substr(1) : p);
   c.answer = "0" + std::string(1, static_cast<char>('A' + table.size() - 1));
@@ -55,10 +42,10 @@ void ProgramMethod(Command& c) {
       p[3] < 'A' || p[3] > 'Q')
     return c.Refuse(kBadParameters);
   const std::size_t slot = static_cast<std::size_t>(p[3] - 'A');
-  const std::string name = Trimmed(p.substr(4));
+  const std::string name = emu::Trim(p.substr(4));
   if (name.empty() || slot > s.methods.size() || slot >= kMethodSlots) return c.Refuse(kBadParameters);
   if (slot < s.methods.size()) {
-    if (Upper(Trimmed(s.methods[slot].name)) != Upper(name)) return c.Refuse(kTableFull);
+    if (!emu::SameName(s.methods[slot].name, name)) return c.Refuse(kTableFull);
     s.methods[slot].flag = p[2];
   } else {
     s.methods.push_back({p[2], name, 0});

@@ -1,5 +1,6 @@
 #include <array>
 #include <cstdio>
+#include <optional>
 
 #include "emulators/daruma/commands.h"
 
@@ -58,30 +59,22 @@ std::string Hex(int value, int digits) {
 
 bool ReductionDue(const PrinterState& state, const DateTime& now) {
   if (!state.fiscal_day) return false;
-  const int today = DayNumber(now.year, now.month, now.day);
+  const int today = emu::DayNumber(now.year, now.month, now.day);
   return (today > *state.fiscal_day && now.hour >= 2) || today - 1 > *state.fiscal_day;
-}
-
-std::string Digits(long long value, int width) {
-  std::string text = std::to_string(value < 0 ? 0 : value);
-  if (static_cast<int>(text.size()) < width) text.insert(0, static_cast<std::size_t>(width) - text.size(), '0');
-  return text;
 }
 
 bool ParseDigits(const std::string& text, int width, long long& value) {
   if (text.empty() || (width > 0 && static_cast<int>(text.size()) != width) || text.size() > 18) return false;
-  value = 0;
-  for (char c : text) {
-    if (c < '0' || c > '9') return false;
-    value = value * 10 + (c - '0');
-  }
+  const std::optional<long long> digits = emu::DigitField(text, text.size());
+  if (!digits) return false;
+  value = *digits;
   return true;
 }
 
 void Execute(Op op, Command& command) {
   for (const OpRules& rules : kRules) {
     if (rules.op != op) continue;
-    if ((rules.flags & kPrints) && command.peripherals.paper >= 2) return command.Refuse(kPaperOut);
+    if ((rules.flags & kPrints) && command.peripherals.paper == emu::Paper::Out) return command.Refuse(kPaperOut);
     if ((rules.flags & kMovement) && ReductionDue(command.state, command.now))
       return command.Refuse(kReductionDue);
     rules.handler(command);
@@ -100,10 +93,11 @@ std::string StatusAnswer(const PrinterState& state, const Peripherals& p, bool d
   if (state.CouponOpen()) document = 4 + static_cast<int>(state.coupon->phase);
   if (state.open == Document::Report) document = 8;
   if (state.model == 8) {
-    const int first = (p.drawer_open ? 0 : 0x80) | (p.paper == 1 ? 0x01 : 0) | (p.paper >= 2 ? 0x02 : 0);
+    const int first = (p.drawer_open ? 0 : 0x80) | (p.paper == emu::Paper::Low ? 0x01 : 0) |
+                      (p.paper == emu::Paper::Out ? 0x02 : 0);
     return Hex(first, 2) + Hex(due ? 1 : 0, 2);
   }
-  return Hex(p.drawer_open ? 8 : 0, 1) + Hex(p.paper, 1) + Hex(due ? 1 : 0, 1) + Hex(document, 1) + "0000";
+  return Hex(p.drawer_open ? 8 : 0, 1) + Hex(static_cast<int>(p.paper), 1) + Hex(due ? 1 : 0, 1) + Hex(document, 1) + "0000";
 }
 
 // The document byte (answered alone to a bare 0x05): 0x40, with 0x04
@@ -143,7 +137,7 @@ void Identity(Command& c) {
 // at 4 and the fiscal day at 23.
 void FiscalDate(Command& c) {
   const PrinterState& s = c.state;
-  const std::string day = s.fiscal_day ? DayText(*s.fiscal_day) : DayText(c.today);
+  const std::string day = emu::DayText(s.fiscal_day ? *s.fiscal_day : c.today);
   if (s.model == 8) {
     c.answer = "00" + (s.ecf + "0000").substr(0, 4) + Digits(s.coo, 6) + Digits(s.reductions, 4) +
                "00000" + day;
@@ -154,9 +148,7 @@ void FiscalDate(Command& c) {
 
 // "DDMMYYhhnnss" at 3.
 void ClockAnswer(Command& c) {
-  const DateTime& n = c.now;
-  c.answer = "0" + TwoDigits(n.day) + TwoDigits(n.month) + TwoDigits(n.year) + TwoDigits(n.hour) +
-             TwoDigits(n.minute) + TwoDigits(n.second);
+  c.answer = "0" + emu::Format(c.now, "%d%m%y%H%M%S");
 }
 
 }  // namespace daremu

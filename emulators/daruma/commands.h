@@ -4,15 +4,22 @@
 #pragma once
 #include <string>
 
-#include "emulators/daruma/bench_support.h"
+#include "emulators/common/bench.h"
+#include "emulators/common/clock.h"
+#include "emulators/common/fields.h"
+#include "emulators/common/tape.h"
 #include "emulators/daruma/printer_state.h"
 
 namespace daremu {
 
+using emu::DateTime;
+using emu::Digits;
+using emu::Money;
+
 // What sits beside the fiscal memory.
 struct Peripherals {
   bool drawer_open = false;
-  int paper = 0;  // 0 ok, 1 low, 2 out
+  emu::Paper paper = emu::Paper::Ok;
 };
 
 // The printer's own operations, whatever byte each model gives them.
@@ -24,11 +31,11 @@ enum class Op {
 };
 
 struct Command {
-  Command(PrinterState& s, Tape& t, Peripherals& p, const DateTime& at)
-      : state(s), tape(t), peripherals(p), now(at), today(DayNumber(at.year, at.month, at.day)) {}
+  Command(PrinterState& s, emu::Tape& t, Peripherals& p, const DateTime& at)
+      : state(s), tape(t), peripherals(p), now(at), today(emu::DayNumber(at.year, at.month, at.day)) {}
 
   PrinterState& state;
-  Tape& tape;
+  emu::Tape& tape;
   Peripherals& peripherals;
   DateTime now;
   int today = 0;
@@ -68,7 +75,6 @@ std::string StatusAnswer(const PrinterState& state, const Peripherals& periphera
 std::string DocumentStateAnswer(const PrinterState& state);
 
 bool ReductionDue(const PrinterState& state, const DateTime& now);
-std::string Digits(long long value, int width);
 // Decimal digits only, of exactly `width` characters (width 0: any).
 bool ParseDigits(const std::string& text, int width, long long& value);
 

@@ -2,9 +2,10 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdlib>
 #include <cstring>
 #include <exception>
+
+#include "emulators/common/files.h"
 
 namespace daremu {
 
@@ -55,17 +56,7 @@ bool Find(const Table& table, unsigned char byte, Op& op) {
   return false;
 }
 
-bool Take(int& count) {
-  if (count == 0) return false;
-  if (count > 0) --count;
-  return true;
-}
-
 std::string ErrorAnswer(int code) { return "E" + Digits(code, 2); }
-
-bool EndsWith(const std::string& text, const std::string& tail) {
-  return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
-}
 
 }  // namespace
 
@@ -74,51 +65,52 @@ Emulator& Emulator::Instance() {
   return emulator;
 }
 
-Emulator::Emulator() {
-  if (const char* tape = std::getenv("FS345_TAPE")) tape_.SetPath(tape);
-  int model = 7;
-  if (const char* m = std::getenv("FS345_MODEL")) model = std::atoi(m) == 8 ? 8 : 7;
-  FreshPrinter(model);
-  if (const char* path = std::getenv("FS345_STATE")) SetStateFile(path);
+Emulator::Emulator() : Device("fs345_32.dll", "FS345", "fs345_tape.txt") {
+  const std::optional<std::string> model = Setting("MODEL");
+  FreshPrinter(model && *model == "8" ? 8 : 7);
+  if (auto path = Setting("STATE")) SetStateFile(*path);
+  emu::Serve(*this);
 }
 
 void Emulator::FreshPrinter(int model) {
   state_ = FactoryState(model);
-  state_.fiscal_day = clock_.Today();
+  state_.fiscal_day = clock().Today();
   memory_fault_ = false;
 }
 
+// "COMn" and the line settings the printer works at; the port is held
+// against other processes until it is closed.
 int Emulator::OpenPort(const char* port) {
   port_string_ = port ? port : "";
-  // "COMn" and the line settings the printer works at.
-  if (!port_available_ || port_string_.rfind("COM", 0) != 0 || !EndsWith(port_string_, kPortSettings) ||
-      port_string_.size() <= 3 + std::strlen(kPortSettings))
+  const std::size_t colon = port_string_.find(':');
+  if (port_string_.rfind("COM", 0) != 0 || colon == std::string::npos || colon <= 3 ||
+      port_string_.substr(colon) != kPortSettings)
     return 0;
-  port_open_ = true;
-  return 1;
+  return Device::OpenPort(port_string_.substr(0, colon).c_str()) ? 1 : 0;
 }
 
 int Emulator::ClosePort() {
-  if (!port_open_) return 0;
-  port_open_ = false;
+  if (!port_open()) return 0;
+  Device::ClosePort();
   return 1;
 }
 
 int Emulator::Send(const char* bytes, int count, int mode) {
   if (!bytes || count < 0) return -1;
-  frames_.emplace_back(bytes, static_cast<std::size_t>(count));
+  RecordFrame(std::string(bytes, static_cast<std::size_t>(count)));
   last_error_ = 0;
-  if (!port_open_ || mode != kSendMode || Take(faults_.fail_send)) {
+  if (!port_open() || mode != kSendMode || faults().refuse.Take()) {
     last_error_ = kErrorSend;
     return -1;
   }
-  unstable_served_ = 0;
+  arriving_ = 0;
   int forced = 0;
-  if (faults_.error_after > 0) {
-    --faults_.error_after;
-  } else if (faults_.error_count != 0) {
-    Take(faults_.error_count);
-    forced = faults_.error_code;
+  if (faults_.error.armed()) {
+    if (faults_.error_after > 0) {
+      --faults_.error_after;
+    } else if (faults_.error.Take()) {
+      forced = faults_.error_code;
+    }
   }
   const bool warning = std::find(kWarnings.begin(), kWarnings.end(), forced) != kWarnings.end();
   if (forced != 0 && !warning) {
@@ -126,7 +118,7 @@ int Emulator::Send(const char* bytes, int count, int mode) {
     return count;
   }
   try {
-    Run(frames_.back());
+    Run(traffic().last());
   } catch (const std::exception&) {
     // Never let a fault inside the printer cross into the caller.
     answer_ = ":" + ErrorAnswer(kMemory);
@@ -173,7 +165,8 @@ void Emulator::Run(const std::string& frame) {
     answer_ = ":" + ErrorAnswer(kMemory);
     return;
   }
-  Command command(state_, tape_, peripherals_, clock_.Now());
+  peripherals_.paper = paper();
+  Command command(state_, tape(), peripherals_, clock().Now());
   command.params = params;
   // A refused command changes nothing: it runs on a copy kept only when done.
   const PrinterState before = state_;
@@ -193,10 +186,9 @@ int Emulator::ReadAnswer(char* buffer, int size) {
   if (!buffer || size <= 0) return -1;
   std::string text = answer_;
   // Still arriving: each read sees a little more of it.
-  if (faults_.unstable_reads > 0) {
-    --faults_.unstable_reads;
-    ++unstable_served_;
-    text = answer_.substr(0, static_cast<std::size_t>(unstable_served_) % (answer_.size() + 1));
+  if (faults().busy.Take()) {
+    ++arriving_;
+    text = answer_.substr(0, static_cast<std::size_t>(arriving_) % (answer_.size() + 1));
   }
   const std::size_t n = std::min(text.size(), static_cast<std::size_t>(size));
   std::memcpy(buffer, text.data(), n);
@@ -206,19 +198,22 @@ int Emulator::ReadAnswer(char* buffer, int size) {
 
 bool Emulator::Persist() {
   if (state_path_.empty() || memory_fault_) return !memory_fault_;
-  return WriteFileAtomically(state_path_, SerializeState(state_));
+  return emu::WriteFileAtomic(state_path_, SerializeState(state_));
 }
 
-void Emulator::Reset() {
+void Emulator::FactoryReset() {
   FreshPrinter(state_.model);
-  faults_ = Faults{};
+  faults_ = PrinterFaults{};
   peripherals_ = Peripherals{};
-  port_available_ = true;
   answer_.clear();
-  unstable_served_ = 0;
-  ClearFrames();
-  tape_.NewRoll();
+  arriving_ = 0;
   Persist();
+}
+
+void Emulator::PowerOn() {
+  answer_.clear();
+  peripherals_.drawer_open = false;
+  if (!state_path_.empty()) LoadMemory(false);
 }
 
 void Emulator::SetModel(int model) {
@@ -226,36 +221,39 @@ void Emulator::SetModel(int model) {
   Persist();
 }
 
-void Emulator::PowerCycle() {
-  port_open_ = false;
-  answer_.clear();
-  peripherals_.drawer_open = false;
-  if (state_path_.empty()) return;
-  SetStateFile(state_path_);
-}
-
 void Emulator::SetStateFile(const std::string& path) {
   state_path_ = path;
   memory_fault_ = false;
-  if (path.empty()) return;
+  if (!path.empty()) LoadMemory(true);
+}
+
+void Emulator::LoadMemory(bool new_memory_is_fresh) {
   std::string bytes;
-  if (!ReadWholeFile(path, bytes)) {
-    // A new fiscal memory: a factory-fresh printer of the model in use.
-    FreshPrinter(state_.model);
-    Persist();
-    return;
-  }
-  if (std::optional<PrinterState> loaded = ParseState(bytes)) {
-    state_ = std::move(*loaded);
-  } else {
-    // Never overwrite a memory that could not be read; Reset starts afresh.
-    memory_fault_ = true;
+  switch (emu::ReadWholeFile(state_path_, bytes)) {
+    case emu::ReadResult::Read:
+      if (std::optional<PrinterState> loaded = ParseState(bytes)) {
+        state_ = std::move(*loaded);
+        memory_fault_ = false;
+      } else {
+        // Never overwrite a memory that could not be read; Reset starts afresh.
+        memory_fault_ = true;
+      }
+      break;
+    case emu::ReadResult::Missing:
+      // A new fiscal memory: a factory-fresh printer of the model in use,
+      // or the one in use after a power cycle.
+      if (new_memory_is_fresh) FreshPrinter(state_.model);
+      Persist();
+      break;
+    case emu::ReadResult::Unreadable:
+      memory_fault_ = true;
+      break;
   }
 }
 
-void Emulator::ClearFrames() {
-  frames_.clear();
-  answer_reads_ = 0;
+void Emulator::SetFiscalDay(std::optional<int> day) {
+  state_.fiscal_day = day;
+  Persist();
 }
 
 }  // namespace daremu

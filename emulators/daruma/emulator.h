@@ -1,29 +1,32 @@
-// The emulated Daruma printer as one object: fiscal memory, clock, tape,
-// port, the answer of the last command, and the bench's faults and records.
-// Callers hold `mutex` around every call.
+// The emulated Daruma printer as one object: the device every emulator is
+// (clock, tape, traffic, common faults, port) plus the fiscal memory, the
+// answer of the last command and the Daruma's own faults. Every call
+// reaches it through WithPrinter, under the library's one lock.
+//
+// The common faults mean here: a refused transmission, "DAR_Envia" answers
+// -1 and the printer never sees the frame; a busy printer, its answer is
+// still arriving for that many "DAR_Resposta" reads (each sees more of it).
 #pragma once
-#include <mutex>
+#include <optional>
 #include <string>
-#include <vector>
 
-#include "emulators/daruma/bench_support.h"
+#include "emulators/common/device.h"
 #include "emulators/daruma/commands.h"
 #include "emulators/daruma/printer_state.h"
 
 namespace daremu {
 
-struct Faults {
-  int unstable_reads = 0;
-  int fail_send = 0;
+// Faults of the Daruma beside the common ones: an answer "E" and a code
+// to the next commands, after a number answered normally.
+struct PrinterFaults {
   int error_code = 0;
-  int error_count = 0;
-  int error_after = 0;  // commands answered normally first
+  int error_after = 0;
+  emu::FaultCount error;
 };
 
-class Emulator {
+class Emulator : public emu::Device {
  public:
   static Emulator& Instance();
-  std::mutex mutex;
 
   // The maker's side.
   int OpenPort(const char* port);
@@ -32,47 +35,44 @@ class Emulator {
   int ReadAnswer(char* buffer, int size);
   int LastError() const { return last_error_; }
 
-  // The bench's side.
-  void Reset();
-  void PowerCycle();
+  // The bench's side, beside emu::Device's.
+  void SetStateFile(const std::string& path) override;
+  void SetFiscalDay(std::optional<int> day) override;
   void SetModel(int model);
-  void SetStateFile(const std::string& path);
-  void SetTapeFile(const std::string& path) { tape_.SetPath(path); }
-  Clock& clock() { return clock_; }
   PrinterState& state() { return state_; }
   void Changed() { Persist(); }
-  Faults& faults() { return faults_; }
+  PrinterFaults& printer_faults() { return faults_; }
   Peripherals& peripherals() { return peripherals_; }
-  void SetPortAvailable(bool available) { port_available_ = available; }
-  bool port_open() const { return port_open_; }
   const std::string& port_string() const { return port_string_; }
-  const std::vector<std::string>& frames() const { return frames_; }
-  void ClearFrames();
   int answer_reads() const { return answer_reads_; }
-  Tape& tape() { return tape_; }
 
  private:
   Emulator();
+  void FactoryReset() override;
+  void PowerOn() override;
+  void FramesCleared() override { answer_reads_ = 0; }
+  void LoadMemory(bool new_memory_is_fresh);
   void Run(const std::string& frame);
   bool Decode(const std::string& frame, Op& op, std::string& params) const;
   bool Persist();
   void FreshPrinter(int model);
 
   PrinterState state_;
-  Clock clock_;
-  Tape tape_;
   Peripherals peripherals_;
-  Faults faults_;
+  PrinterFaults faults_;
   std::string state_path_;
   bool memory_fault_ = false;
-  bool port_available_ = true;
-  bool port_open_ = false;
   std::string port_string_;
   int last_error_ = 0;
   std::string answer_;
-  int unstable_served_ = 0;
-  std::vector<std::string> frames_;
+  int arriving_ = 0;  // reads of an answer still arriving so far
   int answer_reads_ = 0;
 };
+
+// Runs `work` on the printer under the library's one lock.
+template <typename Work>
+auto WithPrinter(Work&& work) {
+  return emu::Locked([&] { return work(Emulator::Instance()); });
+}
 
 }  // namespace daremu

@@ -1,12 +1,13 @@
-/* Control interface of the emulated Daruma printer ("fs345_32.dll").
- * Tests and the register program reach it by loading the same library
- * (dlopen of the same file gives the same instance) and binding these
- * names; the five DAR_ entry points are the printer's, these the bench's.
+/* Control interface of the emulated Daruma printer ("fs345_32.dll"),
+ * beside the neutral one every emulator exports (emulators/common/
+ * emu_control.h: reset, power cycle, state and tape files, clock, fiscal
+ * day, refused transmissions, paper, port, frames, tape). There a busy
+ * printer (Emu_HoldBusy) is an answer still arriving: that many
+ * "DAR_Resposta" reads each see a little more of it.
  *
- * Settings also read from the environment when the library loads:
- *   FS345_MODEL   7 or 8 (default 7);
- *   FS345_STATE   path of the state file (the fiscal memory); unset: memory only;
- *   FS345_TAPE    path of the paper tape; unset: "fs345_tape.txt" here.
+ * Settings read from the environment when the library loads, beside the
+ * common FS345_STATE, FS345_TAPE and FS345_CLOCK_OFFSET:
+ *   FS345_MODEL   7 or 8 (default 7) for a new fiscal memory.
  *
  * Answers: ":" then the answer's body; ":E" and two digits for an error.
  * Error codes: 01 unknown command, 02 bad parameters, 10 out of order
@@ -22,20 +23,8 @@
 extern "C" {
 #endif
 
-/* Factory-fresh printer of the current model: default identity, tables,
- * fiscal day open today, nothing sold, no faults, no frames, empty tape. */
-void DarEmu_Reset(void);
-/* Reloads the state file as a power-on would. */
-void DarEmu_PowerCycle(void);
 void DarEmu_SetModel(int tipo); /* 7 or 8; kept in the fiscal memory */
 int DarEmu_Model(void);
-void DarEmu_SetStateFile(const char* path);
-void DarEmu_SetTapeFile(const char* path);
-
-/* Clock, fixed (it does not run) or the host clock plus an offset. */
-void DarEmu_SetClock(int year, int month, int day, int hour, int minute, int second);
-void DarEmu_UseHostClock(long long offset_seconds);
-void DarEmu_SetFiscalDay(int year, int month, int day);
 
 void DarEmu_SetIdentity(const char* ecf, const char* serial);
 /* Rates as "A1800,B1200,c0500": the code letter (upper case goods, lower
@@ -52,26 +41,15 @@ void DarEmu_SetPaymentMethods(const char* entries);
  * one item, 2 a management report. */
 void DarEmu_LeaveOpen(int document);
 
-/* Faults; a count applies to that many of the next calls. */
-void DarEmu_UnstableReads(int reads);       /* DAR_Resposta still changing */
-void DarEmu_FailSend(int count);            /* DAR_Envia answers -1, nothing done */
-void DarEmu_AnswerError(int code, int count); /* ":E"+code; warnings still do the command */
+/* ":E"+code to that many of the next commands (-1 holds; 0 clears);
+ * warnings still do the command. */
+void DarEmu_AnswerError(int code, int count);
 /* The same, after `commands` more commands have been answered normally. */
 void DarEmu_AnswerErrorAfter(int commands, int code, int count);
-void DarEmu_SetPaper(int level);            /* 0 ok, 1 low, 2 out */
-void DarEmu_SetPortAvailable(int available);
 void DarEmu_SetDrawerOpen(int open);
 
-/* Traffic: the bytes of every DAR_Envia call, in order. */
-int DarEmu_FrameCount(void);
-int DarEmu_Frame(int index, char* buf, int size); /* bytes copied; full length answered */
-void DarEmu_ClearFrames(void);
-int DarEmu_AnswerReads(void);                /* DAR_Resposta calls since ClearFrames */
-int DarEmu_PortOpen(void);
+int DarEmu_AnswerReads(void);                /* DAR_Resposta calls since the frames were cleared */
 int DarEmu_PortString(char* buf, int size);  /* the text DAR_AbreSerial last got */
-
-int DarEmu_Tape(char* buf, int size);
-void DarEmu_ClearTape(void);
 
 int DarEmu_CouponNumber(void);
 int DarEmu_OpenDocument(void);   /* 0 none, 1 coupon, 2 report */

@@ -3,34 +3,28 @@
 
 #define FS345_EXPORT extern "C" __attribute__((visibility("default")))
 
-namespace {
-daremu::Emulator& Printer() { return daremu::Emulator::Instance(); }
-}  // namespace
+using daremu::Emulator;
+using daremu::WithPrinter;
 
 FS345_EXPORT int DAR_AbreSerial(const char* porta) {
-  std::lock_guard lock(Printer().mutex);
-  return Printer().OpenPort(porta);
+  return WithPrinter([&](Emulator& p) { return p.OpenPort(porta); });
 }
 
 FS345_EXPORT int DAR_FechaSerial() {
-  std::lock_guard lock(Printer().mutex);
-  return Printer().ClosePort();
+  return WithPrinter([](Emulator& p) { return p.ClosePort(); });
 }
 
 FS345_EXPORT int DAR_Envia(const char* bytes, int tamanho, int modo) {
-  std::lock_guard lock(Printer().mutex);
-  return Printer().Send(bytes, tamanho, modo);
+  return WithPrinter([&](Emulator& p) { return p.Send(bytes, tamanho, modo); });
 }
 
 FS345_EXPORT int DAR_Resposta(char* buffer, int tamanho) {
-  std::lock_guard lock(Printer().mutex);
-  return Printer().ReadAnswer(buffer, tamanho);
+  return WithPrinter([&](Emulator& p) { return p.ReadAnswer(buffer, tamanho); });
 }
 
 FS345_EXPORT int DAR_Erro() {
-  std::lock_guard lock(Printer().mutex);
-  return Printer().LastError();
+  return WithPrinter([](Emulator& p) { return p.LastError(); });
 }
 
 // Reads the environment as the library loads.
-__attribute__((constructor)) static void LoadPrinter() { Printer(); }
+__attribute__((constructor)) static void LoadPrinter() { Emulator::Instance(); }

@@ -68,7 +68,7 @@ TEST_P(ChannelTest, PortIndexZeroIsComOneAsAtTheFacadesPortOpening) {
 
 TEST_P(ChannelTest, AnswerStillArrivingIsReadAgainUntilTwoReadsAgree) {
   Start();
-  printer.UnstableReads(4);  // two tries of two reads each see it change
+  printer.HoldBusy(4);  // two tries of two reads each see it change
   EXPECT_TRUE(Qdm00300::EnviaComando_Daruma(B(0xE6), {}, false, false));
   EXPECT_EQ(printer.AnswerReads(), 6);
   EXPECT_EQ(Qdm00300::DarumaRet, ":0101226140000");
@@ -80,7 +80,7 @@ TEST_P(ChannelTest, AnswerThatNeverSettlesIsLoggedAndNeverTheCommandBeforesAnswe
   ASSERT_TRUE(Qdm00300::EnviaComando_Daruma(B(0xE6), {}, false, false));
   const std::string before = Qdm00300::DarumaRet;
   Mark();
-  printer.UnstableReads(100);
+  printer.HoldBusy(100);
   Qdm00300::EnviaComando_Daruma(B(0xC8), {}, false, false);
   // Five tries of two reads, a pause on the library clock between tries.
   EXPECT_EQ(printer.AnswerReads(), 10);
@@ -92,7 +92,7 @@ TEST_P(ChannelTest, FrameTheLibraryRefusesFailsAndLeavesNoStaleAnswer) {
   Start();
   ASSERT_TRUE(Qdm00300::EnviaComando_Daruma(B(0xE6), {}, false, false));
   Mark();
-  printer.FailSend(1);
+  printer.RefuseTransmission(1);
   EXPECT_FALSE(Qdm00300::EnviaComando_Daruma(B(0xC8), {}, false, false));
   EXPECT_EQ(printer.AnswerReads(), 0);
   EXPECT_EQ(Qdm00300::DarumaRet, "");

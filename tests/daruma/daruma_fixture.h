@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "daruma/daruma_printer.h"
+#include "support/sandbox.h"
 #include "drivers/daruma/Qdm00300.h"
 #include "facade/Qdm00000.h"
 #include "tests/facade/facade_fixture.h"
@@ -18,15 +19,7 @@ inline std::string B(unsigned char byte) { return std::string(1, static_cast<cha
 inline const std::string kEsc = B(0x1B);
 
 // The driver's tables and the module's globals back to a fresh library.
-inline void ResetDriver() {
-  using namespace Qdm00300;
-  for (std::string* s : {&IdTotParcCV, &IdTotRelatGer, &IdTotCompCred, &IdTotTef, &CdFormPagCPess,
-                         &IdFormPagCPess, &DsFormPagCPess, &IdFormPagVCons, &CdFormPagVCons,
-                         &DsFormPagVCons, &IdTotParcVCons, &IdTotParcSang, &IdTotParcSup,
-                         &IdImpVendCon, &DarumaRet, &stNrCupom})
-    s->clear();
-  boComando = false;
-}
+inline void ResetDriver() { Qdm00300::ClearGlobals(); }
 
 class DarumaTest : public facade_test::FacadeTest {
  protected:

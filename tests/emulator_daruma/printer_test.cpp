@@ -1,12 +1,12 @@
 // The emulated Daruma printer through the maker's entry points: each
 // model's bytes and answer layouts, refusals that change nothing, the
 // fiscal memory across a power cycle, and the bench's faults.
-#include <dlfcn.h>
 #include <gmock/gmock.h>
 
 #include <fstream>
 
 #include "daruma/daruma_printer.h"
+#include "support/sandbox.h"
 
 namespace daruma_emulator_test {
 namespace {
@@ -21,12 +21,11 @@ const std::string kEsc = B(0x1B);
 class PrinterTest : public ::testing::TestWithParam<int> {
  protected:
   PrinterTest() {
-    handle_ = dlopen((testsupport::ExecutableDirectory() + "/fs345_32.dll").c_str(), RTLD_NOW | RTLD_LOCAL);
-    Open = reinterpret_cast<int (*)(const char*)>(dlsym(handle_, "DAR_AbreSerial"));
-    Close = reinterpret_cast<int (*)()>(dlsym(handle_, "DAR_FechaSerial"));
-    Envia = reinterpret_cast<int (*)(const char*, int, int)>(dlsym(handle_, "DAR_Envia"));
-    Resposta = reinterpret_cast<int (*)(char*, int)>(dlsym(handle_, "DAR_Resposta"));
-    Erro = reinterpret_cast<int (*)()>(dlsym(handle_, "DAR_Erro"));
+    printer.Bind("DAR_AbreSerial", Open);
+    printer.Bind("DAR_FechaSerial", Close);
+    printer.Bind("DAR_Envia", Envia);
+    printer.Bind("DAR_Resposta", Resposta);
+    printer.Bind("DAR_Erro", Erro);
     printer.SetStateFile(dir.file("fs345.state").c_str());
     printer.SetTapeFile(dir.file("tape.txt").c_str());
     printer.SetModel(GetParam());
@@ -38,7 +37,6 @@ class PrinterTest : public ::testing::TestWithParam<int> {
   ~PrinterTest() override {
     Close();
     printer.SetStateFile("");
-    dlclose(handle_);
   }
 
   // One frame and its answer.
@@ -76,9 +74,6 @@ class PrinterTest : public ::testing::TestWithParam<int> {
   int (*Envia)(const char*, int, int) = nullptr;
   int (*Resposta)(char*, int) = nullptr;
   int (*Erro)() = nullptr;
-
- private:
-  void* handle_ = nullptr;
 };
 
 TEST_P(PrinterTest, PortOpensOnlyWithTheLineSettings) {
@@ -195,14 +190,14 @@ TEST_P(PrinterTest, TablesAtEachModelsPlaces) {
 TEST_P(PrinterTest, BenchFaults) {
   ASSERT_EQ(Command(0xE6), ":0101226140000");
   // An answer still arriving changes from read to read, then settles.
-  printer.UnstableReads(3);
+  printer.HoldBusy(3);
   Envia("\x1B\xE6", 2, 49);
   EXPECT_EQ(Answer(), ":");
   EXPECT_EQ(Answer(), ":0");
   EXPECT_EQ(Answer(), ":01");
   EXPECT_EQ(Answer(), ":0101226140000");
   // A refused frame: -1, the library's error, nothing done.
-  printer.FailSend(1);
+  printer.RefuseTransmission(1);
   EXPECT_EQ(Envia("\x1B\xC8", 2, 49), -1);
   EXPECT_EQ(Erro(), 1);
   EXPECT_EQ(printer.OpenDocument(), 0);
