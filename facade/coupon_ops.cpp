@@ -2,6 +2,7 @@
 // coupon number comes from, how the restaurant model takes an item, how a
 // Sweda fiscal-memory reading is chosen, and how answers are read back.
 #include "drivers/bematech/Qdm00100.h"
+#include "drivers/daruma/Qdm00300.h"
 #include "drivers/sweda/Qdm00200.h"
 #include "facade/Qdm00000.h"
 #include "facade/routing.h"
@@ -10,6 +11,7 @@ namespace Qdm00000 {
 
 namespace B = Qdm00100;
 namespace S = Qdm00200;
+namespace D = Qdm00300;
 
 bool AbreCupom(const std::string& texto) {
   const bool result = Route<bool>({
@@ -27,7 +29,15 @@ bool AbreCupom(const std::string& texto) {
          NrCupom = Nr_Cupom();  // read even when the opening failed
          return aberto;
        }},
-      {kDaruma, {}},  // AbreCupom_Daruma, then characters 3 to 8 of its answer
+      {kDaruma,
+       [] {
+         const bool aberto = D::AbreCupom_Daruma();
+         // The opening's answer goes to the log; the number is the one the
+         // driver took from it, never an error's characters.
+         RetornoImpFiscal("", true);
+         NrCupom = D::NumeroCupom();
+         return aberto;
+       }},  // AbreCupom_Daruma, then characters 3 to 8 of its answer
   });
   if (NrCupom.empty()) NrCupom = AjustaZero("0", 4);
   return result;
@@ -48,7 +58,7 @@ bool VendaItem(const std::string& mesa, const std::string& complemento,
       {kSweda, [&] {
          return S::VendaItem_Sweda(codigo, descricao, aliquota, quantidade, preco, desconto);
        }},
-      {kDaruma, {}},
+      {kDaruma, [&] { return D::VendaItem_Daruma(codigo, descricao, aliquota, quantidade, preco, desconto); }},
   });
 }
 
@@ -63,7 +73,11 @@ std::string RetornoImpFiscal(const std::string& comando, bool /*aparaIgnorado*/)
   return Route<std::string>({{kBematech, [&] { return B::RetornoImpFiscal_Bematech(comando, true); }},
                              {kSweda,
                               [&] { return S::RetornoImpFiscal_Sweda(comando, true); }},
-                             {kDaruma, {}}});
+                             {kDaruma, [&] {
+                                std::string resposta;
+                                D::RetornoImpFiscal_Daruma(comando, true, resposta);
+                                return resposta;
+                              }}});
 }
 
 bool Memoria_Fiscal(const std::string& de, const std::string& ate,
@@ -77,7 +91,7 @@ bool Memoria_Fiscal(const std::string& de, const std::string& ate,
          if (tipo == "R") return S::Memoria_Fiscal_RedZ_Sweda(de, ate);
          return false;
        }},
-      {kDaruma, {}},  // MemoFiscal_Daruma("x", de, ate)
+      {kDaruma, [&] { return D::MemoFiscal_Daruma("x", de, ate); }},  // MemoFiscal_Daruma("x", de, ate)
   });
 }
 
@@ -94,7 +108,7 @@ bool Cupom_NFiscal_NVinculado(const std::string& totalizador, const std::string&
                       {kSweda, [&] {
                          return S::Cupom_NFiscNVinc_Sweda(totalizador, valor, formaPagamento, texto4);
                        }},
-                      {kDaruma, {}}});
+                      {kDaruma, [&] { return D::Cupom_NFiscNVinc_Daruma(totalizador, valor, formaPagamento, texto4); }}});
 }
 
 bool Abre_Gaveta() {
@@ -104,7 +118,7 @@ bool Abre_Gaveta() {
 bool ImprimeTextoNaoFiscal(const std::string& texto) {
   return Route<bool>({{kBematechRetail, [&] { return B::Usa_CompNFis_Bematech(texto); }},
                       {kSweda, [&] { return S::ImprimeTexto_Sweda(texto); }},
-                      {kDaruma, {}}});
+                      {kDaruma, [&] { return D::ImprimeTexto_Daruma(texto); }}});
 }
 
 }  // namespace Qdm00000

@@ -2,6 +2,7 @@
 // first, then Sweda, then Daruma. A maker that does not serve an operation
 // has no slot; its codes answer false without printer traffic.
 #include "drivers/bematech/Qdm00100.h"
+#include "drivers/daruma/Qdm00300.h"
 #include "drivers/sweda/Qdm00200.h"
 #include "facade/Qdm00000.h"
 #include "facade/routing.h"
@@ -10,6 +11,7 @@ namespace Qdm00000 {
 
 namespace B = Qdm00100;
 namespace S = Qdm00200;
+namespace D = Qdm00300;
 
 bool FechaCupom(bool imprimeContraVale, bool avisa, double desconto, double valorContraVale,
                 double acrescimo, const std::string& permiteRepetir, bool repeteSeRecusado,
@@ -30,14 +32,14 @@ bool FechaCupom(bool imprimeContraVale, bool avisa, double desconto, double valo
 bool Cancela_Cupom(bool avisa, bool repete, std::string& numero) {
   return Route<bool>({{kBematech, [&] { return B::Cancela_Cupom_Bematech(avisa, repete, numero); }},
                       {kSweda, [&] { return S::Cancela_Cupom_Sweda(avisa, repete, numero); }},
-                      {kDaruma, {}}});
+                      {kDaruma, [&] { return D::Cancela_Cupom_Daruma(avisa, repete, numero); }}});
 }
 
 bool Cancela_Item_Generico(const std::string& item, bool avisa) {
   return Route<bool>(
       {{kBematechRetail, [&] { return B::Cancela_ItGenerico_Bematech(item, avisa); }},
        {kSweda, [&] { return S::Cancela_ItGenerico_Sweda(item, avisa); }},
-       {kDaruma, {}}});
+       {kDaruma, [&] { return D::Cancela_ItGenerico_Daruma(item, avisa); }}});
 }
 
 bool Acrescimo(double valor) {
@@ -47,7 +49,7 @@ bool Acrescimo(double valor) {
 bool Totaliza_NFiscal(const std::string& totalizador, const std::string& valor) {
   // Never sent to a Bematech printer from here.
   return Route<bool>(
-      {{kSweda, [&] { return S::Totaliza_NFiscal_Sweda(totalizador, valor); }}, {kDaruma, {}}});
+      {{kSweda, [&] { return S::Totaliza_NFiscal_Sweda(totalizador, valor); }}, {kDaruma, [&] { return D::Totaliza_NFiscal_Daruma(totalizador, valor); }}});
 }
 
 bool Abre_Comp_NFiscalVinc(const std::string& formaPagamento, const std::string& valor,
@@ -67,57 +69,59 @@ bool Nomeia_TotParcial(const std::string& numero, const std::string& nome,
                        }},
        {kSweda,
         [&] { return S::Nomeia_TotParcial_Sweda(numero, nome, texto3, texto4, avisa, repete); }},
-       {kDaruma, {}}});
+       {kDaruma, [&] {
+         return D::Nomeia_TotParcial_Daruma(numero, nome, texto3, texto4, avisa, repete);
+       }}});
 }
 
 bool Config_Forma_Pagamento(const std::string& forma, bool avisa, bool repete) {
   return Route<bool>({{kBematech, [&] { return B::Config_FormaPg_Bematech(forma, avisa, repete); }},
                       {kSweda, [&] { return S::Config_FormaPg_Sweda(forma, avisa, repete); }},
-                      {kDaruma, {}}});
+                      {kDaruma, [&] { return D::Config_FormaPg_Daruma(forma, avisa, repete); }}});
 }
 
 bool Leitura_X(const std::string& texto) {
   return Route<bool>({{kBematech, [&] { return B::Leitura_X_Bematech(texto); }},
                       {kSweda, [&] { return S::Leitura_X_Sweda(texto); }},
-                      {kDaruma, {}}});
+                      {kDaruma, [&] { return D::Leitura_X_Daruma(texto); }}});
 }
 
 bool Reducao_Z(const std::string& texto) {
   return Route<bool>({{kBematech, [&] { return B::Reducao_Z_Bematech(texto); }},
                       {kSweda, [&] { return S::Reducao_Z_Sweda(texto); }},
-                      {kDaruma, {}}});
+                      {kDaruma, [&] { return D::Reducao_Z_Daruma(texto); }}});
 }
 
 bool Relatorio_Gerencial() {
-  return Route<bool>({{kBematech, B::RelGerencial_Bematech}, {kDaruma, {}}});
+  return Route<bool>({{kBematech, B::RelGerencial_Bematech}, {kDaruma, D::RelGerencial_Daruma}});
 }
 
 bool FechRelatGerenc(bool avisa, bool repete) {
   return Route<bool>({{kBematech, [&] { return B::FechRelatGerenc_Bematech(avisa, repete); }},
                       {kSweda, [&] { return S::FechRelatGerenc_Sweda(avisa, repete); }},
-                      {kDaruma, {}}});
+                      {kDaruma, [&] { return D::FechRelatGerenc_Daruma(avisa, repete); }}});
 }
 
 bool Retorno_Aliquotas() {
-  return Route<bool>({{kBematech, B::Retorno_Aliquotas_Bematech}, {kDaruma, {}}});
+  return Route<bool>({{kBematech, B::Retorno_Aliquotas_Bematech}, {kDaruma, D::RetornoAliq_Daruma}});
 }
 
 bool Leitura_Totais(bool avisa, bool repete) {
   return Route<bool>({{kBematech, [&] { return B::Leitura_Totais_Bematech(avisa, repete); }},
                       {kSweda, [&] { return S::Leitura_Totais_Sweda(avisa, repete); }},
-                      {kDaruma, {}}});
+                      {kDaruma, [&] { return D::Leitura_Totais_Daruma(avisa, repete); }}});
 }
 
 bool Estado_Impressora(bool avisa, bool repete) {
   return Route<bool>({{kBematech, [&] { return B::Estado_Imp_Bematech(avisa, repete); }},
                       {kSweda, [&] { return S::Estado_Imp_Sweda(avisa, repete); }},
-                      {kDaruma, {}}});
+                      {kDaruma, [&] { return D::Estado_Imp_Daruma(avisa, repete); }}});
 }
 
 bool Estado_Gaveta(bool avisa, bool repete) {
   return Route<bool>({{kBematechRetail, [&] { return B::Estado_Gaveta_Bematech(avisa, repete); }},
                       {kSweda, [&] { return S::Estado_Gaveta_Sweda(avisa, repete); }},
-                      {kDaruma, {}}});
+                      {kDaruma, [&] { return D::Estado_Gaveta_Daruma(avisa, repete); }}});
 }
 
 bool Sangria(double valor) {
@@ -127,7 +131,7 @@ bool Sangria(double valor) {
 bool Suprimento(double valor) {
   return Route<bool>({{kBematech, [&] { return B::Suprimento_Bematech(valor); }},
                       {kSweda, [&] { return S::Suprimento_Sweda(valor); }},
-                      {kDaruma, {}}});
+                      {kDaruma, [&] { return D::Suprimento_Daruma(valor); }}});
 }
 
 bool GeraReciboSangria(TClientDataSet& fechamento, TClientDataSet& sangrias,

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "drivers/bematech/Qdm00100.h"
+#include "drivers/daruma/Qdm00300.h"
 #include "drivers/sweda/Qdm00200.h"
 #include "facade/Qdm00000.h"
 #include "facade/operator_messages.h"
@@ -24,7 +25,7 @@ using platform::mtInformation;
 bool DriverStartUp() {
   return Route<bool>({{kBematech, Qdm00100::IniciaImp_Bematech},
                       {kSweda, Qdm00200::IniciaImp_Sweda},
-                      {kDaruma, {}}},
+                      {kDaruma, Qdm00300::IniciaImp_Daruma}},
                      true);
 }
 
@@ -73,7 +74,7 @@ bool StartImpFiscal(const std::string& tipo, const std::string& porta) {
   ImpFisDebug("Carregando DLL Impressora Fiscal");
   return Route<bool>({{kBematech, [&] { return Qdm00100::StartImpFis_Bematech(porta); }},
                       {kSweda, [&] { return Qdm00200::StartImpFis_Sweda(porta); }},
-                      {kDaruma, {}}},
+                      {kDaruma, [&] { return Qdm00300::StartImpFis_Daruma(tipo, porta); }}},
                      true);
 }
 
@@ -109,7 +110,7 @@ void StopImpFiscal() {
       ImpFisDebug("Descarregando DLL Impressora Fiscal");
       Run({{kBematech, Qdm00100::StopImpFiscal_Bematech},
            {kSweda, Qdm00200::StopImpFis_Sweda},
-           {kDaruma, {}}});
+           {kDaruma, Qdm00300::StopImpFiscal_Daruma}});
     }
   } catch (...) {
   }
@@ -122,12 +123,13 @@ bool AbrePorta(const std::string& porta) {
   ImpFisDebug("Abrindo porta " + stPorta);
   return Route<bool>({{kBematech, [&] { return Qdm00100::AbrePorta_Bematech(porta); }},
                       {kSweda, [&] { return Qdm00200::AbrePorta_Sweda(porta); }},
-                      {kDaruma, {}}});
+                      {kDaruma, [&] { return Qdm00300::AbrePorta_Daruma(IdTipoImpFis, porta); }}});
 }
 
 bool FechaPorta() {
   ImpFisDebug("Fechando porta " + stPorta);
-  // The Daruma library's own port closing is never called here.
+  // A Daruma port is closed by the driver's own stop (StopImpFiscal_Daruma);
+  // here it answers false, as callers of FechaPorta expect for Daruma codes.
   return Route<bool>({{kBematech, Qdm00100::FechaPorta_Bematech},
                       {kSweda, [] {
                          Qdm00200::FechaPorta_Sweda();
@@ -138,20 +140,20 @@ bool FechaPorta() {
 void CarregaTotalizador() {
   Run({{kBematech, Qdm00100::CarregaTot_Bematech},
        {kSweda, Qdm00200::CarregaTot_Sweda},
-       {kDaruma, {}}});
+       {kDaruma, Qdm00300::CarregaTot_Daruma}});
 }
 
 void CarregaAliquota() {
   Run({{kBematech, Qdm00100::CarregaAliq_Bematech},
        {kSweda, Qdm00200::CarregaAliq_Sweda},
-       {kDaruma, {}}});
+       {kDaruma, Qdm00300::CarregaAliq_Daruma}});
 }
 
 void CarregaRecebimento(TClientDataSet& recebimentos) {
   DataModule();
   Run({{kBematech, [&] { Qdm00100::CarregaRec_Bematech(recebimentos); }},
        {kSweda, [&] { Qdm00200::CarregaRec_Sweda(recebimentos); }},
-       {kDaruma, {}}});
+       {kDaruma, [&] { Qdm00300::CarregaRec_Daruma(recebimentos); }}});
 }
 
 }  // namespace Qdm00000

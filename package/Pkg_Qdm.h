@@ -68,6 +68,7 @@
 // Fiscal-printer drivers.
 #include "drivers/bematech/Qdm00100.h"  // Qdm00100: Bematech, type codes 1, 2, 9
 #include "drivers/sweda/Qdm00200.h"     // Qdm00200: Sweda, type codes 3 to 6
+#include "drivers/daruma/Qdm00300.h"    // Qdm00300: Daruma, type codes 7 and 8
 
 // Card payments (Qdm00500) and the card-network form.
 #include "tef/Qdm00500.h"

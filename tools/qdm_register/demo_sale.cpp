@@ -19,6 +19,7 @@
 #include "tef/Qdm00500.h"
 #include "tools/qdm_register/card_payment.h"
 #include "tools/qdm_register/config_writer.h"
+#include "tools/qdm_register/daruma_steps.h"
 #include "tools/qdm_register/log_view.h"
 
 namespace qdm_register {
@@ -141,10 +142,12 @@ struct Register {
     if (!platform::FileExists(config)) {
       EcfConfig c;
       c.caixa = options.caixa;
+      c.tipo = options.tipo;
       WriteEcfConfig(config, c);
       Step("arquivo de configura\xE7\xE3o gravado: " + config, true);
     }
     if (!Step("CarregaECF", CarregaECF(options.caixa))) return false;
+    if (IsDaruma(IdTipoImpFis)) PrepareDaruma(session, IdTipoImpFis);
     bool started = StartPrinter();
     ShowNotices(true);
     return started;
@@ -156,6 +159,7 @@ struct Register {
     if (!Step("StartImpFiscal", StartImpFiscal(platform::IntToStr(IdTipoImpFis), "COM1"))) return false;
     SetImpFiscalOK(true);
     FillPaymentTypes(recebimentos);
+    if (IsDaruma(IdTipoImpFis)) KeepPaymentTypesForDaruma(recebimentos);
     return Step("IniciaImpressora (impressora " + ECF + ", s\xE9rie " + SerieECF + ")",
                 IniciaImpressora("PDV", "", recebimentos, aliquotas));
   }
@@ -281,7 +285,12 @@ int RunDemoSale(RegisterSession& session, const SaleOptions& options) {
   AddMovement(movimentos, kCashType, options.card ? kCashPaid : kCashPaid + kCardPaid, 2);
 
   std::string numero;
-  if (ok) {
+  const bool daruma = IsDaruma(IdTipoImpFis);
+  if (ok && daruma) {
+    ok = Step("FechaCupom_Daruma (desconto " + platform::CurrToStr(options.discount) + ", CPF " + kBuyerCpf + ")",
+              CloseDarumaCoupon(IdTipoImpFis, options.discount, kBuyerCpf, kCardPaid + kCashPaid));
+    if (ok) reg.coupon_opened = false;
+  } else if (ok) {
     ok = Step("FechaCupom (desconto " + platform::CurrToStr(options.discount) + ", CPF " + kBuyerCpf + ")",
               FechaCupom(false, true, options.discount, 0, 0, "S", true, "", movimentos, reg.recebimentos,
                          numero, "", "", "", kBuyerCpf, "") &&
@@ -289,7 +298,11 @@ int RunDemoSale(RegisterSession& session, const SaleOptions& options) {
     if (ok) reg.coupon_opened = false;
   }
   if (reg.coupon_opened) reg.CancelOpenCoupon();
-  if (ok && card_paid) {
+  if (ok && card_paid && daruma) {
+    ok = Step("Relatorio_Gerencial (comprovante TEF)", OpenDarumaVoucher()) &&
+         Step("ImprCupons (comprovante em duas vias, confirma\xE7\xE3o)",
+              Qdm00500::ImprCupons(Qdm00500::stlCuponsTEF, Qdm00500::inContCuponsTEF, "", "", 0));
+  } else if (ok && card_paid) {
     // The card voucher goes into a voucher linked to the coupon just closed,
     // two copies, and only then is the transaction confirmed.
     ok = Step("Abre_Comp_NFiscalVinc (cupom " + numero + ")",

@@ -15,6 +15,7 @@ struct SaleOptions {
   std::string caixa = "001";
   bool card = true;  // pay part of the sale by card through the TEF manager
   double discount = 0.50;  // on the coupon's subtotal, at the closing
+  int tipo = 1;      // printer type code of a new register (7, 8: Daruma)
 };
 
 // Each answers the process exit status: 0 when every step went through.

@@ -122,6 +122,8 @@ int main(int argc, char** argv) {
                        : T("use um valor em reais, como 0.50");
           },
           "REAIS"));
+  app.add_option("--tipo", sale.tipo,
+                 T("Tipo da impressora de um caixa novo (1 Bematech; 3 a 6 Sweda; 7, 8 Daruma)"));
 
   auto* recovery = app.add_subcommand(
       "recovery", T("Pagamentos com cart\xE3o recuperados: venda abandonada e caixa interrompido depois da aprova\xE7\xE3o"));
@@ -160,7 +162,10 @@ int main(int argc, char** argv) {
   try {
     if (config->parsed()) return WriteConfig(ecf, out_dir, overwrite);
     if (log->parsed()) return ShowLog(home, errors_only);
-    const int tipo_sweda = fabricante.empty() ? 0 : qdm_register::SwedaTypeCode(fabricante);
+    // --tipo 3 to 6 is the same Sweda sale as --fabricante.
+    const int tipo_sweda = !fabricante.empty()            ? qdm_register::SwedaTypeCode(fabricante)
+                           : sale.tipo >= 3 && sale.tipo <= 6 ? sale.tipo
+                                                              : 0;
     if (!fabricante.empty() && tipo_sweda == 0) {
       Complain("fabricante desconhecido: " + platform::Utf8ToCp1252(fabricante) +
                " (use sweda ou um tipo de 3 a 6)");

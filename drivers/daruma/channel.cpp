@@ -1,0 +1,85 @@
+// The command channel: every command of the driver is framed here for the
+// model in use, handed to the library, and its answer read until it is
+// stable and judged.
+#include "drivers/common/command.h"
+#include "drivers/daruma/Qdm00300.h"
+#include "drivers/daruma/protocol.h"
+#include "drivers/daruma/support.h"
+#include "platform/base/sysutils.h"
+
+namespace Qdm00300 {
+
+using namespace detail;
+
+namespace {
+
+// The library's mode argument for a command frame.
+constexpr int kModoComando = 49;
+
+std::string Joined(const std::vector<std::string>& parametros) {
+  std::size_t size = 0;
+  for (const auto& p : parametros) size += p.size();
+  std::string joined;
+  joined.reserve(size);
+  for (const auto& p : parametros) joined += p;
+  return joined;
+}
+
+}  // namespace
+
+bool EnviaComando_Daruma(const std::string& comando, const std::vector<std::string>& parametros,
+                         bool /*a*/, bool /*b*/) {
+  // A command started while another is in progress is refused unsent.
+  if (boComando) return false;
+  if (!EntryPointBound(DarumaEnviaComando, "DAR_Envia") ||
+      !EntryPointBound(Dar_Resposta, "DAR_Resposta") || !EntryPointBound(Dar_Erro, "DAR_Erro")) {
+    return false;
+  }
+  // Without a command byte there is nothing the printer could answer.
+  if (comando.empty()) {
+    Log("ERRO!!! Comando vazio");
+    return false;
+  }
+  drivers::CommandGuard guard(boComando);
+  const Model& model = CurrentModel();
+  bool status = false;
+  const std::string frame =
+      BuildFrame(model, static_cast<unsigned char>(comando[0]), Joined(parametros), status);
+  Log("Comando : " + frame);
+  const int enviado = DarumaEnviaComando(frame.data(), static_cast<int>(frame.size()), kModoComando);
+  if (enviado == -1) {
+    // The printer never got it: whatever it answers now belongs to the
+    // command before, so nothing is read and nothing stale stays behind.
+    const int erro = Dar_Erro();
+    DarumaRet.clear();
+    Log("ERRO!!! Comando nao enviado (erro " + platform::IntToStr(erro) + "): " + frame);
+    return false;
+  }
+  Dar_Erro();
+  const AnswerRead answer = ReadStableAnswer(model, status);
+  if (!answer.any) {
+    DarumaRet.clear();
+    Log("ERRO!!! Sem resposta da impressora: " + frame);
+    return false;
+  }
+  // Judged on what the printer last said, even when it kept changing; the
+  // log says so, since it may be cut short.
+  DarumaRet = answer.text;
+  if (!answer.stable) Log("ERRO!!! Resposta instavel da impressora: " + DarumaRet);
+  return ImpressoraOK(false, false, false);
+}
+
+bool ImpressoraOK(bool /*a*/, bool /*b*/, bool /*c*/) { return !AnswerReportsError(DarumaRet); }
+
+void Retorno_Daruma(const std::string& comando, bool /*flag*/, std::string& resposta) {
+  resposta = DarumaRet;
+  if (comando.size() == 1 && static_cast<unsigned char>(comando[0]) == kEstado)
+    resposta = DrawerFlag(CurrentModel(), resposta);
+}
+
+void RetornoImpFiscal_Daruma(const std::string& comando, bool flag, std::string& resposta) {
+  Log("Retorno da Impressora " + DarumaRet);
+  Retorno_Daruma(comando, flag, resposta);
+}
+
+}  // namespace Qdm00300

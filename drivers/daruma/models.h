@@ -1,0 +1,68 @@
+// What sets the two Daruma models apart, as data: the command bytes type 8
+// uses in place of type 7's, where each answer carries what the driver
+// reads, and how the status answer shows the drawer.
+#pragma once
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace Qdm00300::detail {
+
+// A 1-based place and width in an answer text.
+struct AnswerField {
+  int pos;
+  int len;
+};
+
+// One start-up question: a command and what its answer fills.
+struct StartupReading {
+  std::string* target;
+  AnswerField field;
+};
+struct StartupStep {
+  unsigned char command;
+  std::vector<StartupReading> readings;
+};
+
+// The drawer as the status answer shows it: `digits` hexadecimal digits
+// from `pos`, and the flag given when `mask` is set (the other flag when not).
+struct DrawerReading {
+  int pos;
+  int digits;
+  int mask;
+  const char* when_set;
+  const char* when_clear;
+};
+
+struct TranslatedByte {
+  unsigned char from;
+  int to;  // -1: the parameters go without a command byte
+};
+
+struct Model {
+  int tipo;
+  std::vector<TranslatedByte> translation;  // empty: bytes go as written
+  // The status answer is taken only when this character is a hex digit (0: no check).
+  int status_hex_check_pos;
+  DrawerReading drawer;
+  std::vector<StartupStep> startup;
+  // The 0xEE tables: the sign-and-name totalizers, the name-only
+  // totalizers, the payment methods; and, on type 8, the credit-note table.
+  AnswerField signed_totalizers;
+  AnswerField named_totalizers;
+  AnswerField payment_methods;
+  AnswerField credit_note_table;
+  // Item discount: a percentage of the unit price (type 7) or the amount.
+  bool discount_as_percentage;
+  // Catalogue key of the credit-note totalizer's name.
+  const char* credit_note_key;
+};
+
+// The model of a type code; type 8 for 8, type 7 for anything else.
+const Model& ModelOf(int tipo);
+
+// The byte a type-7 command byte becomes on this model; nothing when the
+// model sends the parameters without a command byte.
+std::optional<unsigned char> Translate(const Model& model, unsigned char byte);
+
+}  // namespace Qdm00300::detail

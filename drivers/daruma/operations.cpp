@@ -1,0 +1,201 @@
+// The fiscal operations: coupon cycle, non-fiscal documents, readings and
+// reports, drawer and printer status, cash supply.
+#include "drivers/daruma/Qdm00300.h"
+#include "drivers/daruma/protocol.h"
+#include "drivers/daruma/support.h"
+#include "platform/base/sysutils.h"
+#include "platform/text/datetime.h"
+#include "platform/text/format.h"
+#include "utility/utility.h"
+
+namespace Qdm00300 {
+
+using namespace detail;
+
+namespace {
+
+constexpr int kCodeWidth = 13;
+constexpr int kDescriptionWidth = 30;
+constexpr int kPriceWidth = 9;
+constexpr int kCouponNumberWidth = 6;
+const char* const kCrLf = "\r\n";
+const std::string kEndOfText = Byte(0xFF);
+
+bool Send(unsigned char command, const std::vector<std::string>& parametros = {}) {
+  return EnviaComando_Daruma(Byte(command), parametros, false, false);
+}
+
+// Seven characters. A whole quantity is five digits and two blanks (3 goes
+// as "00003  "). A quantity with a fraction keeps its decimal comma ("001,50 "
+// for 1.5): without it 1.5 and 150 would both read "00150" on the printer.
+std::optional<std::string> QuantityField(double quantidade) {
+  if (platform::Frac(quantidade) == 0) {
+    const std::optional<std::string> digits = AmountField(Campo::QuantidadeInteira, quantidade);
+    if (!digits) return std::nullopt;
+    return *digits + "  ";
+  }
+  const std::optional<std::string> digits = AmountField(Campo::QuantidadeFracao, quantidade);
+  if (!digits) return std::nullopt;
+  return digits->substr(0, 3) + "," + digits->substr(3) + " ";
+}
+
+// Eight characters: four zeros, then the discount in four digits, as a
+// percentage of the unit price (type 7) or as the amount (type 8).
+std::optional<std::string> DiscountField(double desconto, double preco) {
+  if (!(desconto > 0)) return std::string("00000000");
+  double valor = util::Trunc2(desconto);
+  if (CurrentModel().discount_as_percentage) {
+    if (!(preco > 0)) {
+      // A discount on a free item has no percentage.
+      return AmountField(Campo::Percentual, -1);
+    }
+    valor = util::Trunc2(desconto * 100 / preco);
+  }
+  const std::optional<std::string> digits = AmountField(Campo::Percentual, valor);
+  if (!digits) return std::nullopt;
+  return "0000" + *digits;
+}
+
+// Voucher text goes as it is, but a control byte would be taken for a
+// command (type 8 sends text without a command byte): it becomes a blank.
+// An empty line goes as one blank: type 8 would otherwise send nothing at all.
+std::string PrintableText(const std::string& texto) {
+  std::string clean = texto.empty() ? std::string(" ") : texto;
+  for (char& c : clean)
+    if (c == '\x1B' || c == '\x1D' || c == '\x05' || c == '\0') c = ' ';
+  return clean;
+}
+
+bool CloseType7(const std::string& cnpjCpf, double valor1, double valorPago,
+                const std::string& nome) {
+  std::string subtotal = "000000000000";
+  if (valor1 > 0) {
+    const std::optional<std::string> digits = AmountField(Campo::Valor12, valor1);
+    if (!digits) return false;
+    subtotal = *digits;
+  }
+  const std::optional<std::string> pago = AmountField(Campo::Valor12, valorPago);
+  if (!pago) return false;
+  std::string rodape = kEndOfText;
+  if (!cnpjCpf.empty()) {
+    rodape = std::string(kCrLf) + "CNPJ/CPF : " + cnpjCpf + kCrLf;
+    if (!nome.empty()) rodape += "Nome : " + nome + kCrLf;
+    rodape += kEndOfText;
+  }
+  // Each step only after the one before it was taken: a payment is never
+  // registered against a total the printer refused.
+  return Send(kTotaliza, {"1", subtotal}) && Send(kPagamento, {"P", *pago, kEndOfText}) &&
+         Send(kFechaCupom, {rodape});
+}
+
+bool CloseType8(double valor1, double valor2, double valorPago) {
+  std::string p = "0000";
+  if (valor1 > 0 || valor2 > 0) {
+    const std::optional<std::string> digits = AmountField(Campo::Soma4, valor1 + valor2);
+    if (!digits) return false;
+    p = *digits;
+  }
+  return Send(kFechaCupom, {p, platform::FloatToStr(valorPago), kEndOfText});
+}
+
+}  // namespace
+
+bool AbreCupom_Daruma() {
+  const bool aberto = Send(kAbreCupom);
+  // The number is taken only from the opening's own answer, and not from
+  // a warning's code in its place.
+  const bool warning = DarumaRet.size() > 1 && DarumaRet[1] == 'E';
+  stNrCupom = aberto && !warning ? platform::Copy(DarumaRet, 3, kCouponNumberWidth) : std::string();
+  return aberto;
+}
+
+bool VendaItem_Daruma(const std::string& codigo, const std::string& descricao,
+                      const std::string& aliquota, double quantidade, double preco,
+                      double desconto) {
+  const std::optional<std::string> desc = DiscountField(desconto, preco);
+  if (!desc) return false;
+  const std::optional<std::string> unitario = AmountField(Campo::Preco, preco);
+  if (!unitario) return false;
+  const std::optional<std::string> qtd = QuantityField(quantidade);
+  if (!qtd) return false;
+  return Send(kVendaItem, {aliquota, util::AjustaZero(codigo, kCodeWidth), *desc,
+                           util::AjustaZero(*unitario, kPriceWidth), *qtd,
+                           util::TamFixo(descricao, kDescriptionWidth)});
+}
+
+bool Cancela_ItGenerico_Daruma(const std::string& item, bool /*a*/) {
+  return Send(kCancelaItem, {item});
+}
+
+bool Cancela_Cupom_Daruma(bool /*a*/, bool /*b*/, std::string& resposta) {
+  const bool cancelado = Send(kCancelaCupom);
+  RetornoImpFiscal_Daruma(std::string(), true, resposta);
+  return cancelado;
+}
+
+bool FechaCupom_Daruma(int tipo, bool /*flag*/, const std::string& cnpjCpf, double valor1,
+                       double valor2, double valorPago, const std::string& nome) {
+  if (tipo == 7) return CloseType7(cnpjCpf, valor1, valorPago, nome);
+  if (tipo == 8) return CloseType8(valor1, valor2, valorPago);
+  return true;
+}
+
+bool Totaliza_NFiscal_Daruma(const std::string& s1, const std::string& s2) {
+  return Send(kTotaliza, {s1, s2});
+}
+
+bool Cupom_NFiscNVinc_Daruma(const std::string& s1, const std::string& s2, const std::string& s3,
+                             const std::string& s4) {
+  return Send(kNaoFiscal, {s1, s2, s3, s4});
+}
+
+bool Nomeia_TotParcial_Daruma(const std::string& s1, const std::string& s2,
+                              const std::string& s3, const std::string& s4, bool /*a*/,
+                              bool /*b*/) {
+  return Send(kTotalizador, {s1, s2, s3, s4});
+}
+
+bool Config_FormaPg_Daruma(const std::string& forma, bool /*a*/, bool /*b*/) {
+  return Send(kFormaPagamento, {forma});
+}
+
+bool RelGerencial_Daruma() { return Send(kRelatorioGerencial, {" "}); }
+
+bool ImprimeTexto_Daruma(const std::string& texto) {
+  return Send(kTextoLivre, {PrintableText(texto)});
+}
+
+bool FechRelatGerenc_Daruma(bool /*a*/, bool /*b*/) { return Send(kFechaRelatorio); }
+
+bool MemoFiscal_Daruma(const std::string& s1, const std::string& s2, const std::string& s3) {
+  return Send(kMemoriaFiscal, {s1, s2, s3});
+}
+
+bool Leitura_X_Daruma(const std::string& /*texto*/) { return Send(kLeituraX); }
+
+bool Reducao_Z_Daruma(const std::string& /*texto*/) {
+  return Send(kReducaoZ, {platform::FormatDateTime("ddmmyy", platform::Date()) + "000000"});
+}
+
+bool Leitura_Totais_Daruma(bool /*a*/, bool /*b*/) { return Send(kLeituraTotais); }
+
+bool RetornoAliq_Daruma() { return Send(kAliquotas); }
+
+bool Estado_Gaveta_Daruma(bool /*a*/, bool /*b*/) { return Send(kEstado); }
+
+bool Estado_Imp_Daruma(bool /*a*/, bool /*b*/) { return Send(kEstado); }
+
+bool Suprimento_Daruma(double valor) {
+  // The supply is registered as a non-fiscal receipt on the supply
+  // totalizer; without that totalizer nothing could record it.
+  const std::optional<std::string> campo = AmountField(Campo::Valor14, valor > 0 ? valor : -1);
+  if (!campo) return false;
+  if (IdTotParcSup.empty()) {
+    Log("ERRO!!! Totalizador de suprimento nao encontrado na impressora");
+    ShowError(CatalogueText("ComandoNExec"));
+    return false;
+  }
+  return Send(kNaoFiscal, {IdTotParcSup, *campo});
+}
+
+}  // namespace Qdm00300

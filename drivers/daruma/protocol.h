@@ -1,0 +1,70 @@
+// The Daruma wire: command bytes, the frame handed to "DAR_Envia", the
+// stable reading of an answer and what an answer says.
+#pragma once
+#include <string>
+
+#include "drivers/daruma/models.h"
+
+namespace Qdm00300::detail {
+
+// Command bytes, as type 7 names them.
+enum Command : unsigned char {
+  kAbreCupom = 0xC8,
+  kCancelaItem = 0xCD,
+  kCancelaCupom = 0xCE,
+  kLeituraX = 0xCF,
+  kReducaoZ = 0xD0,
+  kMemoriaFiscal = 0xD1,
+  kRelatorioGerencial = 0xD3,
+  kFechaRelatorio = 0xD4,
+  kTextoLivre = 0xD5,
+  kVendaItem = 0xD7,
+  kNaoFiscal = 0xD9,
+  kFormaPagamento = 0xDA,
+  kTotalizador = 0xE2,
+  kRelogio = 0xE6,
+  kAliquotas = 0xE7,
+  kIdentidade = 0xEC,
+  kTabelas = 0xEE,
+  kDataFiscal8 = 0xEF,
+  kLeituraTotais = 0xF0,
+  kTotaliza = 0xF1,
+  kPagamento = 0xF2,
+  kFechaCupom = 0xF3,
+  kDataFiscal7 = 0xFA,
+  kEstado = 0xFF,
+  kEstadoDocumento = 0x05,
+};
+
+// A command byte as the one-character text the channel takes.
+std::string Byte(unsigned char command);
+
+// The frame: 0x1D and the byte for the status request, the bare 0x05, the
+// parameters alone where the model has no byte, ESC and the byte otherwise.
+// `status` tells whether it is the status request.
+std::string BuildFrame(const Model& model, unsigned char command, const std::string& parametros,
+                       bool& status);
+
+// An answer "?E" + two digits reports an error, except the codes the
+// printer uses for warnings on a command it carried out.
+bool AnswerReportsError(const std::string& answer);
+
+// "000" or "001" from a status answer; "" when it cannot be read.
+std::string DrawerFlag(const Model& model, const std::string& answer);
+
+// The text at a 1-based place of an answer ("" beyond its end).
+std::string Field(const std::string& answer, AnswerField field);
+
+// Reads the printer's answer until two reads in a row agree.
+struct AnswerRead {
+  bool stable = false;
+  bool any = false;  // some read succeeded
+  std::string text;  // the last text read
+};
+AnswerRead ReadStableAnswer(const Model& model, bool status);
+
+// Tries and the pause between them, on the library clock.
+inline constexpr int kAnswerTries = 5;
+inline constexpr int kAnswerPauseMs = 20;
+
+}  // namespace Qdm00300::detail

@@ -1,0 +1,98 @@
+// A Daruma test through the facade: the emulated printer of the model under
+// test loaded at run time and reset into a sandbox, the facade started on
+// the type code, and helpers to read the wire, the log and the dialogs.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "daruma/daruma_printer.h"
+#include "support/sandbox.h"
+#include "drivers/daruma/Qdm00300.h"
+#include "facade/Qdm00000.h"
+#include "tests/facade/facade_fixture.h"
+
+namespace daruma_test {
+
+inline std::string B(unsigned char byte) { return std::string(1, static_cast<char>(byte)); }
+inline const std::string kEsc = B(0x1B);
+
+// The driver's tables and the module's globals back to a fresh library.
+inline void ResetDriver() { Qdm00300::ClearGlobals(); }
+
+class DarumaTest : public facade_test::FacadeTest {
+ protected:
+  explicit DarumaTest(int tipo = 7) : tipo_(tipo) {
+    ResetDriver();
+    printer.ResetInto(sandbox, tipo);
+    Qdm00000::DsDirCad = sandbox.dir.path() + "/";
+  }
+  ~DarumaTest() override {
+    if (Qdm00000::ImpFiscalOK()) Qdm00000::StopImpFiscal();
+    Qdm00300::StopImpFiscal_Daruma();
+    sandbox.dialogs->on_show = nullptr;
+    ResetDriver();
+  }
+
+  // Starts the driver on the type code as the front end does, then forgets
+  // the traffic and the dialogs.
+  void Start() {
+    Qdm00000::stPorta = "COM1";
+    ASSERT_TRUE(Qdm00000::StartImpFiscal(std::to_string(tipo_), "COM1"));
+    Qdm00000::SetImpFiscalOK(true);
+    Mark();
+  }
+
+  void Mark() {
+    printer.ClearFrames();
+    sandbox.dialogs->Clear();
+    log_mark_ = sandbox.DebugLog().size();
+  }
+
+  // Debug log messages since the mark, without their date and time.
+  std::vector<std::string> LogLines() const {
+    const std::string log = sandbox.DebugLog().substr(log_mark_);
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < log.size()) {
+      std::size_t end = log.find("\r\n", start);
+      if (end == std::string::npos) end = log.size();
+      const std::string line = log.substr(start, end - start);
+      const std::size_t dash = line.find(" - ");
+      lines.push_back(dash == std::string::npos ? line : line.substr(dash + 3));
+      start = end + 2;
+    }
+    return lines;
+  }
+  bool Logged(const std::string& prefix) const {
+    for (const std::string& line : LogLines())
+      if (line.rfind(prefix, 0) == 0) return true;
+    return false;
+  }
+
+  std::vector<std::string> Frames() const { return printer.Frames(); }
+  // The frames' command bytes after ESC, 0x1D or nothing (the first byte of a frame without one).
+  std::vector<unsigned char> CommandBytes() const {
+    std::vector<unsigned char> bytes;
+    for (const std::string& f : Frames()) {
+      const bool lead = !f.empty() && (f[0] == '\x1B' || f[0] == '\x1D');
+      bytes.push_back(f.size() > (lead ? 1u : 0u) ? static_cast<unsigned char>(f[lead ? 1 : 0]) : 0);
+    }
+    return bytes;
+  }
+
+  int tipo_;
+  DarumaPrinter printer;
+
+ private:
+  std::size_t log_mark_ = 0;
+};
+
+// Runs a test body on both models.
+class BothModels : public DarumaTest, public ::testing::WithParamInterface<int> {
+ protected:
+  BothModels() : DarumaTest(GetParam()) {}
+};
+
+}  // namespace daruma_test

@@ -1,0 +1,241 @@
+// The fiscal operations through the facade (and FechaCupom_Daruma, which
+// the front end calls itself), frame by frame on both models.
+#include <gmock/gmock.h>
+
+#include "daruma_fixture.h"
+#include "tef/Qdm00500.h"
+#include "utility/utility.h"
+
+namespace daruma_test {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::IsEmpty;
+
+class OperationsTest : public DarumaTest {
+ protected:
+  explicit OperationsTest(int tipo = 7) : DarumaTest(tipo) {}
+  void SetUp() override { Start(); }
+  std::string Description() const { return util::TamFixo("REFRIGERANTE LATA", 30); }
+};
+
+class Type8OperationsTest : public OperationsTest {
+ protected:
+  Type8OperationsTest() : OperationsTest(8) {}
+};
+
+TEST_F(OperationsTest, ItemSaleFieldsWithThePercentageDiscount) {
+  ASSERT_TRUE(Qdm00000::AbreCupom(""));
+  Mark();
+  EXPECT_TRUE(Qdm00000::VendaItem("", "", "789", "REFRIGERANTE LATA", "A", 2, 10.00, 1.00));
+  EXPECT_THAT(Frames(), ElementsAre(kEsc + B(0xD7) + "A" + "0000000000789" + "00001000" + "000001000" +
+                                    "00002  " + Description()));
+}
+
+TEST_F(Type8OperationsTest, ItemSaleFieldsWithTheDiscountAmount) {
+  ASSERT_TRUE(Qdm00000::AbreCupom(""));
+  Mark();
+  EXPECT_TRUE(Qdm00000::VendaItem("", "", "789", "REFRIGERANTE LATA", "A", 2, 10.00, 5));
+  EXPECT_THAT(Frames(), ElementsAre(kEsc + B(0xD7) + "A" + "0000000000789" + "00000500" + "000001000" +
+                                    "00002  " + Description()));
+}
+
+TEST_F(OperationsTest, FractionalQuantityKeepsItsCommaSoThePrinterTellsItFromAWholeOne) {
+  ASSERT_TRUE(Qdm00000::AbreCupom(""));
+  Mark();
+  EXPECT_TRUE(Qdm00000::VendaItem("", "", "1", "QUEIJO", "F", 1.5, 30.00, 0));
+  EXPECT_TRUE(Qdm00000::VendaItem("", "", "2", "PARAFUSO", "F", 150, 0.10, 0));
+  const std::vector<std::string> frames = Frames();
+  ASSERT_EQ(frames.size(), 2u);
+  EXPECT_EQ(frames[0].substr(33, 7), "001,50 ");
+  EXPECT_EQ(frames[1].substr(33, 7), "00150  ");
+  EXPECT_THAT(printer.TapeText(), HasSubstr("1,50 x 30,00 F 45,00"));
+  EXPECT_THAT(printer.TapeText(), HasSubstr("150,00 x 0,10 F 15,00"));
+}
+
+TEST_F(OperationsTest, ValueThatDoesNotFitIsRefusedNeverCut) {
+  ASSERT_TRUE(Qdm00000::AbreCupom(""));
+  const struct {
+    double quantidade, preco, desconto;
+  } cases[] = {{1, 12345678.90, 0}, {123456, 1, 0}, {1000.5, 1, 0}, {1, 10, 10}, {1, -1, 0}, {1, 0, 1}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.preco);
+    Mark();
+    EXPECT_FALSE(Qdm00000::VendaItem("", "", "1", "X", "F", c.quantidade, c.preco, c.desconto));
+    EXPECT_THAT(Frames(), IsEmpty());
+    EXPECT_TRUE(Logged("ERRO!!! Valor fora do formato da impressora fiscal."));
+    EXPECT_EQ(sandbox.dialogs->Texts().size(), 1u);
+  }
+}
+
+TEST_F(OperationsTest, CouponNumberComesFromTheOpeningAnswer) {
+  printer.SetIdentity("0001", "DR000001");
+  ASSERT_TRUE(Qdm00000::AbreCupom(""));
+  EXPECT_EQ(Qdm00000::NrCupom, "000001");
+  EXPECT_EQ(Qdm00300::NumeroCupom(), "000001");
+  EXPECT_EQ(Qdm00000::Nr_Cupom(), "");
+  // Refused: no number is taken from the error's characters.
+  Mark();
+  EXPECT_FALSE(Qdm00000::AbreCupom(""));
+  EXPECT_EQ(Qdm00000::NrCupom, "0000");
+}
+
+TEST_F(OperationsTest, ClosingTotalPaymentAndFooter) {
+  ASSERT_TRUE(Qdm00000::AbreCupom(""));
+  ASSERT_TRUE(Qdm00000::VendaItem("", "", "1", "ITEM", "A", 1, 25.50, 0));
+  Mark();
+  EXPECT_TRUE(Qdm00300::FechaCupom_Daruma(7, false, "", 0, 0, 25.50, ""));
+  EXPECT_THAT(Frames(), ElementsAre(kEsc + B(0xF1) + "1" + "000000000000",
+                                    kEsc + B(0xF2) + "P" + "000000002550" + B(0xFF), kEsc + B(0xF3) + B(0xFF)));
+  EXPECT_EQ(printer.OpenDocument(), 0);
+  EXPECT_EQ(printer.DayCents(0), 2550);
+}
+
+TEST_F(OperationsTest, ClosingFootersWithTheCustomer) {
+  const struct {
+    const char* cpf;
+    const char* nome;
+    std::string footer;
+  } cases[] = {
+      {"12345678909", "MARIA", "\r\nCNPJ/CPF : 12345678909\r\nNome : MARIA\r\n" + B(0xFF)},
+      {"12345678909", "", "\r\nCNPJ/CPF : 12345678909\r\n" + B(0xFF)},
+      {"", "MARIA", B(0xFF)},
+  };
+  for (const auto& c : cases) {
+    ASSERT_TRUE(Qdm00000::AbreCupom(""));
+    ASSERT_TRUE(Qdm00000::VendaItem("", "", "1", "ITEM", "A", 1, 10, 0));
+    Mark();
+    EXPECT_TRUE(Qdm00300::FechaCupom_Daruma(7, false, c.cpf, 2.00, 0, 20, c.nome));
+    ASSERT_EQ(Frames().size(), 3u);
+    EXPECT_EQ(Frames()[0], kEsc + B(0xF1) + "1" + "000000000200");
+    EXPECT_EQ(Frames()[2], kEsc + B(0xF3) + c.footer);
+  }
+}
+
+TEST_F(OperationsTest, ClosingStopsAtTheFirstRefusedStep) {
+  ASSERT_TRUE(Qdm00000::AbreCupom(""));
+  ASSERT_TRUE(Qdm00000::VendaItem("", "", "1", "ITEM", "A", 1, 30, 0));
+  Mark();
+  // Paid short: the printer refuses the closing, and the operation says so.
+  EXPECT_FALSE(Qdm00300::FechaCupom_Daruma(7, false, "", 0, 0, 20, ""));
+  EXPECT_EQ(printer.OpenDocument(), 1);
+  Mark();
+  printer.AnswerError(10, 1);
+  EXPECT_FALSE(Qdm00300::FechaCupom_Daruma(7, false, "", 0, 0, 30, ""));
+  EXPECT_EQ(CommandBytes(), std::vector<unsigned char>{0xF1});
+}
+
+TEST_F(Type8OperationsTest, ClosingInOneCommand) {
+  ASSERT_TRUE(Qdm00000::AbreCupom(""));
+  ASSERT_TRUE(Qdm00000::VendaItem("", "", "1", "ITEM", "A", 1, 30, 0));
+  Mark();
+  EXPECT_TRUE(Qdm00300::FechaCupom_Daruma(8, false, "", 1.50, 0.25, 28.25, ""));
+  EXPECT_THAT(Frames(), ElementsAre(kEsc + B(0xC9) + "0175" + "28,25" + B(0xFF)));
+  EXPECT_EQ(printer.OpenDocument(), 0);
+  EXPECT_EQ(printer.DayCents(0), 2825);
+  // A discount beyond the four digits is refused before anything is sent.
+  ASSERT_TRUE(Qdm00000::AbreCupom(""));
+  Mark();
+  EXPECT_FALSE(Qdm00300::FechaCupom_Daruma(8, false, "", 100, 0, 1, ""));
+  EXPECT_THAT(Frames(), IsEmpty());
+  EXPECT_TRUE(Qdm00300::FechaCupom_Daruma(9, false, "", 1, 1, 1, ""));
+  EXPECT_THAT(Frames(), IsEmpty());
+}
+
+TEST_F(OperationsTest, ReadingsReportsAndStatusCommands) {
+  const struct {
+    std::function<bool()> call;
+    std::string frame;
+  } cases[] = {
+      {[] { return Qdm00000::Leitura_X("qualquer"); }, kEsc + B(0xCF)},
+      {[] { return Qdm00000::Memoria_Fiscal("010126", "101226", "s3", "D"); },
+       kEsc + B(0xD1) + "x010126101226"},
+      {[] { return Qdm00000::Relatorio_Gerencial(); }, kEsc + B(0xD3) + " "},
+      {[] { return Qdm00000::ImprimeTextoNaoFiscal("COMPROVANTE TEF"); }, kEsc + B(0xD5) + "COMPROVANTE TEF"},
+      {[] { return Qdm00000::FechRelatGerenc(false, false); }, kEsc + B(0xD4)},
+      {[] { return Qdm00000::Leitura_Totais(true, true); }, kEsc + B(0xF0)},
+      {[] { return Qdm00000::Retorno_Aliquotas(); }, kEsc + B(0xE7)},
+      {[] { return Qdm00000::Estado_Impressora(true, false); }, B(0x1D) + B(0xFF)},
+      {[] { return Qdm00000::Estado_Gaveta(true, false); }, B(0x1D) + B(0xFF)},
+      {[] { return Qdm00000::Reducao_Z(""); }, kEsc + B(0xD0) + "101226000000"},
+  };
+  for (const auto& c : cases) {
+    Mark();
+    EXPECT_TRUE(c.call()) << c.frame;
+    EXPECT_THAT(Frames(), ElementsAre(c.frame));
+  }
+  EXPECT_EQ(printer.ReductionCount(), 1);
+  EXPECT_THAT(printer.TapeText(), HasSubstr("COMPROVANTE TEF\n"));
+}
+
+TEST_F(OperationsTest, RefusedReductionIsReported) {
+  ASSERT_TRUE(Qdm00000::AbreCupom(""));
+  EXPECT_FALSE(Qdm00000::Reducao_Z(""));
+  EXPECT_EQ(printer.ReductionCount(), 0);
+}
+
+TEST_F(OperationsTest, CancellationsAndTheRestOfTheContract) {
+  ASSERT_TRUE(Qdm00000::AbreCupom(""));
+  ASSERT_TRUE(Qdm00000::VendaItem("", "", "1", "ITEM", "A", 1, 10, 0));
+  ASSERT_TRUE(Qdm00000::VendaItem("", "", "2", "ITEM", "A", 1, 10, 0));
+  Mark();
+  EXPECT_TRUE(Qdm00000::Cancela_Item_Generico("2", true));
+  EXPECT_FALSE(Qdm00000::Cancela_Item_Generico("2", true));
+  std::string numero;
+  EXPECT_TRUE(Qdm00000::Cancela_Cupom(true, true, numero));
+  EXPECT_EQ(numero, ":0000001");
+  EXPECT_EQ(CommandBytes(), (std::vector<unsigned char>{0xCD, 0xCD, 0xCE}));
+  Mark();
+  EXPECT_FALSE(Qdm00000::Sangria(10));
+  EXPECT_FALSE(Qdm00000::Acrescimo(1));
+  EXPECT_FALSE(Qdm00000::Abre_Gaveta());
+  EXPECT_FALSE(Qdm00000::FechaCupom(false, false, 0, 0, 0, "", false, "", Qdm00000::DataModule().cdsTipoRece,
+                                    Qdm00000::DataModule().cdsRecebAux, numero, "", "", "", "", ""));
+  EXPECT_EQ(Qdm00000::DataMoviFiscal(), platform::Date());
+  EXPECT_THAT(Frames(), IsEmpty());
+  EXPECT_TRUE(Qdm00000::Config_Forma_Pagamento("PGNBCheque          ", false, false));
+  EXPECT_TRUE(Qdm00000::Nomeia_TotParcial("+", "Recarga", util::TamFixo("", 14), "", false, false));
+  EXPECT_EQ(CommandBytes(), (std::vector<unsigned char>{0xDA, 0xE2}));
+}
+
+TEST_F(OperationsTest, SupplyIsRegisteredOnTheSupplyTotalizer) {
+  printer.SetSignedTotalizers("+Suprimento");
+  Qdm00300::IdTotParcSup = "A";
+  EXPECT_TRUE(Qdm00000::Suprimento(150.75));
+  EXPECT_THAT(Frames(), ElementsAre(kEsc + B(0xD9) + "A" + "00000000015075"));
+  EXPECT_EQ(printer.DayCents(1), 15075);
+  Mark();
+  EXPECT_FALSE(Qdm00000::Suprimento(0));
+  Qdm00300::IdTotParcSup.clear();
+  EXPECT_FALSE(Qdm00000::Suprimento(10));
+  EXPECT_THAT(Frames(), IsEmpty());
+}
+
+TEST_F(OperationsTest, CardVoucherPrintsLineByLineInTheManagementReport) {
+  platform::TStringList resposta;
+  for (const char* line : {"000-000 = CRT", "001-000 = 1", "028-000 = 2", "029-001 = \"COMPROVANTE DEBITO\"",
+                           "029-002 = \"VALOR R$ 20,00\"", "999-999 = 0"})
+    resposta.Add(line);
+  ASSERT_TRUE(Qdm00000::Relatorio_Gerencial());
+  EXPECT_TRUE(Qdm00500::ImprCupom(resposta, 2, false));
+  EXPECT_TRUE(Qdm00000::FechRelatGerenc(false, false));
+  int texts = 0;
+  for (const std::string& f : Frames()) texts += f.size() > 1 && f[1] == '\xD5';
+  EXPECT_EQ(texts, 4);
+  const std::string tape = printer.TapeText();
+  EXPECT_THAT(tape, HasSubstr("COMPROVANTE DEBITO\nVALOR R$ 20,00\nCOMPROVANTE DEBITO\nVALOR R$ 20,00\n"));
+  EXPECT_EQ(printer.OpenDocument(), 0);
+}
+
+TEST_F(Type8OperationsTest, VoucherTextGoesWithoutCommandByteAndWithoutControlBytes) {
+  ASSERT_TRUE(Qdm00000::Relatorio_Gerencial());
+  Mark();
+  EXPECT_TRUE(Qdm00000::ImprimeTextoNaoFiscal(B(0x05) + "LINHA" + kEsc + "1"));
+  EXPECT_TRUE(Qdm00000::ImprimeTextoNaoFiscal(""));
+  EXPECT_THAT(Frames(), ElementsAre(" LINHA 1", " "));
+  EXPECT_THAT(printer.TapeText(), HasSubstr(" LINHA 1\n"));
+}
+
+}  // namespace
+}  // namespace daruma_test
