@@ -1,0 +1,57 @@
+// The badge check digit through the maker library "DCVT32.dll".
+#include <cstring>
+
+#include "peripherals/readers/Qdm00800.h"
+#include "platform/os/files.h"
+
+namespace Qdm00800 {
+
+std::string IdCriptoCons;
+bool DigVerifOK = false;
+platform::HMODULE DigVerifDLLHandle = nullptr;
+TDescriptografaMatricula* DVDescriptografaMatricula = nullptr;
+
+namespace {
+constexpr const char* kLibrary = "DCVT32.dll";
+}
+
+std::string ProgramDirectory() {
+  std::string directory = platform::ExtractShortPathName(platform::ExtractFilePath(platform::GetModuleFileNameA()));
+  while (directory.size() > 1 && (directory.back() == '/' || directory.back() == '\\')) directory.pop_back();
+  return directory;
+}
+
+void StartDigVerif() {
+  // A second start must not leave the first load behind.
+  if (DigVerifOK) StopDigVerif();
+  DigVerifOK = false;
+  if (IdCriptoCons != "1") return;
+  DigVerifDLLHandle = platform::LoadLibraryA(kLibrary);
+  if (DigVerifDLLHandle == nullptr) return;
+  if (!platform::Bind(DigVerifDLLHandle, "DescriptografaMatricula", DVDescriptografaMatricula)) {
+    platform::FreeLibrary(DigVerifDLLHandle);
+    DigVerifDLLHandle = nullptr;
+    return;
+  }
+  DigVerifOK = true;
+}
+
+void StopDigVerif() {
+  if (DigVerifOK) platform::FreeLibrary(DigVerifDLLHandle);
+  DigVerifDLLHandle = nullptr;
+  DVDescriptografaMatricula = nullptr;
+  DigVerifOK = false;
+}
+
+std::string GetMatriculaDV(const std::string& matricula) {
+  if (!DigVerifOK || DVDescriptografaMatricula == nullptr) return "";
+  const std::string directory = ProgramDirectory();
+  const char* answer = DVDescriptografaMatricula(directory.c_str(), matricula.c_str());
+  if (answer == nullptr) return "";
+  // Looks no further than one byte past the longest badge number.
+  const std::size_t length = strnlen(answer, LongestMatricula + 1);
+  if (length > LongestMatricula) return "";
+  return std::string(answer, length);
+}
+
+}  // namespace Qdm00800
