@@ -19,6 +19,7 @@
 #include "tef/Qdm00500.h"
 #include "tools/qdm_register/card_payment.h"
 #include "tools/qdm_register/config_writer.h"
+#include "tools/qdm_register/peripherals_demo.h"
 
 namespace qdm_register {
 
@@ -53,6 +54,7 @@ const char* kBuyerCpf = "123.456.789-09";
 const char* kCashType = "001";
 const char* kDebitType = "002";
 const char* kDebitName = "Cart\xE3o D\xE9" "bito";
+const char* kOperatorBadge = "12345";
 
 void Say(const std::string& text) {
   std::fputs(platform::Cp1252ToUtf8(text).c_str(), stdout);
@@ -216,7 +218,16 @@ int RunDemoSale(RegisterSession& session, const SaleOptions& options) {
   bool ok = reg.Start();
   // Card answers left unconfirmed by an interrupted run are undone first.
   if (ok && options.card) ok = Step("CheckIntPosFiles", Qdm00500::CheckIntPosFiles());
+  TillDevices till(Step);
+  ok = ok && till.SignIn(kOperatorBadge) && till.Scan(kBasket.front().code);
   ok = ok && reg.SellBasket(kBasket);
+  double total = -kCouponDiscount;
+  for (const auto& p : kBasket) {
+    const double amount = util::Trunc2(p.quantity * p.price) - p.discount;
+    total += amount;
+    if (ok) ok = till.Show(p.name, platform::FloatToStr(p.quantity) + " x " + platform::CurrToStr(p.price) + " = " +
+                                       platform::CurrToStr(amount));
+  }
 
   TClientDataSet movimentos("movimentos");
   movimentos.FieldDefs = DataModule().cdsMovCaixa.FieldDefs;
@@ -235,6 +246,8 @@ int RunDemoSale(RegisterSession& session, const SaleOptions& options) {
               FechaCupom(false, true, kCouponDiscount, 0, 0, "S", true, "", movimentos, reg.recebimentos,
                          numero, "", "", "", kBuyerCpf, ""));
   }
+  if (ok) ok = till.Show("TOTAL R$ " + platform::CurrToStr(total),
+                         "TROCO R$ " + platform::CurrToStr((card_paid ? kCardPaid : 0) + kCashPaid - total));
   if (ok && card_paid) {
     // The card voucher goes into a voucher linked to the coupon just closed,
     // two copies, and only then is the transaction confirmed.
