@@ -1,45 +1,24 @@
 // The badge check digit through the emulated "DCVT32.dll": on and off by
 // IdCriptoCons, the program directory handed over, and answers the library
 // gets wrong kept from reaching the front end.
-#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include "emulators/badge/dcvt32.h"
 #include "peripherals/readers/Qdm00800.h"
 #include "platform/os/files.h"
-#include "support/emulated_printer.h"
+#include "peripherals/library_bench.h"
 
 namespace {
 
 using namespace Qdm00800;
 
-class CheckDigitBench {
+class CheckDigitBench : public peripheral_test::LibraryBench {
  public:
-  CheckDigitBench() {
-    handle_ = dlopen((testsupport::ExecutableDirectory() + "/DCVT32.dll").c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!handle_) throw std::runtime_error(dlerror());
-    SetFault = reinterpret_cast<void (*)(int)>(dlsym(handle_, "DcvtEmu_SetFault"));
-    last_directory_ = reinterpret_cast<int (*)(char*, int)>(dlsym(handle_, "DcvtEmu_LastDirectory"));
-    CallCount = reinterpret_cast<int (*)()>(dlsym(handle_, "DcvtEmu_CallCount"));
-    SetFault(DCVT_OK);
-  }
-  ~CheckDigitBench() {
-    SetFault(DCVT_OK);
-    dlclose(handle_);
-  }
-  CheckDigitBench(const CheckDigitBench&) = delete;
-  CheckDigitBench& operator=(const CheckDigitBench&) = delete;
-  std::string LastDirectory() const {
-    char buf[4096];
-    last_directory_(buf, sizeof buf);
-    return buf;
-  }
-  void (*SetFault)(int);
-  int (*CallCount)();
-
- private:
-  void* handle_;
-  int (*last_directory_)(char*, int);
+  CheckDigitBench() : LibraryBench("DCVT32.dll") { SetFault(DCVT_OK); }
+  ~CheckDigitBench() { SetFault(DCVT_OK); }
+  std::string LastDirectory() const { return Text("DcvtEmu_LastDirectory"); }
+  void (*SetFault)(int) = Bind<void(int)>("DcvtEmu_SetFault");
+  int (*CallCount)() = Bind<int()>("DcvtEmu_CallCount");
 };
 
 class CheckDigitTest : public ::testing::Test {

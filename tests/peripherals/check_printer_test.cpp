@@ -1,7 +1,6 @@
 // The check printer: the Perto library bound for the front end (emulated
 // "PertoChekSer.dll"), its answers read into resp within its 256 bytes,
 // and the serial check printer on a pseudo-terminal.
-#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -12,6 +11,7 @@
 #include "peripherals/device_fixture.h"
 #include "platform/dialogs/dialogs.h"
 #include "platform/os/files.h"
+#include "peripherals/library_bench.h"
 #include "support/emulated_printer.h"
 
 namespace {
@@ -20,48 +20,17 @@ using namespace Qdm00700;
 using peripheral_test::MappedPort;
 
 // The bench side of the emulated library, from the same file the module loads.
-class PertoBench {
+class PertoBench : public peripheral_test::LibraryBench {
  public:
-  PertoBench() {
-    handle_ = dlopen((testsupport::ExecutableDirectory() + "/PertoChekSer.dll").c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!handle_) throw std::runtime_error(dlerror());
-    Reset = Bind<void()>("PertoEmu_Reset");
-    InsertCheck = Bind<void()>("PertoEmu_InsertCheck");
-    NextRawAnswer = Bind<void(const char*, int, int)>("PertoEmu_NextRawAnswer");
-    tape_ = Bind<int(char*, int)>("PertoEmu_Tape");
-    commands_ = Bind<int(char*, int)>("PertoEmu_Commands");
-    Reset();
-  }
-  ~PertoBench() { dlclose(handle_); }
-  PertoBench(const PertoBench&) = delete;
-  PertoBench& operator=(const PertoBench&) = delete;
-  std::string Tape() const { return Read(tape_); }
-  std::string Commands() const { return Read(commands_); }
-  void (*Reset)();
-  void (*InsertCheck)();
-  void (*NextRawAnswer)(const char*, int, int);
-
- private:
-  template <typename Fn>
-  Fn* Bind(const char* name) {
-    return reinterpret_cast<Fn*>(dlsym(handle_, name));
-  }
-  static std::string Read(int (*fn)(char*, int)) {
-    std::string text(static_cast<std::size_t>(fn(nullptr, 0)) + 1, '\0');
-    fn(text.data(), static_cast<int>(text.size()));
-    text.pop_back();
-    return text;
-  }
-  void* handle_;
-  int (*tape_)(char*, int);
-  int (*commands_)(char*, int);
+  PertoBench() : LibraryBench("PertoChekSer.dll") { Reset(); }
+  std::string Tape() const { return Text("PertoEmu_Tape"); }
+  std::string Commands() const { return Text("PertoEmu_Commands"); }
+  void (*Reset)() = Bind<void()>("PertoEmu_Reset");
+  void (*InsertCheck)() = Bind<void()>("PertoEmu_InsertCheck");
+  void (*NextRawAnswer)(const char*, int, int) = Bind<void(const char*, int, int)>("PertoEmu_NextRawAnswer");
 };
 
-bool Loaded(const std::string& path) {
-  void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_NOLOAD);
-  if (handle) dlclose(handle);
-  return handle != nullptr;
-}
+using peripheral_test::Loaded;
 
 class CheckPrinterTest : public ::testing::Test {
  protected:

@@ -1,6 +1,5 @@
 // The POS keyboard module against the emulated "Tec44Win.dll" and
 // "Tec65_32.dll", loaded at run time as the maker's libraries.
-#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -10,45 +9,21 @@
 #include "facade/Qdm00000.h"
 #include "peripherals/keyboard/Qdm00400.h"
 #include "platform/os/files.h"
-#include "support/emulated_printer.h"
+#include "peripherals/library_bench.h"
 
 namespace {
 
 using namespace Qdm00400;
 
 // The bench side of an emulated keyboard library.
-class KeyboardBench {
+class KeyboardBench : public peripheral_test::LibraryBench {
  public:
-  explicit KeyboardBench(const std::string& file) {
-    handle_ = dlopen((testsupport::ExecutableDirectory() + "/" + file).c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!handle_) throw std::runtime_error(dlerror());
-    calls_ = reinterpret_cast<int (*)(char*, int)>(dlsym(handle_, "TecEmu_Calls"));
-    display_ = reinterpret_cast<int (*)(char*, int)>(dlsym(handle_, "TecEmu_Display"));
-    reinterpret_cast<void (*)()>(dlsym(handle_, "TecEmu_ResetAll"))();
-  }
-  ~KeyboardBench() { dlclose(handle_); }
-  KeyboardBench(const KeyboardBench&) = delete;
-  KeyboardBench& operator=(const KeyboardBench&) = delete;
-  std::string Calls() const { return Read(calls_); }
-  std::string Display() const { return Read(display_); }
-
- private:
-  static std::string Read(int (*fn)(char*, int)) {
-    std::string text(static_cast<std::size_t>(fn(nullptr, 0)) + 1, '\0');
-    fn(text.data(), static_cast<int>(text.size()));
-    text.pop_back();
-    return text;
-  }
-  void* handle_;
-  int (*calls_)(char*, int);
-  int (*display_)(char*, int);
+  explicit KeyboardBench(const std::string& file) : LibraryBench(file) { Bind<void()>("TecEmu_ResetAll")(); }
+  std::string Calls() const { return Text("TecEmu_Calls"); }
+  std::string Display() const { return Text("TecEmu_Display"); }
 };
 
-bool Loaded(const std::string& path) {
-  void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_NOLOAD);
-  if (handle) dlclose(handle);
-  return handle != nullptr;
-}
+using peripheral_test::Loaded;
 
 const std::vector<TTeclEntry*> kTec44Globals = {&TeclRxKbd,       &TeclProgSpecialChar, &TeclGetMCRBufnc, &TeclDispClrLn1,
                                                 &TeclDispClrLn2,  &TeclGetMCRMsg44,     &CloseTec44,      &OpenTec44,
