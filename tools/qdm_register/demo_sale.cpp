@@ -225,8 +225,8 @@ int RunDemoSale(RegisterSession& session, const SaleOptions& options) {
   for (const auto& p : kBasket) {
     const double amount = util::Trunc2(p.quantity * p.price) - p.discount;
     total += amount;
-    if (ok) ok = till.Show(p.name, platform::FloatToStr(p.quantity) + " x " + platform::CurrToStr(p.price) + " = " +
-                                       platform::CurrToStr(amount));
+    if (ok) ok = till.Show(p.name, platform::FloatToStr(p.quantity) + " x " + platform::FormatFloat("0.00", p.price) +
+                                       " = " + platform::FormatFloat("0.00", amount));
   }
 
   TClientDataSet movimentos("movimentos");
@@ -246,8 +246,8 @@ int RunDemoSale(RegisterSession& session, const SaleOptions& options) {
               FechaCupom(false, true, kCouponDiscount, 0, 0, "S", true, "", movimentos, reg.recebimentos,
                          numero, "", "", "", kBuyerCpf, ""));
   }
-  if (ok) ok = till.Show("TOTAL R$ " + platform::CurrToStr(total),
-                         "TROCO R$ " + platform::CurrToStr((card_paid ? kCardPaid : 0) + kCashPaid - total));
+  if (ok) ok = till.Show("TOTAL " + platform::CurrToStr(total),
+                         "TROCO " + platform::CurrToStr((card_paid ? kCardPaid : 0) + kCashPaid - total));
   if (ok && card_paid) {
     // The card voucher goes into a voucher linked to the coupon just closed,
     // two copies, and only then is the transaction confirmed.
