@@ -2,10 +2,16 @@
 // call, the type-2 trailer, the line set up, the one-second time-out on the
 // library clock, long readings kept whole, and the port closed every time.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <stdexcept>
 
 #include "facade/Qdm00000.h"
 #include "peripherals/device_fixture.h"
 #include "peripherals/readers/Qdm00800.h"
+#include "support/emulated_printer.h"
 
 namespace {
 
@@ -119,6 +125,77 @@ TEST_F(ReadersTest, EverySpeedOfTheTableReachesTheLine) {
     EXPECT_EQ(Qdm00800::GetOpticalReaderValue(), "1") << index;
     EXPECT_EQ(optical.Baud(), std::stoul(Qdm00000::Velocidades[static_cast<std::size_t>(index)])) << index;
   }
+}
+
+}  // namespace
+
+namespace {
+
+// The reader emulator program, driven as a person would drive it.
+class ReaderProgram {
+ public:
+  ReaderProgram() {
+    int to_child[2], from_child[2];
+    if (::pipe(to_child) != 0 || ::pipe(from_child) != 0) throw std::runtime_error("pipe");
+    pid_ = ::fork();
+    if (pid_ == 0) {
+      ::dup2(to_child[0], 0);
+      ::dup2(from_child[1], 1);
+      const std::string program = testsupport::ExecutableDirectory() + "/reader_emulator";
+      ::execl(program.c_str(), "reader_emulator", "--cr", static_cast<char*>(nullptr));
+      ::_exit(127);
+    }
+    ::close(to_child[0]);
+    ::close(from_child[1]);
+    in_ = ::fdopen(to_child[1], "w");
+    out_ = ::fdopen(from_child[0], "r");
+  }
+  ~ReaderProgram() {
+    Say("quit");
+    std::fclose(in_);
+    std::fclose(out_);
+    int status = 0;
+    ::waitpid(pid_, &status, 0);
+  }
+  ReaderProgram(const ReaderProgram&) = delete;
+  ReaderProgram& operator=(const ReaderProgram&) = delete;
+
+  std::string Line() {
+    char line[512] = {};
+    if (!std::fgets(line, sizeof line, out_)) return "";
+    std::string text = line;
+    if (!text.empty() && text.back() == '\n') text.pop_back();
+    return text;
+  }
+  void Say(const std::string& command) {
+    std::fputs((command + "\n").c_str(), in_);
+    std::fflush(in_);
+  }
+
+ private:
+  pid_t pid_ = -1;
+  FILE* in_ = nullptr;
+  FILE* out_ = nullptr;
+};
+
+TEST(ReaderEmulatorProgram, SendsAReadingWhenAskedWithOrWithoutTheCarriageReturn) {
+  FrozenClock clock;
+  ReaderProgram reader;
+  const std::string device = reader.Line();
+  ASSERT_EQ(device.rfind("/dev/pts/", 0), 0u) << device;
+  platform::MapPort("COM11", device);
+  Qdm00800::IdPortaProx = 11;
+  Qdm00800::IdVelocProx = 5;
+  reader.Say("read 0004711");
+  ASSERT_EQ(reader.Line(), "sent");
+  EXPECT_EQ(Qdm00800::GetProximidadeReaderValue(), "0004711\r");
+  reader.Say("cr off");
+  ASSERT_EQ(reader.Line(), "ok");
+  reader.Say("read 0004712");
+  ASSERT_EQ(reader.Line(), "sent");
+  EXPECT_EQ(Qdm00800::GetProximidadeReaderValue(), "0004712");
+  platform::UnmapPort("COM11");
+  Qdm00800::IdPortaProx = 0;
 }
 
 }  // namespace
