@@ -11,6 +11,7 @@
 #include "emulators/readers/reader_device.h"
 #include "peripherals/readers/Qdm00800.h"
 #include "platform/base/clock.h"
+#include "platform/base/clock_testing.h"
 #include "platform/os/application.h"
 #include "platform/os/serial.h"
 

@@ -3,8 +3,10 @@
 
 #include <algorithm>
 #include <cstring>
-#include <mutex>
+#include <optional>
 #include <string>
+
+#include "emulators/common/device.h"
 
 #define DCVT_API extern "C" __attribute__((visibility("default")))
 
@@ -12,12 +14,6 @@ namespace {
 
 constexpr std::size_t kLongestBadge = 20;
 constexpr std::size_t kAnswerBytes = 256;
-
-std::mutex mutex;
-int fault = DCVT_OK;
-int calls = 0;
-std::string last_directory;
-char answer[kAnswerBytes + 1];  // one spare byte: a zero the faults keep out of reach
 
 char CheckDigit(const std::string& digits) {
   int sum = 0, weight = 2;
@@ -29,51 +25,63 @@ char CheckDigit(const std::string& digits) {
   return static_cast<char>('0' + (digit >= 10 ? 0 : digit));
 }
 
-void Answer(const std::string& text) {
-  const std::size_t n = std::min(text.size(), kAnswerBytes);
-  std::memcpy(answer, text.data(), n);
-  answer[n] = 0;
-}
+// A library with no port and no paper: only its calls and its faults.
+class CheckDigitLibrary : public emu::Device {
+ public:
+  static CheckDigitLibrary& Instance() {
+    static CheckDigitLibrary library;
+    return library;
+  }
+
+  const char* Answer(const char* diretorio, const char* matricula) {
+    const std::string badge = matricula ? matricula : "";
+    RecordFrame(std::string(diretorio ? diretorio : "") + "|" + badge);
+    switch (fault_) {
+      case DCVT_NULL:
+        return nullptr;
+      case DCVT_OVERLONG:
+        return Keep(std::string(200, '7'));
+      case DCVT_UNTERMINATED:
+        std::memset(answer_, '9', kAnswerBytes);
+        return answer_;
+    }
+    const bool digits = !badge.empty() && badge.size() <= kLongestBadge &&
+                        badge.find_first_not_of("0123456789") == std::string::npos;
+    return Keep(digits ? badge + CheckDigit(badge) : "");
+  }
+  void SetFault(int fault) { fault_ = fault; }
+
+  void SetStateFile(const std::string&) override {}
+  void SetFiscalDay(std::optional<int>) override {}
+
+ protected:
+  void FactoryReset() override { fault_ = DCVT_OK; }
+  void PowerOn() override {}
+
+ private:
+  CheckDigitLibrary() : Device("DCVT32.dll", "DCVT32", "") { emu::Serve(*this); }
+
+  const char* Keep(const std::string& text) {
+    const std::size_t n = std::min(text.size(), kAnswerBytes);
+    std::memcpy(answer_, text.data(), n);
+    answer_[n] = 0;
+    return answer_;
+  }
+
+  int fault_ = DCVT_OK;
+  // One spare byte past the answer: the unterminated fault never reaches it,
+  // so a caller that reads on finds a zero before leaving the buffer.
+  char answer_[kAnswerBytes + 1] = {};
+};
 
 }  // namespace
 
 DCVT_API const char* DescriptografaMatricula(const char* diretorio, const char* matricula) {
-  std::lock_guard lock(mutex);
-  ++calls;
-  last_directory = diretorio ? diretorio : "";
-  switch (fault) {
-    case DCVT_NULL:
-      return nullptr;
-    case DCVT_OVERLONG:
-      Answer(std::string(200, '7'));
-      return answer;
-    case DCVT_UNTERMINATED:
-      std::memset(answer, '9', kAnswerBytes);
-      return answer;
-  }
-  const std::string badge = matricula ? matricula : "";
-  const bool digits = !badge.empty() && badge.size() <= kLongestBadge &&
-                      badge.find_first_not_of("0123456789") == std::string::npos;
-  Answer(digits ? badge + CheckDigit(badge) : "");
-  return answer;
+  return emu::Locked([&] { return CheckDigitLibrary::Instance().Answer(diretorio, matricula); });
 }
 
-DCVT_API void DcvtEmu_SetFault(int new_fault) {
-  std::lock_guard lock(mutex);
-  fault = new_fault;
+DCVT_API void DcvtEmu_SetFault(int fault) {
+  emu::Locked([&] { CheckDigitLibrary::Instance().SetFault(fault); });
 }
 
-DCVT_API int DcvtEmu_LastDirectory(char* buf, int size) {
-  std::lock_guard lock(mutex);
-  if (buf && size > 0) {
-    const std::size_t n = std::min(last_directory.size(), static_cast<std::size_t>(size - 1));
-    std::memcpy(buf, last_directory.data(), n);
-    buf[n] = 0;
-  }
-  return static_cast<int>(last_directory.size());
-}
-
-DCVT_API int DcvtEmu_CallCount(void) {
-  std::lock_guard lock(mutex);
-  return calls;
-}
+__attribute__((constructor)) static void LoadLibrary() { CheckDigitLibrary::Instance(); }

@@ -7,8 +7,9 @@
  * is 11 minus the sum's remainder by 11, and 0 when that gives 10 or 11.
  * "12345" -> "123455". A badge number that is empty, too long or not all
  * digits answers "". The answer lives in the library until the next call.
- * The directory is the program's, as the register hands it; the library
- * keeps the last one for the bench.
+ * Bench side: the neutral interface of every emulator
+ * (emulators/common/emu_control.h), whose frames are the calls made, each
+ * as "directory|badge number", and the fault below.
  */
 #ifndef DCVT32_H
 #define DCVT32_H
@@ -17,17 +18,14 @@
 extern "C" {
 #endif
 
-/* Bench side. */
 enum DcvtFault {
   DCVT_OK = 0,
   DCVT_OVERLONG = 1,      /* a zero-terminated answer of 200 digits */
   DCVT_UNTERMINATED = 2,  /* 256 digits and no zero in the answer buffer */
   DCVT_NULL = 3           /* a null answer */
 };
+/* Holds until set back to DCVT_OK (Emu_Reset does too). */
 void DcvtEmu_SetFault(int fault);
-/* The directory of the last call (zero-terminated, cut to size); answers its length. */
-int DcvtEmu_LastDirectory(char* buf, int size);
-int DcvtEmu_CallCount(void);
 
 #ifdef __cplusplus
 }

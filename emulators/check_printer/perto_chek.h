@@ -14,7 +14,7 @@
  * Each command is answered by one text: three digits, then for some a
  * blank and data.
  *   "000" done          "001" no check in the printer
- *   "002" unknown command   "003" bad or missing field
+ *   "002" unknown command   "003" bad or missing field   "005" no ink
  * Commands (ASCII; fields are remembered until the check is printed):
  *   "S"            status: "000 CHEQUE" with a check inserted, else "001"
  *   "B" + 3 digits the bank whose check form is used
@@ -33,16 +33,17 @@
 extern "C" {
 #endif
 
-/* Bench side. */
-void PertoEmu_Reset(void);              /* no check, no fields, no answers, port closed */
-void PertoEmu_InsertCheck(void);        /* the operator puts a blank check in */
-void PertoEmu_SetPortAvailable(int available);
-/* Where printed checks go (appended); unset or empty: kept in memory only. */
-void PertoEmu_SetTapeFile(const char* path);
-/* What was printed since the reset; answers the full length. */
-int PertoEmu_Tape(char* buf, int size);
-/* Commands received, one per line; answers the full length. */
-int PertoEmu_Commands(char* buf, int size);
+/* Bench side: the neutral interface of every emulator
+ * (emulators/common/emu_control.h) and these extras. Emu_Reset takes the
+ * check out, forgets the fields and the answers; Emu_Frame lists the
+ * commands received (IniComm and EndComm calls included, as "IniComm COM2"
+ * and "EndComm"); Emu_Tape the checks printed; Emu_SetPortAvailable(0)
+ * makes IniComm fail; Emu_RefuseTransmission(n) makes EnvComm answer 0
+ * (the command recorded, not carried out); Emu_SetPaper(2) leaves the
+ * printer without ink: "I" answers "005". Settings from the environment
+ * under the prefix PERTO (PERTO_TAPE, ...). */
+void PertoEmu_InsertCheck(void); /* the operator puts a blank check in */
+int PertoEmu_CheckInside(void);
 /* The next RecComm writes exactly these `length` bytes (at most the size
  * it is given), followed by a zero only when `terminated`; a faulty
  * library for the register's tests. */

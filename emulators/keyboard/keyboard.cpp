@@ -4,9 +4,11 @@
 #include <array>
 #include <cstring>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "emulators/common/device.h"
 #include "emulators/keyboard/tec_keyboard.h"
 
 #define TEC_API extern "C" __attribute__((visibility("default")))
@@ -17,31 +19,59 @@ constexpr int kColumns = 20;
 constexpr int kLines = 2;
 constexpr std::size_t kTrackBytes = 127;
 
-struct Keyboard {
-  std::array<std::string, kLines> lines{std::string(kColumns, ' '), std::string(kColumns, ' ')};
+// The keyboard on the common emulated device: its port is the keyboard's
+// own line (held against other processes under the model's name), its
+// frames the calls made, in order.
+class Keyboard : public emu::Device {
+ public:
+  static Keyboard& Instance() {
+    static Keyboard keyboard;
+    return keyboard;
+  }
+
+  void Record(std::string call) { RecordFrame(std::move(call)); }
+  bool Open() { return OpenPort(TEC_MODEL); }
+  void Close() { ClosePort(); }
+  bool open() const { return port_open(); }
+
+  // No memory survives a power cut.
+  void SetStateFile(const std::string&) override {}
+  void SetFiscalDay(std::optional<int>) override {}
+
+  std::array<std::string, kLines> lines;
   int column = 0, line = 0;  // the cursor, 0-based
-  bool enabled = false, open = false;
-  std::string track;
+  bool enabled = false;
+  std::string track;     // the last card swiped
   int op_key = 0;
   std::string received;  // raw bytes the host sent with TxKbd
-  std::vector<std::string> calls;
-};
 
-// One lock at the C interface: the host and the bench may call from any thread.
-std::mutex mutex;
-Keyboard& K() {
-  // Destroyed when the library is unloaded, as the device goes away.
-  static Keyboard keyboard;
-  return keyboard;
-}
+ protected:
+  void FactoryReset() override {
+    PowerOn();
+    track.clear();
+    op_key = 0;
+  }
+  void PowerOn() override {
+    lines.fill(std::string(kColumns, ' '));
+    column = line = 0;
+    enabled = false;
+    received.clear();
+  }
+
+ private:
+  Keyboard() : Device(TEC_LIBRARY, TEC_PREFIX, "") {
+    PowerOn();
+    emu::Serve(*this);
+  }
+};
 
 std::string Text(const char* text) { return text ? text : "(null)"; }
 
-// Records the call and answers the keyboard under the lock.
+// Records the call and answers the keyboard, under the library's lock.
 class Call {
  public:
-  explicit Call(const std::string& recorded) : lock_(mutex) { K().calls.push_back(recorded); }
-  Keyboard& k() { return K(); }
+  explicit Call(const std::string& recorded) : lock_(emu::LibraryLock()) { k().Record(recorded); }
+  Keyboard& k() { return Keyboard::Instance(); }
 
  private:
   std::lock_guard<std::mutex> lock_;
@@ -68,25 +98,24 @@ int CopyOut(const std::string& text, char* buf, int size) {
 
 int Switch(const char* name, int on) {
   Call call(std::string(name) + "(" + std::to_string(on) + ")");
-  return call.k().open ? 1 : 0;
+  return call.k().open() ? 1 : 0;
 }
 
 int OpenKeyboard(const char* name) {
   Call call(std::string(name) + "()");
-  call.k().open = true;
-  return 1;
+  return call.k().Open() ? 1 : 0;
 }
 
 int CloseKeyboard(const char* name) {
   Call call(std::string(name) + "()");
-  call.k().open = false;
+  call.k().Close();
   return 1;
 }
 
 int ReadTrack(const char* name, char* buf, bool clear) {
   Call call(std::string(name) + "()");
   Keyboard& k = call.k();
-  if (!k.open || !buf) return 0;
+  if (!k.open() || !buf) return 0;
   const int length = CopyOut(k.track, buf, static_cast<int>(kTrackBytes + 1));
   if (clear) k.track.clear();
   return length;
@@ -135,13 +164,13 @@ TEC_API int BackSpace(void) {
 TEC_API int DispStr(const char* text) {
   Call call("DispStr(" + Text(text) + ")");
   Keyboard& k = call.k();
-  if (!k.open || !text) return 0;
+  if (!k.open() || !text) return 0;
   for (const char* c = text; *c; ++c) Put(k, *c);
   return 1;
 }
 TEC_API int DispCh(int ch) {
   Call call("DispCh(" + std::to_string(ch) + ")");
-  if (!call.k().open) return 0;
+  if (!call.k().open()) return 0;
   Put(call.k(), static_cast<char>(ch));
   return 1;
 }
@@ -175,7 +204,7 @@ TEC_API int ReadOpKey(void) {
 }
 TEC_API int TxKbd(const char* bytes) {
   Call call("TxKbd(" + Text(bytes) + ")");
-  if (!call.k().open || !bytes) return 0;
+  if (!call.k().open() || !bytes) return 0;
   call.k().received += bytes;
   return 1;
 }
@@ -185,7 +214,7 @@ TEC_API int RxKbd(char* buf, int size) {
 }
 TEC_API int ProgSpecialChar(int key, const char* text) {
   Call call("ProgSpecialChar(" + std::to_string(key) + "," + Text(text) + ")");
-  return call.k().open ? 1 : 0;
+  return call.k().open() ? 1 : 0;
 }
 TEC_API int Reset(void) {
   Call call("Reset()");
@@ -208,38 +237,24 @@ TEC_API int SetNumL(int on) { return Switch("SetNumL", on); }
 TEC_API int SetCapsL(int on) { return Switch("SetCapsL", on); }
 
 // ---- Bench side ------------------------------------------------------------
+template <typename Work>
+auto WithKeyboard(Work&& work) {
+  return emu::Locked([&] { return work(Keyboard::Instance()); });
+}
+
 TEC_API const char* TecEmu_Model(void) { return TEC_MODEL; }
-TEC_API void TecEmu_ResetAll(void) {
-  std::lock_guard lock(mutex);
-  K() = Keyboard{};
-}
-TEC_API int TecEmu_Calls(char* buf, int size) {
-  std::lock_guard lock(mutex);
-  std::string all;
-  for (const std::string& call : K().calls) all += call + "\n";
-  return CopyOut(all, buf, size);
-}
-TEC_API void TecEmu_ClearCalls(void) {
-  std::lock_guard lock(mutex);
-  K().calls.clear();
-}
 TEC_API int TecEmu_Display(char* buf, int size) {
-  std::lock_guard lock(mutex);
-  return CopyOut(K().lines[0] + "\n" + K().lines[1], buf, size);
+  return WithKeyboard([&](Keyboard& k) { return CopyOut(k.lines[0] + "\n" + k.lines[1], buf, size); });
 }
 TEC_API void TecEmu_SwipeCard(const char* track) {
-  std::lock_guard lock(mutex);
-  K().track = std::string(track ? track : "").substr(0, kTrackBytes);
+  WithKeyboard([&](Keyboard& k) { k.track = std::string(track ? track : "").substr(0, kTrackBytes); });
 }
 TEC_API void TecEmu_TurnOpKey(int position) {
-  std::lock_guard lock(mutex);
-  K().op_key = std::clamp(position, 0, 3);
-}
-TEC_API int TecEmu_IsOpen(void) {
-  std::lock_guard lock(mutex);
-  return K().open ? 1 : 0;
+  WithKeyboard([&](Keyboard& k) { k.op_key = std::clamp(position, 0, 3); });
 }
 TEC_API int TecEmu_IsEnabled(void) {
-  std::lock_guard lock(mutex);
-  return K().enabled ? 1 : 0;
+  return WithKeyboard([](Keyboard& k) { return k.enabled ? 1 : 0; });
 }
+
+// Makes the keyboard (reading the environment) as the library loads.
+__attribute__((constructor)) static void LoadKeyboard() { Keyboard::Instance(); }

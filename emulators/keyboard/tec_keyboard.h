@@ -38,18 +38,19 @@
 extern "C" {
 #endif
 
-/* Bench side, in both libraries. */
+/* Bench side, in both libraries: the neutral interface of every emulator
+ * (emulators/common/emu_control.h) and these extras. Emu_Frame lists the
+ * calls made ("EnableKbd()", "DispStr(TOTAL)", ...); Emu_Reset is the
+ * power-on state with no calls recorded; Emu_PortOpen says whether the
+ * keyboard is open; Emu_SetPortAvailable(0) makes the open function fail
+ * (answer 0). Settings from the environment under the prefix TEC44 or
+ * TEC65. */
 const char* TecEmu_Model(void); /* "Tec44" or "Tec65" */
-void TecEmu_ResetAll(void);     /* power-on state, no calls recorded */
-/* Recorded calls, one per line, in order; answers the full length and
+/* The display's two lines, joined by '\n'; answers the full length and
  * copies what fits (zero-terminated) into buf. */
-int TecEmu_Calls(char* buf, int size);
-void TecEmu_ClearCalls(void);
-/* The display's two lines, joined by '\n'. */
 int TecEmu_Display(char* buf, int size);
 void TecEmu_SwipeCard(const char* track);
 void TecEmu_TurnOpKey(int position);
-int TecEmu_IsOpen(void);
 int TecEmu_IsEnabled(void);
 
 #ifdef __cplusplus

@@ -1,6 +1,7 @@
 #include <cstring>
 #include <vector>
 
+#include "drivers/common/library.h"
 #include "facade/Qdm00000.h"
 #include "facade/operator_messages.h"
 #include "peripherals/check_printer/Qdm00700.h"
@@ -21,17 +22,12 @@ constexpr const char* kLibrary = "PertoChekSer.dll";
 constexpr int kPertoType = 2;
 platform::HMODULE library = nullptr;
 
-void ClearEntryPoints() {
-  IniciaImpChq = nullptr;
-  FinalizaImpChq = nullptr;
-  EnviaComImpChq = nullptr;
-  RespostaImpChq = nullptr;
-}
-
-bool BindAll() {
-  return platform::Bind(library, "IniComm", IniciaImpChq) && platform::Bind(library, "EndComm", FinalizaImpChq) &&
-         platform::Bind(library, "EnvComm", EnviaComImpChq) && platform::Bind(library, "RecComm", RespostaImpChq);
-}
+const drivers::EntryPoint kEntryPoints[] = {
+    {"IniComm", &IniciaImpChq},
+    {"EndComm", &FinalizaImpChq},
+    {"EnvComm", &EnviaComImpChq},
+    {"RecComm", &RespostaImpChq},
+};
 
 }  // namespace
 
@@ -42,8 +38,7 @@ void StartImpCheque() {
   if (Qdm00000::IdTipoImpChq != kPertoType) return;
   library = platform::LoadLibraryA(kLibrary);
   if (library == nullptr) return;
-  if (!BindAll()) {
-    ClearEntryPoints();
+  if (!drivers::BindAll(library, kEntryPoints)) {
     platform::FreeLibrary(library);
     library = nullptr;
     return;
@@ -60,7 +55,7 @@ void StopImpCheque() {
     }
   }
   if (ImpChequeOk) platform::FreeLibrary(library);
-  ClearEntryPoints();
+  drivers::ClearAll(kEntryPoints);
   ImpChequeOk = false;
   library = nullptr;
 }

@@ -1,4 +1,5 @@
 // The keyboard's library, its binding table and the start and stop.
+#include "drivers/common/library.h"
 #include "facade/Qdm00000.h"
 #include "peripherals/keyboard/Qdm00400.h"
 
@@ -15,65 +16,41 @@ TTeclEntry TeclEnableKbd, TeclDisableKbd, TeclBackSpace, TeclBeepKeyOn, TeclBeep
 
 namespace {
 
-enum Models : unsigned { kTec44 = 1, kTec65 = 2, kBoth = kTec44 | kTec65 };
+using drivers::EntryPoint;
+
+// The rows of each model, then the common rows: bound in this order, the
+// model's first. "GetMCRMsg" and "TxKbd" are in both libraries and go to a
+// global per model.
+const EntryPoint kTec44Rows[] = {
+    {"RxKbd", &TeclRxKbd},           {"ProgSpecialChar", &TeclProgSpecialChar}, {"GetMCRBufnc", &TeclGetMCRBufnc},
+    {"DispClrLn1", &TeclDispClrLn1}, {"DispClrLn2", &TeclDispClrLn2},           {"GetMCRMsg", &TeclGetMCRMsg44},
+    {"CloseTec44", &CloseTec44},     {"OpenTec44", &OpenTec44},                 {"TxKbd", &TeclTxKbd44},
+    {"NumLock", &TeclNumLock},       {"CapsLock", &TeclCapsLock},
+};
+const EntryPoint kTec65Rows[] = {
+    {"SetCapsL", &TeclSetCapsL65},  {"SetNumL", &TeclSetNumL65}, {"GetMCRMsg", &TeclGetMCRMsg65},
+    {"CloseTec65", &CloseTec65},    {"OpenTec65", &OpenTec65},   {"TxKbd", &TeclTxKbd65},
+};
+const EntryPoint kCommonRows[] = {
+    {"EnableKbd", &TeclEnableKbd}, {"DisableKbd", &TeclDisableKbd}, {"BackSpace", &TeclBackSpace},
+    {"BeepKeyOn", &TeclBeepKeyOn}, {"BeepOn", &TeclBeepOn},         {"CarRet", &TeclCarRet},
+    {"DispStr", &TeclDispStr},     {"DispCh", &TeclDispCh},         {"GetMCRBuf", &TeclGetMCRBuf},
+    {"GoToXY", &TeclGoToXY},       {"LineFeed", &TeclLineFeed},     {"FormFeed", &TeclFormFeed},
+    {"ReadOpKey", &TeclReadOpKey}, {"Reset", &TeclReset},           {"SetCard", &TeclSetCard},
+    {"SetDisp", &TeclSetDisp},     {"SetEcho", &TeclSetEcho},       {"SetOpKey", &TeclSetOpKey},
+    {"SetPIN", &TeclSetPIN},
+};
 
 struct Model {
   int tipo;  // IdTipoTecl
-  Models model;
   const char* library;
+  drivers::EntryPoints rows;
   TTeclEntry* open;  // the model's open function, called at start
 };
 
 const Model kModels[] = {
-    {1, kTec44, "Tec44Win.dll", &OpenTec44},
-    {3, kTec65, "Tec65_32.dll", &OpenTec65},
-};
-
-struct Binding {
-  const char* name;
-  TTeclEntry* global;
-  Models models;
-};
-
-// Bound in this order: the model's rows come first, then the common ones.
-// "GetMCRMsg" and "TxKbd" are in both libraries and go to a global per model.
-const Binding kBindings[] = {
-    {"RxKbd", &TeclRxKbd, kTec44},
-    {"ProgSpecialChar", &TeclProgSpecialChar, kTec44},
-    {"GetMCRBufnc", &TeclGetMCRBufnc, kTec44},
-    {"DispClrLn1", &TeclDispClrLn1, kTec44},
-    {"DispClrLn2", &TeclDispClrLn2, kTec44},
-    {"GetMCRMsg", &TeclGetMCRMsg44, kTec44},
-    {"CloseTec44", &CloseTec44, kTec44},
-    {"OpenTec44", &OpenTec44, kTec44},
-    {"TxKbd", &TeclTxKbd44, kTec44},
-    {"NumLock", &TeclNumLock, kTec44},
-    {"CapsLock", &TeclCapsLock, kTec44},
-    {"SetCapsL", &TeclSetCapsL65, kTec65},
-    {"SetNumL", &TeclSetNumL65, kTec65},
-    {"GetMCRMsg", &TeclGetMCRMsg65, kTec65},
-    {"CloseTec65", &CloseTec65, kTec65},
-    {"OpenTec65", &OpenTec65, kTec65},
-    {"TxKbd", &TeclTxKbd65, kTec65},
-    {"EnableKbd", &TeclEnableKbd, kBoth},
-    {"DisableKbd", &TeclDisableKbd, kBoth},
-    {"BackSpace", &TeclBackSpace, kBoth},
-    {"BeepKeyOn", &TeclBeepKeyOn, kBoth},
-    {"BeepOn", &TeclBeepOn, kBoth},
-    {"CarRet", &TeclCarRet, kBoth},
-    {"DispStr", &TeclDispStr, kBoth},
-    {"DispCh", &TeclDispCh, kBoth},
-    {"GetMCRBuf", &TeclGetMCRBuf, kBoth},
-    {"GoToXY", &TeclGoToXY, kBoth},
-    {"LineFeed", &TeclLineFeed, kBoth},
-    {"FormFeed", &TeclFormFeed, kBoth},
-    {"ReadOpKey", &TeclReadOpKey, kBoth},
-    {"Reset", &TeclReset, kBoth},
-    {"SetCard", &TeclSetCard, kBoth},
-    {"SetDisp", &TeclSetDisp, kBoth},
-    {"SetEcho", &TeclSetEcho, kBoth},
-    {"SetOpKey", &TeclSetOpKey, kBoth},
-    {"SetPIN", &TeclSetPIN, kBoth},
+    {1, "Tec44Win.dll", kTec44Rows, &OpenTec44},
+    {3, "Tec65_32.dll", kTec65Rows, &OpenTec65},
 };
 
 const Model* SelectedModel() {
@@ -85,16 +62,9 @@ const Model* SelectedModel() {
 // Every global of every row: a stop clears them all, whatever IdTipoTecl
 // says by then, so no global is left pointing into an unloaded library.
 void ClearEntryPoints() {
-  for (const Binding& binding : kBindings) *binding.global = nullptr;
-}
-
-bool BindModel(Models model) {
-  for (const Binding& binding : kBindings) {
-    if (!(binding.models & model)) continue;
-    *binding.global = platform::GetProcAddress(TecladoDLLHandle, binding.name);
-    if (*binding.global == nullptr) return false;
-  }
-  return true;
+  drivers::ClearAll(kTec44Rows);
+  drivers::ClearAll(kTec65Rows);
+  drivers::ClearAll(kCommonRows);
 }
 
 // The three switching-on calls take no arguments; their results are not
@@ -111,7 +81,7 @@ void StartTeclado() {
   if (model == nullptr) return;
   TecladoDLLHandle = platform::LoadLibraryA(model->library);
   if (TecladoDLLHandle == nullptr) return;
-  if (!BindModel(model->model)) {
+  if (!drivers::BindAll(TecladoDLLHandle, model->rows) || !drivers::BindAll(TecladoDLLHandle, kCommonRows)) {
     platform::FreeLibrary(TecladoDLLHandle);
     TecladoDLLHandle = nullptr;
     ClearEntryPoints();

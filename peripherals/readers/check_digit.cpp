@@ -1,6 +1,7 @@
 // The badge check digit through the maker library "DCVT32.dll".
 #include <cstring>
 
+#include "drivers/common/library.h"
 #include "peripherals/readers/Qdm00800.h"
 #include "platform/os/files.h"
 
@@ -13,7 +14,8 @@ TDescriptografaMatricula* DVDescriptografaMatricula = nullptr;
 
 namespace {
 constexpr const char* kLibrary = "DCVT32.dll";
-}
+const drivers::EntryPoint kEntryPoints[] = {{"DescriptografaMatricula", &DVDescriptografaMatricula}};
+}  // namespace
 
 std::string ProgramDirectory() {
   std::string directory = platform::ExtractShortPathName(platform::ExtractFilePath(platform::GetModuleFileNameA()));
@@ -28,7 +30,7 @@ void StartDigVerif() {
   if (IdCriptoCons != "1") return;
   DigVerifDLLHandle = platform::LoadLibraryA(kLibrary);
   if (DigVerifDLLHandle == nullptr) return;
-  if (!platform::Bind(DigVerifDLLHandle, "DescriptografaMatricula", DVDescriptografaMatricula)) {
+  if (!drivers::BindAll(DigVerifDLLHandle, kEntryPoints)) {
     platform::FreeLibrary(DigVerifDLLHandle);
     DigVerifDLLHandle = nullptr;
     return;
@@ -39,7 +41,7 @@ void StartDigVerif() {
 void StopDigVerif() {
   if (DigVerifOK) platform::FreeLibrary(DigVerifDLLHandle);
   DigVerifDLLHandle = nullptr;
-  DVDescriptografaMatricula = nullptr;
+  drivers::ClearAll(kEntryPoints);
   DigVerifOK = false;
 }
 

@@ -14,11 +14,15 @@ using namespace Qdm00800;
 
 class CheckDigitBench : public peripheral_test::LibraryBench {
  public:
-  CheckDigitBench() : LibraryBench("DCVT32.dll") { SetFault(DCVT_OK); }
-  ~CheckDigitBench() { SetFault(DCVT_OK); }
-  std::string LastDirectory() const { return Text("DcvtEmu_LastDirectory"); }
+  CheckDigitBench() : LibraryBench("DCVT32.dll") { Reset(); }
+  ~CheckDigitBench() { Reset(); }
+  // The directory handed over in the last call ("directory|badge").
+  std::string LastDirectory() const {
+    const std::string call = FrameAt(FrameCount() - 1);
+    return call.substr(0, call.rfind('|'));
+  }
+  int CallCount() const { return FrameCount(); }
   void (*SetFault)(int) = Bind<void(int)>("DcvtEmu_SetFault");
-  int (*CallCount)() = Bind<int()>("DcvtEmu_CallCount");
 };
 
 class CheckDigitTest : public ::testing::Test {

@@ -10,9 +10,9 @@
 #include "peripherals/check_printer/Qdm00700.h"
 #include "peripherals/device_fixture.h"
 #include "platform/dialogs/dialogs.h"
+#include "platform/dialogs/scripted.h"
 #include "platform/os/files.h"
 #include "peripherals/library_bench.h"
-#include "support/emulated_printer.h"
 
 namespace {
 
@@ -23,9 +23,8 @@ using peripheral_test::MappedPort;
 class PertoBench : public peripheral_test::LibraryBench {
  public:
   PertoBench() : LibraryBench("PertoChekSer.dll") { Reset(); }
-  std::string Tape() const { return Text("PertoEmu_Tape"); }
-  std::string Commands() const { return Text("PertoEmu_Commands"); }
-  void (*Reset)() = Bind<void()>("PertoEmu_Reset");
+  std::string Tape() const { return TapeText(); }
+  std::string Commands() const { return FrameLines(); }
   void (*InsertCheck)() = Bind<void()>("PertoEmu_InsertCheck");
   void (*NextRawAnswer)(const char*, int, int) = Bind<void(const char*, int, int)>("PertoEmu_NextRawAnswer");
 };
@@ -35,6 +34,7 @@ using peripheral_test::Loaded;
 class CheckPrinterTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    testsupport::PrivatePortLocks();  // the emulated printer holds its port against other processes
     Qdm00000::DataModule();
     platform::SetDialogPresenter(dialogs);
     Qdm00000::IdTipoImpChq = 2;

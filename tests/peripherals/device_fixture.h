@@ -9,6 +9,7 @@
 #include "emulators/readers/pty_device.h"
 #include "emulators/readers/reader_device.h"
 #include "platform/base/clock.h"
+#include "platform/base/clock_testing.h"
 #include "platform/os/serial.h"
 
 namespace peripheral_test {

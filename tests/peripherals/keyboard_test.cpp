@@ -18,8 +18,8 @@ using namespace Qdm00400;
 // The bench side of an emulated keyboard library.
 class KeyboardBench : public peripheral_test::LibraryBench {
  public:
-  explicit KeyboardBench(const std::string& file) : LibraryBench(file) { Bind<void()>("TecEmu_ResetAll")(); }
-  std::string Calls() const { return Text("TecEmu_Calls"); }
+  explicit KeyboardBench(const std::string& file) : LibraryBench(file) { Reset(); }
+  std::string Calls() const { return FrameLines(); }
   std::string Display() const { return Text("TecEmu_Display"); }
 };
 
@@ -43,6 +43,8 @@ int BoundCount(const std::vector<TTeclEntry*>& globals) {
 
 class KeyboardTest : public ::testing::Test {
  protected:
+  // The emulated keyboards hold their line against other processes.
+  void SetUp() override { testsupport::PrivatePortLocks(); }
   void TearDown() override {
     StopTeclado();
     Qdm00000::IdTipoTecl = 0;

@@ -1,34 +1,20 @@
-// The bench side of an emulated maker library: the same file the module
-// loads (dlopen of it again answers the same instance), its bench calls
-// bound by name, and texts read out of its "copy into buf, answer the
-// length" calls.
+// The bench side of an emulated peripheral library: the common emulator
+// loader (the same file the module loads, the neutral controls bound) and
+// the peripherals' own extras.
 #pragma once
 #include <dlfcn.h>
 
-#include <stdexcept>
 #include <string>
 
-#include "support/emulated_printer.h"
+#include "support/emulator_library.h"
 
 namespace peripheral_test {
 
-class LibraryBench {
+class LibraryBench : public testsupport::EmulatorLibrary {
  public:
-  explicit LibraryBench(const std::string& file) {
-    handle_ = dlopen((testsupport::ExecutableDirectory() + "/" + file).c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!handle_) throw std::runtime_error(dlerror());
-  }
-  ~LibraryBench() { dlclose(handle_); }
-  LibraryBench(const LibraryBench&) = delete;
-  LibraryBench& operator=(const LibraryBench&) = delete;
+  using EmulatorLibrary::EmulatorLibrary;
 
-  template <typename Fn>
-  Fn* Bind(const char* name) const {
-    void* entry = dlsym(handle_, name);
-    if (!entry) throw std::runtime_error(std::string("emulator lacks ") + name);
-    return reinterpret_cast<Fn*>(entry);
-  }
-  // The text a call of the form int(char* buf, int size) answers.
+  // The text a bench call of the form int(char* buf, int size) answers.
   std::string Text(const char* name) const {
     auto* read = Bind<int(char*, int)>(name);
     std::string text(static_cast<std::size_t>(read(nullptr, 0)) + 1, '\0');
@@ -36,9 +22,12 @@ class LibraryBench {
     text.pop_back();
     return text;
   }
-
- private:
-  void* handle_;
+  // The frames received, one a line.
+  std::string FrameLines() const {
+    std::string lines;
+    for (const std::string& frame : Frames()) lines += frame + "\n";
+    return lines;
+  }
 };
 
 // Whether the library at that path is still loaded in this process.

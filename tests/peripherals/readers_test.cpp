@@ -11,7 +11,7 @@
 #include "facade/Qdm00000.h"
 #include "peripherals/device_fixture.h"
 #include "peripherals/readers/Qdm00800.h"
-#include "support/emulated_printer.h"
+#include "support/emulator_library.h"
 
 namespace {
 
