@@ -3,9 +3,9 @@
 // to the front end. The main thread serves messages meanwhile, as a front
 // end's would; the share counts the whole process.
 #include <benchmark/benchmark.h>
-#include <time.h>
 
 #include <chrono>
+#include <ctime>
 #include <memory>
 
 #include "emulators/readers/reader_device.h"
@@ -16,12 +16,6 @@
 #include "platform/os/serial.h"
 
 namespace {
-
-double ProcessSeconds() {
-  timespec t{};
-  ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
-}
 
 void BM_ScannerThreadOnAnIdleReader(benchmark::State& state) {
   platform::clock::UseSystem();
@@ -39,13 +33,13 @@ void BM_ScannerThreadOnAnIdleReader(benchmark::State& state) {
   for (auto _ : state) {
     auto thread = std::make_unique<Qdm00800::TScannerThread>(platform::TThreadPriority::tpNormal,
                                                              static_cast<uintptr_t>(window));
-    const double cpu_start = ProcessSeconds();
+    const std::clock_t cpu_start = std::clock();  // all threads of the process
     const auto wall_start = std::chrono::steady_clock::now();
     thread->Resume();
     while (std::chrono::steady_clock::now() - wall_start < idle) platform::Application().HandleMessage(100);
     thread.reset();
     wall += std::chrono::duration<double>(std::chrono::steady_clock::now() - wall_start).count();
-    processor += ProcessSeconds() - cpu_start;
+    processor += static_cast<double>(std::clock() - cpu_start) / CLOCKS_PER_SEC;
   }
   state.counters["cpu_percent"] = 100.0 * processor / wall;
   state.counters["wall_s"] = wall / static_cast<double>(state.iterations());
