@@ -28,6 +28,11 @@ extern bool DigVerifOK;                          // set by the module
 extern platform::HMODULE DigVerifDLLHandle;      // set by the module
 extern TDescriptografaMatricula* DVDescriptografaMatricula;  // set by the module
 
+// The module's text global emptied and the check-digit entry point
+// forgotten, as when the library is loaded; run when it is unloaded (the
+// check-digit library itself is the front end's to stop).
+void ClearGlobals();
+
 // ---- Readers ------------------------------------------------------------
 // What the reader sent within one read time-out (1000 ms), or "". The port
 // is opened and closed on every call. A reading is gathered until the line

@@ -2,6 +2,7 @@
 #include <cstring>
 
 #include "drivers/common/library.h"
+#include "drivers/common/module_globals.h"
 #include "peripherals/readers/Qdm00800.h"
 #include "platform/os/files.h"
 
@@ -15,7 +16,16 @@ TDescriptografaMatricula* DVDescriptografaMatricula = nullptr;
 namespace {
 constexpr const char* kLibrary = "DCVT32.dll";
 const drivers::EntryPoint kEntryPoints[] = {{"DescriptografaMatricula", &DVDescriptografaMatricula}};
+// Clears the globals above when the library is unloaded.
+const drivers::ClearAtUnload cleared_at_unload{ClearGlobals};
 }  // namespace
+
+void ClearGlobals() {
+  IdCriptoCons.clear();
+  drivers::ClearAll(kEntryPoints);
+  DigVerifOK = false;
+  DigVerifDLLHandle = nullptr;
+}
 
 std::string ProgramDirectory() {
   std::string directory = platform::ExtractShortPathName(platform::ExtractFilePath(platform::GetModuleFileNameA()));
