@@ -6,6 +6,7 @@
 #include "facade/operator_messages.h"
 #include "peripherals/check_printer/Qdm00700.h"
 #include "peripherals/common/device_port.h"
+#include "peripherals/common/maker_library.h"
 
 namespace Qdm00700 {
 
@@ -36,14 +37,8 @@ void StartImpCheque() {
   if (ImpChequeOk) StopImpCheque();
   ImpChequeOk = false;
   if (Qdm00000::IdTipoImpChq != kPertoType) return;
-  library = platform::LoadLibraryA(kLibrary);
-  if (library == nullptr) return;
-  if (!drivers::BindAll(library, kEntryPoints)) {
-    platform::FreeLibrary(library);
-    library = nullptr;
-    return;
-  }
-  ImpChequeOk = true;
+  library = peripherals::LoadAndBind(kLibrary, {kEntryPoints});
+  ImpChequeOk = library != nullptr;
 }
 
 void StopImpCheque() {

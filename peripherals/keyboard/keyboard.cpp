@@ -1,6 +1,7 @@
 // The keyboard's library, its binding table and the start and stop.
 #include "drivers/common/library.h"
 #include "facade/Qdm00000.h"
+#include "peripherals/common/maker_library.h"
 #include "peripherals/keyboard/Qdm00400.h"
 
 namespace Qdm00400 {
@@ -79,14 +80,8 @@ void StartTeclado() {
   TecladoOK = false;
   const Model* model = SelectedModel();
   if (model == nullptr) return;
-  TecladoDLLHandle = platform::LoadLibraryA(model->library);
+  TecladoDLLHandle = peripherals::LoadAndBind(model->library, {model->rows, kCommonRows});
   if (TecladoDLLHandle == nullptr) return;
-  if (!drivers::BindAll(TecladoDLLHandle, model->rows) || !drivers::BindAll(TecladoDLLHandle, kCommonRows)) {
-    platform::FreeLibrary(TecladoDLLHandle);
-    TecladoDLLHandle = nullptr;
-    ClearEntryPoints();
-    return;
-  }
   CallWithoutArguments(TeclEnableKbd);
   CallWithoutArguments(*model->open);
   CallWithoutArguments(TeclFormFeed);

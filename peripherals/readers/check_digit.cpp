@@ -3,6 +3,7 @@
 
 #include "drivers/common/library.h"
 #include "drivers/common/module_globals.h"
+#include "peripherals/common/maker_library.h"
 #include "peripherals/readers/Qdm00800.h"
 #include "platform/os/files.h"
 
@@ -38,14 +39,8 @@ void StartDigVerif() {
   if (DigVerifOK) StopDigVerif();
   DigVerifOK = false;
   if (IdCriptoCons != "1") return;
-  DigVerifDLLHandle = platform::LoadLibraryA(kLibrary);
-  if (DigVerifDLLHandle == nullptr) return;
-  if (!drivers::BindAll(DigVerifDLLHandle, kEntryPoints)) {
-    platform::FreeLibrary(DigVerifDLLHandle);
-    DigVerifDLLHandle = nullptr;
-    return;
-  }
-  DigVerifOK = true;
+  DigVerifDLLHandle = peripherals::LoadAndBind(kLibrary, {kEntryPoints});
+  DigVerifOK = DigVerifDLLHandle != nullptr;
 }
 
 void StopDigVerif() {
