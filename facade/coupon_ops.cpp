@@ -2,12 +2,14 @@
 // coupon number comes from, how the restaurant model takes an item, how a
 // Sweda fiscal-memory reading is chosen, and how answers are read back.
 #include "drivers/bematech/Qdm00100.h"
+#include "drivers/sweda/Qdm00200.h"
 #include "facade/Qdm00000.h"
 #include "facade/routing.h"
 
 namespace Qdm00000 {
 
 namespace B = Qdm00100;
+namespace S = Qdm00200;
 
 bool AbreCupom(const std::string& texto) {
   const bool result = Route<bool>({
@@ -19,7 +21,12 @@ bool AbreCupom(const std::string& texto) {
        }},
       // The restaurant model opens its coupon with the first item.
       {kBematechRestaurant, [] { return true; }},
-      {kSweda, {}},   // AbreCupom_Sweda, then Nr_Cupom
+      {kSweda,
+       [] {
+         const bool aberto = S::AbreCupom_Sweda();
+         NrCupom = Nr_Cupom();  // read even when the opening failed
+         return aberto;
+       }},
       {kDaruma, {}},  // AbreCupom_Daruma, then characters 3 to 8 of its answer
   });
   if (NrCupom.empty()) NrCupom = AjustaZero("0", 4);
@@ -38,28 +45,38 @@ bool VendaItem(const std::string& mesa, const std::string& complemento,
          return B::Registra_Item_Bematech(mesa, complemento, codigo, descricao, aliquota, preco,
                                            quantidade, desconto);
        }},
-      {kSweda, {}},
+      {kSweda, [&] {
+         return S::VendaItem_Sweda(codigo, descricao, aliquota, quantidade, preco, desconto);
+       }},
       {kDaruma, {}},
   });
 }
 
 std::string Nr_Cupom() {
-  const bool ok = Route<bool>({{kBematech, B::Numero_Cupom_Bematech}, {kSweda, {}}});
+  const bool ok =
+      Route<bool>({{kBematech, B::Numero_Cupom_Bematech}, {kSweda, S::Numero_Cupom_Sweda}});
   return ok ? RetornoImpFiscal("27", true) : std::string();
 }
 
 std::string RetornoImpFiscal(const std::string& comando, bool /*aparaIgnorado*/) {
   // The answer is always trimmed, whatever the caller asked.
   return Route<std::string>({{kBematech, [&] { return B::RetornoImpFiscal_Bematech(comando, true); }},
-                             {kSweda, {}},
+                             {kSweda,
+                              [&] { return S::RetornoImpFiscal_Sweda(comando, true); }},
                              {kDaruma, {}}});
 }
 
 bool Memoria_Fiscal(const std::string& de, const std::string& ate,
-                    const std::string& opcaoBematech, const std::string& /*tipo*/) {
+                    const std::string& opcaoBematech, const std::string& tipo) {
   return Route<bool>({
       {kBematech, [&] { return B::Memoria_Fiscal_Bematech(de, ate, opcaoBematech); }},
-      {kSweda, {}},   // tipo "D" between dates, "R" between Z numbers, else false
+      // Between two dates, or between two Z-reduction numbers.
+      {kSweda,
+       [&] {
+         if (tipo == "D") return S::Memoria_Fiscal_Data_Sweda(de, ate);
+         if (tipo == "R") return S::Memoria_Fiscal_RedZ_Sweda(de, ate);
+         return false;
+       }},
       {kDaruma, {}},  // MemoFiscal_Daruma("x", de, ate)
   });
 }
@@ -70,11 +87,13 @@ bool Fecha_Conferencia(const std::string& /*mesa*/, double /*valor*/) {
 }
 
 bool Cupom_NFiscal_NVinculado(const std::string& totalizador, const std::string& valor,
-                              const std::string& formaPagamento, const std::string& /*texto4*/) {
+                              const std::string& formaPagamento, const std::string& texto4) {
   return Route<bool>({{kBematech, [&] {
                          return B::Cupom_NFiscNVinc_Bematech(totalizador, valor, formaPagamento);
                        }},
-                      {kSweda, {}},
+                      {kSweda, [&] {
+                         return S::Cupom_NFiscNVinc_Sweda(totalizador, valor, formaPagamento, texto4);
+                       }},
                       {kDaruma, {}}});
 }
 
@@ -84,7 +103,7 @@ bool Abre_Gaveta() {
 
 bool ImprimeTextoNaoFiscal(const std::string& texto) {
   return Route<bool>({{kBematechRetail, [&] { return B::Usa_CompNFis_Bematech(texto); }},
-                      {kSweda, {}},
+                      {kSweda, [&] { return S::ImprimeTexto_Sweda(texto); }},
                       {kDaruma, {}}});
 }
 

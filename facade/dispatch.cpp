@@ -2,12 +2,14 @@
 // first, then Sweda, then Daruma. A maker that does not serve an operation
 // has no slot; its codes answer false without printer traffic.
 #include "drivers/bematech/Qdm00100.h"
+#include "drivers/sweda/Qdm00200.h"
 #include "facade/Qdm00000.h"
 #include "facade/routing.h"
 
 namespace Qdm00000 {
 
 namespace B = Qdm00100;
+namespace S = Qdm00200;
 
 bool FechaCupom(bool imprimeContraVale, bool avisa, double desconto, double valorContraVale,
                 double acrescimo, const std::string& permiteRepetir, bool repeteSeRecusado,
@@ -27,14 +29,14 @@ bool FechaCupom(bool imprimeContraVale, bool avisa, double desconto, double valo
 
 bool Cancela_Cupom(bool avisa, bool repete, std::string& numero) {
   return Route<bool>({{kBematech, [&] { return B::Cancela_Cupom_Bematech(avisa, repete, numero); }},
-                      {kSweda, {}},
+                      {kSweda, [&] { return S::Cancela_Cupom_Sweda(avisa, repete, numero); }},
                       {kDaruma, {}}});
 }
 
 bool Cancela_Item_Generico(const std::string& item, bool avisa) {
   return Route<bool>(
       {{kBematechRetail, [&] { return B::Cancela_ItGenerico_Bematech(item, avisa); }},
-       {kSweda, {}},
+       {kSweda, [&] { return S::Cancela_ItGenerico_Sweda(item, avisa); }},
        {kDaruma, {}}});
 }
 
@@ -42,9 +44,10 @@ bool Acrescimo(double valor) {
   return Route<bool>({{kBematechRetail, [&] { return B::Acrescimo_Bematech(valor); }}});
 }
 
-bool Totaliza_NFiscal(const std::string& /*totalizador*/, const std::string& /*valor*/) {
+bool Totaliza_NFiscal(const std::string& totalizador, const std::string& valor) {
   // Never sent to a Bematech printer from here.
-  return Route<bool>({{kSweda, {}}, {kDaruma, {}}});
+  return Route<bool>(
+      {{kSweda, [&] { return S::Totaliza_NFiscal_Sweda(totalizador, valor); }}, {kDaruma, {}}});
 }
 
 bool Abre_Comp_NFiscalVinc(const std::string& formaPagamento, const std::string& valor,
@@ -62,25 +65,26 @@ bool Nomeia_TotParcial(const std::string& numero, const std::string& nome,
                          return B::Nomeia_TotParcial_Bematech(numero, nome, texto3, texto4, avisa,
                                                               repete);
                        }},
-       {kSweda, {}},
+       {kSweda,
+        [&] { return S::Nomeia_TotParcial_Sweda(numero, nome, texto3, texto4, avisa, repete); }},
        {kDaruma, {}}});
 }
 
 bool Config_Forma_Pagamento(const std::string& forma, bool avisa, bool repete) {
   return Route<bool>({{kBematech, [&] { return B::Config_FormaPg_Bematech(forma, avisa, repete); }},
-                      {kSweda, {}},
+                      {kSweda, [&] { return S::Config_FormaPg_Sweda(forma, avisa, repete); }},
                       {kDaruma, {}}});
 }
 
 bool Leitura_X(const std::string& texto) {
   return Route<bool>({{kBematech, [&] { return B::Leitura_X_Bematech(texto); }},
-                      {kSweda, {}},
+                      {kSweda, [&] { return S::Leitura_X_Sweda(texto); }},
                       {kDaruma, {}}});
 }
 
 bool Reducao_Z(const std::string& texto) {
   return Route<bool>({{kBematech, [&] { return B::Reducao_Z_Bematech(texto); }},
-                      {kSweda, {}},
+                      {kSweda, [&] { return S::Reducao_Z_Sweda(texto); }},
                       {kDaruma, {}}});
 }
 
@@ -90,7 +94,7 @@ bool Relatorio_Gerencial() {
 
 bool FechRelatGerenc(bool avisa, bool repete) {
   return Route<bool>({{kBematech, [&] { return B::FechRelatGerenc_Bematech(avisa, repete); }},
-                      {kSweda, {}},
+                      {kSweda, [&] { return S::FechRelatGerenc_Sweda(avisa, repete); }},
                       {kDaruma, {}}});
 }
 
@@ -100,19 +104,19 @@ bool Retorno_Aliquotas() {
 
 bool Leitura_Totais(bool avisa, bool repete) {
   return Route<bool>({{kBematech, [&] { return B::Leitura_Totais_Bematech(avisa, repete); }},
-                      {kSweda, {}},
+                      {kSweda, [&] { return S::Leitura_Totais_Sweda(avisa, repete); }},
                       {kDaruma, {}}});
 }
 
 bool Estado_Impressora(bool avisa, bool repete) {
   return Route<bool>({{kBematech, [&] { return B::Estado_Imp_Bematech(avisa, repete); }},
-                      {kSweda, {}},
+                      {kSweda, [&] { return S::Estado_Imp_Sweda(avisa, repete); }},
                       {kDaruma, {}}});
 }
 
 bool Estado_Gaveta(bool avisa, bool repete) {
   return Route<bool>({{kBematechRetail, [&] { return B::Estado_Gaveta_Bematech(avisa, repete); }},
-                      {kSweda, {}},
+                      {kSweda, [&] { return S::Estado_Gaveta_Sweda(avisa, repete); }},
                       {kDaruma, {}}});
 }
 
@@ -122,7 +126,7 @@ bool Sangria(double valor) {
 
 bool Suprimento(double valor) {
   return Route<bool>({{kBematech, [&] { return B::Suprimento_Bematech(valor); }},
-                      {kSweda, {}},
+                      {kSweda, [&] { return S::Suprimento_Sweda(valor); }},
                       {kDaruma, {}}});
 }
 
@@ -142,9 +146,10 @@ bool ExportRedZ(TClientDataSet& /*tiposRecebimento*/, TClientDataSet& /*reducaoZ
   return Route<bool>({{kBematech, {}}});
 }
 
-bool Fecha_Imp_Chq(bool /*avisa*/, bool /*repete*/) {
+bool Fecha_Imp_Chq(bool avisa, bool repete) {
   // Only the Sweda model with the check station.
-  return Route<bool>({{kSwedaCheckModel, {}}});
+  return Route<bool>(
+      {{kSwedaCheckModel, [&] { return S::Fecha_Imp_Chq_Sweda(avisa, repete); }}});
 }
 
 bool Cancela_Item(const std::string& mesa, const std::string& complemento,

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "drivers/bematech/Qdm00100.h"
+#include "drivers/sweda/Qdm00200.h"
 #include "facade/Qdm00000.h"
 #include "facade/operator_messages.h"
 #include "facade/routing.h"
@@ -22,7 +23,7 @@ using platform::mtInformation;
 
 bool DriverStartUp() {
   return Route<bool>({{kBematech, Qdm00100::IniciaImp_Bematech},
-                      {kSweda, {}},
+                      {kSweda, Qdm00200::IniciaImp_Sweda},
                       {kDaruma, {}}},
                      true);
 }
@@ -71,7 +72,7 @@ bool StartImpFiscal(const std::string& tipo, const std::string& porta) {
   IdTipoImpFis = platform::StrToInt(tipo);
   ImpFisDebug("Carregando DLL Impressora Fiscal");
   return Route<bool>({{kBematech, [&] { return Qdm00100::StartImpFis_Bematech(porta); }},
-                      {kSweda, {}},
+                      {kSweda, [&] { return Qdm00200::StartImpFis_Sweda(porta); }},
                       {kDaruma, {}}},
                      true);
 }
@@ -106,7 +107,9 @@ void StopImpFiscal() {
       ImpFisDebug("Fechando porta");
       FechaPorta();
       ImpFisDebug("Descarregando DLL Impressora Fiscal");
-      Run({{kBematech, Qdm00100::StopImpFiscal_Bematech}, {kSweda, {}}, {kDaruma, {}}});
+      Run({{kBematech, Qdm00100::StopImpFiscal_Bematech},
+           {kSweda, Qdm00200::StopImpFis_Sweda},
+           {kDaruma, {}}});
     }
   } catch (...) {
   }
@@ -118,28 +121,36 @@ bool AbrePorta(const std::string& porta) {
   if (dm.IdPortaImpFis == 0) dm.IdPortaImpFis = 1;  // default port COM1
   ImpFisDebug("Abrindo porta " + stPorta);
   return Route<bool>({{kBematech, [&] { return Qdm00100::AbrePorta_Bematech(porta); }},
-                      {kSweda, {}},
+                      {kSweda, [&] { return Qdm00200::AbrePorta_Sweda(porta); }},
                       {kDaruma, {}}});
 }
 
 bool FechaPorta() {
   ImpFisDebug("Fechando porta " + stPorta);
   // The Daruma library's own port closing is never called here.
-  return Route<bool>({{kBematech, Qdm00100::FechaPorta_Bematech}, {kSweda, {}}});
+  return Route<bool>({{kBematech, Qdm00100::FechaPorta_Bematech},
+                      {kSweda, [] {
+                         Qdm00200::FechaPorta_Sweda();
+                         return true;
+                       }}});
 }
 
 void CarregaTotalizador() {
-  Run({{kBematech, Qdm00100::CarregaTot_Bematech}, {kSweda, {}}, {kDaruma, {}}});
+  Run({{kBematech, Qdm00100::CarregaTot_Bematech},
+       {kSweda, Qdm00200::CarregaTot_Sweda},
+       {kDaruma, {}}});
 }
 
 void CarregaAliquota() {
-  Run({{kBematech, Qdm00100::CarregaAliq_Bematech}, {kSweda, {}}, {kDaruma, {}}});
+  Run({{kBematech, Qdm00100::CarregaAliq_Bematech},
+       {kSweda, Qdm00200::CarregaAliq_Sweda},
+       {kDaruma, {}}});
 }
 
 void CarregaRecebimento(TClientDataSet& recebimentos) {
   DataModule();
   Run({{kBematech, [&] { Qdm00100::CarregaRec_Bematech(recebimentos); }},
-       {kSweda, {}},
+       {kSweda, [&] { Qdm00200::CarregaRec_Sweda(recebimentos); }},
        {kDaruma, {}}});
 }
 

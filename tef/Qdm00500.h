@@ -11,6 +11,7 @@
 #include <string>
 
 #include "platform/dataset/stringlist.h"
+#include "platform/os/file_lock.h"
 
 namespace Qdm00500 {
 
@@ -62,6 +63,25 @@ void DeleteIntPosFiles(const std::string& diretorio, const std::string& identifi
 bool CheckIntPosFiles();
 // Network rule: "TECBAN" chooses "c:\tef_disc\", any other name "c:\tef_dial\".
 void DirTefPorRede(const std::string& rede);
+
+// One transaction at a time in a manager's directory: while an
+// ExchangeLock lives, no other register (process) can exchange files with
+// the manager of DirTef's root, so two registers never read each other's
+// answers. The library takes it around each of its own exchanges; a front
+// end that writes a request itself (a card sale) holds one from the request
+// to the archived answer. Locks of one process nest. When the root is held
+// by another register or cannot be written, the operator is told so and
+// Held() is false; a root that does not exist yet is not locked (the
+// manager creates it) and Held() is true.
+class ExchangeLock {
+ public:
+  ExchangeLock();
+  bool Held() const { return held_; }
+
+ private:
+  platform::TFileLock lock_;
+  bool held_ = false;
+};
 
 // ---- Vouchers and cancellation -----------------------------------------
 // Prints every block of a store (two copies), confirming each printed one

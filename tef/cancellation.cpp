@@ -63,7 +63,9 @@ bool Cancel(const std::string& doc002, const std::string& valor003, const std::s
             const std::string& doc012, const std::string& valor022, const std::string& valor023,
             bool imprimeAgora) {
   DirTefPorRede(rede010);
-  if (!CheckGPAtivo()) return false;
+  // The probe, the request and its answer are one exchange.
+  ExchangeLock exchange;
+  if (!exchange.Held() || !CheckGPAtivo()) return false;
   const std::string identificacao = GetSequence();
   try {
     WriteRequest({FieldLine("000-000", "CNC"), FieldLine("001-000", identificacao),
@@ -71,7 +73,7 @@ bool Cancel(const std::string& doc002, const std::string& valor003, const std::s
                   FieldLine("010-000", rede010), FieldLine("012-000", doc012),
                   FieldLine("022-000", valor022), FieldLine("023-000", valor023)});
   } catch (const platform::Exception&) {
-    util::TouchMessageDlg(kManagerInactive, platform::mtError, platform::mbOK);
+    ShowNotWritable();
     return false;
   }
   if (!CheckGPAtivo("CNC", identificacao)) return false;

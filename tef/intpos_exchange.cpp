@@ -1,6 +1,8 @@
 // The manager's probe and acknowledgement, identifiers, the answer archive.
 #include "tef/intpos_exchange.h"
 
+#include <set>
+
 #include "facade/Qdm00000.h"
 #include "utility/utility.h"
 #include "platform/os/application.h"
@@ -63,6 +65,11 @@ double WaitClock::Seconds() {
   return days_ * 24 * 60 * 60;
 }
 
+void ShowNotWritable() {
+  util::TouchMessageDlg("O diret\xF3rio do Gerenciador Padr\xE3o n\xE3o permite grava\xE7\xE3o: " + DirTef,
+                        platform::mtError, platform::mbOK);
+}
+
 void ClearAnswerSlot() {
   const std::string slot = TefFile(kAnswerFile);
   if (!platform::FileExists(slot)) return;
@@ -89,8 +96,29 @@ std::string GetSequence() {
 
 void DirTefPorRede(const std::string& rede) { DirTef = rede == "TECBAN" ? kRootDisc : kRootDial; }
 
+ExchangeLock::ExchangeLock() {
+  const platform::TLockResult result =
+      lock_.Acquire(TefFile(kLockFile), static_cast<int>(kAckTimeoutSeconds * 1000));
+  switch (result) {
+    case platform::TLockResult::Held:
+    case platform::TLockResult::NoDirectory:
+      held_ = true;
+      break;
+    case platform::TLockResult::Busy:
+      util::TouchMessageDlg("O Gerenciador Padr\xE3o est\xE1 atendendo outro caixa (" + DirTef +
+                                ").\r\nTente novamente.",
+                            platform::mtError, platform::mbOK);
+      break;
+    case platform::TLockResult::NotWritable:
+      ShowNotWritable();
+      break;
+  }
+}
+
 bool CheckGPAtivo(const std::string& comando, const std::string& identificacao) {
   bool ativo = false;
+  ExchangeLock exchange;
+  if (!exchange.Held()) return false;
   try {
     if (comando == "ATV") {
       ClearAnswerSlot();
@@ -98,6 +126,13 @@ bool CheckGPAtivo(const std::string& comando, const std::string& identificacao) 
       WriteRequest({FieldLine("000-000", "ATV"), FieldLine("001-000", identificacao)});
     }
     ativo = AwaitStatus(comando, identificacao);
+  } catch (const platform::EInOutError&) {
+    // The probe could not be written: the directory's fault, not the manager's.
+    if (platform::DirectoryExists(TefFile(kRequestDir))) {
+      ShowNotWritable();
+      return false;
+    }
+    ativo = false;
   } catch (const std::exception&) {
     ativo = false;
   }
@@ -108,8 +143,11 @@ bool CheckGPAtivo(const std::string& comando, const std::string& identificacao) 
 bool CheckGPAtivo() { return CheckGPAtivo("ATV", GetSequence()); }
 
 std::string NewIntPosFileName(const std::string& diretorio) {
+  constexpr long long kLastNumber = 999999999999999;  // 15 digits
+  std::set<std::string> names;
   long long next = 1;
   for (const std::string& name : platform::FindFiles(diretorio, "intpos.*")) {
+    names.insert(platform::LowerCase(name));
     if (name == "intpos.001") continue;
     const std::string ext = platform::ExtractFileExt(name);
     const std::string number = ext.empty() ? ext : ext.substr(1);
@@ -118,6 +156,10 @@ std::string NewIntPosFileName(const std::string& diretorio) {
     const long long value = std::stoll(number);
     if (value >= next) next = value + 1;
   }
+  // Past the last number the archive starts again at the lowest free one:
+  // an archived answer is never replaced by the rename that follows.
+  if (next > kLastNumber) next = 1;
+  while (names.count("intpos." + platform::IntToStr(next))) ++next;
   return diretorio + "intpos." + platform::IntToStr(next);
 }
 

@@ -10,6 +10,10 @@ namespace Qdm00500::detail {
 
 inline constexpr const char* kManagerInactive = "O Gerenciador Padr\xE3o n\xE3o est\xE1 ativo!";
 
+// Tells the operator that a file of the manager's directory (DirTef)
+// could not be written, naming the directory.
+void ShowNotWritable();
+
 // Time spent in a wait on the library clock. A clock set back counts as no
 // time, so a correction of the clock cannot stretch a wait.
 class WaitClock {

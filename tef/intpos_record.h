@@ -14,6 +14,9 @@ inline constexpr const char* kRequestFile = "req\\intpos.001";
 inline constexpr const char* kAnswerFile = "resp\\intpos.001";
 inline constexpr const char* kStatusFile = "resp\\intpos.sts";
 inline constexpr const char* kAnswerDir = "resp\\";
+inline constexpr const char* kRequestDir = "req\\";
+// Held by the register exchanging files with the root's manager.
+inline constexpr const char* kLockFile = "qdm_tef.lck";
 inline constexpr const char* kEndOfRecord = "999-999 = 0";
 
 // DirTef followed by a name relative to the root.

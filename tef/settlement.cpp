@@ -52,12 +52,21 @@ Settlement ResolveLeftover(const TStringList& answer) {
   return Settle(answer, !(entry && entry->decision == Decision::Confirm));
 }
 
+// The ledger, not the manager, is at fault: the operator is told which file.
+void ShowLedgerFault(const char* what) {
+  util::TouchMessageDlg(std::string("O arquivo de controle do TEF n\xE3o pode ser ") + what + ": " +
+                            LedgerFile(DirTef),
+                        platform::mtError, platform::mbOK);
+}
+
 bool Settled(Settlement s) { return s == Settlement::Done || s == Settlement::AlreadySettled; }
 
 // Resolves the answers under the current root; false at the first failure,
 // which keeps its file.
 bool ResolveRoot() {
   const std::string dir = TefFile(kAnswerDir);
+  ExchangeLock exchange;
+  if (!exchange.Held()) return false;
   // The slot goes to the archive first, so no exchange below moves it.
   if (platform::FileExists(TefFile(kAnswerFile)))
     platform::RenameFile(TefFile(kAnswerFile), NewIntPosFileName(dir));
@@ -90,24 +99,39 @@ Settlement Settle(const TStringList& answer, bool undo) {
   const Decision decision = undo ? Decision::Undo : Decision::Confirm;
   const std::string comando = undo ? "NCN" : "CNF";
   const std::string identificacao = GetSequence();
+  ExchangeLock exchange;
+  if (!exchange.Held()) return Settlement::NotAcknowledged;
   Ledger ledger;
   try {
     ledger = Ledger::Load(DirTef);
-    if (const LedgerEntry* entry = ledger.Find(key)) {
-      // A decided transaction is never turned the other way.
-      if (entry->decision != decision) return Settlement::Refused;
-      if (entry->acknowledged) return Settlement::AlreadySettled;
-    }
+  } catch (const platform::Exception&) {
+    ShowLedgerFault("lido");
+    return Settlement::NotAcknowledged;
+  }
+  if (const LedgerEntry* entry = ledger.Find(key)) {
+    // A decided transaction is never turned the other way.
+    if (entry->decision != decision) return Settlement::Refused;
+    if (entry->acknowledged) return Settlement::AlreadySettled;
+  }
+  // The decision is on disk before the request can reach the manager.
+  ledger.Decide(key, decision);
+  try {
+    ledger.Save();
+  } catch (const platform::Exception&) {
+    ShowLedgerFault("gravado");
+    return Settlement::NotAcknowledged;
+  }
+  try {
     ClearAnswerSlot();
     platform::DeleteFile(TefFile(kStatusFile));
-    // The decision is on disk before the request can reach the manager.
-    ledger.Decide(key, decision);
-    ledger.Save();
     WriteRequest({FieldLine("000-000", comando), FieldLine("001-000", identificacao),
                   FieldLine("010-000", key.network), FieldLine("012-000", key.document),
                   FieldLine("027-000", key.finalisation)});
   } catch (const platform::Exception&) {
-    util::TouchMessageDlg(kManagerInactive, platform::mtError, platform::mbOK);
+    if (platform::DirectoryExists(TefFile(kRequestDir)))
+      ShowNotWritable();
+    else
+      util::TouchMessageDlg(kManagerInactive, platform::mtError, platform::mbOK);
     return Settlement::NotAcknowledged;
   }
   if (!CheckGPAtivo(comando, identificacao)) return Settlement::NotAcknowledged;

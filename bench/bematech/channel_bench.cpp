@@ -3,10 +3,10 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
-#include <map>
 #include <memory>
 #include <string>
 
+#include "bench/support/channel_ratio.h"
 #include "drivers/bematech/Qdm00100.h"
 #include "facade/Qdm00000.h"
 #include "facade/dtmCupomFiscal.h"
@@ -56,7 +56,7 @@ const std::string kFrame = "\x1B|35|27|\x1B";
 
 void BM_DebugLogLine(benchmark::State& state) {
   TheBench();
-  for (auto _ : state) Qdm00000::ImpFisDebug("Comando : " + kFrame);
+  benchsupport::DebugLogLine(state, kFrame);
 }
 BENCHMARK(BM_DebugLogLine);
 
@@ -94,32 +94,6 @@ void BM_Coupon100Items(benchmark::State& state) {
 }
 BENCHMARK(BM_Coupon100Items)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
-// Prints the channel's cost as a multiple of the log line alone.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) times_[run.benchmark_name()] = run.GetAdjustedRealTime();
-    ConsoleReporter::ReportRuns(runs);
-  }
-  void Finalize() override {
-    ConsoleReporter::Finalize();
-    auto log = times_.find("BM_DebugLogLine");
-    auto command = times_.find("BM_ChannelCommand");
-    if (log != times_.end() && command != times_.end() && log->second > 0) {
-      std::printf("channel command / debug log line = %.2f\n", command->second / log->second);
-    }
-  }
-
- private:
-  std::map<std::string, double> times_;
-};
-
 }  // namespace
 
-int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
-  return 0;
-}
+int main(int argc, char** argv) { return benchsupport::RunChannelBenchmarks(argc, argv); }

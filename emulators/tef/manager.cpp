@@ -1,8 +1,11 @@
 #include "emulators/tef/manager.h"
 
+#include <fcntl.h>
 #include <strings.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
 #include <iostream>
 
 #include "emulators/tef/commands.h"
@@ -56,6 +59,14 @@ bool Manager::open() {
   }
   // Two managers on one root would both hand out document numbers.
   const auto lock_file = options_.root / "manager.lock";
+  // A root it cannot write in is not one another manager serves.
+  const int probe = ::open(lock_file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  if (probe < 0) {
+    std::cerr << "tef_manager: cannot write in " << options_.root.string() << ": "
+              << std::strerror(errno) << '\n';
+    return false;
+  }
+  ::close(probe);
   if (!root_lock_.Acquire(lock_file.string())) {
     std::cerr << "tef_manager: another manager serves " << options_.root.string() << '\n';
     return false;

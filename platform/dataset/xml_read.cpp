@@ -142,27 +142,50 @@ class PacketReader {
     stack_.push_back(here);
   }
 
+  // The elements of the packet's structure, each allowed in one place and
+  // (but FIELD and ROW) once: a packet whose structure is out of order
+  // would give rows of another shape than the field list.
+  static bool IsStructural(const char* name) {
+    for (const char* known : {"DATAPACKET", "METADATA", "FIELDS", "FIELD", "PARAMS", "ROWDATA", "ROW"})
+      if (std::strcmp(name, known) == 0) return true;
+    return false;
+  }
+
   Where Enter(const char* name, const char** atts) {
+    const Where parent = stack_.empty() ? Where::kSkip : stack_.back();
+    auto named = [&](const char* known) { return std::strcmp(name, known) == 0; };
     if (stack_.empty()) {
-      if (std::strcmp(name, "DATAPACKET") == 0) return Where::kPacket;
+      if (named("DATAPACKET")) return Where::kPacket;
       Fail("the root element is '" + ToCp1252(name) + "', not DATAPACKET");
-    } else if (stack_.back() == Where::kPacket) {
-      if (std::strcmp(name, "METADATA") == 0) {
-        saw_metadata_ = true;
-        return Where::kMetadata;
-      }
-      if (std::strcmp(name, "ROWDATA") == 0) {
-        if (fields_done_) return Where::kRowData;
-        Fail("ROWDATA comes before the field list of METADATA");
-      }
-    } else if (stack_.back() == Where::kMetadata) {
-      if (std::strcmp(name, "FIELDS") == 0) return Where::kFields;
-      if (std::strcmp(name, "PARAMS") == 0) ReadParams(atts);
-    } else if (stack_.back() == Where::kFields && std::strcmp(name, "FIELD") == 0) {
+    } else if (parent == Where::kPacket && named("METADATA")) {
+      if (saw_metadata_) return Refuse("a second METADATA");
+      saw_metadata_ = true;
+      return Where::kMetadata;
+    } else if (parent == Where::kPacket && named("ROWDATA")) {
+      if (saw_rowdata_) return Refuse("a second ROWDATA");
+      if (!fields_done_) return Refuse("ROWDATA before the field list of METADATA");
+      saw_rowdata_ = true;
+      return Where::kRowData;
+    } else if (parent == Where::kMetadata && named("FIELDS")) {
+      if (saw_fields_) return Refuse("a second FIELDS");
+      saw_fields_ = true;
+      return Where::kFields;
+    } else if (parent == Where::kMetadata && named("PARAMS")) {
+      if (saw_params_) return Refuse("a second PARAMS");
+      saw_params_ = true;
+      ReadParams(atts);
+    } else if (parent == Where::kFields && named("FIELD")) {
       ReadField(atts);
-    } else if (stack_.back() == Where::kRowData && std::strcmp(name, "ROW") == 0) {
+    } else if (parent == Where::kRowData && named("ROW")) {
       ReadRow(atts);
+    } else if (IsStructural(name)) {
+      return Refuse(std::string(name) + " out of its place");
     }
+    return Where::kSkip;
+  }
+
+  Where Refuse(const std::string& what) {
+    Fail("the packet's structure is out of order: " + what);
     return Where::kSkip;
   }
 
@@ -333,6 +356,9 @@ class PacketReader {
   bool declared_encoding_ = false;
   std::vector<Where> stack_;
   bool saw_metadata_ = false;
+  bool saw_fields_ = false;
+  bool saw_params_ = false;
+  bool saw_rowdata_ = false;
   bool fields_done_ = false;
   TDataPacket packet_;
   std::vector<std::string> names_;  // attribute names of the fields, as in the packet

@@ -206,6 +206,63 @@ TEST_F(PacketTest, MalformedFilesRaiseNamingTheFile) {
   EXPECT_THROW(ds.LoadFromFile(dir.file("absent.cds")), EInOutError);
 }
 
+// A packet whose structure is out of order would give rows of another shape
+// than its field list (a second METADATA after ROWDATA once overflowed the
+// heap when the rows were read or written): every such packet is refused,
+// naming the file, and nothing is loaded.
+TEST_F(PacketTest, StructureOutOfOrderIsRefused) {
+  const std::string fields_n = "<FIELDS><FIELD attrname=\"N\" fieldtype=\"i4\"/></FIELDS>";
+  const std::string fields_nm =
+      "<FIELDS><FIELD attrname=\"N\" fieldtype=\"i4\"/><FIELD attrname=\"M\" fieldtype=\"i4\"/>"
+      "</FIELDS>";
+  const std::string meta = "<METADATA>" + fields_n + "</METADATA>";
+  const struct {
+    const char* what;
+    std::string bytes;
+  } files[] = {
+      {"second METADATA after ROWDATA",
+       "<DATAPACKET>" + meta + "<ROWDATA><ROW N=\"1\"/></ROWDATA><METADATA>" + fields_nm +
+           "</METADATA><ROWDATA><ROW N=\"2\" M=\"3\"/></ROWDATA></DATAPACKET>"},
+      {"second METADATA before ROWDATA",
+       "<DATAPACKET>" + meta + "<METADATA>" + fields_nm + "</METADATA><ROWDATA/></DATAPACKET>"},
+      {"ROWDATA before METADATA", "<DATAPACKET><ROWDATA><ROW N=\"1\"/></ROWDATA>" + meta + "</DATAPACKET>"},
+      {"second ROWDATA", "<DATAPACKET>" + meta + "<ROWDATA/><ROWDATA><ROW N=\"1\"/></ROWDATA></DATAPACKET>"},
+      {"second FIELDS", "<DATAPACKET><METADATA>" + fields_n + fields_nm + "</METADATA><ROWDATA/></DATAPACKET>"},
+      {"FIELDS inside ROWDATA", "<DATAPACKET>" + meta + "<ROWDATA>" + fields_nm + "</ROWDATA></DATAPACKET>"},
+      {"FIELD outside FIELDS",
+       "<DATAPACKET><METADATA>" + fields_n + "<FIELD attrname=\"M\" fieldtype=\"i4\"/></METADATA>"
+       "<ROWDATA/></DATAPACKET>"},
+      {"row outside ROWDATA", "<DATAPACKET>" + meta + "<ROW N=\"1\"/><ROWDATA/></DATAPACKET>"},
+      {"row inside METADATA", "<DATAPACKET><METADATA>" + fields_n + "<ROW N=\"1\"/></METADATA><ROWDATA/></DATAPACKET>"},
+      {"row inside a row", "<DATAPACKET>" + meta + "<ROWDATA><ROW N=\"1\"><ROW N=\"2\"/></ROW></ROWDATA></DATAPACKET>"},
+      {"METADATA inside ROWDATA", "<DATAPACKET>" + meta + "<ROWDATA><METADATA>" + fields_nm + "</METADATA></ROWDATA></DATAPACKET>"},
+      {"nested DATAPACKET", "<DATAPACKET>" + meta + "<ROWDATA/><DATAPACKET/></DATAPACKET>"},
+  };
+  const std::string path = dir.file("disordered.cds");
+  for (const auto& f : files) {
+    SCOPED_TRACE(f.what);
+    WriteFileAtomic(path, f.bytes);
+    TClientDataSet ds;
+    try {
+      ds.LoadFromFile(path);
+      ADD_FAILURE() << "loaded";
+      // What the reader let through must still be safe to read and write.
+      for (ds.First(); !ds.Eof(); ds.Next()) (void)ds.FieldByName("N").AsString();
+      ds.SaveToFile(dir.file("again.cds"));
+    } catch (const EDatabaseError& e) {
+      EXPECT_NE(std::string(e.what()).find(path), std::string::npos) << e.what();
+      EXPECT_NE(std::string(e.what()).find("out of order"), std::string::npos) << e.what();
+    }
+    EXPECT_FALSE(ds.Active());
+  }
+  // The packet the writer produces is in order and loads as before.
+  WriteFileAtomic(path, "<DATAPACKET Version=\"2.0\">" + std::string("<METADATA>") + fields_n +
+                            "<PARAMS/></METADATA><ROWDATA><ROW N=\"7\"/></ROWDATA></DATAPACKET>");
+  TClientDataSet ds;
+  ds.LoadFromFile(path);
+  EXPECT_EQ(ds.FieldByName("N").AsInteger(), 7);
+}
+
 TEST_F(PacketTest, ChangeLogRowsAreMerged) {
   // Saved without merging the change log: an original row followed by its
   // changed fields, a deleted row and an inserted one.

@@ -28,6 +28,23 @@ TEST(TefManagerStart, RefusesASecondManagerOnTheSameRoot) {
   EXPECT_EQ(second.wait_exit(), 1);
 }
 
+std::string ManagerLog(const TefRoot& root) {
+  std::ifstream in(root.path().string() + ".log");
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// A root whose lock file cannot be opened for writing is reported as such,
+// not as a root some other manager serves.
+TEST(TefManagerStart, UnwritableRootIsNotTakenForAnotherManager) {
+  TefRoot root;
+  fs::create_directory(root.path() / "manager.lock");  // cannot be opened for writing
+  ManagerProcess manager(root.path());
+  EXPECT_EQ(manager.wait_exit(), 1);
+  const std::string log = ManagerLog(root);
+  EXPECT_NE(log.find("cannot write in " + root.path().string()), std::string::npos) << log;
+  EXPECT_EQ(log.find("another manager"), std::string::npos) << log;
+}
+
 class AtvProbe : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(AtvProbe, IsAcknowledgedWithTheEchoedLinesAndNotAnswered) {

@@ -59,7 +59,8 @@ const std::vector<Operation>& Operations() {
       {"Abre_Gaveta", [] { return Abre_Gaveta(); }, kRestaurant},
       {"Nr_Cupom", [] { return !Nr_Cupom().empty(); }, kAll},
       {"Sangria", [] { return Sangria(10); }, kAll},
-      {"Suprimento", [] { return Suprimento(10); }, kAll},
+      // The Sweda driver answers the cash supply itself, sending nothing.
+      {"Suprimento", [] { return Suprimento(10); }, kAll, {3}},
       {"Cancela_Item",
        [] { return Cancela_Item("01", "1", "7891", "ARROZ", "01", 1, 5.5, 0); }, kRestaurant},
       {"ImprimeTextoNaoFiscal", [] { return ImprimeTextoNaoFiscal("TEXTO\n"); }, kRetail},

@@ -2,6 +2,7 @@
 // deletion of answer files.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <exception>
 #include <filesystem>
 #include <functional>
@@ -12,6 +13,7 @@
 #include "platform/os/application.h"
 #include "platform/base/clock.h"
 #include "platform/dialogs/dialogs.h"
+#include "platform/os/files.h"
 #include "tef/Qdm00500.h"
 #include "tef_fixture.h"
 
@@ -167,6 +169,10 @@ TEST_F(ExchangeTest, NextArchiveNameFollowsTheHighestNumber) {
       {{"intpos.2", "intpos.12", "intpos.abc", "intpos.", "journal.txt"}, "intpos.13"},
       {{"INTPOS.5"}, "intpos.6"},
       {{"intpos.001"}, "intpos.1"},
+      // The counter at its end starts again at the lowest free number.
+      {{"intpos.999999999999999"}, "intpos.1"},
+      {{"intpos.999999999999999", "intpos.1", "intpos.2", "intpos.4"}, "intpos.3"},
+      {{"intpos.1000000000000000", "intpos.1"}, "intpos.2"},
   };
   const std::string dir = "c:\\tef_dial\\resp\\";
   for (const auto& c : cases) {
@@ -176,6 +182,22 @@ TEST_F(ExchangeTest, NextArchiveNameFollowsTheHighestNumber) {
     EXPECT_EQ(Qdm00500::NewIntPosFileName(dir), dir + c.next) << testing::PrintToString(c.files);
   }
   EXPECT_EQ(Qdm00500::NewIntPosFileName("c:\\tef_nowhere\\resp\\"), "c:\\tef_nowhere\\resp\\intpos.1");
+}
+
+// Answers archived one after the other with the counter at its end: each
+// keeps a file of its own, none is replaced.
+TEST_F(ExchangeTest, ArchiveNeverReplacesAnArchivedAnswer) {
+  const std::string dir = "c:\\tef_dial\\resp\\";
+  TefState::Write(Resp("intpos.999999999999999"), "last");
+  for (int i = 0; i < 4; ++i) {
+    const std::string text = "answer " + std::to_string(i);
+    TefState::Write(Resp("intpos.001"), text);
+    ASSERT_TRUE(platform::RenameFile(dir + "intpos.001", Qdm00500::NewIntPosFileName(dir)));
+  }
+  std::vector<std::string> kept;
+  for (const auto& name : TefState::Files(dial + "/resp")) kept.push_back(TefState::Read(Resp(name)));
+  std::sort(kept.begin(), kept.end());
+  EXPECT_EQ(kept, (std::vector<std::string>{"answer 0", "answer 1", "answer 2", "answer 3", "last"}));
 }
 
 TEST_F(ExchangeTest, DeleteByIdentifierOrEverything) {

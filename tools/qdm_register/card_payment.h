@@ -11,7 +11,10 @@
 
 namespace qdm_register {
 
-// The emulated TEF manager serving one root, as a child process.
+// The emulated TEF manager serving one root, as a child process. It never
+// outlives the register: it is stopped when the register ends, however it
+// ends (see StopManagersOnSignals), and the system ends it when the
+// register dies.
 class TefManager {
  public:
   TefManager(const std::string& program, const std::string& root,
@@ -30,11 +33,15 @@ class TefManager {
   std::string root_;
 };
 
+// Makes SIGTERM, SIGHUP, SIGINT and SIGPIPE stop the managers the register
+// started before the register ends by the signal.
+void StopManagersOnSignals();
+
 struct CardResult {
   bool approved = false;
   std::string network;  // 010-000
   std::string document; // 012-000
-  std::string message;  // 030-000
+  std::string message;  // 030-000, or why there was no answer (Windows-1252)
 };
 
 // Chooses the network, probes the manager, writes a card sale request for

@@ -20,6 +20,7 @@
 #include "tools/qdm_register/card_payment.h"
 #include "tools/qdm_register/config_writer.h"
 #include "tools/qdm_register/peripherals_demo.h"
+#include "tools/qdm_register/log_view.h"
 
 namespace qdm_register {
 
@@ -47,7 +48,6 @@ const std::vector<Product> kBasket = {
     {"7891910000197", "A\xC7\xDA" "CAR REFINADO 1KG", "F", 0, 3, 4.29, 0},
 };
 
-const double kCouponDiscount = 0.50;
 const double kCardPaid = 20.00;
 const double kCashPaid = 50.00;
 const char* kBuyerCpf = "123.456.789-09";
@@ -114,6 +114,8 @@ struct Register {
   TClientDataSet aliquotas{"aliquotas"};
   platform::TStringList cupons_tef;
   platform::TStringList canc_cupons_tef;
+  std::size_t notices_shown = 0;
+  bool coupon_opened = false;
 
   Register(RegisterSession& s, const SaleOptions& o) : session(s), options(o) {
     Qdm00500::stlCuponsTEF = &cupons_tef;
@@ -145,6 +147,14 @@ struct Register {
       Step("arquivo de configura\xE7\xE3o gravado: " + config, true);
     }
     if (!Step("CarregaECF", CarregaECF(options.caixa))) return false;
+    bool started = StartPrinter();
+    ShowNotices(true);
+    return started;
+  }
+
+  // The printer's start-up, which may cancel a coupon an earlier run left open.
+  bool StartPrinter() {
+    using namespace Qdm00000;
     if (!Step("StartImpFiscal", StartImpFiscal(platform::IntToStr(IdTipoImpFis), "COM1"))) return false;
     SetImpFiscalOK(true);
     FillPaymentTypes(recebimentos);
@@ -164,6 +174,7 @@ struct Register {
     produto.CreateDataSet();
 
     bool ok = AbreCupom("");
+    coupon_opened = ok;
     Step("AbreCupom (cupom n\xBA " + NrCupom + ")", ok);
     for (const auto& p : basket) {
       if (!ok) break;
@@ -187,6 +198,40 @@ struct Register {
                 card.approved);
   }
 
+  // Errors and cancellations the library wrote to the debug log since the
+  // last look: an operator must see them even when nobody reads the log.
+  // A coupon is open while it is sold, so past the start-up (where an open
+  // coupon is one an earlier run left) the driver's "Cupom aberto" echo of
+  // the printer's status is not news; a message repeated is shown once.
+  void ShowNotices(bool at_start) {
+    const auto notices = NotableLines(session.BytesSince(session.file("impdebug.txt")));
+    std::string last;
+    for (; notices_shown < notices.size(); ++notices_shown) {
+      const std::string& line = notices[notices_shown];
+      const std::string message = line.substr(line.find(" - ") == std::string::npos ? 0 : line.find(" - ") + 3);
+      if (message == last || (!at_start && message.find("Cupom aberto") != std::string::npos)) continue;
+      last = message;
+      Say("  aviso: " + line + "\n");
+    }
+  }
+
+  // The printer's own word on the closing: its status shows a coupon still
+  // open (the driver writes "Cupom aberto" to the debug log) when a command
+  // of the closing was refused.
+  bool CouponClosed() {
+    const std::size_t before = session.BytesSince(session.file("impdebug.txt")).size();
+    Qdm00000::Estado_Impressora(false, false);
+    const std::string status = session.BytesSince(session.file("impdebug.txt")).substr(before);
+    return status.find("ERRO!!! Cupom aberto") == std::string::npos;
+  }
+
+  // A coupon the sale could not close is cancelled, so the printer is left
+  // ready for the next sale.
+  void CancelOpenCoupon() {
+    std::string numero;
+    Step("Cancela_Cupom (venda n\xE3o conclu\xED" "da)", Qdm00000::Cancela_Cupom(true, false, numero));
+  }
+
   void Finish() {
     Qdm00000::StopImpFiscal();
     Step("StopImpFiscal", true);
@@ -202,7 +247,9 @@ struct Register {
       std::fputs(session.WrittenSince(ManagerJournal()).c_str(), stdout);
     }
     Say("\n== Bobina da impressora (esta execu\xE7\xE3o)\n");
-    std::fputs(session.WrittenSince(session.file("tape.txt")).c_str(), stdout);
+    LogViewOptions tape;
+    tape.fold_blanks = false;  // the printer's columns
+    std::fputs(Readable(session.BytesSince(session.file("tape.txt")), tape).c_str(), stdout);
     std::fflush(stdout);
   }
 };
@@ -221,7 +268,7 @@ int RunDemoSale(RegisterSession& session, const SaleOptions& options) {
   TillDevices till(Step);
   ok = ok && till.SignIn(kOperatorBadge) && till.Scan(kBasket.front().code);
   ok = ok && reg.SellBasket(kBasket);
-  double total = -kCouponDiscount;
+  double total = -options.discount;
   for (const auto& p : kBasket) {
     const double amount = util::Trunc2(p.quantity * p.price) - p.discount;
     total += amount;
@@ -235,19 +282,26 @@ int RunDemoSale(RegisterSession& session, const SaleOptions& options) {
   movimentos.CreateDataSet();
   bool card_paid = false;
   if (ok && options.card) {
+    // A card that is not approved ends the sale: the customer pays
+    // otherwise at a new sale.
     card_paid = reg.PayCard(kCardPaid);
     if (card_paid) AddMovement(movimentos, kDebitType, kCardPaid, 1);
+    ok = card_paid;
   }
-  AddMovement(movimentos, kCashType, kCashPaid, 2);
+  // Without the card the cash pays its part too.
+  AddMovement(movimentos, kCashType, options.card ? kCashPaid : kCashPaid + kCardPaid, 2);
 
   std::string numero;
   if (ok) {
-    ok = Step("FechaCupom (desconto " + platform::CurrToStr(kCouponDiscount) + ", CPF " + kBuyerCpf + ")",
-              FechaCupom(false, true, kCouponDiscount, 0, 0, "S", true, "", movimentos, reg.recebimentos,
-                         numero, "", "", "", kBuyerCpf, ""));
+    ok = Step("FechaCupom (desconto " + platform::CurrToStr(options.discount) + ", CPF " + kBuyerCpf + ")",
+              FechaCupom(false, true, options.discount, 0, 0, "S", true, "", movimentos, reg.recebimentos,
+                         numero, "", "", "", kBuyerCpf, "") &&
+                  reg.CouponClosed());
+    if (ok) reg.coupon_opened = false;
   }
   if (ok) ok = till.Show("TOTAL " + platform::CurrToStr(total),
-                         "TROCO " + platform::CurrToStr((card_paid ? kCardPaid : 0) + kCashPaid - total));
+                         "TROCO " + platform::CurrToStr(kCardPaid + kCashPaid - total));  // card or cash, paid in full
+  if (reg.coupon_opened) reg.CancelOpenCoupon();
   if (ok && card_paid) {
     // The card voucher goes into a voucher linked to the coupon just closed,
     // two copies, and only then is the transaction confirmed.
@@ -256,9 +310,11 @@ int RunDemoSale(RegisterSession& session, const SaleOptions& options) {
     ok = Step("ImprCupons (comprovante em duas vias, confirma\xE7\xE3o)",
               Qdm00500::ImprCupons(Qdm00500::stlCuponsTEF, Qdm00500::inContCuponsTEF, "", "", 0)) && ok;
   }
+  reg.ShowNotices(false);
   reg.Finish();
   if (manager) manager->Stop();
   reg.ShowOutputs(options.card);
+  if (!ok) Say("== Venda n\xE3o conclu\xED" "da\n");
   return ok ? 0 : 1;
 }
 

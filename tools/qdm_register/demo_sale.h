@@ -14,6 +14,7 @@ namespace qdm_register {
 struct SaleOptions {
   std::string caixa = "001";
   bool card = true;  // pay part of the sale by card through the TEF manager
+  double discount = 0.50;  // on the coupon's subtotal, at the closing
 };
 
 // Each answers the process exit status: 0 when every step went through.

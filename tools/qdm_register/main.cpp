@@ -2,60 +2,180 @@
 //   qdm_register                 a complete sale on the emulated devices
 //   qdm_register recovery        card payments undone and cancelled
 //   qdm_register config ...      writes a register's configuration file
+//   qdm_register log ...         shows a register's debug log readably
+// Exit status: 0 when every step went through, 1 when a step failed or the
+// home is taken by another register, 2 on a usage error.
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
 #include <cstdio>
 #include <memory>
+#include <stdexcept>
 
+#include "platform/base/encoding.h"
 #include "platform/dialogs/dialogs.h"
 #include "platform/base/errors.h"
 #include "platform/os/files.h"
+#include "tools/qdm_register/card_payment.h"
 #include "tools/qdm_register/config_writer.h"
 #include "tools/qdm_register/demo_dialogs.h"
 #include "tools/qdm_register/demo_sale.h"
+#include "tools/qdm_register/log_view.h"
 #include "tools/qdm_register/register_session.h"
+#include "tools/qdm_register/sweda_sale.h"
+
+namespace {
+
+constexpr int kFailed = 1;
+constexpr int kUsageError = 2;
+
+// Texts are written here in Windows-1252, like the library's, and shown in
+// UTF-8.
+std::string T(const std::string& cp1252) { return platform::Cp1252ToUtf8(cp1252); }
+
+void Complain(const std::string& cp1252) {
+  std::fprintf(stderr, "qdm_register: %s\n", T(cp1252).c_str());
+}
+
+// The part of a parser message after its English lead.
+std::string After(const std::string& text, const std::string& lead) {
+  const auto at = text.find(lead);
+  return at == std::string::npos ? text : text.substr(at + lead.size());
+}
+
+// The parser's complaint in the program's language, UTF-8 (the names and
+// values it quotes came from the terminal).
+std::string UsageText(const CLI::ParseError& e) {
+  const std::string what = e.what();
+  if (dynamic_cast<const CLI::ExtrasError*>(&e))
+    return T("argumento n\xE3o reconhecido: ") + After(After(what, "not expected: "), "not expected:");
+  if (dynamic_cast<const CLI::RequiredError*>(&e))
+    return T("falta a op\xE7\xE3o obrigat\xF3ria ") + what.substr(0, what.find(" is required"));
+  if (dynamic_cast<const CLI::ConversionError*>(&e) || dynamic_cast<const CLI::ValidationError*>(&e))
+    return T("valor inv\xE1lido: ") + After(what, "Could not convert: ");
+  if (dynamic_cast<const CLI::ArgumentMismatch*>(&e))
+    return T("falta o valor da op\xE7\xE3o ") + what.substr(0, what.find(':'));
+  return T("uso incorreto: ") + what;
+}
+
+int ShowLog(const std::string& home, bool errors_only) {
+  const std::string path = platform::IncludeTrailingPathDelimiter(home) + "impdebug.txt";
+  if (!platform::FileExists(path)) {
+    Complain("n\xE3o h\xE1 log de depura\xE7\xE3o em " + path);
+    return kFailed;
+  }
+  qdm_register::LogViewOptions options;
+  options.errors_only = errors_only;
+  // Read only: the file stays byte for byte as the library wrote it.
+  std::fputs(qdm_register::Readable(platform::ReadFileBytes(path), options).c_str(), stdout);
+  return 0;
+}
+
+int WriteConfig(const qdm_register::EcfConfig& given, const std::string& out_dir, bool overwrite) {
+  // Arguments come from a UTF-8 terminal; the file holds Windows-1252.
+  qdm_register::EcfConfig ecf = given;
+  for (std::string* text : {&ecf.caixa, &ecf.nr_ecf, &ecf.serie}) *text = platform::Utf8ToCp1252(*text);
+  if (const std::string problem = qdm_register::CheckEcfConfig(ecf); !problem.empty()) {
+    Complain(problem);
+    return kUsageError;
+  }
+  if (!platform::DirectoryExists(out_dir)) {
+    Complain("a pasta n\xE3o existe: " + out_dir);
+    return kUsageError;
+  }
+  const std::string path = qdm_register::EcfConfigPath(out_dir, ecf.caixa);
+  if (platform::FileExists(path) && !overwrite) {
+    Complain("o arquivo j\xE1 existe: " + path + " (use --sobrescrever para substitu\xED-lo)");
+    return kFailed;
+  }
+  qdm_register::WriteEcfConfig(path, ecf);
+  std::printf("%s\n", T(path).c_str());
+  return 0;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
-  CLI::App app{"Caixa de demonstra\xC3\xA7\xC3\xA3o sobre Pkg_Qdm e dispositivos emulados"};
+  CLI::App app{T("Caixa de demonstra\xE7\xE3o sobre Pkg_Qdm e dispositivos emulados")};
+  // Subcommands inherit the help flag.
+  app.set_help_flag("-h,--help", T("Mostra esta ajuda"));
+  // The global options are taken after a subcommand too ("recovery --dir X").
+  app.fallthrough();
   std::string home = platform::ExtractFilePath(platform::GetModuleFileNameA()) + "register";
   qdm_register::SaleOptions sale;
-  app.add_option("--dir", home, "Register's home: configuration, debug log, printer memory and tape");
-  app.add_option("--caixa", sale.caixa, "Register code");
+  app.add_option("--dir", home,
+                 T("Pasta do caixa: configura\xE7\xE3o, log de depura\xE7\xE3o, mem\xF3ria e bobina da impressora"));
+  app.add_option("--caixa", sale.caixa, T("C\xF3" "digo do caixa"));
+  std::string fabricante;
+  app.add_option("--fabricante", fabricante,
+                 T("Vende numa impressora Sweda emulada: \"sweda\" ou o c\xF3" "digo de tipo 3 a 6 (padr\xE3o: Bematech)"));
   bool unattended = false;
-  app.add_flag("--unattended", unattended, "Answer the operator's questions by rule, even at a terminal");
-
-  auto* recovery = app.add_subcommand("recovery",
-      "Card payments recovered: a sale abandoned after approval, a run killed after approval");
+  app.add_flag("--unattended", unattended, T("Responde \xE0s perguntas ao operador por regra, mesmo num terminal"));
   bool no_card = false;
-  app.add_flag("--sem-cartao", no_card, "Pay the sale in cash only (no TEF manager)");
+  app.add_flag("--sem-cartao", no_card, T("Venda paga toda em dinheiro (sem o gerenciador TEF)"));
+  app.add_option("--desconto", sale.discount, T("Desconto no subtotal do cupom, em reais (padr\xE3o 0.50)"))
+      ->check(CLI::Validator(
+          [](std::string& value) {
+            double amount = -1;
+            return CLI::detail::lexical_cast(value, amount) && amount >= 0
+                       ? std::string()
+                       : T("use um valor em reais, como 0.50");
+          },
+          "REAIS"));
 
-  auto* config = app.add_subcommand("config", "Write a register's configuration file (ecf<caixa>.cds)");
+  auto* recovery = app.add_subcommand(
+      "recovery", T("Pagamentos com cart\xE3o recuperados: venda abandonada e caixa interrompido depois da aprova\xE7\xE3o"));
+
+  auto* config = app.add_subcommand("config", T("Grava o arquivo de configura\xE7\xE3o de um caixa (ecf<caixa>.cds)"));
+  config->fallthrough(false);
   qdm_register::EcfConfig ecf;
-  std::string out_dir = ".";
-  config->add_option("--out", out_dir, "Directory of the file (the front end's directory)");
-  config->add_option("--caixa", ecf.caixa, "Register code (empty for the KMZ system)");
-  config->add_option("--ecf", ecf.nr_ecf, "Number of the fiscal printer at this register");
-  config->add_option("--serie", ecf.serie, "Serial number of the fiscal printer");
-  config->add_option("--tipo", ecf.tipo, "Printer type code (1, 2, 9 Bematech; 3-6 Sweda; 7, 8 Daruma)");
+  std::string out_dir;
+  bool overwrite = false;
+  config->add_option("--out", out_dir, T("Pasta do arquivo (a pasta do programa de frente de caixa)"))->required();
+  config->add_option("--caixa", ecf.caixa, T("C\xF3" "digo do caixa, at\xE9 10 caracteres (vazio no sistema KMZ)"))
+      ->required();
+  config->add_option("--ecf", ecf.nr_ecf, T("N\xFAmero do ECF neste caixa, at\xE9 10 caracteres"))->required();
+  config->add_option("--serie", ecf.serie, T("N\xFAmero de s\xE9rie do ECF, at\xE9 20 caracteres"))->required();
+  config->add_option("--tipo", ecf.tipo, T("Tipo de impressora: 1, 2, 9 Bematech; 3 a 6 Sweda; 7, 8 Daruma"))
+      ->required();
+  config->add_flag("--sobrescrever,--force", overwrite, T("Substitui um arquivo que j\xE1 existe"));
 
-  CLI11_PARSE(app, argc, argv);
+  auto* log = app.add_subcommand("log", T("Mostra o log de depura\xE7\xE3o do caixa de forma leg\xEDvel"));
+  bool errors_only = false;
+  log->add_flag("--erros", errors_only, T("S\xF3 as linhas de erro (ERRO!!!)"));
+  app.require_subcommand(0, 1);
 
   try {
-    if (config->parsed()) {
-      std::string path = qdm_register::EcfConfigPath(out_dir, ecf.caixa);
-      qdm_register::WriteEcfConfig(path, ecf);
-      std::printf("%s\n", path.c_str());
-      return 0;
+    app.parse(argc, argv);
+  } catch (const CLI::CallForHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::CallForAllHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::ParseError& e) {
+    std::fprintf(stderr, "qdm_register: %s %s\n", UsageText(e).c_str(),
+                 T("(use --help para ver as op\xE7\xF5" "es)").c_str());
+    return kUsageError;
+  }
+
+  try {
+    if (config->parsed()) return WriteConfig(ecf, out_dir, overwrite);
+    if (log->parsed()) return ShowLog(home, errors_only);
+    const int tipo_sweda = fabricante.empty() ? 0 : qdm_register::SwedaTypeCode(fabricante);
+    if (!fabricante.empty() && tipo_sweda == 0) {
+      Complain("fabricante desconhecido: " + platform::Utf8ToCp1252(fabricante) +
+               " (use sweda ou um tipo de 3 a 6)");
+      return kUsageError;
     }
+    qdm_register::StopManagersOnSignals();
     bool interactive = !unattended && isatty(0);
     platform::SetDialogPresenter(std::make_shared<qdm_register::DemoOperator>(interactive));
     qdm_register::RegisterSession session(home);
     sale.card = !no_card;
     if (recovery->parsed()) return qdm_register::RunRecoveryDemo(session, sale);
+    if (tipo_sweda != 0) return qdm_register::RunSwedaSale(session, sale, tipo_sweda);
     return qdm_register::RunDemoSale(session, sale);
   } catch (const std::exception& e) {
-    std::fprintf(stderr, "qdm_register: %s\n", e.what());
-    return 2;
+    Complain(e.what());
+    return kFailed;
   }
 }

@@ -1,11 +1,10 @@
 #include "tools/qdm_register/register_session.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 
-#include "platform/base/encoding.h"
 #include "platform/os/files.h"
+#include "tools/qdm_register/log_view.h"
 
 namespace qdm_register {
 
@@ -32,6 +31,17 @@ RegisterSession::RegisterSession(const std::string& directory)
   if (!directory_.empty() && directory_.back() == '/') directory_.pop_back();
   program_directory_ = platform::ExtractFilePath(platform::GetModuleFileNameA());
   platform::ForceDirectories(directory_);
+  // Two registers on one home would open coupons with the same number on
+  // one printer and send card requests with the same identifiers.
+  switch (home_lock_.Acquire(file(kHomeLockName))) {
+    case platform::TLockResult::Held:
+      break;
+    case platform::TLockResult::Busy:
+      throw HomeBusy("Outro caixa j\xE1 est\xE1 em execu\xE7\xE3o nesta pasta: " + directory_);
+    default:
+      throw HomeBusy("N\xE3o foi poss\xEDvel reservar a pasta do caixa: " + directory_ + " (" +
+                     home_lock_.ErrorText() + ")");
+  }
   platform::ForceDirectories(drive_c());
 
   // The maker libraries stay where they were built; the register's own
@@ -41,6 +51,9 @@ RegisterSession::RegisterSession(const std::string& directory)
   setenv("PKG_QDM_LIBRARY_PATH", search.c_str(), 1);
   setenv("MP20FI_STATE", file("mp20fi.state").c_str(), 1);
   setenv("MP20FI_TAPE", file("tape.txt").c_str(), 1);
+  // Each home is a machine of its own: its emulated ports are locked there,
+  // so registers on other homes do not share "COM1".
+  setenv("PKG_QDM_EMU_LOCK_DIR", file("emu_locks").c_str(), 1);
   platform::SetHostExecutable(file("qdm_register"));
   platform::MapDrive('c', drive_c());
 
@@ -50,32 +63,13 @@ RegisterSession::RegisterSession(const std::string& directory)
 
 void RegisterSession::MarkStart(const std::string& path) { starts_[path] = SizeOf(path); }
 
-std::string RegisterSession::WrittenSince(const std::string& path) const {
+std::string RegisterSession::BytesSince(const std::string& path) const {
   auto start = starts_.find(path);
-  return ForTerminal(TailFrom(path, start == starts_.end() ? 0 : start->second));
+  return TailFrom(path, start == starts_.end() ? 0 : start->second);
 }
 
-std::string ForTerminal(const std::string& bytes) {
-  std::string shown;
-  shown.reserve(bytes.size());
-  for (unsigned char c : bytes) {
-    if (c == '\r') continue;
-    // Answers are read from a blank-filled buffer; trailing blanks carry
-    // nothing a person needs to see.
-    if (c == '\n') {
-      while (!shown.empty() && shown.back() == ' ') shown.pop_back();
-    }
-    if (c == 0x1B) {
-      shown += "<ESC>";
-    } else if (c < 0x20 && c != '\n') {
-      char code[8];
-      std::snprintf(code, sizeof code, "<%02X>", c);
-      shown += code;
-    } else {
-      shown += static_cast<char>(c);
-    }
-  }
-  return platform::Cp1252ToUtf8(shown);
+std::string RegisterSession::WrittenSince(const std::string& path) const {
+  return Readable(BytesSince(path));
 }
 
 }  // namespace qdm_register

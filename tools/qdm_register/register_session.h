@@ -4,16 +4,27 @@
 #pragma once
 #include <cstdint>
 #include <map>
+#include <stdexcept>
 #include <string>
 
+#include "platform/os/file_lock.h"
+
 namespace qdm_register {
+
+// Another register runs on the same home: its printer memory, tape and TEF
+// directories are not to be shared. what() is Windows-1252.
+class HomeBusy : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
 
 class RegisterSession {
  public:
   // Makes `directory` the register's home: the library sees its host
   // executable there, drive c: maps below it, and the emulated printer keeps
   // its memory and tape there. Maker libraries are still found beside the
-  // real program.
+  // real program. The home is locked for the session's life: a second
+  // register on it raises HomeBusy.
   explicit RegisterSession(const std::string& directory);
 
   const std::string& directory() const { return directory_; }
@@ -26,18 +37,19 @@ class RegisterSession {
   // Notes how long a growing file (tape, log, journal) is now, so that
   // WrittenSince shows only what this run added.
   void MarkStart(const std::string& path);
-  // What was appended to the file since MarkStart, for a person at a
-  // terminal (UTF-8, control bytes made visible).
+  // What was appended to the file since MarkStart, as written.
+  std::string BytesSince(const std::string& path) const;
+  // The same for a person at a terminal (UTF-8, control bytes named).
   std::string WrittenSince(const std::string& path) const;
 
  private:
   std::string directory_;
   std::string program_directory_;
   std::map<std::string, std::uintmax_t> starts_;
+  platform::TFileLock home_lock_;
 };
 
-// Windows-1252 bytes to UTF-8, with control bytes other than line ends
-// shown as <ESC>, <LF> inside a line is kept as a line break.
-std::string ForTerminal(const std::string& bytes);
+// Name of the lock file in a register's home.
+inline constexpr const char* kHomeLockName = "qdm_register.lck";
 
 }  // namespace qdm_register

@@ -1,0 +1,109 @@
+// A front end's cash sale on the emulated Bematech printer: the register's
+// configuration file, the printer's start-up, one coupon with two items,
+// the closing with a discount, cash and the buyer's CPF.
+//   cash_sale HOME     HOME: the register's directory (created when missing)
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include "package/Pkg_Qdm.h"
+
+using platform::TClientDataSet;
+using platform::TFieldType;
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: cash_sale HOME\n");
+    return 2;
+  }
+  const std::string home = argv[1];
+  platform::ForceDirectories(home);
+  // The library finds its configuration file and writes its debug log
+  // beside the host program: here the program "lives" in HOME.
+  platform::SetHostExecutable(home + "/pdv");
+  // The emulated printer keeps its memory and its paper tape in HOME.
+  setenv("MP20FI_STATE", (home + "/mp20fi.state").c_str(), 1);
+  setenv("MP20FI_TAPE", (home + "/tape.txt").c_str(), 1);
+  // Its serial port is locked per machine; HOME stands for one.
+  setenv("PKG_QDM_EMU_LOCK_DIR", (home + "/locks").c_str(), 1);
+  // Nobody at the screen: every question is answered by rule and logged.
+  platform::SetDialogPresenter(std::make_shared<platform::UnattendedPresenter>());
+
+  // 1. The configuration file "ecf001.cds": register 001 drives printer
+  //    number 001, serial BE0503756100, type code 1 (Bematech).
+  TClientDataSet ecf;
+  ecf.AddFieldDef("CDCAIXA", TFieldType::ftString, 10);
+  ecf.AddFieldDef("CHECKSUM", TFieldType::ftInteger);
+  ecf.AddFieldDef("NRSERIEECF", TFieldType::ftString, 20);
+  ecf.AddFieldDef("NRECFCAIXA", TFieldType::ftString, 10);
+  ecf.AddFieldDef("IDTIPOIMPFIS", TFieldType::ftInteger);
+  ecf.CreateDataSet();
+  ecf.Append();
+  ecf.FieldByName("CDCAIXA").SetAsString("001");
+  ecf.FieldByName("NRSERIEECF").SetAsString("BE0503756100");
+  ecf.FieldByName("NRECFCAIXA").SetAsString("001");
+  ecf.FieldByName("CHECKSUM").SetAsInteger(Qdm00000::ChecksumECF("001", "BE0503756100"));
+  ecf.FieldByName("IDTIPOIMPFIS").SetAsInteger(1);
+  ecf.Post();
+  ecf.SaveToFile(home + "/ecf001.cds");
+
+  using namespace Qdm00000;
+  // 2. Start-up: the configuration, the printer's library on its port, the
+  //    tables. IniciaImpressora numbers the payment types on the printer.
+  if (!CarregaECF("001")) return 1;
+  if (!StartImpFiscal(std::to_string(IdTipoImpFis), "COM1")) return 1;
+  SetImpFiscalOK(true);
+  TClientDataSet recebimentos("recebimentos"), aliquotas("aliquotas");
+  DefinePaymentTypeFields(recebimentos);
+  recebimentos.CreateDataSet();
+  recebimentos.Append();
+  recebimentos.FieldByName("CDTIPORECE").SetAsString("001");
+  recebimentos.FieldByName("NMTIPORECE").SetAsString("Dinheiro");
+  recebimentos.FieldByName("IDTIPORECE").SetAsString("1");
+  recebimentos.FieldByName("IDTPBUTTON").SetAsString("5");
+  recebimentos.Post();
+  if (!IniciaImpressora("PDV", "", recebimentos, aliquotas)) return 1;
+  recebimentos.First();
+  std::printf("Dinheiro is payment method %s\n", recebimentos.FieldByName("CDFPIMPFIS").AsString().c_str());
+
+  // 3. The coupon: each product's tax kind and rate go through cdsProduto
+  //    to find the printer's tax-rate code.
+  TClientDataSet& produto = DataModule().cdsProduto;
+  produto.AddFieldDef("IDTPIMPOSFIS", TFieldType::ftString, 1);
+  produto.AddFieldDef("VRPEALIMPFIS", TFieldType::ftFloat);
+  produto.CreateDataSet();
+  if (!AbreCupom("")) return 1;
+  struct Item { const char* code; const char* name; double rate, quantity, price; };
+  for (const Item& item : {Item{"7891000100103", "CAF\xC9 TORRADO 500G", 18, 2, 8.99},
+                           Item{"2000000000015", "QUEIJO MUSSARELA KG", 12, 0.750, 39.90}}) {
+    produto.EmptyDataSet();
+    produto.Append();
+    produto.FieldByName("IDTPIMPOSFIS").SetAsString("T");
+    produto.FieldByName("VRPEALIMPFIS").SetAsFloat(item.rate);
+    produto.Post();
+    const std::string aliquota = Verifica_Aliquota("");
+    if (!VendaItem("", "", item.code, item.name, aliquota, item.quantity, item.price, 0)) return 1;
+  }
+
+  // 4. The closing: the payment movements (the cdsMovCaixa layout and
+  //    indexes), R$ 0,50 off, R$ 50,00 in cash, the buyer's CPF.
+  TClientDataSet movimentos("movimentos");
+  movimentos.FieldDefs = DataModule().cdsMovCaixa.FieldDefs;
+  movimentos.IndexDefs = DataModule().cdsMovCaixa.IndexDefs;
+  movimentos.CreateDataSet();
+  movimentos.Append();
+  movimentos.FieldByName("NRSEQUMOVI").SetAsString("1");
+  movimentos.FieldByName("IDTIPOMOVIVE").SetAsString("E");
+  movimentos.FieldByName("CDTIPORECE").SetAsString("001");
+  movimentos.FieldByName("VRMOVIVEND").SetAsFloat(50.00);
+  movimentos.FieldByName("NRORDTROCO").SetAsString("001");
+  movimentos.FieldByName("DTHRINCMOV").SetAsDateTime(platform::Now());
+  movimentos.Post();
+  std::string numero;
+  const bool closed = FechaCupom(false, true, 0.50, 0, 0, "S", true, "", movimentos, recebimentos,
+                                 numero, "", "", "", "123.456.789-09", "");
+  StopImpFiscal();
+  std::printf("coupon %s %s\n", numero.c_str(), closed ? "closed" : "NOT closed");
+  return closed ? 0 : 1;
+}

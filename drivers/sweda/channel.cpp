@@ -1,0 +1,149 @@
+// The command channel: every command of the driver is framed here, handed
+// to the library, asked again while the printer is busy, followed by the
+// state poll when the host wants it, and judged.
+#include "drivers/sweda/Qdm00200.h"
+#include "drivers/sweda/driver_support.h"
+#include "drivers/sweda/models.h"
+#include "drivers/sweda/protocol.h"
+#include "drivers/common/command.h"
+#include "drivers/common/driver_services.h"
+#include "utility/utility.h"
+
+namespace Qdm00200 {
+
+using namespace detail;
+
+// Half a minute of a busy printer, or of a printer that does not finish,
+// before the command is judged as it stands.
+int SwedaBusyTimeoutMs = 30000;
+int SwedaPollTimeoutMs = 30000;
+
+namespace {
+
+constexpr int kRetryPauseMs = 50;
+
+std::string Exchange(const char* frame) {
+  char buffer[kAnswerBufferSize] = {};
+  SwedaEnviaComando(frame, buffer);
+  return AnswerText(buffer);
+}
+
+void Transmit(const std::string& frame) {
+  Log("Comando : " + frame);
+  SwedaRet = Exchange(frame.c_str());
+}
+
+// A message handler may stop the driver while a wait processes messages.
+bool Stopped() {
+  if (drivers::AllBound(EntryPoints())) return false;
+  ReportUnbound("EnviaComando");
+  return true;
+}
+
+// Sends the frame again while the printer answers busy, up to the bound;
+// answers false when the printer was still busy at the bound.
+bool RepeatWhileBusy(const std::string& frame) {
+  if (!Busy(SwedaRet)) return true;
+  const drivers::WaitEnd end = drivers::WaitUntil(
+      [&frame] {
+        if (Stopped()) return drivers::Try::Abandon;
+        Transmit(frame);
+        return Busy(SwedaRet) ? drivers::Try::Again : drivers::Try::Done;
+      },
+      kRetryPauseMs, SwedaBusyTimeoutMs / kRetryPauseMs);
+  if (end == drivers::WaitEnd::OutOfTries) Log("ERRO!!! Impressora ocupada");
+  return end == drivers::WaitEnd::Done;
+}
+
+// Asks the printer's state until it has finished the command; its answers
+// never replace the command's own.
+void PollState() {
+  int poll = 1;
+  if (JudgePoll(Exchange(kStatePoll), poll) == PollVerdict::Done) return;
+  const drivers::WaitEnd end = drivers::WaitUntil(
+      [&poll] {
+        if (Stopped()) return drivers::Try::Abandon;
+        return JudgePoll(Exchange(kStatePoll), ++poll) == PollVerdict::Done ? drivers::Try::Done
+                                                                              : drivers::Try::Again;
+      },
+      kRetryPauseMs, SwedaPollTimeoutMs / kRetryPauseMs);
+  if (end == drivers::WaitEnd::OutOfTries) Log("ERRO!!! Impressora nao concluiu o comando");
+}
+
+}  // namespace
+
+bool EnviaComando_Sweda(const std::string& comando, const std::vector<std::string>& parametros,
+                        bool avisa, bool repete) {
+  // A command started while another is in progress (from a dialog of the
+  // channel) is refused unsent.
+  if (boComando) return false;
+  if (!EntryPointBound(SwedaEnviaComando, "EnviaComando")) return false;
+  drivers::CommandGuard guard(boComando);
+  const std::string frame =
+      BuildFrame(TranslateCode(comando, Qdm00000::IdTipoImpFis), parametros);
+  Transmit(frame);
+  // A printer still busy at the bound never took the command.
+  const bool taken = !repete || RepeatWhileBusy(frame);
+  const bool answered = !SwedaRet.empty();
+  const bool accepted = taken && answered && (!Refused(SwedaRet) || Busy(SwedaRet));
+  if (accepted && Busy(SwedaRet)) SwedaRet.clear();
+  if (SwedaVerifRetorno && SwedaEnviaComando != nullptr) PollState();
+  if (frame.compare(2, 2, "23") == 0) Log("Retorno da Impressora " + SwedaRet);
+
+  if (!accepted) {
+    if (!answered) Log("ERRO!!! Impressora sem resposta");
+    if (!avisa) {
+      if (answered) ImpressoraOK(false, false, false);  // logs the refusal
+      return false;
+    }
+    Log("ERRO!!! Comando : " + frame);
+    // A refusal is shown with the printer's text; silence and a printer
+    // busy to the end are shown too, since the command was not done.
+    if (answered && taken) {
+      ImpressoraOK(true, false, false);
+    } else {
+      if (answered) Log("ERRO!!! " + SwedaRet);
+      ShowInformation(CatalogueText("ComandoNExec") + "\r\n" + SwedaRet);
+    }
+    return false;
+  }
+  return ImpressoraOK(avisa, comando != "05", comando == "17");
+}
+
+bool ImpressoraOK(bool avisa, bool /*b*/, bool /*c*/) {
+  if (!Refused(SwedaRet)) {
+    // Little paper is always worth a word; the command was done.
+    if (LittlePaper(SwedaRet)) ShowInformation(CatalogueText("PoucoPapel"));
+    return true;
+  }
+  Log("ERRO!!! " + SwedaRet);
+  if (Slice(SwedaRet, 7, static_cast<int>(SwedaRet.size())) == kUnfinished &&
+      EntryPointBound(SwedaEnviaComando, "EnviaComando")) {
+    // The unfinished operation is cancelled; the refusal stands.
+    Log(std::string("Comando : ") + kCancelFrame);
+    Exchange(kCancelFrame);
+  }
+  if (avisa && Slice(SwedaRet, 1, 6) != ".-P006")
+    ShowInformation(CatalogueText("ComandoNExec") + "\r\n" + SwedaRet);
+  return false;
+}
+
+std::string RetornoImpFiscal_Sweda(const std::string& tipo, bool /*b*/) {
+  std::string resultado = SwedaRet;
+  if (tipo == "27") {
+    for (int tentativa = 0; tentativa < 3 && !CouponData(resultado); ++tentativa) {
+      resultado = EnviaComando_Sweda("27", {}, false, true) ? SwedaRet : std::string();
+      util::Delay(1);
+      if (CouponData(resultado) || Refused(resultado)) break;
+    }
+    // Only the coupon data carries the number; a refusal's text never
+    // passes for one.
+    resultado = CouponData(resultado) ? Slice(resultado, 14, 17) : std::string();
+  } else if (tipo == "22") {
+    resultado = At(resultado, 6) == '0' ? "000" : "001";
+  }
+  Log("Retorno da Impressora " + resultado);
+  return resultado;
+}
+
+}  // namespace Qdm00200

@@ -1,0 +1,140 @@
+// The fiscal, report and check operations: each a command code with its
+// arguments, sent through the channel.
+#include <cctype>
+#include <cmath>
+
+#include "drivers/sweda/Qdm00200.h"
+#include "drivers/sweda/driver_support.h"
+#include "drivers/sweda/item_fields.h"
+#include "drivers/common/driver_services.h"
+#include "platform/text/datetime.h"
+#include "platform/text/format.h"
+#include "utility/utility.h"
+
+namespace Qdm00200 {
+
+using namespace detail;
+
+namespace {
+
+constexpr std::size_t kLineWidth = 40;
+constexpr int kCheckAmountWidth = 12;
+
+bool Send(const char* comando, const std::vector<std::string>& args = {}) {
+  return EnviaComando_Sweda(comando, args, true, false);
+}
+
+}  // namespace
+
+bool AbreCupom_Sweda() { return Send("17"); }
+
+bool VendaItem_Sweda(const std::string& codigo, const std::string& descricao,
+                     const std::string& aliquota, double quantidade, double preco,
+                     double desconto) {
+  const std::optional<ItemFrames> item =
+      BuildItem(Qdm00000::IdTipoImpFis, codigo, descricao, aliquota, quantidade, preco, desconto);
+  if (!item) return false;
+  const bool vendido = Send("01", item->sale);
+  // The discount goes out also when zero and also after a refused sale.
+  Send("02", item->discount);
+  return vendido;
+}
+
+bool Leitura_X_Sweda(const std::string& texto) { return Send("13", {texto}); }
+
+bool Reducao_Z_Sweda(const std::string& texto) {
+  return Send("14", {texto, platform::FormatDateTime("ddmmyy", platform::Date())});
+}
+
+bool Memoria_Fiscal_Data_Sweda(const std::string& de, const std::string& ate) {
+  return Send("16", {de, ate});
+}
+
+bool Memoria_Fiscal_RedZ_Sweda(const std::string& de, const std::string& ate) {
+  return Send("16", {de, ate});
+}
+
+bool Totaliza_NFiscal_Sweda(const std::string& s1, const std::string& s2) {
+  return Send("10", {s1, s2});
+}
+
+bool Cancela_ItGenerico_Sweda(const std::string& item, bool avisa) {
+  return EnviaComando_Sweda("04", {item}, avisa, false);
+}
+
+bool Cancela_Cupom_Sweda(bool avisa, bool repete, std::string& resposta) {
+  const bool cancelado = EnviaComando_Sweda("05", {}, avisa, repete);
+  resposta = RetornoImpFiscal_Sweda("", true);
+  return cancelado;
+}
+
+bool Cupom_NFiscNVinc_Sweda(const std::string& s1, const std::string& s2, const std::string& s3,
+                            const std::string& s4) {
+  return Send("19", {s1, s2, s3, s4});
+}
+
+bool Estado_Gaveta_Sweda(bool avisa, bool repete) {
+  return EnviaComando_Sweda("22", {}, avisa, repete);
+}
+
+bool Leitura_Totais_Sweda(bool avisa, bool repete) {
+  return EnviaComando_Sweda("27", {}, avisa, repete);
+}
+
+bool FechRelatGerenc_Sweda(bool avisa, bool repete) {
+  return EnviaComando_Sweda("12", {}, avisa, repete);
+}
+
+bool Estado_Imp_Sweda(bool avisa, bool repete) {
+  return EnviaComando_Sweda("23", {}, avisa, repete);
+}
+
+bool Numero_Cupom_Sweda() { return Send("27"); }
+
+// No command: the supply is not registered on a Sweda printer.
+bool Suprimento_Sweda(double /*valor*/) { return true; }
+
+bool ImprimeTexto_Sweda(const std::string& texto) {
+  // One printed line per command, a long line in pieces of the printer's
+  // width: a voucher line is never cut.
+  std::size_t start = 0;
+  do {
+    std::size_t end = texto.find('\n', start);
+    if (end == std::string::npos) end = texto.size();
+    std::string line = texto.substr(start, end - start);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    std::size_t at = 0;
+    do {
+      if (!Send("08", {line.substr(at, kLineWidth)})) return false;
+      at += kLineWidth;
+    } while (at < line.size());
+    start = end + 1;
+  } while (start < texto.size());
+  return true;
+}
+
+bool Formato_Chq(const std::string& texto) {
+  return EnviaComando_Sweda("46", {"S", texto}, false, true);
+}
+
+bool Altera_Chq(const std::string& s1, const std::string& s2) { return Send("45", {s1, s2}); }
+
+bool Dados_Chq(const std::string& valor, const std::string& s2, const std::string& s3,
+               const std::string& s4) {
+  // The amount is twelve digits with two implied decimals.
+  bool digits = !valor.empty() && valor.size() <= static_cast<std::size_t>(kCheckAmountWidth);
+  for (char c : valor) digits = digits && std::isdigit(static_cast<unsigned char>(c)) != 0;
+  if (!digits) {
+    double centavos = std::nan("");
+    if (!platform::TryStrToFloat(valor, centavos)) centavos = std::nan("");
+    drivers::ReportMisfit("valor do cheque", centavos / 100);
+    return false;
+  }
+  return Send("44", {util::AjustaZero(valor, kCheckAmountWidth), s2, s3, s4});
+}
+
+bool Fecha_Imp_Chq_Sweda(bool avisa, bool repete) {
+  return EnviaComando_Sweda("_25", {}, avisa, repete);
+}
+
+}  // namespace Qdm00200

@@ -1,0 +1,100 @@
+// One handler per family of commands. A handler checks its arguments and
+// the order of operations and refuses, or changes the printer's state,
+// prints and leaves its data answer. Nothing is changed by a refusal.
+#pragma once
+#include <optional>
+#include <string>
+
+#include "emulators/common/clock.h"
+#include "emulators/common/tape.h"
+#include "emulators/sweda/answers.h"
+#include "emulators/sweda/printer_state.h"
+
+namespace swdemu {
+
+// What sits beside the fiscal memory.
+struct Peripherals {
+  bool drawer_open = false;
+  int paper = 0;  // 0 ok, 1 low, 2 out
+};
+
+struct Command {
+  Command(PrinterState& s, emu::Tape& t, Peripherals& p, const DateTime& at)
+      : state(s), tape(t), peripherals(p), now(at), today(emu::DayNumber(at.year, at.month, at.day)) {}
+
+  PrinterState& state;
+  emu::Tape& tape;
+  Peripherals& peripherals;
+  DateTime now;
+  int today = 0;
+  std::string code;
+  std::string args;  // everything between the code and "}"
+  std::string answer;               // a data answer; empty: the plain acceptance
+  std::optional<Refusal> refusal;
+  bool print_failed = false;
+
+  void Refuse(Refusal r) {
+    if (!refusal) refusal = r;
+  }
+  void Print(const std::string& text) {
+    if (!tape.Print(text)) print_failed = true;
+  }
+};
+
+using Handler = void (*)(Command&);
+
+enum CommandFlags : unsigned {
+  kPrints = 1,        // needs paper
+  kMovement = 2,      // belongs to the fiscal day: refused while a Z is due
+  kChangesState = 4,  // saved to the fiscal memory when executed
+  kTellsPaper = 8,    // begins a document: its answer tells little paper
+};
+
+struct CommandEntry {
+  const char* code;
+  unsigned models;  // bit per type code that knows the code
+  unsigned flags;
+  Handler handler;
+};
+
+// The command a frame's code names on this model; nothing when unknown.
+const CommandEntry* FindCommand(const std::string& code, int model);
+// Generic checks (paper, fiscal day), then the handler.
+void Execute(const CommandEntry& entry, Command& command);
+
+// Fiscal-day rules shared by the handlers.
+bool ReductionDue(const PrinterState& state, const DateTime& now);
+void StartMovement(PrinterState& state, int today);
+// The value of a field of exactly `width` digits.
+std::optional<long long> Digits(const std::string& text, std::size_t from, std::size_t width);
+
+// Handlers, by family.
+void OpenCoupon(Command&);     // "17"
+void SellItem(Command&);       // "01"
+void ItemDiscount(Command&);   // "02"
+void CancelItem(Command&);     // "04"
+void CancelDocument(Command&); // "05"
+void Pay(Command&);            // "10"
+void CloseDocument(Command&);  // "12"
+
+void ReadingX(Command&);           // "13"
+void ReductionZ(Command&);         // "14"
+void FiscalMemoryReading(Command&); // "16"
+void NonFiscalReceipt(Command&);   // "19"
+void TextLine(Command&);           // "08"
+void Status(Command&);             // "23"
+void DrawerState(Command&);        // "22" / "43"
+void OpenDrawer(Command&);         // "21" / "42"
+void CouponData(Command&);         // "27"
+void State(Command&);              // "28"
+
+void ReadTable(Command&);          // "29"
+void ProgramTotalizers(Command&);  // "38"
+void ProgramMethods(Command&);     // "39"
+
+void CheckData(Command&);    // "44"
+void CheckLayout(Command&);  // "45"
+void CheckFormat(Command&);  // "46"
+void EndCheck(Command&);     // "_25"
+
+}  // namespace swdemu

@@ -1,0 +1,171 @@
+#include "emulators/sweda/emulator.h"
+
+#include <cstdlib>
+#include <exception>
+
+#include "emulators/sweda/answers.h"
+#include "emulators/sweda/state_file.h"
+
+namespace swdemu {
+
+namespace {
+
+constexpr int kLastPort = 13;  // "COM1" to "COM12", "LPT1"
+constexpr int kPortFailed = 0x80;
+const char* const kStateCode = "28";
+
+// The code of a frame: "_25" or two characters after ESC ".".
+std::string CodeOf(const std::string& frame) {
+  if (frame.size() < 3) return {};
+  return frame.substr(2, frame[2] == '_' ? 3 : 2);
+}
+
+std::string PortName(int port) { return port == kLastPort ? "LPT1" : "COM" + std::to_string(port); }
+
+}  // namespace
+
+Emulator& Emulator::Instance() {
+  static Emulator emulator;
+  return emulator;
+}
+
+Emulator::Emulator() : Device("SERSWEDA.dll", "SERSWEDA", "sersweda_tape.txt") {
+  if (auto model = Setting("MODEL")) {
+    const int tipo = std::atoi(model->c_str());
+    if (tipo >= 3 && tipo <= 6) model_ = tipo;
+  }
+  FreshPrinter();
+  if (auto path = Setting("STATE")) SetStateFile(*path);
+  emu::Serve(*this);
+}
+
+void Emulator::FreshPrinter() {
+  state_ = FactoryState();
+  state_.model = model_;
+  state_.fiscal_day = clock().Today();
+  memory_fault_ = false;
+}
+
+int Emulator::OpenPort(int port) {
+  opened_port_ = port;
+  if (port < 1 || port > kLastPort || !Device::OpenPort(PortName(port).c_str())) return kPortFailed;
+  port_ = port;
+  return 1;
+}
+
+int Emulator::ClosePort(int port) {
+  closed_port_ = port;
+  if (port_ == 0 || port != port_) return 1;
+  Device::ClosePort();
+  port_ = 0;
+  return 0;
+}
+
+std::string Emulator::Exchange(const std::string& frame) {
+  RecordFrame(frame);
+  if (!port_open() || faults().refuse.Take()) return {};
+  if (faults().busy.Take()) return RefusalAnswer(Refusal::Busy);
+  const std::string code = CodeOf(frame);
+  if (code == kStateCode) {
+    if (!faults_.states.empty()) {
+      const std::string scripted = faults_.states.front();
+      faults_.states.pop_front();
+      if (scripted.rfind("-P", 0) == 0) return RefusalAnswer(scripted, "ERRO-ESTADO");
+      return StateAnswer(state_, clock().Now(), scripted);
+    }
+  } else if (faults_.refuse.Take()) {
+    return RefusalAnswer(faults_.refuse_code, faults_.refuse_text);
+  }
+  try {
+    return Run(frame);
+  } catch (const std::exception&) {
+    // Never let a fault inside the printer cross into the caller.
+    return RefusalAnswer(Refusal::MemoryFault);
+  }
+}
+
+std::string Emulator::Run(const std::string& frame) {
+  if (frame.size() < 5 || frame.compare(0, 2, "\x1B.") != 0 || frame.back() != '}')
+    return RefusalAnswer(Refusal::BadParameter);
+  const std::string code = CodeOf(frame);
+  const CommandEntry* entry = FindCommand(code, state_.model);
+  if (!entry) return RefusalAnswer(Refusal::UnknownCommand);
+  if (memory_fault_ && code != kStateCode) return RefusalAnswer(Refusal::MemoryFault);
+  peripherals_.paper = static_cast<int>(paper());
+  Command command(state_, tape(), peripherals_, clock().Now());
+  command.code = code;
+  command.args = frame.substr(2 + code.size(), frame.size() - 3 - code.size());
+  // A refused command changes nothing: one that may change the memory
+  // runs with a copy kept to go back to.
+  std::optional<PrinterState> before;
+  if (entry->flags != 0) before = state_;
+  Execute(*entry, command);
+  if (command.refusal) {
+    if (before) state_ = std::move(*before);
+    return RefusalAnswer(*command.refusal);
+  }
+  if (command.print_failed || ((entry->flags & kChangesState) && !Persist())) {
+    return RefusalAnswer(Refusal::MemoryFault);
+  }
+  // Little paper is told where a document begins, not on every line.
+  if (!command.answer.empty()) return command.answer;
+  return AcceptedAnswer(peripherals_.paper == 1 && (entry->flags & kTellsPaper) != 0);
+}
+
+bool Emulator::Persist() {
+  if (state_path_.empty() || memory_fault_) return !memory_fault_;
+  return SaveStateFile(state_, state_path_);
+}
+
+void Emulator::FactoryReset() {
+  model_ = state_.model;
+  FreshPrinter();
+  faults_ = SwedaFaults{};
+  peripherals_ = Peripherals{};
+  Persist();
+}
+
+void Emulator::PowerOn() {
+  port_ = 0;
+  faults_.states.clear();
+  peripherals_.drawer_open = false;
+  if (!state_path_.empty()) LoadMemory(false);
+}
+
+void Emulator::SetStateFile(const std::string& path) {
+  state_path_ = path;
+  if (path.empty()) {
+    memory_fault_ = false;
+    return;
+  }
+  LoadMemory(true);
+}
+
+void Emulator::LoadMemory(bool new_memory_is_fresh) {
+  PrinterState loaded;
+  switch (LoadStateFile(state_path_, loaded)) {
+    case LoadResult::Loaded:
+      state_ = std::move(loaded);
+      memory_fault_ = false;
+      break;
+    case LoadResult::Missing:
+      if (new_memory_is_fresh) FreshPrinter();
+      Persist();
+      break;
+    case LoadResult::Unreadable:
+      // Never overwrite a memory we could not read; Reset starts afresh.
+      memory_fault_ = true;
+      break;
+  }
+}
+
+void Emulator::SetFiscalDay(std::optional<int> day) {
+  if (day) {
+    state_.fiscal_day = *day;
+  } else {
+    state_.day_open = false;
+  }
+  Persist();
+}
+
+}  // namespace swdemu

@@ -1,0 +1,72 @@
+// The emulated Sweda printer as one object: the device every emulator is
+// (clock, tape, traffic, common faults, port) plus the fiscal memory and
+// the Sweda's own faults. Every call reaches it through WithPrinter, under
+// the library's one lock.
+#pragma once
+#include <deque>
+#include <optional>
+#include <string>
+
+#include "emulators/common/device.h"
+#include "emulators/sweda/commands.h"
+#include "emulators/sweda/printer_state.h"
+
+namespace swdemu {
+
+// Faults of the Sweda beside the common ones (a refused transmission is a
+// printer that does not answer; a busy one answers ".-P006").
+struct SwedaFaults {
+  emu::FaultCount refuse;  // commands refused with the code and text below
+  std::string refuse_code;
+  std::string refuse_text;
+  std::deque<std::string> states;  // scripted answers to "28"
+};
+
+class Emulator : public emu::Device {
+ public:
+  static Emulator& Instance();
+
+  // The maker's side.
+  int OpenPort(int port);
+  int ClosePort(int port);
+  // The answer to one frame ("" when the printer does not answer).
+  std::string Exchange(const std::string& frame);
+
+  // The bench's side, beside emu::Device's.
+  void SetStateFile(const std::string& path) override;
+  // The fiscal day's date; nothing: no movement open.
+  void SetFiscalDay(std::optional<int> day) override;
+  PrinterState& state() { return state_; }
+  void Changed() { Persist(); }
+  SwedaFaults& sweda_faults() { return faults_; }
+  Peripherals& peripherals() { return peripherals_; }
+  int opened_port() const { return opened_port_; }
+  int closed_port() const { return closed_port_; }
+
+ private:
+  Emulator();
+  void FactoryReset() override;
+  void PowerOn() override;
+  void LoadMemory(bool new_memory_is_fresh);
+  std::string Run(const std::string& frame);
+  bool Persist();
+  void FreshPrinter();
+
+  PrinterState state_;
+  Peripherals peripherals_;
+  SwedaFaults faults_;
+  std::string state_path_;
+  int model_ = 3;  // of a factory-fresh printer
+  bool memory_fault_ = false;
+  int port_ = 0;  // open port, 0 when closed
+  int opened_port_ = -1;
+  int closed_port_ = -1;
+};
+
+// Runs `work` on the printer under the library's one lock.
+template <typename Work>
+auto WithPrinter(Work&& work) {
+  return emu::Locked([&] { return work(Emulator::Instance()); });
+}
+
+}  // namespace swdemu

@@ -1,0 +1,34 @@
+// The three entry points of the maker's library "SERSWEDA.dll".
+#include <algorithm>
+#include <cstring>
+
+#include "emulators/sweda/emulator.h"
+
+#define SWEDA_EXPORT extern "C" __attribute__((visibility("default")))
+
+namespace {
+constexpr std::size_t kMaxAnswer = 255;
+}  // namespace
+
+SWEDA_EXPORT int AbrePorta(int porta, int /*modo*/) {
+  return swdemu::WithPrinter([porta](swdemu::Emulator& p) { return p.OpenPort(porta); });
+}
+
+SWEDA_EXPORT int FechaPorta(int porta) {
+  return swdemu::WithPrinter([porta](swdemu::Emulator& p) { return p.ClosePort(porta); });
+}
+
+// The answer goes into the caller's 256 bytes: a length byte, then the text.
+SWEDA_EXPORT int EnviaComando(const char* frame, char* resposta) {
+  if (!frame || !resposta) return -1;
+  const std::string answer = swdemu::WithPrinter([frame](swdemu::Emulator& p) { return p.Exchange(frame); });
+  const std::size_t n = std::min(answer.size(), kMaxAnswer);
+  resposta[0] = static_cast<char>(n);
+  std::memcpy(resposta + 1, answer.data(), n);
+  return answer.empty() ? -1 : 0;
+}
+
+// Reads the environment as the library loads.
+__attribute__((constructor)) static void LoadPrinter() {
+  swdemu::WithPrinter([](swdemu::Emulator&) { return 0; });
+}

@@ -1,0 +1,144 @@
+// The emulated Sweda printer spoken to through its own entry points, as
+// the maker's library: length-prefixed answers, the layouts the driver
+// reads by position, every table selector and its slices per model, table
+// programming refused while the day is open, and the memory kept across a
+// power cycle.
+#include <dlfcn.h>
+#include <gmock/gmock.h>
+
+#include "sweda/sweda_fixture.h"
+
+namespace sweda_emulator_test {
+namespace {
+
+using sweda_test::Frame;
+using sweda_test::SwedaPrinter;
+
+class PrinterTest : public ::testing::TestWithParam<int> {
+ protected:
+  PrinterTest() {
+    const std::string file = testsupport::ExecutableDirectory() + "/SERSWEDA.dll";
+    handle_ = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
+    abre_ = reinterpret_cast<int (*)(int, int)>(dlsym(handle_, "AbrePorta"));
+    envia_ = reinterpret_cast<int (*)(const char*, char*)>(dlsym(handle_, "EnviaComando"));
+    fecha_ = reinterpret_cast<int (*)(int)>(dlsym(handle_, "FechaPorta"));
+    printer.ResetInto(sandbox, GetParam());
+    abre_(1, 5);
+  }
+  ~PrinterTest() override {
+    fecha_(1);
+    dlclose(handle_);
+  }
+
+  // The answer text out of the 256-byte length-prefixed buffer.
+  std::string Send(const std::string& code, const std::string& args = "") {
+    char buffer[256];
+    std::fill(std::begin(buffer), std::end(buffer), '\x7F');
+    envia_(Frame(code, args).c_str(), buffer);
+    return std::string(buffer + 1, static_cast<unsigned char>(buffer[0]));
+  }
+
+  testsupport::Sandbox sandbox;
+  SwedaPrinter printer;
+  void* handle_ = nullptr;
+  int (*abre_)(int, int) = nullptr;
+  int (*envia_)(const char*, char*) = nullptr;
+  int (*fecha_)(int) = nullptr;
+};
+
+std::size_t MethodWidth(int tipo) { return tipo >= 5 ? 16 : 15; }
+
+TEST_P(PrinterTest, EveryTableSelectorAndItsSlices) {
+  printer.SetPaymentMethods("N|Dinheiro\nS|Cartao");
+  printer.SetTotalizers("&TOTALIZ\n+Suprimento\n-Sangria");
+  const std::size_t w = MethodWidth(GetParam());
+  struct Table {
+    char selector;
+    std::size_t data_end;  // last position of the table's data
+  };
+  const Table tables[] = {{'3', 76}, {'4', 56}, {'5', 35 + 3 * w}, {'6', 7 + 7 * w}, {'7', 127},
+                          {'8', 127}, {'9', 127}, {'A', 127}, {'B', 127}, {'C', 127}, {'D', 67}};
+  for (const Table& t : tables) {
+    const std::string answer = Send("29", std::string(1, t.selector));
+    ASSERT_EQ(answer.size(), t.data_end + 1) << t.selector;
+    EXPECT_EQ(answer.substr(0, 2), ".+");
+    EXPECT_EQ(answer[6], t.selector);
+    EXPECT_EQ(answer.back(), '}');
+  }
+  EXPECT_EQ(Send("29", "3").substr(48, 7), "T011800");
+  const std::string methods = Send("29", "5").substr(35, 3 * w);
+  EXPECT_EQ(methods.substr(0, 2 * w),
+            GetParam() >= 5 ? "NDinheiro       SCartao         " : "Dinheiro       Cartao         ");
+  EXPECT_EQ(Send("29", "7").substr(37, 45), "&TOTALIZ       +Suprimento    -Sangria       ");
+  EXPECT_EQ(Send("29", "E"), ".-P002ERRO-PARAMETRO INVALIDO}");
+}
+
+TEST_P(PrinterTest, CouponDataStateAndIdentityByPosition) {
+  ASSERT_EQ(Send("17"), ".+P000}");
+  const std::string data = Send("27");
+  EXPECT_EQ(data.substr(1, 2), "+C");
+  EXPECT_EQ(data.substr(7, 6), "101226");  // fiscal day
+  EXPECT_EQ(data.substr(13, 4), "0001");   // coupon number
+  const std::string state = Send("28");
+  EXPECT_EQ(state.substr(9, 8), "P VENDAS");
+  EXPECT_EQ(state.substr(20, 1), "F");
+  EXPECT_EQ(state.substr(46, 10), "1012261400");
+  const std::string identity = Send("27", "3");
+  EXPECT_EQ(identity[6], '3');
+  EXPECT_EQ(identity.substr(3, 3), "001");
+  EXPECT_EQ(identity.substr(12, 9), "SW0012345");
+  // Little paper is told where a document begins and in the status.
+  printer.SetPaper(1);
+  EXPECT_EQ(Send("05"), ".+P000}");
+  EXPECT_EQ(Send("23"), ".+P005C}");
+  EXPECT_EQ(Send("17"), ".+P005}");
+}
+
+TEST_P(PrinterTest, TablesAreProgrammedOnlyBetweenAReductionAndTheDaysFirstMovement) {
+  const std::string w = GetParam() >= 5 ? "S" : "";
+  EXPECT_EQ(Send("38", "N&TOTALIZ       +Suprimento    "), ".+P000}");
+  EXPECT_EQ(Send("39", w + "Dinheiro       " + w + "Cheque         "), ".+P000}");
+  ASSERT_EQ(Send("17"), ".+P000}");  // the day's first movement
+  EXPECT_EQ(Send("38", "N-Sangria       "), ".-P009ERRO-DIA FISCAL ABERTO}");
+  EXPECT_EQ(Send("39", w + "Dinheiro       "), ".-P009ERRO-DIA FISCAL ABERTO}");
+  EXPECT_EQ(printer.TotalizerTable(), "&TOTALIZ       \n+Suprimento    \n");
+  EXPECT_EQ(printer.MethodTable(), "S|Dinheiro\nS|Cheque\n");
+  // A list of the other model's width is no list.
+  ASSERT_EQ(Send("05"), ".+P000}");
+  ASSERT_EQ(Send("14", "101226"), ".+P000}");
+  EXPECT_EQ(Send("39", (GetParam() >= 5 ? "" : "S") + std::string("Dinheiro       ")),
+            ".-P002ERRO-PARAMETRO INVALIDO}");
+}
+
+TEST_P(PrinterTest, MemoryKeptAcrossAPowerCycleAndARefusalChangesNothing) {
+  ASSERT_EQ(Send("17"), ".+P000}");
+  const std::string item = "0000000000001" "0001000" "000000250" "000000000250" + std::string(24, 'A') + "T01" +
+                           std::string(40, ' ');
+  ASSERT_EQ(Send("01", item), ".+P000}");
+  // A total the printer does not agree with is refused.
+  const std::string wrong = "0000000000001" "0003000" "000000115" "000000000344" + std::string(24, 'A') +
+                            "T01" + std::string(40, ' ');
+  EXPECT_EQ(Send("01", wrong), ".-P011ERRO-VALOR INVALIDO}");
+  printer.PowerCycle();
+  abre_(1, 5);
+  EXPECT_EQ(printer.CouponOpen(), 1);
+  EXPECT_EQ(Send("10", "01000000000250"), ".+P000}");
+  EXPECT_EQ(Send("12"), ".+P000}");
+  EXPECT_DOUBLE_EQ(printer.GrandTotal(), 2.5);
+}
+
+TEST_P(PrinterTest, EachModelKnowsItsOwnCodes) {
+  const bool first = GetParam() == 3;
+  EXPECT_EQ(Send("22"), first ? ".+GAV0}" : ".-P001ERRO-COMANDO INEXISTENTE}");
+  EXPECT_EQ(Send("43"), first ? ".-P001ERRO-COMANDO INEXISTENTE}" : ".+GAV0}");
+  EXPECT_EQ(Send("21"), first ? ".+P000}" : ".-P001ERRO-COMANDO INEXISTENTE}");
+  EXPECT_EQ(Send("42"), first ? ".-P001ERRO-COMANDO INEXISTENTE}" : ".+P000}");
+  EXPECT_EQ(Send("12", "SN"), GetParam() <= 4 ? ".+P000}" : ".-P002ERRO-PARAMETRO INVALIDO}");
+  EXPECT_EQ(Send("12", "N"), GetParam() >= 5 ? ".+P000}" : ".-P002ERRO-PARAMETRO INVALIDO}");
+  EXPECT_EQ(Send("_25"), GetParam() == 4 ? ".-P003ERRO-FORA DE SEQUENCIA}" : ".-P001ERRO-COMANDO INEXISTENTE}");
+}
+
+INSTANTIATE_TEST_SUITE_P(Models, PrinterTest, ::testing::Values(3, 4, 5, 6));
+
+}  // namespace
+}  // namespace sweda_emulator_test

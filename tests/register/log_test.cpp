@@ -1,0 +1,105 @@
+// The debug log for support staff: `qdm_register log` shows it readably
+// and leaves the file as the library wrote it; the sale shows the errors and
+// cancellations it finds there.
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <sstream>
+
+#include "tests/register/register_process.h"
+#include "tools/qdm_register/log_view.h"
+
+namespace register_test {
+namespace {
+
+using qdm_register::LogViewOptions;
+using qdm_register::NotableLines;
+using qdm_register::Readable;
+
+bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+TEST(LogView, ControlBytesByNameTextInUtf8PaddingFolded) {
+  const std::string log =
+      "10/12/2026 14:03:27 - Comando : \x1B|00|CAF\xC9|\x1B\r\n"
+      "10/12/2026 14:03:28 - Retorno: 0001" + std::string(40, ' ') + "FIM" + std::string(3000, ' ') + std::string(1, '\0') + "\r\n"
+      "10/12/2026 14:03:29 - ERRO!!! Cupom aberto.\r\n"
+      "linha\x02" "com\x7F" "bytes\rsoltos\n";
+  EXPECT_EQ(Readable(log),
+            "10/12/2026 14:03:27 - Comando : <ESC>|00|CAF\xC3\x89|<ESC>\n"
+            "10/12/2026 14:03:28 - Retorno: 0001 <40 brancos> FIM\n"
+            "10/12/2026 14:03:29 - ERRO!!! Cupom aberto.\n"
+            "linha<STX>com<DEL>bytes<CR>soltos\n");
+  LogViewOptions errors;
+  errors.errors_only = true;
+  EXPECT_EQ(Readable(log, errors), "10/12/2026 14:03:29 - ERRO!!! Cupom aberto.\n");
+  // Short runs of blanks are the text's own; a tape's columns keep theirs.
+  EXPECT_EQ(Readable("a   b \r\n"), "a   b\n");
+  LogViewOptions tape;
+  tape.fold_blanks = false;
+  EXPECT_EQ(Readable("MP-20 FI II" + std::string(14, ' ') + "ECF:001  \r\n", tape),
+            "MP-20 FI II" + std::string(14, ' ') + "ECF:001\n");
+}
+
+TEST(LogView, NotableLinesAreErrorsAndCancellations) {
+  const std::string log =
+      "1 - Comando : \x1B|14|\x1B\r\n"
+      "2 - ERRO!!! Cupom aberto.\r\n"
+      "3 - Cupom 000012 cancelado ao iniciar: ficou aberto\r\n"
+      "4 - Transa\xE7\xE3o CANCELADA\r\n"
+      "5 - Fechando porta\r\n";
+  EXPECT_EQ(NotableLines(log),
+            (std::vector<std::string>{"2 - ERRO!!! Cupom aberto.",
+                                      "3 - Cupom 000012 cancelado ao iniciar: ficou aberto",
+                                      "4 - Transa\xE7\xE3o CANCELADA"}));
+}
+
+TEST(RegisterLog, ShowsTheLogReadablyAndLeavesTheFileAlone) {
+  Home home;
+  ASSERT_EQ(RunRegister({"--dir", home.str(), "--unattended", "--sem-cartao"}).exit_code, 0);
+  const fs::path file = home.path() / "impdebug.txt";
+  const std::string before = ReadFile(file);
+  ASSERT_TRUE(Has(before, "\x1B"));
+
+  // The global option after the subcommand.
+  const Finished shown = RunRegister({"log", "--dir", home.str()});
+  EXPECT_EQ(shown.exit_code, 0) << shown.err;
+  EXPECT_TRUE(Has(shown.out, "<ESC>|"));
+  EXPECT_FALSE(Has(shown.out, "\x1B"));
+  EXPECT_FALSE(Has(shown.out, "\r"));
+  EXPECT_TRUE(Has(shown.out, "CAF\xC3\x89 TORRADO")) << "UTF-8 on the terminal";
+  EXPECT_EQ(ReadFile(file), before);
+
+  const Finished errors = RunRegister({"log", "--erros", "--dir", home.str()});
+  EXPECT_EQ(errors.exit_code, 0) << errors.err;
+  std::istringstream lines(errors.out);
+  for (std::string line; std::getline(lines, line);) EXPECT_TRUE(Has(line, "ERRO!!!")) << line;
+
+  const Finished none = RunRegister({"log", "--dir", (home.path() / "nada").string()});
+  EXPECT_EQ(none.exit_code, 1);
+  EXPECT_TRUE(Has(none.err, "impdebug.txt")) << none.err;
+}
+
+// A coupon left open by an interrupted run is cancelled at the next start;
+// the register shows the log's lines about it among its steps.
+TEST(RegisterLog, CouponCancelledAtStartUpIsShown) {
+  Home home;
+  {
+    // Killed in the middle of a card payment, its coupon open.
+    home.ControlManager("ack-delay-ms=2000\n");
+    RegisterProcess interrupted({"--dir", home.str(), "--unattended"});
+    // The card's probe comes after the basket is sold.
+    ASSERT_TRUE(Eventually(20, [&] { return Has(ReadFile(home.TefRoot() / "journal.txt"), " ATV "); }));
+    interrupted.Signal(SIGKILL);
+    ASSERT_TRUE(interrupted.Wait(10).has_value());
+  }
+  const Finished next = RunRegister({"--dir", home.str(), "--unattended", "--sem-cartao"});
+  EXPECT_EQ(next.exit_code, 0) << next.out << next.err;
+  const std::string notices = next.out.substr(0, next.out.find("== Log"));
+  EXPECT_TRUE(Has(notices, "aviso: ")) << next.out;
+  EXPECT_TRUE(Has(notices, "Cupom aberto")) << next.out;
+  // The driver's line naming the coupon it cancelled.
+  EXPECT_TRUE(Has(notices, "cancelado")) << next.out;
+}
+
+}  // namespace
+}  // namespace register_test

@@ -1,0 +1,176 @@
+#include "tests/register/register_process.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/file.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+namespace register_test {
+
+namespace {
+
+void Drain(int& fd, std::string& into) {
+  if (fd < 0) return;
+  char buffer[4096];
+  for (;;) {
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n > 0) {
+      into.append(buffer, static_cast<std::size_t>(n));
+      continue;
+    }
+    if (n == 0) {
+      ::close(fd);
+      fd = -1;
+    }
+    return;  // EAGAIN or the end
+  }
+}
+
+}  // namespace
+
+std::string RegisterBinary() {
+  return (fs::read_symlink("/proc/self/exe").parent_path() / "qdm_register").string();
+}
+
+RegisterProcess::RegisterProcess(const std::vector<std::string>& args, bool close_output) {
+  int out[2], err[2];
+  if (::pipe(out) != 0 || ::pipe(err) != 0) return;
+  const std::string binary = RegisterBinary();
+  pid_ = ::fork();
+  if (pid_ == 0) {
+    ::dup2(out[1], STDOUT_FILENO);
+    ::dup2(err[1], STDERR_FILENO);
+    const int null = ::open("/dev/null", O_RDONLY);
+    if (null >= 0) ::dup2(null, STDIN_FILENO);
+    for (int fd : {out[0], out[1], err[0], err[1]}) ::close(fd);
+    // A closed pipe must end the register by SIGPIPE, as at a shell.
+    ::signal(SIGPIPE, SIG_DFL);
+    std::vector<char*> argv{const_cast<char*>(binary.c_str())};
+    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    ::execv(binary.c_str(), argv.data());
+    ::_exit(127);
+  }
+  ::close(out[1]);
+  ::close(err[1]);
+  out_ = out[0];
+  err_ = err[0];
+  if (close_output) {
+    ::close(out_);
+    out_ = -1;
+  }
+  for (int fd : {out_, err_})
+    if (fd >= 0) ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
+}
+
+RegisterProcess::~RegisterProcess() {
+  if (pid_ > 0 && !reaped_) {
+    ::kill(pid_, SIGKILL);
+    ::waitpid(pid_, nullptr, 0);
+  }
+  for (int fd : {out_, err_})
+    if (fd >= 0) ::close(fd);
+}
+
+void RegisterProcess::Signal(int signal_number) const {
+  if (pid_ > 0 && !reaped_) ::kill(pid_, signal_number);
+}
+
+std::optional<Finished> RegisterProcess::Wait(int seconds) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+  while (!reaped_) {
+    pollfd fds[2] = {{out_, POLLIN, 0}, {err_, POLLIN, 0}};
+    if (::poll(fds, 2, 20) <= 0 && out_ < 0 && err_ < 0)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    Drain(out_, finished_.out);
+    Drain(err_, finished_.err);
+    // Reaped without waiting for the pipes' end: a child it left running
+    // would hold them open.
+    int status = 0;
+    if (::waitpid(pid_, &status, WNOHANG) == pid_) {
+      reaped_ = true;
+      Drain(out_, finished_.out);
+      Drain(err_, finished_.err);
+      if (WIFEXITED(status)) finished_.exit_code = WEXITSTATUS(status);
+      if (WIFSIGNALED(status)) finished_.signal = WTERMSIG(status);
+    } else if (std::chrono::steady_clock::now() > deadline) {
+      return std::nullopt;
+    }
+  }
+  return finished_;
+}
+
+Finished RunRegister(const std::vector<std::string>& args, int seconds) {
+  RegisterProcess process(args);
+  auto finished = process.Wait(seconds);
+  if (!finished) {
+    Finished none;
+    none.err = "qdm_register did not end within " + std::to_string(seconds) + " s";
+    return none;
+  }
+  return *finished;
+}
+
+Home::Home() {
+  std::string pattern = (fs::temp_directory_path() / "qdm_register_test.XXXXXX").string();
+  if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp");
+  path_ = pattern;
+}
+
+Home::~Home() {
+  std::error_code ec;
+  fs::remove_all(path_, ec);
+}
+
+void Home::ControlManager(const std::string& lines) const {
+  fs::create_directories(TefRoot());
+  std::ofstream(TefRoot() / "manager.ctl") << lines;
+}
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+bool ManagerServes(const fs::path& root) {
+  // Looked up among the processes rather than by its lock, which a look
+  // could take from a manager just starting.
+  std::error_code ec;
+  for (fs::directory_iterator it("/proc", ec), end; !ec && it != end; it.increment(ec)) {
+    const fs::directory_entry& entry = *it;
+    const std::string pid = entry.path().filename().string();
+    if (pid.find_first_not_of("0123456789") != std::string::npos) continue;
+    std::string command = ReadFile(entry.path() / "cmdline");
+    if (command.find("tef_manager") == std::string::npos) continue;
+    std::replace(command.begin(), command.end(), '\0', ' ');
+    if (command.find(" --root " + root.string()) == std::string::npos) continue;
+    // A zombie has ended; only its parent has not looked yet.
+    const std::string stat = ReadFile(entry.path() / "stat");
+    const auto state = stat.rfind(')');
+    if (state != std::string::npos && state + 2 < stat.size() && stat[state + 2] == 'Z') continue;
+    return true;
+  }
+  return false;
+}
+
+bool Eventually(int seconds, const std::function<bool()>& condition) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return true;
+}
+
+}  // namespace register_test

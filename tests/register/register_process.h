@@ -1,0 +1,77 @@
+// The register program as a process: started with arguments on a home of
+// its own, its output gathered, its end awaited (bounded).
+#pragma once
+#include <sys/types.h>
+
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace register_test {
+
+namespace fs = std::filesystem;
+
+// qdm_register beside this test executable.
+std::string RegisterBinary();
+
+struct Finished {
+  int exit_code = -1;   // -1 when it ended by a signal
+  int signal = 0;       // the signal that ended it
+  std::string out;      // standard output
+  std::string err;      // standard error
+};
+
+class RegisterProcess {
+ public:
+  // Starts qdm_register with the arguments; stdin is /dev/null. With
+  // `close_output` its standard output is a pipe already closed at the
+  // reading end.
+  explicit RegisterProcess(const std::vector<std::string>& args, bool close_output = false);
+  ~RegisterProcess();
+  RegisterProcess(const RegisterProcess&) = delete;
+  RegisterProcess& operator=(const RegisterProcess&) = delete;
+
+  pid_t pid() const { return pid_; }
+  void Signal(int signal_number) const;
+  // Waits (at most `seconds`) for the end, reading its output meanwhile.
+  std::optional<Finished> Wait(int seconds = 60);
+
+ private:
+  pid_t pid_ = -1;
+  int out_ = -1;
+  int err_ = -1;
+  bool reaped_ = false;
+  Finished finished_;
+};
+
+// Runs to the end (bounded).
+Finished RunRegister(const std::vector<std::string>& args, int seconds = 60);
+
+// A fresh register home under the temporary directory, removed after.
+class Home {
+ public:
+  Home();
+  ~Home();
+  Home(const Home&) = delete;
+  Home& operator=(const Home&) = delete;
+  const fs::path& path() const { return path_; }
+  std::string str() const { return path_.string(); }
+  // The TEF manager's root of this home ("c:\tef_dial\").
+  fs::path TefRoot() const { return path_ / "drive_c" / "tef_dial"; }
+  // Settings the register's TEF manager reads for each request.
+  void ControlManager(const std::string& lines) const;
+
+ private:
+  fs::path path_;
+};
+
+std::string ReadFile(const fs::path& path);
+
+// True while a TEF manager serving the root is running.
+bool ManagerServes(const fs::path& root);
+// Polls every 20 ms for up to `seconds` until the condition holds.
+bool Eventually(int seconds, const std::function<bool()>& condition);
+
+}  // namespace register_test

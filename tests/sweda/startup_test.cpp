@@ -1,0 +1,130 @@
+// Start-up through the facade: binding, the port and its traffic, a coupon
+// left open, the start-up reading of dates and identity, the Z-reduction
+// offer by the day letter, and the tables loaded into the data module.
+#include <gmock/gmock.h>
+
+#include "platform/text/datetime.h"
+#include "sweda_fixture.h"
+
+namespace sweda_test {
+namespace {
+
+using ::testing::ElementsAre;
+
+using StartupTest = Type3Test;
+
+TEST_P(EveryModelTest, PortOpeningAsksStatusStateAndEndsAnyReport) {
+  Qdm00000::StopImpFiscal();
+  EXPECT_EQ(printer.ClosedPort(), 1);
+  Mark();
+  ASSERT_TRUE(Qdm00000::StartImpFiscal(std::to_string(Tipo()), "COM3"));
+  EXPECT_TRUE(Qdm00000::ImpFiscalOK());
+  EXPECT_EQ(printer.OpenedPort(), 3);
+  EXPECT_THAT(Frames(), ElementsAre(Frame("23"), Frame("28"), Frame("12")));
+  // The port closed is the one opened.
+  Qdm00000::StopImpFiscal();
+  EXPECT_EQ(printer.ClosedPort(), 3);
+}
+
+TEST_F(StartupTest, CouponLeftOpenIsCancelledAtPortOpening) {
+  ASSERT_TRUE(Qdm00200::AbreCupom_Sweda());
+  Qdm00000::StopImpFiscal();
+  printer.PowerCycle();
+  ASSERT_EQ(printer.CouponOpen(), 1);
+  Mark();
+  ASSERT_TRUE(Qdm00000::StartImpFiscal("3", "COM1"));
+  EXPECT_THAT(Frames(), ElementsAre(Frame("23"), Frame("28"), Frame("05"), Frame("12")));
+  EXPECT_EQ(printer.CouponOpen(), 0);
+}
+
+TEST_F(StartupTest, PortThatDoesNotOpenIsReportedAndTheDriverUnbound) {
+  Qdm00000::StopImpFiscal();
+  Mark();
+  Qdm00000::stPorta = "COM99";
+  EXPECT_TRUE(Qdm00000::StartImpFiscal("3", "COM99"));
+  EXPECT_EQ(printer.OpenedPort(), 14);  // not in the port table
+  EXPECT_FALSE(Qdm00000::ImpFiscalOK());
+  EXPECT_THAT(Dialogs(), ElementsAre(Text("ErroPorta")));
+  EXPECT_THAT(LogLines(), ::testing::Contains("ERRO!!! Abrindo porta COM99"));
+  EXPECT_THAT(LogLines(), ::testing::Contains("Descarregando DLL Impressora Fiscal"));
+  EXPECT_EQ(Qdm00200::SwedaEnviaComando, nullptr);
+  EXPECT_FALSE(Qdm00000::Leitura_X(""));
+}
+
+TEST_F(StartupTest, LittlePaperAtPortOpeningIsToldOnce) {
+  Qdm00000::StopImpFiscal();
+  printer.SetPaper(1);
+  Mark();
+  ASSERT_TRUE(Qdm00000::StartImpFiscal("3", "COM1"));
+  EXPECT_TRUE(Qdm00000::ImpFiscalOK());
+  EXPECT_THAT(Dialogs(), ElementsAre(Text("PoucoPapel")));
+}
+
+TEST_P(EveryModelTest, StartUpReadsDatesIdentityAndTables) {
+  printer.SetIdentity("007", "SW7654321");
+  platform::TClientDataSet recebimentos{"recebimentos"}, aliquotas{"aliquotas"};
+  DefinePaymentTypeFields(recebimentos);
+  recebimentos.CreateDataSet();
+  recebimentos.Append();
+  recebimentos.FieldByName("CDTIPORECE").SetAsString("001");
+  recebimentos.FieldByName("NMTIPORECE").SetAsString("Dinheiro");
+  recebimentos.FieldByName("IDTIPORECE").SetAsString("1");
+  recebimentos.Post();
+  recebimentos.SaveToFile(sandbox.dir.file("tiporece.cds"));
+
+  EXPECT_TRUE(Qdm00000::IniciaImpressora("PDV", "N", recebimentos, aliquotas));
+  EXPECT_EQ(Qdm00000::stData, "101226");
+  EXPECT_EQ(Qdm00000::stDataAtu, "1012261400");
+  EXPECT_EQ(Qdm00000::stRed, "A");
+  EXPECT_EQ(Qdm00000::ECF, "007");
+  EXPECT_EQ(Qdm00000::SerieECF, "SW7654321");
+  // Cash totalizers were missing: programmed, then found.
+  EXPECT_EQ(Qdm00200::IdTotParcES, "01");
+  EXPECT_EQ(Qdm00200::IdTotParcSup, "02");
+  EXPECT_EQ(Qdm00200::IdTotParcSang, "03");
+  std::vector<std::string> rates;
+  for (aliquotas.First(); !aliquotas.Eof(); aliquotas.Next())
+    rates.push_back(aliquotas.FieldByName("CDALIQIMPFIS").AsString() + "=" +
+                    aliquotas.FieldByName("VRALIQIMPFIS").AsString());
+  EXPECT_THAT(rates, ElementsAre("T01=18", "T02=12", "T03=7", "S04=5", "N=0", "I=0", "F=0"));
+}
+
+TEST_F(StartupTest, ZReductionIsOfferedOnlyWhenThePrinterSaysTheDayIsOpen) {
+  platform::TClientDataSet recebimentos{"recebimentos"}, aliquotas{"aliquotas"};
+  DefinePaymentTypeFields(recebimentos);
+  recebimentos.CreateDataSet();
+  recebimentos.SaveToFile(sandbox.dir.file("tiporece.cds"));
+
+  // Yesterday without movement: letter "A", no offer.
+  printer.SetDay(2026, 12, 9, 0);
+  EXPECT_TRUE(Qdm00000::IniciaImpressora("PDV", "N", recebimentos, aliquotas));
+  EXPECT_EQ(Qdm00000::stRed, "A");
+  EXPECT_THAT(Dialogs(), ::testing::IsEmpty());
+
+  // Yesterday with movement: letter "F"; the operator declines.
+  Mark();
+  printer.SetDay(2026, 12, 9, 1);
+  sandbox.dialogs->Answer(platform::mrNo);
+  EXPECT_FALSE(Qdm00000::IniciaImpressora("PDV", "N", recebimentos, aliquotas));
+  EXPECT_EQ(Qdm00000::stRed, "F");
+  EXPECT_THAT(Dialogs(), ElementsAre(Text("DataFiscalAnterior")));
+
+  // Accepted: the reduction is printed with today's date.
+  Mark();
+  sandbox.dialogs->Answer(platform::mrYes);
+  EXPECT_TRUE(Qdm00000::IniciaImpressora("PDV", "N", recebimentos, aliquotas));
+  EXPECT_EQ(printer.ReductionCount(), 1);
+  EXPECT_THAT(Frames(), ::testing::Contains(Frame("14", "101226")));
+}
+
+TEST_F(StartupTest, RefusedReadingStopsTheStartUp) {
+  printer.Refuse("-P010", "ERRO-MEMORIA FISCAL", -1);
+  EXPECT_FALSE(Qdm00200::IniciaImp_Sweda());
+  EXPECT_EQ(Frames().size(), 1u);  // a refusal ends the tries at once
+  EXPECT_EQ(Qdm00000::stData, "");
+  EXPECT_THAT(LogLines(), ::testing::Contains("ERRO!!! Leitura da data fiscal"));
+  printer.Refuse("", "", 0);
+}
+
+}  // namespace
+}  // namespace sweda_test
