@@ -73,3 +73,9 @@
 // Card payments (Qdm00500) and the card-network form.
 #include "tef/Qdm00500.h"
 #include "tef/TfrmCartaoDebito.h"
+
+// The other devices at the till.
+#include "peripherals/keyboard/Qdm00400.h"       // Qdm00400: POS keyboard
+#include "peripherals/display/Qdm00600.h"        // Qdm00600: customer display
+#include "peripherals/check_printer/Qdm00700.h"  // Qdm00700: check printer
+#include "peripherals/readers/Qdm00800.h"        // Qdm00800: readers, badge check digit

@@ -20,6 +20,7 @@
 #include "tools/qdm_register/card_payment.h"
 #include "tools/qdm_register/config_writer.h"
 #include "tools/qdm_register/daruma_steps.h"
+#include "tools/qdm_register/peripherals_demo.h"
 #include "tools/qdm_register/log_view.h"
 
 namespace qdm_register {
@@ -54,6 +55,7 @@ const char* kBuyerCpf = "123.456.789-09";
 const char* kCashType = "001";
 const char* kDebitType = "002";
 const char* kDebitName = "Cart\xE3o D\xE9" "bito";
+const char* kOperatorBadge = "12345";
 
 void Say(const std::string& text) {
   std::fputs(platform::Cp1252ToUtf8(text).c_str(), stdout);
@@ -267,7 +269,16 @@ int RunDemoSale(RegisterSession& session, const SaleOptions& options) {
   bool ok = reg.Start();
   // Card answers left unconfirmed by an interrupted run are undone first.
   if (ok && options.card) ok = Step("CheckIntPosFiles", Qdm00500::CheckIntPosFiles());
+  TillDevices till(Step);
+  ok = ok && till.SignIn(kOperatorBadge) && till.Scan(kBasket.front().code);
   ok = ok && reg.SellBasket(kBasket);
+  double total = -options.discount;
+  for (const auto& p : kBasket) {
+    const double amount = util::Trunc2(p.quantity * p.price) - p.discount;
+    total += amount;
+    if (ok) ok = till.Show(p.name, platform::FloatToStr(p.quantity) + " x " + platform::FormatFloat("0.00", p.price) +
+                                       " = " + platform::FormatFloat("0.00", amount));
+  }
 
   TClientDataSet movimentos("movimentos");
   movimentos.FieldDefs = DataModule().cdsMovCaixa.FieldDefs;
@@ -297,6 +308,8 @@ int RunDemoSale(RegisterSession& session, const SaleOptions& options) {
                   reg.CouponClosed());
     if (ok) reg.coupon_opened = false;
   }
+  if (ok) ok = till.Show("TOTAL " + platform::CurrToStr(total),
+                         "TROCO " + platform::CurrToStr(kCardPaid + kCashPaid - total));  // card or cash, paid in full
   if (reg.coupon_opened) reg.CancelOpenCoupon();
   if (ok && card_paid && daruma) {
     ok = Step("Relatorio_Gerencial (comprovante TEF)", OpenDarumaVoucher()) &&

@@ -1,0 +1,83 @@
+#include <cstring>
+#include <vector>
+
+#include "drivers/common/library.h"
+#include "facade/Qdm00000.h"
+#include "facade/operator_messages.h"
+#include "peripherals/check_printer/Qdm00700.h"
+#include "peripherals/common/device_port.h"
+#include "peripherals/common/maker_library.h"
+
+namespace Qdm00700 {
+
+TIniComm* IniciaImpChq = nullptr;
+TEndComm* FinalizaImpChq = nullptr;
+TEnvComm* EnviaComImpChq = nullptr;
+TRecComm* RespostaImpChq = nullptr;
+bool ImpChequeOk = false;
+char resp[256] = {};
+
+namespace {
+
+constexpr const char* kLibrary = "PertoChekSer.dll";
+constexpr int kPertoType = 2;
+platform::HMODULE library = nullptr;
+
+const drivers::EntryPoint kEntryPoints[] = {
+    {"IniComm", &IniciaImpChq},
+    {"EndComm", &FinalizaImpChq},
+    {"EnvComm", &EnviaComImpChq},
+    {"RecComm", &RespostaImpChq},
+};
+
+}  // namespace
+
+void StartImpCheque() {
+  // A second start must not load the library again over the first.
+  if (ImpChequeOk) StopImpCheque();
+  ImpChequeOk = false;
+  if (Qdm00000::IdTipoImpChq != kPertoType) return;
+  library = peripherals::LoadAndBind(kLibrary, {kEntryPoints});
+  ImpChequeOk = library != nullptr;
+}
+
+void StopImpCheque() {
+  if (FinalizaImpChq != nullptr) {
+    try {
+      FinalizaImpChq();
+    } catch (...) {
+      // The printer is being let go of; nothing is left to do about it.
+    }
+  }
+  if (ImpChequeOk) platform::FreeLibrary(library);
+  drivers::ClearAll(kEntryPoints);
+  ImpChequeOk = false;
+  library = nullptr;
+}
+
+bool Retorno_Imp(int status) {
+  if (status == 0) {
+    Qdm00000::ShowError("ErroCom");
+    return false;
+  }
+  resp[0] = 0;
+  // The library may write up to the size it is given: never into resp
+  // directly, which is smaller.
+  std::vector<char> answer(TamanhoRecComm + 1, 0);
+  const int got = RespostaImpChq != nullptr ? RespostaImpChq(TamanhoRecComm, answer.data()) : 0;
+  const std::size_t length = strnlen(answer.data(), TamanhoRecComm);
+  if (got == 0 || length >= sizeof resp) {
+    Qdm00000::ShowError("ErroRecp");
+    return false;
+  }
+  std::memcpy(resp, answer.data(), length + 1);
+  return true;
+}
+
+bool ImpChqChar(const std::string& texto) {
+  const TdtmCupomFiscal& dm = Qdm00000::DataModule();
+  peripherals::DevicePort port(peripherals::PortName(dm.IdPortaChq), peripherals::Speed(dm.IdVelocChq));
+  return port.Ready() && port.WriteBytes(texto);
+}
+
+}  // namespace Qdm00700

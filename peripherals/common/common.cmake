@@ -1,0 +1,5 @@
+# What the peripheral modules share: the serial cycle of the display, the
+# check printer and the readers, and the loading of a maker library.
+# Each of those modules includes this file; the guard adds it once.
+include_guard(GLOBAL)
+target_sources(Pkg_Qdm PRIVATE ${CMAKE_CURRENT_LIST_DIR}/device_port.cpp ${CMAKE_CURRENT_LIST_DIR}/maker_library.cpp)
