@@ -20,6 +20,8 @@ set(layers
   "drivers/daruma:drivers/common,utility,platform"
   "tef:facade,drivers/common,utility,platform"
   "facade:drivers,utility,platform"
+  "peripherals:facade,drivers/common,utility,platform"
+  "emulators:"
 )
 
 set(violations 0)
