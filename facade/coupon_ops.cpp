@@ -26,13 +26,18 @@ bool AbreCupom(const std::string& texto) {
   return result;
 }
 
-bool VendaItem(const std::string& s1, const std::string& s2, const std::string& s3,
-               const std::string& s4, const std::string& s5, double d1, double d2, double d3) {
+bool VendaItem(const std::string& mesa, const std::string& complemento,
+               const std::string& codigo, const std::string& descricao,
+               const std::string& aliquota, double quantidade, double preco, double desconto) {
   return Route<bool>({
-      {kBematechRetail, [&] { return B::VendaItem_Bematech(s3, s4, s5, d1, d2, d3); }},
+      {kBematechRetail, [&] {
+         return B::VendaItem_Bematech(codigo, descricao, aliquota, quantidade, preco, desconto);
+       }},
       // The restaurant entry takes the unit price before the quantity.
-      {kBematechRestaurant,
-       [&] { return B::Registra_Item_Bematech(s1, s2, s3, s4, s5, d2, d1, d3); }},
+      {kBematechRestaurant, [&] {
+         return B::Registra_Item_Bematech(mesa, complemento, codigo, descricao, aliquota, preco,
+                                           quantidade, desconto);
+       }},
       {kSweda, {}},
       {kDaruma, {}},
   });
@@ -43,30 +48,32 @@ std::string Nr_Cupom() {
   return ok ? RetornoImpFiscal("27", true) : std::string();
 }
 
-std::string RetornoImpFiscal(const std::string& comando, bool /*a*/) {
+std::string RetornoImpFiscal(const std::string& comando, bool /*aparaIgnorado*/) {
   // The answer is always trimmed, whatever the caller asked.
   return Route<std::string>({{kBematech, [&] { return B::RetornoImpFiscal_Bematech(comando, true); }},
                              {kSweda, {}},
                              {kDaruma, {}}});
 }
 
-bool Memoria_Fiscal(const std::string& de, const std::string& ate, const std::string& s3,
-                    const std::string& /*tipo*/) {
+bool Memoria_Fiscal(const std::string& de, const std::string& ate,
+                    const std::string& opcaoBematech, const std::string& /*tipo*/) {
   return Route<bool>({
-      {kBematech, [&] { return B::Memoria_Fiscal_Bematech(de, ate, s3); }},
+      {kBematech, [&] { return B::Memoria_Fiscal_Bematech(de, ate, opcaoBematech); }},
       {kSweda, {}},   // tipo "D" between dates, "R" between Z numbers, else false
       {kDaruma, {}},  // MemoFiscal_Daruma("x", de, ate)
   });
 }
 
-bool Fecha_Conferencia(const std::string& /*s1*/, double /*d1*/) {
+bool Fecha_Conferencia(const std::string& /*mesa*/, double /*valor*/) {
   // Fecha_Conferencia_Bematech arrives with the Bematech table operations.
   return Route<bool>({{kBematechRestaurant, {}}});
 }
 
-bool Cupom_NFiscal_NVinculado(const std::string& s1, const std::string& s2,
-                              const std::string& s3, const std::string& /*s4*/) {
-  return Route<bool>({{kBematech, [&] { return B::Cupom_NFiscNVinc_Bematech(s1, s2, s3); }},
+bool Cupom_NFiscal_NVinculado(const std::string& totalizador, const std::string& valor,
+                              const std::string& formaPagamento, const std::string& /*texto4*/) {
+  return Route<bool>({{kBematech, [&] {
+                         return B::Cupom_NFiscNVinc_Bematech(totalizador, valor, formaPagamento);
+                       }},
                       {kSweda, {}},
                       {kDaruma, {}}});
 }

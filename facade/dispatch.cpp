@@ -9,25 +9,31 @@ namespace Qdm00000 {
 
 namespace B = Qdm00100;
 
-bool FechaCupom(bool o1, bool o2, double d1, double d2, double d3, const std::string& s1,
-                bool o3, const std::string& s2, TClientDataSet& ds1, TClientDataSet& ds2,
-                std::string& out1, const std::string& s3, const std::string& s4,
-                const std::string& s5, const std::string& s6, const std::string& s7) {
+bool FechaCupom(bool imprimeContraVale, bool avisa, double desconto, double valorContraVale,
+                double acrescimo, const std::string& permiteRepetir, bool repeteSeRecusado,
+                const std::string& naoUsado, TClientDataSet& movimentos,
+                TClientDataSet& recebimentos, std::string& numeroCupom,
+                const std::string& convenio, const std::string& comConsumidor,
+                const std::string& consumidor, const std::string& cnpjCpf,
+                const std::string& nome) {
   return Route<bool>({{kBematech, [&] {
-                         return B::FechaCupom_Bematech(o1, o2, d1, d2, d3, s1, o3, s2, ds1, ds2,
-                                                       out1, s3, s4, s5, s6, s7);
+                         return B::FechaCupom_Bematech(imprimeContraVale, avisa, desconto,
+                                                       valorContraVale, acrescimo, permiteRepetir,
+                                                       repeteSeRecusado, naoUsado, movimentos,
+                                                       recebimentos, numeroCupom, convenio,
+                                                       comConsumidor, consumidor, cnpjCpf, nome);
                        }}});
 }
 
-bool Cancela_Cupom(bool a, bool b, std::string& numero) {
-  return Route<bool>({{kBematech, [&] { return B::Cancela_Cupom_Bematech(a, b, numero); }},
+bool Cancela_Cupom(bool avisa, bool repete, std::string& numero) {
+  return Route<bool>({{kBematech, [&] { return B::Cancela_Cupom_Bematech(avisa, repete, numero); }},
                       {kSweda, {}},
                       {kDaruma, {}}});
 }
 
-bool Cancela_Item_Generico(const std::string& item, bool a) {
+bool Cancela_Item_Generico(const std::string& item, bool avisa) {
   return Route<bool>(
-      {{kBematechRetail, [&] { return B::Cancela_ItGenerico_Bematech(item, a); }},
+      {{kBematechRetail, [&] { return B::Cancela_ItGenerico_Bematech(item, avisa); }},
        {kSweda, {}},
        {kDaruma, {}}});
 }
@@ -36,26 +42,32 @@ bool Acrescimo(double valor) {
   return Route<bool>({{kBematechRetail, [&] { return B::Acrescimo_Bematech(valor); }}});
 }
 
-bool Totaliza_NFiscal(const std::string& /*s1*/, const std::string& /*s2*/) {
+bool Totaliza_NFiscal(const std::string& /*totalizador*/, const std::string& /*valor*/) {
   // Never sent to a Bematech printer from here.
   return Route<bool>({{kSweda, {}}, {kDaruma, {}}});
 }
 
-bool Abre_Comp_NFiscalVinc(const std::string& s1, const std::string& s2, const std::string& s3) {
-  return Route<bool>(
-      {{kBematech, [&] { return B::Abre_Comp_NFiscalVinc_Bematech(s1, s2, s3); }}});
+bool Abre_Comp_NFiscalVinc(const std::string& formaPagamento, const std::string& valor,
+                           const std::string& numeroCupom) {
+  return Route<bool>({{kBematech, [&] {
+                         return B::Abre_Comp_NFiscalVinc_Bematech(formaPagamento, valor,
+                                                                  numeroCupom);
+                       }}});
 }
 
-bool Nomeia_TotParcial(const std::string& s1, const std::string& s2, const std::string& s3,
-                       const std::string& s4, bool a, bool b) {
-  return Route<bool>(
-      {{kBematech, [&] { return B::Nomeia_TotParcial_Bematech(s1, s2, s3, s4, a, b); }},
+bool Nomeia_TotParcial(const std::string& numero, const std::string& nome,
+                       const std::string& texto3, const std::string& texto4, bool avisa,
+                       bool repete) {
+  return Route<bool>({{kBematech, [&] {
+                         return B::Nomeia_TotParcial_Bematech(numero, nome, texto3, texto4, avisa,
+                                                              repete);
+                       }},
        {kSweda, {}},
        {kDaruma, {}}});
 }
 
-bool Config_Forma_Pagamento(const std::string& forma, bool a, bool b) {
-  return Route<bool>({{kBematech, [&] { return B::Config_FormaPg_Bematech(forma, a, b); }},
+bool Config_Forma_Pagamento(const std::string& forma, bool avisa, bool repete) {
+  return Route<bool>({{kBematech, [&] { return B::Config_FormaPg_Bematech(forma, avisa, repete); }},
                       {kSweda, {}},
                       {kDaruma, {}}});
 }
@@ -76,8 +88,8 @@ bool Relatorio_Gerencial() {
   return Route<bool>({{kBematech, B::RelGerencial_Bematech}, {kDaruma, {}}});
 }
 
-bool FechRelatGerenc(bool a, bool b) {
-  return Route<bool>({{kBematech, [&] { return B::FechRelatGerenc_Bematech(a, b); }},
+bool FechRelatGerenc(bool avisa, bool repete) {
+  return Route<bool>({{kBematech, [&] { return B::FechRelatGerenc_Bematech(avisa, repete); }},
                       {kSweda, {}},
                       {kDaruma, {}}});
 }
@@ -86,20 +98,20 @@ bool Retorno_Aliquotas() {
   return Route<bool>({{kBematech, B::Retorno_Aliquotas_Bematech}, {kDaruma, {}}});
 }
 
-bool Leitura_Totais(bool a, bool b) {
-  return Route<bool>({{kBematech, [&] { return B::Leitura_Totais_Bematech(a, b); }},
+bool Leitura_Totais(bool avisa, bool repete) {
+  return Route<bool>({{kBematech, [&] { return B::Leitura_Totais_Bematech(avisa, repete); }},
                       {kSweda, {}},
                       {kDaruma, {}}});
 }
 
-bool Estado_Impressora(bool a, bool b) {
-  return Route<bool>({{kBematech, [&] { return B::Estado_Imp_Bematech(a, b); }},
+bool Estado_Impressora(bool avisa, bool repete) {
+  return Route<bool>({{kBematech, [&] { return B::Estado_Imp_Bematech(avisa, repete); }},
                       {kSweda, {}},
                       {kDaruma, {}}});
 }
 
-bool Estado_Gaveta(bool a, bool b) {
-  return Route<bool>({{kBematechRetail, [&] { return B::Estado_Gaveta_Bematech(a, b); }},
+bool Estado_Gaveta(bool avisa, bool repete) {
+  return Route<bool>({{kBematechRetail, [&] { return B::Estado_Gaveta_Bematech(avisa, repete); }},
                       {kSweda, {}},
                       {kDaruma, {}}});
 }
@@ -117,55 +129,59 @@ bool Suprimento(double valor) {
 // The Bematech till-closing receipts, the Z export and the table operations
 // arrive with those parts of the Bematech driver; until then they answer false.
 
-bool GeraReciboSangria(TClientDataSet& /*ds1*/, TClientDataSet& /*ds2*/,
-                       TClientDataSet& /*ds3*/, TClientDataSet& /*ds4*/,
-                       TClientDataSet& /*ds5*/, TClientDataSet& /*ds6*/, TDateTime /*data*/) {
+bool GeraReciboSangria(TClientDataSet& /*fechamento*/, TClientDataSet& /*sangrias*/,
+                       TClientDataSet& /*produtosVendidos*/, TClientDataSet& /*operadorSupervisor*/,
+                       TClientDataSet& /*totaisSaida*/, TClientDataSet& /*caixa*/,
+                       TDateTime /*data*/) {
   return Route<bool>({{kBematech, {}}});
 }
 
-bool ExportRedZ(TClientDataSet& /*ds1*/, TClientDataSet& /*ds2*/, TClientDataSet& /*ds3*/,
-                TClientDataSet& /*ds4*/, TClientDataSet& /*ds5*/) {
+bool ExportRedZ(TClientDataSet& /*tiposRecebimento*/, TClientDataSet& /*reducaoZ*/,
+                TClientDataSet& /*formasPagamento*/, TClientDataSet& /*impostos*/,
+                TClientDataSet& /*totalizadoresNaoFiscais*/) {
   return Route<bool>({{kBematech, {}}});
 }
 
-bool Fecha_Imp_Chq(bool /*a*/, bool /*b*/) {
+bool Fecha_Imp_Chq(bool /*avisa*/, bool /*repete*/) {
   // Only the Sweda model with the check station.
   return Route<bool>({{kSwedaCheckModel, {}}});
 }
 
-bool Cancela_Item(const std::string& s1, const std::string& s2, const std::string& s3,
-                  const std::string& s4, const std::string& s5, double d1, double d2,
-                  double d3) {
+bool Cancela_Item(const std::string& mesa, const std::string& complemento,
+                  const std::string& codigo, const std::string& descricao,
+                  const std::string& aliquota, double preco, double quantidade, double desconto) {
   return Route<bool>({{kBematechRestaurant, [&] {
-                         return B::Cancela_Item_Bematech(s1, s2, s3, s4, s5, d1, d2, d3);
+                         return B::Cancela_Item_Bematech(mesa, complemento, codigo, descricao,
+                                                         aliquota, preco, quantidade, desconto);
                        }}});
 }
 
-bool Cupom_Conferencia(const std::string& /*s1*/, const std::string& /*s2*/, double /*d1*/,
-                       double /*d2*/) {
+bool Cupom_Conferencia(const std::string& /*mesa*/, const std::string& /*ajuste*/,
+                       double /*percentual*/, double /*valor*/) {
   return Route<bool>({{kBematechRestaurant, {}}});
 }
 
-bool Juncao_Mesa(const std::string& /*s1*/, const std::string& /*s2*/) {
+bool Juncao_Mesa(const std::string& /*mesa*/, const std::string& /*outraMesa*/) {
   return Route<bool>({{kBematechRestaurant, {}}});
 }
 
-bool AbreCupomRes(const std::string& /*s1*/, const std::string& /*s2*/) {
+bool AbreCupomRes(const std::string& /*mesa*/, const std::string& /*complemento*/) {
   return Route<bool>({{kBematechRestaurant, {}}});
 }
 
-bool Transfere_Item(const std::string& /*s1*/, const std::string& /*s2*/,
-                    const std::string& /*s3*/, const std::string& /*s4*/,
-                    const std::string& /*s5*/, const std::string& /*s6*/, double /*d1*/,
-                    double /*d2*/, double /*d3*/) {
+bool Transfere_Item(const std::string& /*mesa*/, const std::string& /*campo3*/,
+                    const std::string& /*codigo*/, const std::string& /*descricao*/,
+                    const std::string& /*campo8*/, const std::string& /*campo9*/,
+                    double /*percentual*/, double /*preco*/, double /*quantidade*/) {
   return Route<bool>({{kBematechRestaurant, {}}});
 }
 
-bool Estorno(const std::string& /*s1*/, const std::string& /*s2*/, double /*d1*/) {
+bool Estorno(const std::string& /*campo1*/, const std::string& /*campo2*/,
+             double /*percentual*/) {
   return Route<bool>({{kBematechRestaurant, {}}});
 }
 
-bool Rel_MesaAber(const std::string& /*s1*/) {
+bool Rel_MesaAber(const std::string& /*campo1*/) {
   return Route<bool>({{kBematechRestaurant, {}}});
 }
 

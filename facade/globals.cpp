@@ -1,8 +1,8 @@
-// The facade's exported globals, the data module's creation on first need,
-// the printer type-code sets and the ready flag.
+// The facade's exported globals, the data module's creation on first need
+// and the ready flag.
 #include "drivers/sweda/Qdm00200.h"
 #include "facade/Qdm00000.h"
-#include "facade/routing.h"
+#include "drivers/common/module_globals.h"
 #include "platform/dialogs/dialogs.h"
 
 namespace Qdm00000 {
@@ -32,6 +32,32 @@ const std::array<std::string, 13> Velocidades = {
     "110",   "300",   "1200",   "2400",   "4800",   "9600",  "19200",
     "38400", "57600", "115200", "230400", "460800", "921600"};
 
+namespace {
+
+// Clears the globals above when the library is unloaded.
+const drivers::ClearAtUnload cleared_at_unload{ClearGlobals};
+
+}  // namespace
+
+void ClearGlobals() {
+  IdTipoImpFis = 0;
+  IdTipoImpChq = 0;
+  IdTipoTecl = 0;
+  stSistema.clear();
+  stPorta.clear();
+  DsDirCad.clear();
+  ECF.clear();
+  SerieECF.clear();
+  stData.clear();
+  stDataAtu.clear();
+  stRet.clear();
+  stRed.clear();
+  dtDate = 0;
+  CdAliq.clear();
+  NrCupom.clear();
+  SetImpFiscalOK(false);
+}
+
 TdtmCupomFiscal& DataModule() {
   if (dtmCupomFiscal == nullptr) {
     // Lives as long as the application; the library never frees it.
@@ -41,10 +67,6 @@ TdtmCupomFiscal& DataModule() {
   }
   return *dtmCupomFiscal;
 }
-
-bool IsBematech(int tipo) { return kBematech.Has(tipo); }
-bool IsSweda(int tipo) { return kSweda.Has(tipo); }
-bool IsDaruma(int tipo) { return kDaruma.Has(tipo); }
 
 // The flag lives in the Sweda module: its start-up sets it, the front end
 // sets it for the other makers.

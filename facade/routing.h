@@ -8,31 +8,10 @@
 #include <functional>
 #include <initializer_list>
 
+#include "drivers/common/driver_services.h"
+#include "drivers/common/type_codes.h"
+
 namespace Qdm00000 {
-
-extern int IdTipoImpFis;
-
-// A set of printer type codes, as a bit per code.
-struct CodeSet {
-  unsigned bits = 0;
-  constexpr bool Has(int tipo) const {
-    return tipo >= 0 && tipo < 32 && ((bits >> tipo) & 1u) != 0;
-  }
-};
-
-constexpr CodeSet Codes(std::initializer_list<int> tipos) {
-  CodeSet set;
-  for (int tipo : tipos) set.bits |= 1u << tipo;
-  return set;
-}
-
-// The makers' code ranges and the narrower sets some operations serve.
-inline constexpr CodeSet kBematech = Codes({1, 2, 9});
-inline constexpr CodeSet kBematechRetail = Codes({1, 2});
-inline constexpr CodeSet kBematechRestaurant = Codes({9});
-inline constexpr CodeSet kSweda = Codes({3, 4, 5, 6});
-inline constexpr CodeSet kSwedaCheckModel = Codes({4});
-inline constexpr CodeSet kDaruma = Codes({7, 8});
 
 template <typename R>
 struct Slot {

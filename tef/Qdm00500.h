@@ -3,6 +3,10 @@
 // library speaks to it only through IntPos files under "c:\tef_dial\" (every
 // network but TecBan) or "c:\tef_disc\" (TecBan): requests in "req\", status
 // and answers in "resp\".
+//
+// The calls show their own messages to the operator (manager not active,
+// printer not responding, the manager's own message) and answer false where
+// they answer at all.
 #pragma once
 #include <string>
 
@@ -26,6 +30,13 @@ extern int inContCancCuponsTEF;
 // Seconds to wait for the manager's answer to a cancellation request; the
 // operator may be working at the manager's own screen meanwhile.
 extern int inTimeoutRespostaTEF;
+// Five minutes: long enough for an operator working at the manager's screen.
+inline constexpr int kDefaultTimeoutRespostaTEF = 300;
+
+// Puts the module's globals back as they are when the library is loaded:
+// no root, no voucher stores bound, counters 0, the default time-out. Run
+// when the library is unloaded.
+void ClearGlobals();
 
 // ---- IntPos file exchange -------------------------------------------------
 // A new request identifier: 10 digits, the seconds of the current moment.
@@ -33,6 +44,8 @@ std::string GetSequence();
 // Waits (7 s at most) for the manager's status file echoing this command and
 // identifier. For "ATV" it clears the answer slot and writes the probe
 // itself; for any other command the caller has written its request.
+// False (with the "not active" dialog) on a time-out or a file error; never
+// raises.
 bool CheckGPAtivo(const std::string& comando, const std::string& identificacao);
 // The probe that precedes a request ("ATV" with a new identifier).
 bool CheckGPAtivo();
@@ -53,12 +66,21 @@ void DirTefPorRede(const std::string& rede);
 // ---- Vouchers and cancellation -----------------------------------------
 // Prints every block of a store (two copies), confirming each printed one
 // and undoing the first that cannot be printed; then closes the report.
-// The last three arguments are accepted and not used.
-bool ImprCupons(TStringList* lista, int contador, const std::string& s1,
-                const std::string& s2, double d1);
-// Prints the voucher lines of one answer record on the fiscal printer.
+// `contador` is the number of blocks (inContCuponsTEF or
+// inContCancCuponsTEF); the last three arguments are accepted and not used.
+bool ImprCupons(TStringList* lista, int contador, const std::string& naoUsado1,
+                const std::string& naoUsado2, double naoUsado3);
+// Prints the voucher lines of one answer record on the fiscal printer;
+// `cancelamento` marks a cancellation voucher and changes nothing printed.
+// On a refusal the operator is asked to print again; false when they decline.
 bool ImprCupom(const TStringList& resposta, int copias, bool cancelamento);
-// Cancels one transaction through its network's manager.
+// Cancels one transaction through its network's manager. The texts are the
+// fields of the sale's answer record, written into the request as given:
+// 002-000 (document), 003-000 (amount in cents), 010-000 (network name),
+// 012-000 (document number), 022-000 and 023-000 (date and time). With
+// `imprimeAgora` the cancellation voucher is printed at once, else kept in
+// stlCancCuponsTEF for ImprCupons. Waits for the manager's answer up to
+// inTimeoutRespostaTEF seconds, processing messages meanwhile.
 void CancelaTEF(const std::string& doc002, const std::string& valor003,
                 const std::string& rede010, const std::string& doc012,
                 const std::string& valor022, const std::string& valor023, bool imprimeAgora);
@@ -66,7 +88,10 @@ void CancelaTEF(const std::string& doc002, const std::string& valor003,
 void CancelaTEFs(bool imprimeAgora);
 
 // ---- Card network choice -------------------------------------------------
-// "1" TecBan, "2" other networks, "9" quit, "0" form closed without a choice.
+// `tipo` is the operation: "D" debit card, "Q" check enquiry, "A"
+// administrative functions (the form's caption), "C" no form (always "2").
+// Answers "1" TecBan, "2" other networks, "9" quit, "0" form closed without
+// a choice.
 std::string TipoRede(const std::string& tipo);
 // Chooses the network and with it DirTef; false when the operator quit.
 bool CheckDirTef(const std::string& tipo);

@@ -1,5 +1,6 @@
 // Exported globals of the TEF client.
 #include "tef/Qdm00500.h"
+#include "drivers/common/module_globals.h"
 
 namespace Qdm00500 {
 
@@ -8,7 +9,22 @@ TStringList* stlCuponsTEF = nullptr;
 int inContCuponsTEF = 0;
 TStringList* stlCancCuponsTEF = nullptr;
 int inContCancCuponsTEF = 0;
-// Five minutes: long enough for an operator working at the manager's screen.
-int inTimeoutRespostaTEF = 300;
+int inTimeoutRespostaTEF = kDefaultTimeoutRespostaTEF;
+
+namespace {
+
+// Clears the globals above when the library is unloaded.
+const drivers::ClearAtUnload cleared_at_unload{ClearGlobals};
+
+}  // namespace
+
+void ClearGlobals() {
+  DirTef.clear();
+  stlCuponsTEF = nullptr;
+  inContCuponsTEF = 0;
+  stlCancCuponsTEF = nullptr;
+  inContCancCuponsTEF = 0;
+  inTimeoutRespostaTEF = kDefaultTimeoutRespostaTEF;
+}
 
 }  // namespace Qdm00500

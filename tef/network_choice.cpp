@@ -57,7 +57,7 @@ int TfrmCartaoDebito::ShowModal() {
   request.options = {OptionOf(btnTecBan), OptionOf(btnOutros), OptionOf(bbtEncerra)};
   // The close box leaves the choice as it stands.
   request.close_result = Choice;
-  const int answer = platform::CurrentDialogPresenter().Choose(request);
+  const int answer = platform::CurrentDialogPresenter()->Choose(request);
   if (answer == btnTecBan.Choice)
     btnTecBanClick();
   else if (answer == btnOutros.Choice)

@@ -2,6 +2,7 @@
 #include <array>
 #include <vector>
 
+#include "drivers/common/type_codes.h"
 #include "facade/Qdm00000.h"
 #include "utility/utility.h"
 #include "platform/os/application.h"
@@ -19,17 +20,16 @@ namespace {
 // How each printer family takes voucher text. Codes without a layout (9,
 // the restaurant model, and unknown codes) print no voucher.
 struct VoucherLayout {
-  int first_code;
-  int last_code;
+  Qdm00000::CodeSet codes;
   const char* line_end;    // after every line
   int lines_per_piece;     // lines handed over in one call
   const char* copy_feed;   // handed over after each copy ("" none)
 };
 
 constexpr std::array<VoucherLayout, 3> kLayouts{{
-    {1, 2, "\n", 10, "\n\n\n\n\n\n"},  // Bematech: text blocks, paper fed to the cutter
-    {3, 6, "", 1, ""},                 // Sweda: line by line
-    {7, 8, "", 1, ""},                 // Daruma: line by line
+    {Qdm00000::kBematechRetail, "\n", 10, "\n\n\n\n\n\n"},  // text blocks, paper fed to the cutter
+    {Qdm00000::kSweda, "", 1, ""},                          // line by line
+    {Qdm00000::kDaruma, "", 1, ""},                         // line by line
 }};
 
 // Voucher fields run 029-001 to 029-999.
@@ -37,7 +37,7 @@ constexpr int kMaxVoucherLines = 999;
 
 const VoucherLayout* LayoutFor(int tipo) {
   for (const VoucherLayout& layout : kLayouts)
-    if (tipo >= layout.first_code && tipo <= layout.last_code) return &layout;
+    if (layout.codes.Has(tipo)) return &layout;
   return nullptr;
 }
 
@@ -77,8 +77,8 @@ bool ImprCupom(const TStringList& resposta, int copias, bool /*cancelamento*/) {
   return true;
 }
 
-bool ImprCupons(TStringList* lista, int contador, const std::string& /*s1*/,
-                const std::string& /*s2*/, double /*d1*/) {
+bool ImprCupons(TStringList* lista, int contador, const std::string& /*naoUsado1*/,
+                const std::string& /*naoUsado2*/, double /*naoUsado3*/) {
   if (!lista || lista->Count() == 0) return true;
   bool impressos = true;
   for (int k = 1; k <= contador; ++k) {

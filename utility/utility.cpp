@@ -145,12 +145,12 @@ std::string TMessages::Entry(int index) const {
 
 int TouchMessageDlg(const std::string& text, int dialog_type, int buttons, int /*x*/,
                     int /*y*/, const std::string& /*caption*/) {
-  return platform::CurrentDialogPresenter().Show(Request(text, dialog_type, buttons, true));
+  return platform::CurrentDialogPresenter()->Show(Request(text, dialog_type, buttons, true));
 }
 
 void TouchMessage(const std::string& text, int dialog_type, int buttons, int /*x*/,
                   int /*y*/, const std::string& /*caption*/) {
-  platform::CurrentDialogPresenter().Show(Request(text, dialog_type, buttons, false));
+  platform::CurrentDialogPresenter()->Show(Request(text, dialog_type, buttons, false));
 }
 
 }  // namespace util

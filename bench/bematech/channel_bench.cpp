@@ -11,6 +11,7 @@
 #include "facade/Qdm00000.h"
 #include "facade/dtmCupomFiscal.h"
 #include "support/emulated_printer.h"
+#include "support/sandbox.h"
 
 namespace {
 

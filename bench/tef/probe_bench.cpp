@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/base/clock.h"
+#include "package/Pkg_Qdm_testing.h"
 #include "platform/dialogs/dialogs.h"
 #include "platform/os/files.h"
 #include "tef/Qdm00500.h"

@@ -1,5 +1,19 @@
-// Module Qdm00100: the Bematech driver (printer type codes 1, 2 and 9),
-// reached through the maker's library "Mp20fi32.dll".
+// Module Qdm00100: the Bematech driver (printer type codes 1, 2 and 9; 9 is
+// the restaurant model), reached through the maker's library
+// "Mp20fi32.dll".
+//
+// Results: every operation answers true when the printer took the command
+// and its status shows no failure. It answers false, and sends nothing
+// more, when the printer refuses (the operator is told where `avisa` is
+// true), when the driver is not bound (before a start, after a stop), and
+// when an amount or quantity does not fit its field (logged and shown).
+// A refusal never raises. What raises reaches the caller: an error of a
+// dataset handed in (a missing field), a dialog presenter's error, and
+// Cancela_Cupom_Bematech's coupon number when the printer's answer is not
+// a number (EConvertError). FechaCupom_Bematech turns errors into false.
+//
+// Flag pairs (avisa, reservado): `avisa` asks that a failure be shown to
+// the operator; `reservado` is accepted and has no effect.
 #pragma once
 #include <string>
 #include <vector>
@@ -21,32 +35,53 @@ using TLe_Variaveis = int(char* buffer);
 using TRetorna_ASCII = int();
 
 // ---- Exported globals --------------------------------------------------
-extern platform::HMODULE ImpFisDLLHandle;
-extern bool boImpFiscalOK;
+extern platform::HMODULE ImpFisDLLHandle;  // loaded once, never released
+extern bool boImpFiscalOK;                 // set when a start opened the port
 extern TIniPortaStr* BemaIniPortaStr;
 extern TFormataTX* BemaFormataTX;
 extern TStatus_Mp20FI* BemaStatus_Mp20FI;
 extern TLe_Variaveis* BemaLe_Variaveis;
 extern TRetorna_ASCII* BemaRetorna_ASCII;
 extern TFechaPorta* BemaFechaPorta;
-extern bool boComando;
+extern bool boComando;  // a command is being sent and judged
 extern std::string stRetorno;
-extern std::string IdTotRelatorio;
-extern std::string IdTotParcCV;
+extern std::string IdTotRelatorio;  // totalizer of management reports
+extern std::string IdTotParcCV;     // totalizer of change vouchers
 extern std::string IdTotParcVCons;
 extern std::string IdTotCompCred;
 
+// Puts the module's globals back as they are when the library is loaded:
+// entry points unbound, flags false, strings empty, the busy-poll bound at
+// its default. The library handle is kept (the library stays loaded). Run
+// when the library is unloaded.
+void ClearGlobals();
+
 // ---- Library binding, port and command channel ---------------------------
+// False only when "Mp20fi32.dll" cannot be loaded (logged, and the file
+// named to the operator); whether binding and the port succeeded shows in
+// boImpFiscalOK and in the entry points.
 bool StartImpFis_Bematech(const std::string& porta);
+// Forgets the six entry points; the library stays loaded. Safe while a
+// command waits out a busy printer: that command then ends as failed.
 void StopImpFiscal_Bematech();
-bool AbrePorta_Bematech(const std::string& porta);
+bool AbrePorta_Bematech(const std::string& porta);  // "COM1", as the facade passed it
 bool FechaPorta_Bematech();
+// Reads the fiscal day, the printer clock, the printer number and the
+// serial into the facade's globals. False only when the printer refuses the
+// first reading; a later refused reading keeps that global as it was.
 bool IniciaImp_Bematech();
+// The command channel: frames `comando` with `parametros`, sends it, waits
+// out a busy printer (bounded) and judges the status.
 bool EnviaComando_Bematech(const std::string& comando, const std::vector<std::string>& parametros,
                            bool avisa, bool reservado);
+// Judges the printer's status bytes; `cancelaAberto` cancels a coupon left
+// open (logging its number), `avisaPapel` tells the operator of little paper.
 bool ImpressoraOK(bool avisa, bool cancelaAberto, bool avisaPapel);
+// The printer's last data answer: "3529" gives its two raw bytes; `apara`
+// trims blanks, otherwise all 3000 bytes. "" when unbound.
 std::string RetornoImpFiscal_Bematech(const std::string& comando, bool apara);
 // Busy poll bound of the channel (polls of ST2 bit 6 before judging).
+inline constexpr int kDefaultMaxBusyPolls = 600;
 extern int MaxBusyPolls;
 
 // ---- Tables ----------------------------------------------------------------
@@ -54,47 +89,92 @@ void CarregaTot_Bematech();
 void CarregaAliq_Bematech();
 void CarregaRec_Bematech(TClientDataSet& recebimentos);
 bool Retorno_Aliquotas_Bematech();
-bool Config_FormaPg_Bematech(const std::string& forma, bool a, bool b);
-bool Nomeia_TotParcial_Bematech(const std::string& s1, const std::string& s2,
-                                const std::string& s3, const std::string& s4, bool a, bool b);
+// Programs a payment method by its name; the printer answers its number.
+bool Config_FormaPg_Bematech(const std::string& forma, bool avisa, bool reservado);
+// Command "40" with its four fields as given: the totalizer's two-digit
+// number and its name first.
+bool Nomeia_TotParcial_Bematech(const std::string& campo1, const std::string& campo2,
+                                const std::string& campo3, const std::string& campo4, bool avisa,
+                                bool reservado);
 
 // ---- Coupon cycle ----------------------------------------------------------
-bool AbreCupom_Bematech(const std::string& texto);
+bool AbreCupom_Bematech(const std::string& naoUsado);  // codes 1 and 2 only
+// `aliquota`: the printer's tax-rate code ("01", "FF"...); a quantity with
+// decimals is cut to three; a discount above 0 is cut to two decimals.
 bool VendaItem_Bematech(const std::string& codigo, const std::string& descricao,
                         const std::string& aliquota, double quantidade, double preco,
                         double desconto);
-bool Registra_Item_Bematech(const std::string& s1, const std::string& s2, const std::string& s3,
-                            const std::string& s4, const std::string& s5, double d1, double d2,
-                            double d3);
-bool Cancela_Item_Bematech(const std::string& s1, const std::string& s2, const std::string& s3,
-                           const std::string& s4, const std::string& s5, double d1, double d2,
-                           double d3);
-bool Cancela_ItGenerico_Bematech(const std::string& item, bool a);
-bool Cancela_Cupom_Bematech(bool a, bool b, std::string& numero);
-bool Acrescimo_Bematech(double valor);
-bool Totaliza_NFiscal_Bematech(const std::string& s1, const std::string& s2);
-bool Cupom_NFiscNVinc_Bematech(const std::string& s1, const std::string& s2, const std::string& s3);
-bool Abre_Comp_NFiscalVinc_Bematech(const std::string& s1, const std::string& s2,
-                                    const std::string& s3);
+// Restaurant model: an item sold to a table ("80|48") or cancelled
+// ("80|49"), as the facade passes a restaurant sale. `mesa` and `garcom`
+// are the front end's table and waiter; the product's code, description and
+// tax-rate code are those of VendaItem_Bematech.
+bool Registra_Item_Bematech(const std::string& mesa, const std::string& garcom,
+                            const std::string& codigo, const std::string& descricao,
+                            const std::string& aliquota, double preco, double quantidade,
+                            double desconto);
+bool Cancela_Item_Bematech(const std::string& mesa, const std::string& garcom,
+                           const std::string& codigo, const std::string& descricao,
+                           const std::string& aliquota, double preco, double quantidade,
+                           double desconto);
+bool Cancela_ItGenerico_Bematech(const std::string& item, bool avisa);  // item number
+// `numero` receives the cancelled coupon's number (six characters), or is
+// left alone when the printer's number cannot be read.
+bool Cancela_Cupom_Bematech(bool avisa, bool reservado, std::string& numero);
+bool Acrescimo_Bematech(double valor);  // surcharge on the open coupon
+// Command "10" with its two fields as given (the facade never sends it).
+bool Totaliza_NFiscal_Bematech(const std::string& campo1, const std::string& campo2);
+// A receipt not linked to a coupon: `totalizador` is a totalizer number, or
+// "SU" (cash supply) or "SA" (withdrawal), which carry no payment method;
+// `valor` comes formatted (14 digits, 2 implied decimals).
+bool Cupom_NFiscNVinc_Bematech(const std::string& totalizador, const std::string& valor,
+                               const std::string& forma);
+// Opens a voucher linked to the last coupon: payment method's name, amount
+// (formatted), coupon number.
+bool Abre_Comp_NFiscalVinc_Bematech(const std::string& forma, const std::string& valor,
+                                    const std::string& cupom);
+// One block of text (up to 620 characters) into the open voucher or report.
 bool Usa_CompNFis_Bematech(const std::string& texto);
-bool Numero_Cupom_Bematech();
-bool Estado_Imp_Bematech(bool a, bool b);
-bool Estado_Gaveta_Bematech(bool a, bool b);
+bool Numero_Cupom_Bematech();  // "30"; read the number with RetornoImpFiscal
+bool Estado_Imp_Bematech(bool avisa, bool reservado);
+bool Estado_Gaveta_Bematech(bool avisa, bool reservado);
 bool Abre_Gaveta_Bematech();
-bool FechaCupom_Bematech(bool o1, bool o2, double d1, double d2, double d3, const std::string& s1,
-                         bool o3, const std::string& s2, TClientDataSet& ds1, TClientDataSet& ds2,
-                         std::string& out1, const std::string& s3, const std::string& s4,
-                         const std::string& s5, const std::string& s6, const std::string& s7);
+// Closes the coupon: the start of the closing (a discount wins over a
+// surcharge), every payment movement "E" of `movimentos` in the order taken,
+// the footer, and the change voucher. Everything is worked out before the
+// first byte goes out. Answers true only when the whole closing completed;
+// false when an amount does not fit, a movement's payment type is missing
+// from `tiposRecebimento`, or a command was refused and not retried (the
+// operator declined, or no retry was allowed): the coupon is then still open.
+bool FechaCupom_Bematech(bool contraVale,              // print the change voucher
+                         bool avisa,                   // for every command of the closing
+                         double desconto,              // on the total
+                         double valorContraVale,       // amount of the change voucher
+                         double acrescimo,             // on the total, when no discount
+                         const std::string& repete,    // "S" (with perguntaRepetir): a refused
+                         bool perguntaRepetir,         //   command may be sent again if the
+                                                       //   operator answers Yes
+                         const std::string& naoUsado,  // accepted, not used
+                         TClientDataSet& movimentos,   // the coupon's payment movements
+                         TClientDataSet& tiposRecebimento,  // the payment types
+                         std::string& numeroCupom,     // receives the coupon's number
+                         const std::string& convenio,  // agreement text
+                         const std::string& linhaConsumidor,  // not empty: print the consumer
+                         const std::string& consumidor,       // the consumer's text
+                         const std::string& cnpjCpf,          // the buyer's CNPJ or CPF
+                         const std::string& nome);            // the buyer's name
 
 // ---- Readings, reports and cash movements ----------------------------------
-bool Leitura_X_Bematech(const std::string& texto);
-bool Reducao_Z_Bematech(const std::string& texto);
-bool Memoria_Fiscal_Bematech(const std::string& de, const std::string& ate, const std::string& s3);
+bool Leitura_X_Bematech(const std::string& naoUsado);
+bool Reducao_Z_Bematech(const std::string& naoUsado);
+// Fiscal-memory reading between two limits; the three fields go as given.
+bool Memoria_Fiscal_Bematech(const std::string& de, const std::string& ate,
+                             const std::string& opcao);
 bool RelGerencial_Bematech();
-bool FechRelatGerenc_Bematech(bool a, bool b);
-bool Leitura_Totais_Bematech(bool a, bool b);
-bool Suprimento_Bematech(double valor);
-bool Sangria_Bematech(double valor);
+bool FechRelatGerenc_Bematech(bool avisa, bool reservado);
+bool Leitura_Totais_Bematech(bool avisa, bool reservado);  // read the answer with RetornoImpFiscal
+bool Suprimento_Bematech(double valor);  // 0 is sent as 0.01
+bool Sangria_Bematech(double valor);     // 0 is sent as 0.01
+// The fiscal day as the printer reports it, or today's date.
 platform::TDateTime DataMov_Bematech();
 
 }  // namespace Qdm00100

@@ -3,8 +3,8 @@
 #include <exception>
 
 #include "drivers/bematech/Qdm00100.h"
-#include "drivers/bematech/driver_support.h"
-#include "facade/Qdm00000.h"
+#include "drivers/bematech/protocol.h"
+#include "drivers/common/driver_services.h"
 #include "utility/utility.h"
 #include "platform/dialogs/dialogs.h"
 #include "platform/base/sysutils.h"
@@ -52,16 +52,19 @@ void CopyMovements(TClientDataSet& origem, TClientDataSet& destino) {
   destino.SetData(packet);
 }
 
-std::string Footer(bool convenio, const std::string& s3, const std::string& s4,
-                   const std::string& s5, const std::string& s6, const std::string& s7) {
-  if (convenio) {
-    std::string texto = kLf + CatalogueText("Convenio") + " ..: " + s3;
-    if (!s4.empty()) return texto + kLf + CatalogueText("Consumidor") + " : " + s5 + kLf;
+std::string Footer(bool pagoConvenio, const std::string& convenio,
+                   const std::string& linhaConsumidor, const std::string& consumidor,
+                   const std::string& cnpjCpf, const std::string& nome) {
+  if (pagoConvenio) {
+    std::string texto = kLf + CatalogueText("Convenio") + " ..: " + convenio;
+    if (!linhaConsumidor.empty()) {
+      return texto + kLf + CatalogueText("Consumidor") + " : " + consumidor + kLf;
+    }
     return texto + kLf;
   }
-  if (s6.empty()) return " ";
-  std::string texto = kLf + CatalogueText("CNPJCPF") + " : " + s6 + kLf;
-  if (!s7.empty()) texto += CatalogueText("Nome") + " : " + s7 + kLf;
+  if (cnpjCpf.empty()) return " ";
+  std::string texto = kLf + CatalogueText("CNPJCPF") + " : " + cnpjCpf + kLf;
+  if (!nome.empty()) texto += CatalogueText("Nome") + " : " + nome + kLf;
   return texto;
 }
 
@@ -82,7 +85,7 @@ std::string PaymentMethod(TdtmCupomFiscal& dm) {
 }
 
 // Payments in the order they were taken; only entries ("E") are paid.
-bool PlanPayments(TdtmCupomFiscal& dm, ClosingPlan& plan, bool& convenio) {
+bool PlanPayments(TdtmCupomFiscal& dm, ClosingPlan& plan, bool& pagoConvenio) {
   TClientDataSet& movimentos = dm.cdsMovCaixa;
   movimentos.SetIndexName("idxDTHRINCMOV");
   for (movimentos.First(); !movimentos.Eof(); movimentos.Next()) {
@@ -93,7 +96,7 @@ bool PlanPayments(TdtmCupomFiscal& dm, ClosingPlan& plan, bool& convenio) {
     if (!dm.cdsRecebAux.Locate("CDTIPORECE", {platform::Variant(cdtiporece)})) {
       return ReportUnknownPayment(cdtiporece);
     }
-    if (dm.cdsRecebAux.FieldByName("IDTIPORECE").AsString() == "8") convenio = true;
+    if (dm.cdsRecebAux.FieldByName("IDTIPORECE").AsString() == "8") pagoConvenio = true;
     const std::string metodo = PaymentMethod(dm);
     if (metodo.empty()) return ReportUnknownPayment(cdtiporece);
     const std::optional<std::string> valor =
@@ -105,25 +108,27 @@ bool PlanPayments(TdtmCupomFiscal& dm, ClosingPlan& plan, bool& convenio) {
   return true;
 }
 
-std::optional<ClosingPlan> PlanClosing(bool o1, double d1, double d2, double d3,
-                                       const std::string& s3, const std::string& s4,
-                                       const std::string& s5, const std::string& s6,
-                                       const std::string& s7) {
+std::optional<ClosingPlan> PlanClosing(bool contraVale, double desconto, double valorContraVale,
+                                       double acrescimo, const std::string& convenio,
+                                       const std::string& linhaConsumidor,
+                                       const std::string& consumidor, const std::string& cnpjCpf,
+                                       const std::string& nome) {
   TdtmCupomFiscal& dm = Qdm00000::DataModule();
   ClosingPlan plan;
   // A discount wins over a surcharge; the printer takes only one.
-  if (d1 > 0 || d3 > 0) {
-    const std::optional<std::string> valor = AmountField(Formato::V14, d1 > 0 ? d1 : d3);
+  if (desconto > 0 || acrescimo > 0) {
+    const std::optional<std::string> valor =
+        AmountField(Formato::V14, desconto > 0 ? desconto : acrescimo);
     if (!valor) return std::nullopt;
-    plan.inicio = {d1 > 0 ? "d" : "a", *valor};
+    plan.inicio = {desconto > 0 ? "d" : "a", *valor};
   } else {
     plan.inicio = {"D", "0000"};
   }
-  bool convenio = false;
-  if (!PlanPayments(dm, plan, convenio)) return std::nullopt;
-  plan.rodape = Footer(convenio, s3, s4, s5, s6, s7);
-  if (o1) {
-    const std::optional<std::string> valor = AmountField(Formato::V14, d2);
+  bool pagoConvenio = false;
+  if (!PlanPayments(dm, plan, pagoConvenio)) return std::nullopt;
+  plan.rodape = Footer(pagoConvenio, convenio, linhaConsumidor, consumidor, cnpjCpf, nome);
+  if (contraVale) {
+    const std::optional<std::string> valor = AmountField(Formato::V14, valorContraVale);
     if (!valor) return std::nullopt;
     plan.contravale = true;
     plan.voucher = {IdTotParcCV, *valor,
@@ -134,7 +139,8 @@ std::optional<ClosingPlan> PlanClosing(bool o1, double d1, double d2, double d3,
 
 // Sends the closing; a refused command may be sent again when the operator
 // asks for it: a payment by itself, anything else with the whole closing.
-void SendClosing(const ClosingPlan& plan, bool avisa, bool pergunta) {
+// True when every command of the closing was taken.
+bool SendClosing(const ClosingPlan& plan, bool avisa, bool pergunta) {
   const auto again = [pergunta]() {
     return pergunta && util::TouchMessageDlg(kRetryQuestion, platform::mtError, platform::mbYesNo,
                                              0, 0, "") == platform::mrYes;
@@ -145,44 +151,49 @@ void SendClosing(const ClosingPlan& plan, bool avisa, bool pergunta) {
   for (;;) {
     if (!send("32", plan.inicio)) {
       if (again()) continue;
-      return;
+      return false;
     }
     for (const Payment& pagamento : plan.pagamentos) {
       while (!send("72", {pagamento.metodo, pagamento.valor})) {
-        if (!again()) return;
+        if (!again()) return false;
       }
     }
     if (!send("34", {plan.rodape})) {
       if (again()) continue;
-      return;
+      return false;
     }
     if (plan.contravale && !send("25", plan.voucher)) {
       if (again()) continue;
-      return;
+      return false;
     }
-    return;
+    return true;
   }
 }
 
 }  // namespace
 
-bool FechaCupom_Bematech(bool o1, bool o2, double d1, double d2, double d3, const std::string& s1,
-                         bool o3, const std::string& /*s2*/, TClientDataSet& ds1,
-                         TClientDataSet& ds2, std::string& out1, const std::string& s3,
-                         const std::string& s4, const std::string& s5, const std::string& s6,
-                         const std::string& s7) {
+bool FechaCupom_Bematech(bool contraVale, bool avisa, double desconto, double valorContraVale,
+                         double acrescimo, const std::string& repete, bool perguntaRepetir,
+                         const std::string& /*naoUsado*/, TClientDataSet& movimentos,
+                         TClientDataSet& tiposRecebimento, std::string& numeroCupom,
+                         const std::string& convenio, const std::string& linhaConsumidor,
+                         const std::string& consumidor, const std::string& cnpjCpf,
+                         const std::string& nome) {
   try {
     TdtmCupomFiscal& dm = Qdm00000::DataModule();
-    CopyMovements(ds1, dm.cdsMovCaixa);
-    dm.cdsRecebAux.SetData(ds2.GetData());
-    const std::optional<ClosingPlan> plan = PlanClosing(o1, d1, d2, d3, s3, s4, s5, s6, s7);
+    CopyMovements(movimentos, dm.cdsMovCaixa);
+    dm.cdsRecebAux.SetData(tiposRecebimento.GetData());
+    const std::optional<ClosingPlan> plan = PlanClosing(
+        contraVale, desconto, valorContraVale, acrescimo, convenio, linhaConsumidor, consumidor,
+        cnpjCpf, nome);
     if (!plan) return false;
-    const std::optional<std::string> numero = Query("30", {}, o2);
-    out1 = numero ? *numero : std::string();
-    // A closing the printer refused still answers true: the operator has
-    // seen the refusal and chosen.
-    SendClosing(*plan, o2, s1 == "S" && o3);
-    return true;
+    const std::optional<std::string> numero = Query("30", {}, avisa);
+    numeroCupom = numero ? *numero : std::string();
+    // A closing the printer refused, and that was not sent again, leaves
+    // the coupon open: the front end must not take it as closed.
+    if (SendClosing(*plan, avisa, repete == "S" && perguntaRepetir)) return true;
+    Log("ERRO!!! Cupom nao encerrado");
+    return false;
   } catch (const std::exception& e) {
     Log(std::string("ERRO!!! ") + e.what());
     return false;

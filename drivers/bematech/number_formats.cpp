@@ -1,9 +1,6 @@
 #include "drivers/bematech/number_formats.h"
 
 #include <array>
-#include <cmath>
-
-#include "platform/text/format.h"
 
 namespace Qdm00100 {
 
@@ -20,8 +17,6 @@ constexpr std::array<NumberFormat, 6> kFormats{{
     {"Q4", "0000", 0},
 }};
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
 }  // namespace
 
 const NumberFormat& FormatOf(Formato formato) {
@@ -29,25 +24,11 @@ const NumberFormat& FormatOf(Formato formato) {
 }
 
 std::optional<std::string> Digitos(Formato formato, double valor) {
-  const NumberFormat& f = FormatOf(formato);
-  if (!std::isfinite(valor)) return std::nullopt;
-  std::string text = platform::FormatFloat(f.pattern, valor);
-  const std::string pattern = f.pattern;
-  // Anything wider than the pattern (more integer digits, a minus sign) is a
-  // value the field cannot hold.
-  if (text.size() != pattern.size()) return std::nullopt;
-  const std::size_t sep = static_cast<std::size_t>(f.separator_at);
-  std::string digits;
-  digits.reserve(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (sep != 0 && i + 1 == sep) {
-      if (text[i] != platform::FormatSettings().DecimalSeparator) return std::nullopt;
-      continue;
-    }
-    if (!IsDigit(text[i])) return std::nullopt;
-    digits += text[i];
-  }
-  return digits;
+  return drivers::Digits(FormatOf(formato), valor);
+}
+
+std::optional<std::string> detail::AmountField(Formato formato, double valor) {
+  return drivers::AmountField(FormatOf(formato), valor);
 }
 
 }  // namespace Qdm00100

@@ -1,25 +1,27 @@
-// The fixed-width digit fields of the Bematech commands: an amount or a
-// quantity formatted with a pattern, then the decimal separator removed at
-// its fixed place, so the printer receives digits with implied decimals.
+// The fixed-width digit fields of the Bematech commands, as data: each
+// format a pattern and the place of its decimal separator (the formatting
+// and the refusal of a value that does not fit are drivers/common's).
 #pragma once
 #include <optional>
 #include <string>
+
+#include "drivers/common/digit_fields.h"
 
 namespace Qdm00100 {
 
 enum class Formato { V14, V10, V8, Q7, Q6, Q4 };
 
-struct NumberFormat {
-  const char* name;
-  const char* pattern;
-  int separator_at;  // 1-based place of the decimal separator; 0: none
-};
+using NumberFormat = drivers::DigitField;
 
 const NumberFormat& FormatOf(Formato formato);
 
 // The digits of the value in that field, or nothing when the value does not
-// fit it (negative, too many integer digits, not a number): the printer must
-// never receive a field with a digit lost in place of the separator.
+// fit it (negative, too many integer digits, not a number).
 std::optional<std::string> Digitos(Formato formato, double valor);
+
+namespace detail {
+// The same, with a value that does not fit logged and shown to the operator.
+std::optional<std::string> AmountField(Formato formato, double valor);
+}  // namespace detail
 
 }  // namespace Qdm00100

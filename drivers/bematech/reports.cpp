@@ -1,7 +1,7 @@
 // Fiscal readings, the management report, cash supply and withdrawal, and
 // the date of the fiscal movement.
 #include "drivers/bematech/Qdm00100.h"
-#include "drivers/bematech/driver_support.h"
+#include "drivers/bematech/protocol.h"
 #include "platform/text/datetime.h"
 #include "platform/base/sysutils.h"
 
@@ -35,24 +35,28 @@ bool TwoDigitNumber(const std::string& text, int& value) {
 
 }  // namespace
 
-bool Leitura_X_Bematech(const std::string& /*texto*/) {
+bool Leitura_X_Bematech(const std::string& /*naoUsado*/) {
   return EnviaComando_Bematech("06", {}, true, false);
 }
 
-bool Reducao_Z_Bematech(const std::string& /*texto*/) {
+bool Reducao_Z_Bematech(const std::string& /*naoUsado*/) {
   return EnviaComando_Bematech("05", {}, true, false);
 }
 
 bool Memoria_Fiscal_Bematech(const std::string& de, const std::string& ate,
-                             const std::string& s3) {
-  return EnviaComando_Bematech("08", {de, ate, s3}, true, false);
+                             const std::string& opcao) {
+  return EnviaComando_Bematech("08", {de, ate, opcao}, true, false);
 }
 
 bool RelGerencial_Bematech() { return EnviaComando_Bematech("20", {" "}, true, false); }
 
-bool FechRelatGerenc_Bematech(bool a, bool b) { return EnviaComando_Bematech("21", {}, a, b); }
+bool FechRelatGerenc_Bematech(bool avisa, bool reservado) {
+  return EnviaComando_Bematech("21", {}, avisa, reservado);
+}
 
-bool Leitura_Totais_Bematech(bool a, bool b) { return EnviaComando_Bematech("27", {}, a, b); }
+bool Leitura_Totais_Bematech(bool avisa, bool reservado) {
+  return EnviaComando_Bematech("27", {}, avisa, reservado);
+}
 
 bool Suprimento_Bematech(double valor) { return CashMovement("SU", valor); }
 

@@ -1,8 +1,8 @@
 // The printer's tables: non-fiscal totalizers, tax rates and payment
 // methods, and the small table commands the facade forwards.
 #include "drivers/bematech/Qdm00100.h"
-#include "drivers/bematech/driver_support.h"
-#include "facade/Qdm00000.h"
+#include "drivers/bematech/protocol.h"
+#include "drivers/common/driver_services.h"
 #include "utility/utility.h"
 #include "platform/os/application.h"
 #include "platform/base/errors.h"
@@ -142,13 +142,14 @@ void CarregaRec_Bematech(TClientDataSet& recebimentos) {
 
 bool Retorno_Aliquotas_Bematech() { return EnviaComando_Bematech("26", {}, true, false); }
 
-bool Config_FormaPg_Bematech(const std::string& forma, bool a, bool b) {
-  return EnviaComando_Bematech("71", {forma}, a, b);
+bool Config_FormaPg_Bematech(const std::string& forma, bool avisa, bool reservado) {
+  return EnviaComando_Bematech("71", {forma}, avisa, reservado);
 }
 
-bool Nomeia_TotParcial_Bematech(const std::string& s1, const std::string& s2,
-                                const std::string& s3, const std::string& s4, bool a, bool b) {
-  return EnviaComando_Bematech("40", {s1, s2, s3, s4}, a, b);
+bool Nomeia_TotParcial_Bematech(const std::string& campo1, const std::string& campo2,
+                                const std::string& campo3, const std::string& campo4, bool avisa,
+                                bool reservado) {
+  return EnviaComando_Bematech("40", {campo1, campo2, campo3, campo4}, avisa, reservado);
 }
 
 }  // namespace Qdm00100

@@ -6,4 +6,8 @@ namespace Qdm00200 {
 
 extern bool boImpFiscalOK;
 
+// Puts the module's globals back as they are when the library is loaded.
+// Run when the library is unloaded.
+void ClearGlobals();
+
 }  // namespace Qdm00200

@@ -1,6 +1,6 @@
 // The fiscal coupon: open, sell, cancel, close with payments and footer.
 #include "emulators/bematech/commands.h"
-#include "emulators/bematech/fields.h"
+#include "emulators/bematech/shared.h"
 #include "emulators/bematech/layout.h"
 #include "emulators/bematech/status_bits.h"
 

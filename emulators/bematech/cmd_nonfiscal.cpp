@@ -1,6 +1,6 @@
 // Non-fiscal documents and the tables of totalizers and payment methods.
 #include "emulators/bematech/commands.h"
-#include "emulators/bematech/fields.h"
+#include "emulators/bematech/shared.h"
 #include "emulators/bematech/layout.h"
 #include "emulators/bematech/status_bits.h"
 

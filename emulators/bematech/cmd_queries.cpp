@@ -2,7 +2,7 @@
 #include <cstdio>
 
 #include "emulators/bematech/commands.h"
-#include "emulators/bematech/fields.h"
+#include "emulators/bematech/shared.h"
 #include "emulators/bematech/status_bits.h"
 
 namespace mp20emu {

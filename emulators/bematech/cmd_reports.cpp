@@ -1,10 +1,11 @@
 // Fiscal readings: X reading, Z reduction, fiscal memory, totals, and the
 // reduction report file.
 #include "emulators/bematech/commands.h"
-#include "emulators/bematech/fields.h"
+#include "emulators/bematech/shared.h"
 #include "emulators/bematech/layout.h"
 #include "emulators/bematech/reduction_file.h"
 #include "emulators/bematech/status_bits.h"
+#include "emulators/common/files.h"
 
 namespace mp20emu {
 
@@ -82,7 +83,7 @@ void WriteReductionFile(Command& c) {
   const FiscalState& s = c.state;
   if (!s.last_z_totals || s.reduction_log.empty()) return c.Refuse(0, kSt2NotExecuted);
   std::string text = ReductionReport(s, *s.last_z_totals, s.reduction_log.back());
-  if (!WriteFileWhole(c.peripherals.report_path, text)) c.Refuse(kSt1PrinterError, 0);
+  if (!emu::WriteFileAtomic(c.peripherals.report_path, text)) c.Refuse(kSt1PrinterError, 0);
 }
 
 }  // namespace mp20emu

@@ -1,6 +1,6 @@
 // Items registered against restaurant tables.
 #include "emulators/bematech/commands.h"
-#include "emulators/bematech/fields.h"
+#include "emulators/bematech/shared.h"
 #include "emulators/bematech/status_bits.h"
 
 namespace mp20emu {

@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "emulators/bematech/fields.h"
+#include "emulators/bematech/shared.h"
 #include "emulators/bematech/status_bits.h"
 
 namespace mp20emu {
@@ -103,7 +103,7 @@ void AddToBase(DayTotals& day, const std::string& tax, long long amount) {
 void Execute(const CommandEntry& entry, Command& command) {
   int fields = static_cast<int>(command.args.size());
   if (fields < entry.min_fields || fields > entry.max_fields) return command.Refuse(kSt1FieldCount, 0);
-  if ((entry.flags & kPrints) && command.peripherals.paper >= 2) return command.Refuse(kSt1PaperOut, 0);
+  if ((entry.flags & kPrints) && command.paper == emu::Paper::Out) return command.Refuse(kSt1PaperOut, 0);
   if (entry.flags & kMovement) {
     const FiscalState& state = command.state;
     if (state.fiscal_day && command.today < *state.fiscal_day) return command.Refuse(kSt1Clock, 0);

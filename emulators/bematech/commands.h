@@ -5,26 +5,26 @@
 #include <string>
 #include <vector>
 
-#include "emulators/bematech/emu_clock.h"
 #include "emulators/bematech/printer_state.h"
-#include "emulators/bematech/tape.h"
+#include "emulators/bematech/shared.h"
+#include "emulators/common/bench.h"
 
 namespace mp20emu {
 
-// What sits beside the fiscal memory: drawer, paper, report file.
+// What sits beside the fiscal memory: drawer, report file.
 struct Peripherals {
   bool drawer_open = false;
-  int paper = 0;  // 0 ok, 1 low, 2 out
   std::string report_path = "mp20fi.ret";
 };
 
 struct Command {
-  Command(FiscalState& s, Tape& t, Peripherals& p, const DateTime& at)
-      : state(s), tape(t), peripherals(p), now(at), today(DayNumber(at.year, at.month, at.day)) {}
+  Command(FiscalState& s, Tape& t, Peripherals& p, emu::Paper level, const DateTime& at)
+      : state(s), tape(t), peripherals(p), paper(level), now(at), today(DayNumber(at.year, at.month, at.day)) {}
 
   FiscalState& state;
   Tape& tape;
   Peripherals& peripherals;
+  emu::Paper paper;
   DateTime now;
   int today = 0;
   std::vector<std::string> args;

@@ -1,6 +1,5 @@
 #include "emulators/bematech/emulator.h"
 
-#include <cstdlib>
 #include <cstring>
 #include <exception>
 
@@ -15,13 +14,6 @@ namespace {
 constexpr std::size_t kAnswerBufferSize = 3000;
 const char* const kStatusPoll = "\x1B|19|\x1B";
 
-// A fault count: positive counts down per command, -1 holds.
-bool Take(int& count) {
-  if (count == 0) return false;
-  if (count > 0) --count;
-  return true;
-}
-
 }  // namespace
 
 Emulator& Emulator::Instance() {
@@ -29,44 +21,39 @@ Emulator& Emulator::Instance() {
   return emulator;
 }
 
-Emulator::Emulator() {
-  if (const char* offset = std::getenv("MP20FI_CLOCK_OFFSET")) clock_.UseHost(std::atoll(offset));
-  if (const char* tape = std::getenv("MP20FI_TAPE")) tape_.SetPath(tape);
+Emulator::Emulator() : Device("Mp20fi32.dll", "MP20FI", "mp20fi_tape.txt") {
   FreshPrinter();
-  if (const char* path = std::getenv("MP20FI_STATE")) SetStateFile(path);
+  if (auto path = Setting("STATE")) SetStateFile(*path);
+  emu::Serve(*this);
 }
 
 void Emulator::FreshPrinter() {
   state_ = FactoryState();
-  state_.fiscal_day = clock_.Today();
+  state_.fiscal_day = clock().Today();
   memory_fault_ = false;
 }
 
-int Emulator::OpenPort(const char* port) {
-  if (!port || !*port || !port_available_) return 0;
-  port_open_ = true;
-  return 1;
-}
+int Emulator::OpenPort(const char* port) { return Device::OpenPort(port) ? 1 : 0; }
 
 int Emulator::ClosePort() {
-  if (!port_open_) return 1;
-  port_open_ = false;
+  if (!port_open()) return 1;
+  Device::ClosePort();
   return 0;
 }
 
 int Emulator::Transmit(const char* frame) {
   if (!frame) return -1;
-  frames_.emplace_back(frame);
-  if (!port_open_) return -1;
-  bool refuse = Take(faults_.refuse);
-  bool nak = Take(faults_.nak);
-  bool ret1 = Take(faults_.return_code_1);
-  bool forced = Take(faults_.forced_count);
+  RecordFrame(frame);
+  if (!port_open()) return -1;
+  bool refuse = faults().refuse.Take();
+  bool nak = faults_.nak.Take();
+  bool ret1 = faults_.return_code_1.Take();
+  bool forced = faults_.forced.Take();
   if (refuse) return 1;
 
   // A status poll while the printer is busy asks how that command is going:
   // its outcome and answer stay.
-  if (polling_busy_ && frames_.back() == kStatusPoll) {
+  if (polling_busy_ && traffic().last() == kStatusPoll) {
     if (forced) {
       last_.st1 |= faults_.forced_st1;
       last_.st2 |= faults_.forced_st2;
@@ -85,7 +72,7 @@ int Emulator::Transmit(const char* frame) {
     last_.st2 = faults_.forced_st2;
   } else {
     try {
-      Run(frames_.back());
+      Run(traffic().last());
     } catch (const std::exception&) {
       // Never let a fault inside the printer cross into the caller.
       last_.st1 |= kSt1PrinterError;
@@ -114,8 +101,8 @@ void Emulator::Run(const std::string& frame) {
     last_.st2 |= kSt2Memory;
     return;
   }
-  DateTime now = clock_.Now();
-  Command command(state_, tape_, peripherals_, now);
+  DateTime now = clock().Now();
+  Command command(state_, tape(), peripherals_, paper(), now);
   command.args.assign(fields->begin() + static_cast<std::ptrdiff_t>(code_fields), fields->end());
   command.standing_st1 = StandingSt1();
   command.standing_st2 = StandingSt2();
@@ -129,8 +116,8 @@ void Emulator::Run(const std::string& frame) {
 
 int Emulator::StandingSt1() const {
   int st1 = 0;
-  if (peripherals_.paper >= 2) st1 |= kSt1PaperOut;
-  if (peripherals_.paper == 1) st1 |= kSt1PaperLow;
+  if (paper() == emu::Paper::Out) st1 |= kSt1PaperOut;
+  if (paper() == emu::Paper::Low) st1 |= kSt1PaperLow;
   if (state_.CouponOpen()) st1 |= kSt1CouponOpen;
   return st1;
 }
@@ -140,14 +127,11 @@ int Emulator::StandingSt2() const { return memory_fault_ ? kSt2Memory : 0; }
 void Emulator::Status(int* ret, int* ack, int* st1, int* st2) {
   ++status_polls_;
   Outcome out = last_;
-  if (!port_open_) out = Outcome{1, 0, 0, 0};
-  out.st1 |= port_open_ ? StandingSt1() : 0;
-  out.st2 |= port_open_ ? StandingSt2() : 0;
-  polling_busy_ = port_open_ && faults_.busy_polls > 0;
-  if (polling_busy_) {
-    --faults_.busy_polls;
-    out.st2 |= kSt2Busy;
-  }
+  if (!port_open()) out = Outcome{1, 0, 0, 0};
+  out.st1 |= port_open() ? StandingSt1() : 0;
+  out.st2 |= port_open() ? StandingSt2() : 0;
+  polling_busy_ = port_open() && faults().busy.Take();
+  if (polling_busy_) out.st2 |= kSt2Busy;
   if (ret) *ret = out.ret;
   if (ack) *ack = out.ack;
   if (st1) *st1 = out.st1;
@@ -164,41 +148,22 @@ bool Emulator::Persist() {
   return SaveStateFile(state_, state_path_);
 }
 
-void Emulator::Reset() {
+void Emulator::FactoryReset() {
   FreshPrinter();
-  faults_ = Faults{};
+  faults_ = PrinterFaults{};
   peripherals_.drawer_open = false;
-  peripherals_.paper = 0;
-  port_available_ = true;
   polling_busy_ = false;
   last_ = Outcome{};
   answer_.clear();
-  ClearFrames();
-  tape_.NewRoll();
   Persist();
 }
 
-void Emulator::PowerCycle() {
-  port_open_ = false;
+void Emulator::PowerOn() {
   polling_busy_ = false;
-  faults_.busy_polls = 0;
   peripherals_.drawer_open = false;
   last_ = Outcome{};
   answer_.clear();
-  if (state_path_.empty()) return;
-  FiscalState loaded;
-  switch (LoadStateFile(state_path_, loaded)) {
-    case LoadResult::Loaded:
-      state_ = std::move(loaded);
-      memory_fault_ = false;
-      break;
-    case LoadResult::Missing:
-      Persist();
-      break;
-    case LoadResult::Unreadable:
-      memory_fault_ = true;
-      break;
-  }
+  if (!state_path_.empty()) LoadMemory(false);
 }
 
 void Emulator::SetStateFile(const std::string& path) {
@@ -207,15 +172,20 @@ void Emulator::SetStateFile(const std::string& path) {
     memory_fault_ = false;
     return;
   }
+  LoadMemory(true);
+}
+
+void Emulator::LoadMemory(bool new_memory_is_fresh) {
   FiscalState loaded;
-  switch (LoadStateFile(path, loaded)) {
+  switch (LoadStateFile(state_path_, loaded)) {
     case LoadResult::Loaded:
       state_ = std::move(loaded);
       memory_fault_ = false;
       break;
     case LoadResult::Missing:
-      // A new fiscal memory: a factory-fresh printer.
-      FreshPrinter();
+      // A new fiscal memory: a factory-fresh printer, or the one in use
+      // after a power cycle.
+      if (new_memory_is_fresh) FreshPrinter();
       Persist();
       break;
     case LoadResult::Unreadable:
@@ -225,9 +195,9 @@ void Emulator::SetStateFile(const std::string& path) {
   }
 }
 
-void Emulator::ClearFrames() {
-  frames_.clear();
-  status_polls_ = 0;
+void Emulator::SetFiscalDay(std::optional<int> day) {
+  state_.fiscal_day = day;
+  Persist();
 }
 
 }  // namespace mp20emu

@@ -1,24 +1,22 @@
-// The emulated printer as one object: fiscal memory, clock, tape, port,
-// the outcome of the last command, and the bench's faults and records.
-// Callers hold `mutex` around every call.
+// The emulated printer as one object: the device every emulator is (clock,
+// tape, traffic, common faults, port) plus the fiscal memory, the outcome
+// of the last command, and the MP-20 FI's own faults. Every call reaches it
+// through WithPrinter, under the library's one lock.
 #pragma once
-#include <mutex>
 #include <string>
-#include <vector>
 
 #include "emulators/bematech/commands.h"
-#include "emulators/bematech/emu_clock.h"
 #include "emulators/bematech/printer_state.h"
-#include "emulators/bematech/tape.h"
+#include "emulators/common/device.h"
 
 namespace mp20emu {
 
-struct Faults {
-  int forced_st1 = 0, forced_st2 = 0, forced_count = 0;
-  int nak = 0;
-  int return_code_1 = 0;
-  int refuse = 0;
-  int busy_polls = 0;
+// Faults of the MP-20 FI beside the common ones.
+struct PrinterFaults {
+  int forced_st1 = 0, forced_st2 = 0;
+  emu::FaultCount forced;         // status bits added to the next commands
+  emu::FaultCount nak;            // the command is not acknowledged
+  emu::FaultCount return_code_1;  // the library reports a failed exchange
 };
 
 struct Outcome {
@@ -28,10 +26,9 @@ struct Outcome {
   int st2 = 0;
 };
 
-class Emulator {
+class Emulator : public emu::Device {
  public:
   static Emulator& Instance();
-  std::mutex mutex;
 
   // The maker's side.
   int OpenPort(const char* port);
@@ -40,26 +37,24 @@ class Emulator {
   void Status(int* ret, int* ack, int* st1, int* st2);
   void ReadAnswer(char* buffer);
 
-  // The bench's side.
-  void Reset();
-  void PowerCycle();
-  void SetStateFile(const std::string& path);
-  void SetTapeFile(const std::string& path) { tape_.SetPath(path); }
+  // The bench's side, beside emu::Device's.
+  void SetStateFile(const std::string& path) override;
+  void SetFiscalDay(std::optional<int> day) override;
   void SetReportFile(const std::string& path) { peripherals_.report_path = path; }
-  EmuClock& clock() { return clock_; }
   FiscalState& state() { return state_; }
   // Saves after a change made from the bench.
   void Changed() { Persist(); }
-  Faults& faults() { return faults_; }
+  PrinterFaults& printer_faults() { return faults_; }
   Peripherals& peripherals() { return peripherals_; }
-  void SetPortAvailable(bool available) { port_available_ = available; }
-  const std::vector<std::string>& frames() const { return frames_; }
-  void ClearFrames();
   int status_polls() const { return status_polls_; }
-  Tape& tape() { return tape_; }
 
  private:
   Emulator();
+  void FactoryReset() override;
+  void PowerOn() override;
+  void FramesCleared() override { status_polls_ = 0; }
+  // Takes the fiscal memory from the state file.
+  void LoadMemory(bool new_memory_is_fresh);
   void Run(const std::string& frame);
   bool Persist();
   int StandingSt1() const;
@@ -67,19 +62,20 @@ class Emulator {
   void FreshPrinter();
 
   FiscalState state_;
-  EmuClock clock_;
-  Tape tape_;
   Peripherals peripherals_;
-  Faults faults_;
+  PrinterFaults faults_;
   std::string state_path_;
   bool memory_fault_ = false;
-  bool port_available_ = true;
-  bool port_open_ = false;
   bool polling_busy_ = false;
   Outcome last_;
   std::string answer_;
-  std::vector<std::string> frames_;
   int status_polls_ = 0;
 };
+
+// Runs `work` on the printer under the library's one lock.
+template <typename Work>
+auto WithPrinter(Work&& work) {
+  return emu::Locked([&] { return work(Emulator::Instance()); });
+}
 
 }  // namespace mp20emu

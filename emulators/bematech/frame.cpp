@@ -1,5 +1,7 @@
 #include "emulators/bematech/frame.h"
 
+#include "emulators/common/fields.h"
+
 namespace mp20emu {
 
 std::optional<std::vector<std::string>> SplitFrame(const std::string& frame) {
@@ -9,14 +11,7 @@ std::optional<std::vector<std::string>> SplitFrame(const std::string& frame) {
     return std::nullopt;
   std::string inner = frame.substr(head.size(), frame.size() - head.size() - tail.size());
   if (inner.find('\x1B') != std::string::npos) return std::nullopt;
-  std::vector<std::string> fields;
-  std::size_t start = 0;
-  while (true) {
-    std::size_t bar = inner.find('|', start);
-    fields.push_back(inner.substr(start, bar == std::string::npos ? std::string::npos : bar - start));
-    if (bar == std::string::npos) break;
-    start = bar + 1;
-  }
+  std::vector<std::string> fields = emu::Split(inner, '|');
   if (fields.front().empty()) return std::nullopt;
   return fields;
 }

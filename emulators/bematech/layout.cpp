@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "emulators/bematech/fields.h"
+#include "emulators/bematech/shared.h"
 
 namespace mp20emu {
 

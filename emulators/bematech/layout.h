@@ -2,7 +2,7 @@
 #pragma once
 #include <string>
 
-#include "emulators/bematech/emu_clock.h"
+#include "emulators/bematech/shared.h"
 #include "emulators/bematech/printer_state.h"
 
 namespace mp20emu {

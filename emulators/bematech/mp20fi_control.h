@@ -1,14 +1,21 @@
-/* Control interface of the emulated Bematech printer ("Mp20fi32.dll").
- * Tests and the demo reach it by loading the same library (dlopen of the
- * same file gives the same instance) and binding these names; the six
- * maker entry points are the printer's, these are the bench's.
+/* The MP-20 FI's own controls, beside the neutral ones every emulator
+ * offers (emulators/common/emu_control.h: reset, power cycle, state and
+ * tape files, clock and fiscal day, frames, tape, refused transmission,
+ * busy, paper, port). Tests and the demo reach both by loading the same
+ * library ("Mp20fi32.dll"; dlopen of the same file gives the same
+ * instance) and binding these names; the six maker entry points are the
+ * printer's, these are the bench's.
  *
- * Settings also read from the environment when the library loads:
- *   MP20FI_STATE  path of the state file (the printer's fiscal memory);
- *                 unset or empty: state kept in memory only.
- *   MP20FI_TAPE   path of the paper tape file (what the printer prints);
- *                 unset: "mp20fi_tape.txt" in the current directory.
- *   MP20FI_CLOCK_OFFSET  seconds added to the host clock.
+ * Environment, read when the library loads: MP20FI_STATE, MP20FI_TAPE
+ * (default "mp20fi_tape.txt" in the current directory) and
+ * MP20FI_CLOCK_OFFSET, as emu_control.h describes.
+ *
+ * How the common faults show on this printer: Emu_RefuseTransmission makes
+ * FormataTX answer 1; Emu_HoldBusy sets ST2 bit 6 for that many
+ * Status_Mp20FI calls; Emu_SetPaper shows ST1 bit 6 (low) or bit 7 (out,
+ * printing commands refused); Emu_SetPortAvailable(0) makes IniPortaStr
+ * answer 0. IniPortaStr also answers 0 while another process has the port
+ * open (see PKG_QDM_EMU_LOCK_DIR).
  */
 #ifndef MP20FI_CONTROL_H
 #define MP20FI_CONTROL_H
@@ -16,23 +23,6 @@
 #ifdef __cplusplus
 extern "C" {
 #endif
-
-/* Factory-fresh printer: default identity, tables and fiscal day (open
- * today, nothing sold), paper ok, no faults, no recorded frames, empty
- * tape. Keeps the state and tape file paths; rewrites the state file. */
-void Mp20Emu_Reset(void);
-/* Reloads the state file as a power-on would (a closed port, no open
- * command in progress). */
-void Mp20Emu_PowerCycle(void);
-void Mp20Emu_SetStateFile(const char* path);
-void Mp20Emu_SetTapeFile(const char* path);
-
-/* Clock: fixed at a moment (it does not run), or the host clock plus an
- * offset in seconds. */
-void Mp20Emu_SetClock(int year, int month, int day, int hour, int minute, int second);
-void Mp20Emu_UseHostClock(long long offset_seconds);
-/* The open fiscal day (movement date); year 0 means no day open yet. */
-void Mp20Emu_SetFiscalDay(int year, int month, int day);
 
 /* Identity and tables. */
 void Mp20Emu_SetIdentity(const char* printer_number, const char* serial);
@@ -44,30 +34,18 @@ void Mp20Emu_SetTotalizers(const char* names);
 /* Payment method names, separated by '\n' ("Dinheiro" is always 01). */
 void Mp20Emu_SetPaymentMethods(const char* names);
 
-/* Faults. A count applies to that many of the next commands (FormataTX
- * calls); -1 holds it until cleared with 0. */
+/* Faults of this printer. A count applies to that many of the next
+ * commands (FormataTX calls); -1 holds it until cleared with 0. */
+/* Adds the status bits to the commands' outcome; failure bits refuse
+ * them. */
 void Mp20Emu_ForceStatus(int st1, int st2, int count);
+/* The command is not acknowledged (ACK byte 21). */
 void Mp20Emu_InjectNak(int count);
+/* The library reports a failed exchange (return code 1). */
 void Mp20Emu_InjectReturnCode1(int count);
-void Mp20Emu_RefuseTransmission(int count); /* FormataTX answers non-zero */
-void Mp20Emu_HoldBusy(int polls);           /* ST2 bit 6 for N status polls */
-void Mp20Emu_SetPaper(int level);           /* 0 ok, 1 low, 2 out */
-void Mp20Emu_SetPortAvailable(int available); /* 0: IniPortaStr fails */
 
-/* Traffic: every frame handed to FormataTX, in order, as received (the
- * bare busy polls ESC "|19|" ESC included). */
-int Mp20Emu_FrameCount(void);
-/* Copies frame `index` (0-based) into buf (NUL-terminated, cut to size);
- * answers its full length, or -1 for a bad index. */
-int Mp20Emu_Frame(int index, char* buf, int size);
-void Mp20Emu_ClearFrames(void);
-/* Number of Status_Mp20FI calls since the last ClearFrames. */
+/* Number of Status_Mp20FI calls since the last Emu_ClearFrames. */
 int Mp20Emu_StatusPolls(void);
-
-/* The tape: copies what was printed since the last reset (or clear) into
- * buf; answers its full length. */
-int Mp20Emu_Tape(char* buf, int size);
-void Mp20Emu_ClearTape(void);
 
 /* Counters of the fiscal memory, for checks. */
 int Mp20Emu_CouponNumber(void);      /* last coupon number (COO) */

@@ -1,6 +1,6 @@
 #include "emulators/bematech/printer_state.h"
 
-#include "emulators/bematech/fields.h"
+#include "emulators/bematech/shared.h"
 
 namespace mp20emu {
 

@@ -2,8 +2,7 @@
 
 #include <cstdio>
 
-#include "emulators/bematech/emu_clock.h"
-#include "emulators/bematech/fields.h"
+#include "emulators/bematech/shared.h"
 #include "emulators/bematech/layout.h"
 
 namespace mp20emu {
@@ -105,17 +104,6 @@ std::string ReductionReport(const FiscalState& s, const DayTotals& t, const Redu
   text += Padded("Tempo Emitindo Documentos", 32) + Elapsed(documents * 30LL) + "\n";
   text += Padded("Redu\xE7\xF5" "es restantes", 18) + Digits(kFiscalMemoryReductions - z.number, 4) + "\n";
   return text;
-}
-
-bool WriteFileWhole(const std::string& path, const std::string& text) {
-  std::string temporary = path + ".tmp";
-  std::FILE* file = std::fopen(temporary.c_str(), "wb");
-  if (!file) return false;
-  bool ok = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-  ok = std::fclose(file) == 0 && ok;
-  if (ok) ok = std::rename(temporary.c_str(), path.c_str()) == 0;
-  if (!ok) std::remove(temporary.c_str());
-  return ok;
 }
 
 }  // namespace mp20emu

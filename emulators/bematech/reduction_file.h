@@ -8,7 +8,5 @@
 namespace mp20emu {
 
 std::string ReductionReport(const FiscalState& state, const DayTotals& totals, const Reduction& reduction);
-// Written beside and renamed over; false when it could not be written.
-bool WriteFileWhole(const std::string& path, const std::string& text);
 
 }  // namespace mp20emu

@@ -1,7 +1,7 @@
-// The printer's fiscal memory kept in a text file: one record per line,
-// "key|field|field...", fields with '%', '|' and control bytes written as
-// %XX. Written beside and renamed over, so a crash never leaves half a file;
-// a file that does not read back whole is refused, never half taken.
+// The printer's fiscal memory kept in a state file of the emulators'
+// record format (emulators/common/records.h), format line "MP20FI-STATE|1":
+// written whole and renamed over, so a crash never leaves half a file; a
+// file that does not read back whole is refused, never half taken.
 #pragma once
 #include <optional>
 #include <string>

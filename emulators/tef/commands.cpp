@@ -7,7 +7,8 @@
 #include <string_view>
 #include <vector>
 
-#include "emulators/tef/clock.h"
+#include "emulators/common/clock.h"
+#include "emulators/common/fields.h"
 #include "emulators/tef/vouchers.h"
 
 namespace tef_emu {
@@ -17,9 +18,7 @@ constexpr const char* approved = "0";
 constexpr const char* declined = "05";
 
 std::optional<long long> parse_cents(const std::string& text) {
-  if (text.empty() || text.size() > 12 ||
-      !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
-    return std::nullopt;
+  if (text.size() > 12 || !emu::AllDigits(text)) return std::nullopt;
   return std::stoll(text);
 }
 
@@ -27,8 +26,8 @@ std::string or_default(std::string value, const std::string& fallback) {
   return value.empty() ? fallback : value;
 }
 
-std::string finalisation(const std::tm& now, const std::string& nsu) {
-  return format_time(now, "%Y%m%d%H%M%S") + nsu;
+std::string finalisation(const emu::DateTime& now, const std::string& nsu) {
+  return emu::Format(now, "%Y%m%d%H%M%S") + nsu;
 }
 
 std::string authorisation(const std::string& nsu) {
@@ -39,7 +38,7 @@ std::string authorisation(const std::string& nsu) {
 
 // Fields every transaction answer carries.
 Answer answer_head(const std::string& command, const Record& request, const Transaction& t,
-                   const std::tm& now, const char* status) {
+                   const emu::DateTime& now, const char* status) {
   return {
       {"000-000", command},
       {"001-000", request.field("001-000")},
@@ -48,8 +47,8 @@ Answer answer_head(const std::string& command, const Record& request, const Tran
       {"009-000", status},
       {"010-000", t.network},
       {"012-000", t.nsu},
-      {"022-000", format_time(now, "%d%m%Y")},
-      {"023-000", format_time(now, "%H%M%S")},
+      {"022-000", emu::Format(now, "%d%m%Y")},
+      {"023-000", emu::Format(now, "%H%M%S")},
       {"027-000", t.finalisation},
   };
 }
@@ -64,7 +63,7 @@ void add_voucher(Answer& answer, const std::vector<std::string>& lines) {
 }
 
 Transaction new_transaction(const char* kind, Context& context, std::string network,
-                            long long amount, const std::tm& now) {
+                            long long amount, const emu::DateTime& now) {
   Transaction t;
   t.kind = kind;
   t.nsu = context.journal.next_nsu();
@@ -80,7 +79,7 @@ std::optional<Answer> serve_atv(const Record& request, Context& context) {
 }
 
 std::optional<Answer> serve_crt(const Record& request, Context& context) {
-  const auto now = local_now();
+  const auto now = emu::Clock().Now();
   const auto amount = parse_cents(request.field("003-000"));
   auto sale = new_transaction("CRT", context, request.field("010-000"), amount.value_or(0), now);
   const char* refusal = (!amount || *amount == 0) ? "Valor invalido"
@@ -182,7 +181,7 @@ const char* cancel_refusal(const Transaction* sale, const std::string& amount_te
 }
 
 std::optional<Answer> serve_cnc(const Record& request, Context& context) {
-  const auto now = local_now();
+  const auto now = emu::Clock().Now();
   const auto id = request.field("001-000");
   const auto network = or_default(request.field("010-000"), context.default_network);
   const auto* sale = context.journal.find(network, request.field("012-000"));

@@ -1,4 +1,4 @@
-// File work of the manager: finding the request, taking it, and writing
+// File work of the manager: finding the request, reading it, and writing
 // answers so that a reader never meets a half-written file.
 #pragma once
 #include <filesystem>
@@ -14,11 +14,12 @@ std::optional<fs::path> find_file_nocase(const fs::path& dir, const std::string&
 
 std::optional<std::string> read_file(const fs::path& path);
 
-// Writes beside the target under a name that no "intpos.*" search matches,
-// flushes it to disk and renames it into place. With `pause_between_lines_ms`
-// the bytes go out line by line with that pause between lines (a slow
-// disk); the rename still makes the file appear whole. False on failure,
-// with the reason on stderr; the target is then untouched.
+// Writes through the emulators' atomic writer (beside the target under a
+// dot name no "intpos.*" search matches, flushed, renamed into place).
+// With `pause_between_lines_ms` the bytes go out line by line with that
+// pause between lines (a slow disk); the rename still makes the file appear
+// whole. False on failure, with the reason on stderr; the target is then
+// untouched.
 bool write_atomic(const fs::path& target, const std::string& bytes, int pause_between_lines_ms = 0);
 
 }  // namespace tef_emu

@@ -13,7 +13,8 @@
 #include <optional>
 #include <sstream>
 
-#include "emulators/tef/clock.h"
+#include "emulators/common/clock.h"
+#include "emulators/common/escape.h"
 
 namespace tef_emu {
 namespace {
@@ -27,35 +28,14 @@ std::optional<State> state_from_name(std::string_view name) {
   return std::nullopt;
 }
 
-std::string encode(std::string_view text) {
-  static constexpr char hex[] = "0123456789ABCDEF";
-  std::string out;
-  for (const unsigned char c : text) {
-    if (c <= 0x20 || c >= 0x7F || c == '%' || c == '=') {
-      out += '%';
-      out += hex[c >> 4];
-      out += hex[c & 0x0F];
-    } else {
-      out += static_cast<char>(c);
-    }
-  }
-  return out;
-}
+// Values of the journal's tokens: blanks, '=' and bytes outside printable
+// ASCII as %XX, so a line splits on blanks and reads on any terminal.
+std::string encode(std::string_view text) { return emu::PercentEscape(text, " =", true); }
 
+// A token that is not well escaped (a line edited by hand) is taken as it
+// stands.
 std::string decode(std::string_view text) {
-  std::string out;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    unsigned value = 0;
-    if (text[i] == '%' && i + 2 < text.size() &&
-        std::from_chars(text.data() + i + 1, text.data() + i + 3, value, 16).ptr ==
-            text.data() + i + 3) {
-      out += static_cast<char>(value);
-      i += 2;
-    } else {
-      out += text[i];
-    }
-  }
-  return out;
+  return emu::PercentUnescape(text).value_or(std::string(text));
 }
 
 long long number_or_zero(std::string_view text) {
@@ -163,7 +143,7 @@ void Journal::note(std::string_view command, std::string_view id, std::string_vi
 void Journal::append(std::string line) const {
   for (auto& c : line)
     if (c == '\r' || c == '\n') c = ' ';
-  line = format_time(local_now(), "%Y-%m-%d %H:%M:%S ") + line + "\n";
+  line = emu::Format(emu::Clock().Now(), "%Y-%m-%d %H:%M:%S ") + line + "\n";
   // Opened, written and closed per event: a crash loses no finished line.
   const int fd = ::open(path_.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
   const bool ok = fd >= 0 && ::write(fd, line.data(), line.size()) ==

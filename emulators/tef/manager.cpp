@@ -1,8 +1,6 @@
 #include "emulators/tef/manager.h"
 
-#include <fcntl.h>
 #include <strings.h>
-#include <sys/file.h>
 #include <unistd.h>
 
 #include <iostream>
@@ -58,8 +56,7 @@ bool Manager::open() {
   }
   // Two managers on one root would both hand out document numbers.
   const auto lock_file = options_.root / "manager.lock";
-  lock_fd_ = ::open(lock_file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-  if (lock_fd_ < 0 || ::flock(lock_fd_, LOCK_EX | LOCK_NB) != 0) {
+  if (!root_lock_.Acquire(lock_file.string())) {
     std::cerr << "tef_manager: another manager serves " << options_.root.string() << '\n';
     return false;
   }

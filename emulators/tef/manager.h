@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <string>
 
+#include "emulators/common/locks.h"
 #include "emulators/tef/journal.h"
 #include "emulators/tef/record.h"
 #include "emulators/tef/settings.h"
@@ -45,7 +46,7 @@ class Manager {
   std::filesystem::path requests_;
   std::filesystem::path answers_;
   std::filesystem::path taken_;
-  int lock_fd_ = -1;
+  emu::FileLock root_lock_;
 };
 
 }  // namespace tef_emu

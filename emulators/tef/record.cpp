@@ -1,20 +1,17 @@
 #include "emulators/tef/record.h"
 
+#include "emulators/common/fields.h"
+
 namespace tef_emu {
 
-std::string trim(std::string_view text) {
-  const auto first = text.find_first_not_of(" \t\r\n");
-  if (first == std::string_view::npos) return {};
-  const auto last = text.find_last_not_of(" \t\r\n");
-  return std::string(text.substr(first, last - first + 1));
-}
+using emu::Trim;
 
 std::string Record::field(std::string_view code) const {
   for (const auto& line : lines) {
     const auto eq = line.find('=');
     if (eq == std::string::npos) continue;
-    if (trim(std::string_view(line).substr(0, eq)) == code)
-      return trim(std::string_view(line).substr(eq + 1));
+    if (Trim(std::string_view(line).substr(0, eq)) == code)
+      return Trim(std::string_view(line).substr(eq + 1));
   }
   return {};
 }

@@ -29,6 +29,4 @@ std::string render_record(const std::vector<Field>& fields);
 // Fields in the order of their codes ("029-002" before "029-010").
 std::string render_record(const std::map<std::string, std::string>& fields);
 
-std::string trim(std::string_view text);
-
 }  // namespace tef_emu

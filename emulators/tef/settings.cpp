@@ -6,7 +6,7 @@
 #include <iostream>
 #include <optional>
 
-#include "emulators/tef/record.h"
+#include "emulators/common/fields.h"
 
 namespace tef_emu {
 namespace {
@@ -69,12 +69,12 @@ Settings with_control_file(const Settings& base, const std::filesystem::path& co
   std::ifstream in(control_file, std::ios::binary);
   std::string line;
   while (std::getline(in, line)) {
-    const auto text = trim(line.substr(0, line.find('#')));
+    const auto text = emu::Trim(line.substr(0, line.find('#')));
     if (text.empty()) continue;
     const auto eq = text.find('=');
     const bool ok = eq != std::string::npos &&
-                    apply(settings, normalised_key(trim(text.substr(0, eq))),
-                          trim(text.substr(eq + 1)));
+                    apply(settings, normalised_key(emu::Trim(text.substr(0, eq))),
+                          emu::Trim(text.substr(eq + 1)));
     if (!ok)
       std::cerr << "tef_manager: " << control_file.string() << ": ignored line \"" << text
                 << "\"\n";

@@ -2,8 +2,6 @@
 
 #include <cstdio>
 
-#include "emulators/tef/clock.h"
-
 namespace tef_emu {
 
 std::string money_text(long long cents) {
@@ -21,7 +19,7 @@ std::vector<std::string> voucher_lines(const SaleVoucher& sale) {
       sale.credit ? "CARTAO DE CREDITO" : "CARTAO DE DEBITO",
       "LOJA EMULADA - PDV 001",
       "CARTAO: ************1234",
-      format_time(sale.moment, "DATA: %d/%m/%Y  HORA: %H:%M:%S"),
+      emu::Format(sale.moment, "DATA: %d/%m/%Y  HORA: %H:%M:%S"),
       "NSU: " + sale.nsu + "  AUT: " + sale.authorisation,
       "",
       "VALOR: R$ " + money_text(sale.amount),
@@ -33,7 +31,7 @@ std::vector<std::string> voucher_lines(const CancellationVoucher& cancellation) 
   return {
       "COMPROVANTE DE CANCELAMENTO",
       cancellation.network,
-      format_time(cancellation.moment, "DATA: %d/%m/%Y  HORA: %H:%M:%S"),
+      emu::Format(cancellation.moment, "DATA: %d/%m/%Y  HORA: %H:%M:%S"),
       "DOC CANCELAMENTO: " + cancellation.nsu,
       "DOC ORIGINAL: " + cancellation.original_nsu,
       "",

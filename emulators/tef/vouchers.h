@@ -1,9 +1,10 @@
 // Voucher ("comprovante") text the manager hands back for printing: plain
 // lines of at most 40 columns, without the quotes of the answer file.
 #pragma once
-#include <ctime>
 #include <string>
 #include <vector>
+
+#include "emulators/common/clock.h"
 
 namespace tef_emu {
 
@@ -16,7 +17,7 @@ struct SaleVoucher {
   std::string nsu;
   std::string authorisation;
   long long amount = 0;
-  std::tm moment{};
+  emu::DateTime moment;
 };
 
 struct CancellationVoucher {
@@ -24,7 +25,7 @@ struct CancellationVoucher {
   std::string nsu;           // of the cancellation
   std::string original_nsu;  // of the cancelled sale
   long long amount = 0;
-  std::tm moment{};
+  emu::DateTime moment;
 };
 
 std::vector<std::string> voucher_lines(const SaleVoucher& sale);

@@ -1,4 +1,5 @@
 #include "platform/base/clock.h"
+#include "platform/base/clock_testing.h"
 
 #include <atomic>
 #include <cerrno>

@@ -1,6 +1,7 @@
 // The one clock of the library. Every reading of the time and every pause
 // goes through it, so a test can freeze the time, move it forward, and run a
-// 7-second time-out in milliseconds.
+// 7-second time-out in milliseconds (the controls for that are in
+// platform/base/clock_testing.h, outside the public header).
 #pragma once
 
 namespace platform {
@@ -17,14 +18,6 @@ TDateTime Now();
 // clock it advances the manual time by the same amount at once (and yields
 // the processor briefly so other threads and processes can run).
 void Pause(int milliseconds);
-
-// Tests: freeze the clock at the given local time. Pause and Advance then
-// move it; nothing else does.
-void SetManual(TDateTime at);
-void Advance(int milliseconds);
-bool IsManual();
-// Back to the system clock.
-void UseSystem();
 
 }  // namespace clock
 }  // namespace platform

@@ -1,9 +1,6 @@
-// The presenter in use, and the two presenters that need no terminal: the
-// scripted one for tests and the unattended one for a process without an
-// operator.
+// The presenter in use, and the unattended presenter, the default for a
+// process without an operator.
 #include "platform/dialogs/dialogs.h"
-
-#include <unistd.h>
 
 #include <mutex>
 
@@ -14,74 +11,29 @@ namespace platform {
 namespace {
 
 std::mutex g_presenter_mutex;
+// Each dialog holds its own reference to the presenter it runs on, so a
+// presenter replaced while one of its dialogs is open lives until that
+// dialog ends, however many times it is replaced meanwhile.
 std::shared_ptr<DialogPresenter> g_presenter;
-// The presenter just replaced stays alive, so a dialog that is open on it
-// while it is swapped out can still finish.
-std::shared_ptr<DialogPresenter> g_replaced;
+
+// Never destroyed: a dialog may still be open while the process ends.
+const std::shared_ptr<DialogPresenter>& DefaultPresenter() {
+  static auto* unattended = new std::shared_ptr<DialogPresenter>(std::make_shared<UnattendedPresenter>());
+  return *unattended;
+}
 
 }  // namespace
 
 void SetDialogPresenter(std::shared_ptr<DialogPresenter> presenter) {
+  std::shared_ptr<DialogPresenter> replaced;  // released outside the lock
   std::lock_guard<std::mutex> lock(g_presenter_mutex);
-  g_replaced = std::move(g_presenter);
+  replaced = std::move(g_presenter);
   g_presenter = std::move(presenter);
 }
 
-DialogPresenter& CurrentDialogPresenter() {
+std::shared_ptr<DialogPresenter> CurrentDialogPresenter() {
   std::lock_guard<std::mutex> lock(g_presenter_mutex);
-  if (g_presenter) return *g_presenter;
-  static TerminalPresenter terminal;
-  static UnattendedPresenter unattended;
-  if (isatty(0)) return terminal;
-  return unattended;
-}
-
-std::vector<std::string> ScriptedPresenter::Texts() const {
-  std::vector<std::string> texts;
-  texts.reserve(seen_.size());
-  for (const auto& dialog : seen_) texts.push_back(dialog.text);
-  return texts;
-}
-
-namespace {
-
-// The hook may show further dialogs or replace itself; run a copy.
-void RunHook(const std::function<void(const RecordedDialog&)>& on_show,
-             const RecordedDialog& dialog) {
-  auto hook = on_show;
-  if (hook) hook(dialog);
-}
-
-}  // namespace
-
-int ScriptedPresenter::Record(RecordedDialog dialog, bool takes_answer, int fallback) {
-  if (takes_answer && !answers_.empty()) {
-    dialog.answer = answers_.front();
-    answers_.pop_front();
-  } else {
-    dialog.answer = fallback;
-  }
-  seen_.push_back(dialog);
-  RunHook(on_show, dialog);
-  return dialog.answer;
-}
-
-int ScriptedPresenter::Show(const DialogRequest& request) {
-  RecordedDialog dialog;
-  dialog.text = request.text;
-  dialog.type = request.type;
-  dialog.buttons = request.buttons;
-  dialog.modal = request.modal;
-  // A notice waits for no answer, so it leaves the queued answers to the
-  // dialogs that do.
-  return Record(dialog, request.modal, dialogs_detail::UnattendedAnswer(request));
-}
-
-int ScriptedPresenter::Choose(const ChoiceRequest& request) {
-  RecordedDialog dialog;
-  dialog.text = request.caption;
-  dialog.choice = true;
-  return Record(dialog, true, request.close_result);
+  return g_presenter ? g_presenter : DefaultPresenter();
 }
 
 int UnattendedPresenter::Show(const DialogRequest& request) {

@@ -1,16 +1,15 @@
-// Modal dialogs go through a presenter that the host installs. Three come
-// with the library:
+// Modal dialogs go through a presenter that the host installs. Two come
+// with the public header:
+//   - UnattendedPresenter: the default, for a process with no operator;
+//     never blocks: OK for information, No for questions, Close for choice
+//     forms, and a log line of the answer given.
 //   - TerminalPresenter: for a person at a terminal; texts shown in UTF-8,
-//     answered from the keyboard.
-//   - ScriptedPresenter: for tests; answers queued in advance, every dialog
-//     recorded with its text, type and buttons.
-//   - UnattendedPresenter: for a process with no terminal and no host
-//     presenter; never blocks: OK for information, No for questions, Close
-//     for choice forms, and a log line of the answer given.
-// The default is the terminal presenter when standard input is a terminal,
-// else the unattended one. Texts are Windows-1252 throughout.
+//     answered from the keyboard. A host that has a person at a terminal
+//     installs it at start: SetDialogPresenter(std::make_shared<TerminalPresenter>()).
+// A front end with windows installs its own presenter. Tests use the
+// scripted presenter (platform/dialogs/scripted.h, in the testing header).
+// Texts are Windows-1252 throughout.
 #pragma once
-#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
@@ -63,44 +62,6 @@ class DialogPresenter {
   virtual int Choose(const ChoiceRequest& request) = 0;
 };
 
-// What a scripted presenter saw.
-struct RecordedDialog {
-  std::string text;
-  int type = 0;
-  int buttons = 0;
-  bool modal = true;
-  bool choice = false;  // a choice form: text holds its caption
-  int answer = 0;
-};
-
-class ScriptedPresenter : public DialogPresenter {
- public:
-  // Answers are used in order, dialogs and choice forms alike. With the
-  // queue empty a dialog gets the unattended answer (OK, or No for Yes/No)
-  // and a choice form its close_result.
-  void Answer(int modal_result) { answers_.push_back(modal_result); }
-  void AnswerMany(std::initializer_list<int> results) {
-    for (int r : results) answers_.push_back(r);
-  }
-  std::size_t Pending() const { return answers_.size(); }
-  const std::vector<RecordedDialog>& Seen() const { return seen_; }
-  std::vector<std::string> Texts() const;
-  void Clear() { answers_.clear(); seen_.clear(); }
-  // Called inside Show/Choose before answering (lets a test act while a
-  // dialog is "open", e.g. start a re-entrant command).
-  std::function<void(const RecordedDialog&)> on_show;
-
-  int Show(const DialogRequest& request) override;
-  int Choose(const ChoiceRequest& request) override;
-
- private:
-  // Takes the next queued answer (or the fallback), records the dialog and
-  // runs the hook.
-  int Record(RecordedDialog dialog, bool takes_answer, int fallback);
-  std::deque<int> answers_;
-  std::vector<RecordedDialog> seen_;
-};
-
 class UnattendedPresenter : public DialogPresenter {
  public:
   int Show(const DialogRequest& request) override;
@@ -119,9 +80,13 @@ class TerminalPresenter : public DialogPresenter {
   int out_fd_;
 };
 
-// The presenter in use. Setting nullptr restores the default.
+// The presenter in use. Setting nullptr restores the default (unattended).
+// Any thread; a presenter may replace itself from inside its own dialog.
 void SetDialogPresenter(std::shared_ptr<DialogPresenter> presenter);
-DialogPresenter& CurrentDialogPresenter();
+// The presenter to show a dialog on. Hold the answer for the length of the
+// dialog (CurrentDialogPresenter()->Show(...) does): the presenter stays
+// alive until then even when another one is installed meanwhile.
+std::shared_ptr<DialogPresenter> CurrentDialogPresenter();
 // Where the unattended presenter writes its line ("Dialogo sem operador: ...").
 // The facade points it at its debug log.
 void SetDialogLogger(std::function<void(const std::string&)> logger);

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdio>
 #include <condition_variable>
 #include <deque>
 #include <exception>
@@ -59,6 +60,34 @@ State& S() {
   return *state;
 }
 
+// Hands a failure of a queued call, a timer or the host's hook to the
+// application's OnException, or writes it to standard error. A failing
+// handler is written there too: nothing escapes message processing.
+void Report(std::exception_ptr failure) noexcept {
+  try {
+    const auto& handler = Application().OnException;
+    if (handler) {
+      handler(failure);
+      return;
+    }
+    std::rethrow_exception(failure);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "Pkg_Qdm: exception while processing messages: %s\n", e.what());
+  } catch (...) {
+    std::fprintf(stderr, "Pkg_Qdm: exception while processing messages\n");
+  }
+}
+
+// Runs fn; what it raises goes to Report.
+template <typename Fn>
+void Guarded(Fn&& fn) noexcept {
+  try {
+    fn();
+  } catch (...) {
+    Report(std::current_exception());
+  }
+}
+
 // Runs the oldest queued call; false when there is none.
 bool RunOneCall() {
   State& s = S();
@@ -76,7 +105,7 @@ bool RunOneCall() {
     }
   }
   if (!call.handover) {
-    call.fn();
+    Guarded(call.fn);
     return true;
   }
   std::exception_ptr error;
@@ -130,7 +159,7 @@ bool FireTimer(int id) {
     found->second.due_ms = now_ms + found->second.interval_ms;
     fn = found->second.fn;
   }
-  (*fn)();
+  Guarded(*fn);
   return true;
 }
 
@@ -153,7 +182,7 @@ void RunHook() {
     std::lock_guard lock(S().mutex);
     hook = S().hook;
   }
-  if (hook) hook();
+  if (hook) Guarded(hook);
 }
 
 bool HandleOne() {

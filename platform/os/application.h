@@ -5,6 +5,7 @@
 // alive by calling ProcessMessages or HandleMessage.
 #pragma once
 #include <cstdint>
+#include <exception>
 #include <functional>
 
 namespace platform {
@@ -30,12 +31,22 @@ class TApplication {
   // Runs everything pending for the main thread: queued and synchronized
   // calls, posted window messages, due timers, then the host's hook.
   // Returns at once when nothing is pending. Called from another thread it
-  // only runs the host's hook.
+  // only runs the host's hook. Never raises: see OnException.
   void ProcessMessages();
   // Waits for one message (queued call, posted message or due timer), up to
   // `max_wait_ms` on the library clock, and handles it. Never waits forever.
-  // Answers whether a message was handled.
+  // Answers whether a message was handled. Never raises: see OnException.
   bool HandleMessage(int max_wait_ms = 100);
+
+  // Receives what a queued call, a posted message, a timer or the host's
+  // hook raised while messages were processed, so that it never breaks
+  // the wait of a device command that processed them. (A Synchronize
+  // call's failure goes back to the thread that asked for it instead.)
+  // Called on the thread that processed the messages (the main thread, but
+  // for the hook run from another). When empty, the failure is written to
+  // standard error as one line "Pkg_Qdm: ..."; a front end sets its own
+  // (its log, its error dialog) at start, on the main thread.
+  std::function<void(std::exception_ptr)> OnException;
 
   // Thread-safe: run fn on the main thread at its next message processing.
   void Queue(std::function<void()> fn);

@@ -7,6 +7,10 @@
 // The base destructor runs after a derived object's members are gone, so a
 // derived class whose Execute uses its own members calls Terminate() and
 // WaitFor() in its own destructor.
+//
+// A thread freed on its end (FreeOnTerminate, or deleted from its own
+// Execute) is detached by its destructor; the thread function then touches
+// only the run state it holds a share of, never the object.
 #include "platform/os/thread.h"
 
 #include <exception>
@@ -58,7 +62,8 @@ TThread::~TThread() {
   {
     std::lock_guard lock(control_mutex);
     if (thread_.joinable() && thread_.get_id() == std::this_thread::get_id()) {
-      thread_.detach();  // deleted from its own Execute
+      run_->deleted = true;  // deleted from its own Execute: Run lets go of it
+      thread_.detach();
       return;
     }
   }
@@ -73,7 +78,7 @@ void TThread::Resume() {
   std::lock_guard lock(control_mutex);
   if (started_) return;
   started_ = true;
-  thread_ = std::thread(&TThread::Run, this);
+  thread_ = std::thread(&TThread::Run, this, run_);
 }
 
 int TThread::WaitFor() {
@@ -84,17 +89,17 @@ int TThread::WaitFor() {
   const bool main = Application().InMainThread();
   std::exception_ptr failure;  // of a queued call run meanwhile, raised once joined
   if (main) {
-    while (!finished_) {
+    while (!run_->finished) {
       try {
         os::RunQueuedCalls();
       } catch (...) {
         if (!failure) failure = std::current_exception();
       }
-      if (!finished_) os::WaitForQueuedCall(kWaitSliceMs);
+      if (!run_->finished) os::WaitForQueuedCall(kWaitSliceMs);
     }
   } else {
     SetAbandoned(this, true);
-    finished_.wait(false);
+    run_->finished.wait(false);
   }
   {
     std::lock_guard lock(control_mutex);
@@ -114,14 +119,19 @@ void TThread::Synchronize(const std::function<void()>& fn) {
   os::SynchronizeUnless(fn, [this] { return terminated_ && IsAbandoned(this); });
 }
 
-void TThread::Run() {
+void TThread::Run(TThread* self, std::shared_ptr<RunState> run) {
   try {
-    Execute();
+    self->Execute();
   } catch (...) {
     // Nobody can catch it on this thread; the thread just ends.
   }
-  finished_ = true;
-  finished_.notify_all();
+  if (!run->deleted && self->FreeOnTerminate) {
+    run->finished = true;  // a WaitFor inside the destructor returns at once
+    delete self;
+  }
+  // From here on the object may be gone.
+  run->finished = true;
+  run->finished.notify_all();
   os::WakeMainThread();
 }
 

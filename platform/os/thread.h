@@ -1,6 +1,6 @@
-// TThread as the reader thread uses it: created suspended, a priority, not
-// freed on end, resumed, asked to terminate, waited for, and able to run
-// code on the main thread with Synchronize.
+// TThread as the reader thread uses it: created suspended, a priority,
+// resumed, asked to terminate, waited for, able to run code on the main
+// thread with Synchronize, and optionally freed on its end.
 #pragma once
 #include <atomic>
 #include <functional>
@@ -26,11 +26,14 @@ class TThread {
   // Blocks until Execute has returned; the main thread keeps processing
   // queued Synchronize calls while it waits, so the two cannot dead-lock.
   int WaitFor();
-  bool Finished() const { return finished_; }
+  bool Finished() const { return run_->finished; }
 
   // Recorded only: the host's scheduler decides; kept for the front end.
   TThreadPriority Priority = TThreadPriority::tpNormal;
-  // The library never frees a thread on its end; the owner deletes it.
+  // When true the thread deletes itself once Execute has returned; nobody
+  // else may delete it or wait for it then. A thread may also delete itself
+  // as the last thing its Execute does. Either way nothing of the object is
+  // touched afterwards.
   bool FreeOnTerminate = false;
   int ReturnValue = 0;
 
@@ -40,11 +43,17 @@ class TThread {
   void Synchronize(const std::function<void()>& fn);
 
  private:
-  void Run();
+  // What the thread function still needs after Execute returns, held apart
+  // from the object so that the object may be gone by then.
+  struct RunState {
+    std::atomic<bool> finished{false};
+    std::atomic<bool> deleted{false};  // deleted from its own Execute
+  };
+  static void Run(TThread* self, std::shared_ptr<RunState> run);
   std::thread thread_;
   std::atomic<bool> terminated_{false};
   std::atomic<bool> started_{false};
-  std::atomic<bool> finished_{false};
+  std::shared_ptr<RunState> run_ = std::make_shared<RunState>();
 };
 
 }  // namespace platform

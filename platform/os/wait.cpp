@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "platform/base/clock.h"
+#include "platform/base/clock_testing.h"  // waits on a frozen clock step it
 
 namespace platform::os {
 namespace {

@@ -4,6 +4,7 @@
 
 #include "driver_fixture.h"
 #include "platform/dialogs/dialogs.h"
+#include "platform/os/application.h"
 
 namespace bematech_test {
 namespace {
@@ -101,6 +102,47 @@ TEST_F(ChannelTest, BusyPollIsBoundedAndTheStatusJudgedAsItStands) {
                                       "ERRO!!! " + Text("MemLotada")));
   EXPECT_THAT(Dialogs(), ElementsAre(Text("MemLotada")));
   printer.HoldBusy(0);
+}
+
+TEST_F(ChannelTest, StopFromAHandlerWhileThePrinterIsBusyEndsTheCommandAsFailed) {
+  // The front end's handler runs while the channel processes messages in
+  // its busy wait; it stops the printer through the facade or the driver.
+  Qdm00000::stPorta = "COM1";
+  const std::vector<std::string> poll_log{"Comando : " + Frame("06")};
+  struct Case {
+    const char* how;
+    void (*stop)();
+    std::vector<std::string> stop_log;
+  };
+  const Case cases[] = {
+      {"facade", [] { Qdm00000::StopImpFiscal(); },
+       {"Fechando porta", "Fechando porta COM1", "Descarregando DLL Impressora Fiscal"}},
+      {"driver", [] { Qdm00100::StopImpFiscal_Bematech(); }, {}},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.how);
+    Qdm00000::SetImpFiscalOK(true);
+    Mark();
+    printer.HoldBusy(5);
+    platform::Application().Queue(k.stop);
+
+    EXPECT_FALSE(EnviaComando_Bematech("06", {}, true, false));
+    EXPECT_FALSE(Qdm00100::boComando);
+    EXPECT_EQ(Qdm00100::BemaFormataTX, nullptr);
+    // No poll went out after the stop, and nothing was judged.
+    EXPECT_THAT(Frames(), ElementsAre(Frame("06")));
+    std::vector<std::string> expected = poll_log;
+    expected.insert(expected.end(), k.stop_log.begin(), k.stop_log.end());
+    expected.push_back("ERRO!!! Impressora parada durante o comando : " + Frame("06"));
+    EXPECT_EQ(LogLines(), expected);
+    EXPECT_THAT(Dialogs(), IsEmpty());
+
+    // The next command is refused unsent; a new start works again.
+    EXPECT_FALSE(EnviaComando_Bematech("19", {}, true, false));
+    printer.HoldBusy(0);
+    ASSERT_TRUE(Qdm00100::StartImpFis_Bematech("COM1"));
+    EXPECT_TRUE(EnviaComando_Bematech("19", {}, true, false));
+  }
 }
 
 TEST_F(ChannelTest, RefusedTransmissionIsLoggedAndReportedOnce) {

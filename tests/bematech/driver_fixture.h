@@ -10,6 +10,7 @@
 #include "drivers/bematech/Qdm00100.h"
 #include "facade/Qdm00000.h"
 #include "support/emulated_printer.h"
+#include "support/sandbox.h"
 
 namespace bematech_test {
 
@@ -28,17 +29,12 @@ class DriverTest : public ::testing::Test {
  protected:
   DriverTest() {
     sandbox.ResetPrinter(printer);
+    Qdm00000::ClearGlobals();
+    Qdm00100::ClearGlobals();
     Qdm00000::IdTipoImpFis = 1;
-    Qdm00000::stData.clear();
-    Qdm00000::stDataAtu.clear();
-    Qdm00000::ECF.clear();
-    Qdm00000::SerieECF.clear();
   }
   ~DriverTest() override {
-    Qdm00100::StopImpFiscal_Bematech();
-    Qdm00100::boImpFiscalOK = false;
-    Qdm00100::boComando = false;
-    Qdm00100::MaxBusyPolls = default_busy_polls_;
+    Qdm00100::ClearGlobals();
     sandbox.dialogs->on_show = nullptr;
   }
 
@@ -79,7 +75,6 @@ class DriverTest : public ::testing::Test {
 
  private:
   std::size_t log_mark_ = 0;
-  int default_busy_polls_ = Qdm00100::MaxBusyPolls;
 };
 
 }  // namespace bematech_test

@@ -2,8 +2,12 @@
 #include <dlfcn.h>
 #include <gmock/gmock.h>
 
+#include <algorithm>
+#include <cstdio>
+
 #include "driver_fixture.h"
 #include "platform/dialogs/dialogs.h"
+#include "platform/os/application.h"
 
 namespace bematech_test {
 namespace {
@@ -22,9 +26,33 @@ TEST_F(StartTest, PortOpeningChecksThePrinterAndCancelsALeftOverCoupon) {
   Mark();
 
   EXPECT_TRUE(Qdm00100::AbrePorta_Bematech("COM1"));
-  EXPECT_THAT(Frames(), ElementsAre(Frame("19"), Frame("14"), Frame("12"), Frame("21")));
+  // The number of the coupon is read before it is cancelled.
+  EXPECT_THAT(Frames(), ElementsAre(Frame("19"), Frame("30"), Frame("14"), Frame("12"), Frame("21")));
   EXPECT_EQ(printer.CouponOpen(), 0);
   EXPECT_THAT(Dialogs(), IsEmpty());
+}
+
+TEST_F(StartTest, ACouponLeftOpenAndCancelledAtThePortIsNamedInTheLog) {
+  ASSERT_TRUE(Qdm00100::StartImpFis_Bematech("COM1"));
+  ASSERT_TRUE(Qdm00100::AbreCupom_Bematech(""));
+  ASSERT_TRUE(Qdm00100::AbreCupom_Bematech("") || true);
+  const int aberto = printer.CouponNumber();
+  char numero[8];
+  std::snprintf(numero, sizeof numero, "%06d", aberto);
+  Mark();
+
+  EXPECT_TRUE(Qdm00100::AbrePorta_Bematech("COM1"));
+  const std::vector<std::string> lines = LogLines();
+  EXPECT_EQ(std::count(lines.begin(), lines.end(),
+                       "Cupom " + std::string(numero) +
+                           " deixado aberto cancelado na abertura da porta"),
+            1);
+  EXPECT_THAT(Dialogs(), IsEmpty());
+
+  // No coupon open: no such line.
+  Mark();
+  EXPECT_TRUE(Qdm00100::AbrePorta_Bematech("COM1"));
+  for (const std::string& line : LogLines()) EXPECT_EQ(line.find("deixado aberto"), std::string::npos);
 }
 
 TEST_F(StartTest, PortThatDoesNotOpenLeavesTheDriverUnbound) {
@@ -76,6 +104,23 @@ TEST_F(StartupReadingTest, DatesAndIdentityLandInTheFacadeGlobals) {
                                     Frame("35", {"00"})));
   EXPECT_EQ(Qdm00000::stData, "091226");
   EXPECT_EQ(Qdm00000::stDataAtu.substr(0, 10), "1012261400");
+  EXPECT_EQ(Qdm00000::ECF, "007");
+  EXPECT_EQ(Qdm00000::SerieECF, "BE0101SERIAL");
+}
+
+TEST_F(StartupReadingTest, ALaterRefusedReadingKeepsItsGlobalAndTheOthersAreRead) {
+  printer.SetIdentity("007", "BE0101SERIAL");
+  Qdm00000::stDataAtu = "keep";
+  // The first reading finds the printer busy; while the driver waits, the
+  // next two transmissions are refused: the bare poll and the clock reading.
+  printer.HoldBusy(1);
+  platform::Application().Queue([this] { printer.RefuseTransmission(2); });
+
+  EXPECT_TRUE(Qdm00100::IniciaImp_Bematech());
+  EXPECT_THAT(Frames(), ElementsAre(Frame("35", {"27"}), "\x1B|19|\x1B", Frame("35", {"23"}),
+                                    Frame("35", {"14"}), Frame("35", {"00"})));
+  EXPECT_EQ(Qdm00000::stData, "101226");
+  EXPECT_EQ(Qdm00000::stDataAtu, "keep");
   EXPECT_EQ(Qdm00000::ECF, "007");
   EXPECT_EQ(Qdm00000::SerieECF, "BE0101SERIAL");
 }

@@ -122,7 +122,7 @@ TEST_F(StatusTest, JudgementOutsideTheChannelCancelsAnOpenCoupon) {
   ASSERT_EQ(printer.CouponOpen(), 1);
   Mark();
   EXPECT_TRUE(Qdm00100::ImpressoraOK(true, true, false));
-  EXPECT_THAT(Frames(), ElementsAre(Frame("14")));
+  EXPECT_THAT(Frames(), ElementsAre(Frame("30"), Frame("14")));
   EXPECT_EQ(printer.CouponOpen(), 0);
 }
 

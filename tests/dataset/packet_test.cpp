@@ -8,7 +8,7 @@
 #include "platform/base/encoding.h"
 #include "platform/base/errors.h"
 #include "platform/os/files.h"
-#include "support/emulated_printer.h"
+#include "support/sandbox.h"
 
 namespace dataset_test {
 namespace {

@@ -4,7 +4,7 @@
 #include "platform/base/errors.h"
 #include "platform/os/files.h"
 #include "platform/dataset/stringlist.h"
-#include "support/emulated_printer.h"
+#include "support/sandbox.h"
 
 namespace {
 

@@ -35,7 +35,7 @@ TEST_F(FaultsTest, HeldFaultsStayUntilClearedWithZero) {
       {"NAK", lib.InjectNak, [](const Reply& r) { return r.ack == 21; }},
       {"return code 1", lib.InjectReturnCode1, [](const Reply& r) { return r.ret == 1; }},
       {"refused transmission", lib.RefuseTransmission, [](const Reply& r) { return r.sent != 0; }},
-      {"forced status", [](int n) { Library::Get().ForceStatus(0, 0x20, n); },
+      {"forced status", [](int n) { SharedPrinter().ForceStatus(0, 0x20, n); },
        [](const Reply& r) { return r.st2 == 0x20; }},
   };
   for (const Case& c : cases) {

@@ -7,26 +7,13 @@
 #include <vector>
 
 #include "facade/Qdm00000.h"
-#include "support/emulated_printer.h"
+#include "support/sandbox.h"
 
 namespace facade_test {
 
 inline void ResetFacade() {
   using namespace Qdm00000;
-  IdTipoImpFis = 0;
-  stSistema.clear();
-  stPorta.clear();
-  DsDirCad.clear();
-  ECF.clear();
-  SerieECF.clear();
-  stData.clear();
-  stDataAtu.clear();
-  stRet.clear();
-  stRed.clear();
-  dtDate = 0;
-  CdAliq.clear();
-  NrCupom.clear();
-  SetImpFiscalOK(false);
+  Qdm00000::ClearGlobals();
   TdtmCupomFiscal& dm = DataModule();
   dm.IdPortaImpFis = 0;
   dm.cdsAliqImpFis.Close();

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "facade/Qdm00000.h"
+#include "support/emulated_printer.h"
 #include "tests/facade/facade_fixture.h"
 
 namespace facade_test {

@@ -6,7 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <exception>
 #include <stdexcept>
+#include <string>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -205,6 +207,48 @@ TEST_F(MainThread, HookRunsEverywhereQueuedCallsOnlyOnTheMainThread) {
   Application().ProcessMessages();
   EXPECT_TRUE(ran);
   EXPECT_THAT(hooked, ElementsAre(other_id, main));
+}
+
+// What a queued call, a timer or the host's hook raises goes to
+// OnException; the processing goes on and the wait that processed the
+// messages is never cut short.
+TEST_F(MainThread, FailuresWhileProcessingGoToTheHostAndStopNothing) {
+  std::vector<std::string> caught;
+  Application().OnException = [&](std::exception_ptr failure) {
+    try {
+      std::rethrow_exception(failure);
+    } catch (const std::exception& e) {
+      caught.push_back(e.what());
+    } catch (...) {
+      caught.push_back("?");
+    }
+  };
+  ManualClock clock;
+  bool after = false;
+  Application().Queue([] { throw std::runtime_error("fila"); });
+  Application().Queue([&] { after = true; });
+  const int timer = Application().SetTimer(10, [] { throw std::runtime_error("timer"); });
+  EXPECT_NO_THROW(Application().ProcessMessages());
+  EXPECT_TRUE(after);
+  clock::Advance(10);
+  EXPECT_NO_THROW(EXPECT_TRUE(Application().HandleMessage(0)));
+  Application().KillTimer(timer);
+  Application().SetProcessMessagesHook([] { throw std::runtime_error("janela"); });
+  EXPECT_NO_THROW(EXPECT_FALSE(Application().HandleMessage(5)));
+  Application().SetProcessMessagesHook(nullptr);
+  Application().Queue([] { throw 42; });  // not even a std::exception
+  EXPECT_NO_THROW(Application().ProcessMessages());
+  Application().OnException = nullptr;
+  ASSERT_GE(caught.size(), 4u);
+  EXPECT_EQ(caught[0], "fila");
+  EXPECT_EQ(caught[1], "timer");
+  EXPECT_EQ(caught[2], "janela");
+  EXPECT_EQ(caught.back(), "?");
+  // Without a handler the failure is written to standard error.
+  ::testing::internal::CaptureStderr();
+  Application().Queue([] { throw std::runtime_error("sem tratador"); });
+  EXPECT_NO_THROW(Application().ProcessMessages());
+  EXPECT_THAT(::testing::internal::GetCapturedStderr(), ::testing::HasSubstr("sem tratador"));
 }
 
 }  // namespace

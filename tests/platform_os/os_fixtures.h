@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/base/clock.h"
+#include "platform/base/clock_testing.h"
 
 namespace ostest {
 

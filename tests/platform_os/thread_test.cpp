@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
+#include <filesystem>
 #include <stdexcept>
 #include <thread>
 
@@ -100,6 +102,57 @@ TEST_F(Threads, DestroyedByAnotherThreadWhileTheMainThreadIsBusy) {
   closer.join();
   EXPECT_EQ(reader, nullptr);
   Application().ProcessMessages();  // a dropped call is not run later
+}
+
+// Threads of this process (one entry per task on Linux).
+std::size_t ProcessThreads() {
+  std::size_t count = 0;
+  for (const auto& entry : std::filesystem::directory_iterator("/proc/self/task")) {
+    (void)entry;
+    ++count;
+  }
+  return count;
+}
+
+// Hands one reading over and frees itself at its end: with FreeOnTerminate,
+// or by deleting itself as the last thing its Execute does.
+class SelfFreeing : public TThread {
+ public:
+  SelfFreeing(bool free_on_terminate, std::atomic<bool>& gone) : TThread(true), gone_(gone) {
+    FreeOnTerminate = free_on_terminate;
+  }
+  ~SelfFreeing() override { gone_ = true; }
+  std::atomic<int>* handed = nullptr;
+
+ protected:
+  void Execute() override {
+    Synchronize([this] { ++*handed; });
+    ReturnValue = 3;
+    if (!FreeOnTerminate) delete this;
+  }
+
+ private:
+  std::atomic<bool>& gone_;
+};
+
+TEST_F(Threads, ThreadThatFreesItselfTouchesNothingAfterwards) {
+  for (const bool free_on_terminate : {true, false}) {
+    SCOPED_TRACE(free_on_terminate ? "FreeOnTerminate" : "delete this in Execute");
+    const std::size_t before = ProcessThreads();
+    std::atomic<bool> gone{false};
+    std::atomic<int> handed{0};
+    auto* thread = new SelfFreeing(free_on_terminate, gone);
+    thread->handed = &handed;
+    thread->Resume();
+    // Serve its Synchronize, then wait until the thread has left the
+    // process: a write to the freed object would be caught by then.
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while ((!gone || ProcessThreads() > before) && std::chrono::steady_clock::now() < limit)
+      Application().HandleMessage(1);
+    EXPECT_TRUE(gone);
+    EXPECT_EQ(handed, 1);
+    EXPECT_EQ(ProcessThreads(), before);
+  }
 }
 
 TEST_F(Threads, DestroyedWithoutEverStarting) {

@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "platform/base/clock.h"
+#include "platform/base/clock_testing.h"
 #include "platform/text/datetime.h"
 
 namespace platform {

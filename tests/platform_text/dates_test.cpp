@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/base/clock.h"
+#include "platform/base/clock_testing.h"
 #include "platform/text/datetime.h"
 #include "platform/base/errors.h"
 #include "platform/text/format.h"

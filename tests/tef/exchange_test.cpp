@@ -2,8 +2,12 @@
 // deletion of answer files.
 #include <gtest/gtest.h>
 
+#include <exception>
 #include <filesystem>
 #include <functional>
+#include <stdexcept>
+#include <string>
+#include <vector>
 
 #include "platform/os/application.h"
 #include "platform/base/clock.h"
@@ -115,6 +119,31 @@ TEST_F(ExchangeTest, StatusOfAnotherRequestIsConsumedAndTheWaitGoesOn) {
   EXPECT_GE(Elapsed(), 3.0);
   EXPECT_LT(Elapsed(), 3.2);
   EXPECT_FALSE(TefState::Exists(Resp("intpos.sts")));
+  EXPECT_TRUE(DialogTexts().empty());
+}
+
+// A front-end call queued for the main thread that fails while the probe
+// waits is the host's business: the probe still sees the manager's echo.
+TEST_F(ExchangeTest, FailingQueuedCallDoesNotMakeTheManagerLookAbsent) {
+  std::vector<std::string> host_saw;
+  platform::Application().OnException = [&](std::exception_ptr failure) {
+    try {
+      std::rethrow_exception(failure);
+    } catch (const std::exception& e) {
+      host_saw.push_back(e.what());
+    }
+  };
+  platform::Application().Queue([] { throw std::runtime_error("tela do caixa"); });
+  EachPass([&](double seconds) {
+    if (seconds >= 1) TefState::Write(Resp("intpos.sts"), RecordText({"000-000 = ATV", "001-000 = " + kId}));
+  });
+
+  const bool active = Qdm00500::CheckGPAtivo("ATV", kId);
+  platform::Application().OnException = nullptr;
+
+  EXPECT_TRUE(active);
+  EXPECT_LT(Elapsed(), 1.2);
+  EXPECT_EQ(host_saw, std::vector<std::string>{"tela do caixa"});
   EXPECT_TRUE(DialogTexts().empty());
 }
 

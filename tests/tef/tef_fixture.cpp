@@ -44,24 +44,14 @@ std::string RecordText(const std::vector<std::string>& lines) {
 
 TefState::TefState(const testsupport::Sandbox& sandbox) : drive_(sandbox.dir.file("drive_c")) {
   std::filesystem::create_directories(drive_);
-  using namespace Qdm00500;
-  DirTef.clear();
-  stlCuponsTEF = &cupons;
-  inContCuponsTEF = 0;
-  stlCancCuponsTEF = &cancelados;
-  inContCancCuponsTEF = 0;
-  inTimeoutRespostaTEF = 300;
+  Qdm00500::ClearGlobals();
+  Qdm00500::stlCuponsTEF = &cupons;
+  Qdm00500::stlCancCuponsTEF = &cancelados;
   Qdm00000::IdTipoImpFis = 0;
 }
 
 TefState::~TefState() {
-  using namespace Qdm00500;
-  DirTef.clear();
-  stlCuponsTEF = nullptr;
-  stlCancCuponsTEF = nullptr;
-  inContCuponsTEF = 0;
-  inContCancCuponsTEF = 0;
-  inTimeoutRespostaTEF = 300;
+  Qdm00500::ClearGlobals();
   platform::Application().SetProcessMessagesHook(nullptr);
 }
 

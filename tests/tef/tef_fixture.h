@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/dataset/stringlist.h"
-#include "support/emulated_printer.h"
+#include "support/sandbox.h"
 
 namespace tef_test {
 

@@ -1,7 +1,6 @@
 // The touch dialogs through the presenter in use: scripted answers for
 // tests, fixed answers and a log line when nobody is there.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <memory>
 #include <stdexcept>
@@ -9,7 +8,7 @@
 #include <vector>
 
 #include "utility/utility.h"
-#include "platform/dialogs/dialogs.h"
+#include "package/Pkg_Qdm_testing.h"
 #include "utility/network_form.h"
 
 namespace {
@@ -41,7 +40,7 @@ TEST_F(Presenters, ScriptedRecordsEveryDialogAndAnswersInOrder) {
 
   EXPECT_EQ(util::TouchMessageDlg("Confirma Leitura X?", 3, mbYesNo), mrYes);
   util::TouchMessage("Aguarde...", 2, mbNone, 0, 5);  // a notice takes no queued answer
-  EXPECT_EQ(platform::CurrentDialogPresenter().Choose(NetworkForm()), 2);
+  EXPECT_EQ(platform::CurrentDialogPresenter()->Choose(NetworkForm()), 2);
   EXPECT_EQ(util::TouchMessageDlg("Impressora sem papel", 1, mbOK), mrOk);    // queue empty
   EXPECT_EQ(util::TouchMessageDlg("Imprime relat\xF3rio?", 3, mbYesNo), mrNo);  // queue empty
 
@@ -61,7 +60,7 @@ TEST_F(Presenters, ScriptedRecordsEveryDialogAndAnswersInOrder) {
             (std::vector<std::string>{"Confirma Leitura X?", "Aguarde...", "Cart\xE3o de D\xE9" "bito",
                                       "Impressora sem papel", "Imprime relat\xF3rio?"}));
   EXPECT_EQ(scripted->Pending(), 0u);
-  EXPECT_EQ(platform::CurrentDialogPresenter().Choose(NetworkForm()), 0);  // closed
+  EXPECT_EQ(platform::CurrentDialogPresenter()->Choose(NetworkForm()), 0);  // closed
   EXPECT_TRUE(logged.empty());
 }
 
@@ -91,7 +90,7 @@ TEST_F(Presenters, UnattendedNeverBlocksAndLogsOneLine) {
   EXPECT_EQ(util::TouchMessageDlg("Confirma\r\nRedu\xE7\xE3o Z?", 3, mbYesNo), mrNo);
   EXPECT_EQ(util::TouchMessageDlg("Data diferente", 1, mbOK), mrOk);
   EXPECT_EQ(util::TouchMessageDlg("Sem bot\xF5" "es", 2, mbNone), mrNone);
-  EXPECT_EQ(platform::CurrentDialogPresenter().Choose(NetworkForm()), 0);
+  EXPECT_EQ(platform::CurrentDialogPresenter()->Choose(NetworkForm()), 0);
 
   ASSERT_EQ(logged.size(), 4u);
   EXPECT_EQ(logged[0], "Dialogo sem operador: Confirma  Redu\xE7\xE3o Z? -> Nao");
@@ -105,12 +104,41 @@ TEST_F(Presenters, FailingLoggerDoesNotBreakTheDialog) {
   EXPECT_EQ(util::TouchMessageDlg("Confirma?", 3, mbYesNo), mrNo);
 }
 
-TEST_F(Presenters, NullRestoresTheDefault) {
+// The default is the unattended presenter, terminal or not: a host with a
+// person at a terminal installs the terminal presenter itself.
+TEST_F(Presenters, NullRestoresTheUnattendedDefault) {
   platform::SetDialogPresenter(std::make_shared<platform::ScriptedPresenter>());
   platform::SetDialogPresenter(nullptr);
-  // Tests run without a terminal on standard input.
-  if (isatty(0)) GTEST_SKIP() << "standard input is a terminal";
-  EXPECT_NE(dynamic_cast<platform::UnattendedPresenter*>(&platform::CurrentDialogPresenter()),
+  EXPECT_NE(dynamic_cast<platform::UnattendedPresenter*>(platform::CurrentDialogPresenter().get()),
+            nullptr);
+}
+
+// A presenter that installs others from inside its own dialog (a front end
+// switching to its touch screen while a question is open) must outlive
+// that dialog however many times it is replaced.
+class SelfReplacing : public platform::DialogPresenter {
+ public:
+  explicit SelfReplacing(int& shown) : shown_(shown) {}
+  int Show(const platform::DialogRequest&) override {
+    platform::SetDialogPresenter(std::make_shared<platform::UnattendedPresenter>());
+    platform::SetDialogPresenter(std::make_shared<platform::ScriptedPresenter>());
+    ++shown_;
+    answer_ = mrYes;  // its own member, after both replacements
+    return answer_;
+  }
+  int Choose(const platform::ChoiceRequest& request) override { return request.close_result; }
+
+ private:
+  int& shown_;
+  int answer_ = mrNone;
+};
+
+TEST_F(Presenters, PresenterReplacedTwiceDuringItsDialogLivesUntilItEnds) {
+  int shown = 0;
+  platform::SetDialogPresenter(std::make_shared<SelfReplacing>(shown));  // held by nobody else
+  EXPECT_EQ(util::TouchMessageDlg("Confirma?", 3, mbYesNo), mrYes);
+  EXPECT_EQ(shown, 1);
+  EXPECT_NE(dynamic_cast<platform::ScriptedPresenter*>(platform::CurrentDialogPresenter().get()),
             nullptr);
 }
 

@@ -3,7 +3,7 @@
 
 #include "utility/utility.h"
 #include "platform/os/application.h"
-#include "platform/base/clock.h"
+#include "package/Pkg_Qdm_testing.h"
 #include "platform/base/errors.h"
 
 namespace {

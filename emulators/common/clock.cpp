@@ -1,17 +1,22 @@
-#include "emulators/bematech/emu_clock.h"
+#include "emulators/common/clock.h"
 
 #include <chrono>
 #include <cstdio>
 #include <ctime>
 
-namespace mp20emu {
+namespace emu {
 
 namespace chr = std::chrono;
 
+namespace {
+chr::year_month_day Civil(int year, int month, int day) {
+  return chr::year_month_day{chr::year{year}, chr::month{static_cast<unsigned>(month)},
+                             chr::day{static_cast<unsigned>(day)}};
+}
+}  // namespace
+
 int DayNumber(int year, int month, int day) {
-  chr::year_month_day ymd{chr::year{year}, chr::month{static_cast<unsigned>(month)},
-                          chr::day{static_cast<unsigned>(day)}};
-  return static_cast<int>(chr::sys_days{ymd}.time_since_epoch().count());
+  return static_cast<int>(chr::sys_days{Civil(year, month, day)}.time_since_epoch().count());
 }
 
 DateTime FromDayNumber(int days) {
@@ -25,9 +30,11 @@ DateTime FromDayNumber(int days) {
 
 bool ValidDate(int year, int month, int day) {
   if (year < 1900 || year > 9999 || month < 1 || month > 12 || day < 1 || day > 31) return false;
-  return chr::year_month_day{chr::year{year}, chr::month{static_cast<unsigned>(month)},
-                             chr::day{static_cast<unsigned>(day)}}
-      .ok();
+  return Civil(year, month, day).ok();
+}
+
+bool ValidTime(int hour, int minute, int second) {
+  return hour >= 0 && hour <= 23 && minute >= 0 && minute <= 59 && second >= 0 && second <= 59;
 }
 
 std::string DayText(int days) {
@@ -44,17 +51,32 @@ std::string DaySlashed(int days) {
   return text;
 }
 
-void EmuClock::Freeze(const DateTime& at) {
+std::string Format(const DateTime& at, const char* strftime_format) {
+  std::tm moment{};
+  moment.tm_year = at.year - 1900;
+  moment.tm_mon = at.month - 1;
+  moment.tm_mday = at.day;
+  moment.tm_hour = at.hour;
+  moment.tm_min = at.minute;
+  moment.tm_sec = at.second;
+  // 1970-01-01 was a Thursday.
+  moment.tm_wday = ((DayNumber(at.year, at.month, at.day) % 7) + 11) % 7;
+  char text[128];
+  std::size_t n = std::strftime(text, sizeof text, strftime_format, &moment);
+  return std::string(text, n);
+}
+
+void Clock::Freeze(const DateTime& at) {
   frozen_ = true;
   at_ = at;
 }
 
-void EmuClock::UseHost(long long offset_seconds) {
+void Clock::UseHost(long long offset_seconds) {
   frozen_ = false;
   offset_ = offset_seconds;
 }
 
-DateTime EmuClock::Now() const {
+DateTime Clock::Now() const {
   if (frozen_) return at_;
   std::time_t t = std::time(nullptr) + static_cast<std::time_t>(offset_);
   std::tm local{};
@@ -63,9 +85,9 @@ DateTime EmuClock::Now() const {
                   local.tm_hour,        local.tm_min,     local.tm_sec};
 }
 
-int EmuClock::Today() const {
+int Clock::Today() const {
   DateTime now = Now();
   return DayNumber(now.year, now.month, now.day);
 }
 
-}  // namespace mp20emu
+}  // namespace emu

@@ -1,12 +1,15 @@
-// The paper tape: every printed line goes to the tape file (appended and
-// flushed per print) and to a copy kept since the last reset or clear.
+// The paper tape: every printed text goes to the tape file (appended and
+// flushed per print) and to a copy kept since the last reset or clear,
+// which the bench reads.
 #pragma once
 #include <string>
 
-namespace mp20emu {
+namespace emu {
 
 class Tape {
  public:
+  explicit Tape(std::string default_path) : path_(std::move(default_path)) {}
+  // An empty path prints to the copy only.
   void SetPath(const std::string& path) { path_ = path; }
   const std::string& path() const { return path_; }
   // Prints text; false when the tape file could not be written.
@@ -17,8 +20,8 @@ class Tape {
   void NewRoll();
 
  private:
-  std::string path_ = "mp20fi_tape.txt";
+  std::string path_;
   std::string printed_;
 };
 
-}  // namespace mp20emu
+}  // namespace emu

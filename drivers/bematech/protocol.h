@@ -1,28 +1,27 @@
-// Helpers shared by the files of the Bematech driver: the operator's
-// messages, the debug log, the frame and the question-and-answer exchange.
+// The Bematech wire, for the driver's own files: the frame, the status
+// bytes, the question-and-answer exchange and the entry-point table, plus
+// the common driver services the operation files use.
 #pragma once
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "drivers/bematech/number_formats.h"
+#include "drivers/common/library.h"
+#include "drivers/common/messages.h"
 
 namespace Qdm00100::detail {
 
-// Catalogue text of a key.
-std::string CatalogueText(const std::string& key);
-void Log(const std::string& line);
-// Modal dialogs with an OK button.
-void ShowError(const std::string& text);
-void ShowInformation(const std::string& text);
+using drivers::CatalogueText;
+using drivers::EntryPointBound;
+using drivers::Log;
+using drivers::ReportUnbound;
+using drivers::ShowError;
+using drivers::ShowInformation;
 
-// False (and a log line) when the library entry point is missing: before
-// a start, after a stop or after a failed binding.
-bool ReportUnbound(const char* name);
-template <typename Fn>
-bool EntryPointBound(Fn* entry, const char* name) {
-  return entry != nullptr || ReportUnbound(name);
-}
+// The six entry points of "Mp20fi32.dll", in binding order, each with the
+// exported global that holds it.
+drivers::EntryPoints LibraryEntryPoints();
 
 // The four integers of "Status_Mp20FI", read afresh (the entry point must
 // be bound).
@@ -43,9 +42,5 @@ std::string BuildFrame(const std::string& comando, const std::vector<std::string
 std::optional<std::string> Query(const std::string& comando,
                                  const std::vector<std::string>& parametros, bool avisa,
                                  const std::string& leitura = "", bool apara = true);
-
-// The digits of an amount in its field; a value the field cannot hold is
-// logged and shown to the operator, and nothing is answered.
-std::optional<std::string> AmountField(Formato formato, double valor);
 
 }  // namespace Qdm00100::detail

@@ -1,14 +1,13 @@
-// Operator messages, the debug log and the report of amounts that do not
-// fit the printer's fields.
+#include "drivers/common/messages.h"
+
 #include <cmath>
 
-#include "drivers/bematech/driver_support.h"
-#include "facade/Qdm00000.h"
+#include "drivers/common/driver_services.h"
 #include "utility/utility.h"
 #include "platform/dialogs/dialogs.h"
 #include "platform/text/format.h"
 
-namespace Qdm00100::detail {
+namespace drivers {
 
 namespace {
 // No catalogue entry fits an amount the printer's field cannot hold.
@@ -29,19 +28,15 @@ void ShowInformation(const std::string& text) {
   util::TouchMessageDlg(text, platform::mtInformation, platform::mbOK, 0, 0, "");
 }
 
-bool ReportUnbound(const char* name) {
-  Log(std::string("ERRO!!! DLL nao carregada: ") + name);
+bool ReportUnbound(const char* entry) {
+  Log(std::string("ERRO!!! DLL nao carregada: ") + entry);
   return false;
 }
 
-std::optional<std::string> AmountField(Formato formato, double valor) {
-  std::optional<std::string> digits = Digitos(formato, valor);
-  if (!digits) {
-    Log(std::string("ERRO!!! ") + kValorForaDoFormato + " " + FormatOf(formato).name + ": " +
-        (std::isfinite(valor) ? platform::DecimalText(valor) : std::string("?")));
-    ShowError(kValorForaDoFormato);
-  }
-  return digits;
+void ReportMisfit(const char* field, double value) {
+  Log(std::string("ERRO!!! ") + kValorForaDoFormato + " " + field + ": " +
+      (std::isfinite(value) ? platform::DecimalText(value) : std::string("?")));
+  ShowError(kValorForaDoFormato);
 }
 
-}  // namespace Qdm00100::detail
+}  // namespace drivers

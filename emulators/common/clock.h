@@ -1,9 +1,10 @@
-// The printer's own clock: frozen at a moment, or the host clock moved by
-// an offset. Dates are counted as days since 1970-01-01 (civil calendar).
+// The emulated device's own clock: frozen at a moment (it does not run), or
+// the host clock moved by an offset in seconds. Dates are counted as days
+// since 1970-01-01 in the civil calendar.
 #pragma once
 #include <string>
 
-namespace mp20emu {
+namespace emu {
 
 struct DateTime {
   int year = 1970, month = 1, day = 1, hour = 0, minute = 0, second = 0;
@@ -12,12 +13,15 @@ struct DateTime {
 int DayNumber(int year, int month, int day);
 DateTime FromDayNumber(int days);
 bool ValidDate(int year, int month, int day);
+bool ValidTime(int hour, int minute, int second);
 // "DDMMYY"
 std::string DayText(int days);
 // "dd/mm/yyyy"
 std::string DaySlashed(int days);
+// The moment in a strftime format ("%Y%m%d%H%M%S").
+std::string Format(const DateTime& at, const char* strftime_format);
 
-class EmuClock {
+class Clock {
  public:
   void Freeze(const DateTime& at);
   void UseHost(long long offset_seconds);
@@ -30,4 +34,4 @@ class EmuClock {
   long long offset_ = 0;
 };
 
-}  // namespace mp20emu
+}  // namespace emu

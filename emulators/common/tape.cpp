@@ -1,8 +1,8 @@
-#include "emulators/bematech/tape.h"
+#include "emulators/common/tape.h"
 
 #include <cstdio>
 
-namespace mp20emu {
+namespace emu {
 
 bool Tape::Print(const std::string& text) {
   printed_ += text;
@@ -20,4 +20,4 @@ void Tape::NewRoll() {
   if (std::FILE* file = std::fopen(path_.c_str(), "wb")) std::fclose(file);
 }
 
-}  // namespace mp20emu
+}  // namespace emu

@@ -1,17 +1,17 @@
-#include "emulators/bematech/fields.h"
+#include "emulators/common/fields.h"
 
 #include <cstdio>
 
-namespace mp20emu {
+namespace emu {
 
-bool AllDigits(const std::string& text) {
+bool AllDigits(std::string_view text) {
   if (text.empty()) return false;
   for (char c : text)
     if (c < '0' || c > '9') return false;
   return true;
 }
 
-std::optional<long long> DigitField(const std::string& text, std::size_t width) {
+std::optional<long long> DigitField(std::string_view text, std::size_t width) {
   if (text.size() != width || !AllDigits(text)) return std::nullopt;
   long long value = 0;
   for (char c : text) value = value * 10 + (c - '0');
@@ -48,11 +48,11 @@ std::string Percent(int hundredths) {
   return text;
 }
 
-std::string Trim(const std::string& text) {
+std::string Trim(std::string_view text) {
   std::size_t first = 0, last = text.size();
   while (first < last && static_cast<unsigned char>(text[first]) <= ' ') ++first;
   while (last > first && static_cast<unsigned char>(text[last - 1]) <= ' ') --last;
-  return text.substr(first, last - first);
+  return std::string(text.substr(first, last - first));
 }
 
 namespace {
@@ -64,7 +64,7 @@ unsigned char Fold(unsigned char c) {
 }
 }  // namespace
 
-bool SameName(const std::string& a, const std::string& b) {
+bool SameName(std::string_view a, std::string_view b) {
   std::string x = Trim(a), y = Trim(b);
   if (x.size() != y.size()) return false;
   for (std::size_t i = 0; i < x.size(); ++i)
@@ -72,4 +72,23 @@ bool SameName(const std::string& a, const std::string& b) {
   return true;
 }
 
-}  // namespace mp20emu
+std::vector<std::string> Split(std::string_view text, char separator) {
+  std::vector<std::string> pieces;
+  std::size_t start = 0;
+  while (true) {
+    std::size_t at = text.find(separator, start);
+    pieces.emplace_back(text.substr(start, at == std::string_view::npos ? std::string_view::npos : at - start));
+    if (at == std::string_view::npos) break;
+    start = at + 1;
+  }
+  return pieces;
+}
+
+std::vector<std::string> Entries(std::string_view text, char separator) {
+  std::vector<std::string> entries;
+  for (const std::string& piece : Split(text, separator))
+    if (std::string entry = Trim(piece); !entry.empty()) entries.push_back(entry);
+  return entries;
+}
+
+}  // namespace emu

@@ -1,0 +1,18 @@
+// Test controls of the library clock: a frozen ("manual") clock that only
+// Pause and Advance move. Not part of the public header; tests reach it
+// through package/Pkg_Qdm_testing.h. The functions are exported from the
+// library, so a test links the library as a front end does.
+#pragma once
+#include "platform/base/clock.h"
+
+namespace platform::clock {
+
+// Freezes the clock at the given local time. Pause and Advance then move it;
+// nothing else does.
+void SetManual(TDateTime at);
+void Advance(int milliseconds);
+bool IsManual();
+// Back to the system clock.
+void UseSystem();
+
+}  // namespace platform::clock

@@ -1,0 +1,130 @@
+// Fault counts, the clock and port locks of the emulated devices.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "emulators/common/bench.h"
+#include "emulators/common/clock.h"
+#include "emulators/common/locks.h"
+
+namespace {
+
+TEST(FaultCount, CountsDownHoldsAtMinusOneAndClearsWithZero) {
+  emu::FaultCount fault;
+  EXPECT_FALSE(fault.Take());
+  fault.Set(2);
+  EXPECT_TRUE(fault.Take());
+  EXPECT_TRUE(fault.Take());
+  EXPECT_FALSE(fault.Take());
+  for (int held : {-1, -7}) {
+    fault.Set(held);
+    for (int i = 0; i < 5; ++i) EXPECT_TRUE(fault.Take());
+    fault.Set(0);
+    EXPECT_FALSE(fault.Take());
+  }
+}
+
+TEST(Clock, FrozenOrHostWithOffset) {
+  emu::Clock clock;
+  clock.Freeze(emu::DateTime{2026, 12, 10, 14, 3, 27});
+  EXPECT_EQ(emu::Format(clock.Now(), "%Y-%m-%d %H:%M:%S %a"), "2026-12-10 14:03:27 Thu");
+  EXPECT_EQ(emu::DayText(clock.Today()), "101226");
+  EXPECT_EQ(emu::DaySlashed(clock.Today() + 22), "01/01/2027");
+  EXPECT_EQ(emu::Format(emu::FromDayNumber(-1), "%d/%m/%Y %a"), "31/12/1969 Wed");
+
+  clock.UseHost(0);
+  const int today = clock.Today();
+  clock.UseHost(2 * 86400);
+  EXPECT_GE(clock.Today() - today, 1);  // two days on, whatever the hour
+  EXPECT_LE(clock.Today() - today, 2);
+  EXPECT_FALSE(emu::ValidDate(2026, 2, 29));
+  EXPECT_TRUE(emu::ValidDate(2028, 2, 29));
+  EXPECT_FALSE(emu::ValidTime(24, 0, 0));
+}
+
+class PortLockTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string tmpl = (std::filesystem::temp_directory_path() / "emu-locks-XXXXXX").string();
+    ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
+    dir = tmpl;
+    ASSERT_EQ(setenv("PKG_QDM_EMU_LOCK_DIR", (dir + "/ports").c_str(), 1), 0);
+  }
+  void TearDown() override {
+    unsetenv("PKG_QDM_EMU_LOCK_DIR");
+    std::error_code ignored;
+    std::filesystem::remove_all(dir, ignored);
+  }
+  std::string dir;
+};
+
+TEST_F(PortLockTest, OnePortWhateverItsSpellingAndDevicePathsApart) {
+  const std::string com1 = emu::PortLockFile("COM1");
+  EXPECT_EQ(com1, dir + "/ports/COM1.lock");
+  EXPECT_EQ(emu::PortLockFile("com1:"), com1);
+  EXPECT_EQ(emu::PortLockFile("\\\\.\\COM1"), com1);
+  EXPECT_NE(emu::PortLockFile("COM10"), com1);
+  EXPECT_NE(emu::PortLockFile("/dev/ttyS0"), emu::PortLockFile("/dev/TTYS0"));
+  EXPECT_EQ(emu::PortLockFile("../x").find("/../"), std::string::npos) << "stays in the lock directory";
+}
+
+TEST_F(PortLockTest, HeldInOneProcessRefusedInAnotherUntilReleasedOrDead) {
+  emu::PortLock ours;
+  std::string error;
+  ASSERT_TRUE(ours.Acquire("COM1", &error)) << error;
+  EXPECT_TRUE(ours.Acquire("com1")) << "held already: kept";
+
+  auto other_process_takes = [](const char* port) {
+    const pid_t child = fork();
+    if (child == 0) {
+      emu::PortLock theirs;
+      _exit(theirs.Acquire(port) ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  };
+  EXPECT_FALSE(other_process_takes("COM1"));
+  EXPECT_TRUE(other_process_takes("COM2"));
+  emu::PortLock second_open;
+  EXPECT_FALSE(second_open.Acquire("COM1", &error));
+  EXPECT_NE(error.find("held by another process"), std::string::npos) << error;
+
+  ours.Release();
+  EXPECT_TRUE(other_process_takes("COM1"));
+
+  // A holder that dies, however it dies, lets go.
+  int ready[2];
+  ASSERT_EQ(pipe(ready), 0);
+  const pid_t holder = fork();
+  if (holder == 0) {
+    emu::PortLock theirs;
+    char byte = theirs.Acquire("COM1") ? 'y' : 'n';
+    (void)!write(ready[1], &byte, 1);
+    pause();
+    _exit(0);
+  }
+  char byte = 0;
+  ASSERT_EQ(read(ready[0], &byte, 1), 1);
+  ASSERT_EQ(byte, 'y');
+  EXPECT_FALSE(ours.Acquire("COM1"));
+  kill(holder, SIGKILL);
+  waitpid(holder, nullptr, 0);
+  EXPECT_TRUE(ours.Acquire("COM1"));
+  close(ready[0]);
+  close(ready[1]);
+}
+
+TEST_F(PortLockTest, ALockDirectoryThatCannotBeMadeRefusesThePort) {
+  ASSERT_EQ(setenv("PKG_QDM_EMU_LOCK_DIR", (dir + "/no/such/dir").c_str(), 1), 0);
+  emu::PortLock lock;
+  std::string error;
+  EXPECT_FALSE(lock.Acquire("COM1", &error));
+  EXPECT_NE(error.find("no/such/dir"), std::string::npos) << error;
+}
+
+}  // namespace

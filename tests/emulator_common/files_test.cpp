@@ -1,0 +1,104 @@
+// The one atomic writer of the emulators and the TEF manager.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "emulators/common/files.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class AtomicWriteTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string tmpl = (fs::temp_directory_path() / "emu-files-XXXXXX").string();
+    ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
+    dir = tmpl;
+  }
+  void TearDown() override {
+    ::chmod(dir.c_str(), 0700);
+    std::error_code ignored;
+    fs::remove_all(dir, ignored);
+  }
+  std::string File(const std::string& name) const { return dir + "/" + name; }
+  std::string Read(const std::string& path) const {
+    std::string bytes;
+    EXPECT_EQ(emu::ReadWholeFile(path, bytes), emu::ReadResult::Read) << path;
+    return bytes;
+  }
+  std::vector<std::string> Names() const {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir)) names.push_back(entry.path().filename().string());
+    return names;
+  }
+  std::string dir;
+};
+
+TEST_F(AtomicWriteTest, ReplacesWholeKeepsPermissionsAndLeavesNoWorkFile) {
+  const std::string path = File("state");
+  std::string bytes(200000, 'x');
+  bytes[100] = '\0';
+  ASSERT_TRUE(emu::WriteFileAtomic(path, "old\n"));
+  ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+  std::string error;
+  ASSERT_TRUE(emu::WriteFileAtomic(path, bytes, &error)) << error;
+  EXPECT_EQ(Read(path), bytes);
+  struct stat info;
+  ASSERT_EQ(::stat(path.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0640u);
+  EXPECT_EQ(Names(), std::vector<std::string>{"state"});
+}
+
+TEST_F(AtomicWriteTest, AReaderBetweenTheLinesSeesOnlyTheOldFile) {
+  const std::string path = File("intpos.001");
+  ASSERT_TRUE(emu::WriteFileAtomic(path, "000-000 = ATV\r\n999-999 = 0\r\n"));
+  int pauses = 0;
+  emu::WriteOptions slow;
+  slow.between_lines = [&] {
+    ++pauses;
+    EXPECT_EQ(Read(path), "000-000 = ATV\r\n999-999 = 0\r\n");
+    for (const std::string& name : Names())
+      EXPECT_TRUE(name == "intpos.001" || name[0] == '.') << "a work file any search would see: " << name;
+  };
+  const std::string answer = "000-000 = CRT\r\n001-000 = 1\r\n999-999 = 0\r\n";
+  ASSERT_TRUE(emu::WriteFileAtomic(path, answer, nullptr, slow));
+  EXPECT_EQ(pauses, 2);
+  EXPECT_EQ(Read(path), answer);
+}
+
+TEST_F(AtomicWriteTest, FailureSaysWhyAndLeavesTheTargetUntouched) {
+  const std::string path = File("state");
+  ASSERT_TRUE(emu::WriteFileAtomic(path, "kept"));
+  std::string error;
+  EXPECT_FALSE(emu::WriteFileAtomic(File("missing/state"), "x", &error));
+  EXPECT_NE(error.find("missing/state"), std::string::npos) << error;
+  EXPECT_NE(error.find("No such file"), std::string::npos) << error;
+
+  if (::geteuid() != 0) {  // root writes anywhere
+    ASSERT_EQ(::chmod(dir.c_str(), 0500), 0);
+    error.clear();
+    EXPECT_FALSE(emu::WriteFileAtomic(path, "lost", &error));
+    EXPECT_FALSE(error.empty());
+    ASSERT_EQ(::chmod(dir.c_str(), 0700), 0);
+  }
+  // A directory where the file should be: the rename fails, the work file goes.
+  fs::create_directory(File("taken"));
+  EXPECT_FALSE(emu::WriteFileAtomic(File("taken"), "x", &error));
+  EXPECT_NE(error.find("rename"), std::string::npos) << error;
+  EXPECT_EQ(Read(path), "kept");
+  EXPECT_EQ(Names().size(), 2u) << "no work file left behind";
+}
+
+TEST_F(AtomicWriteTest, ReadTellsAMissingFileFromAnUnreadableOne) {
+  std::string bytes = "untouched";
+  EXPECT_EQ(emu::ReadWholeFile(File("none"), bytes), emu::ReadResult::Missing);
+  EXPECT_EQ(emu::ReadWholeFile(dir, bytes), emu::ReadResult::Unreadable) << "a directory";
+  EXPECT_EQ(bytes, "untouched");
+}
+
+}  // namespace
