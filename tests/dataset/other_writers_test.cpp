@@ -7,7 +7,7 @@
 #include "dataset/dataset_support.h"
 #include "platform/base/errors.h"
 #include "platform/os/files.h"
-#include "support/emulated_printer.h"
+#include "support/sandbox.h"
 
 namespace dataset_test {
 namespace {
@@ -197,6 +197,27 @@ TEST(NestedFieldTest, MalformedNestingIsRefused) {
   EXPECT_EQ(ds.FieldByName("A").AsString(), "<ROWA><B><ROWB C=\"1\"/></B></ROWA>");
   testsupport::TempDir dir;
   RoundTrip(ds, dir.file("nested.cds"));
+}
+
+TEST(PacketStructureTest, ElementsOutOfTheirPlaceAreRefused) {
+  const std::string fields =
+      "<METADATA><FIELDS><FIELD attrname=\"A\" fieldtype=\"string\" WIDTH=\"2\"/></FIELDS></METADATA>";
+  const std::string cases[] = {
+      // A second field list after the rows would give rows of another shape.
+      "<DATAPACKET>" + fields + "<ROWDATA><ROW A=\"x\"/></ROWDATA>"
+      "<METADATA><FIELDS><FIELD attrname=\"B\" fieldtype=\"i4\"/><FIELD attrname=\"C\" "
+      "fieldtype=\"i4\"/></FIELDS></METADATA></DATAPACKET>",
+      "<DATAPACKET>" + fields + "<ROWDATA/><ROWDATA/></DATAPACKET>",
+      "<DATAPACKET><METADATA><FIELDS/><FIELDS/></METADATA></DATAPACKET>",
+      "<DATAPACKET>" + fields + "<ROWDATA><FIELD attrname=\"B\" fieldtype=\"i4\"/></ROWDATA></DATAPACKET>",
+      "<DATAPACKET><METADATA><ROW/></METADATA></DATAPACKET>",
+      "<DATAPACKET>" + fields + "<ROWDATA><X><ROW A=\"y\"/></X></ROWDATA></DATAPACKET>",
+  };
+  for (const std::string& xml : cases) {
+    SCOPED_TRACE(xml);
+    TClientDataSet ds;
+    EXPECT_THROW(ds.LoadFromString(xml), EDatabaseError);
+  }
 }
 
 TEST(NewFieldTypesTest, ValuesKeepTheirRangeAndPrecision) {
