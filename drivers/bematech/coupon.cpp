@@ -3,6 +3,7 @@
 #include "drivers/bematech/Qdm00100.h"
 #include "drivers/bematech/protocol.h"
 #include "drivers/common/driver_services.h"
+#include "drivers/common/type_codes.h"
 #include "utility/utility.h"
 #include "platform/text/format.h"
 #include "platform/base/sysutils.h"
@@ -51,8 +52,7 @@ bool RestaurantItem(const std::string& comando, bool cancelamento, const std::st
 
 bool AbreCupom_Bematech(const std::string& /*naoUsado*/) {
   // The restaurant model opens its coupons by table.
-  const int tipo = Qdm00000::IdTipoImpFis;
-  if (tipo != 1 && tipo != 2) return false;
+  if (!Qdm00000::kBematechRetail.Has(Qdm00000::IdTipoImpFis)) return false;
   return EnviaComando_Bematech("00", {}, true, false);
 }
 

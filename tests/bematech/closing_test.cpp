@@ -167,25 +167,15 @@ TEST_F(ClosingTest, RefusedPaymentEndsTheClosingOnNoOrWithoutTheQuestion) {
 
 TEST_F(ClosingTest, AFooterRefusedForAnUncoveredTotalAnswersFalse) {
   // 10.00 paid against 25.00: the printer takes the payment and refuses to
-  // end the coupon.
+  // end the coupon; no retry is allowed.
   FillMovements(movimentos, {{"E", "001", 10.00, 1.0}});
-  for (const char* retry : {"N", "S"}) {
-    SCOPED_TRACE(retry);
-    Mark();
-    sandbox.dialogs->Answer(platform::mrNo);
-    Close c;
-    c.avisa = false;
-    c.retry = retry;
-    EXPECT_FALSE(FechaCupom(c));
-    EXPECT_THAT(Frames(), ElementsAre(Frame("30"), Frame("32", {"D", "0000"}),
-                                      Frame("72", {"01", "00000000001000"}),
-                                      Frame("34", {" "})));
-    EXPECT_EQ(printer.CouponOpen(), 1);
-    EXPECT_EQ(LogLines().back(), "ERRO!!! Cupom nao encerrado");
-    ASSERT_TRUE(Qdm00100::Cancela_Cupom_Bematech(false, false, numero));
-    ASSERT_TRUE(Qdm00100::AbreCupom_Bematech(""));
-    ASSERT_TRUE(Qdm00100::VendaItem_Bematech("1", "ARROZ", "FF", 1, 25, 0));
-  }
+  Close c;
+  c.avisa = false;
+  EXPECT_FALSE(FechaCupom(c));
+  EXPECT_THAT(Frames(), ElementsAre(Frame("30"), Frame("32", {"D", "0000"}),
+                                    Frame("72", {"01", "00000000001000"}), Frame("34", {" "})));
+  EXPECT_EQ(printer.CouponOpen(), 1);
+  EXPECT_EQ(LogLines().back(), "ERRO!!! Cupom nao encerrado");
 }
 
 TEST_F(ClosingTest, OtherRefusalRestartsTheWholeClosingOnYes) {

@@ -15,6 +15,7 @@
 #include "platform/dialogs/dialogs.h"
 #include "platform/os/application.h"
 #include "support/emulated_printer.h"
+#include "support/sandbox.h"
 
 namespace {
 
