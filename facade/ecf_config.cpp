@@ -35,7 +35,9 @@ bool RecordValid(TClientDataSet& ds, const std::string& caixa) {
 }  // namespace
 
 int ChecksumECF(const std::string& nrEcfCaixa, const std::string& nrSerieEcf) {
-  int soma = 0;
+  // Wide enough for any text: a configuration file can carry the serial in
+  // a memo field of any length.
+  long long soma = 0;
   for (unsigned char c : nrEcfCaixa + nrSerieEcf) soma += c;
   // Extended precision, as the configuration tool computes it.
   const long double raiz = std::sqrt(static_cast<long double>(soma));

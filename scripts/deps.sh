@@ -16,6 +16,15 @@ qdm_missing_packages() {
   echo "${missing[@]:-}"
 }
 
+# The fuzz targets' own needs (scripts/fuzz): clang and its libFuzzer and
+# sanitizer run-time.
+QDM_FUZZ_PACKAGES=(clang libclang-rt-14-dev)
+
+qdm_install_fuzz_deps() {
+  QDM_PACKAGES+=("${QDM_FUZZ_PACKAGES[@]}")
+  qdm_install_deps
+}
+
 qdm_install_deps() {
   local missing
   missing=$(qdm_missing_packages)

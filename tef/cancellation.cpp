@@ -5,6 +5,7 @@
 #include "platform/base/errors.h"
 #include "platform/os/files.h"
 #include "platform/base/sysutils.h"
+#include "facade/Qdm00000.h"
 #include "tef/Qdm00500.h"
 #include "tef/intpos_exchange.h"
 #include "tef/intpos_record.h"
@@ -80,6 +81,8 @@ bool Cancel(const std::string& doc002, const std::string& valor003, const std::s
 
   TStringList answer;
   if (!AwaitCancellation(identificacao, answer)) {
+    Qdm00000::ImpFisDebug("ERRO!!! TEF CNC " + identificacao + " sem resposta do gerenciador; Doc No: " +
+                          doc012 + " Rede: " + rede010);
     // A late answer lands in the slot; the next probe archives it and the
     // next start undoes it, so the sale stands as it was.
     util::TouchMessageDlg("O Gerenciador Padr\xE3o n\xE3o respondeu ao cancelamento.\r\nDoc No: " +

@@ -136,7 +136,10 @@ bool CheckGPAtivo(const std::string& comando, const std::string& identificacao) 
   } catch (const std::exception&) {
     ativo = false;
   }
-  if (!ativo) util::TouchMessageDlg(kManagerInactive, platform::mtError, platform::mbOK);
+  if (!ativo) {
+    Qdm00000::ImpFisDebug("ERRO!!! TEF " + comando + " " + identificacao + " sem confirma\xE7\xE3o do gerenciador");
+    util::TouchMessageDlg(kManagerInactive, platform::mtError, platform::mbOK);
+  }
   return ativo;
 }
 

@@ -25,6 +25,7 @@ void ValidateLayout(const std::vector<TFieldDef>& defs) {
     if (dataset::FindFieldDef(defs, def.Name) != static_cast<int>(i)) {
       throw EDatabaseError("Duplicate field name '" + def.Name + "'");
     }
+    if (def.DataType == TFieldType::ftDataSet) ValidateLayout(def.Children);
   }
 }
 

@@ -5,6 +5,7 @@
 // single-byte form, beside the target and renamed into place.
 #pragma once
 #include <memory>
+#include <utility>
 #include <string>
 #include <variant>
 #include <vector>
@@ -23,6 +24,20 @@ enum class TFieldType {
   ftDate,      // "date": whole days
   ftDateTime,  // "dateTime"
   ftBoolean,   // "boolean"
+  // Types other programs write into their packets. The library reads,
+  // keeps and writes them back; its own tables do not use them.
+  ftShortint,    // "i1"
+  ftByte,        // "ui1"
+  ftWord,        // "ui2"
+  ftLongWord,    // "ui4"
+  ftLargeint,    // "i8"
+  ftFMTBcd,      // "fixedFMT": exact decimal of up to 32 digits, kept as a double here
+  ftTime,        // "time": the time of day, no date
+  ftTimeStamp,   // "SQLdateTime"
+  ftWideString,  // "string.uni": kept in the code page like any text
+  ftMemo,        // "bin.hex" SUBTYPE="Text": text of any length
+  ftBlob,        // "bin.hex" with any other SUBTYPE (Binary, Graphics, ...): bytes
+  ftDataSet,     // "nested": rows of a layout of their own, kept as packet text
 };
 
 // A value as Locate and the row store hold it.
@@ -31,9 +46,21 @@ using Variant = std::variant<std::monostate, std::string, long long, double, boo
 enum class TDataSetState { dsInactive, dsBrowse, dsEdit, dsInsert };
 
 struct TFieldDef {
+  TFieldDef() = default;
+  TFieldDef(std::string name, TFieldType type, int size = 0)
+      : Name(std::move(name)), DataType(type), Size(size) {}
+
   std::string Name;
   TFieldType DataType = TFieldType::ftString;
-  int Size = 0;  // capacity of a text field (20 when 0)
+  int Size = 0;  // capacity of a text field (20 when 0); decimals of an exact decimal
+  // What a packet brought that the library only keeps, so a file written
+  // back says what it said: the digits of an exact decimal (0: the widest),
+  // the subtype of a blob, the layout of a nested field's rows, and the
+  // FIELD attributes it does not read ("required", display hints, ...).
+  int Precision = 0;
+  std::string SubType;
+  std::vector<TFieldDef> Children;
+  std::vector<std::pair<std::string, std::string>> Attributes;
 };
 
 struct TIndexDef {

@@ -208,7 +208,7 @@ class FilterParser {
   // The literal in the kind the field stores.
   Variant Literal(int field, const Token& token) const {
     const TFieldDef& def = layout_[static_cast<std::size_t>(field)];
-    if (def.DataType == TFieldType::ftString) return token.text;
+    if (IsTextType(def.DataType)) return token.text;
     Variant given = token.text;
     if (token.kind == Token::Kind::kNumber) {
       const char* first = token.text.data() + (token.text.front() == '+' ? 1 : 0);
@@ -246,7 +246,7 @@ std::unique_ptr<Filter> Filter::Parse(const std::string& text,
                                       const std::vector<TFieldDef>& layout) {
   auto filter = std::make_unique<Filter>();
   for (const TFieldDef& def : layout) {
-    filter->text_fields_.push_back(def.DataType == TFieldType::ftString);
+    filter->text_fields_.push_back(IsTextType(def.DataType));
   }
   FilterParser(text, layout, *filter).Run();
   return filter;

@@ -13,11 +13,29 @@ namespace platform::dataset {
 namespace {
 
 bool IsIntegerType(TFieldType type) {
-  return type == TFieldType::ftSmallint || type == TFieldType::ftInteger;
+  switch (type) {
+    case TFieldType::ftShortint: case TFieldType::ftByte: case TFieldType::ftSmallint:
+    case TFieldType::ftWord: case TFieldType::ftInteger: case TFieldType::ftLongWord:
+    case TFieldType::ftLargeint:
+      return true;
+    default:
+      return false;
+  }
 }
 
 bool IsDateType(TFieldType type) {
-  return type == TFieldType::ftDate || type == TFieldType::ftDateTime;
+  return type == TFieldType::ftDate || type == TFieldType::ftDateTime ||
+         type == TFieldType::ftTime || type == TFieldType::ftTimeStamp;
+}
+
+bool IsRealType(TFieldType type) {
+  return type == TFieldType::ftFloat || type == TFieldType::ftBCD || type == TFieldType::ftFMTBcd;
+}
+
+// Date-time values kept to the millisecond; a time field keeps only the
+// time of day.
+bool IsMomentType(TFieldType type) {
+  return type == TFieldType::ftDateTime || type == TFieldType::ftTimeStamp;
 }
 
 [[noreturn]] void CannotConvert(const TFieldDef& def, const char* kind) {
@@ -25,13 +43,9 @@ bool IsDateType(TFieldType type) {
 }
 
 long long CheckRange(const TFieldDef& def, long double value) {
-  long double low = std::numeric_limits<int>::min();
-  long double high = std::numeric_limits<int>::max();
-  if (def.DataType == TFieldType::ftSmallint) {
-    low = -32768;
-    high = 32767;
-  }
-  if (value < low || value > high) {
+  long long low = 0, high = 0;
+  IntegerRange(def.DataType, low, high);
+  if (!(value >= static_cast<long double>(low) && value <= static_cast<long double>(high))) {
     throw EDatabaseError("Value " + DecimalText(static_cast<double>(value)) +
                          " out of range for field '" + def.Name + "'");
   }
@@ -59,10 +73,20 @@ double ToMillisecond(double value) {
   return ComposeDateTime(days, ms);
 }
 
+// A text as a text-kind field stores it: fixed-capacity strings are cut,
+// memos and blobs keep every byte, nested rows are read-only.
 std::string CutToCapacity(const TFieldDef& def, std::string text) {
+  if (def.DataType == TFieldType::ftDataSet) CannotConvert(def, "text");
+  if (!HasCapacity(def.DataType)) return text;
   const auto capacity = static_cast<std::size_t>(TextCapacity(def));
   if (text.size() > capacity) text.resize(capacity);
   return text;
+}
+
+double TimeOfDay(double value) {
+  long long days = 0, ms = 0;
+  SplitDateTime(value, days, ms);
+  return ComposeDateTime(0, ms);
 }
 
 const char* BooleanText(bool value) { return value ? "True" : "False"; }
@@ -106,17 +130,42 @@ std::vector<std::string> SplitFieldList(const std::string& list) {
 
 int TextCapacity(const TFieldDef& def) { return def.Size > 0 ? def.Size : 20; }
 
+bool IsTextType(TFieldType type) {
+  switch (type) {
+    case TFieldType::ftString: case TFieldType::ftWideString: case TFieldType::ftMemo:
+    case TFieldType::ftBlob: case TFieldType::ftDataSet:
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool HasCapacity(TFieldType type) {
+  return type == TFieldType::ftString || type == TFieldType::ftWideString;
+}
+
+void IntegerRange(TFieldType type, long long& low, long long& high) {
+  switch (type) {
+    case TFieldType::ftShortint: low = -128, high = 127; break;
+    case TFieldType::ftByte: low = 0, high = 255; break;
+    case TFieldType::ftSmallint: low = -32768, high = 32767; break;
+    case TFieldType::ftWord: low = 0, high = 65535; break;
+    case TFieldType::ftLongWord: low = 0, high = 4294967295LL; break;
+    case TFieldType::ftLargeint:
+      low = std::numeric_limits<long long>::min(), high = std::numeric_limits<long long>::max();
+      break;
+    default: low = std::numeric_limits<int>::min(), high = std::numeric_limits<int>::max();
+  }
+}
+
 Variant StoreString(const TFieldDef& def, const std::string& value) {
   const TFieldType type = def.DataType;
-  if (type == TFieldType::ftString) return CutToCapacity(def, value);
+  if (IsTextType(type)) return CutToCapacity(def, value);
   // An empty text clears a field that is not text.
   if (value.empty()) return {};
   if (IsIntegerType(type)) return CheckRange(def, StrToInt64(value));
-  if (type == TFieldType::ftFloat || type == TFieldType::ftBCD) {
-    return CheckFinite(def, StrToFloat(value));
-  }
-  if (type == TFieldType::ftDate) return CheckDate(def, std::trunc(StrToDateTime(value)));
-  if (type == TFieldType::ftDateTime) return ToMillisecond(CheckDate(def, StrToDateTime(value)));
+  if (IsRealType(type)) return CheckFinite(def, StrToFloat(value));
+  if (IsDateType(type)) return StoreFloat(def, StrToDateTime(value));
   if (type == TFieldType::ftBoolean) {
     bool flag = false;
     if (!ParseBoolean(value, flag)) {
@@ -129,8 +178,8 @@ Variant StoreString(const TFieldDef& def, const std::string& value) {
 
 Variant StoreInteger(const TFieldDef& def, long long value) {
   const TFieldType type = def.DataType;
-  if (type == TFieldType::ftString) return CutToCapacity(def, IntToStr(value));
-  if (IsIntegerType(type)) return CheckRange(def, value);
+  if (IsTextType(type)) return CutToCapacity(def, IntToStr(value));
+  if (IsIntegerType(type)) return CheckRange(def, static_cast<long double>(value));
   if (type == TFieldType::ftBoolean) return value != 0;
   if (type == TFieldType::ftUnknown) CannotConvert(def, "an integer");
   if (IsDateType(type)) return CheckDate(def, static_cast<double>(value));
@@ -140,11 +189,12 @@ Variant StoreInteger(const TFieldDef& def, long long value) {
 Variant StoreFloat(const TFieldDef& def, double value) {
   CheckFinite(def, value);
   const TFieldType type = def.DataType;
-  if (type == TFieldType::ftString) return CutToCapacity(def, FloatToStr(value));
+  if (IsTextType(type)) return CutToCapacity(def, FloatToStr(value));
   // Nearest integer, ties to even, as the component library rounds.
   if (IsIntegerType(type)) return CheckRange(def, std::nearbyint(static_cast<long double>(value)));
   if (type == TFieldType::ftDate) return CheckDate(def, std::trunc(value));
-  if (type == TFieldType::ftDateTime) return ToMillisecond(CheckDate(def, value));
+  if (type == TFieldType::ftTime) return TimeOfDay(CheckDate(def, value));
+  if (IsMomentType(type)) return ToMillisecond(CheckDate(def, value));
   if (type == TFieldType::ftBoolean) return value != 0;
   if (type == TFieldType::ftUnknown) CannotConvert(def, "a number");
   return value;
@@ -153,7 +203,7 @@ Variant StoreFloat(const TFieldDef& def, double value) {
 Variant StoreDateTime(const TFieldDef& def, TDateTime value) {
   CheckFinite(def, value);
   const TFieldType type = def.DataType;
-  if (type == TFieldType::ftString) return CutToCapacity(def, DateTimeToStr(value));
+  if (IsTextType(type)) return CutToCapacity(def, DateTimeToStr(value));
   if (type == TFieldType::ftBoolean || type == TFieldType::ftUnknown) {
     CannotConvert(def, "a date");
   }
@@ -162,7 +212,7 @@ Variant StoreDateTime(const TFieldDef& def, TDateTime value) {
 
 Variant StoreBoolean(const TFieldDef& def, bool value) {
   const TFieldType type = def.DataType;
-  if (type == TFieldType::ftString) return CutToCapacity(def, BooleanText(value));
+  if (IsTextType(type)) return CutToCapacity(def, BooleanText(value));
   if (type == TFieldType::ftBoolean) return value;
   if (IsDateType(type) || type == TFieldType::ftUnknown) CannotConvert(def, "a boolean");
   return StoreInteger(def, value ? 1 : 0);
@@ -181,7 +231,8 @@ std::string ReadString(const TFieldDef& def, const Variant& value) {
   if (const auto* i = std::get_if<long long>(&value)) return IntToStr(*i);
   if (const auto* d = std::get_if<double>(&value)) {
     if (def.DataType == TFieldType::ftDate) return DateToStr(*d);
-    if (def.DataType == TFieldType::ftDateTime) return DateTimeToStr(*d);
+    if (def.DataType == TFieldType::ftTime) return TimeToStr(*d);
+    if (IsMomentType(def.DataType)) return DateTimeToStr(*d);
     return FloatToStr(*d);
   }
   if (const auto* b = std::get_if<bool>(&value)) return BooleanText(*b);
@@ -237,7 +288,7 @@ bool SearchKey(const TFieldDef& def, const Variant& value, Variant& key) {
   }
   const TFieldType type = def.DataType;
   const auto* text = std::get_if<std::string>(&value);
-  if (type == TFieldType::ftString) {
+  if (IsTextType(type)) {
     key = text ? *text : ReadString(TFieldDef{}, value);
     return true;
   }

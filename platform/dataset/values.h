@@ -16,9 +16,16 @@ std::vector<std::string> SplitFieldList(const std::string& list);
 
 // Capacity of a text field: its Size, 20 when none was given.
 int TextCapacity(const TFieldDef& def);
+// Fields that store text: strings, memos, blobs and nested rows. Only
+// strings have a capacity; nested rows cannot be written by the library.
+bool IsTextType(TFieldType type);
+bool HasCapacity(TFieldType type);
+// Smallest and largest value of an integer field type.
+void IntegerRange(TFieldType type, long long& low, long long& high);
 
-// Values as a field stores them: text for ftString; long long for the
-// integer types; double for real, BCD, date and date-time; bool for boolean.
+// Values as a field stores them: text for the text types; long long for
+// the integer types; double for real, the decimals, dates and times; bool
+// for boolean.
 // Writes convert as the component library does; bad text raises
 // EConvertError, a number out of the field's range EDatabaseError.
 Variant StoreString(const TFieldDef& def, const std::string& value);

@@ -14,6 +14,17 @@ namespace platform::dataset::xml {
 // for text in memory).
 TDataPacket ReadPacket(std::string_view bytes, const std::string& source);
 
+// Rows as elements named `tag`: values as attributes, the rows of a nested
+// field as an element named after the field holding its rows' text, which
+// is this function's output for the nested layout with NestedRowTag.
+void AppendRows(std::string& out, const std::vector<TFieldDef>& fields,
+                const std::vector<std::vector<Variant>>& rows, std::string_view tag);
+std::string NestedRowTag(const TFieldDef& def);
+// FIELD attributes the writer gives a field of its own accord; the reader
+// keeps the others in TFieldDef::Attributes.
+bool IsWrittenAttribute(const TFieldDef& def, std::string_view name);
+bool IsDecimal(TFieldType type);
+
 // The packet as text; rows must hold the kinds their fields store.
 // Raises EDatabaseError for a layout the format cannot carry.
 std::string WritePacket(const std::vector<TFieldDef>& fields, const std::vector<TIndexDef>& indexes,

@@ -1,7 +1,5 @@
 // Reading a data packet with expat. Expat hands every text over as UTF-8;
-// values go back to Windows-1252 on the way into the rows. Attribute names
-// of a ROW are matched to fields once per position and then confirmed, so
-// a long packet costs one string compare per value.
+// values go back to Windows-1252 on the way into the rows.
 #include <expat.h>
 
 #include <algorithm>
@@ -9,6 +7,7 @@
 #include <cmath>
 #include <cstring>
 #include <map>
+#include <memory>
 #include <unordered_map>
 
 #include "platform/dataset/values.h"
@@ -65,6 +64,40 @@ std::string ToCp1252(std::string_view utf8) {
   return text;
 }
 
+// Field names of one layout as the packet spells them, for matching ROW
+// attributes; a nested field has the names of its own rows' layout.
+struct Names {
+  std::vector<std::string> names;
+  std::unordered_map<std::string, int> by_name;
+  std::vector<int> guess;  // field of each attribute position in the last row
+  std::vector<std::unique_ptr<Names>> nested;  // per field, null when not nested
+
+  // Attribute names of a ROW are matched to fields once per position and
+  // then confirmed, so a long packet costs one string compare per value.
+  int Find(std::size_t position, const char* name) {
+    if (position < guess.size()) {
+      const int field = guess[position];
+      if (field >= 0 && names[static_cast<std::size_t>(field)] == name) return field;
+    } else {
+      guess.resize(position + 1, -1);
+    }
+    const auto it = by_name.find(name);
+    const int field = it == by_name.end() ? -1 : it->second;
+    guess[position] = field;
+    return field;
+  }
+};
+
+// A row as it stands in the packet, before its change-log mark is applied.
+struct RawRow {
+  Row values;
+  std::vector<char> present;
+  long long state = 0;
+};
+
+// Nested fields of a nested field, and so on, to this depth at most.
+constexpr std::size_t kMaxNesting = 16;
+
 class PacketReader {
  public:
   explicit PacketReader(const std::string& source) : source_(source) {}
@@ -104,7 +137,20 @@ class PacketReader {
   TDataPacket& packet() { return packet_; }
 
  private:
-  enum class Where { kPacket, kMetadata, kFields, kRowData, kSkip };
+  enum class Where { kPacket, kMetadata, kFields, kNestedField, kRowData, kRow, kNested, kSkip };
+
+  // An open element. Layout elements point at the field list they fill;
+  // row elements at the layout their rows have and the rows read so far.
+  struct Frame {
+    Where where = Where::kSkip;
+    std::vector<TFieldDef>* defs = nullptr;
+    Names* names = nullptr;
+    std::vector<RawRow>* rows = nullptr;   // kRowData, kNested: rows read; kRow: its own list
+    std::size_t row = 0;                    // kRow: its place in `rows`
+    int field = -1;                         // kNested: the field in the parent row
+    std::unique_ptr<std::vector<RawRow>> own;  // kNested: the nested rows
+    bool saw_fields = false;                // kNestedField
+  };
 
   std::string Prefix() const {
     return "Error reading data packet" + (source_.empty() ? std::string() : " '" + source_ + "'") +
@@ -113,6 +159,10 @@ class PacketReader {
 
   void Fail(const std::string& message) {
     if (!error_.empty()) return;
+    if (!parser_) {
+      error_ = Prefix() + message;
+      return;
+    }
     error_ = Prefix() + "line " + IntToStr(XML_GetCurrentLineNumber(parser_)) + ": " + message;
     XML_StopParser(parser_, XML_FALSE);
   }
@@ -133,13 +183,20 @@ class PacketReader {
   static void XMLCALL OnEnd(void* data, const XML_Char*) {
     auto* self = static_cast<PacketReader*>(data);
     if (self->stack_.empty()) return;
-    if (self->stack_.back() == Where::kFields) self->fields_done_ = true;
+    if (self->error_.empty()) self->End(self->stack_.back());
     self->stack_.pop_back();
   }
 
   void Start(const char* name, const char** atts) {
-    const Where here = error_.empty() ? Enter(name, atts) : Where::kSkip;
-    stack_.push_back(here);
+    Frame frame;
+    if (error_.empty()) frame = Enter(name, atts);
+    stack_.push_back(std::move(frame));
+  }
+
+  static Frame At(Where where) {
+    Frame frame;
+    frame.where = where;
+    return frame;
   }
 
   // The elements of the packet's structure, each allowed in one place and
@@ -151,85 +208,162 @@ class PacketReader {
     return false;
   }
 
-  Where Enter(const char* name, const char** atts) {
-    const Where parent = stack_.empty() ? Where::kSkip : stack_.back();
+  Frame Enter(const char* name, const char** atts) {
     auto named = [&](const char* known) { return std::strcmp(name, known) == 0; };
     if (stack_.empty()) {
-      if (named("DATAPACKET")) return Where::kPacket;
-      Fail("the root element is '" + ToCp1252(name) + "', not DATAPACKET");
-    } else if (parent == Where::kPacket && named("METADATA")) {
-      if (saw_metadata_) return Refuse("a second METADATA");
-      saw_metadata_ = true;
-      return Where::kMetadata;
-    } else if (parent == Where::kPacket && named("ROWDATA")) {
-      if (saw_rowdata_) return Refuse("a second ROWDATA");
-      if (!fields_done_) return Refuse("ROWDATA before the field list of METADATA");
-      saw_rowdata_ = true;
-      return Where::kRowData;
-    } else if (parent == Where::kMetadata && named("FIELDS")) {
-      if (saw_fields_) return Refuse("a second FIELDS");
-      saw_fields_ = true;
-      return Where::kFields;
-    } else if (parent == Where::kMetadata && named("PARAMS")) {
-      if (saw_params_) return Refuse("a second PARAMS");
-      saw_params_ = true;
-      ReadParams(atts);
-    } else if (parent == Where::kFields && named("FIELD")) {
-      ReadField(atts);
-    } else if (parent == Where::kRowData && named("ROW")) {
-      ReadRow(atts);
-    } else if (IsStructural(name)) {
-      return Refuse(std::string(name) + " out of its place");
+      if (named("DATAPACKET")) return At(Where::kPacket);
+      return Refuse("the root element is '" + ToCp1252(name) + "', not DATAPACKET");
     }
-    return Where::kSkip;
+    Frame& parent = stack_.back();
+    switch (parent.where) {
+      case Where::kPacket:
+        if (named("METADATA")) {
+          if (saw_metadata_) return Refuse("a second METADATA");
+          saw_metadata_ = true;
+          return At(Where::kMetadata);
+        }
+        if (named("ROWDATA")) {
+          if (saw_rowdata_) return Refuse("a second ROWDATA");
+          if (!fields_done_) return Refuse("ROWDATA before the field list of METADATA");
+          saw_rowdata_ = true;
+          Frame frame = At(Where::kRowData);
+          frame.defs = &packet_.fields;
+          frame.names = &names_;
+          frame.rows = &rows_;
+          return frame;
+        }
+        break;
+      case Where::kMetadata:
+        if (named("FIELDS")) {
+          if (saw_fields_) return Refuse("a second FIELDS");
+          saw_fields_ = true;
+          Frame frame = At(Where::kFields);
+          frame.defs = &packet_.fields;
+          frame.names = &names_;
+          return frame;
+        }
+        if (named("PARAMS")) {
+          if (saw_params_) return Refuse("a second PARAMS");
+          saw_params_ = true;
+          ReadParams(atts);
+          return At(Where::kSkip);
+        }
+        break;
+      case Where::kNestedField:
+        if (named("FIELDS")) {
+          if (parent.saw_fields) return Refuse("a second FIELDS in a nested field");
+          parent.saw_fields = true;
+          Frame frame = At(Where::kFields);
+          frame.defs = parent.defs;
+          frame.names = parent.names;
+          return frame;
+        }
+        if (named("PARAMS")) return At(Where::kSkip);  // the nested rows' own settings
+        break;
+      case Where::kFields:
+        if (named("FIELD")) return ReadField(atts, *parent.defs, *parent.names);
+        break;
+      case Where::kRowData:
+        if (named("ROW")) return ReadRow(atts, parent);
+        break;
+      case Where::kNested:  // nested rows are named after their field; any name is a row
+        return ReadRow(atts, parent);
+      case Where::kRow: {
+        const auto it = parent.names->by_name.find(name);
+        if (it != parent.names->by_name.end() &&
+            (*parent.defs)[static_cast<std::size_t>(it->second)].DataType ==
+                TFieldType::ftDataSet) {
+          return EnterNested(parent, it->second);
+        }
+        break;
+      }
+      case Where::kSkip:
+        break;
+    }
+    if (IsStructural(name)) return Refuse(std::string(name) + " out of its place");
+    return At(Where::kSkip);
   }
 
-  Where Refuse(const std::string& what) {
-    Fail("the packet's structure is out of order: " + what);
-    return Where::kSkip;
+  Frame Refuse(const std::string& what) {
+    Fail(what.starts_with("the root") ? what : "the packet's structure is out of order: " + what);
+    return At(Where::kSkip);
   }
 
-  void ReadField(const char** atts) {
+  void End(Frame& frame) {
+    if (frame.where == Where::kFields && frame.defs == &packet_.fields) fields_done_ = true;
+    if (frame.where == Where::kNestedField) {
+      --nesting_;
+      if (!frame.saw_fields || frame.defs->empty()) Fail("a nested field declares no fields");
+    }
+    if (frame.where == Where::kNested) LeaveNested(frame);
+  }
+
+  Frame ReadField(const char** atts, std::vector<TFieldDef>& defs, Names& names) {
     const char* attrname = nullptr;
     const char* fieldtype = nullptr;
     const char* width = nullptr;
     const char* decimals = nullptr;
+    const char* subtype = nullptr;
     for (const char** a = atts; *a; a += 2) {
       if (std::strcmp(a[0], "attrname") == 0) attrname = a[1];
       if (std::strcmp(a[0], "fieldtype") == 0) fieldtype = a[1];
       if (std::strcmp(a[0], "WIDTH") == 0) width = a[1];
       if (std::strcmp(a[0], "DECIMALS") == 0) decimals = a[1];
+      if (std::strcmp(a[0], "SUBTYPE") == 0) subtype = a[1];
     }
-    if (!attrname || !*attrname) return Fail("a FIELD has no attrname");
+    if (!attrname || !*attrname) return Refuse("a FIELD has no attrname");
     TFieldDef def;
     def.Name = ToCp1252(attrname);
-    if (!fieldtype) return Fail("field '" + def.Name + "' has no fieldtype");
+    if (!fieldtype) return Refuse("field '" + def.Name + "' has no fieldtype");
     const PacketType* type = FindPacketType(fieldtype);
     if (!type) {
-      return Fail("field '" + def.Name + "' has the unknown type '" + ToCp1252(fieldtype) + "'");
+      return Refuse("field '" + def.Name + "' has the unknown type '" + ToCp1252(fieldtype) + "'");
     }
     def.DataType = type->type;
-    long long number = 0;
-    const char* size_text = type->width_per_char ? width : def.DataType == TFieldType::ftBCD ? decimals
-                                                                                          : nullptr;
-    if (size_text) {
-      if (!ParseInteger(size_text, number) || number < 0 || number > INT_MAX) {
-        return Fail("field '" + def.Name + "' has a bad size '" + ToCp1252(size_text) + "'");
+    if (subtype) def.SubType = ToCp1252(subtype);
+    if (def.DataType == TFieldType::ftBlob && def.SubType == "Text") {
+      def.DataType = TFieldType::ftMemo;  // the subtype goes without saying
+      def.SubType.clear();
+    }
+    for (const char** a = atts; *a; a += 2) {
+      if (!IsWrittenAttribute(def, a[0])) def.Attributes.emplace_back(a[0], ToCp1252(a[1]));
+    }
+    auto size = [&](const char* text, int& out, int per) {
+      long long number = 0;
+      if (!ParseInteger(text, number) || number < 0 || number > INT_MAX) {
+        Fail("field '" + def.Name + "' has a bad size '" + ToCp1252(text) + "'");
+        return false;
       }
-      def.Size = static_cast<int>(number / std::max(type->width_per_char, 1));
+      out = static_cast<int>(number / per);
+      return true;
+    };
+    if (type->width_per_char && width && !size(width, def.Size, type->width_per_char)) return {};
+    if (IsDecimal(def.DataType)) {
+      if (decimals && !size(decimals, def.Size, 1)) return {};
+      if (width && !size(width, def.Precision, 1)) return {};
     }
-    for (const TFieldDef& other : packet_.fields) {
-      if (SameText(other.Name, def.Name)) return Fail("field '" + def.Name + "' is repeated");
+    for (const TFieldDef& other : defs) {
+      if (SameText(other.Name, def.Name)) return Refuse("field '" + def.Name + "' is repeated");
     }
-    by_name_.emplace(attrname, static_cast<int>(packet_.fields.size()));
-    names_.emplace_back(attrname);
-    packet_.fields.push_back(std::move(def));
+    const auto index = static_cast<int>(defs.size());
+    names.by_name.emplace(attrname, index);
+    names.names.emplace_back(attrname);
+    names.nested.emplace_back();
+    defs.push_back(std::move(def));
+    if (defs.back().DataType != TFieldType::ftDataSet) return At(Where::kSkip);
+    if (++nesting_ > kMaxNesting) return Refuse("nested fields more than 16 deep");
+    names.nested.back() = std::make_unique<Names>();
+    Frame frame = At(Where::kNestedField);
+    frame.defs = &defs.back().Children;
+    frame.names = names.nested.back().get();
+    return frame;
   }
 
   void ReadParams(const char** atts) {
     std::map<long long, TIndexDef> found;
     for (const char** a = atts; *a; a += 2) {
       std::string_view name = a[0];
+      if (name == "CHANGE_LOG") ReadChangeLog(a[1]);
       if (!name.starts_with(kIndexPrefix)) continue;
       name.remove_prefix(kIndexPrefix.size());
       const std::size_t digits = name.find('_');
@@ -248,51 +382,83 @@ class PacketReader {
     }
   }
 
-  int FieldOf(std::size_t position, const char* name) {
-    if (position < guess_.size()) {
-      const int field = guess_[position];
-      if (field >= 0 && names_[static_cast<std::size_t>(field)] == name) return field;
-    } else {
-      guess_.resize(position + 1, -1);
+  // Triples of row, earlier version of the row (0: none) and change, the
+  // rows counted from 1 in the order of ROWDATA.
+  void ReadChangeLog(std::string_view text) {
+    has_change_log_ = true;
+    std::size_t at = 0;
+    while (at < text.size()) {
+      while (at < text.size() && text[at] == ' ') ++at;
+      std::size_t end = at;
+      while (end < text.size() && text[end] != ' ') ++end;
+      if (end == at) break;
+      long long number = 0;
+      if (!ParseInteger(text.substr(at, end - at), number) || number < 0) {
+        return Fail("the change log holds '" + ToCp1252(text.substr(at, end - at)) +
+                    "', not a row number");
+      }
+      change_log_.push_back(number);
+      at = end;
     }
-    const auto it = by_name_.find(name);
-    const int field = it == by_name_.end() ? -1 : it->second;
-    guess_[position] = field;
-    return field;
+    if (change_log_.size() % 3 != 0) Fail("the change log is not made of triples");
   }
 
-  void ReadRow(const char** atts) {
-    const std::size_t count = packet_.fields.size();
-    Row row(count);
-    present_.assign(count, 0);
-    long long row_state = 0;
+  Frame ReadRow(const char** atts, const Frame& parent) {
+    const std::vector<TFieldDef>& defs = *parent.defs;
+    const std::size_t count = defs.size();
+    RawRow row;
+    row.values.resize(count);
+    row.present.assign(count, 0);
     std::size_t position = 0;
     for (const char** a = atts; *a; a += 2, ++position) {
-      const int field = FieldOf(position, a[0]);
+      const int field = parent.names->Find(position, a[0]);
       if (field < 0) {
-        if (std::strcmp(a[0], "RowState") == 0 && ParseInteger(a[1], row_state)) continue;
-        return Fail("row " + IntToStr(static_cast<long long>(row_number_ + 1)) +
-                    " has a value for the unknown field '" + ToCp1252(a[0]) + "'");
+        if (std::strcmp(a[0], "RowState") == 0 && ParseInteger(a[1], row.state)) continue;
+        return Refuse("row " + IntToStr(static_cast<long long>(parent.rows->size() + 1)) +
+                      " has a value for the unknown field '" + ToCp1252(a[0]) + "'");
       }
       const auto index = static_cast<std::size_t>(field);
-      if (!ReadValue(packet_.fields[index], a[1], row[index])) return;
-      present_[index] = 1;
+      if (!ReadValue(defs[index], a[1], row.values[index], parent.rows->size())) return {};
+      row.present[index] = 1;
     }
-    ++row_number_;
-    if (row_state & kRowDeleted) return;
-    if ((row_state & kRowModified) && !packet_.rows.empty()) {
-      Row& original = packet_.rows.back();
-      for (std::size_t i = 0; i < count; ++i) {
-        if (present_[i]) original[i] = std::move(row[i]);
-      }
-      return;
-    }
-    packet_.rows.push_back(std::move(row));
+    parent.rows->push_back(std::move(row));
+    Frame frame = At(Where::kRow);
+    frame.defs = parent.defs;
+    frame.names = parent.names;
+    frame.rows = parent.rows;
+    frame.row = parent.rows->size() - 1;
+    return frame;
   }
 
-  bool ReadValue(const TFieldDef& def, const char* text, Variant& value) {
+  Frame EnterNested(const Frame& row, int field) {
+    const auto index = static_cast<std::size_t>(field);
+    Frame frame = At(Where::kNested);
+    frame.defs = &(*row.defs)[index].Children;
+    frame.names = row.names->nested[index].get();
+    frame.own = std::make_unique<std::vector<RawRow>>();
+    frame.rows = frame.own.get();
+    frame.field = field;
+    return frame;
+  }
+
+  // The nested rows are kept as their packet text, written the way the
+  // writer writes them, so a packet saved again says the same.
+  void LeaveNested(Frame& frame) {
+    std::vector<Row> rows;
+    if (!Resolve(*frame.rows, false, rows)) return;
+    const Frame& parent = stack_[stack_.size() - 2];
+    const auto index = static_cast<std::size_t>(frame.field);
+    const TFieldDef& def = (*parent.defs)[index];
+    std::string text;
+    AppendRows(text, def.Children, rows, NestedRowTag(def));
+    RawRow& owner = (*parent.rows)[parent.row];
+    owner.values[index] = std::move(text);
+    owner.present[index] = 1;
+  }
+
+  bool ReadValue(const TFieldDef& def, const char* text, Variant& value, std::size_t row) {
     const std::string_view view = text;
-    if (def.DataType == TFieldType::ftString) {
+    if (HasCapacity(def.DataType)) {
       std::string& s = value.emplace<std::string>();
       s.reserve(view.size());
       AppendCp1252(s, view);
@@ -300,31 +466,41 @@ class PacketReader {
       if (s.size() > capacity) s.resize(capacity);
       return true;
     }
+    if (def.DataType == TFieldType::ftMemo || def.DataType == TFieldType::ftBlob) {
+      // Base64, as the format has it; a writer that put the text itself is
+      // taken at its word.
+      std::string& bytes = value.emplace<std::string>();
+      if (!ParseBase64(view, bytes)) {
+        bytes.clear();
+        AppendCp1252(bytes, view);
+      }
+      return true;
+    }
     if (view.empty()) return true;  // an empty text is a null
     bool good = false;
+    double number = 0;
     switch (def.DataType) {
-      case TFieldType::ftSmallint:
-      case TFieldType::ftInteger: {
-        long long number = 0;
-        const long long limit = def.DataType == TFieldType::ftSmallint ? 32767 : INT_MAX;
-        good = ParseInteger(view, number) && number >= -limit - 1 && number <= limit;
-        if (good) value = number;
+      case TFieldType::ftShortint: case TFieldType::ftByte: case TFieldType::ftSmallint:
+      case TFieldType::ftWord: case TFieldType::ftInteger: case TFieldType::ftLongWord:
+      case TFieldType::ftLargeint: {
+        long long whole = 0, low = 0, high = 0;
+        IntegerRange(def.DataType, low, high);
+        good = ParseInteger(view, whole) && whole >= low && whole <= high;
+        if (good) value = whole;
         break;
       }
-      case TFieldType::ftFloat:
-      case TFieldType::ftBCD: {
-        double number = 0;
+      case TFieldType::ftFloat: case TFieldType::ftBCD: case TFieldType::ftFMTBcd:
         good = ParseReal(view, number);
         if (good) value = number;
         break;
-      }
-      case TFieldType::ftDate:
-      case TFieldType::ftDateTime: {
-        double when = 0;
-        good = ParseDateTime(view, when);
-        if (good) value = def.DataType == TFieldType::ftDate ? std::trunc(when) : when;
+      case TFieldType::ftDate: case TFieldType::ftDateTime: case TFieldType::ftTimeStamp:
+        good = ParseDateTime(view, number);
+        if (good) value = def.DataType == TFieldType::ftDate ? std::trunc(number) : number;
         break;
-      }
+      case TFieldType::ftTime:
+        good = ParseTime(view, number);
+        if (good) value = number;
+        break;
       case TFieldType::ftBoolean: {
         bool flag = false;
         good = ParseBoolean(view, flag);
@@ -335,10 +511,74 @@ class PacketReader {
         break;
     }
     if (!good) {
-      Fail("row " + IntToStr(static_cast<long long>(row_number_ + 1)) + " has the bad value '" +
+      Fail("row " + IntToStr(static_cast<long long>(row + 1)) + " has the bad value '" +
            ToCp1252(view) + "' for field '" + def.Name + "'");
     }
     return good;
+  }
+
+  // The rows their writer saw. A change log links each changed row to its
+  // earlier version wherever the two stand: the row keeps the place of its
+  // first version and takes the values of each later one; a row deleted at
+  // any version is gone. Without a log a modified row follows the row it
+  // changes, and a deleted row is skipped.
+  bool Resolve(std::vector<RawRow>& raw, bool use_log, std::vector<Row>& rows) {
+    const std::size_t n = raw.size();
+    std::vector<long long> earlier(n, -1), later(n, -1);
+    std::vector<char> deleted(n, 0);
+    for (std::size_t i = 0; i < n; ++i) deleted[i] = (raw[i].state & kRowDeleted) != 0;
+    auto merge = [](Row& into, RawRow& from) {
+      for (std::size_t i = 0; i < into.size(); ++i) {
+        if (from.present[i]) into[i] = std::move(from.values[i]);
+      }
+    };
+    if (!use_log) {
+      for (RawRow& row : raw) {
+        if (row.state & kRowDeleted) continue;
+        if ((row.state & kRowModified) && !rows.empty()) {
+          merge(rows.back(), row);
+        } else {
+          rows.push_back(std::move(row.values));
+        }
+      }
+      return true;
+    }
+    for (std::size_t t = 0; t < change_log_.size(); t += 3) {
+      const long long row = change_log_[t], before = change_log_[t + 1], change = change_log_[t + 2];
+      if (row < 1 || static_cast<std::size_t>(row) > n || static_cast<std::size_t>(before) > n ||
+          before == row) {
+        Fail("the change log names row " + IntToStr(row) + " of " + IntToStr(static_cast<long long>(n)));
+        return false;
+      }
+      const auto r = static_cast<std::size_t>(row - 1);
+      if (change & kRowDeleted) deleted[r] = 1;
+      if (before == 0) continue;
+      const auto b = static_cast<std::size_t>(before - 1);
+      if (earlier[r] >= 0 || later[b] >= 0) {
+        Fail("the change log links row " + IntToStr(row) + " twice");
+        return false;
+      }
+      earlier[r] = static_cast<long long>(b);
+      later[b] = static_cast<long long>(r);
+    }
+    std::size_t visited = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+      if (earlier[i] >= 0) continue;  // a later version: merged into its first
+      Row row = std::move(raw[i].values);
+      bool gone = deleted[i];
+      ++visited;
+      for (long long j = later[i]; j >= 0; j = later[static_cast<std::size_t>(j)]) {
+        merge(row, raw[static_cast<std::size_t>(j)]);
+        gone = gone || deleted[static_cast<std::size_t>(j)];
+        ++visited;
+      }
+      if (!gone) rows.push_back(std::move(row));
+    }
+    if (visited != n) {
+      Fail("the change log links rows in a circle");
+      return false;
+    }
+    return true;
   }
 
   void Finish() {
@@ -347,6 +587,8 @@ class PacketReader {
       error_ = Prefix() + "METADATA is missing";
     } else if (packet_.fields.empty()) {
       error_ = Prefix() + "the packet declares no fields";
+    } else {
+      Resolve(rows_, has_change_log_, packet_.rows);
     }
   }
 
@@ -354,18 +596,18 @@ class PacketReader {
   XML_Parser parser_ = nullptr;
   std::string error_;
   bool declared_encoding_ = false;
-  std::vector<Where> stack_;
+  std::vector<Frame> stack_;
   bool saw_metadata_ = false;
   bool saw_fields_ = false;
   bool saw_params_ = false;
   bool saw_rowdata_ = false;
   bool fields_done_ = false;
+  std::size_t nesting_ = 0;
+  bool has_change_log_ = false;
+  std::vector<long long> change_log_;
   TDataPacket packet_;
-  std::vector<std::string> names_;  // attribute names of the fields, as in the packet
-  std::unordered_map<std::string, int> by_name_;
-  std::vector<int> guess_;  // field of each attribute position in the last row
-  std::vector<char> present_;
-  std::size_t row_number_ = 0;
+  Names names_;
+  std::vector<RawRow> rows_;
 };
 
 }  // namespace

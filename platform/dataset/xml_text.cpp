@@ -13,12 +13,28 @@ namespace {
 // The client dataset's own type names. The first entry of a type is the
 // one written.
 constexpr PacketType kPacketTypes[] = {
-    {"string", TFieldType::ftString, 1},      {"string.uni", TFieldType::ftString, 2},
+    {"string", TFieldType::ftString, 1},      {"string.uni", TFieldType::ftWideString, 2},
     {"i4", TFieldType::ftInteger, 0},         {"i2", TFieldType::ftSmallint, 0},
-    {"r8", TFieldType::ftFloat, 0},           {"fixed", TFieldType::ftBCD, 0},
-    {"date", TFieldType::ftDate, 0},          {"dateTime", TFieldType::ftDateTime, 0},
-    {"boolean", TFieldType::ftBoolean, 0},
+    {"i1", TFieldType::ftShortint, 0},        {"i8", TFieldType::ftLargeint, 0},
+    {"ui1", TFieldType::ftByte, 0},           {"ui2", TFieldType::ftWord, 0},
+    {"ui4", TFieldType::ftLongWord, 0},       {"r8", TFieldType::ftFloat, 0},
+    {"fixed", TFieldType::ftBCD, 0},          {"fixedFMT", TFieldType::ftFMTBcd, 0},
+    {"date", TFieldType::ftDate, 0},          {"time", TFieldType::ftTime, 0},
+    {"dateTime", TFieldType::ftDateTime, 0},  {"SQLdateTime", TFieldType::ftTimeStamp, 0},
+    {"boolean", TFieldType::ftBoolean, 0},    {"bin.hex", TFieldType::ftBlob, 0},
+    {"bin.hex", TFieldType::ftMemo, 0},       {"nested", TFieldType::ftDataSet, 0},
 };
+
+constexpr char kBase64[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+
+int Base64Value(char c) {
+  if (c >= 'A' && c <= 'Z') return c - 'A';
+  if (c >= 'a' && c <= 'z') return c - 'a' + 26;
+  if (c >= '0' && c <= '9') return c - '0' + 52;
+  if (c == '+') return 62;
+  if (c == '/') return 63;
+  return -1;
+}
 
 // Days from 1970-01-01 of a civil date, and back (proleptic Gregorian).
 long long DaysFromCivil(long long y, unsigned m, unsigned d) {
@@ -111,6 +127,31 @@ bool ParseReal(std::string_view text, double& value) {
   return ec == std::errc() && end == text.data() + text.size() && std::isfinite(value);
 }
 
+// "hh:nn:ss" at `at`, then the milliseconds ("000" or ".000") up to the
+// end of the text.
+bool ParseClock(std::string_view text, std::size_t at, long long& ms) {
+  unsigned h = 0, n = 0, s = 0;
+  if (text.size() < at + 8 || !Digits(text, at, 2, h) || text[at + 2] != ':' ||
+      !Digits(text, at + 3, 2, n) || text[at + 5] != ':' || !Digits(text, at + 6, 2, s) ||
+      h > 23 || n > 59 || s > 59) {
+    return false;
+  }
+  at += 8;
+  unsigned milli = 0;
+  if (at < text.size()) {
+    const bool point = text[at] == '.';
+    const std::size_t count = text.size() - at - (point ? 1 : 0);
+    if (count == 0 || count > 3 || !Digits(text, at + (point ? 1 : 0), count, milli)) {
+      return false;
+    }
+    if (point) {
+      for (std::size_t i = count; i < 3; ++i) milli *= 10;
+    }
+  }
+  ms = ((h * 60LL + n) * 60 + s) * 1000 + milli;
+  return true;
+}
+
 bool ParseDateTime(std::string_view text, double& value) {
   unsigned year = 0, month = 0, day = 0;
   std::size_t at = 8;
@@ -126,29 +167,65 @@ bool ParseDateTime(std::string_view text, double& value) {
   if (year < 1 || month < 1 || month > 12 || day < 1 || day > DaysInMonth(year, month)) return false;
   const long long days = DaysFromCivil(year, month, day) + kEpochShift;
   long long ms = 0;
-  if (at < text.size()) {
-    unsigned h = 0, n = 0, s = 0;
-    if (text[at] != 'T' || !Digits(text, at + 1, 2, h) || text.size() < at + 9 ||
-        text[at + 3] != ':' || !Digits(text, at + 4, 2, n) || text[at + 6] != ':' ||
-        !Digits(text, at + 7, 2, s) || h > 23 || n > 59 || s > 59) {
-      return false;
-    }
-    at += 9;
-    unsigned milli = 0;
-    if (at < text.size()) {
-      const bool point = text[at] == '.';
-      const std::size_t count = text.size() - at - (point ? 1 : 0);
-      if (count == 0 || count > 3 || !Digits(text, at + (point ? 1 : 0), count, milli)) {
-        return false;
-      }
-      if (point) {
-        for (std::size_t i = count; i < 3; ++i) milli *= 10;
-      }
-    }
-    ms = ((h * 60LL + n) * 60 + s) * 1000 + milli;
-  }
+  if (at < text.size() && (text[at] != 'T' || !ParseClock(text, at + 1, ms))) return false;
   value = ComposeDateTime(days, ms);
   return true;
+}
+
+bool ParseTime(std::string_view text, double& value) {
+  long long ms = 0;
+  if (!ParseClock(text, 0, ms)) return false;
+  value = ComposeDateTime(0, ms);
+  return true;
+}
+
+bool ParseBase64(std::string_view text, std::string& bytes) {
+  bytes.clear();
+  unsigned bits = 0;
+  int count = 0;
+  std::size_t padding = 0;
+  for (const char c : text) {
+    if (c == ' ' || c == '\t' || c == '\r' || c == '\n') continue;
+    if (c == '=') {
+      ++padding;
+      continue;
+    }
+    const int v = Base64Value(c);
+    if (v < 0 || padding > 0) return false;
+    bits = (bits << 6) | static_cast<unsigned>(v);
+    if (++count == 4) {
+      bytes += static_cast<char>(bits >> 16);
+      bytes += static_cast<char>(bits >> 8);
+      bytes += static_cast<char>(bits);
+      bits = 0;
+      count = 0;
+    }
+  }
+  if (count == 1 || padding > 2) return false;
+  if (count == 2) bytes += static_cast<char>(bits >> 4);
+  if (count == 3) {
+    bytes += static_cast<char>(bits >> 10);
+    bytes += static_cast<char>(bits >> 2);
+  }
+  return true;
+}
+
+void AppendBase64(std::string& out, std::string_view bytes) {
+  std::size_t i = 0;
+  for (; i + 3 <= bytes.size(); i += 3) {
+    const unsigned v = static_cast<unsigned char>(bytes[i]) << 16 |
+                       static_cast<unsigned char>(bytes[i + 1]) << 8 |
+                       static_cast<unsigned char>(bytes[i + 2]);
+    for (int shift = 18; shift >= 0; shift -= 6) out += kBase64[(v >> shift) & 63];
+  }
+  const std::size_t rest = bytes.size() - i;
+  if (rest == 0) return;
+  unsigned v = static_cast<unsigned char>(bytes[i]) << 16;
+  if (rest == 2) v |= static_cast<unsigned char>(bytes[i + 1]) << 8;
+  out += kBase64[(v >> 18) & 63];
+  out += kBase64[(v >> 12) & 63];
+  out += rest == 2 ? kBase64[(v >> 6) & 63] : '=';
+  out += '=';
 }
 
 bool ParseBoolean(std::string_view text, bool& value) {
@@ -203,17 +280,21 @@ void AppendDate(std::string& out, double value) {
   AppendDigits(out, d, 2);
 }
 
-void AppendDateTime(std::string& out, double value) {
-  AppendDate(out, value);
+void AppendTime(std::string& out, double value) {
   long long days = 0, ms = 0;
   SplitDateTime(value, days, ms);
-  out += 'T';
   AppendDigits(out, static_cast<unsigned>(ms / 3600000), 2);
   out += ':';
   AppendDigits(out, static_cast<unsigned>(ms / 60000 % 60), 2);
   out += ':';
   AppendDigits(out, static_cast<unsigned>(ms / 1000 % 60), 2);
   AppendDigits(out, static_cast<unsigned>(ms % 1000), 3);
+}
+
+void AppendDateTime(std::string& out, double value) {
+  AppendDate(out, value);
+  out += 'T';
+  AppendTime(out, value);
 }
 
 void AppendEscaped(std::string& out, std::string_view cp1252) {

@@ -10,9 +10,10 @@
 
 namespace platform::dataset::xml {
 
-// Field type of a FIELD's fieldtype ("string", "i4", ...); ftUnknown when the
+// Field type of a FIELD's fieldtype ("string", "i4", ...); null when the
 // packet names a type this table does not hold. `width_per_char` is the
-// number of WIDTH units per character (2 for the wide-text type).
+// number of WIDTH units per character (2 for the wide-text type). A
+// "bin.hex" field is a memo when its SUBTYPE is "Text", else a blob.
 struct PacketType {
   const char* name;
   TFieldType type;
@@ -27,7 +28,13 @@ bool ParseReal(std::string_view text, double& value);
 // "yyyymmdd" (or "yyyy-mm-dd"), optionally followed by "Thh:nn:ss" and the
 // milliseconds ("000" or ".000").
 bool ParseDateTime(std::string_view text, double& value);
+// "hh:nn:ss" with the milliseconds as above: a time of day.
+bool ParseTime(std::string_view text, double& value);
 bool ParseBoolean(std::string_view text, bool& value);
+// Blob and memo values travel in base64; blanks and line breaks between
+// the characters are allowed.
+bool ParseBase64(std::string_view text, std::string& bytes);
+void AppendBase64(std::string& out, std::string_view bytes);
 
 void AppendInteger(std::string& out, long long value);
 // Shortest text that reads back as the same double; with decimals > 0 the
@@ -35,6 +42,7 @@ void AppendInteger(std::string& out, long long value);
 void AppendReal(std::string& out, double value, int decimals);
 void AppendDate(std::string& out, double value);
 void AppendDateTime(std::string& out, double value);
+void AppendTime(std::string& out, double value);
 
 // Windows-1252 bytes as attribute text of the single-byte form: &, <, >
 // and " escaped, every byte from 0x80 as the character reference of its

@@ -8,9 +8,12 @@
 
 namespace platform::dataset::xml {
 
+bool IsDecimal(TFieldType type) { return type == TFieldType::ftBCD || type == TFieldType::ftFMTBcd; }
+
 namespace {
 
-// WIDTH of an exact decimal field: the type's widest precision.
+// WIDTH of an exact decimal field that did not come with one: the type's
+// widest precision.
 constexpr int kDecimalWidth = 32;
 
 void AppendAttribute(std::string& out, std::string_view name, std::string_view value) {
@@ -21,6 +24,8 @@ void AppendAttribute(std::string& out, std::string_view name, std::string_view v
   out += '"';
 }
 
+void AppendFields(std::string& out, const std::vector<TFieldDef>& fields);
+
 void AppendField(std::string& out, const TFieldDef& def) {
   const char* type = PacketTypeName(def.DataType);
   if (!type) throw EDatabaseError("Field '" + def.Name + "' has no type that a file can hold");
@@ -30,13 +35,37 @@ void AppendField(std::string& out, const TFieldDef& def) {
   out += "<FIELD";
   AppendAttribute(out, "attrname", def.Name);
   AppendAttribute(out, "fieldtype", type);
-  if (def.DataType == TFieldType::ftString) {
-    AppendAttribute(out, "WIDTH", std::to_string(TextCapacity(def)));
-  } else if (def.DataType == TFieldType::ftBCD) {
+  if (HasCapacity(def.DataType)) {
+    const int per_char = def.DataType == TFieldType::ftWideString ? 2 : 1;
+    AppendAttribute(out, "WIDTH", std::to_string(TextCapacity(def) * per_char));
+  } else if (IsDecimal(def.DataType)) {
     AppendAttribute(out, "DECIMALS", std::to_string(def.Size));
-    AppendAttribute(out, "WIDTH", std::to_string(kDecimalWidth));
+    AppendAttribute(out, "WIDTH", std::to_string(def.Precision > 0 ? def.Precision : kDecimalWidth));
   }
-  out += "/>";
+  if (def.DataType == TFieldType::ftMemo) {
+    AppendAttribute(out, "SUBTYPE", "Text");
+  } else if (!def.SubType.empty()) {
+    AppendAttribute(out, "SUBTYPE", def.SubType);
+  }
+  for (const auto& [name, value] : def.Attributes) {
+    if (IsXmlName(name) && !IsWrittenAttribute(def, name)) AppendAttribute(out, name, value);
+  }
+  if (def.DataType != TFieldType::ftDataSet) {
+    out += "/>";
+    return;
+  }
+  if (def.Children.empty()) {
+    throw EDatabaseError("Nested field '" + def.Name + "' has no fields of its own");
+  }
+  out += '>';
+  AppendFields(out, def.Children);
+  out += "<PARAMS/></FIELD>";
+}
+
+void AppendFields(std::string& out, const std::vector<TFieldDef>& fields) {
+  out += "<FIELDS>";
+  for (const TFieldDef& def : fields) AppendField(out, def);
+  out += "</FIELDS>";
 }
 
 void AppendParams(std::string& out, const std::vector<TIndexDef>& indexes) {
@@ -55,14 +84,21 @@ void AppendParams(std::string& out, const std::vector<TIndexDef>& indexes) {
 
 void AppendValue(std::string& out, const TFieldDef& def, const Variant& value) {
   if (const auto* text = std::get_if<std::string>(&value)) {
-    AppendEscaped(out, *text);
+    if (def.DataType == TFieldType::ftMemo || def.DataType == TFieldType::ftBlob) {
+      AppendBase64(out, *text);
+    } else {
+      AppendEscaped(out, *text);
+    }
   } else if (const auto* integer = std::get_if<long long>(&value)) {
     AppendInteger(out, *integer);
   } else if (const auto* number = std::get_if<double>(&value)) {
     switch (def.DataType) {
       case TFieldType::ftDate: AppendDate(out, *number); break;
-      case TFieldType::ftDateTime: AppendDateTime(out, *number); break;
-      case TFieldType::ftBCD: AppendReal(out, *number, def.Size); break;
+      case TFieldType::ftTime: AppendTime(out, *number); break;
+      case TFieldType::ftDateTime:
+      case TFieldType::ftTimeStamp: AppendDateTime(out, *number); break;
+      case TFieldType::ftBCD:
+      case TFieldType::ftFMTBcd: AppendReal(out, *number, def.Size); break;
       default: AppendReal(out, *number, 0);
     }
   } else if (const auto* flag = std::get_if<bool>(&value)) {
@@ -72,27 +108,63 @@ void AppendValue(std::string& out, const TFieldDef& def, const Variant& value) {
 
 }  // namespace
 
-std::string WritePacket(const std::vector<TFieldDef>& fields, const std::vector<TIndexDef>& indexes,
-                        const std::vector<Row>& rows) {
-  std::string out;
-  out.reserve(256 + fields.size() * 32 * (rows.size() + 2));
-  out += "<?xml version=\"1.0\" standalone=\"yes\"?><DATAPACKET Version=\"2.0\"><METADATA><FIELDS>";
-  for (const TFieldDef& def : fields) AppendField(out, def);
-  out += "</FIELDS>";
-  AppendParams(out, indexes);
-  out += "</METADATA><ROWDATA>";
+bool IsWrittenAttribute(const TFieldDef& def, std::string_view name) {
+  if (name == "attrname" || name == "fieldtype" || name == "SUBTYPE") return true;
+  if (name == "WIDTH") return HasCapacity(def.DataType) || IsDecimal(def.DataType);
+  if (name == "DECIMALS") return IsDecimal(def.DataType);
+  return false;
+}
+
+std::string NestedRowTag(const TFieldDef& def) { return "ROW" + def.Name; }
+
+void AppendRows(std::string& out, const std::vector<TFieldDef>& fields,
+                const std::vector<std::vector<Variant>>& rows, std::string_view tag) {
   for (const Row& row : rows) {
-    out += "<ROW";
-    for (std::size_t i = 0; i < fields.size() && i < row.size(); ++i) {
+    out += '<';
+    out += tag;
+    const std::size_t count = std::min(fields.size(), row.size());
+    bool nested = false;
+    for (std::size_t i = 0; i < count; ++i) {
       if (std::holds_alternative<std::monostate>(row[i])) continue;
+      if (fields[i].DataType == TFieldType::ftDataSet) {
+        nested = true;
+        continue;
+      }
       out += ' ';
       out += fields[i].Name;
       out += "=\"";
       AppendValue(out, fields[i], row[i]);
       out += '"';
     }
-    out += "/>";
+    if (!nested) {
+      out += "/>";
+      continue;
+    }
+    // Nested rows follow as elements named after their field; the value
+    // holds them as written by this function.
+    out += '>';
+    for (std::size_t i = 0; i < count; ++i) {
+      const auto* rows_text = std::get_if<std::string>(&row[i]);
+      if (fields[i].DataType != TFieldType::ftDataSet || !rows_text) continue;
+      out += '<' + fields[i].Name + '>';
+      out += *rows_text;
+      out += "</" + fields[i].Name + '>';
+    }
+    out += "</";
+    out += tag;
+    out += '>';
   }
+}
+
+std::string WritePacket(const std::vector<TFieldDef>& fields, const std::vector<TIndexDef>& indexes,
+                        const std::vector<Row>& rows) {
+  std::string out;
+  out.reserve(256 + fields.size() * 32 * (rows.size() + 2));
+  out += "<?xml version=\"1.0\" standalone=\"yes\"?><DATAPACKET Version=\"2.0\"><METADATA>";
+  AppendFields(out, fields);
+  AppendParams(out, indexes);
+  out += "</METADATA><ROWDATA>";
+  AppendRows(out, fields, rows, "ROW");
   out += "</ROWDATA></DATAPACKET>";
   return out;
 }

@@ -164,7 +164,7 @@ TEST_F(PacketTest, MalformedFilesRaiseNamingTheFile) {
       {"wrong root", "<DATA><METADATA/></DATA>"},
       {"no METADATA", "<DATAPACKET Version=\"2.0\"><ROWDATA/></DATAPACKET>"},
       {"no fields", "<DATAPACKET><METADATA><FIELDS/></METADATA><ROWDATA/></DATAPACKET>"},
-      {"unknown type", "<DATAPACKET><METADATA><FIELDS><FIELD attrname=\"X\" fieldtype=\"nested\"/>"
+      {"unknown type", "<DATAPACKET><METADATA><FIELDS><FIELD attrname=\"X\" fieldtype=\"i16\"/>"
                        "</FIELDS></METADATA><ROWDATA/></DATAPACKET>"},
       {"bad integer", meta + "<ROW N=\"12x\"/></ROWDATA></DATAPACKET>"},
       {"integer too big", meta + "<ROW N=\"2147483648\"/></ROWDATA></DATAPACKET>"},

@@ -14,8 +14,8 @@ using facade_test::Text;
 using platform::TFieldType;
 
 struct ChecksumCase {
-  const char* nr_ecf;
-  const char* serie;
+  std::string nr_ecf;
+  std::string serie;
   int expected;
 };
 
@@ -32,7 +32,9 @@ INSTANTIATE_TEST_SUITE_P(
                       ChecksumCase{"1", "", 0},           // 49, a perfect square
                       ChecksumCase{"001", "\xC7", 54723},  // C cedilla counts 199
                       ChecksumCase{"001", "\xC7" "A", 22374},
-                      ChecksumCase{"000", "999999", 4540}));
+                      ChecksumCase{"000", "999999", 4540},
+                      // A byte sum beyond the range of an int (9 MB of 0xFF).
+                      ChecksumCase{"", std::string(9000000, '\xFF'), 15826}));
 
 struct EcfRecord {
   std::string caixa;

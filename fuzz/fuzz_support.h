@@ -1,0 +1,37 @@
+// Shared set-up of the fuzz targets: a scratch directory of the process's
+// own, dialogs answered by nobody, and a stop on a broken promise that
+// libFuzzer reports as a crash with the input that caused it.
+#pragma once
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "platform/dialogs/dialogs.h"
+
+namespace fuzzsupport {
+
+inline const std::string& ScratchDir() {
+  static const std::string dir = [] {
+    std::string path = std::filesystem::temp_directory_path().string() + "/qdm_fuzz_" +
+                       std::to_string(getpid());
+    std::filesystem::create_directories(path);
+    return path;
+  }();
+  return dir;
+}
+
+inline void Unattended() {
+  platform::SetDialogPresenter(std::make_shared<platform::UnattendedPresenter>());
+  platform::SetDialogLogger([](const std::string&) {});
+}
+
+[[noreturn]] inline void Broken(const char* promise) {
+  std::fprintf(stderr, "broken promise: %s\n", promise);
+  std::abort();
+}
+
+}  // namespace fuzzsupport
