@@ -9,7 +9,7 @@
 #include "daruma/daruma_printer.h"
 #include "drivers/daruma/Qdm00300.h"
 #include "facade/Qdm00000.h"
-#include "support/ratio_reporter.h"
+#include "bench/support/channel_ratio.h"
 #include "support/sandbox.h"
 
 namespace {
@@ -37,7 +37,7 @@ const std::string kClock = "\xE6";
 
 void BM_DebugLogLine(benchmark::State& state) {
   TheBench();
-  for (auto _ : state) Qdm00000::ImpFisDebug("Comando : \x1B" + kClock);
+  benchsupport::DebugLogLine(state, "\x1B" + kClock);
 }
 BENCHMARK(BM_DebugLogLine);
 

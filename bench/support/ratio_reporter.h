@@ -1,12 +1,12 @@
-// shared candidate: a console reporter that, at the end, prints one
-// benchmark's time as a multiple of another's ("channel command / debug
-// log line = 1.23").
+// A console reporter that, at the end, prints one benchmark's time as a
+// multiple of another's ("channel command / debug log line = 1.23").
 #pragma once
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace benchsupport {

@@ -52,18 +52,7 @@ class DarumaTest : public facade_test::FacadeTest {
 
   // Debug log messages since the mark, without their date and time.
   std::vector<std::string> LogLines() const {
-    const std::string log = sandbox.DebugLog().substr(log_mark_);
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    while (start < log.size()) {
-      std::size_t end = log.find("\r\n", start);
-      if (end == std::string::npos) end = log.size();
-      const std::string line = log.substr(start, end - start);
-      const std::size_t dash = line.find(" - ");
-      lines.push_back(dash == std::string::npos ? line : line.substr(dash + 3));
-      start = end + 2;
-    }
-    return lines;
+    return testsupport::LogMessages(sandbox.DebugLog().substr(log_mark_));
   }
   bool Logged(const std::string& prefix) const {
     for (const std::string& line : LogLines())

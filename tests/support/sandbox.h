@@ -7,6 +7,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "platform/base/clock.h"
 #include "package/Pkg_Qdm_testing.h"  // the scripted presenter, the manual clock
@@ -15,6 +16,21 @@
 #include "support/emulator_library.h"
 
 namespace testsupport {
+
+// The messages of debug-log text, one per line, without their date and time.
+inline std::vector<std::string> LogMessages(const std::string& log) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  while (start < log.size()) {
+    std::size_t end = log.find("\r\n", start);
+    if (end == std::string::npos) end = log.size();
+    const std::string line = log.substr(start, end - start);
+    const std::size_t dash = line.find(" - ");
+    lines.push_back(dash == std::string::npos ? line : line.substr(dash + 3));
+    start = end + 2;
+  }
+  return lines;
+}
 
 // A fresh temporary directory, removed at the end.
 class TempDir {
