@@ -78,7 +78,28 @@ std::optional<Answer> serve_atv(const Record& request, Context& context) {
   return std::nullopt;
 }
 
+// Reason journaled with a transaction the manager undid by itself.
+constexpr std::string_view undone_by_manager = "desfeita pelo gerenciador: ";
+
+void reinstate_sale(const Transaction& cancellation, const std::string& id, Context& context);
+
+// Undoes every pending transaction but `spared` (the sale a cancellation
+// names, which the cancellation itself settles).
+int undo_abandoned(Context& context, const std::string& id, std::string_view why,
+                   const std::string& spared = {}) {
+  int undone = 0;
+  for (Transaction t : context.journal.pending()) {
+    if (!spared.empty() && t.nsu == spared) continue;
+    t.state = State::Desfeita;
+    context.journal.record("NCN", id, t, std::string(undone_by_manager) + std::string(why));
+    if (t.kind == "CNC") reinstate_sale(t, id, context);
+    ++undone;
+  }
+  return undone;
+}
+
 std::optional<Answer> serve_crt(const Record& request, Context& context) {
+  undo_abandoned(context, request.field("001-000"), "nova transacao");
   const auto now = emu::Clock().Now();
   const auto amount = parse_cents(request.field("003-000"));
   auto sale = new_transaction("CRT", context, request.field("010-000"), amount.value_or(0), now);
@@ -184,6 +205,8 @@ std::optional<Answer> serve_cnc(const Record& request, Context& context) {
   const auto now = emu::Clock().Now();
   const auto id = request.field("001-000");
   const auto network = or_default(request.field("010-000"), context.default_network);
+  const auto* named = context.journal.find(network, request.field("012-000"));
+  undo_abandoned(context, id, "nova transacao", named ? named->nsu : std::string());
   const auto* sale = context.journal.find(network, request.field("012-000"));
   const char* refusal = cancel_refusal(sale, request.field("003-000"));
 
@@ -192,13 +215,17 @@ std::optional<Answer> serve_cnc(const Record& request, Context& context) {
   auto cancellation = new_transaction("CNC", context, network, amount, now);
   cancellation.original = request.field("012-000");
   cancellation.state = refusal ? State::Negada : State::Pendente;
+  // The cancellation is journaled before the sale it cancels: a power
+  // failure between the two lines leaves a pending cancellation (undone at
+  // the next start) and the sale as it was, never a sale cancelled by
+  // nothing.
+  context.journal.record("CNC", id, cancellation, refusal ? refusal : "");
   if (!refusal) {
     Transaction cancelled = *sale;
     cancelled.before = sale->state;
     cancelled.state = State::Cancelada;
     context.journal.record("CNC", id, cancelled, "cancelada pelo doc " + cancellation.nsu);
   }
-  context.journal.record("CNC", id, cancellation, refusal ? refusal : "");
 
   auto answer = answer_head("CNC", request, cancellation, now, refusal ? declined : approved);
   if (refusal) {
@@ -225,6 +252,10 @@ constexpr std::array<CommandEntry, 5> commands{{
 }};
 
 }  // namespace
+
+int undo_abandoned_at_start(Context& context) {
+  return undo_abandoned(context, "", "pendente na partida");
+}
 
 std::optional<Answer> serve_request(const Record& request, Context& context) {
   const auto code = request.field("000-000");

@@ -34,4 +34,10 @@ using Answer = std::map<std::string, std::string>;  // field code -> value
 
 std::optional<Answer> serve_request(const Record& request, Context& context);
 
+// The managers' rule for an approval its client never settled: a pending
+// transaction still pending when the manager starts, or when the client
+// starts another transaction, is undone by the manager itself and
+// journaled so ("desfeita pelo gerenciador: ..."). Returns how many.
+int undo_abandoned_at_start(Context& context);
+
 }  // namespace tef_emu

@@ -28,6 +28,9 @@ std::optional<State> state_from_name(std::string_view name) {
   return std::nullopt;
 }
 
+// Ends a line a power failure cut, so that it never reads as an event.
+constexpr const char* torn_mark = "linha-cortada";
+
 // Values of the journal's tokens: blanks, '=' and bytes outside printable
 // ASCII as %XX, so a line splits on blanks and reads on any terminal.
 std::string encode(std::string_view text) { return emu::PercentEscape(text, " =", true); }
@@ -63,7 +66,8 @@ std::map<std::string, std::string> line_tokens(const std::string& line) {
   }
   while (in >> word) {
     const auto eq = word.find('=');
-    if (eq == std::string::npos) continue;
+    // A bare word before the note marks a line cut by a power failure.
+    if (eq == std::string::npos) return {};
     if (word.compare(0, eq, "nota") == 0) break;
     tokens[word.substr(0, eq)] = decode(std::string_view(word).substr(eq + 1));
   }
@@ -87,6 +91,12 @@ void Journal::replay() {
   std::ifstream in(path_, std::ios::binary);
   std::string line;
   while (std::getline(in, line)) {
+    // A last line without its end was cut by a power failure before the
+    // manager acted on it (the journal is written first): it is not
+    // replayed, and the next event ends it with a mark that keeps it from
+    // ever being read as an event, then starts a line of its own.
+    torn_tail_ = in.eof();
+    if (torn_tail_) break;
     auto tokens = line_tokens(line);
     const auto state = state_from_name(tokens["estado"]);
     if (!state || tokens["nsu"].empty() || tokens["tipo"].empty()) continue;
@@ -126,6 +136,13 @@ std::string Journal::next_nsu() const {
   return text;
 }
 
+std::vector<Transaction> Journal::pending() const {
+  std::vector<Transaction> found;
+  for (const auto& [nsu, t] : transactions_)
+    if (t.state == State::Pendente) found.push_back(t);
+  return found;
+}
+
 void Journal::record(std::string_view command, std::string_view id,
                      const Transaction& transaction, std::string_view note) {
   keep(transaction);
@@ -140,14 +157,16 @@ void Journal::note(std::string_view command, std::string_view id, std::string_vi
          " nota=" + std::string(note));
 }
 
-void Journal::append(std::string line) const {
+void Journal::append(std::string line) {
   for (auto& c : line)
     if (c == '\r' || c == '\n') c = ' ';
   line = emu::Format(emu::Clock().Now(), "%Y-%m-%d %H:%M:%S ") + line + "\n";
+  if (torn_tail_) line.insert(0, std::string(" ") + torn_mark + "\n");
   // Opened, written and closed per event: a crash loses no finished line.
   const int fd = ::open(path_.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
   const bool ok = fd >= 0 && ::write(fd, line.data(), line.size()) ==
                                  static_cast<ssize_t>(line.size());
+  if (ok) torn_tail_ = false;
   if (fd >= 0) ::close(fd);
   if (!ok)
     std::cerr << "tef_manager: cannot write journal " << path_.string() << ": "

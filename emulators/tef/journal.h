@@ -13,6 +13,7 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tef_emu {
 
@@ -41,6 +42,8 @@ class Journal {
   const Transaction* find(std::string_view network, std::string_view nsu) const;
   const Transaction* find_by_finalisation(std::string_view finalisation) const;
   std::string next_nsu() const;
+  // Transactions approved and neither confirmed nor undone, in NSU order.
+  std::vector<Transaction> pending() const;
 
   // Keeps the transaction as given and journals the event.
   void record(std::string_view command, std::string_view id, const Transaction& transaction,
@@ -55,11 +58,12 @@ class Journal {
  private:
   void replay();
   void keep(const Transaction& transaction);
-  void append(std::string line) const;
+  void append(std::string line);
 
   std::filesystem::path path_;
   std::map<std::string, Transaction> transactions_;  // by NSU
   long long last_nsu_ = 0;
+  bool torn_tail_ = false;  // the file ends inside a line
 };
 
 }  // namespace tef_emu

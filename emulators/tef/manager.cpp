@@ -76,6 +76,11 @@ bool Manager::open() {
     return false;
   }
   std::filesystem::remove(taken_, ec);
+  // Approvals an earlier run left pending (the client never heard of them,
+  // or never settled them) are undone before anything else is served.
+  Context context{journal_, options_.settings, options_.network};
+  if (const int undone = undo_abandoned_at_start(context))
+    std::cerr << "tef_manager: undid " << undone << " pending transaction(s) at start\n";
   return true;
 }
 

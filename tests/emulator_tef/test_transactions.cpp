@@ -2,6 +2,9 @@
 // records them.
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <fstream>
+
 #include "tests/emulator_tef/manager_process.h"
 #include "tests/emulator_tef/tef_root.h"
 
@@ -144,9 +147,13 @@ class CancellationRefused : public Transactions,
 TEST_P(CancellationRefused, IsDeclinedWithoutVoucher) {
   const auto& c = GetParam();
   auto sold = sale();
-  if (std::string(c.before) == "CNC")
-    ASSERT_EQ(cancel(sold, "1234")["009-000"], "0");
-  else if (*c.before)
+  if (std::string(c.before) == "CNC") {
+    // Confirmed: a cancellation still pending would be undone by the
+    // manager at the next one.
+    const auto cancellation = cancel(sold, "1234");
+    ASSERT_EQ(cancellation.at("009-000"), "0");
+    settle("CNF", cancellation);
+  } else if (*c.before)
     settle(c.before, sold);
   auto target = sold;
   if (c.unknown_document) target["012-000"] = "999999";
@@ -165,12 +172,131 @@ TEST_P(CancellationRefused, IsDeclinedWithoutVoucher) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, CancellationRefused,
     ::testing::Values(
-        RefusalCase{"UnknownDocument", "", true, "1234", "Transacao nao encontrada", "PENDENTE"},
+        // The refused cancellation is still the client's next transaction:
+        // the sale it left pending is undone by the manager.
+        RefusalCase{"UnknownDocument", "", true, "1234", "Transacao nao encontrada", "DESFEITA"},
         RefusalCase{"OtherAmount", "", false, "1235", "Valor nao confere", "PENDENTE"},
         RefusalCase{"AlreadyCancelled", "CNC", false, "1234", "Transacao ja cancelada",
                     "CANCELADA"},
         RefusalCase{"UndoneSale", "NCN", false, "1234", "nao pode ser cancelada", "DESFEITA"}),
     [](const auto& info) { return info.param.name; });
+
+int count(const std::string& text, const std::string& part) {
+  int n = 0;
+  for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+  return n;
+}
+
+// The managers' rule for an approval its client never settled: the manager
+// undoes it itself at the client's next transaction or at its own start,
+// and says so in the journal. A settled transaction is never touched.
+TEST_F(Transactions, PendingApprovalIsUndoneByTheManagerAtItsStart) {
+  const auto confirmed = sale("100");
+  settle("CNF", confirmed);
+  const auto undone = sale("200");
+  settle("NCN", undone);
+  const auto abandoned = sale("300");  // its answer never reached the client
+  ASSERT_EQ(manager.stop(SIGTERM), 0);
+
+  ManagerProcess restarted{root.path()};
+  ASSERT_TRUE(eventually([&] { return root.journal().find("pendente na partida") != std::string::npos; }));
+  EXPECT_EQ(root.state_of(abandoned.at("012-000")), "DESFEITA");
+  EXPECT_EQ(root.state_of(confirmed.at("012-000")), "CONFIRMADA");
+  EXPECT_EQ(root.state_of(undone.at("012-000")), "DESFEITA");
+  const std::string journal = root.journal();
+  EXPECT_EQ(count(journal, "nota=desfeita pelo gerenciador: pendente na partida"), 1) << journal;
+  EXPECT_NE(journal.find("nsu=" + abandoned.at("012-000") +
+                         " rede=REDECARD valor=300 fin=" + abandoned.at("027-000") +
+                         " estado=DESFEITA nota=desfeita pelo gerenciador"),
+            std::string::npos)
+      << journal;
+
+  // The client's late decision is refused and journaled; a third start
+  // finds nothing pending.
+  settle("CNF", abandoned);
+  EXPECT_EQ(root.state_of(abandoned.at("012-000")), "DESFEITA");
+  EXPECT_NE(root.journal().find("nota=recusada: transacao desfeita"), std::string::npos);
+  ASSERT_EQ(restarted.stop(SIGTERM), 0);
+  ManagerProcess third{root.path()};
+  settle("CNF", confirmed);  // served, so the start is over
+  EXPECT_EQ(count(root.journal(), "desfeita pelo gerenciador"), 1);
+}
+
+TEST_F(Transactions, PendingApprovalIsUndoneAtTheClientsNextTransaction) {
+  const auto first = sale("100");
+  const auto second = sale("250");
+  EXPECT_EQ(root.state_of(first.at("012-000")), "DESFEITA");
+  EXPECT_EQ(root.state_of(second.at("012-000")), "PENDENTE");
+  EXPECT_NE(root.journal().find("nsu=" + first.at("012-000") +
+                                " rede=REDECARD valor=100 fin=" + first.at("027-000") +
+                                " estado=DESFEITA nota=desfeita pelo gerenciador: nova transacao"),
+            std::string::npos)
+      << root.journal();
+  settle("CNF", second);
+  EXPECT_EQ(root.state_of(second.at("012-000")), "CONFIRMADA");
+  // Settled transactions stay as they are at the next one.
+  sale("300");
+  EXPECT_EQ(root.state_of(second.at("012-000")), "CONFIRMADA");
+  EXPECT_EQ(count(root.journal(), "desfeita pelo gerenciador"), 1);
+}
+
+// A cancellation left pending is undone like any approval, which gives its
+// sale back; the sale a new cancellation names is left to that
+// cancellation.
+TEST_F(Transactions, PendingCancellationUndoneByTheManagerGivesTheSaleBack) {
+  const auto sold = sale("1234");
+  settle("CNF", sold);
+  const auto cancellation = cancel(sold, "1234");
+  ASSERT_EQ(root.state_of(sold.at("012-000")), "CANCELADA");
+
+  const auto other = sale("500");
+  const auto other_cancellation = cancel(other, "500");
+  EXPECT_EQ(other_cancellation.at("009-000"), "0");
+  EXPECT_EQ(root.state_of(cancellation.at("012-000")), "DESFEITA");
+  EXPECT_EQ(root.state_of(sold.at("012-000")), "CONFIRMADA");
+  EXPECT_EQ(root.state_of(other.at("012-000")), "CANCELADA");
+  EXPECT_EQ(root.state_of(other_cancellation.at("012-000")), "PENDENTE");
+}
+
+// A client that never got its cancellation's answer asks again: the first,
+// still pending, is undone by the manager and the second cancels the sale,
+// once.
+TEST_F(Transactions, CancellationAskedAgainReplacesTheOneLeftPending) {
+  const auto sold = sale("1234");
+  settle("CNF", sold);
+  const auto lost = cancel(sold, "1234");
+  const auto again = cancel(sold, "1234");
+  EXPECT_EQ(again.at("009-000"), "0");
+  EXPECT_EQ(root.state_of(lost.at("012-000")), "DESFEITA");
+  EXPECT_EQ(root.state_of(again.at("012-000")), "PENDENTE");
+  EXPECT_EQ(root.state_of(sold.at("012-000")), "CANCELADA");
+  settle("CNF", again);
+  EXPECT_EQ(root.state_of(again.at("012-000")), "CONFIRMADA");
+}
+
+// A power failure can cut the journal's last line. The manager wrote it
+// before acting on it, so it stands for nothing: it is not replayed (its
+// document number is handed out again), and the next event marks it cut
+// and starts a line of its own.
+TEST(Journal, LineCutByAPowerFailureIsNotReplayed) {
+  TefRoot root;
+  {
+    std::ofstream journal(root.path() / "journal.txt", std::ios::binary);
+    journal << "2026-12-10 14:03:27 CRT id=0000000001 tipo=CRT nsu=000041 rede=REDECARD valor=100 "
+               "fin=20261210140327000041 estado=CONFIRMADA\n"
+            << "2026-12-10 14:03:40 CRT id=0000000002 tipo=CRT nsu=000042 rede=REDECARD valor=200 "
+               "fin=20261210140340000042 estado=PEND";
+  }
+  ManagerProcess manager{root.path()};
+  const auto sold = root.transaction({"000-000 = CRT", "001-000 = 0000000003", "003-000 = 300"});
+  EXPECT_EQ(sold.at("012-000"), "000042");
+  EXPECT_EQ(root.state_of("000041"), "CONFIRMADA");
+  EXPECT_EQ(root.state_of("000042"), "PENDENTE");
+  const std::string journal = root.journal();
+  EXPECT_EQ(journal.find("desfeita pelo gerenciador"), std::string::npos) << journal;
+  EXPECT_NE(journal.find("estado=PEND linha-cortada\n2026-"), std::string::npos) << journal;
+  EXPECT_EQ(journal.back(), '\n');
+}
 
 }  // namespace
 }  // namespace tef_test
