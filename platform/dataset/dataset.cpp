@@ -83,6 +83,7 @@ TClientDataSet::Impl::Content TClientDataSet::Impl::Prepare(TDataPacket packet) 
 }
 
 void TClientDataSet::Impl::Activate(Content content) {
+  params.clear();  // a packet read sets them again
   owner.FieldDefs = content.layout;
   owner.IndexDefs = std::move(content.indexes);
   layout = std::move(content.layout);
@@ -206,7 +207,9 @@ void TClientDataSet::Open() {
   if (impl_->active) return;
   if (!FileName.empty()) {
     const std::string bytes = ReadFileBytes(FileName);
-    impl_->Activate(impl_->Prepare(dataset::xml::ReadPacket(bytes, FileName)));
+    dataset::xml::PacketParams params;
+    impl_->Activate(impl_->Prepare(dataset::xml::ReadPacket(bytes, FileName, &params)));
+    impl_->params = std::move(params);
     return;
   }
   if (FieldDefs.empty()) throw EDatabaseError("Missing data provider or data packet");
@@ -232,17 +235,21 @@ void TClientDataSet::SetActive(bool active) {
 void TClientDataSet::LoadFromFile(const std::string& path) {
   Close();
   const std::string bytes = ReadFileBytes(path);
-  impl_->Activate(impl_->Prepare(dataset::xml::ReadPacket(bytes, path)));
+  dataset::xml::PacketParams params;
+  impl_->Activate(impl_->Prepare(dataset::xml::ReadPacket(bytes, path, &params)));
+  impl_->params = std::move(params);
 }
 
 void TClientDataSet::LoadFromString(const std::string& xml) {
   Close();
-  impl_->Activate(impl_->Prepare(dataset::xml::ReadPacket(xml, "")));
+  dataset::xml::PacketParams params;
+  impl_->Activate(impl_->Prepare(dataset::xml::ReadPacket(xml, "", &params)));
+  impl_->params = std::move(params);
 }
 
 std::string TClientDataSet::SaveToString() const {
   impl_->CheckActive();
-  return dataset::xml::WritePacket(impl_->layout, IndexDefs, impl_->rows);
+  return dataset::xml::WritePacket(impl_->layout, IndexDefs, impl_->rows, impl_->params);
 }
 
 void TClientDataSet::SaveToFile(const std::string& path) const {

@@ -35,6 +35,8 @@ struct TClientDataSet::Impl {
   int edit_pos = -1;    // store position of the record under edit
   int insert_pos = -1;  // store position the inserted record will take
   bool changed = false;  // records changed since the file was read
+  // PARAMS attributes of the packet read (LCID, ...), written back on save.
+  std::vector<std::pair<std::string, std::string>> params;
 
   std::string index_name;
   dataset::SortKey key;

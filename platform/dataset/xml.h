@@ -9,10 +9,16 @@
 
 namespace platform::dataset::xml {
 
-// Layout, indexes and rows of a packet. Anything that is not a well-formed
-// data packet raises EDatabaseError naming `source` (a file name, or ""
-// for text in memory).
-TDataPacket ReadPacket(std::string_view bytes, const std::string& source);
+// Attributes of a packet's PARAMS other than its indexes and change log
+// (LCID, DEFAULT_ORDER, ...): kept as read and written back.
+using PacketParams = std::vector<std::pair<std::string, std::string>>;
+
+// Layout, indexes and rows of a packet, and into `params` (when given) its
+// other PARAMS attributes. Anything that is not a well-formed data packet
+// raises EDatabaseError naming `source` (a file name, or "" for text in
+// memory).
+TDataPacket ReadPacket(std::string_view bytes, const std::string& source,
+                       PacketParams* params = nullptr);
 
 // Rows as elements named `tag`: values as attributes, the rows of a nested
 // field as an element named after the field holding its rows' text, which
@@ -28,6 +34,6 @@ bool IsDecimal(TFieldType type);
 // The packet as text; rows must hold the kinds their fields store.
 // Raises EDatabaseError for a layout the format cannot carry.
 std::string WritePacket(const std::vector<TFieldDef>& fields, const std::vector<TIndexDef>& indexes,
-                        const std::vector<std::vector<Variant>>& rows);
+                        const std::vector<std::vector<Variant>>& rows, const PacketParams& params = {});
 
 }  // namespace platform::dataset::xml

@@ -134,7 +134,11 @@ class PacketReader {
 
   bool declared_encoding() const { return declared_encoding_; }
   const std::string& error() const { return error_; }
-  TDataPacket& packet() { return packet_; }
+  // The packet read, its other PARAMS attributes into `params` when given.
+  TDataPacket Take(PacketParams* params) {
+    if (params) *params = std::move(params_);
+    return std::move(packet_);
+  }
 
  private:
   enum class Where { kPacket, kMetadata, kFields, kNestedField, kRowData, kRow, kNested, kSkip };
@@ -364,7 +368,11 @@ class PacketReader {
     for (const char** a = atts; *a; a += 2) {
       std::string_view name = a[0];
       if (name == "CHANGE_LOG") ReadChangeLog(a[1]);
-      if (!name.starts_with(kIndexPrefix)) continue;
+      if (!name.starts_with(kIndexPrefix)) {
+        // A delta's marker goes with its change log, which is merged here.
+        if (name != "CHANGE_LOG" && name != "DATASET_DELTA") params_.emplace_back(a[0], ToCp1252(a[1]));
+        continue;
+      }
       name.remove_prefix(kIndexPrefix.size());
       const std::size_t digits = name.find('_');
       long long number = 0;
@@ -606,20 +614,21 @@ class PacketReader {
   bool has_change_log_ = false;
   std::vector<long long> change_log_;
   TDataPacket packet_;
+  PacketParams params_;
   Names names_;
   std::vector<RawRow> rows_;
 };
 
 }  // namespace
 
-TDataPacket ReadPacket(std::string_view bytes, const std::string& source) {
+TDataPacket ReadPacket(std::string_view bytes, const std::string& source, PacketParams* params) {
   PacketReader reader(source);
-  if (reader.Parse(bytes, nullptr)) return std::move(reader.packet());
+  if (reader.Parse(bytes, nullptr)) return reader.Take(params);
   // Raw single-byte text without an encoding declaration: read it as the
   // code page the system writes.
   if (!reader.declared_encoding() && !IsValidUtf8(bytes)) {
     PacketReader retry(source);
-    if (retry.Parse(bytes, "windows-1252")) return std::move(retry.packet());
+    if (retry.Parse(bytes, "windows-1252")) return retry.Take(params);
   }
   throw EDatabaseError(reader.error());
 }

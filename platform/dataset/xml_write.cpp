@@ -68,7 +68,7 @@ void AppendFields(std::string& out, const std::vector<TFieldDef>& fields) {
   out += "</FIELDS>";
 }
 
-void AppendParams(std::string& out, const std::vector<TIndexDef>& indexes) {
+void AppendParams(std::string& out, const std::vector<TIndexDef>& indexes, const PacketParams& params) {
   out += "<PARAMS";
   int number = 0;
   for (const TIndexDef& index : indexes) {
@@ -78,6 +78,10 @@ void AppendParams(std::string& out, const std::vector<TIndexDef>& indexes) {
     if (!index.DescFields.empty()) {
       AppendAttribute(out, prefix + std::string(kIndexDescFields), index.DescFields);
     }
+  }
+  for (const auto& [name, value] : params) {
+    if (IsXmlName(name) && !name.starts_with(kIndexPrefix) && name != "CHANGE_LOG" && name != "DATASET_DELTA")
+      AppendAttribute(out, name, value);
   }
   out += "/>";
 }
@@ -157,12 +161,12 @@ void AppendRows(std::string& out, const std::vector<TFieldDef>& fields,
 }
 
 std::string WritePacket(const std::vector<TFieldDef>& fields, const std::vector<TIndexDef>& indexes,
-                        const std::vector<Row>& rows) {
+                        const std::vector<Row>& rows, const PacketParams& params) {
   std::string out;
   out.reserve(256 + fields.size() * 32 * (rows.size() + 2));
   out += "<?xml version=\"1.0\" standalone=\"yes\"?><DATAPACKET Version=\"2.0\"><METADATA>";
   AppendFields(out, fields);
-  AppendParams(out, indexes);
+  AppendParams(out, indexes, params);
   out += "</METADATA><ROWDATA>";
   AppendRows(out, fields, rows, "ROW");
   out += "</ROWDATA></DATAPACKET>";

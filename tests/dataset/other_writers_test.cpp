@@ -118,7 +118,8 @@ TEST_P(OtherWritersTest, EveryFieldTypeLoadsAndSavesBackTheSame) {
                            "fieldtype=\"SQLdateTime\"", "fieldtype=\"time\"",
                            "SUBTYPE=\"Money\"", "required=\"true\"", "readonly=\"true\"",
                            "fieldtype=\"nested\"", "<ROWITENS SEQ=\"2\" DESCR=\"Suco\" VALOR=\"7.00\"/>",
-                           "HORA=\"14:03:27000\"", "CARIMBO=\"20261231T23:59:59999\""}) {
+                           "HORA=\"14:03:27000\"", "CARIMBO=\"20261231T23:59:59999\"",
+                           "<PARAMS DEFAULT_ORDER=\"1\" PRIMARY_KEY=\"1\" LCID=\"1046\"/>"}) {
     EXPECT_NE(bytes.find(kept), std::string::npos) << kept;
   }
   ASSERT_EQ(back.fields.back().Children.size(), 3u);
@@ -142,6 +143,37 @@ TEST_F(ChangeLogTest, RowsLoadAsTheirWriterSawThemWhereverTheChangesStand) {
   EXPECT_EQ(Column(ds, "NM"), (Strings{"um", "dois-b", "cinco-b"}));
   EXPECT_EQ(Column(ds, "QT"), (Strings{"1", "22", "5"}));
   RoundTrip(ds, dir.file("merged.cds"));
+  // The rows are saved merged: the change log is not written back, the
+  // packet's other settings are.
+  const std::string bytes = platform::ReadFileBytes(dir.file("merged.cds"));
+  EXPECT_NE(bytes.find("<PARAMS LCID=\"1046\"/>"), std::string::npos) << bytes;
+  EXPECT_EQ(bytes.find("CHANGE_LOG"), std::string::npos) << bytes;
+  EXPECT_EQ(bytes.find("RowState"), std::string::npos) << bytes;
+}
+
+// A file another program wrote, opened by name, changed and closed (as the
+// drivers keep "tiporece.cds"), keeps its settings; a packet the library
+// makes from nothing has none, and loading another packet forgets them.
+TEST_F(ChangeLogTest, PacketSettingsStayWithTheirFile) {
+  const std::string path = dir.file("tiporece.cds");
+  platform::WriteFileAtomic(path, platform::ReadFileBytes(Fixture("config_single_byte.xml")));
+  TClientDataSet ds;
+  ds.FileName = path;
+  ds.Open();
+  ds.Edit();
+  ds.FieldByName("NRSERIEECF").SetAsString("XYZ");
+  ds.Post();
+  ds.Close();
+  const std::string bytes = platform::ReadFileBytes(path);
+  EXPECT_NE(bytes.find("NRSERIEECF=\"XYZ\""), std::string::npos) << bytes;
+  EXPECT_NE(bytes.find("<PARAMS LCID=\"1046\"/>"), std::string::npos) << bytes;
+
+  TClientDataSet fresh;
+  fresh.FieldDefs = ds.FieldDefs;
+  fresh.CreateDataSet();
+  EXPECT_NE(fresh.SaveToString().find("<PARAMS/>"), std::string::npos);
+  ds.LoadFromString(fresh.SaveToString());
+  EXPECT_NE(ds.SaveToString().find("<PARAMS/>"), std::string::npos);
 }
 
 TEST_F(ChangeLogTest, BrokenChangeLogsAreRefused) {
