@@ -1,0 +1,153 @@
+#include "tests/crash/checks.h"
+
+#include <fstream>
+#include <sstream>
+
+#include "platform/dataset/dataset.h"
+#include "platform/dataset/stringlist.h"
+#include "platform/os/files.h"
+#include "tef/ledger.h"
+#include "emulators/bematech/state_file.h"
+
+namespace crash_run {
+
+namespace {
+
+struct Event {
+  std::string nsu, kind, state, note;
+};
+
+// "date time COMMAND key=value ... [nota=text]": the keys this run needs.
+bool ParseEvent(const std::string& line, Event& event) {
+  std::istringstream in(line);
+  std::string word;
+  for (int skip = 0; skip < 3; ++skip)
+    if (!(in >> word)) return false;
+  while (in >> word) {
+    const auto eq = word.find('=');
+    if (eq == std::string::npos) return false;
+    const std::string key = word.substr(0, eq);
+    if (key == "nota") {
+      const auto at = line.find(" nota=");
+      event.note = line.substr(at + 6);
+      break;
+    }
+    const std::string value = word.substr(eq + 1);
+    if (key == "nsu") event.nsu = value;
+    if (key == "tipo") event.kind = value;
+    if (key == "estado") event.state = value;
+  }
+  return true;
+}
+
+bool StartsWith(const std::string& text, const std::string& head) { return text.rfind(head, 0) == 0; }
+
+}  // namespace
+
+JournalTally TallyJournal(const fs::path& journal) {
+  JournalTally tally;
+  std::ifstream in(journal, std::ios::binary);
+  std::map<std::string, std::vector<Event>> by_nsu;
+  std::vector<std::string> order;
+  std::string line;
+  while (std::getline(in, line)) {
+    Event event;
+    if (!ParseEvent(line, event)) {
+      ++tally.torn_lines;
+      continue;
+    }
+    if (StartsWith(event.note, "ja ")) ++tally.repeated;
+    if (StartsWith(event.note, "recusada")) ++tally.refused;
+    if (event.nsu.empty() || event.state.empty()) continue;
+    if (!by_nsu.count(event.nsu)) order.push_back(event.nsu);
+    by_nsu[event.nsu].push_back(event);
+  }
+  for (const auto& nsu : order) {
+    const auto& events = by_nsu[nsu];
+    if (events.front().state == "NEGADA") continue;
+    ++tally.approved;
+    int settled = 0;
+    bool confirmed = false, undone = false;
+    std::string state = events.front().state;
+    for (std::size_t i = 1; i < events.size(); ++i) {
+      const Event& e = events[i];
+      if (state == "PENDENTE" && e.state != "PENDENTE") {
+        ++settled;
+        if (e.state == "CONFIRMADA") ++tally.confirmed, confirmed = true;
+        if (e.state == "DESFEITA") {
+          undone = true;
+          if (StartsWith(e.note, "desfeita pelo gerenciador"))
+            ++tally.undone_by_manager;
+          else
+            ++tally.undone_by_client;
+        }
+      } else if (state != "PENDENTE" && e.state == "PENDENTE") {
+        tally.faults.push_back("transacao " + nsu + " voltou a PENDENTE");
+      }
+      if (e.state == "CONFIRMADA") confirmed = true;
+      if (e.state == "DESFEITA") undone = true;
+      if (e.state == "CANCELADA" && state != "CANCELADA") ++tally.cancelled;
+      state = e.state;
+    }
+    if (state == "PENDENTE") tally.faults.push_back("transacao " + nsu + " ficou PENDENTE");
+    if (settled > 1) tally.faults.push_back("transacao " + nsu + " decidida mais de uma vez");
+    if (confirmed && undone) tally.faults.push_back("transacao " + nsu + " confirmada e desfeita");
+  }
+  return tally;
+}
+
+PrinterMemory ReadPrinter(const fs::path& state_file) {
+  PrinterMemory memory;
+  mp20emu::FiscalState state;
+  if (mp20emu::LoadStateFile(state_file.string(), state) != mp20emu::LoadResult::Loaded) return memory;
+  memory.readable = true;
+  memory.coupon_open = state.CouponOpen();
+  memory.document_open = state.DocumentOpen();
+  memory.coupon_number = state.coo;
+  memory.net_sales = state.day.Net();
+  for (long long amount : state.day.method_amounts) memory.paid += amount;
+  memory.paid -= state.day.change;
+  return memory;
+}
+
+std::vector<std::string> CheckFiles(const fs::path& home) {
+  std::vector<std::string> faults;
+  std::error_code ec;
+  for (fs::recursive_directory_iterator it(home, ec), end; !ec && it != end; it.increment(ec)) {
+    const fs::path& path = it->path();
+    const std::string name = path.filename().string();
+    if (!it->is_regular_file() || name.front() == '.') continue;
+    try {
+      if (path.extension() == ".cds") {
+        platform::TClientDataSet packet("check");
+        packet.LoadFromFile(path.string());
+      } else if (name == "qdm_tef.ldg") {
+        // The ledger skips a line it cannot read, so a torn one shows as a
+        // line count the entries do not reach.
+        const auto root = path.parent_path().string() + "/";
+        const auto ledger = Qdm00500::detail::Ledger::Load(root);
+        platform::TStringList lines;
+        lines.LoadFromFile(path.string());
+        const std::string bytes = platform::ReadFileBytes(path.string());
+        if (static_cast<int>(ledger.Entries().size()) != lines.Count() ||
+            (!bytes.empty() && bytes.back() != '\n'))
+          faults.push_back("livro TEF rasgado: " + path.string());
+      }
+    } catch (const std::exception& e) {
+      faults.push_back(path.string() + " nao carrega: " + e.what());
+    }
+  }
+  return faults;
+}
+
+int LeftOverWorkFiles(const fs::path& home) {
+  int count = 0;
+  std::error_code ec;
+  for (fs::recursive_directory_iterator it(home, ec), end; !ec && it != end; it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    if (name.front() == '.' && it->path().extension() == ".tmp") ++count;
+  }
+  return count;
+}
+
+}  // namespace crash_run

@@ -1,0 +1,50 @@
+// What the crash-consistency run checks in a register's home once the
+// register has run again after a power cut.
+#pragma once
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace crash_run {
+
+namespace fs = std::filesystem;
+
+// The card transactions of a TEF manager's journal and how they ended.
+struct JournalTally {
+  int approved = 0;           // CRT and CNC answered PENDENTE
+  int confirmed = 0;          // PENDENTE -> CONFIRMADA
+  int undone_by_client = 0;   // PENDENTE -> DESFEITA on the client's NCN
+  int undone_by_manager = 0;  // PENDENTE -> DESFEITA by the manager's own rule
+  int cancelled = 0;          // a confirmed sale cancelled afterwards
+  int repeated = 0;           // the same decision again after a cut ("ja ...")
+  int refused = 0;            // a contrary decision the manager refused
+  int torn_lines = 0;         // lines that name no event
+  std::vector<std::string> faults;  // transactions left pending, settled twice, ...
+};
+
+JournalTally TallyJournal(const fs::path& journal);
+
+// Printer memory as the emulated MP-20 FI keeps it in its state file.
+struct PrinterMemory {
+  bool readable = false;
+  bool coupon_open = false;    // a fiscal coupon not yet closed
+  bool document_open = false;  // a coupon or a non-fiscal document
+  int coupon_number = 0;
+  // The day's net sales (gross less cancellations and discounts, plus
+  // surcharges) against what the payment methods took less the change:
+  // equal unless a coupon was registered in part.
+  long long net_sales = 0;
+  long long paid = 0;
+};
+
+PrinterMemory ReadPrinter(const fs::path& state_file);
+
+// Every data packet (*.cds) and TEF ledger of the home loads whole; the
+// faults found, empty when none.
+std::vector<std::string> CheckFiles(const fs::path& home);
+
+// Work files of interrupted saves left beside their place.
+int LeftOverWorkFiles(const fs::path& home);
+
+}  // namespace crash_run

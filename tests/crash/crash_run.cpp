@@ -1,0 +1,345 @@
+// The crash-consistency run: the register's card sale cut by a power
+// failure at each of its file saves, then run again as a person would start
+// it, and the till checked.
+//
+//   crash_run [--sample N] [--points N,N,...] [--keep DIR] [--verbose]
+//
+// A first run of the sale on a fresh home numbers every kill point
+// (tests/crash/kill_points.c: each printer command's state save, each TEF
+// file, each ledger and data-packet save, each journal line; in the middle
+// of the save, before its rename, after it). Then, for each point chosen
+// (all of them, or N spread over every kind of point), on a fresh home:
+// the sale runs until the power fails at that point (the register's whole
+// process group killed with SIGKILL), the register runs again normally, and
+// the run checks that
+//   - the run after the cut succeeded (exit 0);
+//   - the printer has no document open, a coupon the cut left open was
+//     cancelled at the start ("deixado aberto cancelado"), the next run
+//     printed its own coupon, and the day's net sales equal what the
+//     payments took (never a coupon registered in part);
+//   - every approved card transaction ended confirmed or undone exactly
+//     once, none both, none left pending (the manager's journal tells);
+//     repeated and refused decisions are counted;
+//   - every data packet and TEF ledger loads whole.
+// It prints each point and its outcome, then the counts. Exit 0 when every
+// point passed.
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <map>
+#include <set>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/crash/checks.h"
+#include "tests/support/emulator_library.h"
+
+namespace crash_run {
+namespace {
+
+constexpr int kRunSeconds = 120;
+
+struct Options {
+  int sample = 0;  // 0: every point
+  std::vector<long> points;
+  fs::path keep;
+  bool verbose = false;
+};
+
+struct Run {
+  int exit_code = -1;
+  int signal = 0;
+  bool timed_out = false;
+  std::string out;
+};
+
+std::string ReadAll(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+std::string Bin() { return testsupport::ExecutableDirectory(); }
+
+// The register on `home`, in a process group of its own (what a power cut
+// takes); with `kill_at` > 0 (or 0 to trace) the kill points are armed.
+Run RunRegister(const fs::path& home, const fs::path& work, long kill_at) {
+  const fs::path out = work / "register.out";
+  std::error_code ec;
+  fs::remove(work / "counter", ec);
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    ::setpgid(0, 0);
+    const int fd = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (fd >= 0) {
+      ::dup2(fd, STDOUT_FILENO);
+      ::dup2(fd, STDERR_FILENO);
+    }
+    const int null = ::open("/dev/null", O_RDONLY);
+    if (null >= 0) ::dup2(null, STDIN_FILENO);
+    if (kill_at >= 0) {
+      ::setenv("LD_PRELOAD", (Bin() + "/libqdm_kill_points.so").c_str(), 1);
+      ::setenv("QDM_KILL_COUNTER", (work / "counter").c_str(), 1);
+      ::setenv("QDM_KILL_TRACE", (work / "trace").c_str(), 1);
+      ::setenv("QDM_KILL_AT", std::to_string(kill_at).c_str(), 1);
+      // The kill points stand before the sanitizers' run-time in a
+      // sanitized build.
+      std::string asan = std::getenv("ASAN_OPTIONS") ? std::getenv("ASAN_OPTIONS") : "";
+      ::setenv("ASAN_OPTIONS", (asan + (asan.empty() ? "" : ":") + "verify_asan_link_order=0").c_str(), 1);
+    }
+    const std::string program = Bin() + "/qdm_register";
+    const std::string dir = home.string();
+    ::execl(program.c_str(), program.c_str(), "--dir", dir.c_str(), "--unattended", nullptr);
+    ::_exit(127);
+  }
+  ::setpgid(pid, pid);
+  Run run;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(kRunSeconds);
+  int status = 0;
+  while (::waitpid(pid, &status, WNOHANG) != pid) {
+    if (std::chrono::steady_clock::now() > deadline) {
+      run.timed_out = true;
+      ::kill(-pid, SIGKILL);
+      ::waitpid(pid, &status, 0);
+      break;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  // Whatever of the group outlived the register (its manager) goes too.
+  ::kill(-pid, SIGKILL);
+  if (WIFEXITED(status)) run.exit_code = WEXITSTATUS(status);
+  if (WIFSIGNALED(status)) run.signal = WTERMSIG(status);
+  run.out = ReadAll(out);
+  return run;
+}
+
+// "N<TAB>what file" lines of the trace.
+std::vector<std::string> TracedPoints(const fs::path& trace) {
+  std::vector<std::string> points;
+  std::istringstream in(ReadAll(trace));
+  std::string line;
+  while (std::getline(in, line)) {
+    const auto tab = line.find('\t');
+    if (tab != std::string::npos) points.push_back(line.substr(tab + 1));
+  }
+  return points;
+}
+
+// Kind of a point: the event and the file (a sale's archive names are
+// always the same).
+const std::string& KindOf(const std::string& point) { return point; }
+
+// `count` points: kinds spread over the whole list first (one point of a
+// kind, from the middle of the sale out), then more of each, round after
+// round.
+std::vector<long> Sample(const std::vector<std::string>& points, int count) {
+  std::map<std::string, std::vector<long>> by_kind;
+  for (std::size_t i = 0; i < points.size(); ++i) by_kind[KindOf(points[i])].push_back(static_cast<long>(i + 1));
+  std::vector<std::vector<long>> kinds;
+  for (auto& [kind, numbers] : by_kind) kinds.push_back(numbers);
+  const std::size_t want = std::min<std::size_t>(static_cast<std::size_t>(std::max(count, 0)), points.size());
+  std::set<long> chosen;
+  for (std::size_t round = 0; chosen.size() < want; ++round) {
+    const std::size_t per_round = std::min(kinds.size(), want - chosen.size());
+    bool any = false;
+    for (std::size_t i = 0; i < per_round; ++i) {
+      const auto& numbers = kinds[i * kinds.size() / per_round];
+      if (round >= numbers.size()) continue;
+      any = true;
+      chosen.insert(numbers[(numbers.size() / 2 + round * 5) % numbers.size()]);
+    }
+    if (!any) {  // the spread kinds are spent: any point not yet tried
+      for (std::size_t n = 1; n <= points.size() && chosen.size() < want; ++n) chosen.insert(static_cast<long>(n));
+    }
+  }
+  return {chosen.begin(), chosen.end()};
+}
+
+struct Totals {
+  int tried = 0, cut = 0, not_reached = 0, passed = 0, failed = 0;
+  int open_after_cut = 0, cancelled_at_start = 0, work_files = 0;
+  JournalTally tef;
+  std::map<std::string, std::pair<int, int>> by_kind;  // passed, failed
+};
+
+void Add(JournalTally& into, const JournalTally& t) {
+  into.approved += t.approved;
+  into.confirmed += t.confirmed;
+  into.undone_by_client += t.undone_by_client;
+  into.undone_by_manager += t.undone_by_manager;
+  into.cancelled += t.cancelled;
+  into.repeated += t.repeated;
+  into.refused += t.refused;
+  into.torn_lines += t.torn_lines;
+}
+
+struct Trial {
+  bool passed = false;
+  std::string summary;
+};
+
+Trial TryPoint(long number, const std::string& expected, int clean_coupons, const fs::path& base,
+               Totals& totals, const Options& options) {
+  Trial trial;
+  const fs::path work = base / ("point_" + std::to_string(number));
+  const fs::path home = work / "home";
+  fs::create_directories(home);
+  std::vector<std::string> faults;
+
+  const Run cut = RunRegister(home, work, number);
+  const auto hit = TracedPoints(work / "trace");
+  const bool reached = !hit.empty();
+  std::string what = reached ? hit.front() : expected + " (nao alcancado)";
+  if (reached) {
+    ++totals.cut;
+    if (cut.signal != SIGKILL) faults.push_back("o corte nao matou o caixa");
+  } else {
+    ++totals.not_reached;
+  }
+  if (cut.timed_out) faults.push_back("o caixa cortado nao terminou");
+
+  const PrinterMemory after_cut = ReadPrinter(home / "mp20fi.state");
+  if (after_cut.coupon_open) ++totals.open_after_cut;
+
+  const Run next = RunRegister(home, work, -1);
+  if (next.exit_code != 0) faults.push_back("a execucao seguinte terminou com " + std::to_string(next.exit_code) +
+                                            (next.signal ? " (sinal " + std::to_string(next.signal) + ")" : ""));
+  const bool cancelled = next.out.find("deixado aberto cancelado") != std::string::npos;
+  if (after_cut.coupon_open && !cancelled) faults.push_back("cupom aberto pelo corte nao foi cancelado na partida");
+  if (cancelled) ++totals.cancelled_at_start;
+
+  const PrinterMemory printer = ReadPrinter(home / "mp20fi.state");
+  if (!printer.readable) faults.push_back("memoria da impressora ilegivel");
+  if (printer.document_open) faults.push_back("documento aberto depois da execucao seguinte");
+  if (printer.net_sales != printer.paid)
+    faults.push_back("venda liquida do dia " + std::to_string(printer.net_sales) + " e pagamentos " +
+                     std::to_string(printer.paid) + " (centavos) nao conferem");
+  if (printer.coupon_number < clean_coupons) faults.push_back("a execucao seguinte nao emitiu seu cupom");
+
+  const JournalTally tef = TallyJournal(home / "drive_c" / "tef_dial" / "journal.txt");
+  Add(totals.tef, tef);
+  faults.insert(faults.end(), tef.faults.begin(), tef.faults.end());
+  const auto files = CheckFiles(home);
+  faults.insert(faults.end(), files.begin(), files.end());
+  totals.work_files += LeftOverWorkFiles(home);
+
+  trial.passed = faults.empty();
+  ++totals.tried;
+  ++(trial.passed ? totals.passed : totals.failed);
+  auto& kind = totals.by_kind[KindOf(what)];
+  ++(trial.passed ? kind.first : kind.second);
+
+  char head[64];
+  std::snprintf(head, sizeof head, "%4ld  %-4s ", number, trial.passed ? "ok" : "FALHA");
+  trial.summary = head + what;
+  trial.summary += "  [cupom aberto no corte: " + std::string(after_cut.coupon_open ? "sim" : "nao") +
+                   "; TEF: " + std::to_string(tef.approved) + " aprovadas, " + std::to_string(tef.confirmed) +
+                   " confirmadas, " + std::to_string(tef.undone_by_client + tef.undone_by_manager) +
+                   " desfeitas (" + std::to_string(tef.undone_by_manager) + " pelo gerenciador)";
+  if (tef.repeated) trial.summary += ", " + std::to_string(tef.repeated) + " repetidas";
+  if (tef.refused) trial.summary += ", " + std::to_string(tef.refused) + " recusadas";
+  trial.summary += "]";
+  for (const auto& f : faults) trial.summary += "\n        " + f;
+  if (!trial.passed || options.verbose) trial.summary += "\n        saida seguinte:\n" + next.out.substr(0, 4000);
+  std::error_code ec;
+  if (trial.passed && options.keep.empty()) fs::remove_all(work, ec);
+  return trial;
+}
+
+int Main(const Options& options) {
+  fs::path base = options.keep;
+  if (base.empty()) {
+    std::string pattern = (fs::temp_directory_path() / "qdm_crash_run.XXXXXX").string();
+    if (!::mkdtemp(pattern.data())) return 2;
+    base = pattern;
+  }
+  fs::create_directories(base);
+
+  // The sale whole, its kill points numbered.
+  const fs::path traced = base / "trace_run";
+  fs::create_directories(traced / "home");
+  const Run whole = RunRegister(traced / "home", traced, 0);
+  const auto points = TracedPoints(traced / "trace");
+  const PrinterMemory clean = ReadPrinter(traced / "home" / "mp20fi.state");
+  if (whole.exit_code != 0 || points.empty() || !clean.readable || clean.net_sales != clean.paid) {
+    std::cerr << "crash_run: the sale without cuts did not go through (exit " << whole.exit_code << ", "
+              << points.size() << " kill points)\n"
+              << whole.out << '\n';
+    return 1;
+  }
+  std::map<std::string, int> kinds;
+  for (const auto& p : points) ++kinds[KindOf(p)];
+  std::cout << "Venda com cartao: " << points.size() << " pontos de corte de " << kinds.size() << " tipos\n";
+
+  std::vector<long> chosen = options.points;
+  if (chosen.empty()) {
+    if (options.sample > 0) {
+      chosen = Sample(points, options.sample);
+    } else {
+      for (std::size_t i = 1; i <= points.size(); ++i) chosen.push_back(static_cast<long>(i));
+    }
+  }
+  Totals totals;
+  for (long number : chosen) {
+    if (number < 1 || number > static_cast<long>(points.size())) continue;
+    const Trial trial =
+        TryPoint(number, points[static_cast<std::size_t>(number - 1)], clean.coupon_number, base, totals, options);
+    std::cout << trial.summary << std::endl;
+  }
+
+  std::cout << "\nPor tipo de ponto (ok / falha):\n";
+  for (const auto& [kind, counts] : totals.by_kind)
+    std::printf("  %-40s %4d / %d\n", kind.c_str(), counts.first, counts.second);
+  const auto& t = totals.tef;
+  std::printf(
+      "\nPontos tentados: %d (cortes: %d, nao alcancados: %d); passaram: %d, falharam: %d\n"
+      "Impressora: %d cupons abertos pelo corte, %d cancelados na partida seguinte\n"
+      "TEF: %d transacoes aprovadas: %d confirmadas, %d desfeitas pelo caixa, %d desfeitas pelo gerenciador, "
+      "%d canceladas depois; %d decisoes repetidas, %d recusadas; %d linhas cortadas no diario (marcadas)\n"
+      "Arquivos de trabalho deixados por gravacoes interrompidas: %d\n",
+      totals.tried, totals.cut, totals.not_reached, totals.passed, totals.failed, totals.open_after_cut,
+      totals.cancelled_at_start, t.approved, t.confirmed, t.undone_by_client, t.undone_by_manager, t.cancelled,
+      t.repeated, t.refused, t.torn_lines, totals.work_files);
+  std::error_code ec;
+  if (options.keep.empty() && totals.failed == 0) fs::remove_all(base, ec);
+  if (totals.failed) std::cout << "Casas dos pontos que falharam: " << base << '\n';
+  return totals.failed == 0 ? 0 : 1;
+}
+
+}  // namespace
+}  // namespace crash_run
+
+int main(int argc, char** argv) {
+  crash_run::Options options;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    const bool has_value = i + 1 < argc;
+    if (arg == "--sample" && has_value) {
+      options.sample = std::atoi(argv[++i]);
+    } else if (arg == "--points" && has_value) {
+      std::istringstream list(argv[++i]);
+      std::string item;
+      while (std::getline(list, item, ',')) options.points.push_back(std::atol(item.c_str()));
+    } else if (arg == "--keep" && has_value) {
+      options.keep = argv[++i];
+    } else if (arg == "--verbose") {
+      options.verbose = true;
+    } else {
+      std::cerr << "usage: crash_run [--sample N] [--points N,N,...] [--keep DIR] [--verbose]\n";
+      return 2;
+    }
+  }
+  return crash_run::Main(options);
+}
