@@ -1,0 +1,57 @@
+// What the Sweda and Daruma answer targets share: the shop's payment types
+// in "tiporece.cds" (the drivers number them against the printer's table
+// and write the file back, so it is laid down afresh for every input), and
+// a library clock that a busy printer's waits move without sleeping.
+#pragma once
+#include <string>
+
+#include "facade/Qdm00000.h"
+#include "fuzz/fuzz_support.h"
+#include "package/Pkg_Qdm_testing.h"
+#include "platform/dataset/dataset.h"
+#include "platform/os/files.h"
+
+namespace fuzzsupport {
+
+// The payment-type file's bytes, made once.
+inline const std::string& PaymentTypesPacket() {
+  static const std::string packet = [] {
+    platform::TClientDataSet types("tiporece");
+    types.AddFieldDef("CDFILIAL", platform::TFieldType::ftString, 4);
+    types.AddFieldDef("CDTIPORECE", platform::TFieldType::ftString, 3);
+    types.AddFieldDef("NMTIPORECE", platform::TFieldType::ftString, 30);
+    types.AddFieldDef("IDTIPORECE", platform::TFieldType::ftString, 1);
+    types.AddFieldDef("IDTPBUTTON", platform::TFieldType::ftString, 1);
+    types.AddFieldDef("CDFPIMPFIS", platform::TFieldType::ftString, 2);
+    types.AddFieldDef("IDEMIVALE", platform::TFieldType::ftString, 1);
+    types.CreateDataSet();
+    const char* rows[][3] = {{"001", "Dinheiro", "1"}, {"002", "Cart\xE3o D\xE9" "bito", "D"}, {"003", "Vale", "4"}};
+    for (const auto& row : rows) {
+      types.Append();
+      types.FieldByName("CDFILIAL").SetAsString("0001");
+      types.FieldByName("CDTIPORECE").SetAsString(row[0]);
+      types.FieldByName("NMTIPORECE").SetAsString(row[1]);
+      types.FieldByName("IDTIPORECE").SetAsString(row[2]);
+      types.FieldByName("IDTPBUTTON").SetAsString("5");
+      types.Post();
+    }
+    return types.SaveToString();
+  }();
+  return packet;
+}
+
+// Start-up shared by the printer-answer targets: no dialogs, the data
+// directory in the scratch directory, a frozen clock.
+inline void StartPrinterTarget() {
+  Unattended();
+  std::filesystem::current_path(ScratchDir());  // the drivers' log lands here
+  Qdm00000::DsDirCad = ScratchDir() + "/";
+  platform::clock::SetManual(45000.5);
+}
+
+// Before each input: the payment types as the shop keeps them.
+inline void FreshPaymentTypes() {
+  platform::WriteFileAtomic(Qdm00000::DsDirCad + "tiporece.cds", PaymentTypesPacket());
+}
+
+}  // namespace fuzzsupport
