@@ -62,8 +62,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Qdm00300::boComando = false;
   Qdm00300::IniciaImp_Daruma();
   Qdm00300::CarregaTot_Daruma();
+  // The front end's payment types, open on their file.
   platform::TClientDataSet recebimentos("recebimentos");
+  recebimentos.FileName = Qdm00000::DsDirCad + "tiporece.cds";
   Qdm00300::CarregaRec_Daruma(recebimentos);
+  recebimentos.Close();
   Qdm00300::CarregaAliq_Daruma();
   Qdm00300::RetornoAliq_Daruma();
   (void)Qdm00300::NumeroCupom();

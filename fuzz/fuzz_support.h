@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 
@@ -27,6 +28,12 @@ inline const std::string& ScratchDir() {
 inline void Unattended() {
   platform::SetDialogPresenter(std::make_shared<platform::UnattendedPresenter>());
   platform::SetDialogLogger([](const std::string&) {});
+}
+
+// A file laid down for the next input, plainly: no flush to the disk, which
+// would cost most of a run's time.
+inline void WriteScratchFile(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 
 [[noreturn]] inline void Broken(const char* promise) {

@@ -9,7 +9,6 @@
 #include "fuzz/fuzz_support.h"
 #include "package/Pkg_Qdm_testing.h"
 #include "platform/dataset/dataset.h"
-#include "platform/os/files.h"
 
 namespace fuzzsupport {
 
@@ -50,8 +49,6 @@ inline void StartPrinterTarget() {
 }
 
 // Before each input: the payment types as the shop keeps them.
-inline void FreshPaymentTypes() {
-  platform::WriteFileAtomic(Qdm00000::DsDirCad + "tiporece.cds", PaymentTypesPacket());
-}
+inline void FreshPaymentTypes() { WriteScratchFile(Qdm00000::DsDirCad + "tiporece.cds", PaymentTypesPacket()); }
 
 }  // namespace fuzzsupport

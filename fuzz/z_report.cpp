@@ -10,7 +10,6 @@
 #include "facade/Qdm00000.h"
 #include "fuzz/bematech_library.h"
 #include "fuzz/fuzz_support.h"
-#include "platform/os/files.h"
 
 namespace {
 
@@ -41,7 +40,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  platform::WriteFileAtomic("mp20fi.ret", std::string(reinterpret_cast<const char*>(data), size));
+  fuzzsupport::WriteScratchFile("mp20fi.ret", std::string(reinterpret_cast<const char*>(data), size));
   // The restaurant model reads one line more among the fiscal totals.
   const int types[] = {1, 2, 9};
   Qdm00000::IdTipoImpFis = types[size % 3];
