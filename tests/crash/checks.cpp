@@ -8,6 +8,7 @@
 #include "platform/os/files.h"
 #include "tef/ledger.h"
 #include "emulators/bematech/state_file.h"
+#include "emulators/common/files.h"
 
 namespace crash_run {
 
@@ -98,8 +99,11 @@ JournalTally TallyJournal(const fs::path& journal) {
 
 PrinterMemory ReadPrinter(const fs::path& state_file) {
   PrinterMemory memory;
-  mp20emu::FiscalState state;
-  if (mp20emu::LoadStateFile(state_file.string(), state) != mp20emu::LoadResult::Loaded) return memory;
+  std::string text;
+  if (emu::ReadWholeFile(state_file.string(), text) != emu::ReadResult::Read) return memory;
+  const std::optional<mp20emu::FiscalState> read = mp20emu::ParseState(text);
+  if (!read) return memory;
+  const mp20emu::FiscalState& state = *read;
   memory.readable = true;
   memory.coupon_open = state.CouponOpen();
   memory.document_open = state.DocumentOpen();
