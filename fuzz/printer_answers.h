@@ -9,6 +9,7 @@
 #include "fuzz/fuzz_support.h"
 #include "package/Pkg_Qdm_testing.h"
 #include "platform/dataset/dataset.h"
+#include "tests/support/payment_types.h"
 
 namespace fuzzsupport {
 
@@ -16,24 +17,8 @@ namespace fuzzsupport {
 inline const std::string& PaymentTypesPacket() {
   static const std::string packet = [] {
     platform::TClientDataSet types("tiporece");
-    types.AddFieldDef("CDFILIAL", platform::TFieldType::ftString, 4);
-    types.AddFieldDef("CDTIPORECE", platform::TFieldType::ftString, 3);
-    types.AddFieldDef("NMTIPORECE", platform::TFieldType::ftString, 30);
-    types.AddFieldDef("IDTIPORECE", platform::TFieldType::ftString, 1);
-    types.AddFieldDef("IDTPBUTTON", platform::TFieldType::ftString, 1);
-    types.AddFieldDef("CDFPIMPFIS", platform::TFieldType::ftString, 2);
-    types.AddFieldDef("IDEMIVALE", platform::TFieldType::ftString, 1);
-    types.CreateDataSet();
-    const char* rows[][3] = {{"001", "Dinheiro", "1"}, {"002", "Cart\xE3o D\xE9" "bito", "D"}, {"003", "Vale", "4"}};
-    for (const auto& row : rows) {
-      types.Append();
-      types.FieldByName("CDFILIAL").SetAsString("0001");
-      types.FieldByName("CDTIPORECE").SetAsString(row[0]);
-      types.FieldByName("NMTIPORECE").SetAsString(row[1]);
-      types.FieldByName("IDTIPORECE").SetAsString(row[2]);
-      types.FieldByName("IDTPBUTTON").SetAsString("5");
-      types.Post();
-    }
+    testsupport::FillPaymentTypes(
+        types, {{"001", "Dinheiro", "1"}, {"002", "Cart\xE3o D\xE9" "bito", "D"}, {"003", "Vale", "4"}});
     return types.SaveToString();
   }();
   return packet;

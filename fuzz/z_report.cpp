@@ -10,6 +10,7 @@
 #include "facade/Qdm00000.h"
 #include "fuzz/bematech_library.h"
 #include "fuzz/fuzz_support.h"
+#include "tests/support/payment_types.h"
 
 namespace {
 
@@ -17,15 +18,9 @@ namespace {
 platform::TClientDataSet& PaymentTypes() {
   static platform::TClientDataSet types("tiposRecebimento");
   if (!types.Active()) {
-    types.AddFieldDef("CDTIPORECE", platform::TFieldType::ftString, 3);
-    types.AddFieldDef("CDFPIMPFIS", platform::TFieldType::ftString, 2);
-    types.CreateDataSet();
-    for (const char* row : {"00101", "00202", "00303"}) {
-      types.Append();
-      types.FieldByName("CDTIPORECE").SetAsString(std::string(row, 3));
-      types.FieldByName("CDFPIMPFIS").SetAsString(row + 3);
-      types.Post();
-    }
+    testsupport::FillPaymentTypes(types, {{"001", "Dinheiro", "1", "5", "01"},
+                                          {"002", "Cartao", "4", "5", "02"},
+                                          {"003", "Vale", "4", "5", "03"}});
   }
   return types;
 }
