@@ -6,18 +6,13 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
+#include "bench/bematech/printer_bench.h"
 #include "bench/support/ratio_reporter.h"
-#include "drivers/bematech/Qdm00100.h"
-#include "facade/Qdm00000.h"
-#include "facade/dtmCupomFiscal.h"
-#include "support/emulated_printer.h"
-#include "support/sandbox.h"
 
 namespace {
 
@@ -30,46 +25,23 @@ std::string TwoDigits(int n) {
   return text;
 }
 
-void Fail(const char* why) {
-  std::fprintf(stderr, "%s\n", why);
-  std::abort();
-}
-
 // A day on a printer with 20 payment methods and 16 rates (12 taxed, 4
 // services), one item on every rate and one payment in every method, then
 // its Z reduction. The report is written to the sandbox, the process's
 // current directory, as the maker's library writes "mp20fi.ret".
-struct Bench {
+struct Bench : benchsupport::PrinterBench {
   Bench() {
-    sandbox.ResetPrinter(printer);
     std::filesystem::current_path(sandbox.dir.path());
     std::string rates, methods;
     for (int i = 1; i <= kRates; ++i) rates += (i > 1 ? "," : "") + TwoDigits(i) + "00" + (i > 12 ? "S" : "T");
     for (int i = 2; i <= kMethods; ++i) methods += "Forma " + TwoDigits(i) + "\n";
     printer.SetRates(rates.c_str());
     printer.SetPaymentMethods(("Dinheiro\n" + methods).c_str());
-    Qdm00000::IdTipoImpFis = 1;
     Qdm00000::ECF = "001";
-    if (!Qdm00100::StartImpFis_Bematech("COM1") || !Qdm00100::boImpFiscalOK) Fail("emulated printer did not start");
-    Qdm00100::CarregaTot_Bematech();
-
-    TdtmCupomFiscal& dm = Qdm00000::DataModule();
-    DefinePaymentTypeFields(tipos);
-    tipos.CreateDataSet();
-    movimentos.FieldDefs = dm.cdsMovCaixa.FieldDefs;
-    movimentos.CreateDataSet();
+    Start();
     for (int i = 1; i <= kMethods; ++i) {
-      tipos.Append();
-      tipos.FieldByName("CDTIPORECE").SetAsString("0" + TwoDigits(i));
-      tipos.FieldByName("IDTIPORECE").SetAsString("1");
-      tipos.FieldByName("CDFPIMPFIS").SetAsString(TwoDigits(i));
-      tipos.Post();
-      movimentos.Append();
-      movimentos.FieldByName("IDTIPOMOVIVE").SetAsString("E");
-      movimentos.FieldByName("CDTIPORECE").SetAsString("0" + TwoDigits(i));
-      movimentos.FieldByName("VRMOVIVEND").SetAsFloat(8.00);
-      movimentos.FieldByName("DTHRINCMOV").SetAsDateTime(i);
-      movimentos.Post();
+      AddPaymentType("0" + TwoDigits(i), TwoDigits(i));
+      AddPayment("0" + TwoDigits(i), 8.00, i);
     }
     bool ok = Qdm00000::AbreCupom("");
     for (int i = 1; i <= kRates; ++i)
@@ -77,10 +49,10 @@ struct Bench {
     std::string numero;
     ok = ok && Qdm00000::FechaCupom(false, true, 0, 0, 0, "N", false, "", movimentos, tipos, numero, "",
                                     "", "", "", "");
-    if (!ok || !Qdm00000::Reducao_Z("")) Fail("the day was refused");
+    if (!ok || !Qdm00000::Reducao_Z("")) benchsupport::Fail("the day was refused");
     Export();
     std::ifstream file("mp20fi.ret", std::ios::binary);
-    if (!file) Fail("no reduction report");
+    if (!file) benchsupport::Fail("no reduction report");
   }
 
   int Export() {
@@ -88,11 +60,6 @@ struct Bench {
     Qdm00000::ExportRedZ(tipos, reducao, formas, impostos, totais);
     return reducao.RecordCount() + formas.RecordCount() + impostos.RecordCount() + totais.RecordCount();
   }
-
-  testsupport::Sandbox sandbox;
-  testsupport::EmulatedPrinter printer;
-  platform::TClientDataSet tipos{"tipos"};
-  platform::TClientDataSet movimentos{"movimentos"};
 };
 
 Bench& TheBench() {

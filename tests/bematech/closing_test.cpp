@@ -51,6 +51,16 @@ class ClosingTest : public DriverTest {
                                          c.consumidor_linha, c.consumidor, c.cpf, c.nome);
   }
 
+  // A closing that may ask the retry question, the operator answering Yes
+  // `yes` times; nothing shown but the question.
+  bool FechaCupomRetrying(int yes = 1) {
+    for (int i = 0; i < yes; ++i) sandbox.dialogs->Answer(platform::mrYes);
+    Close c;
+    c.avisa = false;
+    c.retry = "S";
+    return FechaCupom(c);
+  }
+
   platform::TClientDataSet tipos{"tipos"};
   platform::TClientDataSet movimentos{"movimentos"};
   std::string numero = "unset";
@@ -131,11 +141,7 @@ TEST_F(ClosingTest, RefusedPaymentIsSentAgainOnYes) {
   sandbox.dialogs->on_show = [this](const platform::RecordedDialog& d) {
     if (d.text == kRetry) printer.SetPaymentMethods("Dinheiro\nCartao\nCheque");
   };
-  sandbox.dialogs->Answer(platform::mrYes);
-  Close c;
-  c.avisa = false;
-  c.retry = "S";
-  EXPECT_TRUE(FechaCupom(c));
+  EXPECT_TRUE(FechaCupomRetrying());
   EXPECT_THAT(Frames(), ElementsAre(Frame("30"), Frame("32", {"D", "0000"}),
                                     Frame("72", {"03", "00000000003000"}), Frame("35", {"32"}),
                                     Frame("72", {"03", "00000000003000"}), Frame("34", {" "})));
@@ -172,11 +178,7 @@ TEST_F(ClosingTest, ARefusedPaymentIsAskedOfThePrinterAndNeverRegisteredTwice) {
     SCOPED_TRACE(k.why);
     FillMovements(movimentos, {{"E", "001", 10.00, 1.0}, {"E", "001", 15.00, 2.0}});
     printer.FailCommand("72", 0, kNotExecuted, k.when, k.count);
-    for (int i = 0; i < k.count; ++i) sandbox.dialogs->Answer(platform::mrYes);
-    Close c;
-    c.avisa = false;
-    c.retry = "S";
-    EXPECT_TRUE(FechaCupom(c));
+    EXPECT_TRUE(FechaCupomRetrying(k.count));
     std::vector<std::string> expected{Frame("30"), Frame("32", {"D", "0000"})};
     expected.insert(expected.end(), k.pagamentos.begin(), k.pagamentos.end());
     expected.push_back(Frame("34", {" "}));
@@ -198,11 +200,7 @@ TEST_F(ClosingTest, APaymentWhoseFateCannotBeReadIsNotSentAgain) {
   FillMovements(movimentos, {{"E", "001", 25.00, 1.0}});
   printer.FailCommand("72", 0, kNotExecuted, kAfterRegistering, 1);
   printer.FailCommand("35", 0, kNotExecuted, kNothingDone, 1);
-  sandbox.dialogs->Answer(platform::mrYes);
-  Close c;
-  c.avisa = false;
-  c.retry = "S";
-  EXPECT_FALSE(FechaCupom(c));
+  EXPECT_FALSE(FechaCupomRetrying());
   EXPECT_THAT(Frames(), ElementsAre(Frame("30"), Frame("32", {"D", "0000"}),
                                     Frame("72", {"01", "00000000002500"}), Frame("35", {"32"})));
   const std::vector<std::string> log = LogLines();
@@ -218,11 +216,7 @@ TEST_F(ClosingTest, ARefusedFooterIsSentAgainAloneOnYes) {
   // The payments stand in the printer: the closing goes on from the footer.
   FillMovements(movimentos, {{"E", "001", 25.00, 1.0}});
   printer.FailCommand("34", 0, kNotExecuted, kNothingDone, 1);
-  sandbox.dialogs->Answer(platform::mrYes);
-  Close c;
-  c.avisa = false;
-  c.retry = "S";
-  EXPECT_TRUE(FechaCupom(c));
+  EXPECT_TRUE(FechaCupomRetrying());
   EXPECT_THAT(Frames(), ElementsAre(Frame("30"), Frame("32", {"D", "0000"}),
                                     Frame("72", {"01", "00000000002500"}), Frame("34", {" "}),
                                     Frame("34", {" "})));
@@ -267,11 +261,7 @@ TEST_F(ClosingTest, AFooterRefusedForAnUncoveredTotalAnswersFalse) {
 TEST_F(ClosingTest, OtherRefusalRestartsTheWholeClosingOnYes) {
   FillMovements(movimentos, {{"E", "001", 25.00, 1.0}});
   printer.RefuseTransmission(2);  // the coupon number and the start of the closing
-  sandbox.dialogs->Answer(platform::mrYes);
-  Close c;
-  c.avisa = false;
-  c.retry = "S";
-  EXPECT_TRUE(FechaCupom(c));
+  EXPECT_TRUE(FechaCupomRetrying());
   EXPECT_EQ(numero, "");
   EXPECT_THAT(Frames(), ElementsAre(Frame("30"), Frame("32", {"D", "0000"}), Frame("32", {"D", "0000"}),
                                     Frame("72", {"01", "00000000002500"}), Frame("34", {" "})));
