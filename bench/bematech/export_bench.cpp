@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "bench/bematech/printer_bench.h"
-#include "bench/support/ratio_reporter.h"
+#include "bench/support/channel_ratio.h"
 
 namespace {
 
@@ -62,11 +62,6 @@ struct Bench : benchsupport::PrinterBench {
   }
 };
 
-Bench& TheBench() {
-  static Bench bench;
-  return bench;
-}
-
 // ---- The bare parse ------------------------------------------------------
 
 std::vector<std::string> Lines(const char* path) {
@@ -107,13 +102,13 @@ double BareParse() {
 }
 
 void BM_BareParse(benchmark::State& state) {
-  TheBench();
+  benchsupport::OneBench<Bench>();
   for (auto _ : state) benchmark::DoNotOptimize(BareParse());
 }
 BENCHMARK(BM_BareParse);
 
 void BM_ExportRedZ(benchmark::State& state) {
-  Bench& bench = TheBench();
+  Bench& bench = benchsupport::OneBench<Bench>();
   int records = 0;
   for (auto _ : state) records = bench.Export();
   state.counters["records"] = records;
@@ -122,7 +117,7 @@ BENCHMARK(BM_ExportRedZ);
 
 // The movement date every exported record asks of the printer ("35" "27").
 void BM_DataMov(benchmark::State& state) {
-  TheBench();
+  benchsupport::OneBench<Bench>();
   for (auto _ : state) benchmark::DoNotOptimize(Qdm00100::DataMov_Bematech());
 }
 BENCHMARK(BM_DataMov);
