@@ -154,6 +154,13 @@ TEST_F(RestaurantTest, TablesKeepJoinsMovesReversalsAndClosedChecksAcrossAPowerC
   for (const auto& call : refused) EXPECT_FALSE(call());
   ASSERT_TRUE(F::Cupom_Conferencia("05", "1", 0, 0));
   EXPECT_THAT(printer.TapeText(), HasSubstr(Line("TOTAL", "22,00")));
+  // The items kept their tax codes through the power cycle: the table's
+  // coupon sells them on their rates.
+  printer.ClearTape();
+  ASSERT_TRUE(F::AbreCupomRes("05", "1"));
+  const std::string coupon = printer.TapeText();
+  EXPECT_THAT(coupon, HasSubstr(Line("    1 x 10,00 01T18,00%", "10,00")));
+  EXPECT_THAT(coupon, HasSubstr(Line("    3 x 4,00 F", "12,00")));
 }
 
 TEST_F(RestaurantTest, ATableCouponTakesTheTablesItemsAndTheZOfAType9PrinterReadsBack) {
