@@ -41,8 +41,12 @@ std::size_t LineCount(const std::string& text) {
 }  // namespace
 
 void OpenCoupon(Command& c) {
+  if (c.state.DocumentOpen()) return c.Refuse(0, kSt2NotExecuted);
+  StartCoupon(c);
+}
+
+void StartCoupon(Command& c) {
   FiscalState& s = c.state;
-  if (s.DocumentOpen()) return c.Refuse(0, kSt2NotExecuted);
   OpenDayIfNeeded(s, c.today);
   Coupon coupon;
   coupon.coo = s.NextDocument();
@@ -64,7 +68,11 @@ void SellItem(Command& c) {
     return c.Refuse(0, kSt2FieldType);
   Item item{a[0], a[1], a[2], *quantity, *price, *discount, false};
   if (item.discount >= item.Gross()) return c.Refuse(0, kSt2NotExecuted);
+  AddSaleLine(c, item);
+}
 
+void AddSaleLine(Command& c, const Item& item) {
+  FiscalState& s = c.state;
   s.coupon->items.push_back(item);
   s.day.gross += item.Gross();
   s.day.discounts += item.discount;

@@ -33,7 +33,11 @@ std::optional<TableItem> TableItemFields(Command& c) {
     c.Refuse(0, kSt2FieldType);
     return std::nullopt;
   }
-  return TableItem{Bare(a[0]), Bare(a[5]), a[6], *quantity, *price};
+  if (!KnownTax(c.state, a[7])) {
+    c.Refuse(0, kSt2RateNotProgrammed);
+    return std::nullopt;
+  }
+  return TableItem{Bare(a[0]), Bare(a[5]), a[6], *quantity, *price, a[7]};
 }
 
 bool HasItems(const FiscalState& s, const std::string& table) {
@@ -81,9 +85,20 @@ void JoinTables(Command& c) {
     if (t.table == from) t.table = to;
 }
 
-// Opening the coupon of a table: the table must hold items.
+// Opening the coupon of a table: a fiscal coupon holding every item of the
+// table, which is then free; the coupon closes as the counter's does. A
+// table without items, or another document open, is refused.
 void TableCoupon(Command& c) {
-  if (!HasItems(c.state, Bare(c.args[0]))) c.Refuse(0, kSt2NotExecuted);
+  FiscalState& s = c.state;
+  const std::string table = Bare(c.args[0]);
+  if (!HasItems(s, table) || s.DocumentOpen()) return c.Refuse(0, kSt2NotExecuted);
+  StartCoupon(c);
+  for (const TableItem& t : s.tables) {
+    if (t.table != table || s.coupon->items.size() >= kMaxItems) continue;
+    // Items kept before the printer recorded their rate go untaxed.
+    AddSaleLine(c, Item{t.code, t.description, KnownTax(s, t.tax) ? t.tax : "NN", t.quantity, t.unit_price, 0, false});
+  }
+  std::erase_if(s.tables, [&](const TableItem& t) { return t.table == table; });
 }
 
 // Fields: from table, percentage (4), to table, price (8), quantity (6),

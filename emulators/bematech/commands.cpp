@@ -46,7 +46,7 @@ const std::array kCommands = {
     CommandEntry{"80|49", 8, 8, kMovement | kChangesState, CancelTableItem},
     CommandEntry{"80|50", 3, 3, kPrints | kMovement, TableCheck},
     CommandEntry{"80|51", 2, 2, kMovement | kChangesState, JoinTables},
-    CommandEntry{"80|52", 2, 2, kMovement, TableCoupon},
+    CommandEntry{"80|52", 2, 2, kSale, TableCoupon},
     CommandEntry{"80|53", 9, 9, kMovement | kChangesState, TransferTableItem},
     CommandEntry{"80|54", 1, 1, kPrints | kMovement, OpenTablesReport},
     CommandEntry{"80|55", 0, 0, kPrints | kMovement, PrintMenu},

@@ -76,6 +76,12 @@ bool KnownTax(const FiscalState& state, const std::string& tax);
 // Adds to the taxable base of the item's tax code.
 void AddToBase(DayTotals& day, const std::string& tax, long long amount);
 
+// The coupon's parts a restaurant table's coupon shares with the counter's:
+// a coupon opened (its header printed) and a sale line added to it and to
+// the day's totals.
+void StartCoupon(Command& c);
+void AddSaleLine(Command& c, const Item& item);
+
 // Handlers, by family.
 void OpenCoupon(Command&);      // "00"
 void SellItem(Command&);        // "09"

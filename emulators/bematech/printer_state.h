@@ -104,6 +104,7 @@ struct TableItem {
   std::string description;
   long long quantity = 0;
   long long unit_price = 0;
+  std::string tax;  // the rate it is sold under, as an item of a coupon
 };
 
 struct FiscalState {

@@ -156,7 +156,9 @@ const std::map<std::string, Reader>& Readers() {
       s.reduction_log.push_back(Reduction{f.Int(0), f.Int(1), f.Int(2), f.Number(3), f.Number(4)});
     };
     r["table"] = [](FiscalState& s, const RecordFields& f) {
-      s.tables.push_back(TableItem{f.Text(0), f.Text(1), f.Text(2), f.Number(3), f.Number(4)});
+      // Files written before tables kept the item's rate have five fields.
+      s.tables.push_back(
+          TableItem{f.Text(0), f.Text(1), f.Text(2), f.Number(3), f.Number(4), f.size() > 5 ? f.Text(5) : ""});
     };
     AddTotalsReaders(r, "day");
     AddTotalsReaders(r, "lastz");
@@ -192,7 +194,7 @@ std::string SerializeState(const FiscalState& s) {
   for (const Reduction& r : s.reduction_log)
     out += (Record("reduction") << r.number << r.day << r.coo << r.gross << r.grand_total).Line();
   for (const TableItem& t : s.tables)
-    out += (Record("table") << t.table << t.code << t.description << t.quantity << t.unit_price).Line();
+    out += (Record("table") << t.table << t.code << t.description << t.quantity << t.unit_price << t.tax).Line();
   return emu::StateText(kMagic, out);
 }
 
