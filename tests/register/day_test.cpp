@@ -20,10 +20,11 @@ std::vector<std::string> Args(const Home& home, const std::string& subcommand, s
 }
 
 // The value after `label` on the first line holding it: a tape line
-// ("VENDA BRUTA      77,25") or a dataset line ("VRVENBRUREDZ : 77,25").
+// ("VENDA BRUTA      77,25") or a dataset line ("VRVENBRUREDZ : 77,25"),
+// an amount or a date.
 std::string ValueAfter(const std::string& text, const std::string& label) {
   std::smatch m;
-  const std::regex line(label + R"([ :]+([0-9.,]+)\n)");
+  const std::regex line(label + R"([ :]+([0-9.,/]+)\n)");
   return std::regex_search(text, m, line) ? m[1].str() : std::string("(ausente: " + label + ")");
 }
 
