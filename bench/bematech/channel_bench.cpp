@@ -47,32 +47,10 @@ struct Bench {
   platform::TClientDataSet movimentos{"movimentos"};
 };
 
-Bench& TheBench() {
-  static Bench bench;
-  return bench;
-}
-
-const std::string kFrame = "\x1B|35|27|\x1B";
-
-void BM_DebugLogLine(benchmark::State& state) {
-  TheBench();
-  benchsupport::DebugLogLine(state, kFrame);
-}
-BENCHMARK(BM_DebugLogLine);
-
-void BM_ChannelCommand(benchmark::State& state) {
-  TheBench().printer.ClearFrames();
-  for (auto _ : state) {
-    benchmark::DoNotOptimize(Qdm00100::EnviaComando_Bematech("35", {"27"}, false, false));
-  }
-  TheBench().printer.ClearFrames();
-}
-BENCHMARK(BM_ChannelCommand);
-
 // Argument 1 keeps the emulator's fiscal memory in its state file, written
 // on every command that changes it; 0 keeps it in memory only.
 void BM_Coupon100Items(benchmark::State& state) {
-  Bench& bench = TheBench();
+  Bench& bench = benchsupport::OneBench<Bench>();
   const std::string state_file = bench.sandbox.dir.file("mp20fi.state");
   bench.printer.SetStateFile(state.range(0) ? state_file.c_str() : "");
   for (auto _ : state) {
@@ -96,4 +74,9 @@ BENCHMARK(BM_Coupon100Items)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-int main(int argc, char** argv) { return benchsupport::RunChannelBenchmarks(argc, argv); }
+int main(int argc, char** argv) {
+  benchsupport::RegisterChannelBenchmarks<Bench>("\x1B|35|27|\x1B", [] {
+    return Qdm00100::EnviaComando_Bematech("35", {"27"}, false, false);
+  });
+  return benchsupport::RunChannelBenchmarks(argc, argv);
+}

@@ -8,6 +8,7 @@
 #include "emulators/bematech/commands.h"
 #include "emulators/bematech/printer_state.h"
 #include "emulators/common/device.h"
+#include "emulators/common/state_memory.h"
 
 namespace mp20emu {
 
@@ -53,8 +54,6 @@ class Emulator : public emu::Device {
   void FactoryReset() override;
   void PowerOn() override;
   void FramesCleared() override { status_polls_ = 0; }
-  // Takes the fiscal memory from the state file.
-  void LoadMemory(bool new_memory_is_fresh);
   void Run(const std::string& frame);
   bool Persist();
   int StandingSt1() const;
@@ -64,8 +63,7 @@ class Emulator : public emu::Device {
   FiscalState state_;
   Peripherals peripherals_;
   PrinterFaults faults_;
-  std::string state_path_;
-  bool memory_fault_ = false;
+  emu::StateMemory<FiscalState> memory_;
   bool polling_busy_ = false;
   Outcome last_;
   std::string answer_;

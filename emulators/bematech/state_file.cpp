@@ -7,7 +7,6 @@
 #include <stdexcept>
 #include <vector>
 
-#include "emulators/common/files.h"
 #include "emulators/common/records.h"
 
 namespace mp20emu {
@@ -212,23 +211,6 @@ std::optional<FiscalState> ParseState(const std::string& text) {
                     s.day.totalizer_counts.size() == s.day.totalizer_amounts.size();
   if (!tables_fit || s.coo < 0 || s.reductions < 0) return std::nullopt;
   return s;
-}
-
-bool SaveStateFile(const FiscalState& state, const std::string& path) {
-  return emu::WriteFileAtomic(path, SerializeState(state));
-}
-
-LoadResult LoadStateFile(const std::string& path, FiscalState& state) {
-  std::string text;
-  switch (emu::ReadWholeFile(path, text)) {
-    case emu::ReadResult::Missing: return LoadResult::Missing;
-    case emu::ReadResult::Unreadable: return LoadResult::Unreadable;
-    case emu::ReadResult::Read: break;
-  }
-  std::optional<FiscalState> loaded = ParseState(text);
-  if (!loaded) return LoadResult::Unreadable;
-  state = std::move(*loaded);
-  return LoadResult::Loaded;
 }
 
 }  // namespace mp20emu
