@@ -91,12 +91,18 @@ void JoinTables(Command& c) {
 void TableCoupon(Command& c) {
   FiscalState& s = c.state;
   const std::string table = Bare(c.args[0]);
-  if (!HasItems(s, table) || s.DocumentOpen()) return c.Refuse(0, kSt2NotExecuted);
+  const auto count =
+      std::count_if(s.tables.begin(), s.tables.end(), [&](const TableItem& t) { return t.table == table; });
+  // A table with more items than a coupon holds is refused whole, never
+  // closed in part.
+  if (count == 0 || static_cast<std::size_t>(count) > kMaxItems || s.DocumentOpen())
+    return c.Refuse(0, kSt2NotExecuted);
   StartCoupon(c);
   for (const TableItem& t : s.tables) {
-    if (t.table != table || s.coupon->items.size() >= kMaxItems) continue;
+    if (t.table != table) continue;
     // Items kept before the printer recorded their rate go untaxed.
-    AddSaleLine(c, Item{t.code, t.description, KnownTax(s, t.tax) ? t.tax : "NN", t.quantity, t.unit_price, 0, false});
+    const std::string tax = KnownTax(s, t.tax) ? t.tax : "NN";
+    AddSaleLine(c, Item{t.code, t.description, tax, t.quantity, t.unit_price, 0, false});
   }
   std::erase_if(s.tables, [&](const TableItem& t) { return t.table == table; });
 }
