@@ -33,6 +33,10 @@ std::optional<TableItem> TableItemFields(Command& c) {
     c.Refuse(0, kSt2FieldType);
     return std::nullopt;
   }
+  if (!KnownTax(c.state, a[7])) {
+    c.Refuse(0, kSt2RateNotProgrammed);
+    return std::nullopt;
+  }
   return TableItem{Bare(a[0]), Bare(a[5]), a[6], *quantity, *price, a[7], *discount};
 }
 
