@@ -7,44 +7,17 @@
 #include <string>
 
 #include "bench/support/channel_ratio.h"
-#include "drivers/bematech/Qdm00100.h"
-#include "facade/Qdm00000.h"
-#include "facade/dtmCupomFiscal.h"
-#include "support/emulated_printer.h"
-#include "support/sandbox.h"
+#include "bench/bematech/printer_bench.h"
 
 namespace {
 
 // One sandboxed printer for the whole run.
-struct Bench {
+struct Bench : benchsupport::PrinterBench {
   Bench() {
-    sandbox.ResetPrinter(printer);
-    Qdm00000::IdTipoImpFis = 1;
-    if (!Qdm00100::StartImpFis_Bematech("COM1") || !Qdm00100::boImpFiscalOK) {
-      std::fprintf(stderr, "emulated printer did not start\n");
-      std::abort();
-    }
-    Qdm00100::CarregaTot_Bematech();
-    TdtmCupomFiscal& dm = Qdm00000::DataModule();
-    DefinePaymentTypeFields(tipos);
-    tipos.CreateDataSet();
-    tipos.Append();
-    tipos.FieldByName("CDTIPORECE").SetAsString("001");
-    tipos.FieldByName("IDTIPORECE").SetAsString("1");
-    tipos.FieldByName("CDFPIMPFIS").SetAsString("01");
-    tipos.Post();
-    movimentos.FieldDefs = dm.cdsMovCaixa.FieldDefs;
-    movimentos.CreateDataSet();
-    movimentos.Append();
-    movimentos.FieldByName("IDTIPOMOVIVE").SetAsString("E");
-    movimentos.FieldByName("CDTIPORECE").SetAsString("001");
-    movimentos.FieldByName("VRMOVIVEND").SetAsFloat(1000.00);
-    movimentos.Post();
+    Start();
+    AddPaymentType("001", "01");
+    AddPayment("001", 1000.00, 1);
   }
-  testsupport::Sandbox sandbox;
-  testsupport::EmulatedPrinter printer;
-  platform::TClientDataSet tipos{"tipos"};
-  platform::TClientDataSet movimentos{"movimentos"};
 };
 
 // Argument 1 keeps the emulator's fiscal memory in its state file, written

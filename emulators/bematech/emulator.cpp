@@ -16,6 +16,17 @@ const char* const kStatusPoll = "\x1B|19|\x1B";
 
 }  // namespace
 
+void PrinterFaults::SetCommandFault(CommandFault fault) {
+  std::erase_if(by_code, [&](const CommandFault& f) { return f.code == fault.code; });
+  if (fault.count.armed()) by_code.push_back(std::move(fault));
+}
+
+const CommandFault* PrinterFaults::TakeCommandFault(const std::string& code) {
+  for (CommandFault& f : by_code)
+    if (f.code == code) return f.count.Take() ? &f : nullptr;
+  return nullptr;
+}
+
 Emulator& Emulator::Instance() {
   static Emulator emulator;
   return emulator;
@@ -102,6 +113,12 @@ void Emulator::Run(const std::string& frame) {
     last_.st2 |= kSt2Memory;
     return;
   }
+  const CommandFault* fault = faults_.TakeCommandFault(entry->code);
+  if (fault && !fault->after_executing) {
+    last_.st1 |= fault->st1;
+    last_.st2 |= fault->st2;
+    return;
+  }
   DateTime now = clock().Now();
   Command command(state_, tape(), peripherals_, paper(), now);
   command.args.assign(fields->begin() + static_cast<std::ptrdiff_t>(code_fields), fields->end());
@@ -113,6 +130,10 @@ void Emulator::Run(const std::string& frame) {
   answer_ = command.answer;
   if (command.print_failed) last_.st1 |= kSt1PrinterError;
   if (!command.Refused() && (entry->flags & kChangesState) && !Persist()) last_.st2 |= kSt2Memory;
+  if (fault) {
+    last_.st1 |= fault->st1;
+    last_.st2 |= fault->st2;
+  }
 }
 
 int Emulator::StandingSt1() const {

@@ -4,6 +4,7 @@
 // through WithPrinter, under the library's one lock.
 #pragma once
 #include <string>
+#include <vector>
 
 #include "emulators/bematech/commands.h"
 #include "emulators/bematech/printer_state.h"
@@ -12,12 +13,28 @@
 
 namespace mp20emu {
 
+// A refusal aimed at one command code: either nothing is done, or the
+// command is carried out and its outcome still shows the refusal (the
+// printer registered it and its answer came back wrong).
+struct CommandFault {
+  std::string code;  // "72", "80|52", ...
+  int st1 = 0, st2 = 0;
+  bool after_executing = false;
+  emu::FaultCount count;  // counts only commands of that code
+};
+
 // Faults of the MP-20 FI beside the common ones.
 struct PrinterFaults {
   int forced_st1 = 0, forced_st2 = 0;
   emu::FaultCount forced;         // status bits added to the next commands
   emu::FaultCount nak;            // the command is not acknowledged
   emu::FaultCount return_code_1;  // the library reports a failed exchange
+  std::vector<CommandFault> by_code;
+
+  // Sets (count 0: clears) the fault of one code.
+  void SetCommandFault(CommandFault fault);
+  // The fault of this code when it strikes now.
+  const CommandFault* TakeCommandFault(const std::string& code);
 };
 
 struct Outcome {
