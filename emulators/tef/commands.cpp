@@ -83,23 +83,33 @@ constexpr std::string_view undone_by_manager = "desfeita pelo gerenciador: ";
 
 void reinstate_sale(const Transaction& cancellation, const std::string& id, Context& context);
 
-// Undoes every pending transaction but `spared` (the sale a cancellation
-// names, which the cancellation itself settles).
-int undo_abandoned(Context& context, const std::string& id, std::string_view why,
-                   const std::string& spared = {}) {
+// Undoes every pending transaction for which `reason` gives a reason.
+int undo_abandoned(Context& context, const std::string& id, const AbandonReason& reason) {
   int undone = 0;
   for (Transaction t : context.journal.pending()) {
-    if (!spared.empty() && t.nsu == spared) continue;
+    const auto why = reason(t);
+    if (!why) continue;
     t.state = State::Desfeita;
-    context.journal.record("NCN", id, t, std::string(undone_by_manager) + std::string(why));
+    context.journal.record("NCN", id, t, std::string(undone_by_manager) + *why);
     if (t.kind == "CNC") reinstate_sale(t, id, context);
     ++undone;
   }
   return undone;
 }
 
+// The client starts another transaction: whatever it left pending is
+// abandoned, but `spared` (the sale a cancellation names, which the
+// cancellation itself settles).
+int undo_before_new_transaction(Context& context, const std::string& id,
+                                const std::string& spared = {}) {
+  return undo_abandoned(context, id, [&](const Transaction& t) -> std::optional<std::string> {
+    if (!spared.empty() && t.nsu == spared) return std::nullopt;
+    return "nova transacao";
+  });
+}
+
 std::optional<Answer> serve_crt(const Record& request, Context& context) {
-  undo_abandoned(context, request.field("001-000"), "nova transacao");
+  undo_before_new_transaction(context, request.field("001-000"));
   const auto now = emu::Clock().Now();
   const auto amount = parse_cents(request.field("003-000"));
   auto sale = new_transaction("CRT", context, request.field("010-000"), amount.value_or(0), now);
@@ -206,7 +216,7 @@ std::optional<Answer> serve_cnc(const Record& request, Context& context) {
   const auto id = request.field("001-000");
   const auto network = or_default(request.field("010-000"), context.default_network);
   const auto* named = context.journal.find(network, request.field("012-000"));
-  undo_abandoned(context, id, "nova transacao", named ? named->nsu : std::string());
+  undo_before_new_transaction(context, id, named ? named->nsu : std::string());
   const auto* sale = context.journal.find(network, request.field("012-000"));
   const char* refusal = cancel_refusal(sale, request.field("003-000"));
 
@@ -253,8 +263,8 @@ constexpr std::array<CommandEntry, 5> commands{{
 
 }  // namespace
 
-int undo_abandoned_at_start(Context& context) {
-  return undo_abandoned(context, "", "pendente na partida");
+int undo_abandoned_at_start(Context& context, const AbandonReason& reason) {
+  return undo_abandoned(context, "", reason);
 }
 
 std::optional<Answer> serve_request(const Record& request, Context& context) {

@@ -14,6 +14,7 @@
 //   Any other command is acknowledged and journaled, never answered: an
 //   answer file without a network would stay in "resp" for good.
 #pragma once
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -34,10 +35,15 @@ using Answer = std::map<std::string, std::string>;  // field code -> value
 
 std::optional<Answer> serve_request(const Record& request, Context& context);
 
+// Why the manager undoes a pending transaction by itself; nullopt leaves it
+// pending.
+using AbandonReason = std::function<std::optional<std::string>(const Transaction&)>;
+
 // The managers' rule for an approval its client never settled: a pending
-// transaction still pending when the manager starts, or when the client
-// starts another transaction, is undone by the manager itself and
-// journaled so ("desfeita pelo gerenciador: ..."). Returns how many.
-int undo_abandoned_at_start(Context& context);
+// transaction is undone by the manager itself, and journaled so
+// ("desfeita pelo gerenciador: <reason>"), when the client starts another
+// transaction, and at the manager's start when `reason` gives one (an
+// answer that never reached the client). Returns how many.
+int undo_abandoned_at_start(Context& context, const AbandonReason& reason);
 
 }  // namespace tef_emu

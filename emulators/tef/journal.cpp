@@ -54,6 +54,7 @@ std::string transaction_tokens(const Transaction& t) {
                        " estado=" + std::string(state_name(t.state));
   if (t.state == State::Cancelada) tokens += " antes=" + std::string(state_name(t.before));
   if (!t.original.empty()) tokens += " orig=" + encode(t.original);
+  if (t.answered) tokens += " resposta=gravada";
   return tokens;
 }
 
@@ -109,6 +110,7 @@ void Journal::replay() {
     t.state = *state;
     t.before = state_from_name(tokens["antes"]).value_or(State::Pendente);
     t.original = tokens["orig"];
+    t.answered = tokens["resposta"] == "gravada";
     keep(t);
   }
 }

@@ -30,6 +30,9 @@ struct Transaction {
   State state = State::Pendente;
   State before = State::Pendente;  // a cancelled sale's state before it
   std::string original;            // a cancellation's sale NSU
+  // Its answer file was written whole into "resp" (journaled as
+  // "resposta=gravada" once it is in place).
+  bool answered = false;
 };
 
 class Journal {

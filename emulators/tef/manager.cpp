@@ -76,12 +76,52 @@ bool Manager::open() {
     return false;
   }
   std::filesystem::remove(taken_, ec);
-  // Approvals an earlier run left pending (the client never heard of them,
-  // or never settled them) are undone before anything else is served.
+  // Approvals an earlier run left pending are settled before anything else
+  // is served, but only those whose answer never reached the client: never
+  // written, or still in "resp" (withdrawn here, so the client can no
+  // longer take it). An answer the client took may stand on a closed
+  // coupon; its approval waits for the client's confirmation or undo, or
+  // for the client's next transaction.
   Context context{journal_, options_.settings, options_.network};
-  if (const int undone = undo_abandoned_at_start(context))
-    std::cerr << "tef_manager: undid " << undone << " pending transaction(s) at start\n";
+  const int pending = static_cast<int>(journal_.pending().size());
+  const int undone =
+      undo_abandoned_at_start(context, [this](const Transaction& t) -> std::optional<std::string> {
+        if (withdraw_answer(t)) return "pendente na partida, resposta nao retirada";
+        if (!t.answered) return "pendente na partida, resposta nao gravada";
+        return std::nullopt;
+      });
+  if (undone) std::cerr << "tef_manager: undid " << undone << " pending transaction(s) at start\n";
+  if (pending > undone)
+    std::cerr << "tef_manager: " << pending - undone
+              << " pending transaction(s) wait for the client's decision\n";
   return true;
+}
+
+bool Manager::withdraw_answer(const Transaction& transaction) {
+  const auto slot = find_file_nocase(answers_, "intpos.001");
+  if (!slot) return false;
+  const Record answer = parse_record(read_file(*slot).value_or(""));
+  if (answer.field("012-000") != transaction.nsu || answer.field("010-000") != transaction.network)
+    return false;
+  // The rename decides it: once it succeeds the client can never take the
+  // answer; when it fails the client has just taken it.
+  const auto withdrawn = answers_ / ".tef_manager.withdrawn";
+  if (::rename(slot->c_str(), withdrawn.c_str()) != 0) return false;
+  std::error_code ec;
+  std::filesystem::remove(withdrawn, ec);
+  return true;
+}
+
+void Manager::journal_answered(const std::string& command, const std::string& id,
+                               const Answer& answer) {
+  const auto network = answer.find("010-000");
+  const auto nsu = answer.find("012-000");
+  if (network == answer.end() || nsu == answer.end()) return;
+  const auto* found = journal_.find(network->second, nsu->second);
+  if (!found || found->state != State::Pendente || found->answered) return;
+  Transaction t = *found;
+  t.answered = true;
+  journal_.record(command, id, t);
 }
 
 int Manager::run() {
@@ -144,7 +184,10 @@ void Manager::respond(const Record& request, const Settings& settings) {
   if (!write_atomic(answers_ / "intpos.sts", status) || !answer) return;
 
   pause_ms(settings.answer_delay_ms);
-  write_atomic(answers_ / "intpos.001", render_record(*answer), settings.slow_write_ms);
+  // Journaled once the answer is in place: at a restart, a pending
+  // approval without this mark had no answer the client could have read.
+  if (write_atomic(answers_ / "intpos.001", render_record(*answer), settings.slow_write_ms))
+    journal_answered(command, id, *answer);
 }
 
 }  // namespace tef_emu

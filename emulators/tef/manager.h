@@ -7,6 +7,7 @@
 #include <string>
 
 #include "emulators/common/locks.h"
+#include "emulators/tef/commands.h"
 #include "emulators/tef/journal.h"
 #include "emulators/tef/record.h"
 #include "emulators/tef/settings.h"
@@ -40,6 +41,10 @@ class Manager {
   bool serve_next();
   bool take_request(const std::filesystem::path& found, Record& request);
   void respond(const Record& request, const Settings& settings);
+  // Takes back the answer of `transaction` still waiting in
+  // "resp/intpos.001"; true when the client had not taken it.
+  bool withdraw_answer(const Transaction& transaction);
+  void journal_answered(const std::string& command, const std::string& id, const Answer& answer);
 
   Options options_;
   Journal journal_;

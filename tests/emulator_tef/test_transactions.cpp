@@ -4,6 +4,8 @@
 
 #include <csignal>
 #include <fstream>
+#include <iterator>
+#include <sstream>
 
 #include "tests/emulator_tef/manager_process.h"
 #include "tests/emulator_tef/tef_root.h"
@@ -187,39 +189,156 @@ int count(const std::string& text, const std::string& part) {
   return n;
 }
 
-// The managers' rule for an approval its client never settled: the manager
-// undoes it itself at the client's next transaction or at its own start,
-// and says so in the journal. A settled transaction is never touched.
-TEST_F(Transactions, PendingApprovalIsUndoneByTheManagerAtItsStart) {
+// A journal line holding every part, in order.
+bool has_line(const std::string& journal, const std::vector<std::string>& parts) {
+  std::istringstream lines(journal);
+  std::string line;
+  while (std::getline(lines, line)) {
+    std::size_t at = 0;
+    bool all = true;
+    for (const auto& part : parts) {
+      at = line.find(part, at);
+      if (at == std::string::npos) {
+        all = false;
+        break;
+      }
+      at += part.size();
+    }
+    if (all) return true;
+  }
+  return false;
+}
+
+// The value of `key` on the first journal line holding `mark`.
+std::string token_of(const std::string& journal, const std::string& mark, const std::string& key) {
+  std::istringstream lines(journal);
+  std::string line;
+  while (std::getline(lines, line)) {
+    if (line.find(mark) == std::string::npos) continue;
+    const auto at = line.find(" " + key + "=");
+    if (at == std::string::npos) continue;
+    const auto from = at + key.size() + 2;
+    return line.substr(from, line.find(' ', from) - from);
+  }
+  return "";
+}
+
+// How the last approval's answer ended when the manager went down.
+enum class AnswerFate { Taken, LeftInResp, NeverWritten };
+
+struct StartCase {
+  const char* name;
+  AnswerFate fate;
+  const char* state_after_start;
+  const char* note;  // of the manager's own undo; "" when none
+};
+
+void PrintTo(const StartCase& c, std::ostream* os) { *os << c.name; }
+
+class AtStart : public Transactions, public ::testing::WithParamInterface<StartCase> {
+ protected:
+  // A card sale approved and acknowledged whose answer ends as `fate`, the
+  // manager then stopped (killed, for an answer never written).
+  Fields approve_then_stop(AnswerFate fate) {
+    if (fate == AnswerFate::Taken) {
+      auto taken = sale("300");
+      manager.stop(SIGTERM);
+      return taken;
+    }
+    if (fate == AnswerFate::NeverWritten) root.write_control("answer-delay-ms=60000\n");
+    const std::string id = next_id();
+    root.write_request({"000-000 = CRT", "001-000 = " + id, "003-000 = 300"});
+    EXPECT_TRUE(root.take("intpos.sts"));
+    if (fate == AnswerFate::NeverWritten) {
+      manager.stop(SIGKILL);
+      root.write_control("");
+      EXPECT_FALSE(fs::exists(root.path() / "resp" / "intpos.001"));
+      // Known only from the journal.
+      return {{"010-000", "REDECARD"},
+              {"012-000", token_of(root.journal(), "valor=300", "nsu")},
+              {"027-000", token_of(root.journal(), "valor=300", "fin")}};
+    }
+    const auto answer = root.path() / "resp" / "intpos.001";
+    EXPECT_TRUE(eventually([&] { return root.journal().find("resposta=gravada") != std::string::npos; }));
+    manager.stop(SIGTERM);
+    std::ifstream in(answer, std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    auto fields = parse_fields(bytes);
+    EXPECT_EQ(fields["001-000"], id);
+    return fields;
+  }
+};
+
+// The managers' rule for an approval its client never settled, at the
+// manager's start: an approval whose answer the client took may stand on a
+// closed coupon, so it waits, pending, for the client's decision (sent
+// again by the client's recovery); one whose answer never reached the
+// client (never written, or still in "resp") is undone by the manager
+// itself, and the journal says so. A settled transaction is never touched.
+TEST_P(AtStart, TheManagerUndoesOnlyAnswersThatNeverReachedTheClient) {
+  const auto& c = GetParam();
   const auto confirmed = sale("100");
   settle("CNF", confirmed);
   const auto undone = sale("200");
   settle("NCN", undone);
-  const auto abandoned = sale("300");  // its answer never reached the client
-  ASSERT_EQ(manager.stop(SIGTERM), 0);
+  const auto last = approve_then_stop(c.fate);
+  const std::string nsu = last.at("012-000");
+  ASSERT_TRUE(has_line(root.journal(), {"CRT", "nsu=" + nsu, "estado=PENDENTE"})) << root.journal();
 
   ManagerProcess restarted{root.path()};
-  ASSERT_TRUE(eventually([&] { return root.journal().find("pendente na partida") != std::string::npos; }));
-  EXPECT_EQ(root.state_of(abandoned.at("012-000")), "DESFEITA");
+  // A served request marks the end of the start.
+  ASSERT_TRUE(root.exchange({"000-000 = ATV", "001-000 = " + next_id()}));
+  const std::string journal = root.journal();
+  EXPECT_EQ(root.state_of(nsu), c.state_after_start) << journal;
+  if (*c.note) {
+    EXPECT_TRUE(has_line(journal, {"NCN", "nsu=" + nsu, "valor=300", "estado=DESFEITA",
+                                   std::string("nota=desfeita pelo gerenciador: ") + c.note}))
+        << journal;
+  }
+  EXPECT_EQ(count(journal, "desfeita pelo gerenciador"), *c.note ? 1 : 0) << journal;
+  // An answer taken back is gone: no client can act on it any more.
+  EXPECT_FALSE(fs::exists(root.path() / "resp" / "intpos.001"));
   EXPECT_EQ(root.state_of(confirmed.at("012-000")), "CONFIRMADA");
   EXPECT_EQ(root.state_of(undone.at("012-000")), "DESFEITA");
-  const std::string journal = root.journal();
-  EXPECT_EQ(count(journal, "nota=desfeita pelo gerenciador: pendente na partida"), 1) << journal;
-  EXPECT_NE(journal.find("nsu=" + abandoned.at("012-000") +
-                         " rede=REDECARD valor=300 fin=" + abandoned.at("027-000") +
-                         " estado=DESFEITA nota=desfeita pelo gerenciador"),
-            std::string::npos)
-      << journal;
 
-  // The client's late decision is refused and journaled; a third start
-  // finds nothing pending.
-  settle("CNF", abandoned);
-  EXPECT_EQ(root.state_of(abandoned.at("012-000")), "DESFEITA");
-  EXPECT_NE(root.journal().find("nota=recusada: transacao desfeita"), std::string::npos);
+  // The client's decision after its restart: it settles the approval whose
+  // answer it took, and is refused for one the manager undid.
+  settle("CNF", last);
+  if (c.fate == AnswerFate::Taken) {
+    EXPECT_EQ(root.state_of(nsu), "CONFIRMADA");
+  } else {
+    EXPECT_EQ(root.state_of(nsu), "DESFEITA");
+    EXPECT_NE(root.journal().find("nota=recusada: transacao desfeita"), std::string::npos);
+  }
+  // A third start finds nothing pending.
   ASSERT_EQ(restarted.stop(SIGTERM), 0);
   ManagerProcess third{root.path()};
-  settle("CNF", confirmed);  // served, so the start is over
-  EXPECT_EQ(count(root.journal(), "desfeita pelo gerenciador"), 1);
+  settle("CNF", confirmed);
+  EXPECT_EQ(count(root.journal(), "desfeita pelo gerenciador"), *c.note ? 1 : 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Transactions, AtStart,
+    ::testing::Values(StartCase{"AnswerTaken", AnswerFate::Taken, "PENDENTE", ""},
+                      StartCase{"AnswerLeftInResp", AnswerFate::LeftInResp, "DESFEITA",
+                                "pendente na partida, resposta nao retirada"},
+                      StartCase{"AnswerNeverWritten", AnswerFate::NeverWritten, "DESFEITA",
+                                "pendente na partida, resposta nao gravada"}),
+    [](const auto& info) { return info.param.name; });
+
+// A taken answer left pending at start is still undone when the client
+// starts another transaction without deciding it.
+TEST_F(Transactions, TakenAnswerLeftPendingAtStartIsUndoneAtTheNextTransaction) {
+  const auto taken = sale("300");
+  ASSERT_EQ(manager.stop(SIGTERM), 0);
+  ManagerProcess restarted{root.path()};
+  EXPECT_EQ(root.state_of(taken.at("012-000")), "PENDENTE");
+  const auto next = sale("600");
+  EXPECT_EQ(root.state_of(taken.at("012-000")), "DESFEITA");
+  EXPECT_EQ(root.state_of(next.at("012-000")), "PENDENTE");
+  EXPECT_TRUE(has_line(root.journal(), {"nsu=" + taken.at("012-000"), "estado=DESFEITA",
+                                        "nota=desfeita pelo gerenciador: nova transacao"}))
+      << root.journal();
 }
 
 TEST_F(Transactions, PendingApprovalIsUndoneAtTheClientsNextTransaction) {
@@ -227,10 +346,9 @@ TEST_F(Transactions, PendingApprovalIsUndoneAtTheClientsNextTransaction) {
   const auto second = sale("250");
   EXPECT_EQ(root.state_of(first.at("012-000")), "DESFEITA");
   EXPECT_EQ(root.state_of(second.at("012-000")), "PENDENTE");
-  EXPECT_NE(root.journal().find("nsu=" + first.at("012-000") +
-                                " rede=REDECARD valor=100 fin=" + first.at("027-000") +
-                                " estado=DESFEITA nota=desfeita pelo gerenciador: nova transacao"),
-            std::string::npos)
+  EXPECT_TRUE(has_line(root.journal(),
+                       {"NCN ", "nsu=" + first.at("012-000") + " rede=REDECARD valor=100 fin=" + first.at("027-000") +
+                                    " estado=DESFEITA resposta=gravada nota=desfeita pelo gerenciador: nova transacao"}))
       << root.journal();
   settle("CNF", second);
   EXPECT_EQ(root.state_of(second.at("012-000")), "CONFIRMADA");
