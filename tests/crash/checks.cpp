@@ -1,5 +1,6 @@
 #include "tests/crash/checks.h"
 
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
@@ -16,6 +17,7 @@ namespace {
 
 struct Event {
   std::string nsu, kind, state, note;
+  long long amount = 0;
 };
 
 // "date time COMMAND key=value ... [nota=text]": the keys this run needs.
@@ -37,6 +39,7 @@ bool ParseEvent(const std::string& line, Event& event) {
     if (key == "nsu") event.nsu = value;
     if (key == "tipo") event.kind = value;
     if (key == "estado") event.state = value;
+    if (key == "valor") event.amount = std::atoll(value.c_str());
   }
   return true;
 }
@@ -90,6 +93,11 @@ JournalTally TallyJournal(const fs::path& journal) {
       if (e.state == "CANCELADA" && state != "CANCELADA") ++tally.cancelled;
       state = e.state;
     }
+    if (events.front().kind == "CRT") {
+      ++tally.sales;
+      if (state == "CONFIRMADA") ++tally.sales_confirmed, tally.confirmed_cents += events.back().amount;
+      if (state == "DESFEITA") ++tally.sales_undone;
+    }
     if (state == "PENDENTE") tally.faults.push_back("transacao " + nsu + " ficou PENDENTE");
     if (settled > 1) tally.faults.push_back("transacao " + nsu + " decidida mais de uma vez");
     if (confirmed && undone) tally.faults.push_back("transacao " + nsu + " confirmada e desfeita");
@@ -109,7 +117,11 @@ PrinterMemory ReadPrinter(const fs::path& state_file) {
   memory.document_open = state.DocumentOpen();
   memory.coupon_number = state.coo;
   memory.net_sales = state.day.Net();
-  for (long long amount : state.day.method_amounts) memory.paid += amount;
+  const int cash = state.MethodNumber("Dinheiro");
+  for (std::size_t i = 0; i < state.day.method_amounts.size(); ++i) {
+    memory.paid += state.day.method_amounts[i];
+    if (static_cast<int>(i + 1) != cash) memory.card_paid += state.day.method_amounts[i];
+  }
   memory.paid -= state.day.change;
   return memory;
 }

@@ -20,6 +20,11 @@ struct JournalTally {
   int repeated = 0;           // the same decision again after a cut ("ja ...")
   int refused = 0;            // a contrary decision the manager refused
   int torn_lines = 0;         // lines that name no event
+  // Card sales (CRT approved) by how they ended.
+  int sales = 0;
+  int sales_confirmed = 0;
+  int sales_undone = 0;
+  long long confirmed_cents = 0;  // what the confirmed sales took
   std::vector<std::string> faults;  // transactions left pending, settled twice, ...
 };
 
@@ -36,6 +41,9 @@ struct PrinterMemory {
   // equal unless a coupon was registered in part.
   long long net_sales = 0;
   long long paid = 0;
+  // Taken by means other than cash in the coupons that stand (a cancelled
+  // coupon gives its payments back): the card payments of closed coupons.
+  long long card_paid = 0;
 };
 
 PrinterMemory ReadPrinter(const fs::path& state_file);

@@ -20,6 +20,10 @@
 //   - every approved card transaction ended confirmed or undone exactly
 //     once, none both, none left pending (the manager's journal tells);
 //     repeated and refused decisions are counted;
+//   - every coupon the printer closed with a card payment stands on a
+//     confirmed card sale (or, when the cut kept its voucher from printing,
+//     on one the register undid itself with the operator told), and every
+//     card sale whose coupon was cancelled or never closed ended undone;
 //   - every data packet and TEF ledger loads whole.
 // It prints each point and its outcome, then the counts. Exit 0 when every
 // point passed.
@@ -137,6 +141,12 @@ std::vector<std::string> TracedPoints(const fs::path& trace) {
   return points;
 }
 
+int Occurrences(const std::string& text, const std::string& part) {
+  int n = 0;
+  for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+  return n;
+}
+
 // Kind of a point: the event and the file (a sale's archive names are
 // always the same).
 const std::string& KindOf(const std::string& point) { return point; }
@@ -170,6 +180,10 @@ std::vector<long> Sample(const std::vector<std::string>& points, int count) {
 struct Totals {
   int tried = 0, cut = 0, not_reached = 0, passed = 0, failed = 0;
   int open_after_cut = 0, cancelled_at_start = 0, work_files = 0;
+  // Card sales against the coupons: closed with the card (and confirmed),
+  // cancelled or never closed (and undone).
+  int card_coupons = 0, card_coupons_confirmed = 0, card_coupons_unprinted = 0;
+  int sales_without_coupon = 0, sales_without_coupon_undone = 0;
   JournalTally tef;
   std::map<std::string, std::pair<int, int>> by_kind;  // passed, failed
 };
@@ -183,6 +197,10 @@ void Add(JournalTally& into, const JournalTally& t) {
   into.repeated += t.repeated;
   into.refused += t.refused;
   into.torn_lines += t.torn_lines;
+  into.sales += t.sales;
+  into.sales_confirmed += t.sales_confirmed;
+  into.sales_undone += t.sales_undone;
+  into.confirmed_cents += t.confirmed_cents;
 }
 
 struct Trial {
@@ -190,7 +208,7 @@ struct Trial {
   std::string summary;
 };
 
-Trial TryPoint(long number, const std::string& expected, int clean_coupons, const fs::path& base,
+Trial TryPoint(long number, const std::string& expected, const PrinterMemory& clean, const fs::path& base,
                Totals& totals, const Options& options) {
   Trial trial;
   const fs::path work = base / ("point_" + std::to_string(number));
@@ -226,11 +244,41 @@ Trial TryPoint(long number, const std::string& expected, int clean_coupons, cons
   if (printer.net_sales != printer.paid)
     faults.push_back("venda liquida do dia " + std::to_string(printer.net_sales) + " e pagamentos " +
                      std::to_string(printer.paid) + " (centavos) nao conferem");
-  if (printer.coupon_number < clean_coupons) faults.push_back("a execucao seguinte nao emitiu seu cupom");
+  if (printer.coupon_number < clean.coupon_number) faults.push_back("a execucao seguinte nao emitiu seu cupom");
 
   const JournalTally tef = TallyJournal(home / "drive_c" / "tef_dial" / "journal.txt");
   Add(totals.tef, tef);
   faults.insert(faults.end(), tef.faults.begin(), tef.faults.end());
+  // Each coupon closed with the card stands on a confirmed card sale; a
+  // coupon cancelled, or never closed, leaves its card sale undone, never
+  // confirmed. The one exception is the trade's rule for a voucher the cut
+  // kept from printing: the register undoes that card itself at its start
+  // and tells the operator ("Cancelada a Transacao"), who collects the
+  // amount otherwise; the manager never undoes a card a coupon stands on.
+  // Every sale pays the card amount of the sale without cuts.
+  const long long card_each = clean.card_paid;
+  const int card_coupons = card_each > 0 ? static_cast<int>(printer.card_paid / card_each) : 0;
+  const int without_coupon = tef.sales - card_coupons;
+  const int unprinted = card_coupons - tef.sales_confirmed;  // closed coupons whose card was undone
+  const int told = Occurrences(next.out, "Cancelada a Transa");
+  if (card_each <= 0 || printer.card_paid % card_each != 0 || without_coupon < 0)
+    faults.push_back("pagamentos com cartao na impressora (" + std::to_string(printer.card_paid) +
+                     " centavos) nao correspondem a vendas no cartao");
+  if (tef.confirmed_cents != tef.sales_confirmed * card_each || unprinted < 0)
+    faults.push_back("venda no cartao confirmada sem cupom fechado: " + std::to_string(tef.sales_confirmed) +
+                     " confirmadas, " + std::to_string(card_coupons) + " cupons com cartao");
+  if (unprinted > 0 && (unprinted > told || unprinted > tef.undone_by_client))
+    faults.push_back("cupom fechado com cartao e transacao desfeita sem o operador avisado: " +
+                     std::to_string(unprinted));
+  if (tef.sales_undone != std::max(without_coupon, 0) + std::max(unprinted, 0))
+    faults.push_back("vendas no cartao sem cupom fechado: " + std::to_string(without_coupon) + ", desfeitas: " +
+                     std::to_string(tef.sales_undone - std::max(unprinted, 0)));
+  totals.card_coupons += card_coupons;
+  totals.card_coupons_confirmed += std::min(tef.sales_confirmed, card_coupons);
+  totals.card_coupons_unprinted += std::max(unprinted, 0);
+  totals.sales_without_coupon += std::max(without_coupon, 0);
+  totals.sales_without_coupon_undone +=
+      std::min(std::max(tef.sales_undone - std::max(unprinted, 0), 0), std::max(without_coupon, 0));
   const auto files = CheckFiles(home);
   faults.insert(faults.end(), files.begin(), files.end());
   totals.work_files += LeftOverWorkFiles(home);
@@ -250,7 +298,9 @@ Trial TryPoint(long number, const std::string& expected, int clean_coupons, cons
                    " desfeitas (" + std::to_string(tef.undone_by_manager) + " pelo gerenciador)";
   if (tef.repeated) trial.summary += ", " + std::to_string(tef.repeated) + " repetidas";
   if (tef.refused) trial.summary += ", " + std::to_string(tef.refused) + " recusadas";
-  trial.summary += "]";
+  trial.summary += "; cupons com cartao: " + std::to_string(card_coupons);
+  if (unprinted > 0) trial.summary += " (" + std::to_string(unprinted) + " sem comprovante, desfeitos)";
+  trial.summary += ", vendas sem cupom: " + std::to_string(without_coupon) + "]";
   for (const auto& f : faults) trial.summary += "\n        " + f;
   if (!trial.passed || options.verbose) trial.summary += "\n        saida seguinte:\n" + next.out.substr(0, 4000);
   std::error_code ec;
@@ -273,7 +323,8 @@ int Main(const Options& options) {
   const Run whole = RunRegister(traced / "home", traced, 0);
   const auto points = TracedPoints(traced / "trace");
   const PrinterMemory clean = ReadPrinter(traced / "home" / "mp20fi.state");
-  if (whole.exit_code != 0 || points.empty() || !clean.readable || clean.net_sales != clean.paid) {
+  if (whole.exit_code != 0 || points.empty() || !clean.readable || clean.net_sales != clean.paid ||
+      clean.card_paid <= 0) {
     std::cerr << "crash_run: the sale without cuts did not go through (exit " << whole.exit_code << ", "
               << points.size() << " kill points)\n"
               << whole.out << '\n';
@@ -295,7 +346,7 @@ int Main(const Options& options) {
   for (long number : chosen) {
     if (number < 1 || number > static_cast<long>(points.size())) continue;
     const Trial trial =
-        TryPoint(number, points[static_cast<std::size_t>(number - 1)], clean.coupon_number, base, totals, options);
+        TryPoint(number, points[static_cast<std::size_t>(number - 1)], clean, base, totals, options);
     std::cout << trial.summary << std::endl;
   }
 
@@ -308,10 +359,14 @@ int Main(const Options& options) {
       "Impressora: %d cupons abertos pelo corte, %d cancelados na partida seguinte\n"
       "TEF: %d transacoes aprovadas: %d confirmadas, %d desfeitas pelo caixa, %d desfeitas pelo gerenciador, "
       "%d canceladas depois; %d decisoes repetidas, %d recusadas; %d linhas cortadas no diario (marcadas)\n"
+      "Cartao x cupom: %d cupons fechados com cartao: %d com a venda confirmada, %d com o comprovante nao "
+      "impresso (desfeita pelo caixa, operador avisado); %d vendas no cartao em cupom cancelado ou nunca "
+      "fechado: %d desfeitas\n"
       "Arquivos de trabalho deixados por gravacoes interrompidas: %d\n",
       totals.tried, totals.cut, totals.not_reached, totals.passed, totals.failed, totals.open_after_cut,
       totals.cancelled_at_start, t.approved, t.confirmed, t.undone_by_client, t.undone_by_manager, t.cancelled,
-      t.repeated, t.refused, t.torn_lines, totals.work_files);
+      t.repeated, t.refused, t.torn_lines, totals.card_coupons, totals.card_coupons_confirmed,
+      totals.card_coupons_unprinted, totals.sales_without_coupon, totals.sales_without_coupon_undone, totals.work_files);
   std::error_code ec;
   if (options.keep.empty() && totals.failed == 0) fs::remove_all(base, ec);
   if (totals.failed) std::cout << "Casas dos pontos que falharam: " << base << '\n';
