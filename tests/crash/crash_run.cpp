@@ -182,7 +182,7 @@ struct Totals {
   int open_after_cut = 0, cancelled_at_start = 0, work_files = 0;
   // Card sales against the coupons: closed with the card (and confirmed),
   // cancelled or never closed (and undone).
-  int card_coupons = 0, card_coupons_confirmed = 0, card_coupons_unprinted = 0;
+  int card_coupons = 0, card_coupons_confirmed = 0, card_coupons_unprinted = 0, card_coupons_undone_silently = 0;
   int sales_without_coupon = 0, sales_without_coupon_undone = 0;
   JournalTally tef;
   std::map<std::string, std::pair<int, int>> by_kind;  // passed, failed
@@ -267,7 +267,8 @@ Trial TryPoint(long number, const std::string& expected, const PrinterMemory& cl
   if (tef.confirmed_cents != tef.sales_confirmed * card_each || unprinted < 0)
     faults.push_back("venda no cartao confirmada sem cupom fechado: " + std::to_string(tef.sales_confirmed) +
                      " confirmadas, " + std::to_string(card_coupons) + " cupons com cartao");
-  if (unprinted > 0 && (unprinted > told || unprinted > tef.undone_by_client))
+  const bool silent = unprinted > 0 && (unprinted > told || unprinted > tef.undone_by_client);
+  if (silent)
     faults.push_back("cupom fechado com cartao e transacao desfeita sem o operador avisado: " +
                      std::to_string(unprinted));
   if (tef.sales_undone != std::max(without_coupon, 0) + std::max(unprinted, 0))
@@ -275,7 +276,7 @@ Trial TryPoint(long number, const std::string& expected, const PrinterMemory& cl
                      std::to_string(tef.sales_undone - std::max(unprinted, 0)));
   totals.card_coupons += card_coupons;
   totals.card_coupons_confirmed += std::min(tef.sales_confirmed, card_coupons);
-  totals.card_coupons_unprinted += std::max(unprinted, 0);
+  (silent ? totals.card_coupons_undone_silently : totals.card_coupons_unprinted) += std::max(unprinted, 0);
   totals.sales_without_coupon += std::max(without_coupon, 0);
   totals.sales_without_coupon_undone +=
       std::min(std::max(tef.sales_undone - std::max(unprinted, 0), 0), std::max(without_coupon, 0));
@@ -360,13 +361,13 @@ int Main(const Options& options) {
       "TEF: %d transacoes aprovadas: %d confirmadas, %d desfeitas pelo caixa, %d desfeitas pelo gerenciador, "
       "%d canceladas depois; %d decisoes repetidas, %d recusadas; %d linhas cortadas no diario (marcadas)\n"
       "Cartao x cupom: %d cupons fechados com cartao: %d com a venda confirmada, %d com o comprovante nao "
-      "impresso (desfeita pelo caixa, operador avisado); %d vendas no cartao em cupom cancelado ou nunca "
+      "impresso (desfeita pelo caixa, operador avisado), %d desfeitas sem aviso (falha); %d vendas no cartao em cupom cancelado ou nunca "
       "fechado: %d desfeitas\n"
       "Arquivos de trabalho deixados por gravacoes interrompidas: %d\n",
       totals.tried, totals.cut, totals.not_reached, totals.passed, totals.failed, totals.open_after_cut,
       totals.cancelled_at_start, t.approved, t.confirmed, t.undone_by_client, t.undone_by_manager, t.cancelled,
       t.repeated, t.refused, t.torn_lines, totals.card_coupons, totals.card_coupons_confirmed,
-      totals.card_coupons_unprinted, totals.sales_without_coupon, totals.sales_without_coupon_undone, totals.work_files);
+      totals.card_coupons_unprinted, totals.card_coupons_undone_silently, totals.sales_without_coupon, totals.sales_without_coupon_undone, totals.work_files);
   std::error_code ec;
   if (options.keep.empty() && totals.failed == 0) fs::remove_all(base, ec);
   if (totals.failed) std::cout << "Casas dos pontos que falharam: " << base << '\n';
