@@ -11,6 +11,9 @@
 #include <vector>
 
 #include "platform/base/clock.h"
+#include "platform/base/export.h"
+
+PKG_QDM_PUBLIC_BEGIN
 
 namespace platform {
 
@@ -212,3 +215,5 @@ class TClientDataSet {
 };
 
 }  // namespace platform
+
+PKG_QDM_PUBLIC_END
