@@ -5,7 +5,8 @@ cmake_minimum_required(VERSION 3.25)
 # A symbol passes when each part of its qualified name (namespace, class,
 # function or variable) is a name the headers under INCLUDE_DIR declare; the
 # standard library's instantiations (std::, __gnu_cxx::) and the type
-# information of built-in types pass as they are. Prints the count per
+# information of built-in types pass as they are, and so do the sanitizers'
+# own marks in an instrumented build. Prints the count per
 # top-level name.
 foreach(var LIBRARY INCLUDE_DIR)
   if(NOT DEFINED ${var})
@@ -75,7 +76,7 @@ foreach(symbol ${symbols})
   string(REGEX REPLACE ".* " "" name "${name}")
   string(REPLACE "::" ";" parts "${name}")
   list(GET parts 0 top)
-  if(top MATCHES "^(std|__gnu_cxx|__cxxabiv1)$")
+  if(top MATCHES "^(std|__gnu_cxx|__cxxabiv1)$" OR top MATCHES "^__(odr_asan|asan|ubsan|sanitizer)")
     list(APPEND owners "${top}")
     math(EXPR count_${top} "${count_${top}} + 1")
     continue()
