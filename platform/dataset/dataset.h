@@ -210,7 +210,7 @@ class TClientDataSet {
 
  private:
   friend class TField;
-  struct Impl;
+  struct PKG_QDM_HIDDEN Impl;  // internals: not exported with the class
   std::unique_ptr<Impl> impl_;
 };
 
