@@ -7,72 +7,23 @@
 #include <string>
 
 #include "bench/support/channel_ratio.h"
-#include "drivers/bematech/Qdm00100.h"
-#include "facade/Qdm00000.h"
-#include "facade/dtmCupomFiscal.h"
-#include "support/emulated_printer.h"
-#include "support/sandbox.h"
+#include "bench/bematech/printer_bench.h"
 
 namespace {
 
 // One sandboxed printer for the whole run.
-struct Bench {
+struct Bench : benchsupport::PrinterBench {
   Bench() {
-    sandbox.ResetPrinter(printer);
-    Qdm00000::IdTipoImpFis = 1;
-    if (!Qdm00100::StartImpFis_Bematech("COM1") || !Qdm00100::boImpFiscalOK) {
-      std::fprintf(stderr, "emulated printer did not start\n");
-      std::abort();
-    }
-    Qdm00100::CarregaTot_Bematech();
-    TdtmCupomFiscal& dm = Qdm00000::DataModule();
-    DefinePaymentTypeFields(tipos);
-    tipos.CreateDataSet();
-    tipos.Append();
-    tipos.FieldByName("CDTIPORECE").SetAsString("001");
-    tipos.FieldByName("IDTIPORECE").SetAsString("1");
-    tipos.FieldByName("CDFPIMPFIS").SetAsString("01");
-    tipos.Post();
-    movimentos.FieldDefs = dm.cdsMovCaixa.FieldDefs;
-    movimentos.CreateDataSet();
-    movimentos.Append();
-    movimentos.FieldByName("IDTIPOMOVIVE").SetAsString("E");
-    movimentos.FieldByName("CDTIPORECE").SetAsString("001");
-    movimentos.FieldByName("VRMOVIVEND").SetAsFloat(1000.00);
-    movimentos.Post();
+    Start();
+    AddPaymentType("001", "01");
+    AddPayment("001", 1000.00, 1);
   }
-  testsupport::Sandbox sandbox;
-  testsupport::EmulatedPrinter printer;
-  platform::TClientDataSet tipos{"tipos"};
-  platform::TClientDataSet movimentos{"movimentos"};
 };
-
-Bench& TheBench() {
-  static Bench bench;
-  return bench;
-}
-
-const std::string kFrame = "\x1B|35|27|\x1B";
-
-void BM_DebugLogLine(benchmark::State& state) {
-  TheBench();
-  benchsupport::DebugLogLine(state, kFrame);
-}
-BENCHMARK(BM_DebugLogLine);
-
-void BM_ChannelCommand(benchmark::State& state) {
-  TheBench().printer.ClearFrames();
-  for (auto _ : state) {
-    benchmark::DoNotOptimize(Qdm00100::EnviaComando_Bematech("35", {"27"}, false, false));
-  }
-  TheBench().printer.ClearFrames();
-}
-BENCHMARK(BM_ChannelCommand);
 
 // Argument 1 keeps the emulator's fiscal memory in its state file, written
 // on every command that changes it; 0 keeps it in memory only.
 void BM_Coupon100Items(benchmark::State& state) {
-  Bench& bench = TheBench();
+  Bench& bench = benchsupport::OneBench<Bench>();
   const std::string state_file = bench.sandbox.dir.file("mp20fi.state");
   bench.printer.SetStateFile(state.range(0) ? state_file.c_str() : "");
   for (auto _ : state) {
@@ -96,4 +47,9 @@ BENCHMARK(BM_Coupon100Items)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-int main(int argc, char** argv) { return benchsupport::RunChannelBenchmarks(argc, argv); }
+int main(int argc, char** argv) {
+  benchsupport::RegisterChannelBenchmarks<Bench>("\x1B|35|27|\x1B", [] {
+    return Qdm00100::EnviaComando_Bematech("35", {"27"}, false, false);
+  });
+  return benchsupport::RunChannelBenchmarks(argc, argv);
+}

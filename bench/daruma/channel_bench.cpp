@@ -28,36 +28,19 @@ struct Bench {
   daruma_test::DarumaPrinter printer;
 };
 
-Bench& TheBench() {
-  static Bench bench;
-  return bench;
-}
-
-const std::string kClock = "\xE6";
-
-void BM_DebugLogLine(benchmark::State& state) {
-  TheBench();
-  benchsupport::DebugLogLine(state, "\x1B" + kClock);
-}
-BENCHMARK(BM_DebugLogLine);
-
-// The printer's clock: a command that answers and changes nothing.
-void BM_ChannelCommand(benchmark::State& state) {
-  Bench& bench = TheBench();
-  bench.printer.SetModel(static_cast<int>(state.range(0)));
-  Qdm00300::inTipoImpFis = static_cast<int>(state.range(0));
-  for (auto _ : state) benchmark::DoNotOptimize(Qdm00300::EnviaComando_Daruma(kClock, {}, false, false));
-  bench.printer.ClearFrames();
-}
-BENCHMARK(BM_ChannelCommand)->Arg(7)->Arg(8);
-
 }  // namespace
 
+// The printer's clock: a command that answers and changes nothing, on each
+// model.
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  benchsupport::RatioReporter reporter("BM_ChannelCommand/7", "BM_DebugLogLine",
-                                       "channel command / debug log line");
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
-  return 0;
+  const std::string clock = "\xE6";
+  benchsupport::RegisterChannelBenchmarks<Bench>(
+      "\x1B" + clock, [clock] { return Qdm00300::EnviaComando_Daruma(clock, {}, false, false); },
+      [](Bench& bench, const benchmark::State& state) {
+        bench.printer.SetModel(static_cast<int>(state.range(0)));
+        Qdm00300::inTipoImpFis = static_cast<int>(state.range(0));
+      })
+      ->Arg(7)
+      ->Arg(8);
+  return benchsupport::RunChannelBenchmarks(argc, argv, "BM_ChannelCommand/7");
 }

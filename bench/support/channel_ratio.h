@@ -17,10 +17,42 @@ inline void DebugLogLine(benchmark::State& state, const std::string& frame) {
   for (auto _ : state) Qdm00000::ImpFisDebug("Comando : " + frame);
 }
 
+// The emulated printer of a channel benchmark, started once for the run.
+template <class Bench>
+Bench& OneBench() {
+  static Bench bench;
+  return bench;
+}
+
+// Registers the pair the ratio compares: BM_DebugLogLine, the log line of
+// `frame` alone, and BM_ChannelCommand, `command()` sent through the
+// driver's channel after `prepare(bench, state)`. Answers the latter, for
+// its arguments.
+template <class Bench, class Command, class Prepare>
+benchmark::internal::Benchmark* RegisterChannelBenchmarks(const std::string& frame, Command command,
+                                                          Prepare prepare) {
+  benchmark::RegisterBenchmark("BM_DebugLogLine", [frame](benchmark::State& state) {
+    OneBench<Bench>();
+    DebugLogLine(state, frame);
+  });
+  return benchmark::RegisterBenchmark("BM_ChannelCommand", [command, prepare](benchmark::State& state) {
+    Bench& bench = OneBench<Bench>();
+    prepare(bench, state);
+    bench.printer.ClearFrames();
+    for (auto _ : state) benchmark::DoNotOptimize(command());
+    bench.printer.ClearFrames();
+  });
+}
+
+template <class Bench, class Command>
+benchmark::internal::Benchmark* RegisterChannelBenchmarks(const std::string& frame, Command command) {
+  return RegisterChannelBenchmarks<Bench>(frame, command, [](Bench&, const benchmark::State&) {});
+}
+
 // main() of a channel benchmark.
-inline int RunChannelBenchmarks(int argc, char** argv) {
+inline int RunChannelBenchmarks(int argc, char** argv, const char* command = "BM_ChannelCommand") {
   benchmark::Initialize(&argc, argv);
-  RatioReporter reporter("BM_ChannelCommand", "BM_DebugLogLine", "channel command / debug log line");
+  RatioReporter reporter(command, "BM_DebugLogLine", "channel command / debug log line");
   benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();
   return 0;

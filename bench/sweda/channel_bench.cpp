@@ -28,26 +28,11 @@ struct Bench {
   sweda_test::SwedaPrinter printer;
 };
 
-Bench& TheBench() {
-  static Bench bench;
-  return bench;
-}
-
-const std::string kFrame = "\x1B.27}";
-
-void BM_DebugLogLine(benchmark::State& state) {
-  TheBench();
-  benchsupport::DebugLogLine(state, kFrame);
-}
-BENCHMARK(BM_DebugLogLine);
-
-void BM_ChannelCommand(benchmark::State& state) {
-  TheBench().printer.ClearFrames();
-  for (auto _ : state) benchmark::DoNotOptimize(Qdm00200::EnviaComando_Sweda("27", {}, false, false));
-  TheBench().printer.ClearFrames();
-}
-BENCHMARK(BM_ChannelCommand);
-
 }  // namespace
 
-int main(int argc, char** argv) { return benchsupport::RunChannelBenchmarks(argc, argv); }
+int main(int argc, char** argv) {
+  benchsupport::RegisterChannelBenchmarks<Bench>("\x1B.27}", [] {
+    return Qdm00200::EnviaComando_Sweda("27", {}, false, false);
+  });
+  return benchsupport::RunChannelBenchmarks(argc, argv);
+}

@@ -1,6 +1,8 @@
 // Closing the coupon: start of the closing (discount or surcharge),
 // payments, footer and the change voucher.
 #include <exception>
+#include <functional>
+#include <map>
 
 #include "drivers/bematech/Qdm00100.h"
 #include "drivers/bematech/protocol.h"
@@ -137,37 +139,96 @@ std::optional<ClosingPlan> PlanClosing(bool contraVale, double desconto, double 
   return plan;
 }
 
-// Sends the closing; a refused command may be sent again when the operator
-// asks for it: a payment by itself, anything else with the whole closing.
-// True when every command of the closing was taken.
+// The closing's retry question, when the caller allows it; true on Yes.
+using RetryQuestion = std::function<bool()>;
+
+bool Send(const std::string& comando, const std::vector<std::string>& args, bool avisa) {
+  return EnviaComando_Bematech(comando, args, avisa, false);
+}
+
+// Sends a command until the printer takes it or the operator gives up.
+bool SendUntilTaken(const std::string& comando, const std::vector<std::string>& args, bool avisa,
+                    const RetryQuestion& again) {
+  while (!Send(comando, args, avisa)) {
+    if (!again()) return false;
+  }
+  return true;
+}
+
+// What the coupon has been paid with one method, in cents, as the printer
+// reports it. "35" with "32" answers one slot of 56 bytes per programmed
+// method, in the printer's order: the name (16 bytes), the day's amount
+// and the amount in the coupon being closed (20 digits each, two implied
+// decimals). Nothing when the answer cannot be read.
+std::optional<long long> PaidOnThePrinter(const std::string& metodo, bool avisa) {
+  constexpr std::size_t kSlotSize = 56;
+  constexpr std::size_t kCouponAmountAt = 36;
+  constexpr std::size_t kAmountDigits = 20;
+  int numero = 0;
+  if (!platform::TryStrToInt(metodo, numero) || numero < 1) return std::nullopt;
+  const std::optional<std::string> resposta = Query("35", {"32"}, avisa, "", false);
+  if (!resposta) return std::nullopt;
+  // The answer fills the front of a blank buffer; past its end lie the
+  // slots of methods the printer does not have, which took nothing.
+  const std::size_t fim = resposta->find_last_not_of(' ');
+  if (fim == std::string::npos) return std::nullopt;
+  const std::size_t slot = (static_cast<std::size_t>(numero) - 1) * kSlotSize;
+  if (slot > fim) return 0;
+  const std::size_t at = slot + kCouponAmountAt;
+  if (fim + 1 < at + kAmountDigits) return std::nullopt;
+  const std::string digitos = resposta->substr(at, kAmountDigits);
+  for (char c : digitos) {
+    if (c < '0' || c > '9') return std::nullopt;
+  }
+  return std::stoll(digitos);
+}
+
+// One payment. A refused "72" may still have been registered (the printer
+// took it and its answer was lost or wrong): before sending it again the
+// printer is asked what the coupon holds in that method, and the payment
+// goes out again only when it is not there. `tomado` is what this closing
+// has had taken in the method so far. False when the payment could not be
+// made or its fate cannot be told: sending it blind could charge twice.
+bool SendPayment(const Payment& pagamento, long long& tomado, bool avisa,
+                 const RetryQuestion& again) {
+  const long long valor = std::stoll(pagamento.valor);
+  while (!Send("72", {pagamento.metodo, pagamento.valor}, avisa)) {
+    if (!again()) return false;
+    const std::optional<long long> naImpressora = PaidOnThePrinter(pagamento.metodo, avisa);
+    if (!naImpressora) {
+      Log("ERRO!!! Pagamento nao conferido na impressora: forma " + pagamento.metodo);
+      return false;
+    }
+    if (*naImpressora == tomado + valor) {
+      Log("Pagamento ja registrado pela impressora: forma " + pagamento.metodo);
+      break;
+    }
+    if (*naImpressora != tomado) {
+      Log("ERRO!!! Pagamento da forma " + pagamento.metodo + " diverge na impressora: " +
+          std::to_string(*naImpressora) + " centavos");
+      return false;
+    }
+  }
+  tomado += valor;
+  return true;
+}
+
+// Sends the closing. A refused command may be sent again when the operator
+// asks for it, and the closing goes on from there: what the printer took
+// (the start of the closing, payments) is never sent twice. True when every
+// command of the closing was taken.
 bool SendClosing(const ClosingPlan& plan, bool avisa, bool pergunta) {
-  const auto again = [pergunta]() {
+  const RetryQuestion again = [pergunta]() {
     return pergunta && util::TouchMessageDlg(kRetryQuestion, platform::mtError, platform::mbYesNo,
                                              0, 0, "") == platform::mrYes;
   };
-  const auto send = [avisa](const std::string& comando, const std::vector<std::string>& args) {
-    return EnviaComando_Bematech(comando, args, avisa, false);
-  };
-  for (;;) {
-    if (!send("32", plan.inicio)) {
-      if (again()) continue;
-      return false;
-    }
-    for (const Payment& pagamento : plan.pagamentos) {
-      while (!send("72", {pagamento.metodo, pagamento.valor})) {
-        if (!again()) return false;
-      }
-    }
-    if (!send("34", {plan.rodape})) {
-      if (again()) continue;
-      return false;
-    }
-    if (plan.contravale && !send("25", plan.voucher)) {
-      if (again()) continue;
-      return false;
-    }
-    return true;
+  if (!SendUntilTaken("32", plan.inicio, avisa, again)) return false;
+  std::map<std::string, long long> tomado;
+  for (const Payment& pagamento : plan.pagamentos) {
+    if (!SendPayment(pagamento, tomado[pagamento.metodo], avisa, again)) return false;
   }
+  if (!SendUntilTaken("34", {plan.rodape}, avisa, again)) return false;
+  return !plan.contravale || SendUntilTaken("25", plan.voucher, avisa, again);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // reduction to "mp20fi.ret" and the driver reads them back into the four
 // datasets the back office keeps.
 #include <fstream>
+#include <map>
 #include <stdexcept>
 
 #include "drivers/bematech/Qdm00100.h"
@@ -213,14 +214,24 @@ void ReadRates(const Report& r, TClientDataSet& impostos) {
   for (int i = s + 2; s >= 0 && !IsTotal(r, i); ++i) ReadRate(r, i, impostos, "S");
 }
 
+// The layout the data module declared for one of its datasets, taken
+// before the first export copies a caller's dataset over it.
+const std::vector<platform::TFieldDef>& OwnLayout(TClientDataSet& own) {
+  static std::map<const TClientDataSet*, std::vector<platform::TFieldDef>> layouts;
+  return layouts.try_emplace(&own, own.FieldDefs).first->second;
+}
+
 // A caller's dataset that is closed (or has no layout) gives the data
-// module's own layout, empty: never the records of an earlier export.
+// module's own layout, empty: never the records, nor the layout, that an
+// earlier export left there.
 void CopyIn(TClientDataSet& caller, TClientDataSet& own) {
+  const auto& layout = OwnLayout(own);
   if (caller.Active()) {
     own.SetData(caller.GetData());
-  } else if (own.Active()) {
-    own.EmptyDataSet();
+    return;
   }
+  own.Close();
+  own.FieldDefs = layout;
 }
 
 // A section the parse never reached leaves the caller's dataset as it was.

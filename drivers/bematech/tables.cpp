@@ -3,6 +3,7 @@
 #include "drivers/bematech/Qdm00100.h"
 #include "drivers/bematech/protocol.h"
 #include "drivers/common/driver_services.h"
+#include "drivers/common/tax_rates.h"
 #include "utility/utility.h"
 #include "platform/os/application.h"
 #include "platform/base/errors.h"
@@ -33,14 +34,7 @@ bool ServiceRate(int map, int i) {
   return ((map >> (kRateMapBits - i)) & 1) != 0;
 }
 
-void AddRate(platform::TClientDataSet& aliquotas, const std::string& codigo, double valor,
-             const std::string& tipo) {
-  aliquotas.Append();
-  aliquotas.FieldByName("CDALIQIMPFIS").SetAsString(codigo);
-  aliquotas.FieldByName("VRALIQIMPFIS").SetAsFloat(valor);
-  aliquotas.FieldByName("IDALIQIMPFIS").SetAsString(tipo);
-  aliquotas.Post();
-}
+using drivers::AddRate;
 
 // One rate of the "26" answer; a malformed group keeps what was filled.
 void AddPrinterRate(platform::TClientDataSet& aliquotas, int i, const std::string& grupo,

@@ -7,6 +7,7 @@
 #include "drivers/daruma/protocol.h"
 #include "drivers/daruma/support.h"
 #include "drivers/common/driver_services.h"
+#include "drivers/common/tax_rates.h"
 #include "platform/base/sysutils.h"
 #include "platform/os/files.h"
 #include "platform/text/format.h"
@@ -132,14 +133,7 @@ void NamedTotalizers(const Model& model, const std::string& answer) {
   });
 }
 
-void AddRate(platform::TClientDataSet& aliquotas, const std::string& codigo, double valor,
-             const std::string& tipo) {
-  aliquotas.Append();
-  aliquotas.FieldByName("CDALIQIMPFIS").SetAsString(codigo);
-  aliquotas.FieldByName("VRALIQIMPFIS").SetAsFloat(valor);
-  aliquotas.FieldByName("IDALIQIMPFIS").SetAsString(tipo);
-  aliquotas.Post();
-}
+using drivers::AddRate;
 
 std::string FieldText(TClientDataSet& ds, const char* name) { return ds.FieldByName(name).AsString(); }
 

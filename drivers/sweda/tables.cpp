@@ -9,6 +9,7 @@
 #include "drivers/sweda/models.h"
 #include "drivers/sweda/protocol.h"
 #include "drivers/common/driver_services.h"
+#include "drivers/common/tax_rates.h"
 #include "platform/base/errors.h"
 #include "platform/base/sysutils.h"
 #include "platform/os/application.h"
@@ -129,14 +130,7 @@ std::optional<std::vector<std::string>> MissingTotalizers() {
   return args;
 }
 
-void AddRate(platform::TClientDataSet& aliquotas, const std::string& codigo, double valor,
-             const std::string& tipo) {
-  aliquotas.Append();
-  aliquotas.FieldByName("CDALIQIMPFIS").SetAsString(codigo);
-  aliquotas.FieldByName("VRALIQIMPFIS").SetAsFloat(valor);
-  aliquotas.FieldByName("IDALIQIMPFIS").SetAsString(tipo);
-  aliquotas.Post();
-}
+using drivers::AddRate;
 
 // The field text of the current record.
 std::string Field(platform::TClientDataSet& ds, const char* name) {

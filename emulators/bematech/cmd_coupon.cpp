@@ -40,15 +40,29 @@ std::size_t LineCount(const std::string& text) {
 
 }  // namespace
 
-void OpenCoupon(Command& c) {
+void StartCoupon(Command& c, const std::string& heading) {
   FiscalState& s = c.state;
-  if (s.DocumentOpen()) return c.Refuse(0, kSt2NotExecuted);
   OpenDayIfNeeded(s, c.today);
   Coupon coupon;
   coupon.coo = s.NextDocument();
   s.coupon = coupon;
-  c.Print(DocumentHeader(s, c.now, coupon.coo, "CUPOM FISCAL") + "ITEM C\xD3" "DIGO DESCRI\xC7\xC3O\n" +
+  c.Print(DocumentHeader(s, c.now, coupon.coo, "CUPOM FISCAL") + heading + "ITEM C\xD3" "DIGO DESCRI\xC7\xC3O\n" +
           Columns("     QTD x VL.UNIT ST", "VL.ITEM(R$)") + Rule());
+}
+
+void AddSaleLine(Command& c, const Item& item) {
+  FiscalState& s = c.state;
+  s.coupon->items.push_back(item);
+  s.day.gross += item.Gross();
+  s.day.discounts += item.discount;
+  AddToBase(s.day, item.tax, item.Net());
+  s.grand_total += item.Gross();
+  c.Print(ItemLines(s, static_cast<int>(s.coupon->items.size()), item));
+}
+
+void OpenCoupon(Command& c) {
+  if (c.state.DocumentOpen()) return c.Refuse(0, kSt2NotExecuted);
+  StartCoupon(c, "");
 }
 
 void SellItem(Command& c) {
@@ -64,13 +78,7 @@ void SellItem(Command& c) {
     return c.Refuse(0, kSt2FieldType);
   Item item{a[0], a[1], a[2], *quantity, *price, *discount, false};
   if (item.discount >= item.Gross()) return c.Refuse(0, kSt2NotExecuted);
-
-  s.coupon->items.push_back(item);
-  s.day.gross += item.Gross();
-  s.day.discounts += item.discount;
-  AddToBase(s.day, item.tax, item.Net());
-  s.grand_total += item.Gross();
-  c.Print(ItemLines(s, static_cast<int>(s.coupon->items.size()), item));
+  AddSaleLine(c, item);
 }
 
 void CancelItem(Command& c) {

@@ -34,6 +34,29 @@ std::string ServiceMap(const FiscalState& s) {
   return std::string{static_cast<char>(map >> 8), static_cast<char>(map & 0xFF)};
 }
 
+// The payment methods as the printer holds them, one slot of 56 bytes per
+// programmed method in its order: the name (16 bytes, blank-padded), the
+// day's amount (20 digits) and the amount paid with it in the coupon being
+// closed, or the last one issued while nothing was printed after it (20
+// digits); amounts in cents. The driver reads it to learn whether a payment
+// it saw refused was registered all the same.
+std::string PaymentMethodSlots(const FiscalState& s) {
+  constexpr int kAmountDigits = 20;
+  std::string slots;
+  for (std::size_t i = 0; i < s.methods.size(); ++i) {
+    const int number = static_cast<int>(i + 1);
+    long long day = i < s.day.method_amounts.size() ? s.day.method_amounts[i] : 0;
+    long long coupon = 0;
+    if (s.coupon)
+      for (const Payment& p : s.coupon->payments)
+        if (p.method == number) coupon += p.amount;
+    std::string name = s.methods[i].substr(0, kMethodNameSize);
+    slots += name + std::string(kMethodNameSize - name.size(), ' ') + Digits(day, kAmountDigits) +
+             Digits(coupon, kAmountDigits);
+  }
+  return slots;
+}
+
 struct VariableSpec {
   const char* index;
   std::string (*answer)(const Command&);
@@ -46,6 +69,7 @@ const VariableSpec kVariables[] = {
     {"25", [](const Command& c) { return TotalizerSlots(c.state); }},
     {"27", [](const Command& c) { return c.state.fiscal_day ? DayText(*c.state.fiscal_day) : std::string(); }},
     {"29", [](const Command& c) { return ServiceMap(c.state); }},
+    {"32", [](const Command& c) { return PaymentMethodSlots(c.state); }},
 };
 
 }  // namespace

@@ -46,12 +46,12 @@ const std::array kCommands = {
     CommandEntry{"80|49", 8, 8, kMovement | kChangesState, CancelTableItem},
     CommandEntry{"80|50", 3, 3, kPrints | kMovement, TableCheck},
     CommandEntry{"80|51", 2, 2, kMovement | kChangesState, JoinTables},
-    CommandEntry{"80|52", 2, 2, kMovement, TableCoupon},
+    CommandEntry{"80|52", 2, 2, kSale, TableCoupon},
     CommandEntry{"80|53", 9, 9, kMovement | kChangesState, TransferTableItem},
     CommandEntry{"80|54", 1, 1, kPrints | kMovement, OpenTablesReport},
     CommandEntry{"80|55", 0, 0, kPrints | kMovement, PrintMenu},
-    CommandEntry{"80|58", 2, 2, kMovement, CloseTableCheck},
-    CommandEntry{"74", 3, 3, kMovement, TableReversal},
+    CommandEntry{"80|58", 2, 2, kPrints | kMovement | kChangesState, CloseTableCheck},
+    CommandEntry{"74", 3, 3, kPrints | kMovement | kChangesState, TableReversal},
 };
 
 const CommandEntry* Lookup(const std::string& code) {

@@ -76,6 +76,12 @@ bool KnownTax(const FiscalState& state, const std::string& tax);
 // Adds to the taxable base of the item's tax code.
 void AddToBase(DayTotals& day, const std::string& tax, long long amount);
 
+// The coupon shared by the retail and the table sale: opens one (the
+// heading printed under its title) and adds a sale line to it, feeding the
+// day's totals.
+void StartCoupon(Command& c, const std::string& heading);
+void AddSaleLine(Command& c, const Item& item);
+
 // Handlers, by family.
 void OpenCoupon(Command&);      // "00"
 void SellItem(Command&);        // "09"

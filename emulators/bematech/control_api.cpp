@@ -80,6 +80,19 @@ void Mp20Emu_InjectReturnCode1(int count) {
   WithPrinter([&](Emulator& p) { p.printer_faults().return_code_1.Set(count); });
 }
 
+void Mp20Emu_FailCommand(const char* code, int st1, int st2, int after_executing, int count) {
+  if (!code || !*code) return;
+  WithPrinter([&](Emulator& p) {
+    mp20emu::CommandFault fault;
+    fault.code = code;
+    fault.st1 = st1 & 0xFF;
+    fault.st2 = st2 & 0xFF;
+    fault.after_executing = after_executing != 0;
+    fault.count.Set(count);
+    p.printer_faults().SetCommandFault(std::move(fault));
+  });
+}
+
 int Mp20Emu_StatusPolls(void) {
   return WithPrinter([](Emulator& p) { return p.status_polls(); });
 }

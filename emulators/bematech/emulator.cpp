@@ -16,12 +16,24 @@ const char* const kStatusPoll = "\x1B|19|\x1B";
 
 }  // namespace
 
+void PrinterFaults::SetCommandFault(CommandFault fault) {
+  std::erase_if(by_code, [&](const CommandFault& f) { return f.code == fault.code; });
+  if (fault.count.armed()) by_code.push_back(std::move(fault));
+}
+
+const CommandFault* PrinterFaults::TakeCommandFault(const std::string& code) {
+  for (CommandFault& f : by_code)
+    if (f.code == code) return f.count.Take() ? &f : nullptr;
+  return nullptr;
+}
+
 Emulator& Emulator::Instance() {
   static Emulator emulator;
   return emulator;
 }
 
-Emulator::Emulator() : Device("Mp20fi32.dll", "MP20FI", "mp20fi_tape.txt") {
+Emulator::Emulator()
+    : Device("Mp20fi32.dll", "MP20FI", "mp20fi_tape.txt"), memory_(ParseState, SerializeState) {
   FreshPrinter();
   if (auto path = Setting("STATE")) SetStateFile(*path);
   emu::Serve(*this);
@@ -30,7 +42,7 @@ Emulator::Emulator() : Device("Mp20fi32.dll", "MP20FI", "mp20fi_tape.txt") {
 void Emulator::FreshPrinter() {
   state_ = FactoryState();
   state_.fiscal_day = clock().Today();
-  memory_fault_ = false;
+  memory_.ClearFault();
 }
 
 int Emulator::OpenPort(const char* port) { return Device::OpenPort(port) ? 1 : 0; }
@@ -97,8 +109,14 @@ void Emulator::Run(const std::string& frame) {
     last_.st1 |= kSt1UnknownCommand;
     return;
   }
-  if (memory_fault_ && std::strcmp(entry->code, "19") != 0) {
+  if (memory_.fault() && std::strcmp(entry->code, "19") != 0) {
     last_.st2 |= kSt2Memory;
+    return;
+  }
+  const CommandFault* fault = faults_.TakeCommandFault(entry->code);
+  if (fault && !fault->after_executing) {
+    last_.st1 |= fault->st1;
+    last_.st2 |= fault->st2;
     return;
   }
   DateTime now = clock().Now();
@@ -112,6 +130,10 @@ void Emulator::Run(const std::string& frame) {
   answer_ = command.answer;
   if (command.print_failed) last_.st1 |= kSt1PrinterError;
   if (!command.Refused() && (entry->flags & kChangesState) && !Persist()) last_.st2 |= kSt2Memory;
+  if (fault) {
+    last_.st1 |= fault->st1;
+    last_.st2 |= fault->st2;
+  }
 }
 
 int Emulator::StandingSt1() const {
@@ -122,7 +144,7 @@ int Emulator::StandingSt1() const {
   return st1;
 }
 
-int Emulator::StandingSt2() const { return memory_fault_ ? kSt2Memory : 0; }
+int Emulator::StandingSt2() const { return memory_.fault() ? kSt2Memory : 0; }
 
 void Emulator::Status(int* ret, int* ack, int* st1, int* st2) {
   ++status_polls_;
@@ -143,10 +165,7 @@ void Emulator::ReadAnswer(char* buffer) {
   std::memcpy(buffer, answer_.data(), std::min(answer_.size(), kAnswerBufferSize));
 }
 
-bool Emulator::Persist() {
-  if (state_path_.empty() || memory_fault_) return !memory_fault_;
-  return SaveStateFile(state_, state_path_);
-}
+bool Emulator::Persist() { return memory_.Save(state_); }
 
 void Emulator::FactoryReset() {
   FreshPrinter();
@@ -163,36 +182,12 @@ void Emulator::PowerOn() {
   peripherals_.drawer_open = false;
   last_ = Outcome{};
   answer_.clear();
-  if (!state_path_.empty()) LoadMemory(false);
+  memory_.Load(state_, [] {});
 }
 
 void Emulator::SetStateFile(const std::string& path) {
-  state_path_ = path;
-  if (path.empty()) {
-    memory_fault_ = false;
-    return;
-  }
-  LoadMemory(true);
-}
-
-void Emulator::LoadMemory(bool new_memory_is_fresh) {
-  FiscalState loaded;
-  switch (LoadStateFile(state_path_, loaded)) {
-    case LoadResult::Loaded:
-      state_ = std::move(loaded);
-      memory_fault_ = false;
-      break;
-    case LoadResult::Missing:
-      // A new fiscal memory: a factory-fresh printer, or the one in use
-      // after a power cycle.
-      if (new_memory_is_fresh) FreshPrinter();
-      Persist();
-      break;
-    case LoadResult::Unreadable:
-      // Never overwrite a memory we could not read; Reset starts afresh.
-      memory_fault_ = true;
-      break;
-  }
+  memory_.SetPath(path);
+  memory_.Load(state_, [this] { FreshPrinter(); });
 }
 
 void Emulator::SetFiscalDay(std::optional<int> day) {

@@ -4,12 +4,24 @@
 // through WithPrinter, under the library's one lock.
 #pragma once
 #include <string>
+#include <vector>
 
 #include "emulators/bematech/commands.h"
 #include "emulators/bematech/printer_state.h"
 #include "emulators/common/device.h"
+#include "emulators/common/state_memory.h"
 
 namespace mp20emu {
+
+// A refusal aimed at one command code: either nothing is done, or the
+// command is carried out and its outcome still shows the refusal (the
+// printer registered it and its answer came back wrong).
+struct CommandFault {
+  std::string code;  // "72", "80|52", ...
+  int st1 = 0, st2 = 0;
+  bool after_executing = false;
+  emu::FaultCount count;  // counts only commands of that code
+};
 
 // Faults of the MP-20 FI beside the common ones.
 struct PrinterFaults {
@@ -17,6 +29,12 @@ struct PrinterFaults {
   emu::FaultCount forced;         // status bits added to the next commands
   emu::FaultCount nak;            // the command is not acknowledged
   emu::FaultCount return_code_1;  // the library reports a failed exchange
+  std::vector<CommandFault> by_code;
+
+  // Sets (count 0: clears) the fault of one code.
+  void SetCommandFault(CommandFault fault);
+  // The fault of this code when it strikes now.
+  const CommandFault* TakeCommandFault(const std::string& code);
 };
 
 struct Outcome {
@@ -53,8 +71,6 @@ class Emulator : public emu::Device {
   void FactoryReset() override;
   void PowerOn() override;
   void FramesCleared() override { status_polls_ = 0; }
-  // Takes the fiscal memory from the state file.
-  void LoadMemory(bool new_memory_is_fresh);
   void Run(const std::string& frame);
   bool Persist();
   int StandingSt1() const;
@@ -64,8 +80,7 @@ class Emulator : public emu::Device {
   FiscalState state_;
   Peripherals peripherals_;
   PrinterFaults faults_;
-  std::string state_path_;
-  bool memory_fault_ = false;
+  emu::StateMemory<FiscalState> memory_;
   bool polling_busy_ = false;
   Outcome last_;
   std::string answer_;

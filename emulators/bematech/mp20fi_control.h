@@ -43,6 +43,12 @@ void Mp20Emu_ForceStatus(int st1, int st2, int count);
 void Mp20Emu_InjectNak(int count);
 /* The library reports a failed exchange (return code 1). */
 void Mp20Emu_InjectReturnCode1(int count);
+/* Refuses the next `count` commands of one code ("72", "80|52", ...) with
+ * the status bits st1, st2. after_executing 0: the printer does nothing
+ * with them; 1: it carries them out (registers the payment, prints) and the
+ * outcome still shows the refusal. Count 0 clears the fault of that code;
+ * faults of different codes stand side by side. */
+void Mp20Emu_FailCommand(const char* code, int st1, int st2, int after_executing, int count);
 
 /* Number of Status_Mp20FI calls since the last Emu_ClearFrames. */
 int Mp20Emu_StatusPolls(void);

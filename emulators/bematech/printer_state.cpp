@@ -50,6 +50,12 @@ int FiscalState::MethodNumber(const std::string& name) const {
   return 0;
 }
 
+bool FiscalState::TableClosed(const std::string& table) const {
+  for (const std::string& t : closed_tables)
+    if (t == table) return true;
+  return false;
+}
+
 int FiscalState::NextDocument() {
   coo = coo >= 999999 ? 1 : coo + 1;
   if (coupon && coupon->phase == CouponPhase::Closed) coupon.reset();

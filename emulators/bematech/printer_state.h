@@ -97,13 +97,16 @@ struct Reduction {
   long long grand_total = 0;
 };
 
-// A restaurant item registered against a table.
+// A restaurant item registered against a table; it becomes a sale line
+// when the table's coupon is opened.
 struct TableItem {
   std::string table;
   std::string code;
   std::string description;
   long long quantity = 0;
   long long unit_price = 0;
+  std::string tax = "FF";
+  long long discount = 0;
 };
 
 struct FiscalState {
@@ -126,7 +129,11 @@ struct FiscalState {
   std::vector<Reduction> reduction_log;
   std::optional<DayTotals> last_z_totals;  // figures of the last Z, for "69"
   std::vector<TableItem> tables;
+  // Tables whose check was closed: they wait for their coupon and take no
+  // more items, moves or checks.
+  std::vector<std::string> closed_tables;
 
+  bool TableClosed(const std::string& table) const;
   bool CouponOpen() const { return coupon && coupon->phase != CouponPhase::Closed; }
   bool DocumentOpen() const { return CouponOpen() || open_doc != OpenDoc::None; }
   // Number of the payment method, case-blind; 0 when unknown.

@@ -7,7 +7,6 @@
 #include <stdexcept>
 #include <vector>
 
-#include "emulators/common/files.h"
 #include "emulators/common/records.h"
 
 namespace mp20emu {
@@ -156,8 +155,17 @@ const std::map<std::string, Reader>& Readers() {
       s.reduction_log.push_back(Reduction{f.Int(0), f.Int(1), f.Int(2), f.Number(3), f.Number(4)});
     };
     r["table"] = [](FiscalState& s, const RecordFields& f) {
-      s.tables.push_back(TableItem{f.Text(0), f.Text(1), f.Text(2), f.Number(3), f.Number(4)});
+      TableItem t{f.Text(0), f.Text(1), f.Text(2), f.Number(3), f.Number(4)};
+      // Memories written before items kept their tax code hold five fields.
+      if (f.size() > 5) {
+        t.tax = f.Text(5);
+        t.discount = f.Number(6);
+      }
+      if (!ValidTaxCode(t.tax) || t.quantity <= 0 || t.unit_price <= 0 || t.discount < 0)
+        throw std::runtime_error("table item");
+      s.tables.push_back(t);
     };
+    r["closed_table"] = [](FiscalState& s, const RecordFields& f) { s.closed_tables.push_back(f.Text(0)); };
     AddTotalsReaders(r, "day");
     AddTotalsReaders(r, "lastz");
     return r;
@@ -192,7 +200,10 @@ std::string SerializeState(const FiscalState& s) {
   for (const Reduction& r : s.reduction_log)
     out += (Record("reduction") << r.number << r.day << r.coo << r.gross << r.grand_total).Line();
   for (const TableItem& t : s.tables)
-    out += (Record("table") << t.table << t.code << t.description << t.quantity << t.unit_price).Line();
+    out += (Record("table") << t.table << t.code << t.description << t.quantity << t.unit_price << t.tax
+                            << t.discount)
+               .Line();
+  for (const std::string& t : s.closed_tables) out += (Record("closed_table") << t).Line();
   return emu::StateText(kMagic, out);
 }
 
@@ -210,23 +221,6 @@ std::optional<FiscalState> ParseState(const std::string& text) {
                     s.day.totalizer_counts.size() == s.day.totalizer_amounts.size();
   if (!tables_fit || s.coo < 0 || s.reductions < 0) return std::nullopt;
   return s;
-}
-
-bool SaveStateFile(const FiscalState& state, const std::string& path) {
-  return emu::WriteFileAtomic(path, SerializeState(state));
-}
-
-LoadResult LoadStateFile(const std::string& path, FiscalState& state) {
-  std::string text;
-  switch (emu::ReadWholeFile(path, text)) {
-    case emu::ReadResult::Missing: return LoadResult::Missing;
-    case emu::ReadResult::Unreadable: return LoadResult::Unreadable;
-    case emu::ReadResult::Read: break;
-  }
-  std::optional<FiscalState> loaded = ParseState(text);
-  if (!loaded) return LoadResult::Unreadable;
-  state = std::move(*loaded);
-  return LoadResult::Loaded;
 }
 
 }  // namespace mp20emu

@@ -13,9 +13,4 @@ namespace mp20emu {
 std::string SerializeState(const FiscalState& state);
 // Nothing when the text is not a complete state.
 std::optional<FiscalState> ParseState(const std::string& text);
-
-bool SaveStateFile(const FiscalState& state, const std::string& path);
-enum class LoadResult { Loaded, Missing, Unreadable };
-LoadResult LoadStateFile(const std::string& path, FiscalState& state);
-
 }  // namespace mp20emu

@@ -6,6 +6,7 @@
 #include <type_traits>
 
 #include "emulators/common/device.h"
+#include "emulators/common/fields.h"
 
 #pragma GCC visibility push(default)
 #include "emulators/common/emu_control.h"
@@ -36,17 +37,6 @@ Result AskDevice(Work&& work, Result otherwise = Result()) {
 }
 
 std::string Text(const char* text) { return text ? std::string(text) : std::string(); }
-
-// Copies bytes into buf with a NUL after them, cut to size; answers their
-// full length.
-int CopyOut(const std::string& bytes, char* buf, int size) {
-  if (buf && size > 0) {
-    const std::size_t n = std::min(bytes.size(), static_cast<std::size_t>(size - 1));
-    std::memcpy(buf, bytes.data(), n);
-    buf[n] = '\0';
-  }
-  return static_cast<int>(bytes.size());
-}
 
 }  // namespace
 

@@ -1,6 +1,8 @@
 #include "emulators/common/fields.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 namespace emu {
 
@@ -89,6 +91,21 @@ std::vector<std::string> Entries(std::string_view text, char separator) {
   for (const std::string& piece : Split(text, separator))
     if (std::string entry = Trim(piece); !entry.empty()) entries.push_back(entry);
   return entries;
+}
+
+std::string Padded(std::string_view text, std::size_t width) {
+  std::string out(text.substr(0, width));
+  out.resize(width, ' ');
+  return out;
+}
+
+int CopyOut(std::string_view bytes, char* buf, int size) {
+  if (buf && size > 0) {
+    const std::size_t n = std::min(bytes.size(), static_cast<std::size_t>(size - 1));
+    std::memcpy(buf, bytes.data(), n);
+    buf[n] = '\0';
+  }
+  return static_cast<int>(bytes.size());
 }
 
 }  // namespace emu

@@ -28,6 +28,11 @@ bool SameName(std::string_view a, std::string_view b);
 // Every piece between separators, empty ones included: "a||b" gives
 // "a", "", "b".
 std::vector<std::string> Split(std::string_view text, char separator);
+// `text` cut or filled with blanks to `width` bytes.
+std::string Padded(std::string_view text, std::size_t width);
+// Copies bytes into a caller's C buffer with a NUL after them, cut to its
+// size; answers their full length.
+int CopyOut(std::string_view bytes, char* buf, int size);
 // The non-empty pieces, trimmed (a CR before a '\n' separator goes too).
 std::vector<std::string> Entries(std::string_view text, char separator);
 

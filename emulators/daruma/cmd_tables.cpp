@@ -1,18 +1,11 @@
 // The printer's tables: totalizers, payment methods and tax rates, their
 // programming and the answers that list them at each model's places.
+#include "emulators/common/fields.h"
 #include "emulators/daruma/commands.h"
 
 namespace daremu {
 
-namespace {
-
-std::string Padded(const std::string& text, std::size_t width) {
-  std::string out = text.substr(0, width);
-  out.resize(width, ' ');
-  return out;
-}
-
-}  // namespace
+using emu::Padded;
 
 // Sign ("+" adds to the drawer, "-" takes from it) or "V" (a name-only
 // totalizer), then the 21-character name. A name is held once.

@@ -12,29 +12,16 @@
 
 using daremu::Emulator;
 using daremu::WithPrinter;
+using emu::CopyOut;
+using emu::Padded;
 
 namespace {
 
 std::string Text(const char* text) { return text ? std::string(text) : std::string(); }
 
-std::string Padded(const std::string& text, std::size_t width) {
-  std::string out = text.substr(0, width);
-  out.resize(width, ' ');
-  return out;
-}
-
 std::string TrimRight(std::string text) {
   while (!text.empty() && text.back() == ' ') text.pop_back();
   return text;
-}
-
-int CopyOut(const std::string& text, char* buf, int size) {
-  if (buf && size > 0) {
-    const std::size_t n = std::min(text.size(), static_cast<std::size_t>(size - 1));
-    std::memcpy(buf, text.data(), n);
-    buf[n] = '\0';
-  }
-  return static_cast<int>(text.size());
 }
 
 // A bench change to the fiscal memory, saved at once.

@@ -5,7 +5,6 @@
 #include <cstring>
 #include <exception>
 
-#include "emulators/common/files.h"
 
 namespace daremu {
 
@@ -65,7 +64,8 @@ Emulator& Emulator::Instance() {
   return emulator;
 }
 
-Emulator::Emulator() : Device("fs345_32.dll", "FS345", "fs345_tape.txt") {
+Emulator::Emulator()
+    : Device("fs345_32.dll", "FS345", "fs345_tape.txt"), memory_(ParseState, SerializeState) {
   const std::optional<std::string> model = Setting("MODEL");
   FreshPrinter(model && *model == "8" ? 8 : 7);
   if (auto path = Setting("STATE")) SetStateFile(*path);
@@ -75,7 +75,7 @@ Emulator::Emulator() : Device("fs345_32.dll", "FS345", "fs345_tape.txt") {
 void Emulator::FreshPrinter(int model) {
   state_ = FactoryState(model);
   state_.fiscal_day = clock().Today();
-  memory_fault_ = false;
+  memory_.ClearFault();
 }
 
 // "COMn" and the line settings the printer works at; the port is held
@@ -161,7 +161,7 @@ void Emulator::Run(const std::string& frame) {
     answer_ = ":" + ErrorAnswer(kUnknownCommand);
     return;
   }
-  if (memory_fault_ && op != Op::Status) {
+  if (memory_.fault() && op != Op::Status) {
     answer_ = ":" + ErrorAnswer(kMemory);
     return;
   }
@@ -196,10 +196,7 @@ int Emulator::ReadAnswer(char* buffer, int size) {
   return static_cast<int>(n);
 }
 
-bool Emulator::Persist() {
-  if (state_path_.empty() || memory_fault_) return !memory_fault_;
-  return emu::WriteFileAtomic(state_path_, SerializeState(state_));
-}
+bool Emulator::Persist() { return memory_.Save(state_); }
 
 void Emulator::FactoryReset() {
   FreshPrinter(state_.model);
@@ -213,7 +210,7 @@ void Emulator::FactoryReset() {
 void Emulator::PowerOn() {
   answer_.clear();
   peripherals_.drawer_open = false;
-  if (!state_path_.empty()) LoadMemory(false);
+  memory_.Load(state_, [] {});
 }
 
 void Emulator::SetModel(int model) {
@@ -222,33 +219,8 @@ void Emulator::SetModel(int model) {
 }
 
 void Emulator::SetStateFile(const std::string& path) {
-  state_path_ = path;
-  memory_fault_ = false;
-  if (!path.empty()) LoadMemory(true);
-}
-
-void Emulator::LoadMemory(bool new_memory_is_fresh) {
-  std::string bytes;
-  switch (emu::ReadWholeFile(state_path_, bytes)) {
-    case emu::ReadResult::Read:
-      if (std::optional<PrinterState> loaded = ParseState(bytes)) {
-        state_ = std::move(*loaded);
-        memory_fault_ = false;
-      } else {
-        // Never overwrite a memory that could not be read; Reset starts afresh.
-        memory_fault_ = true;
-      }
-      break;
-    case emu::ReadResult::Missing:
-      // A new fiscal memory: a factory-fresh printer of the model in use,
-      // or the one in use after a power cycle.
-      if (new_memory_is_fresh) FreshPrinter(state_.model);
-      Persist();
-      break;
-    case emu::ReadResult::Unreadable:
-      memory_fault_ = true;
-      break;
-  }
+  memory_.SetPath(path);
+  memory_.Load(state_, [this] { FreshPrinter(state_.model); });
 }
 
 void Emulator::SetFiscalDay(std::optional<int> day) {

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "emulators/common/device.h"
+#include "emulators/common/state_memory.h"
 #include "emulators/daruma/commands.h"
 #include "emulators/daruma/printer_state.h"
 
@@ -51,17 +52,15 @@ class Emulator : public emu::Device {
   void FactoryReset() override;
   void PowerOn() override;
   void FramesCleared() override { answer_reads_ = 0; }
-  void LoadMemory(bool new_memory_is_fresh);
   void Run(const std::string& frame);
   bool Decode(const std::string& frame, Op& op, std::string& params) const;
   bool Persist();
   void FreshPrinter(int model);
 
   PrinterState state_;
+  emu::StateMemory<PrinterState> memory_;
   Peripherals peripherals_;
   PrinterFaults faults_;
-  std::string state_path_;
-  bool memory_fault_ = false;
   std::string port_string_;
   int last_error_ = 0;
   std::string answer_;

@@ -9,9 +9,12 @@
 #include <vector>
 
 #include "emulators/common/device.h"
+#include "emulators/common/fields.h"
 #include "emulators/keyboard/tec_keyboard.h"
 
 #define TEC_API extern "C" __attribute__((visibility("default")))
+
+using emu::CopyOut;
 
 namespace {
 
@@ -85,15 +88,6 @@ void Put(Keyboard& k, char c) {
 void ClearDisplay(Keyboard& k) {
   for (auto& line : k.lines) line.assign(kColumns, ' ');
   k.column = k.line = 0;
-}
-
-int CopyOut(const std::string& text, char* buf, int size) {
-  if (buf && size > 0) {
-    const std::size_t n = std::min(text.size(), static_cast<std::size_t>(size - 1));
-    std::memcpy(buf, text.data(), n);
-    buf[n] = 0;
-  }
-  return static_cast<int>(text.size());
 }
 
 int Switch(const char* name, int on) {

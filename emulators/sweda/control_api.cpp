@@ -12,6 +12,7 @@
 
 using swdemu::Emulator;
 using swdemu::WithPrinter;
+using emu::CopyOut;
 
 namespace {
 
@@ -25,15 +26,6 @@ std::vector<std::string> Lines(const std::string& text, char separator) {
     if (!emu::Trim(line).empty()) lines.push_back(line);
   }
   return lines;
-}
-
-int CopyOut(const std::string& text, char* buf, int size) {
-  if (buf && size > 0) {
-    const std::size_t n = std::min(text.size(), static_cast<std::size_t>(size - 1));
-    std::memcpy(buf, text.data(), n);
-    buf[n] = '\0';
-  }
-  return static_cast<int>(text.size());
 }
 
 }  // namespace

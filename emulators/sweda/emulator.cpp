@@ -29,7 +29,8 @@ Emulator& Emulator::Instance() {
   return emulator;
 }
 
-Emulator::Emulator() : Device("SERSWEDA.dll", "SERSWEDA", "sersweda_tape.txt") {
+Emulator::Emulator()
+    : Device("SERSWEDA.dll", "SERSWEDA", "sersweda_tape.txt"), memory_(ParseState, SerializeState) {
   if (auto model = Setting("MODEL")) {
     const int tipo = std::atoi(model->c_str());
     if (tipo >= 3 && tipo <= 6) model_ = tipo;
@@ -43,7 +44,7 @@ void Emulator::FreshPrinter() {
   state_ = FactoryState();
   state_.model = model_;
   state_.fiscal_day = clock().Today();
-  memory_fault_ = false;
+  memory_.ClearFault();
 }
 
 int Emulator::OpenPort(int port) {
@@ -90,7 +91,7 @@ std::string Emulator::Run(const std::string& frame) {
   const std::string code = CodeOf(frame);
   const CommandEntry* entry = FindCommand(code, state_.model);
   if (!entry) return RefusalAnswer(Refusal::UnknownCommand);
-  if (memory_fault_ && code != kStateCode) return RefusalAnswer(Refusal::MemoryFault);
+  if (memory_.fault() && code != kStateCode) return RefusalAnswer(Refusal::MemoryFault);
   peripherals_.paper = static_cast<int>(paper());
   Command command(state_, tape(), peripherals_, clock().Now());
   command.code = code;
@@ -112,10 +113,7 @@ std::string Emulator::Run(const std::string& frame) {
   return AcceptedAnswer(peripherals_.paper == 1 && (entry->flags & kTellsPaper) != 0);
 }
 
-bool Emulator::Persist() {
-  if (state_path_.empty() || memory_fault_) return !memory_fault_;
-  return SaveStateFile(state_, state_path_);
-}
+bool Emulator::Persist() { return memory_.Save(state_); }
 
 void Emulator::FactoryReset() {
   model_ = state_.model;
@@ -129,34 +127,12 @@ void Emulator::PowerOn() {
   port_ = 0;
   faults_.states.clear();
   peripherals_.drawer_open = false;
-  if (!state_path_.empty()) LoadMemory(false);
+  memory_.Load(state_, [] {});
 }
 
 void Emulator::SetStateFile(const std::string& path) {
-  state_path_ = path;
-  if (path.empty()) {
-    memory_fault_ = false;
-    return;
-  }
-  LoadMemory(true);
-}
-
-void Emulator::LoadMemory(bool new_memory_is_fresh) {
-  PrinterState loaded;
-  switch (LoadStateFile(state_path_, loaded)) {
-    case LoadResult::Loaded:
-      state_ = std::move(loaded);
-      memory_fault_ = false;
-      break;
-    case LoadResult::Missing:
-      if (new_memory_is_fresh) FreshPrinter();
-      Persist();
-      break;
-    case LoadResult::Unreadable:
-      // Never overwrite a memory we could not read; Reset starts afresh.
-      memory_fault_ = true;
-      break;
-  }
+  memory_.SetPath(path);
+  memory_.Load(state_, [this] { FreshPrinter(); });
 }
 
 void Emulator::SetFiscalDay(std::optional<int> day) {

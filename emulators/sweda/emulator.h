@@ -8,6 +8,7 @@
 #include <string>
 
 #include "emulators/common/device.h"
+#include "emulators/common/state_memory.h"
 #include "emulators/sweda/commands.h"
 #include "emulators/sweda/printer_state.h"
 
@@ -47,17 +48,15 @@ class Emulator : public emu::Device {
   Emulator();
   void FactoryReset() override;
   void PowerOn() override;
-  void LoadMemory(bool new_memory_is_fresh);
   std::string Run(const std::string& frame);
   bool Persist();
   void FreshPrinter();
 
   PrinterState state_;
+  emu::StateMemory<PrinterState> memory_;
   Peripherals peripherals_;
   SwedaFaults faults_;
-  std::string state_path_;
   int model_ = 3;  // of a factory-fresh printer
-  bool memory_fault_ = false;
   int port_ = 0;  // open port, 0 when closed
   int opened_port_ = -1;
   int closed_port_ = -1;

@@ -2,7 +2,6 @@
 
 #include <stdexcept>
 
-#include "emulators/common/files.h"
 #include "emulators/common/records.h"
 
 namespace swdemu {
@@ -121,23 +120,6 @@ std::optional<PrinterState> ParseState(const std::string& text) {
       text, kFormat, [&s](const std::string& key, const RecordFields& fields) { Read(s, key, fields); });
   if (!whole || s.model < 3 || s.model > 6) return std::nullopt;
   return s;
-}
-
-bool SaveStateFile(const PrinterState& state, const std::string& path) {
-  return emu::WriteFileAtomic(path, SerializeState(state));
-}
-
-LoadResult LoadStateFile(const std::string& path, PrinterState& state) {
-  std::string text;
-  switch (emu::ReadWholeFile(path, text)) {
-    case emu::ReadResult::Missing: return LoadResult::Missing;
-    case emu::ReadResult::Unreadable: return LoadResult::Unreadable;
-    case emu::ReadResult::Read: break;
-  }
-  std::optional<PrinterState> loaded = ParseState(text);
-  if (!loaded) return LoadResult::Unreadable;
-  state = std::move(*loaded);
-  return LoadResult::Loaded;
 }
 
 }  // namespace swdemu

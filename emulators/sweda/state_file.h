@@ -11,9 +11,4 @@ namespace swdemu {
 
 std::string SerializeState(const PrinterState& state);
 std::optional<PrinterState> ParseState(const std::string& text);
-
-bool SaveStateFile(const PrinterState& state, const std::string& path);
-enum class LoadResult { Loaded, Missing, Unreadable };
-LoadResult LoadStateFile(const std::string& path, PrinterState& state);
-
 }  // namespace swdemu

@@ -12,6 +12,7 @@ namespace {
 
 std::atomic<bool> manual{false};
 std::atomic<long long> manual_ms{0};  // on the calendar's straight time line
+std::atomic<long long> ahead_ms{0};   // added to the system clock
 
 TDateTime SystemNow() {
   timespec now{};
@@ -48,6 +49,8 @@ constexpr long long kManualYieldNs = 100000;
 
 TDateTime Now() {
   if (manual.load()) return calendar::FromLinearMs(manual_ms.load());
+  if (const long long ahead = ahead_ms.load(); ahead != 0)
+    return calendar::FromLinearMs(calendar::ToLinearMs(SystemNow()) + ahead);
   return SystemNow();
 }
 
@@ -71,5 +74,7 @@ void Advance(int milliseconds) { manual_ms.fetch_add(milliseconds); }
 bool IsManual() { return manual.load(); }
 
 void UseSystem() { manual.store(false); }
+
+void SetAhead(long long milliseconds) { ahead_ms.store(milliseconds); }
 
 }  // namespace platform::clock

@@ -17,6 +17,10 @@ void Advance(int milliseconds);
 bool IsManual();
 // Back to the system clock.
 void UseSystem();
+// The system clock moved by an offset (0: none), for a bench register that
+// lives days ahead of its host so that a closed fiscal day is followed by
+// the next one. It runs and pauses as the system clock does.
+void SetAhead(long long milliseconds);
 
 }  // namespace platform::clock
 

@@ -11,9 +11,11 @@
 namespace bematech_test {
 namespace {
 
+using ::testing::Contains;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
+using ::testing::Not;
 
 const std::string kRetry = "Impressora n\xE3o responde. Imprimir novamente?";
 
@@ -47,6 +49,16 @@ class ClosingTest : public DriverTest {
     return Qdm00100::FechaCupom_Bematech(c.voucher, c.avisa, c.desconto, c.contravale, c.acrescimo,
                                          c.retry, true, "", movimentos, tipos, numero, c.convenio,
                                          c.consumidor_linha, c.consumidor, c.cpf, c.nome);
+  }
+
+  // A closing that may ask the retry question, the operator answering Yes
+  // `yes` times; nothing shown but the question.
+  bool FechaCupomRetrying(int yes = 1) {
+    for (int i = 0; i < yes; ++i) sandbox.dialogs->Answer(platform::mrYes);
+    Close c;
+    c.avisa = false;
+    c.retry = "S";
+    return FechaCupom(c);
   }
 
   platform::TClientDataSet tipos{"tipos"};
@@ -129,17 +141,85 @@ TEST_F(ClosingTest, RefusedPaymentIsSentAgainOnYes) {
   sandbox.dialogs->on_show = [this](const platform::RecordedDialog& d) {
     if (d.text == kRetry) printer.SetPaymentMethods("Dinheiro\nCartao\nCheque");
   };
-  sandbox.dialogs->Answer(platform::mrYes);
-  Close c;
-  c.avisa = false;
-  c.retry = "S";
-  EXPECT_TRUE(FechaCupom(c));
+  EXPECT_TRUE(FechaCupomRetrying());
   EXPECT_THAT(Frames(), ElementsAre(Frame("30"), Frame("32", {"D", "0000"}),
-                                    Frame("72", {"03", "00000000003000"}),
+                                    Frame("72", {"03", "00000000003000"}), Frame("35", {"32"}),
                                     Frame("72", {"03", "00000000003000"}), Frame("34", {" "})));
   EXPECT_THAT(Dialogs(), ElementsAre(kRetry));
   EXPECT_EQ(sandbox.dialogs->Seen()[0].type, platform::mtError);
   EXPECT_EQ(sandbox.dialogs->Seen()[0].buttons, platform::mbYesNo);
+  EXPECT_EQ(printer.CouponOpen(), 0);
+}
+
+// Refusals the printer may give a payment: with nothing done, or after it
+// registered the payment all the same.
+constexpr int kNotExecuted = 0x01;
+constexpr int kNothingDone = 0;
+constexpr int kAfterRegistering = 1;
+
+struct RetryCase {
+  const char* why;
+  int when;   // kNothingDone or kAfterRegistering
+  int count;  // payments refused, from the first
+  std::vector<std::string> pagamentos;  // what goes out after the coupon number and "32"
+};
+
+TEST_F(ClosingTest, ARefusedPaymentIsAskedOfThePrinterAndNeverRegisteredTwice) {
+  const std::string cash = Frame("72", {"01", "00000000001000"});
+  const std::string cash15 = Frame("72", {"01", "00000000001500"});
+  const std::string asked = Frame("35", {"32"});
+  const RetryCase cases[] = {
+      {"taken", kAfterRegistering, 1, {cash, asked, cash15}},
+      {"not taken", kNothingDone, 1, {cash, asked, cash, cash15}},
+      // The second is judged against what the first already paid in cash.
+      {"both taken", kAfterRegistering, 2, {cash, asked, cash15, asked}},
+  };
+  for (const RetryCase& k : cases) {
+    SCOPED_TRACE(k.why);
+    FillMovements(movimentos, {{"E", "001", 10.00, 1.0}, {"E", "001", 15.00, 2.0}});
+    printer.FailCommand("72", 0, kNotExecuted, k.when, k.count);
+    EXPECT_TRUE(FechaCupomRetrying(k.count));
+    std::vector<std::string> expected{Frame("30"), Frame("32", {"D", "0000"})};
+    expected.insert(expected.end(), k.pagamentos.begin(), k.pagamentos.end());
+    expected.push_back(Frame("34", {" "}));
+    EXPECT_EQ(Frames(), expected);
+    EXPECT_EQ(Dialogs().size(), static_cast<std::size_t>(k.count));
+    // Paid exactly the total: no change, and the coupon closed.
+    EXPECT_EQ(printer.CouponOpen(), 0);
+    const std::string tape = printer.TapeText();
+    EXPECT_THAT(tape, HasSubstr("TOTAL R$"));
+    EXPECT_THAT(tape, Not(HasSubstr("TROCO")));
+    ASSERT_TRUE(Qdm00100::AbreCupom_Bematech(""));
+    ASSERT_TRUE(Qdm00100::VendaItem_Bematech("1", "ARROZ", "FF", 1, 25, 0));
+    Mark();
+    printer.ClearTape();
+  }
+}
+
+TEST_F(ClosingTest, APaymentWhoseFateCannotBeReadIsNotSentAgain) {
+  FillMovements(movimentos, {{"E", "001", 25.00, 1.0}});
+  printer.FailCommand("72", 0, kNotExecuted, kAfterRegistering, 1);
+  printer.FailCommand("35", 0, kNotExecuted, kNothingDone, 1);
+  EXPECT_FALSE(FechaCupomRetrying());
+  EXPECT_THAT(Frames(), ElementsAre(Frame("30"), Frame("32", {"D", "0000"}),
+                                    Frame("72", {"01", "00000000002500"}), Frame("35", {"32"})));
+  const std::vector<std::string> log = LogLines();
+  EXPECT_THAT(log, Contains("ERRO!!! Pagamento nao conferido na impressora: forma 01"));
+  EXPECT_EQ(log.back(), "ERRO!!! Cupom nao encerrado");
+  // The printer holds the one payment; the coupon waits for its footer.
+  EXPECT_EQ(printer.CouponOpen(), 1);
+  EXPECT_TRUE(Qdm00100::EnviaComando_Bematech("34", {" "}, false, false));
+  EXPECT_EQ(printer.CouponOpen(), 0);
+}
+
+TEST_F(ClosingTest, ARefusedFooterIsSentAgainAloneOnYes) {
+  // The payments stand in the printer: the closing goes on from the footer.
+  FillMovements(movimentos, {{"E", "001", 25.00, 1.0}});
+  printer.FailCommand("34", 0, kNotExecuted, kNothingDone, 1);
+  EXPECT_TRUE(FechaCupomRetrying());
+  EXPECT_THAT(Frames(), ElementsAre(Frame("30"), Frame("32", {"D", "0000"}),
+                                    Frame("72", {"01", "00000000002500"}), Frame("34", {" "}),
+                                    Frame("34", {" "})));
   EXPECT_EQ(printer.CouponOpen(), 0);
 }
 
@@ -181,11 +261,7 @@ TEST_F(ClosingTest, AFooterRefusedForAnUncoveredTotalAnswersFalse) {
 TEST_F(ClosingTest, OtherRefusalRestartsTheWholeClosingOnYes) {
   FillMovements(movimentos, {{"E", "001", 25.00, 1.0}});
   printer.RefuseTransmission(2);  // the coupon number and the start of the closing
-  sandbox.dialogs->Answer(platform::mrYes);
-  Close c;
-  c.avisa = false;
-  c.retry = "S";
-  EXPECT_TRUE(FechaCupom(c));
+  EXPECT_TRUE(FechaCupomRetrying());
   EXPECT_EQ(numero, "");
   EXPECT_THAT(Frames(), ElementsAre(Frame("30"), Frame("32", {"D", "0000"}), Frame("32", {"D", "0000"}),
                                     Frame("72", {"01", "00000000002500"}), Frame("34", {" "})));

@@ -3,43 +3,16 @@
 #pragma once
 #include <string>
 
-#include "facade/dtmCupomFiscal.h"
 #include "platform/dataset/dataset.h"
+#include "support/payment_types.h"
 
 namespace bematech_test {
 
-struct PaymentType {
-  std::string cdtiporece;
-  std::string nmtiporece;
-  std::string idtiporece;
-  std::string idtpbutton = "5";
-  std::string cdfpimpfis = "";
-};
+using testsupport::FillPaymentTypes;
+using testsupport::PaymentType;
 
 // Starts the dataset afresh, layout included.
-inline void Clear(platform::TClientDataSet& ds) {
-  ds.Close();
-  ds.SetFiltered(false);
-  ds.SetFilter("");
-  ds.SetIndexName("");
-  ds.FieldDefs.clear();
-  ds.IndexDefs.clear();
-}
-
-inline void FillPaymentTypes(platform::TClientDataSet& ds, std::initializer_list<PaymentType> types) {
-  Clear(ds);
-  DefinePaymentTypeFields(ds);
-  ds.CreateDataSet();
-  for (const PaymentType& t : types) {
-    ds.Append();
-    ds.FieldByName("CDTIPORECE").SetAsString(t.cdtiporece);
-    ds.FieldByName("NMTIPORECE").SetAsString(t.nmtiporece);
-    ds.FieldByName("IDTIPORECE").SetAsString(t.idtiporece);
-    ds.FieldByName("IDTPBUTTON").SetAsString(t.idtpbutton);
-    ds.FieldByName("CDFPIMPFIS").SetAsString(t.cdfpimpfis);
-    ds.Post();
-  }
-}
+inline void Clear(platform::TClientDataSet& ds) { testsupport::ClearDataSet(ds); }
 
 struct Movement {
   std::string idtipomovive;  // "E" for a payment

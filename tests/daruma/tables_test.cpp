@@ -8,6 +8,7 @@
 #include "daruma_fixture.h"
 #include "platform/os/files.h"
 #include "platform/text/format.h"
+#include "support/payment_types.h"
 #include "utility/utility.h"
 
 namespace daruma_test {
@@ -16,24 +17,7 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
-struct PaymentType {
-  std::string cd, nome, tipo, letra;
-};
-
-void Fill(platform::TClientDataSet& ds, const std::vector<PaymentType>& types) {
-  ds.Close();
-  ds.FieldDefs.clear();
-  DefinePaymentTypeFields(ds);
-  ds.CreateDataSet();
-  for (const PaymentType& t : types) {
-    ds.Append();
-    ds.FieldByName("CDTIPORECE").SetAsString(t.cd);
-    ds.FieldByName("NMTIPORECE").SetAsString(t.nome);
-    ds.FieldByName("IDTIPORECE").SetAsString(t.tipo);
-    ds.FieldByName("CDFPIMPFIS").SetAsString(t.letra);
-    ds.Post();
-  }
-}
+using testsupport::PaymentType;
 
 class TablesTest : public DarumaTest {
  protected:
@@ -41,7 +25,7 @@ class TablesTest : public DarumaTest {
   std::string TipoRecePath() const { return Qdm00000::DsDirCad + "tiporece.cds"; }
   void WriteTipoRece(const std::vector<PaymentType>& types) {
     platform::TClientDataSet ds("tiporece");
-    Fill(ds, types);
+    testsupport::FillPaymentTypes(ds, types);
     ds.SaveToFile(TipoRecePath());
   }
   // The parameter of every 0xE2 sent.
@@ -57,11 +41,12 @@ class TablesTest : public DarumaTest {
 };
 
 TEST_F(TablesTest, ProximaLetraSkipsTheLettersOfThePaymentTypeFile) {
-  WriteTipoRece({{"1", "Dinheiro", "1", "A"}, {"2", "Cheque", "4", "B"}, {"3", "Cartao", "2", "D"}});
+  WriteTipoRece(
+      {{"1", "Dinheiro", "1", "5", "A"}, {"2", "Cheque", "4", "5", "B"}, {"3", "Cartao", "2", "5", "D"}});
   EXPECT_EQ(Qdm00300::ProximaLetra('A'), 'C');
   EXPECT_EQ(Qdm00300::ProximaLetra('D'), 'E');
   std::vector<PaymentType> all;
-  for (char c = 'A'; c <= 'Q'; ++c) all.push_back({"1", "X", "1", std::string(1, c)});
+  for (char c = 'A'; c <= 'Q'; ++c) all.push_back({"1", "X", "1", "5", std::string(1, c)});
   WriteTipoRece(all);
   EXPECT_EQ(Qdm00300::ProximaLetra('C'), 'C');  // all used: the start letter
 }
@@ -74,7 +59,7 @@ TEST_F(TablesTest, MissingPaymentTypeFileLeavesEveryLetterFree) {
 TEST_F(TablesTest, SupplyFoundAtThirdEntryIsNotProgrammedAgain) {
   printer.SetSignedTotalizers("+VENDAS A PRAZO\n-PAGAMENTOS\n+SUPRIMENTO\n-SANGRIA");
   printer.SetNamedTotalizers("CONTRA-VALE EMITIDO\nRelatorio Gerencial\nCred Pessoal\nTef");
-  WriteTipoRece({{"1", "Dinheiro", "1", "A"}});
+  WriteTipoRece({{"1", "Dinheiro", "1", "5", "A"}});
   Start();
   Qdm00300::CarregaTot_Daruma();
   EXPECT_EQ(Qdm00300::IdTotParcSup, "C");
@@ -89,7 +74,7 @@ TEST_F(TablesTest, SupplyFoundAtThirdEntryIsNotProgrammedAgain) {
 
 TEST_F(TablesTest, MissingTotalizersAreProgrammedAndTheirLettersReadBack) {
   Qdm00300::IdImpVendCon = "S";
-  WriteTipoRece({{"1", "Dinheiro", "1", "A"}, {"2", "Cheque", "4", "B"}});
+  WriteTipoRece({{"1", "Dinheiro", "1", "5", "A"}, {"2", "Cheque", "4", "5", "B"}});
   printer.SetSignedTotalizers("+VENDAS A PRAZO");
   Start();
   Qdm00300::CarregaTot_Daruma();
@@ -113,7 +98,7 @@ TEST_F(TablesTest, MissingTotalizersAreProgrammedAndTheirLettersReadBack) {
 }
 
 TEST_F(TablesTest, WithoutReadBackTheLettersComeFromTheFileAndNeverRepeat) {
-  WriteTipoRece({{"1", "Dinheiro", "1", "A"}, {"2", "Cheque", "4", "B"}});
+  WriteTipoRece({{"1", "Dinheiro", "1", "5", "A"}, {"2", "Cheque", "4", "5", "B"}});
   printer.SetSignedTotalizers("+SUPRIMENTO\n-SANGRIA");
   Start();
   // Two tables read, four names programmed, then the read-back is refused.
@@ -139,13 +124,13 @@ TEST_F(TablesTest, PaymentLettersAreThePrintersPlacesAndMissingOnesProgrammed) {
   WriteTipoRece({});
   Start();
   platform::TClientDataSet recebimentos("recebimentos");
-  Fill(recebimentos, {{"03", "Cartao Debito", "2", ""},
-                      {"01", "Dinheiro", "1", ""},
-                      {"99", "Troco", "B", ""},
-                      {"02", "Cheque", "4", ""},
-                      {"05", "Ticket", "4", ""},
-                      {"07", "Convenio", "9", ""},
-                      {"08", "Venda Consumidor", "A", ""}});
+  testsupport::FillPaymentTypes(recebimentos, {{"03", "Cartao Debito", "2"},
+                                                {"01", "Dinheiro", "1"},
+                                                {"99", "Troco", "B"},
+                                                {"02", "Cheque", "4"},
+                                                {"05", "Ticket", "4"},
+                                                {"07", "Convenio", "9"},
+                                                {"08", "Venda Consumidor", "A"}});
   Qdm00300::CarregaRec_Daruma(recebimentos);
   std::vector<std::string> letras, vales;
   for (recebimentos.First(); !recebimentos.Eof(); recebimentos.Next()) {
@@ -171,7 +156,7 @@ TEST_F(TablesTest, PaymentLettersAreThePrintersPlacesAndMissingOnesProgrammed) {
 
 TEST_F(TablesTest, LettersAreWrittenBackToThePaymentTypeFileWhole) {
   printer.SetPaymentMethods("NDinheiro");
-  WriteTipoRece({{"01", "Dinheiro", "1", ""}, {"02", "Cheque", "4", ""}});
+  WriteTipoRece({{"01", "Dinheiro", "1"}, {"02", "Cheque", "4"}});
   Start();
   platform::TClientDataSet recebimentos("recebimentos");
   recebimentos.FileName = TipoRecePath();
@@ -225,7 +210,8 @@ TEST_F(Type8TablesTest, CreditNoteTotalizerFoundAndNothingProgrammed) {
 TEST_F(Type8TablesTest, PaymentTypesAreReadWithoutPrinterTraffic) {
   Start();
   platform::TClientDataSet recebimentos("recebimentos");
-  Fill(recebimentos, {{"07", "Convenio da Empresa XYZ", "9", ""}, {"08", "Consumidor", "A", ""}});
+  testsupport::FillPaymentTypes(recebimentos,
+                                {{"07", "Convenio da Empresa XYZ", "9"}, {"08", "Consumidor", "A"}});
   Qdm00300::CdFormPagCPess = "old";
   Qdm00300::CarregaRec_Daruma(recebimentos);
   EXPECT_THAT(Frames(), IsEmpty());

@@ -127,5 +127,35 @@ TEST_F(CouponTest, RestaurantItemIsCancelledOnlyWhereItWasRegistered) {
   EXPECT_EQ(Send("80|49", item).st2, 0x04) << "already cancelled";
 }
 
+// A table's coupon holds the table's items with the rates they were
+// registered under, kept across a power cycle; it closes as the counter's
+// coupon does and leaves the table free.
+TEST_F(CouponTest, TablesCouponHoldsItsItemsAndClosesLikeTheCounters) {
+  Ok("80|48", {"12", "00000550", "01", "00000000", "002000", "00000000000077", "CHOPP", "01"});
+  Ok("80|48", {"12", "00003200", "01", "00000000", "001000", "00000000000042", "FRITAS", "FF"});
+  Ok("80|48", {"13", "00000650", "01", "00000000", "001000", "00000000000035", "REFRIGERANTE", "01"});
+  EXPECT_EQ(Send("80|48", {"12", "00000100", "01", "00000000", "001000", "00000000000099", "PAO", "09"}).st2,
+            0x10)
+      << "a rate the printer does not have";
+  lib.PowerCycle();
+  ASSERT_NE(lib.IniPortaStr("COM1"), 0);
+  EXPECT_EQ(Send("80|52", {"14", "01"}).st2, 0x01) << "a table without items";
+  Ok("80|52", {"12", "01"});
+  EXPECT_EQ(lib.CouponOpen(), 1);
+  EXPECT_EQ(Send("80|52", {"13", "01"}).st2, 0x01) << "a coupon is already open";
+  Ok("32", {"D", "0000"});
+  Ok("72", {"01", V14(5000)});
+  Ok("34", {" "});
+  EXPECT_EQ(lib.CouponOpen(), 0);
+  EXPECT_DOUBLE_EQ(lib.GrandTotal(), 43.00);
+  const std::string tape = TapeText();
+  for (const char* expected : {"CUPOM FISCAL", "001 77 CHOPP", "2 x 5,50 01T18,00%", "002 42 FRITAS",
+                               "1 x 32,00 F", "43,00", "TROCO R$"})
+    EXPECT_NE(tape.find(expected), std::string::npos) << expected << "\n" << tape;
+  EXPECT_EQ(tape.find("REFRIGERANTE", tape.find("CUPOM FISCAL")), std::string::npos) << "table 13 is not on it";
+  EXPECT_EQ(Send("80|50", {"12", "0", "00000000000000"}).st2, 0x01) << "table 12 is free";
+  Ok("80|50", {"13", "0", "00000000000000"});
+}
+
 }  // namespace
 }  // namespace mp20test

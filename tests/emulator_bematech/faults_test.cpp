@@ -121,3 +121,51 @@ TEST_F(FaultsTest, MalformedInputNeverCrashes) {
 
 }  // namespace
 }  // namespace mp20test
+
+namespace mp20test {
+namespace {
+
+// "35" with "32": one slot of 56 bytes per method: name (16), the day's
+// amount and the coupon's (20 digits each).
+long long CouponAmount(const std::string& answer, int method) {
+  return std::stoll(answer.substr(static_cast<std::size_t>(method - 1) * 56 + 36, 20));
+}
+
+TEST_F(FaultsTest, ACommandFaultRefusesOneCodeBeforeOrAfterCarryingItOut) {
+  lib.SetPaymentMethods("Dinheiro\nCartao");
+  Ok("00");
+  Sell("1", 1, 2500);
+  Ok("32", {"D", "0000"});
+  // Refused without being carried out: nothing paid; other codes untouched.
+  lib.FailCommand("72", 0, 0x01, 0, 1);
+  Ok("30");
+  EXPECT_EQ(Send("72", {"01", V14(1000)}).st2, 0x01);
+  EXPECT_EQ(CouponAmount(Ask("35", {"32"}), 1), 0);
+  // Carried out, then refused: the payment stands in the coupon.
+  lib.FailCommand("72", 0, 0x01, 1, 1);
+  EXPECT_EQ(Send("72", {"01", V14(1000)}).st2, 0x01);
+  std::string slots = Ask("35", {"32"});
+  ASSERT_EQ(slots.size(), 2u * 56u);
+  EXPECT_EQ(slots.substr(0, 16), "Dinheiro        ");
+  EXPECT_EQ(slots.substr(56, 16), "Cartao          ");
+  EXPECT_EQ(CouponAmount(slots, 1), 1000);
+  EXPECT_EQ(std::stoll(slots.substr(16, 20)), 1000) << "the day's amount";
+  EXPECT_EQ(CouponAmount(slots, 2), 0);
+  // The fault struck once; the card pays the rest and the coupon closes.
+  Ok("72", {"02", V14(1500)});
+  Ok("34", {" "});
+  EXPECT_EQ(CouponAmount(Ask("35", {"32"}), 2), 1500) << "the last coupon, until the next document";
+  Ok("00");
+  EXPECT_EQ(CouponAmount(Ask("35", {"32"}), 2), 0);
+  // Faults of two codes stand side by side; count 0 clears one.
+  lib.FailCommand("09", 0x01, 0, 0, -1);
+  lib.FailCommand("30", 0x01, 0, 0, -1);
+  lib.FailCommand("09", 0, 0, 0, 0);
+  Sell("2", 1, 100);
+  EXPECT_EQ(Send("30").st1 & 0x01, 0x01);
+  lib.FailCommand("30", 0, 0, 0, 0);
+  Ok("30");
+}
+
+}  // namespace
+}  // namespace mp20test

@@ -15,7 +15,10 @@ namespace {
 
 class ClockTest : public ::testing::Test {
  protected:
-  void TearDown() override { clock::UseSystem(); }
+  void TearDown() override {
+    clock::UseSystem();
+    clock::SetAhead(0);
+  }
   const TDateTime start_ = EncodeDate(2026, 12, 31) + EncodeTime(23, 59, 59, 0);
 };
 
@@ -57,6 +60,20 @@ TEST_F(ClockTest, SystemClockReadsLocalTime) {
                              EncodeTime(local.tm_hour, local.tm_min, local.tm_sec, 0);
   EXPECT_LT(std::fabs(clock::Now() - expected), 60.0 / 86400);
   clock::Pause(1);  // sleeps for real, returns
+}
+
+// A register living days ahead of its host: the system clock moved, still
+// running; a frozen clock wins over it, and 0 puts it back.
+TEST_F(ClockTest, AheadClockRunsOffTheSystemClock) {
+  const TDateTime host = clock::Now();
+  clock::SetAhead(36LL * 3600 * 1000);
+  EXPECT_NEAR(clock::Now() - host, 1.5, 60.0 / 86400);
+  clock::SetManual(start_);
+  EXPECT_EQ(clock::Now(), start_);
+  clock::UseSystem();
+  EXPECT_NEAR(clock::Now() - host, 1.5, 60.0 / 86400);
+  clock::SetAhead(0);
+  EXPECT_NEAR(clock::Now() - host, 0, 60.0 / 86400);
 }
 
 }  // namespace

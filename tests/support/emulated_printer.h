@@ -26,6 +26,7 @@ class EmulatedPrinter : public EmulatorLibrary {
     Bind("Mp20Emu_ForceStatus", ForceStatus);
     Bind("Mp20Emu_InjectNak", InjectNak);
     Bind("Mp20Emu_InjectReturnCode1", InjectReturnCode1);
+    Bind("Mp20Emu_FailCommand", FailCommand);
     Bind("Mp20Emu_StatusPolls", StatusPolls);
     Bind("Mp20Emu_CouponNumber", CouponNumber);
     Bind("Mp20Emu_ReductionCount", ReductionCount);
@@ -69,6 +70,7 @@ class EmulatedPrinter : public EmulatorLibrary {
   void (*ForceStatus)(int, int, int) = nullptr;
   void (*InjectNak)(int) = nullptr;
   void (*InjectReturnCode1)(int) = nullptr;
+  void (*FailCommand)(const char*, int, int, int, int) = nullptr;
   int (*StatusPolls)(void) = nullptr;
   int (*CouponNumber)(void) = nullptr;
   int (*ReductionCount)(void) = nullptr;

@@ -4,6 +4,7 @@
 #include <gmock/gmock.h>
 
 #include "sweda_fixture.h"
+#include "support/payment_types.h"
 
 namespace sweda_test {
 namespace {
@@ -87,12 +88,7 @@ TEST_F(TablesTest, RefusedRateReadKeepsOnlyTheUntaxedClasses) {
 
 // ---- Payment types ----------------------------------------------------------
 
-struct PaymentType {
-  const char* cd;
-  const char* nome;
-  const char* tipo;
-  const char* troco;
-};
+using testsupport::PaymentType;
 
 class PaymentTest : public SwedaTest {
  protected:
@@ -102,16 +98,7 @@ class PaymentTest : public SwedaTest {
 
   void WriteTypes(std::initializer_list<PaymentType> types) {
     platform::TClientDataSet ds{"tiporece"};
-    DefinePaymentTypeFields(ds);
-    ds.CreateDataSet();
-    for (const PaymentType& t : types) {
-      ds.Append();
-      ds.FieldByName("CDTIPORECE").SetAsString(t.cd);
-      ds.FieldByName("NMTIPORECE").SetAsString(t.nome);
-      ds.FieldByName("IDTIPORECE").SetAsString(t.tipo);
-      ds.FieldByName("CDTIPOTROCO").SetAsString(t.troco);
-      ds.Post();
-    }
+    testsupport::FillPaymentTypes(ds, types);
     ds.SaveToFile(File());
   }
 
@@ -135,11 +122,11 @@ class PaymentTest : public SwedaTest {
   // Dinheiro; Cheque, given change in a "7" type; a "B" row; Cartao ("7");
   // Cred Pessoal ("9").
   void StandardTypes() {
-    WriteTypes({{"001", "Dinheiro", "1", ""},
-                {"002", "Cheque", "5", "004"},
-                {"003", "Vale", "B", ""},
-                {"004", "Cartao", "7", ""},
-                {"005", "Cred Pessoal", "9", ""}});
+    WriteTypes({{"001", "Dinheiro", "1"},
+                {.cdtiporece = "002", .nmtiporece = "Cheque", .idtiporece = "5", .cdtipotroco = "004"},
+                {"003", "Vale", "B"},
+                {"004", "Cartao", "7"},
+                {"005", "Cred Pessoal", "9"}});
   }
 };
 
@@ -165,7 +152,7 @@ TEST_P(PaymentTest, FirstPassNumbersInOrderAndProgramsTheNewList) {
 }
 
 TEST_P(PaymentTest, EqualListsIgnoringCaseAndBlanksSendNothing) {
-  WriteTypes({{"001", "Dinheiro", "1", ""}, {"002", "Cartao", "7", ""}});
+  WriteTypes({{"001", "Dinheiro", "1"}, {"002", "Cartao", "7"}});
   printer.SetPaymentMethods("S|DINHEIRO\nS|CARTAO");
   Load();
   EXPECT_THAT(CodesOf(Frames(), "39"), ::testing::IsEmpty());
@@ -190,7 +177,7 @@ TEST_P(PaymentTest, RefusedListNumbersByThePrinterInTheSecondPass) {
 
 TEST_P(PaymentTest, FlagOfAMethodAlreadyOnThePrinterIsKeptOnTheWideModels) {
   if (!Wide()) GTEST_SKIP() << "types 3 and 4 keep no flag";
-  WriteTypes({{"001", "Dinheiro", "1", ""}, {"002", "Cartao", "7", ""}, {"003", "Ticket", "2", ""}});
+  WriteTypes({{"001", "Dinheiro", "1"}, {"002", "Cartao", "7"}, {"003", "Ticket", "2"}});
   printer.SetPaymentMethods("N|Dinheiro\nN|#Cartao");
   Load();
   // Dinheiro found with "N"; Cartao found after "#", so the flag before
@@ -201,7 +188,7 @@ TEST_P(PaymentTest, FlagOfAMethodAlreadyOnThePrinterIsKeptOnTheWideModels) {
 }
 
 TEST_P(PaymentTest, ConsumerSaleGlobalsAreSetAlsoWhenTheListsAgree) {
-  WriteTypes({{"001", "Dinheiro", "1", ""}, {"010", "Venda Consumidor", "A", ""}});
+  WriteTypes({{"001", "Dinheiro", "1"}, {"010", "Venda Consumidor", "A"}});
   printer.SetDay(2026, 12, 10, 1);
   printer.SetPaymentMethods("S|Dinheiro\nS|Venda Consumido");
   Load();

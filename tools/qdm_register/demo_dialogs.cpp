@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string>
 
+#include "drivers/common/messages.h"
 #include "platform/base/encoding.h"
 
 namespace qdm_register {
@@ -14,8 +15,23 @@ bool Contains(const std::string& text, const char* part) {
   return text.find(part) != std::string::npos;
 }
 
+// The till closing's questions, known by their catalogue keys: at the end
+// of the day the till is closed, the Z reduction confirmed and the products
+// report printed.
+struct ClosingRule {
+  const char* key;
+  int answer;
+};
+const ClosingRule kClosingRules[] = {
+    {"AbreCaixa", platform::mrNo},
+    {"ConfReducao", platform::mrYes},
+    {"ConfRelProds", platform::mrYes},
+};
+
 int UnattendedAnswer(const platform::DialogRequest& request) {
   if (request.buttons != platform::mbYesNo) return platform::mrOk;
+  for (const ClosingRule& rule : kClosingRules)
+    if (request.text == drivers::CatalogueText(rule.key)) return rule.answer;
   // A fiscal day left open must be closed before the first sale of today.
   if (Contains(request.text, "Redu\xE7\xE3o Z")) return platform::mrYes;
   return platform::mrNo;

@@ -1,8 +1,9 @@
 // The operator of the demo register. At a terminal a person answers every
 // question; without one (CI, a pipe) the demo answers by rule so the sale
 // still completes: a past fiscal day is reduced, readings are skipped, a
-// printer that does not answer is not retried, and every dialog is shown
-// with the answer given.
+// printer that does not answer is not retried, at the till closing the
+// till is closed and the Z reduction and products report confirmed, and
+// every dialog is shown with the answer given.
 #pragma once
 #include <memory>
 

@@ -10,35 +10,19 @@
 #include <vector>
 
 #include "facade/Qdm00000.h"
-#include "utility/utility.h"
-#include "platform/text/datetime.h"
-#include "platform/base/encoding.h"
-#include "platform/os/files.h"
-#include "platform/text/format.h"
 #include "platform/base/sysutils.h"
+#include "platform/text/format.h"
 #include "tef/Qdm00500.h"
 #include "tools/qdm_register/card_payment.h"
-#include "tools/qdm_register/config_writer.h"
 #include "tools/qdm_register/daruma_steps.h"
 #include "tools/qdm_register/peripherals_demo.h"
-#include "tools/qdm_register/log_view.h"
+#include "tools/qdm_register/till_steps.h"
 
 namespace qdm_register {
 
 using platform::TClientDataSet;
-using platform::TFieldType;
 
 namespace {
-
-struct Product {
-  std::string code;
-  std::string name;      // Windows-1252
-  std::string tax_kind;  // IDTPIMPOSFIS
-  double tax_rate;       // VRPEALIMPFIS
-  double quantity;
-  double price;
-  double discount;
-};
 
 // The basket: a fractional quantity, an item discount, a name holding the
 // frame separator, goods under tax substitution.
@@ -52,211 +36,7 @@ const std::vector<Product> kBasket = {
 const double kCardPaid = 20.00;
 const double kCashPaid = 50.00;
 const char* kBuyerCpf = "123.456.789-09";
-const char* kCashType = "001";
-const char* kDebitType = "002";
-const char* kDebitName = "Cart\xE3o D\xE9" "bito";
 const char* kOperatorBadge = "12345";
-
-void Say(const std::string& text) {
-  std::fputs(platform::Cp1252ToUtf8(text).c_str(), stdout);
-  std::fflush(stdout);
-}
-
-bool Step(const std::string& what, bool ok) {
-  Say(std::string(ok ? "  ok   " : "  FALHA ") + what + "\n");
-  return ok;
-}
-
-// 14 digits with two implied decimals, as the printer takes amounts.
-std::string AmountField(double amount) {
-  return util::AjustaZero(platform::IntToStr(platform::Trunc(platform::RoundTo(amount * 100, 0))), 14);
-}
-
-// The front end's payment types: what the shop accepts and how the printer
-// should name each one.
-void FillPaymentTypes(TClientDataSet& ds) {
-  DefinePaymentTypeFields(ds);
-  ds.CreateDataSet();
-  struct Type { const char* code; const char* name; const char* kind; };
-  const Type types[] = {
-      {kCashType, "Dinheiro", "1"},
-      {kDebitType, kDebitName, "D"},
-      {"003", "Cart\xE3o Cr\xE9" "dito", "C"},
-      {"004", "Vale Troca", "4"},
-  };
-  for (const auto& t : types) {
-    ds.Append();
-    ds.FieldByName("CDFILIAL").SetAsString("0001");
-    ds.FieldByName("CDTIPORECE").SetAsString(t.code);
-    ds.FieldByName("NMTIPORECE").SetAsString(t.name);
-    ds.FieldByName("IDTIPORECE").SetAsString(t.kind);
-    ds.FieldByName("IDTPBUTTON").SetAsString("5");
-    ds.Post();
-  }
-}
-
-void AddMovement(TClientDataSet& movs, const std::string& tipo_rece, double amount, int order) {
-  movs.Append();
-  movs.FieldByName("CDFILIAL").SetAsString("0001");
-  movs.FieldByName("NRSEQUMOVI").SetAsString(platform::IntToStr(order));
-  movs.FieldByName("IDTIPOMOVIVE").SetAsString("E");
-  movs.FieldByName("CDTIPORECE").SetAsString(tipo_rece);
-  movs.FieldByName("VRMOVIVEND").SetAsFloat(amount);
-  movs.FieldByName("NRORDTROCO").SetAsString("001");
-  movs.FieldByName("DTHRINCMOV").SetAsDateTime(platform::Now() + order / 86400.0);
-  movs.Post();
-}
-
-// What a register holds for the length of a run.
-struct Register {
-  RegisterSession& session;
-  const SaleOptions& options;
-  TClientDataSet recebimentos{"recebimentos"};
-  TClientDataSet aliquotas{"aliquotas"};
-  platform::TStringList cupons_tef;
-  platform::TStringList canc_cupons_tef;
-  std::size_t notices_shown = 0;
-  bool coupon_opened = false;
-
-  Register(RegisterSession& s, const SaleOptions& o) : session(s), options(o) {
-    Qdm00500::stlCuponsTEF = &cupons_tef;
-    Qdm00500::inContCuponsTEF = 0;
-    Qdm00500::stlCancCuponsTEF = &canc_cupons_tef;
-    Qdm00500::inContCancCuponsTEF = 0;
-    session.MarkStart(ManagerJournal());
-  }
-  ~Register() {
-    Qdm00500::stlCuponsTEF = nullptr;
-    Qdm00500::stlCancCuponsTEF = nullptr;
-  }
-
-  std::string ManagerRoot() const { return platform::HostPath("c:\\tef_dial"); }
-  std::string ManagerJournal() const { return ManagerRoot() + "/journal.txt"; }
-  std::string ManagerProgram() const { return session.program_directory() + "tef_manager"; }
-
-  // Configuration, printer start-up and the tables the front end needs.
-  bool Start() {
-    using namespace Qdm00000;
-    Say("== Caixa " + options.caixa + " em " + session.directory() + "\n");
-    // A register without its configuration file may not operate; the demo
-    // writes one for the emulated printer the first time.
-    std::string config = EcfConfigPath(session.directory(), options.caixa);
-    if (!platform::FileExists(config)) {
-      EcfConfig c;
-      c.caixa = options.caixa;
-      c.tipo = options.tipo;
-      WriteEcfConfig(config, c);
-      Step("arquivo de configura\xE7\xE3o gravado: " + config, true);
-    }
-    if (!Step("CarregaECF", CarregaECF(options.caixa))) return false;
-    if (IsDaruma(IdTipoImpFis)) PrepareDaruma(session, IdTipoImpFis);
-    bool started = StartPrinter();
-    ShowNotices(true);
-    return started;
-  }
-
-  // The printer's start-up, which may cancel a coupon an earlier run left open.
-  bool StartPrinter() {
-    using namespace Qdm00000;
-    if (!Step("StartImpFiscal", StartImpFiscal(platform::IntToStr(IdTipoImpFis), "COM1"))) return false;
-    SetImpFiscalOK(true);
-    FillPaymentTypes(recebimentos);
-    if (IsDaruma(IdTipoImpFis)) KeepPaymentTypesForDaruma(recebimentos);
-    return Step("IniciaImpressora (impressora " + ECF + ", s\xE9rie " + SerieECF + ")",
-                IniciaImpressora("PDV", "", recebimentos, aliquotas));
-  }
-
-  // Opens the coupon and sells the basket, each product with the printer's
-  // tax-rate code found by Verifica_Aliquota.
-  bool SellBasket(const std::vector<Product>& basket) {
-    using namespace Qdm00000;
-    TClientDataSet& produto = DataModule().cdsProduto;
-    produto.Close();
-    produto.FieldDefs.clear();
-    produto.AddFieldDef("IDTPIMPOSFIS", TFieldType::ftString, 1);
-    produto.AddFieldDef("VRPEALIMPFIS", TFieldType::ftFloat);
-    produto.CreateDataSet();
-
-    bool ok = AbreCupom("");
-    coupon_opened = ok;
-    Step("AbreCupom (cupom n\xBA " + NrCupom + ")", ok);
-    for (const auto& p : basket) {
-      if (!ok) break;
-      produto.EmptyDataSet();
-      produto.Append();
-      produto.FieldByName("IDTPIMPOSFIS").SetAsString(p.tax_kind);
-      produto.FieldByName("VRPEALIMPFIS").SetAsFloat(p.tax_rate);
-      produto.Post();
-      std::string aliquota = Verifica_Aliquota("");
-      ok = Step("VendaItem " + p.name + " (al\xED" "quota " + aliquota + ")",
-                VendaItem("", "", p.code, p.name, aliquota, p.quantity, p.price, p.discount));
-    }
-    return ok;
-  }
-
-  bool PayCard(double amount) {
-    CardResult card = PayByCard(amount);
-    return Step("cart\xE3o " + platform::CurrToStr(amount) + ": " +
-                    (card.approved ? "aprovado, rede " + card.network + " doc " + card.document
-                                   : "n\xE3o aprovado (" + card.message + ")"),
-                card.approved);
-  }
-
-  // Errors and cancellations the library wrote to the debug log since the
-  // last look: an operator must see them even when nobody reads the log.
-  // A coupon is open while it is sold, so past the start-up (where an open
-  // coupon is one an earlier run left) the driver's "Cupom aberto" echo of
-  // the printer's status is not news; a message repeated is shown once.
-  void ShowNotices(bool at_start) {
-    const auto notices = NotableLines(session.BytesSince(session.file("impdebug.txt")));
-    std::string last;
-    for (; notices_shown < notices.size(); ++notices_shown) {
-      const std::string& line = notices[notices_shown];
-      const std::string message = line.substr(line.find(" - ") == std::string::npos ? 0 : line.find(" - ") + 3);
-      if (message == last || (!at_start && message.find("Cupom aberto") != std::string::npos)) continue;
-      last = message;
-      Say("  aviso: " + line + "\n");
-    }
-  }
-
-  // The printer's own word on the closing: its status shows a coupon still
-  // open (the driver writes "Cupom aberto" to the debug log) when a command
-  // of the closing was refused.
-  bool CouponClosed() {
-    const std::size_t before = session.BytesSince(session.file("impdebug.txt")).size();
-    Qdm00000::Estado_Impressora(false, false);
-    const std::string status = session.BytesSince(session.file("impdebug.txt")).substr(before);
-    return status.find("ERRO!!! Cupom aberto") == std::string::npos;
-  }
-
-  // A coupon the sale could not close is cancelled, so the printer is left
-  // ready for the next sale.
-  void CancelOpenCoupon() {
-    std::string numero;
-    Step("Cancela_Cupom (venda n\xE3o conclu\xED" "da)", Qdm00000::Cancela_Cupom(true, false, numero));
-  }
-
-  void Finish() {
-    Qdm00000::StopImpFiscal();
-    Step("StopImpFiscal", true);
-  }
-
-  // The debug log first and the printed tape last, so a person reading the
-  // terminal ends on the coupon.
-  void ShowOutputs(bool journal) {
-    Say("\n== Log de depura\xE7\xE3o impdebug.txt (esta execu\xE7\xE3o)\n");
-    std::fputs(session.WrittenSince(session.file("impdebug.txt")).c_str(), stdout);
-    if (journal) {
-      Say("\n== Di\xE1rio do gerenciador TEF\n");
-      std::fputs(session.WrittenSince(ManagerJournal()).c_str(), stdout);
-    }
-    Say("\n== Bobina da impressora (esta execu\xE7\xE3o)\n");
-    LogViewOptions tape;
-    tape.fold_blanks = false;  // the printer's columns
-    std::fputs(Readable(session.BytesSince(session.file("tape.txt")), tape).c_str(), stdout);
-    std::fflush(stdout);
-  }
-};
 
 }  // namespace
 
@@ -274,16 +54,14 @@ int RunDemoSale(RegisterSession& session, const SaleOptions& options) {
   ok = ok && reg.SellBasket(kBasket);
   double total = -options.discount;
   for (const auto& p : kBasket) {
-    const double amount = util::Trunc2(p.quantity * p.price) - p.discount;
+    const double amount = p.Amount();
     total += amount;
     if (ok) ok = till.Show(p.name, platform::FloatToStr(p.quantity) + " x " + platform::FormatFloat("0.00", p.price) +
                                        " = " + platform::FormatFloat("0.00", amount));
   }
 
   TClientDataSet movimentos("movimentos");
-  movimentos.FieldDefs = DataModule().cdsMovCaixa.FieldDefs;
-  movimentos.IndexDefs = DataModule().cdsMovCaixa.IndexDefs;
-  movimentos.CreateDataSet();
+  PrepareMovements(movimentos);
   bool card_paid = false;
   if (ok && options.card) {
     // A card that is not approved ends the sale: the customer pays
@@ -302,11 +80,7 @@ int RunDemoSale(RegisterSession& session, const SaleOptions& options) {
               CloseDarumaCoupon(IdTipoImpFis, options.discount, kBuyerCpf, kCardPaid + kCashPaid));
     if (ok) reg.coupon_opened = false;
   } else if (ok) {
-    ok = Step("FechaCupom (desconto " + platform::CurrToStr(options.discount) + ", CPF " + kBuyerCpf + ")",
-              FechaCupom(false, true, options.discount, 0, 0, "S", true, "", movimentos, reg.recebimentos,
-                         numero, "", "", "", kBuyerCpf, "") &&
-                  reg.CouponClosed());
-    if (ok) reg.coupon_opened = false;
+    ok = reg.CloseCoupon(movimentos, options.discount, kBuyerCpf, numero);
   }
   if (ok) ok = till.Show("TOTAL " + platform::CurrToStr(total),
                          "TROCO " + platform::CurrToStr(kCardPaid + kCashPaid - total));  // card or cash, paid in full
@@ -318,10 +92,7 @@ int RunDemoSale(RegisterSession& session, const SaleOptions& options) {
   } else if (ok && card_paid) {
     // The card voucher goes into a voucher linked to the coupon just closed,
     // two copies, and only then is the transaction confirmed.
-    ok = Step("Abre_Comp_NFiscalVinc (cupom " + numero + ")",
-              Abre_Comp_NFiscalVinc(platform::Copy(kDebitName, 1, 16), AmountField(kCardPaid), numero));
-    ok = Step("ImprCupons (comprovante em duas vias, confirma\xE7\xE3o)",
-              Qdm00500::ImprCupons(Qdm00500::stlCuponsTEF, Qdm00500::inContCuponsTEF, "", "", 0)) && ok;
+    ok = reg.PrintCardVoucher(numero, kCardPaid);
   }
   reg.ShowNotices(false);
   reg.Finish();

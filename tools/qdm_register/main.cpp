@@ -1,6 +1,9 @@
 // qdm_register: a register driven through Pkg_Qdm, for people and for CI.
 //   qdm_register                 a complete sale on the emulated devices
 //   qdm_register recovery        card payments undone and cancelled
+//   qdm_register dia             a whole day: supply, sales, withdrawal,
+//                                till closing, Z reduction and its export
+//   qdm_register restaurante     the same on the restaurant model (tables)
 //   qdm_register config ...      writes a register's configuration file
 //   qdm_register log ...         shows a register's debug log readably
 // Exit status: 0 when every step went through, 1 when a step failed or the
@@ -18,10 +21,12 @@
 #include "platform/os/files.h"
 #include "tools/qdm_register/card_payment.h"
 #include "tools/qdm_register/config_writer.h"
+#include "tools/qdm_register/day_run.h"
 #include "tools/qdm_register/demo_dialogs.h"
 #include "tools/qdm_register/demo_sale.h"
 #include "tools/qdm_register/log_view.h"
 #include "tools/qdm_register/register_session.h"
+#include "tools/qdm_register/restaurant_run.h"
 #include "tools/qdm_register/sweda_sale.h"
 
 namespace {
@@ -128,6 +133,13 @@ int main(int argc, char** argv) {
   auto* recovery = app.add_subcommand(
       "recovery", T("Pagamentos com cart\xE3o recuperados: venda abandonada e caixa interrompido depois da aprova\xE7\xE3o"));
 
+  auto* day = app.add_subcommand(
+      "dia", T("Um dia inteiro do caixa: suprimento, vendas no cart\xE3o e em dinheiro, sangria, fechamento do "
+               "caixa, redu\xE7\xE3o Z e a exporta\xE7\xE3o dos seus n\xFAmeros"));
+  auto* restaurant = app.add_subcommand(
+      "restaurante", T("Um dia na impressora de restaurante (tipo 9): mesas, jun\xE7\xE3o, transfer\xEAncia, "
+                       "estorno, confer\xEAncia, mesas abertas, cupom da mesa, fechamento e redu\xE7\xE3o Z"));
+
   auto* config = app.add_subcommand("config", T("Grava o arquivo de configura\xE7\xE3o de um caixa (ecf<caixa>.cds)"));
   config->fallthrough(false);
   qdm_register::EcfConfig ecf;
@@ -177,6 +189,8 @@ int main(int argc, char** argv) {
     qdm_register::RegisterSession session(home);
     sale.card = !no_card;
     if (recovery->parsed()) return qdm_register::RunRecoveryDemo(session, sale);
+    if (day->parsed()) return qdm_register::RunRegisterDay(session, sale);
+    if (restaurant->parsed()) return qdm_register::RunRestaurantDay(session, sale);
     if (tipo_sweda != 0) return qdm_register::RunSwedaSale(session, sale, tipo_sweda);
     return qdm_register::RunDemoSale(session, sale);
   } catch (const std::exception& e) {

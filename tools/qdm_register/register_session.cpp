@@ -5,6 +5,7 @@
 
 #include "platform/os/files.h"
 #include "tools/qdm_register/log_view.h"
+#include "tools/qdm_register/shop_clock.h"
 
 namespace qdm_register {
 
@@ -56,6 +57,8 @@ RegisterSession::RegisterSession(const std::string& directory)
   setenv("PKG_QDM_EMU_LOCK_DIR", file("emu_locks").c_str(), 1);
   platform::SetHostExecutable(file("qdm_register"));
   platform::MapDrive('c', drive_c());
+  // A register whose last fiscal day was closed lives on the next morning.
+  ApplyShopClock(directory_);
 
   MarkStart(file("tape.txt"));
   MarkStart(file("impdebug.txt"));
