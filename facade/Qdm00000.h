@@ -10,6 +10,9 @@
 #include "facade/dtmCupomFiscal.h"
 #include "platform/base/clock.h"
 #include "platform/dataset/dataset.h"
+#include "platform/base/export.h"
+
+PKG_QDM_PUBLIC_BEGIN
 
 namespace Qdm00000 {
 
@@ -237,3 +240,5 @@ bool ImprimeCardapio();                        // the menu
 bool ImprimeTextoNaoFiscal(const std::string& texto);
 
 }  // namespace Qdm00000
+
+PKG_QDM_PUBLIC_END

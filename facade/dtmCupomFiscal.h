@@ -3,6 +3,9 @@
 #pragma once
 #include "utility/utility.h"
 #include "platform/dataset/dataset.h"
+#include "platform/base/export.h"
+
+PKG_QDM_PUBLIC_BEGIN
 
 class TdtmCupomFiscal {
  public:
@@ -42,3 +45,5 @@ class TdtmCupomFiscal {
 // Declares the 28-field payment-type layout on a dataset (27 without
 // DSIMAGEMBUT), for the data module and for front ends that build one.
 void DefinePaymentTypeFields(platform::TClientDataSet& ds, bool with_image = true);
+
+PKG_QDM_PUBLIC_END

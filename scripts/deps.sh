@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build needs, when missing.
+# Installs the Debian packages the build needs, when missing (dpkg-dev,
+# file and binutils make and check the Debian packages and the installed
+# library: scripts/install_check).
 # Sourced by scripts/demo and scripts/test.
 set -euo pipefail
 
 QDM_PACKAGES=(g++ cmake make pkg-config googletest libgtest-dev libgmock-dev
-              libbenchmark-dev libexpat1-dev libcli11-dev)
+              libbenchmark-dev libexpat1-dev libcli11-dev
+              dpkg-dev file binutils)
 
 qdm_missing_packages() {
   local missing=()

@@ -12,6 +12,9 @@
 
 #include "platform/dataset/stringlist.h"
 #include "platform/os/file_lock.h"
+#include "platform/base/export.h"
+
+PKG_QDM_PUBLIC_BEGIN
 
 namespace Qdm00500 {
 
@@ -117,3 +120,5 @@ std::string TipoRede(const std::string& tipo);
 bool CheckDirTef(const std::string& tipo);
 
 }  // namespace Qdm00500
+
+PKG_QDM_PUBLIC_END

@@ -3,6 +3,9 @@
 // dialog presenter; the presenter's answer clicks the matching button.
 #pragma once
 #include <string>
+#include "platform/base/export.h"
+
+PKG_QDM_PUBLIC_BEGIN
 
 namespace Qdm00500 {
 
@@ -47,3 +50,5 @@ class TfrmCartaoDebito {
 };
 
 }  // namespace Qdm00500
+
+PKG_QDM_PUBLIC_END

@@ -4,6 +4,9 @@
 #include <string>
 #include <utility>
 #include <vector>
+#include "platform/base/export.h"
+
+PKG_QDM_PUBLIC_BEGIN
 
 namespace util {
 
@@ -66,3 +69,5 @@ void TouchMessage(const std::string& text, int dialog_type, int buttons,
                   int x = 0, int y = 0, const std::string& caption = "");
 
 }  // namespace util
+
+PKG_QDM_PUBLIC_END

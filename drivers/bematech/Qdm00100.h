@@ -20,6 +20,9 @@
 
 #include "platform/dataset/dataset.h"
 #include "platform/os/dynlib.h"
+#include "platform/base/export.h"
+
+PKG_QDM_PUBLIC_BEGIN
 
 namespace Qdm00100 {
 
@@ -227,3 +230,5 @@ bool ExportRedZ_Bematech(TClientDataSet& tiposRecebimento, TClientDataSet& reduc
 double ReadAmount(const std::string& text);
 
 }  // namespace Qdm00100
+
+PKG_QDM_PUBLIC_END

@@ -9,6 +9,9 @@
 
 #include "facade/dtmCupomFiscal.h"
 #include "platform/base/clock.h"
+#include "platform/base/export.h"
+
+PKG_QDM_PUBLIC_BEGIN
 
 namespace Qdm00000 {
 
@@ -46,3 +49,5 @@ std::string RetornoImpFiscal(const std::string& comando, bool a);
 platform::TDateTime DataMoviFiscal();
 
 }  // namespace Qdm00000
+
+PKG_QDM_PUBLIC_END

@@ -2,6 +2,9 @@
 // the facade routes by them, the drivers and the TEF vouchers read them.
 #pragma once
 #include <initializer_list>
+#include "platform/base/export.h"
+
+PKG_QDM_PUBLIC_BEGIN
 
 namespace Qdm00000 {
 
@@ -32,3 +35,5 @@ constexpr bool IsSweda(int tipo) { return kSweda.Has(tipo); }        // 3..6
 constexpr bool IsDaruma(int tipo) { return kDaruma.Has(tipo); }      // 7, 8
 
 }  // namespace Qdm00000
+
+PKG_QDM_PUBLIC_END

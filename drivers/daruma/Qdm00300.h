@@ -10,6 +10,9 @@
 #include "platform/base/clock.h"
 #include "platform/dataset/dataset.h"
 #include "platform/os/dynlib.h"
+#include "platform/base/export.h"
+
+PKG_QDM_PUBLIC_BEGIN
 
 namespace Qdm00300 {
 
@@ -102,3 +105,5 @@ bool Estado_Imp_Daruma(bool a, bool b);
 bool Suprimento_Daruma(double valor);
 
 }  // namespace Qdm00300
+
+PKG_QDM_PUBLIC_END

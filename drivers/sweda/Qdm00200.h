@@ -7,6 +7,9 @@
 
 #include "platform/dataset/dataset.h"
 #include "platform/os/dynlib.h"
+#include "platform/base/export.h"
+
+PKG_QDM_PUBLIC_BEGIN
 
 namespace Qdm00200 {
 
@@ -107,3 +110,5 @@ bool Dados_Chq(const std::string& valor, const std::string& s2, const std::strin
 bool Fecha_Imp_Chq_Sweda(bool avisa, bool repete);
 
 }  // namespace Qdm00200
+
+PKG_QDM_PUBLIC_END

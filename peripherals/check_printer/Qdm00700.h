@@ -6,6 +6,9 @@
 #include <string>
 
 #include "platform/os/dynlib.h"
+#include "platform/base/export.h"
+
+PKG_QDM_PUBLIC_BEGIN
 
 namespace Qdm00700 {
 
@@ -40,3 +43,5 @@ bool Retorno_Imp(int status);
 bool ImpChqChar(const std::string& texto);
 
 }  // namespace Qdm00700
+
+PKG_QDM_PUBLIC_END

@@ -2,4 +2,4 @@
 # check printer and the readers, and the loading of a maker library.
 # Each of those modules includes this file; the guard adds it once.
 include_guard(GLOBAL)
-target_sources(Pkg_Qdm PRIVATE ${CMAKE_CURRENT_LIST_DIR}/device_port.cpp ${CMAKE_CURRENT_LIST_DIR}/maker_library.cpp)
+qdm_module(qdm_peripherals_common ${CMAKE_CURRENT_LIST_DIR}/device_port.cpp ${CMAKE_CURRENT_LIST_DIR}/maker_library.cpp)

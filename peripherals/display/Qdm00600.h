@@ -3,6 +3,9 @@
 // folds accented letters to plain ones and sends the bytes.
 #pragma once
 #include <string>
+#include "platform/base/export.h"
+
+PKG_QDM_PUBLIC_BEGIN
 
 namespace Qdm00600 {
 
@@ -22,3 +25,5 @@ bool DisplayChar(const std::string& texto);
 unsigned char FoldForDisplay(unsigned char byte);
 
 }  // namespace Qdm00600
+
+PKG_QDM_PUBLIC_END

@@ -6,6 +6,9 @@
 // to the signature of its keyboard's library.
 #pragma once
 #include "platform/os/dynlib.h"
+#include "platform/base/export.h"
+
+PKG_QDM_PUBLIC_BEGIN
 
 namespace Qdm00400 {
 
@@ -33,3 +36,5 @@ void StartTeclado();
 void StopTeclado();
 
 }  // namespace Qdm00400
+
+PKG_QDM_PUBLIC_END

@@ -9,6 +9,9 @@
 #include "platform/os/application.h"
 #include "platform/os/dynlib.h"
 #include "platform/os/thread.h"
+#include "platform/base/export.h"
+
+PKG_QDM_PUBLIC_BEGIN
 
 namespace Qdm00800 {
 
@@ -83,3 +86,5 @@ constexpr std::size_t LongestMatricula = 32;
 std::string ProgramDirectory();
 
 }  // namespace Qdm00800
+
+PKG_QDM_PUBLIC_END

@@ -4,6 +4,10 @@
 // platform/base/clock_testing.h, outside the public header).
 #pragma once
 
+#include "platform/base/export.h"
+
+PKG_QDM_PUBLIC_BEGIN
+
 namespace platform {
 
 // Days since 30 December 1899 00:00, fraction for the time of day (local time).
@@ -21,3 +25,5 @@ void Pause(int milliseconds);
 
 }  // namespace clock
 }  // namespace platform
+
+PKG_QDM_PUBLIC_END

@@ -4,6 +4,9 @@
 // library, so a test links the library as a front end does.
 #pragma once
 #include "platform/base/clock.h"
+#include "platform/base/export.h"
+
+PKG_QDM_PUBLIC_BEGIN
 
 namespace platform::clock {
 
@@ -20,3 +23,5 @@ void UseSystem();
 void SetAhead(long long milliseconds);
 
 }  // namespace platform::clock
+
+PKG_QDM_PUBLIC_END

@@ -3,6 +3,9 @@
 #pragma once
 #include <stdexcept>
 #include <string>
+#include "platform/base/export.h"
+
+PKG_QDM_PUBLIC_BEGIN
 
 namespace platform {
 
@@ -31,3 +34,5 @@ class EInOutError : public Exception {
 };
 
 }  // namespace platform
+
+PKG_QDM_PUBLIC_END

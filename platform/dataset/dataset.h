@@ -11,6 +11,9 @@
 #include <vector>
 
 #include "platform/base/clock.h"
+#include "platform/base/export.h"
+
+PKG_QDM_PUBLIC_BEGIN
 
 namespace platform {
 
@@ -207,8 +210,10 @@ class TClientDataSet {
 
  private:
   friend class TField;
-  struct Impl;
+  struct PKG_QDM_HIDDEN Impl;  // internals: not exported with the class
   std::unique_ptr<Impl> impl_;
 };
 
 }  // namespace platform
+
+PKG_QDM_PUBLIC_END

@@ -9,10 +9,11 @@
 #include "platform/dataset/filter.h"
 #include "platform/dataset/index.h"
 #include "platform/dataset/values.h"
+#include "platform/base/export.h"
 
 namespace platform {
 
-struct TClientDataSet::Impl {
+struct PKG_QDM_HIDDEN TClientDataSet::Impl {
   explicit Impl(TClientDataSet& owner) : owner(owner) {}
 
   TClientDataSet& owner;

@@ -3,6 +3,9 @@
 #pragma once
 #include <string>
 #include <vector>
+#include "platform/base/export.h"
+
+PKG_QDM_PUBLIC_BEGIN
 
 namespace platform {
 
@@ -41,3 +44,5 @@ class TStringList {
 };
 
 }  // namespace platform
+
+PKG_QDM_PUBLIC_END

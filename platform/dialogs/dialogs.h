@@ -14,6 +14,9 @@
 #include <memory>
 #include <string>
 #include <vector>
+#include "platform/base/export.h"
+
+PKG_QDM_PUBLIC_BEGIN
 
 namespace platform {
 
@@ -92,3 +95,5 @@ std::shared_ptr<DialogPresenter> CurrentDialogPresenter();
 void SetDialogLogger(std::function<void(const std::string&)> logger);
 
 }  // namespace platform
+
+PKG_QDM_PUBLIC_END

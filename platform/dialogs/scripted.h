@@ -9,6 +9,9 @@
 #include <vector>
 
 #include "platform/dialogs/dialogs.h"
+#include "platform/base/export.h"
+
+PKG_QDM_PUBLIC_BEGIN
 
 namespace platform {
 
@@ -51,3 +54,5 @@ class ScriptedPresenter : public DialogPresenter {
 };
 
 }  // namespace platform
+
+PKG_QDM_PUBLIC_END

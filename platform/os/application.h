@@ -7,6 +7,9 @@
 #include <cstdint>
 #include <exception>
 #include <functional>
+#include "platform/base/export.h"
+
+PKG_QDM_PUBLIC_BEGIN
 
 namespace platform {
 
@@ -78,3 +81,5 @@ LRESULT SendMessageA(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 bool PostMessageA(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
 }  // namespace platform
+
+PKG_QDM_PUBLIC_END

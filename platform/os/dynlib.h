@@ -6,6 +6,9 @@
 // A name with a directory part is used as given (after HostPath mapping).
 #pragma once
 #include <string>
+#include "platform/base/export.h"
+
+PKG_QDM_PUBLIC_BEGIN
 
 namespace platform {
 
@@ -26,3 +29,5 @@ bool Bind(HMODULE module, const char* name, Fn*& target) {
 }
 
 }  // namespace platform
+
+PKG_QDM_PUBLIC_END

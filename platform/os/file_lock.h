@@ -9,6 +9,9 @@
 // it finds them busy, and a program it runs never inherits one.
 #pragma once
 #include <string>
+#include "platform/base/export.h"
+
+PKG_QDM_PUBLIC_BEGIN
 
 namespace platform {
 
@@ -42,3 +45,5 @@ class TFileLock {
 };
 
 }  // namespace platform
+
+PKG_QDM_PUBLIC_END

@@ -5,6 +5,9 @@
 #pragma once
 #include <string>
 #include <vector>
+#include "platform/base/export.h"
+
+PKG_QDM_PUBLIC_BEGIN
 
 namespace platform {
 
@@ -54,3 +57,5 @@ void WriteFileAtomic(const std::string& path, const std::string& bytes);
 void AppendLine(const std::string& path, const std::string& text);
 
 }  // namespace platform
+
+PKG_QDM_PUBLIC_END

@@ -6,6 +6,9 @@
 #include <functional>
 #include <memory>
 #include <thread>
+#include "platform/base/export.h"
+
+PKG_QDM_PUBLIC_BEGIN
 
 namespace platform {
 
@@ -57,3 +60,5 @@ class TThread {
 };
 
 }  // namespace platform
+
+PKG_QDM_PUBLIC_END

@@ -5,6 +5,9 @@
 #include <string>
 
 #include "platform/base/clock.h"
+#include "platform/base/export.h"
+
+PKG_QDM_PUBLIC_BEGIN
 
 namespace platform {
 
@@ -34,3 +37,5 @@ TDateTime StrToDateTime(const std::string& text);
 TDateTime StrToDate(const std::string& text);
 
 }  // namespace platform
+
+PKG_QDM_PUBLIC_END

@@ -5,6 +5,9 @@
 // as "2,68" with "0.00", rounding half away from zero.
 #pragma once
 #include <string>
+#include "platform/base/export.h"
+
+PKG_QDM_PUBLIC_BEGIN
 
 namespace platform {
 
@@ -59,3 +62,5 @@ double RoundTo(double value, int decimals);
 double CutTo(double value, int decimals);
 
 }  // namespace platform
+
+PKG_QDM_PUBLIC_END

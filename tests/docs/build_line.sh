@@ -5,7 +5,7 @@
 set -eu
 doc=$1; QDM=$2; BUILD=$3; work=$4; extra=${5:-}
 rm -rf "$work"; mkdir -p "$work"; cd "$work"
-cp "$QDM/docs/examples/cash_sale.cpp" .
+cp "$QDM/examples/cash_sale/cash_sale.cpp" .
 build=$(grep -m1 '^g++ ' "$doc")
 run=$(grep -m1 '^PKG_QDM_LIBRARY_PATH=' "$doc")
 [ -n "$build" ] && [ -n "$run" ] || { echo "no build or run line in $doc" >&2; exit 1; }

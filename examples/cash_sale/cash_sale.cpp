@@ -1,7 +1,10 @@
 // A front end's cash sale on the emulated Bematech printer: the register's
-// configuration file, the printer's start-up, one coupon with two items,
-// the closing with a discount, cash and the buyer's CPF.
+// configuration file, the printer's start-up, one coupon with one item, the
+// closing with a discount, cash and the buyer's CPF, then the paper tape.
 //   cash_sale HOME     HOME: the register's directory (created when missing)
+// The library looks for the printer's library "Mp20fi32.dll" beside the
+// program, then in the directories of PKG_QDM_LIBRARY_PATH; built against
+// an installed Pkg_Qdm, QDM_DEVICE_DIR names where its emulated devices are.
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -19,6 +22,9 @@ int main(int argc, char** argv) {
   }
   const std::string home = argv[1];
   platform::ForceDirectories(home);
+#ifdef QDM_DEVICE_DIR
+  setenv("PKG_QDM_LIBRARY_PATH", QDM_DEVICE_DIR, 0);
+#endif
   // The library finds its configuration file and writes its debug log
   // beside the host program: here the program "lives" in HOME.
   platform::SetHostExecutable(home + "/pdv");
@@ -67,27 +73,22 @@ int main(int argc, char** argv) {
   recebimentos.First();
   std::printf("Dinheiro is payment method %s\n", recebimentos.FieldByName("CDFPIMPFIS").AsString().c_str());
 
-  // 3. The coupon: each product's tax kind and rate go through cdsProduto
+  // 3. The coupon: the product's tax kind and rate go through cdsProduto
   //    to find the printer's tax-rate code.
   TClientDataSet& produto = DataModule().cdsProduto;
   produto.AddFieldDef("IDTPIMPOSFIS", TFieldType::ftString, 1);
   produto.AddFieldDef("VRPEALIMPFIS", TFieldType::ftFloat);
   produto.CreateDataSet();
+  produto.Append();
+  produto.FieldByName("IDTPIMPOSFIS").SetAsString("T");
+  produto.FieldByName("VRPEALIMPFIS").SetAsFloat(18);
+  produto.Post();
   if (!AbreCupom("")) return 1;
-  struct Item { const char* code; const char* name; double rate, quantity, price; };
-  for (const Item& item : {Item{"7891000100103", "CAF\xC9 TORRADO 500G", 18, 2, 8.99},
-                           Item{"2000000000015", "QUEIJO MUSSARELA KG", 12, 0.750, 39.90}}) {
-    produto.EmptyDataSet();
-    produto.Append();
-    produto.FieldByName("IDTPIMPOSFIS").SetAsString("T");
-    produto.FieldByName("VRPEALIMPFIS").SetAsFloat(item.rate);
-    produto.Post();
-    const std::string aliquota = Verifica_Aliquota("");
-    if (!VendaItem("", "", item.code, item.name, aliquota, item.quantity, item.price, 0)) return 1;
-  }
+  const std::string aliquota = Verifica_Aliquota("");
+  if (!VendaItem("", "", "7891000100103", "CAF\xC9 TORRADO 500G", aliquota, 2, 8.99, 0)) return 1;
 
   // 4. The closing: the payment movements (the cdsMovCaixa layout and
-  //    indexes), R$ 0,50 off, R$ 50,00 in cash, the buyer's CPF.
+  //    indexes), R$ 0,50 off, R$ 20,00 in cash, the buyer's CPF.
   TClientDataSet movimentos("movimentos");
   movimentos.FieldDefs = DataModule().cdsMovCaixa.FieldDefs;
   movimentos.IndexDefs = DataModule().cdsMovCaixa.IndexDefs;
@@ -96,7 +97,7 @@ int main(int argc, char** argv) {
   movimentos.FieldByName("NRSEQUMOVI").SetAsString("1");
   movimentos.FieldByName("IDTIPOMOVIVE").SetAsString("E");
   movimentos.FieldByName("CDTIPORECE").SetAsString("001");
-  movimentos.FieldByName("VRMOVIVEND").SetAsFloat(50.00);
+  movimentos.FieldByName("VRMOVIVEND").SetAsFloat(20.00);
   movimentos.FieldByName("NRORDTROCO").SetAsString("001");
   movimentos.FieldByName("DTHRINCMOV").SetAsDateTime(platform::Now());
   movimentos.Post();
@@ -105,5 +106,18 @@ int main(int argc, char** argv) {
                                  numero, "", "", "", "123.456.789-09", "");
   StopImpFiscal();
   std::printf("coupon %s %s\n", numero.c_str(), closed ? "closed" : "NOT closed");
+
+  // 5. The paper tape the emulated printer wrote, Windows-1252 bytes shown
+  //    on a UTF-8 terminal (the tape's accents are all in Latin-1).
+  std::string tape;
+  for (unsigned char c : platform::ReadFileBytes(home + "/tape.txt")) {
+    if (c < 0x80) {
+      tape += static_cast<char>(c);
+    } else {
+      tape += static_cast<char>(0xC0 | (c >> 6));
+      tape += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  std::fputs(tape.c_str(), stdout);
   return closed ? 0 : 1;
 }
