@@ -28,6 +28,9 @@ std::optional<State> state_from_name(std::string_view name) {
   return std::nullopt;
 }
 
+// Note of the line that says an answer was put in place for the client.
+constexpr const char* answered_note = "resposta gravada: ";
+
 // Ends a line a power failure cut, so that it never reads as an event.
 constexpr const char* torn_mark = "linha-cortada";
 
@@ -54,7 +57,6 @@ std::string transaction_tokens(const Transaction& t) {
                        " estado=" + std::string(state_name(t.state));
   if (t.state == State::Cancelada) tokens += " antes=" + std::string(state_name(t.before));
   if (!t.original.empty()) tokens += " orig=" + encode(t.original);
-  if (t.answered) tokens += " resposta=gravada";
   return tokens;
 }
 
@@ -99,6 +101,7 @@ void Journal::replay() {
     torn_tail_ = in.eof();
     if (torn_tail_) break;
     auto tokens = line_tokens(line);
+    if (mark_answered(line)) continue;
     const auto state = state_from_name(tokens["estado"]);
     if (!state || tokens["nsu"].empty() || tokens["tipo"].empty()) continue;
     Transaction t;
@@ -110,9 +113,28 @@ void Journal::replay() {
     t.state = *state;
     t.before = state_from_name(tokens["antes"]).value_or(State::Pendente);
     t.original = tokens["orig"];
-    t.answered = tokens["resposta"] == "gravada";
+    if (const auto* known = find(t.network, t.nsu)) t.answered = known->answered;
     keep(t);
   }
+}
+
+// "... nota=resposta gravada: rede REDECARD doc 000123": the answer of that
+// transaction was put in place for the client.
+bool Journal::mark_answered(const std::string& line) {
+  const auto at = line.find(std::string(" nota=") + answered_note);
+  if (at == std::string::npos) return false;
+  std::istringstream rest(line.substr(at + 6 + std::strlen(answered_note)));
+  std::string rede, network, doc, nsu;
+  if (!(rest >> rede >> network >> doc >> nsu) || rede != "rede" || doc != "doc") return false;
+  const auto it = transactions_.find(decode(nsu));
+  if (it != transactions_.end() && it->second.network == decode(network)) it->second.answered = true;
+  return true;
+}
+
+void Journal::answered(std::string_view command, std::string_view id, const Transaction& transaction) {
+  transactions_[transaction.nsu].answered = true;
+  note(command, id,
+       std::string(answered_note) + "rede " + encode(transaction.network) + " doc " + encode(transaction.nsu));
 }
 
 void Journal::keep(const Transaction& transaction) {

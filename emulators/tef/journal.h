@@ -30,8 +30,8 @@ struct Transaction {
   State state = State::Pendente;
   State before = State::Pendente;  // a cancelled sale's state before it
   std::string original;            // a cancellation's sale NSU
-  // Its answer file was written whole into "resp" (journaled as
-  // "resposta=gravada" once it is in place).
+  // Its answer file was put whole into "resp" (journaled apart, by a line
+  // "nota=resposta gravada: rede <network> doc <nsu>").
   bool answered = false;
 };
 
@@ -51,6 +51,8 @@ class Journal {
   // Keeps the transaction as given and journals the event.
   void record(std::string_view command, std::string_view id, const Transaction& transaction,
               std::string_view note = {});
+  // Journals that the answer of `transaction` is in place for the client.
+  void answered(std::string_view command, std::string_view id, const Transaction& transaction);
   // Journals an event that changes no transaction.
   void note(std::string_view command, std::string_view id, std::string_view note);
 
@@ -61,6 +63,8 @@ class Journal {
  private:
   void replay();
   void keep(const Transaction& transaction);
+  // Reads a line saying an answer was put in place; false for any other.
+  bool mark_answered(const std::string& line);
   void append(std::string line);
 
   std::filesystem::path path_;

@@ -119,9 +119,7 @@ void Manager::journal_answered(const std::string& command, const std::string& id
   if (network == answer.end() || nsu == answer.end()) return;
   const auto* found = journal_.find(network->second, nsu->second);
   if (!found || found->state != State::Pendente || found->answered) return;
-  Transaction t = *found;
-  t.answered = true;
-  journal_.record(command, id, t);
+  journal_.answered(command, id, *found);
 }
 
 int Manager::run() {

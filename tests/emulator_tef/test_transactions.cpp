@@ -259,7 +259,7 @@ class AtStart : public Transactions, public ::testing::WithParamInterface<StartC
               {"027-000", token_of(root.journal(), "valor=300", "fin")}};
     }
     const auto answer = root.path() / "resp" / "intpos.001";
-    EXPECT_TRUE(eventually([&] { return root.journal().find("resposta=gravada") != std::string::npos; }));
+    EXPECT_TRUE(eventually([&] { return root.journal().find("nota=resposta gravada: rede REDECARD doc ") != std::string::npos; }));
     manager.stop(SIGTERM);
     std::ifstream in(answer, std::ios::binary);
     std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -348,7 +348,7 @@ TEST_F(Transactions, PendingApprovalIsUndoneAtTheClientsNextTransaction) {
   EXPECT_EQ(root.state_of(second.at("012-000")), "PENDENTE");
   EXPECT_TRUE(has_line(root.journal(),
                        {"NCN ", "nsu=" + first.at("012-000") + " rede=REDECARD valor=100 fin=" + first.at("027-000") +
-                                    " estado=DESFEITA resposta=gravada nota=desfeita pelo gerenciador: nova transacao"}))
+                                    " estado=DESFEITA nota=desfeita pelo gerenciador: nova transacao"}))
       << root.journal();
   settle("CNF", second);
   EXPECT_EQ(root.state_of(second.at("012-000")), "CONFIRMADA");
