@@ -189,17 +189,10 @@ struct Totals {
 };
 
 void Add(JournalTally& into, const JournalTally& t) {
-  into.approved += t.approved;
-  into.confirmed += t.confirmed;
-  into.undone_by_client += t.undone_by_client;
-  into.undone_by_manager += t.undone_by_manager;
-  into.cancelled += t.cancelled;
-  into.repeated += t.repeated;
-  into.refused += t.refused;
-  into.torn_lines += t.torn_lines;
-  into.sales += t.sales;
-  into.sales_confirmed += t.sales_confirmed;
-  into.sales_undone += t.sales_undone;
+  using T = JournalTally;
+  for (int T::*count : {&T::approved, &T::confirmed, &T::undone_by_client, &T::undone_by_manager, &T::cancelled,
+                        &T::repeated, &T::refused, &T::torn_lines, &T::sales, &T::sales_confirmed, &T::sales_undone})
+    into.*count += t.*count;
   into.confirmed_cents += t.confirmed_cents;
 }
 
