@@ -26,8 +26,8 @@ struct ExportSets {
 class ExportTest : public DriverTest {
  protected:
   // The report lands in the current directory, as the maker's library
-  // writes it: leave none behind for the next test.
-  ~ExportTest() override { std::remove("mp20fi.ret"); }
+  // writes it: the sandbox's own.
+  testsupport::InDirectory here{sandbox.dir.path()};
 
   void SetUp() override {
     DriverTest::SetUp();

@@ -164,6 +164,7 @@ TEST_F(RestaurantTest, TablesKeepJoinsMovesReversalsAndClosedChecksAcrossAPowerC
 }
 
 TEST_F(RestaurantTest, ATableCouponTakesTheTablesItemsAndTheZOfAType9PrinterReadsBack) {
+  testsupport::InDirectory here(sandbox.dir.path());  // where the printer writes its report
   namespace F = Qdm00000;
   printer.SetRestaurantModel(1);
   printer.SetPaymentMethods("Dinheiro\nCartao");

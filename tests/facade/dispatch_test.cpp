@@ -151,6 +151,7 @@ TEST_F(Routing, RestaurantItemTakesThePriceBeforeTheQuantity) {
 }
 
 TEST_F(Routing, ExportAfterTheReductionReadsThePrintersReport) {
+  testsupport::InDirectory here(sandbox.dir.path());  // where the printer writes its report
   StartBematech("1");
   ASSERT_TRUE(Qdm00000::Suprimento(10));
   ASSERT_TRUE(Qdm00000::Reducao_Z(""));

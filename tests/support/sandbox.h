@@ -53,6 +53,25 @@ class TempDir {
   std::string path_;
 };
 
+// Runs a test inside `path`: a maker's library writes its report files in
+// the current directory, and tests running side by side must never share
+// them. The former working directory comes back at the end.
+class InDirectory {
+ public:
+  explicit InDirectory(const std::string& path) : before_(std::filesystem::current_path()) {
+    std::filesystem::current_path(path);
+  }
+  ~InDirectory() {
+    std::error_code ignored;
+    std::filesystem::current_path(before_, ignored);
+  }
+  InDirectory(const InDirectory&) = delete;
+  InDirectory& operator=(const InDirectory&) = delete;
+
+ private:
+  std::filesystem::path before_;
+};
+
 // What most tests want: the host executable "lives" in a fresh directory
 // (so impdebug.txt and ecf*.cds land there), the library clock is frozen at
 // a known moment, every dialog is scripted, drive c: maps into the sandbox,
