@@ -7,6 +7,7 @@
 
 #include "emulators/bematech/printer_state.h"
 #include "emulators/bematech/shared.h"
+#include "emulators/common/command.h"
 #include "emulators/common/bench.h"
 
 namespace mp20emu {
@@ -18,32 +19,23 @@ struct Peripherals {
   bool restaurant = false;  // the restaurant model (MP-20 FI type 9)
 };
 
-struct Command {
+struct Command : emu::CommandContext<FiscalState, Peripherals> {
   Command(FiscalState& s, Tape& t, Peripherals& p, emu::Paper level, const DateTime& at)
-      : state(s), tape(t), peripherals(p), paper(level), now(at), today(DayNumber(at.year, at.month, at.day)) {}
+      : CommandContext(s, t, p, at), paper(level) {}
 
-  FiscalState& state;
-  Tape& tape;
-  Peripherals& peripherals;
   emu::Paper paper;
-  DateTime now;
-  int today = 0;
   std::vector<std::string> args;
   int standing_st1 = 0;  // bits the printer shows whatever the command
   int standing_st2 = 0;
   int st1 = 0;
   int st2 = 0;
   std::string answer;
-  bool print_failed = false;
 
   void Refuse(int st1_bits, int st2_bits) {
     st1 |= st1_bits;
     st2 |= st2_bits;
   }
   bool Refused() const { return st1 != 0 || st2 != 0; }
-  void Print(const std::string& text) {
-    if (!tape.Print(text)) print_failed = true;
-  }
 };
 
 using Handler = void (*)(Command&);

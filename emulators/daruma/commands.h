@@ -4,6 +4,7 @@
 #pragma once
 #include <string>
 
+#include "emulators/common/command.h"
 #include "emulators/common/bench.h"
 #include "emulators/common/clock.h"
 #include "emulators/common/fields.h"
@@ -30,27 +31,17 @@ enum class Op {
   FiscalDate, Clock, Tables,
 };
 
-struct Command {
-  Command(PrinterState& s, emu::Tape& t, Peripherals& p, const DateTime& at)
-      : state(s), tape(t), peripherals(p), now(at), today(emu::DayNumber(at.year, at.month, at.day)) {}
+struct Command : emu::CommandContext<PrinterState, Peripherals> {
+  using CommandContext::CommandContext;
 
-  PrinterState& state;
-  emu::Tape& tape;
-  Peripherals& peripherals;
-  DateTime now;
-  int today = 0;
   std::string params;
   int error = 0;
   std::string answer;  // the body after ':'
   bool changed = false;
   bool raw = false;  // the answer goes without the leading ':'
-  bool print_failed = false;
 
   void Refuse(int code) {
     if (error == 0) error = code;
-  }
-  void Print(const std::string& text) {
-    if (!tape.Print(text)) print_failed = true;
   }
 };
 

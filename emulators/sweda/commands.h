@@ -6,6 +6,7 @@
 #include <string>
 
 #include "emulators/common/clock.h"
+#include "emulators/common/command.h"
 #include "emulators/common/tape.h"
 #include "emulators/sweda/answers.h"
 #include "emulators/sweda/printer_state.h"
@@ -18,26 +19,16 @@ struct Peripherals {
   int paper = 0;  // 0 ok, 1 low, 2 out
 };
 
-struct Command {
-  Command(PrinterState& s, emu::Tape& t, Peripherals& p, const DateTime& at)
-      : state(s), tape(t), peripherals(p), now(at), today(emu::DayNumber(at.year, at.month, at.day)) {}
+struct Command : emu::CommandContext<PrinterState, Peripherals> {
+  using CommandContext::CommandContext;
 
-  PrinterState& state;
-  emu::Tape& tape;
-  Peripherals& peripherals;
-  DateTime now;
-  int today = 0;
   std::string code;
   std::string args;  // everything between the code and "}"
   std::string answer;               // a data answer; empty: the plain acceptance
   std::optional<Refusal> refusal;
-  bool print_failed = false;
 
   void Refuse(Refusal r) {
     if (!refusal) refusal = r;
-  }
-  void Print(const std::string& text) {
-    if (!tape.Print(text)) print_failed = true;
   }
 };
 
