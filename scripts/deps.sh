@@ -7,7 +7,17 @@ set -euo pipefail
 
 QDM_PACKAGES=(g++ cmake make pkg-config googletest libgtest-dev libgmock-dev
               libbenchmark-dev libexpat1-dev libcli11-dev
-              dpkg-dev file binutils)
+              dpkg-dev file binutils ccache)
+
+# Every build goes through the compiler cache: a second build directory (a
+# Release build beside the sanitizer one, another work tree) compiles only
+# what changed. CMake takes these as the launchers of a new build directory.
+qdm_use_ccache() {
+  if command -v ccache >/dev/null 2>&1; then
+    export CMAKE_C_COMPILER_LAUNCHER=${CMAKE_C_COMPILER_LAUNCHER:-ccache}
+    export CMAKE_CXX_COMPILER_LAUNCHER=${CMAKE_CXX_COMPILER_LAUNCHER:-ccache}
+  fi
+}
 
 qdm_missing_packages() {
   local missing=()
@@ -31,7 +41,10 @@ qdm_install_fuzz_deps() {
 qdm_install_deps() {
   local missing
   missing=$(qdm_missing_packages)
-  [ -z "$missing" ] && return 0
+  if [ -z "$missing" ]; then
+    qdm_use_ccache
+    return 0
+  fi
   if [ "$(id -u)" -ne 0 ]; then
     echo "Missing Debian packages: $missing" >&2
     echo "Install them as root: apt-get install -y $missing" >&2
@@ -42,4 +55,5 @@ qdm_install_deps() {
   apt-get update -qq >&2 || true
   # shellcheck disable=SC2086
   apt-get install -y -qq $missing >&2
+  qdm_use_ccache
 }
