@@ -57,15 +57,23 @@ bool EnviaComando_Daruma(const std::string& comando, const std::vector<std::stri
   }
   Dar_Erro();
   const AnswerRead answer = ReadStableAnswer(model, status);
+  // Without two reads that agree the answer stays the one before; a
+  // status answer read whole but without its digits is kept as read.
+  if (answer.taken) DarumaRet = answer.text;
+  // A command is done only on an answer that settled and says so: one that
+  // never settled, or came back empty, may hide a refusal.
   if (!answer.any) {
-    DarumaRet.clear();
     Log("ERRO!!! Sem resposta da impressora: " + frame);
     return false;
   }
-  // Judged on what the printer last said, even when it kept changing; the
-  // log says so, since it may be cut short.
-  DarumaRet = answer.text;
-  if (!answer.stable) Log("ERRO!!! Resposta instavel da impressora: " + DarumaRet);
+  if (!answer.settled) {
+    Log("ERRO!!! Resposta instavel da impressora: " + frame);
+    return false;
+  }
+  if (DarumaRet.empty()) {
+    Log("ERRO!!! Resposta vazia da impressora: " + frame);
+    return false;
+  }
   return ImpressoraOK(false, false, false);
 }
 

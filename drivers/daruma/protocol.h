@@ -55,11 +55,14 @@ std::string DrawerFlag(const Model& model, const std::string& answer);
 // The text at a 1-based place of an answer ("" beyond its end).
 std::string Field(const std::string& answer, AnswerField field);
 
-// Reads the printer's answer until two reads in a row agree.
+// Reads the printer's answer: up to kAnswerTries tries of two reads each.
+// A try is good when both reads return the same value (and, for a status
+// request of type 7, the answer has its hex digit in place).
 struct AnswerRead {
-  bool stable = false;
-  bool any = false;  // some read succeeded
-  std::string text;  // the last text read
+  bool settled = false;  // a try was good
+  bool taken = false;    // some try's two reads returned the same value
+  bool any = false;      // some read succeeded at all
+  std::string text;      // the answer of the last try whose two reads agreed
 };
 AnswerRead ReadStableAnswer(const Model& model, bool status);
 

@@ -124,6 +124,7 @@ int Emulator::Send(const char* bytes, int count, int mode) {
     answer_ = ":" + ErrorAnswer(kMemory);
   }
   if (warning) answer_ = ":" + ErrorAnswer(forced) + answer_.substr(std::min<std::size_t>(answer_.size(), 2));
+  if (faults_.silent.Take()) answer_.clear();
   return count;
 }
 

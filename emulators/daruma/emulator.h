@@ -18,11 +18,13 @@
 namespace daremu {
 
 // Faults of the Daruma beside the common ones: an answer "E" and a code
-// to the next commands, after a number answered normally.
+// to the next commands, after a number answered normally; and a printer
+// that carries a command out but answers nothing to it.
 struct PrinterFaults {
   int error_code = 0;
   int error_after = 0;
   emu::FaultCount error;
+  emu::FaultCount silent;
 };
 
 class Emulator : public emu::Device {

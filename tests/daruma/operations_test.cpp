@@ -69,6 +69,36 @@ TEST_F(OperationsTest, ValueThatDoesNotFitIsRefusedNeverCut) {
   }
 }
 
+// A rates question whose answer kept changing leaves no rate misread; the
+// item then goes without a known tax code, the printer refuses it, and the
+// sale says so. An item the printer answers with nothing is not sold either.
+TEST_F(OperationsTest, ItemBehindAnUnsettledOrEmptyAnswerIsNeverTakenForSold) {
+  printer.HoldBusy(100);
+  Qdm00000::CarregaAliquota();
+  printer.HoldBusy(0);
+  platform::TClientDataSet& aliquotas = Qdm00000::DataModule().cdsAliqImpFis;
+  EXPECT_EQ(aliquotas.RecordCount(), 3);
+  platform::TClientDataSet& produto = Qdm00000::DataModule().cdsProduto;
+  produto.Close();
+  produto.FieldDefs.clear();
+  produto.AddFieldDef("IDTPIMPOSFIS", platform::TFieldType::ftString, 1);
+  produto.AddFieldDef("VRPEALIMPFIS", platform::TFieldType::ftFloat);
+  produto.CreateDataSet();
+  produto.Append();
+  produto.FieldByName("IDTPIMPOSFIS").SetAsString("T");
+  produto.FieldByName("VRPEALIMPFIS").SetAsFloat(18);
+  produto.Post();
+  ASSERT_TRUE(Qdm00000::AbreCupom(""));
+  Mark();
+  EXPECT_FALSE(Qdm00000::VendaItem("", "", "1", "ITEM", Qdm00000::Verifica_Aliquota(""), 1, 10, 0));
+  EXPECT_EQ(Qdm00300::DarumaRet, ":E12");
+  printer.HoldBusy(100);
+  EXPECT_FALSE(Qdm00000::VendaItem("", "", "1", "ITEM", "A", 1, 10, 0));
+  printer.HoldBusy(0);
+  printer.AnswerNothing(1);
+  EXPECT_FALSE(Qdm00000::VendaItem("", "", "1", "ITEM", "A", 1, 10, 0));
+}
+
 TEST_F(OperationsTest, CouponNumberComesFromTheOpeningAnswer) {
   printer.SetIdentity("0001", "DR000001");
   ASSERT_TRUE(Qdm00000::AbreCupom(""));
