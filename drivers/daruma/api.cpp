@@ -1,7 +1,9 @@
 // Loading and binding "fs345_32.dll", the port, the start-up reading of the
 // printer's identity and dates, and the module's globals.
 #include <array>
+#include <cctype>
 #include <exception>
+#include <string>
 
 #include "drivers/daruma/Qdm00300.h"
 #include "drivers/daruma/protocol.h"
@@ -60,13 +62,25 @@ void ClearEntryPoints() { drivers::ClearAll(kEntryPoints); }
 // Clears the module's globals when the library is unloaded.
 const drivers::ClearAtUnload cleared_at_unload{ClearGlobals};
 
-// Type 7: the fifth character of the status answer, a hex digit from 4 to
-// 7, says a coupon was left open.
+// Whether the library's port is open: a start that fails after opening it
+// closes it before the entry points are forgotten.
+bool porta_aberta = false;
+
+// Type 7: the fifth character of the status answer is the document digit:
+// 4 to 7, a coupon was left open; 8 and up, a non-fiscal report was (the
+// same bits as type 8's document byte). A report left open would refuse
+// every coupon after it.
 void CloseLeftOpenType7() {
   std::string resposta;
   Retorno_Daruma(std::string(), false, resposta);
   const std::string c = Field(resposta, {5, 1});
-  if (c.size() == 1 && c[0] >= '4' && c[0] <= '7') EnviaComando_Daruma(Byte(kCancelaCupom), {}, false, false);
+  if (c.size() != 1 || !std::isxdigit(static_cast<unsigned char>(c[0]))) return;
+  const int documento = std::stoi(c, nullptr, 16);
+  if (documento >= 4 && documento <= 7) {
+    EnviaComando_Daruma(Byte(kCancelaCupom), {}, false, false);
+  } else if (documento >= 8) {
+    EnviaComando_Daruma(Byte(kFechaRelatorio), {}, false, false);
+  }
 }
 
 // Type 8: the document byte says whether a coupon or a report was left open.
@@ -110,7 +124,9 @@ bool StartImpFis_Daruma(const std::string& /*tipo*/, const std::string& porta) {
     Log("Descarregando DLL Impressora Fiscal");
     Qdm00000::StopImpFiscal();
     // The facade's stop does nothing while the ready flag is down: the
-    // driver unbinds itself, so no command reaches a printer never opened.
+    // driver closes the port it opened, then unbinds itself, so no command
+    // reaches a printer never opened and the port is free for the next start.
+    if (porta_aberta) FechaPorta_Daruma();
     ClearEntryPoints();
   }
   return true;
@@ -135,6 +151,7 @@ bool AbrePorta_Daruma(int tipo, const std::string& porta) {
       ShowError(CatalogueText("ErroPorta"));
       return false;
     }
+    porta_aberta = true;
     if (!EnviaComando_Daruma(Byte(kEstado), {}, false, false)) return false;
     result = ImpressoraOK(false, false, false);
     if (ModelOf(tipo).tipo == 8) {
@@ -150,6 +167,7 @@ bool AbrePorta_Daruma(int tipo, const std::string& porta) {
 
 bool FechaPorta_Daruma() {
   if (!EntryPointBound(Dar_FechaPorta, "DAR_FechaSerial")) return false;
+  porta_aberta = false;
   return Dar_FechaPorta() != 0;
 }
 
