@@ -33,6 +33,7 @@ TEST_P(StartTest, StartupReadsIdentityAndDatesAtEachModelsPlaces) {
 }
 
 TEST_P(StartTest, StartupThroughTheFacadeLoadsTheTables) {
+  WriteTipoRece({});
   Start();
   platform::TClientDataSet recebimentos("recebimentos"), aliquotas("aliquotas");
   DefinePaymentTypeFields(recebimentos);
