@@ -1,7 +1,6 @@
 // Loading and binding "fs345_32.dll", the port, the start-up reading of the
 // printer's identity and dates, and the module's globals.
 #include <array>
-#include <cctype>
 #include <exception>
 #include <string>
 
@@ -45,8 +44,6 @@ namespace {
 
 constexpr const char* kLibrary = "fs345_32.dll";
 constexpr const char* kPortSettings = ":9600,N,8,1";
-constexpr int kDocumentoAberto8 = 0x04;   // type 8, document byte: a coupon is open
-constexpr int kRelatorioAberto8 = 0x08;   // type 8, document byte: a report is open
 
 // Binding order: the first one missing leaves the driver unbound.
 constexpr std::array<drivers::EntryPoint, 5> kEntryPoints{{
@@ -66,34 +63,24 @@ const drivers::ClearAtUnload cleared_at_unload{ClearGlobals};
 // closes it before the entry points are forgotten.
 bool porta_aberta = false;
 
-// Type 7: the fifth character of the status answer is the document digit:
-// 4 to 7, a coupon was left open; 8 and up, a non-fiscal report was (the
-// same bits as type 8's document byte). A report left open would refuse
-// every coupon after it.
-void CloseLeftOpenType7() {
-  std::string resposta;
-  Retorno_Daruma(std::string(), false, resposta);
-  const std::string c = Field(resposta, {5, 1});
-  if (c.size() != 1 || !std::isxdigit(static_cast<unsigned char>(c[0]))) return;
-  const int documento = std::stoi(c, nullptr, 16);
-  if (documento >= 4 && documento <= 7) {
-    EnviaComando_Daruma(Byte(kCancelaCupom), {}, false, false);
-  } else if (documento >= 8) {
-    EnviaComando_Daruma(Byte(kFechaRelatorio), {}, false, false);
+// A document an earlier run left open (a power cut in a sale or in a card
+// voucher) would refuse every coupon after it: a coupon is cancelled, a
+// non-fiscal report closed. Type 7 reads it in the status answer just
+// taken; type 8 asks with a bare 0x05.
+void CloseLeftOpen(const Model& model) {
+  std::optional<Document> open;
+  if (model.document.question == kEstado) {
+    std::string resposta;
+    Retorno_Daruma(std::string(), false, resposta);
+    open = OpenDocumentIn(model, resposta);
+  } else {
+    open = AskOpenDocument();
   }
-}
-
-// Type 8: the document byte says whether a coupon or a report was left open.
-void CloseLeftOpenType8() {
-  if (!EnviaComando_Daruma(Byte(kEstadoDocumento), {}, false, false)) return;
-  std::string resposta;
-  Retorno_Daruma(Byte(kEstadoDocumento), false, resposta);
-  if (resposta.empty()) return;
-  const int documento = static_cast<unsigned char>(resposta[0]);
-  if ((documento & kDocumentoAberto8) != 0) {
-    EnviaComando_Daruma(Byte(kFechaCupom), {"0000", Byte(0xFF)}, false, false);
+  if (open == Document::Coupon) {
+    if (model.closes_before_cancel)
+      EnviaComando_Daruma(Byte(kFechaCupom), {"0000", Byte(0xFF)}, false, false);
     EnviaComando_Daruma(Byte(kCancelaCupom), {}, false, false);
-  } else if ((documento & kRelatorioAberto8) != 0) {
+  } else if (open == Document::Report) {
     EnviaComando_Daruma(Byte(kFechaRelatorio), {}, false, false);
   }
 }
@@ -154,11 +141,7 @@ bool AbrePorta_Daruma(int tipo, const std::string& porta) {
     porta_aberta = true;
     if (!EnviaComando_Daruma(Byte(kEstado), {}, false, false)) return false;
     result = ImpressoraOK(false, false, false);
-    if (ModelOf(tipo).tipo == 8) {
-      CloseLeftOpenType8();
-    } else {
-      CloseLeftOpenType7();
-    }
+    CloseLeftOpen(ModelOf(tipo));
   } catch (const std::exception& e) {
     Log(std::string("ERRO!!! Abrindo porta ") + porta + ": " + e.what());
   }

@@ -29,6 +29,7 @@ std::string Joined(const std::vector<std::string>& parametros) {
 
 bool EnviaComando_Daruma(const std::string& comando, const std::vector<std::string>& parametros,
                          bool /*a*/, bool /*b*/) {
+  SetLastOutcome(Outcome::Unknown);
   // A command started while another is in progress is refused unsent.
   if (boComando) return false;
   if (!EntryPointBound(DarumaEnviaComando, "DAR_Envia") ||
@@ -74,7 +75,9 @@ bool EnviaComando_Daruma(const std::string& comando, const std::vector<std::stri
     Log("ERRO!!! Resposta vazia da impressora: " + frame);
     return false;
   }
-  return ImpressoraOK(false, false, false);
+  const bool ok = ImpressoraOK(false, false, false);
+  SetLastOutcome(ok ? Outcome::Taken : Outcome::Refused);
+  return ok;
 }
 
 bool ImpressoraOK(bool /*a*/, bool /*b*/, bool /*c*/) { return !AnswerReportsError(DarumaRet); }

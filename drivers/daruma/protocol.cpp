@@ -79,6 +79,17 @@ std::string DrawerFlag(const Model& model, const std::string& answer) {
   return (value & d.mask) != 0 ? d.when_set : d.when_clear;
 }
 
+std::optional<Document> OpenDocumentIn(const Model& model, const std::string& answer) {
+  const DocumentReading& d = model.document;
+  const std::string c = Field(answer, {d.pos, 1});
+  if (c.empty()) return std::nullopt;
+  const int value = d.hex_digit ? HexDigit(c[0]) : static_cast<unsigned char>(c[0]);
+  if (value < 0) return std::nullopt;
+  const bool report = (value & 0x08) != 0;
+  if ((value & 0x04) != 0 && !(d.hex_digit && report)) return Document::Coupon;
+  return report ? Document::Report : Document::None;
+}
+
 std::string Field(const std::string& answer, AnswerField field) {
   if (field.pos < 1 || static_cast<std::size_t>(field.pos) > answer.size()) return std::string();
   return answer.substr(static_cast<std::size_t>(field.pos - 1), static_cast<std::size_t>(field.len));

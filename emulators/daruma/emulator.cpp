@@ -124,7 +124,13 @@ int Emulator::Send(const char* bytes, int count, int mode) {
     answer_ = ":" + ErrorAnswer(kMemory);
   }
   if (warning) answer_ = ":" + ErrorAnswer(forced) + answer_.substr(std::min<std::size_t>(answer_.size(), 2));
-  if (faults_.silent.Take()) answer_.clear();
+  if (faults_.silent.armed()) {
+    if (faults_.silent_after > 0) {
+      --faults_.silent_after;
+    } else if (faults_.silent.Take()) {
+      answer_.clear();
+    }
+  }
   return count;
 }
 

@@ -24,6 +24,7 @@ struct PrinterFaults {
   int error_code = 0;
   int error_after = 0;
   emu::FaultCount error;
+  int silent_after = 0;
   emu::FaultCount silent;
 };
 

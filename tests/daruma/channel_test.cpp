@@ -92,7 +92,7 @@ TEST_P(ChannelTest, AnswerThatNeverSettlesIsNeverTakenForDone) {
 
 TEST_P(ChannelTest, EmptyAnswerIsNeverTakenForDone) {
   Start();
-  printer.AnswerNothing(1);
+  printer.AnswerNothing(0, 1);
   EXPECT_FALSE(Qdm00300::EnviaComando_Daruma(B(0xE6), {}, false, false));
   EXPECT_EQ(Qdm00300::DarumaRet, "");
   EXPECT_TRUE(Logged("ERRO!!! Resposta vazia da impressora: "));

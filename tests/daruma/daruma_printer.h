@@ -57,7 +57,7 @@ class DarumaPrinter : public testsupport::EmulatorLibrary {
   void (*LeaveOpen)(int) = nullptr;
   void (*AnswerError)(int, int) = nullptr;
   void (*AnswerErrorAfter)(int, int, int) = nullptr;
-  void (*AnswerNothing)(int) = nullptr;
+  void (*AnswerNothing)(int, int) = nullptr;
   void (*SetDrawerOpen)(int) = nullptr;
   int (*AnswerReads)(void) = nullptr;
   int (*PortString)(char*, int) = nullptr;
