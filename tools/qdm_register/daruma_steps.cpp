@@ -2,7 +2,6 @@
 
 #include <cstdlib>
 
-#include "drivers/daruma/Qdm00300.h"
 #include "facade/Qdm00000.h"
 
 namespace qdm_register {
@@ -16,10 +15,6 @@ void PrepareDaruma(const RegisterSession& session, int tipo) {
 void KeepPaymentTypesForDaruma(platform::TClientDataSet& recebimentos) {
   recebimentos.FileName = Qdm00000::DsDirCad + "tiporece.cds";
   recebimentos.SaveToFile(recebimentos.FileName);
-}
-
-bool CloseDarumaCoupon(int tipo, double discount, const std::string& cpf, double paid) {
-  return Qdm00300::FechaCupom_Daruma(tipo, false, cpf, discount, 0, paid, "");
 }
 
 bool OpenDarumaVoucher() { return Qdm00000::Relatorio_Gerencial(); }

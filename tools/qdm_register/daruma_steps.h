@@ -1,7 +1,6 @@
 // What a sale does differently on a Daruma printer (type codes 7 and 8):
 // the emulated "fs345_32.dll" keeps its memory and tape in the register's
-// home, the coupon closes through FechaCupom_Daruma, as a front end calls
-// it, and the card vouchers go into a management report.
+// home, and the card vouchers go into a management report.
 #pragma once
 #include <string>
 
@@ -14,11 +13,8 @@ namespace qdm_register {
 // before the start, when the library is loaded.
 void PrepareDaruma(const RegisterSession& session, int tipo);
 // The front end keeps its payment types in "tiporece.cds" beside it: the
-// Daruma driver picks totalizer letters no payment type uses and writes
-// the printer's letters back there.
+// Daruma driver reads it to pick totalizer letters no payment type uses.
 void KeepPaymentTypesForDaruma(platform::TClientDataSet& recebimentos);
-// Total discount, the CPF in the footer, everything paid in one amount.
-bool CloseDarumaCoupon(int tipo, double discount, const std::string& cpf, double paid);
 // Opens the report the vouchers are printed in (ImprCupons closes it).
 bool OpenDarumaVoucher();
 

@@ -75,13 +75,7 @@ int RunDemoSale(RegisterSession& session, const SaleOptions& options) {
 
   std::string numero;
   const bool daruma = IsDaruma(IdTipoImpFis);
-  if (ok && daruma) {
-    ok = Step("FechaCupom_Daruma (desconto " + platform::CurrToStr(options.discount) + ", CPF " + kBuyerCpf + ")",
-              CloseDarumaCoupon(IdTipoImpFis, options.discount, kBuyerCpf, kCardPaid + kCashPaid));
-    if (ok) reg.coupon_opened = false;
-  } else if (ok) {
-    ok = reg.CloseCoupon(movimentos, options.discount, kBuyerCpf, numero);
-  }
+  if (ok) ok = reg.CloseCoupon(movimentos, options.discount, kBuyerCpf, numero);
   if (ok) ok = till.Show("TOTAL " + platform::CurrToStr(total),
                          "TROCO " + platform::CurrToStr(kCardPaid + kCashPaid - total));  // card or cash, paid in full
   if (reg.coupon_opened) reg.CancelOpenCoupon();
