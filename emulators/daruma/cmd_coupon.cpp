@@ -48,6 +48,21 @@ bool ParseAmountText(const std::string& text, long long& cents) {
   return true;
 }
 
+// Nothing, or CR LF, "CNPJ/CPF : " and the number, CR LF, and maybe
+// "Nome : " and the name, CR LF.
+bool CustomerFooter(const std::string& footer) {
+  if (footer.empty()) return true;
+  const std::string head = "\r\nCNPJ/CPF : ";
+  if (footer.rfind(head, 0) != 0) return false;
+  const std::size_t end = footer.find("\r\n", head.size());
+  if (end == std::string::npos || end == head.size()) return false;
+  const std::string rest = footer.substr(end + 2);
+  if (rest.empty()) return true;
+  const std::string name = "Nome : ";
+  return rest.rfind(name, 0) == 0 && rest.size() > name.size() + 2 &&
+         rest.find("\r\n") == rest.size() - 2;
+}
+
 bool LiveItems(const Coupon& c) {
   for (const Item& i : c.items)
     if (!i.cancelled) return true;
@@ -197,10 +212,12 @@ void Pay(Command& c) {
   c.changed = true;
 }
 
-// The footer, up to 0xFF.
+// The footer (the customer's lines), up to 0xFF.
 void CloseCoupon(Command& c) {
   PrinterState& s = c.state;
-  if (c.params.empty() || c.params.back() != kEndOfText) return c.Refuse(kBadParameters);
+  if (c.params.empty() || c.params.back() != kEndOfText ||
+      !CustomerFooter(c.params.substr(0, c.params.size() - 1)))
+    return c.Refuse(kBadParameters);
   if (!s.CouponOpen() || s.coupon->phase != Phase::Paying || s.coupon->paid < s.coupon->Total())
     return c.Refuse(kOutOfOrder);
   std::string footer = c.params.substr(0, c.params.size() - 1);
