@@ -61,6 +61,9 @@ TEST_P(EveryModelTest, ItemFieldsOfTheModel) {
       {1.5, 2, 0.5, "0001500", "000000200", "000000000300", "0050", "0,50", "000000000050"},
       {1.2345, 10, 0, "0001234", "000001000", "000000001234", "0000", "0,00", "000000000000"},
       {3, 1.15, 0, "0003000", "000000115", "000000000345", "0000", "0,00", "000000000000"},
+      // The total is cut from the sale itself, not from the rounded price.
+      {3, 0.999, 0, "0003000", "000000100", "000000000299", "0000", "0,00", "000000000000"},
+      {0.75, 39.9, 0, "0000750", "000003990", "000000002992", "0000", "0,00", "000000000000"},
       {9999, 999999.99, 0, "9999000", "099999999", "999899990001", "0000", "0,00", "000000000000"},
   };
   for (const ItemCase& c : cases) {
@@ -178,19 +181,15 @@ TEST_P(EveryModelTest, CheckStationOnTypeFourOnly) {
   const bool station = Tipo() == 4;
   EXPECT_EQ(Qdm00200::Formato_Chq("BANCO"), station);
   EXPECT_EQ(Qdm00200::Altera_Chq("001", "LAYOUT"), station);
-  EXPECT_EQ(Qdm00200::Dados_Chq("15000", "FULANO DE TAL", "SAO PAULO", "10122026"), station);
+  // The four texts go as the front end wrote them, the amount too.
+  EXPECT_EQ(Qdm00200::Dados_Chq("150,00", "FULANO DE TAL", "SAO PAULO", "10122026"), station);
   EXPECT_EQ(Qdm00000::Fecha_Imp_Chq(true, false), station);
   if (station) {
     EXPECT_THAT(Frames(), ElementsAre(Frame("46", "SBANCO"), Frame("45", "001LAYOUT"),
-                                      Frame("44", "000000015000FULANO DE TALSAO PAULO10122026"), Frame("_25")));
-    EXPECT_NE(printer.TapeText().find("CHEQUE  R$ 150,00"), std::string::npos);
+                                      Frame("44", "150,00FULANO DE TALSAO PAULO10122026"), Frame("_25")));
+    EXPECT_NE(printer.TapeText().find("CHEQUE  150,00FULANO DE TALSAO PAULO10122026"), std::string::npos);
+    EXPECT_THAT(Dialogs(), IsEmpty());
   }
-  // An amount that is not twelve digits or less is refused unsent.
-  Mark();
-  EXPECT_FALSE(Qdm00200::Dados_Chq("150,00", "FULANO", "SAO PAULO", "10122026"));
-  EXPECT_FALSE(Qdm00200::Dados_Chq("1234567890123", "FULANO", "SAO PAULO", "10122026"));
-  EXPECT_THAT(Frames(), IsEmpty());
-  EXPECT_EQ(Dialogs().size(), 2u);
 }
 
 }  // namespace
