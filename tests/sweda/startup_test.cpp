@@ -156,6 +156,19 @@ TEST_F(StartupTest, RefusedReadingKeepsItsGlobalsAndTheOthersAreRead) {
   }
 }
 
+// The payment types come from "tiporece.cds": without it the start-up ends
+// with false, nothing more is loaded and no question is asked.
+TEST_F(StartupTest, MissingPaymentTypeFileEndsTheStartUp) {
+  platform::TClientDataSet recebimentos{"recebimentos"}, aliquotas{"aliquotas"};
+  DefinePaymentTypeFields(recebimentos);
+  recebimentos.CreateDataSet();
+  EXPECT_FALSE(Qdm00000::IniciaImpressora("PDV", "", recebimentos, aliquotas));
+  EXPECT_THAT(Dialogs(), ::testing::IsEmpty());
+  EXPECT_THAT(Frames(), ::testing::Not(::testing::Contains(Frame("29", "7"))));
+  EXPECT_FALSE(platform::FileExists(sandbox.dir.file("tiporece.cds")));
+  EXPECT_THAT(LogLines(), ::testing::Contains(::testing::StartsWith("ERRO!!! " + sandbox.dir.file("tiporece.cds"))));
+}
+
 TEST_F(StartupTest, RefusedIdentityReadingStillStartsTheRegister) {
   platform::TClientDataSet recebimentos{"recebimentos"}, aliquotas{"aliquotas"};
   DefinePaymentTypeFields(recebimentos);
