@@ -3,6 +3,7 @@
 #include "drivers/sweda/Qdm00200.h"
 #include "drivers/sweda/driver_support.h"
 #include "drivers/sweda/item_fields.h"
+#include "drivers/sweda/protocol.h"
 #include "drivers/common/driver_services.h"
 #include "platform/text/datetime.h"
 #include "platform/text/format.h"
@@ -91,6 +92,15 @@ bool Numero_Cupom_Sweda() { return Send("27"); }
 bool Suprimento_Sweda(double /*valor*/) { return true; }
 
 bool ImprimeTexto_Sweda(const std::string& texto) {
+  // The printer refuses a text line inside a coupon; it is asked what it
+  // holds unless the report of our last line is still open.
+  if (!TextReportOpen()) {
+    EnviaComando_Sweda("28", {}, false, true);
+    if (CouponLeftOpen(RetornoImpFiscal_Sweda("", true))) {
+      Log("ERRO!!! Cupom aberto. Texto nao impresso: " + texto.substr(0, texto.find('\n')));
+      return false;
+    }
+  }
   // One printed line per command, a long line in pieces of the printer's
   // width: a voucher line is never cut.
   std::size_t start = 0;
@@ -101,7 +111,7 @@ bool ImprimeTexto_Sweda(const std::string& texto) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     std::size_t at = 0;
     do {
-      if (!Send("08", {line.substr(at, kLineWidth)})) return false;
+      if (!Send(kTextLine, {line.substr(at, kLineWidth)})) return false;
       at += kLineWidth;
     } while (at < line.size());
     start = end + 1;

@@ -170,11 +170,82 @@ TEST_P(EveryModelTest, CardVoucherPrintsLineByLineAndTheReportCloses) {
   ASSERT_TRUE(Qdm00500::ImprCupom(resposta, 1, false));
   ASSERT_TRUE(Qdm00000::FechRelatGerenc(false, false));
   // A long line goes in two pieces, never cut.
-  EXPECT_THAT(Frames(), ElementsAre(Frame("08", "REDE TESTE"), Frame("08"), Frame("08", std::string(40, 'X')),
-                                    Frame("08", "XXXXX"), Frame("12")));
+  // The printer is asked once what it holds, before the report's first line.
+  EXPECT_THAT(Frames(), ElementsAre(Frame("28"), Frame("08", "REDE TESTE"), Frame("08"),
+                                    Frame("08", std::string(40, 'X')), Frame("08", "XXXXX"), Frame("12")));
   EXPECT_EQ(printer.ReportOpen(), 0);
   EXPECT_NE(printer.TapeText().find("REDE TESTE\n\n" + std::string(40, 'X') + "\nXXXXX\nFIM DO RELATORIO"),
             std::string::npos);
+}
+
+TEST_P(EveryModelTest, TextLineIsRefusedWhileACouponIsOpenAndTheSaleStands) {
+  ASSERT_TRUE(Qdm00000::AbreCupom(""));
+  ASSERT_TRUE(Qdm00000::VendaItem("", "", "123", "COCA COLA 2L", "T01", 2, 12.5, 0));
+  Mark();
+  for (int tries = 0; tries < 2; ++tries)
+    EXPECT_FALSE(Qdm00000::ImprimeTextoNaoFiscal("VIA DO CLIENTE\nLINHA 2"));
+  // Asked, never printed, never cancelled.
+  EXPECT_THAT(Frames(), ElementsAre(Frame("28"), Frame("28")));
+  EXPECT_EQ(printer.CouponOpen(), 1);
+  EXPECT_EQ(printer.TapeText(), "");
+  EXPECT_THAT(LogLines(), ::testing::Contains("ERRO!!! Cupom aberto. Texto nao impresso: VIA DO CLIENTE"));
+  // The coupon is closed as it was.
+  ASSERT_TRUE(Qdm00000::Totaliza_NFiscal("01", "000000002500"));
+  ASSERT_TRUE(Qdm00200::EnviaComando_Sweda("12SN", {}, true, false));
+  EXPECT_DOUBLE_EQ(printer.GrandTotal(), 25.0);
+  EXPECT_TRUE(Qdm00000::ImprimeTextoNaoFiscal("VIA DO CLIENTE"));
+}
+
+// The printer held busy at one step of a sale: the step is sent again
+// within the bound and is done once when the printer frees, or is not done
+// and says so; the printer holds what the answers told.
+TEST_P(EveryModelTest, BusyPrinterAtEachStepOfASale) {
+  Qdm00200::SwedaBusyTimeoutMs = 300;
+  struct Step {
+    const char* command;
+    std::function<bool()> call;
+  };
+  const std::vector<Step> steps = {
+      {"17", [] { return Qdm00000::AbreCupom(""); }},
+      {"01", [] { return Qdm00000::VendaItem("", "", "123", "COCA COLA 2L", "T01", 2, 12.5, 0); }},
+      {"10", [] { return Qdm00000::Totaliza_NFiscal("01", "000000003000"); }},
+      {"12", [] { return Qdm00200::EnviaComando_Sweda("12SN", {}, true, false); }},
+      {"08", [] { return Qdm00000::ImprimeTextoNaoFiscal("COMPROVANTE"); }},
+      {"12", [] { return Qdm00000::FechRelatGerenc(true, false); }},
+  };
+  // Busy once at every step: each is sent again and done once.
+  printer.ResetInto(sandbox, Tipo());
+  for (const Step& step : steps) {
+    printer.HoldBusyAt(step.command, 1);
+    Mark();
+    EXPECT_TRUE(step.call()) << step.command;
+    const auto frames = Frames();
+    EXPECT_EQ(std::count_if(frames.begin(), frames.end(),
+                            [&](const std::string& f) { return f.rfind("\x1B." + std::string(step.command), 0) == 0; }),
+              2)
+        << step.command;
+  }
+  EXPECT_EQ(printer.CouponOpen(), 0);
+  EXPECT_DOUBLE_EQ(printer.GrandTotal(), 25.0);  // one item
+  EXPECT_EQ(printer.ReportOpen(), 0);
+  EXPECT_EQ(printer.CouponNumber(), 2);  // the coupon and the report
+
+  // Busy to the bound at one step: that step is not done, and says so.
+  const int coupon_open_after[] = {0, 1, 1, 1, 0, 0};
+  const int report_open_after[] = {0, 0, 0, 0, 0, 1};
+  for (std::size_t held = 0; held < steps.size(); ++held) {
+    printer.ResetInto(sandbox, Tipo());
+    for (std::size_t i = 0; i < held; ++i) ASSERT_TRUE(steps[i].call()) << steps[i].command;
+    printer.HoldBusyAt(steps[held].command, -1);
+    Mark();
+    EXPECT_FALSE(steps[held].call()) << steps[held].command;
+    printer.HoldBusyAt(steps[held].command, 0);
+    EXPECT_THAT(LogLines(), ::testing::Contains("ERRO!!! Impressora ocupada")) << steps[held].command;
+    EXPECT_EQ(printer.CouponOpen(), coupon_open_after[held]) << steps[held].command;
+    EXPECT_EQ(printer.ReportOpen(), report_open_after[held]) << steps[held].command;
+    std::string numero;
+    Qdm00000::Cancela_Cupom(false, false, numero);
+  }
 }
 
 TEST_P(EveryModelTest, CheckStationOnTypeFourOnly) {
