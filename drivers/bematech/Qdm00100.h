@@ -144,10 +144,16 @@ bool Abre_Gaveta_Bematech();
 // Closes the coupon: the start of the closing (a discount wins over a
 // surcharge), every payment movement "E" of `movimentos` in the order taken,
 // the footer, and the change voucher. Everything is worked out before the
-// first byte goes out. Answers true only when the whole closing completed;
-// false when an amount does not fit, a movement's payment type is missing
-// from `tiposRecebimento`, or a command was refused and not retried (the
-// operator declined, or no retry was allowed): the coupon is then still open.
+// first byte goes out. After a command the printer reports refused, the
+// printer is asked what became of it ("35" "17" for the coupon's state,
+// "35" "32" for a payment, "30" for the change voucher): what it took is
+// never sent twice and the closing goes on; what it did not take is sent
+// again on the operator's Yes. Answers true when the printer took the
+// footer, which closes the coupon (a change voucher it did not take is
+// logged); false when an amount does not fit, a movement's payment type is
+// missing from `tiposRecebimento`, a command was not taken and not sent
+// again, or its fate could not be read (logged): the coupon is then still
+// open, or its state unknown.
 bool FechaCupom_Bematech(bool contraVale,              // print the change voucher
                          bool avisa,                   // for every command of the closing
                          double desconto,              // on the total
