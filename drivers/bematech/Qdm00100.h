@@ -223,16 +223,21 @@ bool ImprimeCardapio_Bematech();                          // the menu
 // "mp20fi.ret" in the current directory) and reads it into the reduction's
 // record, its payment methods (those of `tiposRecebimento` by CDFPIMPFIS),
 // its tax rates (taxed "T", then service "S") and its non-fiscal
-// totalizers. Every record carries ECF and the date of the movement. Always
-// true: without the file the datasets are untouched; a section the report
-// lacks is left empty and a figure that cannot be read ends the reading,
-// both logged, and the caller keeps what was read.
+// totalizers (supply "SU" and withdrawal "SA" among them). Every record
+// carries ECF and the date of the movement. A report left by an earlier Z
+// is removed before "69", so it is never taken for this one. True only for
+// a whole report read; false, with the reason logged, when the old report
+// cannot be removed, "69" is refused or writes no file (the datasets are
+// then untouched), or a section is missing or a figure cannot be read (a
+// missing section is left empty, an unreadable figure ends the reading, and
+// the caller keeps what was read). A taxed-rate row that cannot be read is
+// skipped, logged.
 bool ExportRedZ_Bematech(TClientDataSet& tiposRecebimento, TClientDataSet& reducaoZ,
                          TClientDataSet& formasPagamento, TClientDataSet& impostos,
                          TClientDataSet& totaisNaoFiscais);
 // An amount of the report: "," and "." dropped, the last two digits the
-// hundredths ("1.234,56" and "1,234.56" are 1234.56). Raises on anything
-// else.
+// hundredths ("1.234,56" and "1,234.56" are 1234.56), a leading minus sign
+// kept ("-5,00" is -5.00). Raises on anything else.
 double ReadAmount(const std::string& text);
 
 }  // namespace Qdm00100
