@@ -27,6 +27,17 @@ const CommandFault* PrinterFaults::TakeCommandFault(const std::string& code) {
   return nullptr;
 }
 
+void PrinterFaults::SetAnswerCut(AnswerCut cut) {
+  std::erase_if(cut_answers, [&](const AnswerCut& c) { return c.code == cut.code; });
+  if (cut.count.armed()) cut_answers.push_back(std::move(cut));
+}
+
+std::optional<std::size_t> PrinterFaults::TakeAnswerCut(const std::string& code) {
+  for (AnswerCut& c : cut_answers)
+    if (c.code == code) return c.count.Take() ? std::optional<std::size_t>(c.length) : std::nullopt;
+  return std::nullopt;
+}
+
 Emulator& Emulator::Instance() {
   static Emulator emulator;
   return emulator;
@@ -128,6 +139,7 @@ void Emulator::Run(const std::string& frame) {
   last_.st1 |= command.st1;
   last_.st2 |= command.st2;
   answer_ = command.answer;
+  if (auto cut = faults_.TakeAnswerCut(entry->code); cut && *cut < answer_.size()) answer_.resize(*cut);
   if (command.print_failed) last_.st1 |= kSt1PrinterError;
   if (!command.Refused() && (entry->flags & kChangesState) && !Persist()) last_.st2 |= kSt2Memory;
   if (fault) {
@@ -171,6 +183,7 @@ void Emulator::FactoryReset() {
   FreshPrinter();
   faults_ = PrinterFaults{};
   peripherals_.drawer_open = false;
+  peripherals_.report_text.reset();
   polling_busy_ = false;
   last_ = Outcome{};
   answer_.clear();
