@@ -287,6 +287,15 @@ TEST_F(KeepsWhatItLoadedTest, TextFieldWithoutWidthKeepsItsValuesAndLayout) {
     EXPECT_EQ(ds.FieldByName("T").Size(), c.size);
     RoundTrip(ds, dir.file("sem_largura.cds"));
   }
+  // The packet of every field type whose wide text lost its width.
+  {
+    std::string bytes = platform::ReadFileBytes(Fixture("other_writers_single_byte.xml"));
+    bytes.replace(bytes.find("WIDTH=\"40\""), 10, "WIDTC=\"40\"");
+    TClientDataSet ds;
+    ds.LoadFromString(bytes);
+    EXPECT_EQ(ds.FieldByName("NOMEUNI").Size(), 20);
+    RoundTrip(ds, dir.file("todos_os_tipos.cds"));
+  }
   // Short values: the width of a field declared without a size.
   TClientDataSet ds;
   ds.LoadFromString(Packet("<FIELD attrname=\"T\" fieldtype=\"string.uni\"/>", "<ROW T=\"abc\"/>"));
