@@ -10,6 +10,8 @@
 #include <atomic>
 #include <cerrno>
 #include <charconv>
+#include <fstream>
+#include <iterator>
 #include <mutex>
 #include <set>
 #include <string_view>
@@ -69,7 +71,16 @@ bool AllDigits(std::string_view text) {
   return true;
 }
 
-bool ProcessGone(long pid) { return ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH; }
+// A process that has ended, though its parent has not yet collected it (a
+// power cut's kill takes a process and its parent together), is gone too.
+bool ProcessGone(long pid) {
+  if (::kill(static_cast<pid_t>(pid), 0) != 0) return errno == ESRCH;
+  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+  const std::string line((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+  const std::size_t name_end = line.rfind(')');  // the state follows the name in parentheses
+  return name_end != std::string::npos && name_end + 2 < line.size() &&
+         (line[name_end + 2] == 'Z' || line[name_end + 2] == 'X');
+}
 
 }  // namespace
 

@@ -203,15 +203,20 @@ TEST_F(Files, WriteFileAtomicFlushesTheDirectoryAfterTheRename) {
   EXPECT_EQ(flushed, (std::vector<std::string>{"file with target ''", "directory with target 'new'"}));
 }
 
-// A process of its own, running until the end of the scope or gone at once.
+// A process of its own: running until the end of the scope, ended, or
+// ended and not yet collected (as when a power cut's kill takes a process
+// and its parent together).
 class ChildProcess {
  public:
-  explicit ChildProcess(bool running) : pid_(::fork()) {
+  enum State { kRunning, kEnded, kUncollected };
+  explicit ChildProcess(State state) : pid_(::fork()) {
     if (pid_ == 0) {
-      if (running) ::pause();
+      if (state == kRunning) ::pause();
       ::_exit(0);
     }
-    if (!running) Reap();
+    siginfo_t info;
+    if (state == kUncollected) ::waitid(P_PID, static_cast<id_t>(pid_), &info, WEXITED | WNOWAIT);
+    if (state == kEnded) Reap();
   }
   ~ChildProcess() {
     if (!reaped_) {
@@ -231,10 +236,12 @@ class ChildProcess {
 };
 
 TEST_F(Files, FirstSaveIntoADirectoryRemovesOnlyWorkFilesOfEndedSaves) {
-  const ChildProcess ended(false), running(true);
+  const ChildProcess ended(ChildProcess::kEnded), running(ChildProcess::kRunning),
+      uncollected(ChildProcess::kUncollected);
   const std::string self = std::to_string(::getpid());
   const std::vector<std::string> leftovers = {".tiporece.cds." + ended.id() + ".0.tmp",
-                                              ".intpos.001." + ended.id() + ".17.tmp"};
+                                              ".intpos.001." + ended.id() + ".17.tmp",
+                                              ".intpos.sts." + uncollected.id() + ".1.tmp"};
   std::vector<std::string> kept = {
       ".tiporece.cds." + running.id() + ".0.tmp",  // a save still running
       ".tiporece.cds." + self + ".999999.tmp",     // this process's id
