@@ -7,7 +7,6 @@
 
 #include "fuzz/fuzz_support.h"
 #include "platform/dataset/stringlist.h"
-#include "platform/os/files.h"
 #include "tef/intpos_record.h"
 #include "tef/ledger.h"
 
@@ -15,7 +14,7 @@ using namespace Qdm00500::detail;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const std::string path = fuzzsupport::ScratchDir() + "/intpos.001";
-  platform::WriteFileAtomic(path, std::string(reinterpret_cast<const char*>(data), size));
+  fuzzsupport::WriteScratchFile(path, std::string(reinterpret_cast<const char*>(data), size));
   platform::TStringList answer;
   answer.LoadFromFile(path);
   for (const char* code : {"000-000", "001-000", "002-000", "003-000", "010-000", "012-000",

@@ -5,14 +5,13 @@
 #include <string>
 
 #include "fuzz/fuzz_support.h"
-#include "platform/os/files.h"
 #include "tef/ledger.h"
 
 using namespace Qdm00500::detail;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const std::string root = fuzzsupport::ScratchDir() + "/";
-  platform::WriteFileAtomic(LedgerFile(root), std::string(reinterpret_cast<const char*>(data), size));
+  fuzzsupport::WriteScratchFile(LedgerFile(root), std::string(reinterpret_cast<const char*>(data), size));
   const Ledger first = Ledger::Load(root);
   for (const LedgerEntry& entry : first.Entries()) (void)first.Find(entry.key);
   first.Save();

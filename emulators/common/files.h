@@ -20,8 +20,10 @@ struct WriteOptions {
 // Writes `bytes` to a new file beside `path` under a dot name (which no
 // "intpos.*" or similar search matches), loops over partial writes and
 // interrupted calls, flushes it to disk, renames it over `path` and flushes
-// the directory, so the new file survives a power failure. A replaced file
-// keeps its permissions. On failure the target is untouched, the work file
+// the directory, so the new file survives a power failure (the library's
+// own durable save, platform/os/durable_file.h, which also clears the work
+// files interrupted saves left in the directory). A replaced file keeps its
+// permissions. On failure the target is untouched, the work file
 // removed, and `error` (when given) says what failed.
 bool WriteFileAtomic(const std::string& path, const std::string& bytes, std::string* error = nullptr,
                      const WriteOptions& options = {});

@@ -8,12 +8,12 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cctype>
 #include <cerrno>
 #include <string>
 #include <vector>
 
+#include "platform/os/durable_file.h"
 #include "platform/os/error.h"
 
 namespace platform {
@@ -44,27 +44,6 @@ bool MatchesMask(const std::string& name, const std::string& mask) {
   }
   while (m < mask.size() && mask[m] == '*') ++m;
   return m == mask.size();
-}
-
-// Writes every byte, carrying on after short writes and interruptions.
-// Answers 0 or the errno of the failure.
-int WriteAll(int fd, const std::string& bytes) {
-  size_t done = 0;
-  while (done < bytes.size()) {
-    ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return errno;
-    if (n == 0) return EIO;
-    done += static_cast<size_t>(n);
-  }
-  return 0;
-}
-
-// A name beside the target that no "intpos.*" or "ecf*.cds" search sees.
-std::string TemporaryNameFor(const std::string& host_path) {
-  static std::atomic<unsigned> counter{0};
-  return ExtractFilePath(host_path) + "." + ExtractFileName(host_path) + "." + std::to_string(::getpid()) + "." +
-         std::to_string(counter++) + ".tmp";
 }
 
 }  // namespace
@@ -140,21 +119,9 @@ std::string ReadFileBytes(const std::string& path) {
 
 void WriteFileAtomic(const std::string& path, const std::string& bytes) {
   const std::string host = HostPath(path);
-  const std::string temporary = TemporaryNameFor(host);
-  int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-  if (fd < 0) os::RaiseInOut("Cannot create", host, errno);
-  // A replaced file keeps its permissions.
-  struct stat previous;
-  if (::stat(host.c_str(), &previous) == 0 && S_ISREG(previous.st_mode)) ::fchmod(fd, previous.st_mode & 07777);
-
-  int error = WriteAll(fd, bytes);
-  if (!error && ::fsync(fd) != 0) error = errno;
-  if (::close(fd) != 0 && !error) error = errno;
-  if (!error && ::rename(temporary.c_str(), host.c_str()) != 0) error = errno;
-  if (error) {
-    ::unlink(temporary.c_str());
-    os::RaiseInOut("Cannot write", host, error);
-  }
+  const durable::Outcome saved =
+      durable::SaveFile(host, [&](int fd) { return durable::WriteAll(fd, bytes.data(), bytes.size()); });
+  if (!saved) os::RaiseInOut(std::string("Cannot ") + saved.step, host, saved.error);
 }
 
 void AppendLine(const std::string& path, const std::string& text) {
@@ -162,7 +129,8 @@ void AppendLine(const std::string& path, const std::string& text) {
   int fd = ::open(host.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
   if (fd < 0) os::RaiseInOut("Cannot open", host, errno);
   // One write per line, so two processes logging interleave whole lines.
-  int error = WriteAll(fd, text + "\r\n");
+  const std::string line = text + "\r\n";
+  int error = durable::WriteAll(fd, line.data(), line.size());
   if (::close(fd) != 0 && !error) error = errno;
   if (error) os::RaiseInOut("Cannot write", host, error);
 }

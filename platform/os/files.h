@@ -49,8 +49,11 @@ std::vector<std::string> FindFiles(const std::string& directory, const std::stri
 
 // Whole file as bytes; raises EInOutError when it cannot be read.
 std::string ReadFileBytes(const std::string& path);
-// Writes beside the target and renames into place, so a reader never sees
-// a half-written file. Raises EInOutError.
+// Writes beside the target, flushes, renames into place and flushes the
+// directory, so neither a reader nor a power failure meets a half-written
+// file. The first save into a directory removes the work files that
+// interrupted saves left there (durable_file.h). Raises EInOutError
+// "Cannot <step> <path>: <reason>".
 void WriteFileAtomic(const std::string& path, const std::string& bytes);
 // Opens (creating when missing), appends text + CR LF, closes. Raises
 // EInOutError. Nothing is buffered between calls.
