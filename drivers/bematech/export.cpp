@@ -1,14 +1,15 @@
 // The Z-reduction export: the printer writes the figures of its last Z
 // reduction to "mp20fi.ret" and the driver reads them back into the four
 // datasets the back office keeps.
-#include <fstream>
 #include <map>
+#include <sstream>
 #include <stdexcept>
 
 #include "drivers/bematech/Qdm00100.h"
 #include "drivers/bematech/protocol.h"
 #include "drivers/common/driver_services.h"
 #include "platform/base/sysutils.h"
+#include "platform/os/files.h"
 #include "utility/utility.h"
 
 namespace Qdm00100 {
@@ -18,6 +19,7 @@ using namespace detail;
 namespace {
 
 const char* const kReportFile = "mp20fi.ret";
+constexpr std::size_t kReportFileLimit = std::size_t{1} << 20;  // a reduction's report is a few kilobytes
 
 // Section headers, 48 characters each, matched as whole lines ignoring case.
 const char* const kCounters = "-------------------CONTADORES-------------------";
@@ -63,7 +65,7 @@ class Report {
   std::vector<std::string> lines_;
 };
 
-std::vector<std::string> LoadLines(std::ifstream& file) {
+std::vector<std::string> LoadLines(std::istream& file) {
   std::vector<std::string> lines;
   std::string line;
   while (std::getline(file, line)) {
@@ -269,8 +271,8 @@ bool ExportRedZ_Bematech(TClientDataSet& tiposRecebimento, TClientDataSet& reduc
   CopyIn(totaisNaoFiscais, dm.cdsTotNFiscRedZ);
 
   EnviaComando_Bematech("69", {}, true, false);
-  std::ifstream file(kReportFile, std::ios::binary);
-  if (!file) return true;
+  if (!platform::FileExists(kReportFile)) return true;
+  std::istringstream file(platform::ReadFileBounded(kReportFile, kReportFileLimit));
   const Report report(LoadLines(file));
   try {
     ReadReduction(report, dm.cdsReducaoZ);

@@ -2,11 +2,14 @@
 // into the four datasets, against the figures the emulated printer totalled.
 #include <gmock/gmock.h>
 
+#include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 
 #include "datasets.h"
 #include "driver_fixture.h"
+#include "platform/base/errors.h"
 #include "platform/text/datetime.h"
 
 namespace bematech_test {
@@ -149,6 +152,18 @@ TEST_F(ExportTest, WithoutTheReportFileNothingChanges) {
   EXPECT_EQ(sets.formas.RecordCount(), 1);
   EXPECT_EQ(sets.formas.FieldByName("CDTIPORECE").AsString(), "999");
   EXPECT_EQ(sets.reducao.FieldDefs.size(), 0u);
+}
+
+TEST_F(ExportTest, ReportAboveItsBoundIsRefusedUnreadNamingIt) {
+  WriteReport("-------------------CONTADORES-------------------\n");
+  std::filesystem::resize_file("mp20fi.ret", std::uintmax_t{100} << 20);  // sparse
+  try {
+    Export();
+    ADD_FAILURE() << "a report of 100 MB was taken";
+  } catch (const platform::EInOutError& e) {
+    EXPECT_THAT(e.Message(), HasSubstr("mp20fi.ret"));
+    EXPECT_THAT(e.Message(), HasSubstr("larger than"));
+  }
 }
 
 const char* const kCountersOnly =
