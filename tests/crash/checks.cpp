@@ -10,6 +10,7 @@
 #include "tef/ledger.h"
 #include "emulators/bematech/state_file.h"
 #include "emulators/common/files.h"
+#include "emulators/common/state_memory.h"
 
 namespace crash_run {
 
@@ -108,7 +109,7 @@ JournalTally TallyJournal(const fs::path& journal) {
 PrinterMemory ReadPrinter(const fs::path& state_file) {
   PrinterMemory memory;
   std::string text;
-  if (emu::ReadWholeFile(state_file.string(), text) != emu::ReadResult::Read) return memory;
+  if (emu::ReadWholeFile(state_file.string(), text, emu::kStateFileLimit) != emu::ReadResult::Read) return memory;
   const std::optional<mp20emu::FiscalState> read = mp20emu::ParseState(text);
   if (!read) return memory;
   const mp20emu::FiscalState& state = *read;
