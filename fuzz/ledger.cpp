@@ -13,7 +13,7 @@ using namespace Qdm00500::detail;
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const std::string root = fuzzsupport::ScratchDir() + "/";
   platform::WriteFileAtomic(LedgerFile(root), std::string(reinterpret_cast<const char*>(data), size));
-  const Ledger first = Ledger::Load(root);
+  Ledger first = Ledger::Load(root);
   for (const LedgerEntry& entry : first.Entries()) (void)first.Find(entry.key);
   first.Save();
   const Ledger second = Ledger::Load(root);
