@@ -16,6 +16,8 @@ inline constexpr const char* kAnswerFile = "resp\\intpos.001";
 inline constexpr const char* kStatusFile = "resp\\intpos.sts";
 inline constexpr const char* kAnswerDir = "resp\\";
 inline constexpr const char* kRequestDir = "req\\";
+// Answers that could not be read, set aside by the start (never deleted).
+inline constexpr const char* kUnreadableDir = "resp\\ilegiveis\\";
 // Held by the register exchanging files with the root's manager.
 inline constexpr const char* kLockFile = "qdm_tef.lck";
 inline constexpr const char* kEndOfRecord = "999-999 = 0";
