@@ -41,10 +41,12 @@ struct LedgerEntry {
   std::string settled_at;  // "20261210140327" once acknowledged ("" in older ledgers)
 };
 
-// Settled transactions the ledger keeps, and how many more it lets settle
+// Settled transactions the ledger keeps (an answer found again after its
+// transaction was settled is one a power failure left for the very next
+// start, a sale's few cards at most), and how many more it lets settle
 // before the oldest go to the archive together.
-inline constexpr std::size_t kSettledKept = 200;
-inline constexpr std::size_t kArchiveBatch = 200;
+inline constexpr std::size_t kSettledKept = 50;
+inline constexpr std::size_t kArchiveBatch = 50;
 // Far above what the ledger holds in use (a few hundred lines); a larger
 // file is refused unread, naming it.
 inline constexpr std::size_t kLedgerFileLimit = std::size_t{16} << 20;
