@@ -30,7 +30,7 @@ bool AwaitCancellation(const std::string& identificacao, TStringList& answer) {
       TStringList record;
       bool read = true;
       try {
-        record.LoadFromFile(slot);
+        record = LoadRecord(slot);
       } catch (const platform::Exception&) {
         read = false;  // looked at again on the next pass
       }

@@ -34,7 +34,13 @@ bool AwaitStatus(const std::string& comando, const std::string& identificacao) {
     platform::Application().ProcessMessages();
     if (platform::FileExists(status)) {
       TStringList record;
-      record.LoadFromFile(status);
+      try {
+        record = LoadRecord(status);
+      } catch (const platform::Exception&) {
+        // An acknowledgement that cannot be read ends the wait as a failure.
+        platform::DeleteFile(status);
+        return false;
+      }
       platform::DeleteFile(status);
       // A damaged acknowledgement ends the wait as a failure.
       if (record.Count() < 2) return false;
@@ -75,7 +81,7 @@ void ClearAnswerSlot() {
   if (!platform::FileExists(slot)) return;
   TStringList answer;
   try {
-    answer.LoadFromFile(slot);
+    answer = LoadRecord(slot);
   } catch (const platform::Exception&) {
   }
   if (!FieldValue(answer, "010-000").empty() &&
@@ -172,7 +178,7 @@ void DeleteIntPosFiles(const std::string& diretorio, const std::string& identifi
     const std::string file = diretorio + name;
     if (!identificacao.empty()) {
       try {
-        if (platform::ReadFileBytes(file).find(mark) == std::string::npos) continue;
+        if (platform::ReadFileBounded(file, kIntPosFileLimit).find(mark) == std::string::npos) continue;
       } catch (const platform::Exception&) {
         continue;  // what cannot be read cannot be shown to be ours
       }

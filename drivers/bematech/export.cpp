@@ -1,8 +1,8 @@
 // The Z-reduction export: the printer writes the figures of its last Z
 // reduction to "mp20fi.ret" and the driver reads them back into the four
 // datasets the back office keeps.
-#include <fstream>
 #include <map>
+#include <sstream>
 #include <stdexcept>
 
 #include "drivers/bematech/Qdm00100.h"
@@ -19,6 +19,7 @@ using namespace detail;
 namespace {
 
 const char* const kReportFile = "mp20fi.ret";
+constexpr std::size_t kReportFileLimit = std::size_t{1} << 20;  // a reduction's report is a few kilobytes
 
 // Section headers, 48 characters each, matched as whole lines ignoring case.
 const char* const kCounters = "-------------------CONTADORES-------------------";
@@ -78,7 +79,7 @@ class Report {
   mutable bool complete_ = true;
 };
 
-std::vector<std::string> LoadLines(std::ifstream& file) {
+std::vector<std::string> LoadLines(std::istream& file) {
   std::vector<std::string> lines;
   std::string line;
   while (std::getline(file, line)) {
@@ -292,11 +293,11 @@ bool ExportRedZ_Bematech(TClientDataSet& tiposRecebimento, TClientDataSet& reduc
     Log("ERRO!!! ExportRedZ: relat\xF3rio da redu\xE7\xE3o recusado pela impressora");
     return false;
   }
-  std::ifstream file(kReportFile, std::ios::binary);
-  if (!file) {
+  if (!platform::FileExists(kReportFile)) {
     Log("ERRO!!! ExportRedZ: mp20fi.ret n\xE3o gerado pela impressora");
     return false;
   }
+  std::istringstream file(platform::ReadFileBounded(kReportFile, kReportFileLimit));
   const Report report(LoadLines(file));
   bool lido = true;
   try {

@@ -27,25 +27,34 @@ int WriteText(int fd, const std::string& bytes, const WriteOptions& options) {
 
 }  // namespace
 
-ReadResult ReadWholeFile(const std::string& path, std::string& bytes) {
+ReadResult ReadWholeFile(const std::string& path, std::string& bytes, std::size_t limit) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return errno == ENOENT ? ReadResult::Missing : ReadResult::Unreadable;
+  struct stat info;
+  if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && static_cast<unsigned long long>(info.st_size) > limit) {
+    ::close(fd);
+    return ReadResult::TooLarge;
+  }
   std::string text;
   char buffer[65536];
-  bool ok = true;
+  ReadResult result = ReadResult::Read;
   for (;;) {
     const ssize_t n = ::read(fd, buffer, sizeof buffer);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) {
-      ok = n == 0;
+      if (n < 0) result = ReadResult::Unreadable;
+      break;
+    }
+    // A file that grows while it is read is refused all the same.
+    if (text.size() + static_cast<std::size_t>(n) > limit) {
+      result = ReadResult::TooLarge;
       break;
     }
     text.append(buffer, static_cast<std::size_t>(n));
   }
   ::close(fd);
-  if (!ok) return ReadResult::Unreadable;
-  bytes = std::move(text);
-  return ReadResult::Read;
+  if (result == ReadResult::Read) bytes = std::move(text);
+  return result;
 }
 
 bool WriteFileAtomic(const std::string& path, const std::string& bytes, std::string* error,

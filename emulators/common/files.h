@@ -2,13 +2,16 @@
 // go, and written so that a reader, or a power failure, never meets half a
 // file.
 #pragma once
+#include <cstddef>
 #include <functional>
 #include <string>
 
 namespace emu {
 
-enum class ReadResult { Read, Missing, Unreadable };
-ReadResult ReadWholeFile(const std::string& path, std::string& bytes);
+enum class ReadResult { Read, Missing, Unreadable, TooLarge };
+// The whole file when it holds at most `limit` bytes; a larger one is
+// TooLarge, known by its size and never read into memory.
+ReadResult ReadWholeFile(const std::string& path, std::string& bytes, std::size_t limit);
 
 struct WriteOptions {
   // Called between the lines of the text (after each '\n' but the last):

@@ -40,7 +40,7 @@ int main(int argc, char** argv) {
   if (once) options.exit_after = 1;
 
   if (print_journal) {
-    std::cout << Journal(journal_path(options)).summary();
+    std::cout << Journal::summary(journal_path(options));
     return 0;
   }
 

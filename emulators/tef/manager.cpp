@@ -152,13 +152,20 @@ bool Manager::serve_next() {
 // for the rest of this one, nor deleted unread.
 bool Manager::take_request(const std::filesystem::path& found, Record& request) {
   if (::rename(found.c_str(), taken_.c_str()) != 0) return false;
+  emu::ReadResult read = emu::ReadResult::Read;
   for (int waited = 0;; waited += reread_ms) {
-    request = parse_record(read_file(taken_).value_or(""));
-    if (request.complete() || waited >= incomplete_wait_ms || stop_requested()) break;
+    request = parse_record(read_file(taken_, &read).value_or(""));
+    if (request.complete() || read == emu::ReadResult::TooLarge || waited >= incomplete_wait_ms ||
+        stop_requested())
+      break;
     pause_ms(reread_ms);
   }
   std::error_code ec;
   std::filesystem::remove(taken_, ec);
+  if (read == emu::ReadResult::TooLarge) {
+    journal_.note("", "", "pedido grande demais descartado");
+    return false;
+  }
   if (request.complete()) return true;
   journal_.note(request.field("000-000"), request.field("001-000"),
                 "pedido incompleto descartado");

@@ -2,11 +2,12 @@
 
 #include <array>
 #include <charconv>
-#include <fstream>
 #include <iostream>
 #include <optional>
+#include <sstream>
 
 #include "emulators/common/fields.h"
+#include "emulators/tef/files.h"
 
 namespace tef_emu {
 namespace {
@@ -66,7 +67,7 @@ std::span<const DelaySetting> delay_settings() { return delays; }
 
 Settings with_control_file(const Settings& base, const std::filesystem::path& control_file) {
   Settings settings = base;
-  std::ifstream in(control_file, std::ios::binary);
+  std::istringstream in(read_file(control_file).value_or(""));
   std::string line;
   while (std::getline(in, line)) {
     const auto text = emu::Trim(line.substr(0, line.find('#')));

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/os/durable_file.h"
+#include "platform/base/errors.h"
 #include "platform/os/error.h"
 
 namespace platform {
@@ -96,10 +97,17 @@ std::vector<std::string> FindFiles(const std::string& directory, const std::stri
   return names;
 }
 
-std::string ReadFileBytes(const std::string& path) {
-  const std::string host = HostPath(path);
-  int fd = ::open(host.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) os::RaiseInOut("Cannot open", host, errno);
+namespace {
+
+constexpr size_t kNoLimit = static_cast<size_t>(-1);
+
+[[noreturn]] void RaiseTooLarge(const std::string& host, size_t limit) {
+  throw EInOutError("Cannot read " + host + ": larger than " + std::to_string(limit) + " bytes");
+}
+
+// Reads the open file from its current place to its end, refusing it once
+// it passes `limit` bytes (a file that grows while it is read included).
+std::string ReadToEnd(int fd, const std::string& host, size_t limit) {
   std::string bytes;
   char buffer[65536];
   for (;;) {
@@ -111,10 +119,71 @@ std::string ReadFileBytes(const std::string& path) {
       os::RaiseInOut("Cannot read", host, error);
     }
     if (n == 0) break;
+    if (bytes.size() + static_cast<size_t>(n) > limit) {
+      ::close(fd);
+      RaiseTooLarge(host, limit);
+    }
     bytes.append(buffer, static_cast<size_t>(n));
   }
   ::close(fd);
   return bytes;
+}
+
+int OpenForReading(const std::string& host) {
+  int fd = ::open(host.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) os::RaiseInOut("Cannot open", host, errno);
+  return fd;
+}
+
+}  // namespace
+
+std::string ReadFileBytes(const std::string& path) {
+  const std::string host = HostPath(path);
+  return ReadToEnd(OpenForReading(host), host, kNoLimit);
+}
+
+std::string ReadFileBounded(const std::string& path, size_t limit) {
+  const std::string host = HostPath(path);
+  const int fd = OpenForReading(host);
+  struct stat info;
+  // The size decides before a byte is read.
+  if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && static_cast<unsigned long long>(info.st_size) > limit) {
+    ::close(fd);
+    RaiseTooLarge(host, limit);
+  }
+  return ReadToEnd(fd, host, limit);
+}
+
+std::string ReadFileTail(const std::string& path, size_t count, size_t& size) {
+  const std::string host = HostPath(path);
+  const int fd = OpenForReading(host);
+  struct stat info;
+  if (::fstat(fd, &info) != 0) {
+    const int error = errno;
+    ::close(fd);
+    os::RaiseInOut("Cannot read", host, error);
+  }
+  size = static_cast<size_t>(info.st_size);
+  const size_t from = size > count ? size - count : 0;
+  if (::lseek(fd, static_cast<off_t>(from), SEEK_SET) < 0) {
+    const int error = errno;
+    ::close(fd);
+    os::RaiseInOut("Cannot read", host, error);
+  }
+  return ReadToEnd(fd, host, count);
+}
+
+void WriteFileAt(const std::string& path, size_t offset, const std::string& bytes) {
+  const std::string host = HostPath(path);
+  int fd = ::open(host.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+  if (fd < 0) os::RaiseInOut("Cannot open", host, errno);
+  int error = 0;
+  if (::ftruncate(fd, static_cast<off_t>(offset)) != 0 || ::lseek(fd, static_cast<off_t>(offset), SEEK_SET) < 0)
+    error = errno;
+  if (!error) error = WriteAll(fd, bytes);
+  if (!error && ::fsync(fd) != 0) error = errno;
+  if (::close(fd) != 0 && !error) error = errno;
+  if (error) os::RaiseInOut("Cannot write", host, error);
 }
 
 void WriteFileAtomic(const std::string& path, const std::string& bytes) {

@@ -3,6 +3,7 @@
 // the drive letter to a host directory, backslashes to slashes. Every
 // function here accepts either form, through HostPath.
 #pragma once
+#include <cstddef>
 #include <string>
 #include <vector>
 #include "platform/base/export.h"
@@ -49,6 +50,21 @@ std::vector<std::string> FindFiles(const std::string& directory, const std::stri
 
 // Whole file as bytes; raises EInOutError when it cannot be read.
 std::string ReadFileBytes(const std::string& path);
+// Whole file as bytes when it holds at most `limit` bytes. A larger file is
+// refused without being read (EInOutError naming the file and its bound),
+// so a damaged or hostile file costs neither a long stall nor its size in
+// memory. Raises EInOutError as ReadFileBytes does.
+std::string ReadFileBounded(const std::string& path, std::size_t limit);
+// Bound of a data packet file read whole (the configuration, the payment
+// types, the front end's tables).
+inline constexpr std::size_t kDataPacketFileLimit = std::size_t{64} << 20;
+// The last `count` bytes of a file (all of it when shorter); `size` gets the
+// file's whole size. Raises EInOutError.
+std::string ReadFileTail(const std::string& path, std::size_t count, std::size_t& size);
+// Writes `bytes` at `offset` of the file (created when missing), dropping
+// whatever stood from there on, and flushes it to disk: an append that first
+// cuts off the torn end an interrupted append left. Raises EInOutError.
+void WriteFileAt(const std::string& path, std::size_t offset, const std::string& bytes);
 // Writes beside the target, flushes, renames into place and flushes the
 // directory, so neither a reader nor a power failure meets a half-written
 // file. The first save into a directory removes the work files that

@@ -2,7 +2,9 @@
 // into the four datasets, against the figures the emulated printer totalled.
 #include <gmock/gmock.h>
 
+#include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -10,6 +12,7 @@
 #include "driver_fixture.h"
 #include "platform/base/sysutils.h"
 #include "platform/os/files.h"
+#include "platform/base/errors.h"
 #include "platform/text/datetime.h"
 
 namespace bematech_test {
@@ -184,6 +187,19 @@ TEST_F(ExportTest, WhenThePrinterWritesNoReportNothingIsExported) {
     EXPECT_EQ(LogLines().back(),
               "ERRO!!! ExportRedZ: relat\xF3rio da redu\xE7\xE3o recusado pela impressora");
     EXPECT_FALSE(platform::FileExists("mp20fi.ret")) << "the old report is gone";
+  }
+}
+
+TEST_F(ExportTest, ReportAboveItsBoundIsRefusedUnreadNamingIt) {
+  SellAndReduce();
+  // A report past its bound (1 MB) is refused before it is read.
+  printer.SetReportText(("-------------------CONTADORES-------------------\n" + std::string(std::size_t{2} << 20, ' ')).c_str());
+  try {
+    Export();
+    ADD_FAILURE() << "a report of 100 MB was taken";
+  } catch (const platform::EInOutError& e) {
+    EXPECT_THAT(e.Message(), HasSubstr("mp20fi.ret"));
+    EXPECT_THAT(e.Message(), HasSubstr("larger than"));
   }
 }
 

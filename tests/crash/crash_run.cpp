@@ -24,7 +24,10 @@
 //     confirmed card sale (or, when the cut kept its voucher from printing,
 //     on one the register undid itself with the operator told), and every
 //     card sale whose coupon was cancelled or never closed ended undone;
-//   - every data packet and TEF ledger loads whole.
+//   - every data packet and TEF ledger loads whole;
+//   - the home's TEF ledger, planted as full as it gets before its oldest
+//     settled transactions move to the month's archive, ends with each of
+//     them exactly once in the ledger or the archive, the archive whole.
 // It prints each point and its outcome, then the counts. Exit 0 when every
 // point passed.
 #include <fcntl.h>
@@ -180,6 +183,7 @@ std::vector<long> Sample(const std::vector<std::string>& points, int count) {
 struct Totals {
   int tried = 0, cut = 0, not_reached = 0, passed = 0, failed = 0;
   int open_after_cut = 0, cancelled_at_start = 0, work_files = 0;
+  int history_moved = 0;  // points whose settled history reached the archive, once
   // Card sales against the coupons: closed with the card (and confirmed),
   // cancelled or never closed (and undone).
   int card_coupons = 0, card_coupons_confirmed = 0, card_coupons_unprinted = 0, card_coupons_undone_silently = 0;
@@ -207,6 +211,7 @@ Trial TryPoint(long number, const std::string& expected, const PrinterMemory& cl
   const fs::path work = base / ("point_" + std::to_string(number));
   const fs::path home = work / "home";
   fs::create_directories(home);
+  PlantUsedLedger(home);
   std::vector<std::string> faults;
 
   const Run cut = RunRegister(home, work, number);
@@ -275,6 +280,10 @@ Trial TryPoint(long number, const std::string& expected, const PrinterMemory& cl
       std::min(std::max(tef.sales_undone - std::max(unprinted, 0), 0), std::max(without_coupon, 0));
   const auto files = CheckFiles(home);
   faults.insert(faults.end(), files.begin(), files.end());
+  int moved = 0;
+  const auto history = CheckLedgerHistory(home, moved);
+  faults.insert(faults.end(), history.begin(), history.end());
+  if (moved > 0) ++totals.history_moved;
   totals.work_files += LeftOverWorkFiles(home);
 
   trial.passed = faults.empty();
@@ -314,6 +323,7 @@ int Main(const Options& options) {
   // The sale whole, its kill points numbered.
   const fs::path traced = base / "trace_run";
   fs::create_directories(traced / "home");
+  PlantUsedLedger(traced / "home");
   const Run whole = RunRegister(traced / "home", traced, 0);
   const auto points = TracedPoints(traced / "trace");
   const PrinterMemory clean = ReadPrinter(traced / "home" / "mp20fi.state");
@@ -356,11 +366,12 @@ int Main(const Options& options) {
       "Cartao x cupom: %d cupons fechados com cartao: %d com a venda confirmada, %d com o comprovante nao "
       "impresso (desfeita pelo caixa, operador avisado), %d desfeitas sem aviso (falha); %d vendas no cartao em cupom cancelado ou nunca "
       "fechado: %d desfeitas\n"
+      "Livro TEF: historico liquidado movido ao arquivo, uma vez e em ordem, em %d pontos\n"
       "Arquivos de trabalho deixados por gravacoes interrompidas: %d\n",
       totals.tried, totals.cut, totals.not_reached, totals.passed, totals.failed, totals.open_after_cut,
       totals.cancelled_at_start, t.approved, t.confirmed, t.undone_by_client, t.undone_by_manager, t.cancelled,
       t.repeated, t.refused, t.torn_lines, totals.card_coupons, totals.card_coupons_confirmed,
-      totals.card_coupons_unprinted, totals.card_coupons_undone_silently, totals.sales_without_coupon, totals.sales_without_coupon_undone, totals.work_files);
+      totals.card_coupons_unprinted, totals.card_coupons_undone_silently, totals.sales_without_coupon, totals.sales_without_coupon_undone, totals.history_moved, totals.work_files);
   std::error_code ec;
   if (options.keep.empty() && totals.failed == 0) fs::remove_all(base, ec);
   if (totals.failed) std::cout << "Casas dos pontos que falharam: " << base << '\n';

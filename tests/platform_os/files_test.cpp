@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -312,6 +313,40 @@ TEST_F(Files, ReadFileBytesRaisesForMissingFile) {
   } catch (const platform::EInOutError& e) {
     EXPECT_THAT(e.Message(), HasSubstr(dir.file("ecf003.cds")));
   }
+}
+
+TEST_F(Files, ReadFileBoundedRefusesALargerFileNamingIt) {
+  const std::string answer = dir.file("intpos.001");
+  Touch(answer, "000-000 = CRT\r\n");
+  EXPECT_EQ(platform::ReadFileBounded(answer, 15), "000-000 = CRT\r\n");
+  // A sparse file of 100 MB: refused by its size, never read.
+  const std::string big = dir.file("tiporece.cds");
+  Touch(big, "");
+  std::filesystem::resize_file(big, std::uintmax_t{100} << 20);
+  for (const std::string& path : {answer, big}) {
+    try {
+      platform::ReadFileBounded(path, 14);
+      ADD_FAILURE() << "no error raised for " << path;
+    } catch (const platform::EInOutError& e) {
+      EXPECT_THAT(e.Message(), HasSubstr(path));
+      EXPECT_THAT(e.Message(), HasSubstr("larger than 14 bytes"));
+    }
+  }
+  EXPECT_THROW(platform::ReadFileBounded(dir.file("ecf003.cds"), 14), platform::EInOutError);
+}
+
+TEST_F(Files, WriteFileAtCutsTheTornEndAndTailReadsTheLastBytes) {
+  const std::string archive = dir.file("qdm_tef_202612.ldg");
+  platform::WriteFileAt(archive, 0, "CNF;1;A\r\nNCN;1;B\r\nCNF;1;");  // the last line torn
+  std::size_t size = 0;
+  EXPECT_EQ(platform::ReadFileTail(archive, 8, size), "\r\nCNF;1;");
+  EXPECT_EQ(size, 24u);
+  platform::WriteFileAt(archive, 18, "CNF;1;C\r\n");
+  EXPECT_EQ(platform::ReadFileBytes(archive), "CNF;1;A\r\nNCN;1;B\r\nCNF;1;C\r\n");
+  EXPECT_EQ(platform::ReadFileTail(archive, 100, size), platform::ReadFileBytes(archive));
+  EXPECT_EQ(size, 27u);
+  EXPECT_THROW(platform::ReadFileTail(dir.file("missing"), 8, size), platform::EInOutError);
+  EXPECT_THROW(platform::WriteFileAt(dir.file("missing/x"), 0, "x"), platform::EInOutError);
 }
 
 TEST_F(Files, DirectoriesDeleteAndRename) {
