@@ -1,6 +1,7 @@
 #include "emulators/common/files.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
