@@ -180,7 +180,7 @@ void WriteFileAt(const std::string& path, size_t offset, const std::string& byte
   int error = 0;
   if (::ftruncate(fd, static_cast<off_t>(offset)) != 0 || ::lseek(fd, static_cast<off_t>(offset), SEEK_SET) < 0)
     error = errno;
-  if (!error) error = WriteAll(fd, bytes);
+  if (!error) error = durable::WriteAll(fd, bytes.data(), bytes.size());
   if (!error && ::fsync(fd) != 0) error = errno;
   if (::close(fd) != 0 && !error) error = errno;
   if (error) os::RaiseInOut("Cannot write", host, error);
