@@ -8,14 +8,12 @@
 #include <fstream>
 #include <sstream>
 
-#include "daruma/daruma_printer.h"
 #include "emulators/common/escape.h"
-#include "support/sandbox.h"
+#include "emulator_daruma/powered_printer.h"
 
 namespace daruma_emulator_test {
 namespace {
 
-using daruma_test::DarumaPrinter;
 using ::testing::StartsWith;
 
 struct Example {
@@ -52,33 +50,7 @@ std::vector<Example> ExamplesOf(int model) {
   return examples;
 }
 
-class WireExamples : public ::testing::TestWithParam<int> {
- protected:
-  WireExamples() {
-    printer.Bind("DAR_AbreSerial", Open);
-    printer.Bind("DAR_FechaSerial", Close);
-    printer.Bind("DAR_Envia", Envia);
-    printer.Bind("DAR_Resposta", Resposta);
-    printer.SetStateFile(dir.file("fs345.state").c_str());
-    printer.SetTapeFile(dir.file("tape.txt").c_str());
-    printer.SetModel(GetParam());
-    printer.Reset();
-    printer.SetClock(2026, 12, 10, 14, 0, 0);
-    printer.SetFiscalDay(2026, 12, 10);
-    Open("COM1:9600,N,8,1");
-  }
-  ~WireExamples() override {
-    Close();
-    printer.SetStateFile("");
-  }
-
-  testsupport::TempDir dir;
-  DarumaPrinter printer;
-  int (*Open)(const char*) = nullptr;
-  int (*Close)() = nullptr;
-  int (*Envia)(const char*, int, int) = nullptr;
-  int (*Resposta)(char*, int) = nullptr;
-};
+using WireExamples = PoweredPrinter;
 
 TEST_P(WireExamples, EachFrameGetsTheAnswerTheTableGives) {
   const std::vector<Example> examples = ExamplesOf(GetParam());
