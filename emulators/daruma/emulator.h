@@ -23,6 +23,7 @@ struct PrinterFaults {
   int error_code = 0;
   int error_after = 0;
   emu::FaultCount error;
+  int error_command = -1;  // only commands of this byte (after ESC); -1 any
 };
 
 class Emulator : public emu::Device {

@@ -20,6 +20,7 @@ struct SwedaFaults {
   emu::FaultCount refuse;  // commands refused with the code and text below
   std::string refuse_code;
   std::string refuse_text;
+  std::string refuse_command;  // only commands of this code ("12"); "" any
   std::deque<std::string> states;  // scripted answers to "28"
 };
 
