@@ -127,7 +127,7 @@ int main(int argc, char** argv) {
                        : T("use um valor em reais, como 0.50");
           },
           "REAIS"));
-  app.add_option("--tipo", sale.tipo,
+  auto* tipo = app.add_option("--tipo", sale.tipo,
                  T("Tipo da impressora de um caixa novo (1 Bematech; 3 a 6 Sweda; 7, 8 Daruma)"));
 
   auto* recovery = app.add_subcommand(
@@ -181,6 +181,16 @@ int main(int argc, char** argv) {
     if (!fabricante.empty() && tipo_sweda == 0) {
       Complain("fabricante desconhecido: " + platform::Utf8ToCp1252(fabricante) +
                " (use sweda ou um tipo de 3 a 6)");
+      return kUsageError;
+    }
+    // The sale's options are checked as the configuration tool checks them.
+    sale.caixa = platform::Utf8ToCp1252(sale.caixa);
+    sale.tipo_given = tipo->count() > 0;
+    qdm_register::EcfConfig asked;
+    asked.caixa = sale.caixa;
+    asked.tipo = sale.tipo;
+    if (const std::string problem = qdm_register::CheckEcfConfig(asked); !problem.empty()) {
+      Complain(problem);
       return kUsageError;
     }
     qdm_register::StopManagersOnSignals();
