@@ -5,8 +5,9 @@
 //   <PREFIX>_FAULT=COMMAND:STATUS[:COUNT]
 //
 //   COMMAND  the command code the printer refuses, as its protocol names it
-//            ("34", "80|52" on the MP-20 FI; "12" on a Sweda; the command
-//            byte in hexadecimal, "F3", on a Daruma)
+//            ("34", "80|52" on the MP-20 FI; "12SN", the code and its first
+//            parameters, on a Sweda; the command byte in hexadecimal, "F3",
+//            on a Daruma)
 //   STATUS   what it answers instead, in the printer's own terms, parts
 //            separated by commas (MP-20 FI "st1,st2"; Sweda "P013[,text]";
 //            Daruma the error number "31")

@@ -37,8 +37,8 @@ Emulator::Emulator()
   }
   FreshPrinter();
   if (auto path = Setting("STATE")) SetStateFile(*path);
-  // A refusal set from the environment: SERSWEDA_FAULT=12:P013 refuses the
-  // next closing with "-P013".
+  // A refusal set from the environment: SERSWEDA_FAULT=12SN:P013 refuses
+  // the next closing ("12" and its first parameters) with "-P013".
   if (auto fault = FaultSetting()) {
     const std::string& code = fault->status[0];
     faults_.refuse_code = code.front() == '-' ? code : "-" + code;
@@ -83,7 +83,8 @@ std::string Emulator::Exchange(const std::string& frame) {
       if (scripted.rfind("-P", 0) == 0) return RefusalAnswer(scripted, "ERRO-ESTADO");
       return StateAnswer(state_, clock().Now(), scripted);
     }
-  } else if ((faults_.refuse_command.empty() || faults_.refuse_command == code) && faults_.refuse.Take()) {
+  } else if (frame.compare(2, faults_.refuse_command.size(), faults_.refuse_command) == 0 &&
+             faults_.refuse.Take()) {
     return RefusalAnswer(faults_.refuse_code, faults_.refuse_text);
   }
   try {
