@@ -106,10 +106,13 @@ int main(int argc, char** argv) {
   app.set_help_flag("-h,--help", T("Mostra esta ajuda"));
   // The global options are taken after a subcommand too ("recovery --dir X").
   app.fallthrough();
-  std::string home = platform::ExtractFilePath(platform::GetModuleFileNameA()) + "register";
+  // Each user's register lives in their own data directory, never beside
+  // the installed program.
+  std::string home = platform::UserDataDirectory() + "/register";
   qdm_register::SaleOptions sale;
   app.add_option("--dir", home,
-                 T("Pasta do caixa: configura\xE7\xE3o, log de depura\xE7\xE3o, mem\xF3ria e bobina da impressora"));
+                 T("Pasta do caixa: configura\xE7\xE3o, log de depura\xE7\xE3o, mem\xF3ria e bobina da impressora "
+                   "(padr\xE3o: ") + home + ")");
   app.add_option("--caixa", sale.caixa, T("C\xF3" "digo do caixa"));
   std::string fabricante;
   app.add_option("--fabricante", fabricante,
