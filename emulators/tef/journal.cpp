@@ -14,6 +14,7 @@
 #include <sstream>
 
 #include "emulators/common/clock.h"
+#include "emulators/tef/manager_clock.h"
 #include "emulators/common/escape.h"
 
 namespace tef_emu {
@@ -184,7 +185,7 @@ void Journal::note(std::string_view command, std::string_view id, std::string_vi
 void Journal::append(std::string line) {
   for (auto& c : line)
     if (c == '\r' || c == '\n') c = ' ';
-  line = emu::Format(emu::Clock().Now(), "%Y-%m-%d %H:%M:%S ") + line + "\n";
+  line = emu::Format(manager_clock().Now(), "%Y-%m-%d %H:%M:%S ") + line + "\n";
   if (torn_tail_) line.insert(0, std::string(" ") + torn_mark + "\n");
   // Opened, written and closed per event: a crash loses no finished line.
   const int fd = ::open(path_.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);

@@ -5,6 +5,7 @@
 #include <signal.h>
 
 #include <fstream>
+#include <regex>
 #include <thread>
 
 #include "emulator_tef/manager_process.h"
@@ -189,6 +190,20 @@ TEST(RegisterSale, OptionsAreCheckedAndAnOverriddenTypeIsTold) {
   EXPECT_EQ(kept.exit_code, 0) << kept.out << kept.err;
   EXPECT_TRUE(Has(kept.out, "mant\xC3\xA9m o tipo de impressora 1; --tipo 7")) << kept.out;
   EXPECT_TRUE(Has(kept.out, "ok   FechaCupom (")) << kept.out;
+}
+
+// A register living days ahead of its host (its clock kept in the home)
+// prints the card voucher with its coupon's date.
+TEST(RegisterSale, CardVoucherCarriesTheCouponsClock) {
+  Home home;
+  std::ofstream(home.path() / "relogio.txt") << 3 * 86400 << "\n";
+  const Finished run = RunRegister(Sale(home));
+  ASSERT_EQ(run.exit_code, 0) << run.out << run.err;
+  const std::string tape = run.out.substr(run.out.find("== Bobina"));
+  std::smatch coupon, voucher;
+  ASSERT_TRUE(std::regex_search(tape, coupon, std::regex(R"(([0-9]{2}/[0-9]{2}/[0-9]{4}) [0-9:]{8} +COO:)"))) << tape;
+  ASSERT_TRUE(std::regex_search(tape, voucher, std::regex(R"(DATA: ([0-9]{2}/[0-9]{2}/[0-9]{4}))"))) << tape;
+  EXPECT_EQ(voucher[1].str(), coupon[1].str()) << tape;
 }
 
 // The global options follow the subcommand too.
