@@ -120,7 +120,7 @@ std::vector<std::string> FindFiles(const std::string& directory, const std::stri
 std::string ReadFileBytes(const std::string& path) {
   const std::string host = HostPath(path);
   int fd = ::open(host.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) os::RaiseInOut("Cannot open", host, errno);
+  if (fd < 0) os::RaiseInOut("abrir", host, errno);
   std::string bytes;
   char buffer[65536];
   for (;;) {
@@ -129,7 +129,7 @@ std::string ReadFileBytes(const std::string& path) {
     if (n < 0) {
       int error = errno;
       ::close(fd);
-      os::RaiseInOut("Cannot read", host, error);
+      os::RaiseInOut("ler", host, error);
     }
     if (n == 0) break;
     bytes.append(buffer, static_cast<size_t>(n));
@@ -142,7 +142,7 @@ void WriteFileAtomic(const std::string& path, const std::string& bytes) {
   const std::string host = HostPath(path);
   const std::string temporary = TemporaryNameFor(host);
   int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-  if (fd < 0) os::RaiseInOut("Cannot create", host, errno);
+  if (fd < 0) os::RaiseInOut("criar", host, errno);
   // A replaced file keeps its permissions.
   struct stat previous;
   if (::stat(host.c_str(), &previous) == 0 && S_ISREG(previous.st_mode)) ::fchmod(fd, previous.st_mode & 07777);
@@ -153,18 +153,18 @@ void WriteFileAtomic(const std::string& path, const std::string& bytes) {
   if (!error && ::rename(temporary.c_str(), host.c_str()) != 0) error = errno;
   if (error) {
     ::unlink(temporary.c_str());
-    os::RaiseInOut("Cannot write", host, error);
+    os::RaiseInOut("gravar", host, error);
   }
 }
 
 void AppendLine(const std::string& path, const std::string& text) {
   const std::string host = HostPath(path);
   int fd = ::open(host.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
-  if (fd < 0) os::RaiseInOut("Cannot open", host, errno);
+  if (fd < 0) os::RaiseInOut("abrir", host, errno);
   // One write per line, so two processes logging interleave whole lines.
   int error = WriteAll(fd, text + "\r\n");
   if (::close(fd) != 0 && !error) error = errno;
-  if (error) os::RaiseInOut("Cannot write", host, error);
+  if (error) os::RaiseInOut("gravar", host, error);
 }
 
 }  // namespace platform
