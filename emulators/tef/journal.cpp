@@ -194,7 +194,7 @@ void Journal::append(std::string line) {
   if (ok) torn_tail_ = false;
   if (fd >= 0) ::close(fd);
   if (!ok)
-    std::cerr << "tef_manager: cannot write journal " << path_.string() << ": "
+    std::cerr << "tef_manager: n\xC3\xA3o \xC3\xA9 poss\xC3\xADvel gravar o di\xC3\xA1rio " << path_.string() << ": "
               << std::strerror(errno) << '\n';
 }
 

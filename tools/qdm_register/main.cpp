@@ -15,6 +15,7 @@
 #include <memory>
 #include <stdexcept>
 
+#include "emulators/common/cli_portuguese.h"
 #include "platform/base/encoding.h"
 #include "platform/dialogs/dialogs.h"
 #include "platform/base/errors.h"
@@ -40,27 +41,6 @@ std::string T(const std::string& cp1252) { return platform::Cp1252ToUtf8(cp1252)
 
 void Complain(const std::string& cp1252) {
   std::fprintf(stderr, "qdm_register: %s\n", T(cp1252).c_str());
-}
-
-// The part of a parser message after its English lead.
-std::string After(const std::string& text, const std::string& lead) {
-  const auto at = text.find(lead);
-  return at == std::string::npos ? text : text.substr(at + lead.size());
-}
-
-// The parser's complaint in the program's language, UTF-8 (the names and
-// values it quotes came from the terminal).
-std::string UsageText(const CLI::ParseError& e) {
-  const std::string what = e.what();
-  if (dynamic_cast<const CLI::ExtrasError*>(&e))
-    return T("argumento n\xE3o reconhecido: ") + After(After(what, "not expected: "), "not expected:");
-  if (dynamic_cast<const CLI::RequiredError*>(&e))
-    return T("falta a op\xE7\xE3o obrigat\xF3ria ") + what.substr(0, what.find(" is required"));
-  if (dynamic_cast<const CLI::ConversionError*>(&e) || dynamic_cast<const CLI::ValidationError*>(&e))
-    return T("valor inv\xE1lido: ") + After(what, "Could not convert: ");
-  if (dynamic_cast<const CLI::ArgumentMismatch*>(&e))
-    return T("falta o valor da op\xE7\xE3o ") + what.substr(0, what.find(':'));
-  return T("uso incorreto: ") + what;
 }
 
 int ShowLog(const std::string& home, bool errors_only) {
@@ -161,6 +141,7 @@ int main(int argc, char** argv) {
   bool errors_only = false;
   log->add_flag("--erros", errors_only, T("S\xF3 as linhas de erro (ERRO!!!)"));
   app.require_subcommand(0, 1);
+  cli_pt::Translate(app);
 
   try {
     app.parse(argc, argv);
@@ -169,8 +150,7 @@ int main(int argc, char** argv) {
   } catch (const CLI::CallForAllHelp& e) {
     return app.exit(e);
   } catch (const CLI::ParseError& e) {
-    std::fprintf(stderr, "qdm_register: %s %s\n", UsageText(e).c_str(),
-                 T("(use --help para ver as op\xE7\xF5" "es)").c_str());
+    std::fprintf(stderr, "qdm_register: %s %s\n", cli_pt::UsageText(e).c_str(), cli_pt::HelpHint());
     return kUsageError;
   }
 
