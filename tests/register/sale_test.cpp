@@ -192,6 +192,22 @@ TEST(RegisterSale, OptionsAreCheckedAndAnOverriddenTypeIsTold) {
   EXPECT_TRUE(Has(kept.out, "ok   FechaCupom (")) << kept.out;
 }
 
+// A configuration file that does not load stops the register with the
+// file and its fault, and the home's files are left as they are.
+TEST(RegisterSale, ConfigurationThatDoesNotLoadIsNamedWithItsFault) {
+  Home home;
+  ASSERT_EQ(RunRegister(Sale(home, {"--sem-cartao"})).exit_code, 0);
+  const fs::path file = home.path() / "ecf001.cds";
+  const std::string whole = ReadFile(file);
+  std::ofstream(file, std::ios::binary | std::ios::trunc) << whole.substr(0, whole.size() - 20);
+  const Finished run = RunRegister(Sale(home, {"--sem-cartao"}));
+  EXPECT_EQ(run.exit_code, 1) << run.out << run.err;
+  EXPECT_TRUE(Has(run.out, "FALHA CarregaECF: o arquivo de configura\xC3\xA7\xC3\xA3o " + file.string() +
+                               " est\xC3\xA1 cortado"))
+      << run.out;
+  EXPECT_EQ(ReadFile(file), whole.substr(0, whole.size() - 20));
+}
+
 // A register living days ahead of its host (its clock kept in the home)
 // prints the card voucher with its coupon's date.
 TEST(RegisterSale, CardVoucherCarriesTheCouponsClock) {
