@@ -10,9 +10,9 @@
 //   till.Stop();
 //
 // A sale either ends with its coupon closed and every card confirmed, or
-// it is abandoned: the coupon is cancelled and every approved card undone
-// (cancelled through the manager, its cancellation voucher printed), so no
-// card stays pending behind a coupon that does not stand. A card whose
+// it is abandoned: the coupon is cancelled and every approved card, never
+// confirmed, undone with the manager (NCN, the operator told), so no card
+// stays pending behind a coupon that does not stand. A card whose
 // settlement the manager did not acknowledge is reported "unsettled": the
 // next Recover settles it.
 //
@@ -123,7 +123,7 @@ struct Sale {
 enum class CardState {
   NotApproved,  // declined, or no answer: nothing to settle
   Confirmed,    // the coupon stands and the manager took the confirmation
-  Undone,       // cancelled or undone with the manager: the customer pays nothing
+  Undone,       // undone with the manager: the customer pays nothing
   Unsettled,    // the manager did not acknowledge the decision: the next Recover settles it
 };
 // "not_approved", "confirmed", "undone", "unsettled".

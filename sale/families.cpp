@@ -104,21 +104,16 @@ bool LinkedVoucher(const StepFn& step, const std::string& numero, const std::str
               Qdm00000::Abre_Comp_NFiscalVinc(platform::Copy(type_name, 1, 16), AmountField(amount, 14), numero));
 }
 
-bool ManagementReportForSale(const StepFn& step, const std::string&, const std::string&, double) {
+bool ManagementReport(const StepFn& step, const std::string&, const std::string&, double) {
   return step("Relatorio_Gerencial (comprovante TEF)", Qdm00000::Relatorio_Gerencial());
 }
 
-bool ManagementReport(const StepFn& step) { return step("Relatorio_Gerencial", Qdm00000::Relatorio_Gerencial()); }
-
 constexpr std::array kFamilies{
-    PrinterFamily{Qdm00000::kBematechRetail, TypesKept::InDataset, false, true, CloseBematech, LinkedVoucher,
-                  ManagementReport},
+    PrinterFamily{Qdm00000::kBematechRetail, TypesKept::InDataset, false, true, CloseBematech, LinkedVoucher},
     // The restaurant model prints no card voucher.
-    PrinterFamily{Qdm00000::kBematechRestaurant, TypesKept::InDataset, false, true, CloseBematech, nullptr,
-                  ManagementReport},
-    PrinterFamily{Qdm00000::kSweda, TypesKept::FileBeforeStart, true, false, CloseSweda, nullptr, nullptr},
-    PrinterFamily{Qdm00000::kDaruma, TypesKept::FileAndDataset, false, true, CloseDaruma,
-                  ManagementReportForSale, ManagementReport},
+    PrinterFamily{Qdm00000::kBematechRestaurant, TypesKept::InDataset, false, true, CloseBematech, nullptr},
+    PrinterFamily{Qdm00000::kSweda, TypesKept::FileBeforeStart, true, false, CloseSweda, nullptr},
+    PrinterFamily{Qdm00000::kDaruma, TypesKept::FileAndDataset, false, true, CloseDaruma, ManagementReport},
 };
 
 }  // namespace

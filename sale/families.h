@@ -43,8 +43,6 @@ struct PrinterFamily {
   // the voucher goes out as it is).
   bool (*open_sale_voucher)(const StepFn& step, const std::string& numero, const std::string& type_name,
                             double amount);
-  // Opens the document kept cancellation vouchers are printed in.
-  bool (*open_cancellation_voucher)(const StepFn& step);
 };
 
 // The family of a printer type code; nullptr when no driver serves it.

@@ -7,11 +7,12 @@
 
 namespace QdmVenda::detail {
 
-// Every approved card of the sale held in the voucher store is cancelled
-// through its manager (CancelaTEFs), the cancellation vouchers printed and
-// confirmed; a card whose cancellation was refused, or whose cancellation
-// voucher could not be printed, is undone (NCN). Each card's state is set
-// from what the manager acknowledged.
-void UndoCards(std::vector<CardResult>& cards, const PrinterFamily& family, const StepFn& step);
+// Every approved card of the sale (a block of the voucher store, never
+// confirmed) is undone with its manager (NCN): the decision is kept in the
+// ledger before it is sent and the card's answer stays until the manager
+// acknowledged it, so a power cut anywhere is finished at the next start.
+// The operator is told of each ("Cancelada a Transa\xE7\xE3o"). Each card's
+// state is set from what the manager acknowledged.
+void UndoCards(std::vector<CardResult>& cards, const StepFn& step);
 
 }  // namespace QdmVenda::detail

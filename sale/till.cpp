@@ -424,8 +424,9 @@ SaleResult Till::Sell(const Sale& sale) {
   }
 
   // Abandoned: the coupon is cancelled, so the printer is ready for the
-  // next sale, and every approved card undone, so the customer pays
-  // nothing for a coupon that does not stand.
+  // next sale, and every approved card undone with the manager (it was
+  // never confirmed), so the customer pays nothing for a coupon that does
+  // not stand.
   try {
     if (coupon_open) {
       std::string cancelado;
@@ -433,7 +434,7 @@ SaleResult Till::Sell(const Sale& sale) {
       step("Cancela_Cupom (venda n\xE3o conclu\xED" "da)", cancelled);
       result.coupon = cancelled ? CouponState::Cancelled : CouponState::LeftOpen;
     }
-    detail::UndoCards(result.cards, *s.family, step);
+    detail::UndoCards(result.cards, step);
   } catch (const std::exception& e) {
     step(std::string("venda abandonada interrompida: ") + e.what(), false);
     for (CardResult& card : result.cards)

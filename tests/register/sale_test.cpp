@@ -55,7 +55,7 @@ TEST(RegisterSale, CashOnlySaleClosesTheCoupon) {
 
 // Each printer sells unattended; when it refuses the closing after the card
 // was approved (a fault from its environment), the coupon is cancelled, the
-// card cancelled with the manager, the run fails, and the next run sells.
+// card undone with the manager, the run fails, and the next run sells.
 TEST(RegisterSale, RefusedClosingCancelsTheCouponAndTheCardOnEveryPrinter) {
   const struct {
     const char* printer;
@@ -79,9 +79,11 @@ TEST(RegisterSale, RefusedClosingCancelsTheCouponAndTheCardOnEveryPrinter) {
     EXPECT_EQ(refused.exit_code, 1) << refused.out << refused.err;
     EXPECT_TRUE(Has(refused.out, std::string("FALHA ") + c.closing)) << refused.out;
     EXPECT_TRUE(Has(refused.out, "ok   Cancela_Cupom")) << refused.out;
-    EXPECT_TRUE(Has(refused.out, "ok   CancelaTEFs (comprovantes guardados: 1)")) << refused.out;
+    EXPECT_TRUE(Has(refused.out, "ok   VerificaRetorno (cart\xC3\xA3o doc 000002 desfeito)")) << refused.out;
+    EXPECT_TRUE(Has(refused.out, "Cancelada a Transa\xC3\xA7\xC3\xA3o")) << refused.out;
     EXPECT_TRUE(Has(refused.out, "desfeito com o gerenciador")) << refused.out;
-    EXPECT_TRUE(Has(JournalSummary(home.TefRoot()), "estado=CANCELADA"));
+    EXPECT_TRUE(Has(JournalSummary(home.TefRoot()), "nsu=000002 tipo=CRT")) << JournalSummary(home.TefRoot());
+    EXPECT_TRUE(Has(JournalSummary(home.TefRoot()), "estado=DESFEITA")) << JournalSummary(home.TefRoot());
     ExpectNothingPending(home);
 
     const Finished next = RunRegister(Sale(home, c.args));

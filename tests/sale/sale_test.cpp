@@ -49,8 +49,8 @@ TEST_F(SaleTest, CardAndCashSaleClosesAndConfirmsTheCard) {
 }
 
 // The printer refuses the closing after the card was approved: the coupon
-// is cancelled and the card cancelled with the manager, its cancellation
-// voucher printed and confirmed; nothing stays pending.
+// is cancelled and the card, never confirmed, undone with the manager, the
+// operator told; nothing stays pending.
 TEST_F(SaleTest, RefusedClosingCancelsTheCouponAndUndoesTheCard) {
   StartManager();
   QdmVenda::Till& t = Started();
@@ -63,7 +63,10 @@ TEST_F(SaleTest, RefusedClosingCancelsTheCouponAndUndoesTheCard) {
   EXPECT_TRUE(Has(result.failure, "fechamento")) << result.failure;
   ASSERT_EQ(result.cards.size(), 1u);
   EXPECT_EQ(result.cards.front().state, CardState::Undone);
-  EXPECT_EQ(tef_test::StateOf(root, result.cards.front().document), "CANCELADA");
+  EXPECT_EQ(tef_test::StateOf(root, result.cards.front().document), "DESFEITA");
+  bool told = false;
+  for (const std::string& text : result.messages) told = told || Has(text, "Cancelada a Transa\xE7\xE3o");
+  EXPECT_TRUE(told);
   std::istringstream summary(tef_test::run_manager({"--root", root, "--print-journal"}));
   for (std::string line; std::getline(summary, line);) EXPECT_FALSE(Has(line, "PENDENTE")) << line;
   EXPECT_EQ(printer.CouponOpen(), 0);
