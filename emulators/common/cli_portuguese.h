@@ -8,7 +8,7 @@
 
 namespace cli_pt {
 
-// The type a value is shown with ("TEXTO", "INTEIRO", "NÚMERO").
+// The type a value is shown with (text, whole number, number).
 inline std::string TypeName(const std::string& english) {
   if (english == "TEXT") return "TEXTO";
   if (english == "INT" || english == "UINT") return "INTEIRO";
@@ -67,7 +67,7 @@ inline std::string UsageText(const CLI::ParseError& e) {
   return "uso incorreto: " + what;
 }
 
-// "(use --help para ver as opções)"
+// The hint after a usage error: where the options are told.
 inline const char* HelpHint() { return "(use --help para ver as op\xC3\xA7\xC3\xB5" "es)"; }
 
 }  // namespace cli_pt
