@@ -43,7 +43,7 @@ bool AwaitCancellation(const std::string& identificacao, TStringList& answer) {
         }
       }
     }
-    if (elapsed.Seconds() > inTimeoutRespostaTEF) return false;
+    if (elapsed.Seconds() > inTimeoutRespostaTEF || ManagerGone()) return false;
   }
 }
 

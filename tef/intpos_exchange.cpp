@@ -25,6 +25,11 @@ constexpr double kAckTimeoutSeconds = 7;
 // and the register's processor is not ours to burn.
 constexpr int kStatusPollMs = 50;
 
+std::function<bool()>& ManagerWatch() {
+  static std::function<bool()> alive;
+  return alive;
+}
+
 // Waits for the status file that echoes this command and identifier. A
 // status of another request is consumed and the wait goes on.
 bool AwaitStatus(const std::string& comando, const std::string& identificacao) {
@@ -48,7 +53,7 @@ bool AwaitStatus(const std::string& comando, const std::string& identificacao) {
           record[1] == FieldLine("001-000", identificacao))
         return true;
     }
-    if (elapsed.Seconds() > kAckTimeoutSeconds) return false;
+    if (elapsed.Seconds() > kAckTimeoutSeconds || ManagerGone()) return false;
     platform::clock::Pause(kStatusPollMs);
   }
 }
@@ -70,6 +75,10 @@ double WaitClock::Seconds() {
   last_ = now;
   return days_ * 24 * 60 * 60;
 }
+
+void WatchManager(std::function<bool()> alive) { ManagerWatch() = std::move(alive); }
+
+bool ManagerGone() { return ManagerWatch() && !ManagerWatch()(); }
 
 void ShowNotWritable() {
   util::TouchMessageDlg("O diret\xF3rio do Gerenciador Padr\xE3o n\xE3o permite grava\xE7\xE3o: " + DirTef,

@@ -47,6 +47,19 @@ Emulator::Emulator()
     : Device("Mp20fi32.dll", "MP20FI", "mp20fi_tape.txt"), memory_(ParseState, SerializeState) {
   FreshPrinter();
   if (auto path = Setting("STATE")) SetStateFile(*path);
+  // A refusal set from the environment: MP20FI_FAULT=34:0,1 refuses the
+  // next closing with ST2 bit 0.
+  if (auto fault = FaultSetting()) {
+    const auto st1 = emu::FaultNumber(fault->status[0], 0, 255);
+    const auto st2 = emu::FaultNumber(fault->status.size() > 1 ? fault->status[1] : "0", 0, 255);
+    if (st1 && st2 && fault->status.size() <= 2) {
+      CommandFault refusal{fault->command, *st1, *st2, false, {}};
+      refusal.count.Set(fault->count);
+      faults_.SetCommandFault(std::move(refusal));
+    } else {
+      IgnoreFault("o estado \xC3\xA9 ST1,ST2, dois n\xC3\xBAmeros de 0 a 255");
+    }
+  }
   emu::Serve(*this);
 }
 

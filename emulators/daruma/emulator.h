@@ -26,6 +26,7 @@ struct PrinterFaults {
   emu::FaultCount error;
   int silent_after = 0;
   emu::FaultCount silent;
+  int error_command = -1;  // only commands of this byte (after ESC); -1 any
 };
 
 class Emulator : public emu::Device {

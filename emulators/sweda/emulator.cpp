@@ -37,6 +37,15 @@ Emulator::Emulator()
   }
   FreshPrinter();
   if (auto path = Setting("STATE")) SetStateFile(*path);
+  // A refusal set from the environment: SERSWEDA_FAULT=12SN:P013 refuses
+  // the next closing ("12" and its first parameters) with "-P013".
+  if (auto fault = FaultSetting()) {
+    const std::string& code = fault->status[0];
+    faults_.refuse_code = code.front() == '-' ? code : "-" + code;
+    faults_.refuse_text = fault->status.size() > 1 ? fault->status[1] : "ERRO";
+    faults_.refuse_command = fault->command;
+    faults_.refuse.Set(fault->count);
+  }
   emu::Serve(*this);
 }
 
@@ -75,7 +84,8 @@ std::string Emulator::Exchange(const std::string& frame) {
       if (scripted.rfind("-P", 0) == 0) return RefusalAnswer(scripted, "ERRO-ESTADO");
       return StateAnswer(state_, clock().Now(), scripted);
     }
-  } else if (faults_.refuse.Take()) {
+  } else if (frame.compare(2, faults_.refuse_command.size(), faults_.refuse_command) == 0 &&
+             faults_.refuse.Take()) {
     return RefusalAnswer(faults_.refuse_code, faults_.refuse_text);
   }
   try {

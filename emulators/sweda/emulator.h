@@ -30,6 +30,9 @@ struct SwedaFaults {
   emu::FaultCount refuse;  // commands refused with the code and text below
   std::string refuse_code;
   std::string refuse_text;
+  // Only frames whose text after ESC "." starts so (the code, or the code
+  // and its first parameters, "12SN"); "" any.
+  std::string refuse_command;
   std::deque<std::string> states;  // scripted answers to "28"
   std::vector<CommandFault> at_command;
 };

@@ -15,6 +15,7 @@
 #include <utility>
 
 #include "emulators/common/clock.h"
+#include "emulators/tef/manager_clock.h"
 #include "emulators/common/escape.h"
 #include "emulators/tef/journal_lines.h"
 
@@ -257,7 +258,7 @@ void Journal::note(std::string_view command, std::string_view id, std::string_vi
 void Journal::append(std::string line) {
   for (auto& c : line)
     if (c == '\r' || c == '\n') c = ' ';
-  line = emu::Format(emu::Clock().Now(), "%Y-%m-%d %H:%M:%S ") + line + "\n";
+  line = emu::Format(manager_clock().Now(), "%Y-%m-%d %H:%M:%S ") + line + "\n";
   if (torn_tail_) line.insert(0, std::string(" ") + torn_mark + "\n");
   // Opened, written and closed per event: a crash loses no finished line.
   const int fd = ::open(path_.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
@@ -266,7 +267,7 @@ void Journal::append(std::string line) {
   if (ok) torn_tail_ = false;
   if (fd >= 0) ::close(fd);
   if (!ok)
-    std::cerr << "tef_manager: cannot write journal " << path_.string() << ": "
+    std::cerr << "tef_manager: n\xC3\xA3o \xC3\xA9 poss\xC3\xADvel gravar o di\xC3\xA1rio " << path_.string() << ": "
               << std::strerror(errno) << '\n';
 }
 

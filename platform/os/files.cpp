@@ -102,7 +102,7 @@ namespace {
 constexpr size_t kNoLimit = static_cast<size_t>(-1);
 
 [[noreturn]] void RaiseTooLarge(const std::string& host, size_t limit) {
-  throw EInOutError("Cannot read " + host + ": larger than " + std::to_string(limit) + " bytes");
+  throw EInOutError("N\xE3o foi poss\xEDvel ler " + host + ": maior que " + std::to_string(limit) + " bytes");
 }
 
 // Reads the open file from its current place to its end, refusing it once
@@ -116,7 +116,7 @@ std::string ReadToEnd(int fd, const std::string& host, size_t limit) {
     if (n < 0) {
       int error = errno;
       ::close(fd);
-      os::RaiseInOut("Cannot read", host, error);
+      os::RaiseInOut("ler", host, error);
     }
     if (n == 0) break;
     if (bytes.size() + static_cast<size_t>(n) > limit) {
@@ -131,7 +131,7 @@ std::string ReadToEnd(int fd, const std::string& host, size_t limit) {
 
 int OpenForReading(const std::string& host) {
   int fd = ::open(host.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) os::RaiseInOut("Cannot open", host, errno);
+  if (fd < 0) os::RaiseInOut("abrir", host, errno);
   return fd;
 }
 
@@ -161,14 +161,14 @@ std::string ReadFileTail(const std::string& path, size_t count, size_t& size) {
   if (::fstat(fd, &info) != 0) {
     const int error = errno;
     ::close(fd);
-    os::RaiseInOut("Cannot read", host, error);
+    os::RaiseInOut("ler", host, error);
   }
   size = static_cast<size_t>(info.st_size);
   const size_t from = size > count ? size - count : 0;
   if (::lseek(fd, static_cast<off_t>(from), SEEK_SET) < 0) {
     const int error = errno;
     ::close(fd);
-    os::RaiseInOut("Cannot read", host, error);
+    os::RaiseInOut("ler", host, error);
   }
   return ReadToEnd(fd, host, count);
 }
@@ -176,32 +176,32 @@ std::string ReadFileTail(const std::string& path, size_t count, size_t& size) {
 void WriteFileAt(const std::string& path, size_t offset, const std::string& bytes) {
   const std::string host = HostPath(path);
   int fd = ::open(host.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
-  if (fd < 0) os::RaiseInOut("Cannot open", host, errno);
+  if (fd < 0) os::RaiseInOut("abrir", host, errno);
   int error = 0;
   if (::ftruncate(fd, static_cast<off_t>(offset)) != 0 || ::lseek(fd, static_cast<off_t>(offset), SEEK_SET) < 0)
     error = errno;
   if (!error) error = durable::WriteAll(fd, bytes.data(), bytes.size());
   if (!error && ::fsync(fd) != 0) error = errno;
   if (::close(fd) != 0 && !error) error = errno;
-  if (error) os::RaiseInOut("Cannot write", host, error);
+  if (error) os::RaiseInOut("gravar", host, error);
 }
 
 void WriteFileAtomic(const std::string& path, const std::string& bytes) {
   const std::string host = HostPath(path);
   const durable::Outcome saved =
       durable::SaveFile(host, [&](int fd) { return durable::WriteAll(fd, bytes.data(), bytes.size()); });
-  if (!saved) os::RaiseInOut(std::string("Cannot ") + saved.step, host, saved.error);
+  if (!saved) os::RaiseInOut("gravar", host, saved.error);
 }
 
 void AppendLine(const std::string& path, const std::string& text) {
   const std::string host = HostPath(path);
   int fd = ::open(host.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
-  if (fd < 0) os::RaiseInOut("Cannot open", host, errno);
+  if (fd < 0) os::RaiseInOut("abrir", host, errno);
   // One write per line, so two processes logging interleave whole lines.
   const std::string line = text + "\r\n";
   int error = durable::WriteAll(fd, line.data(), line.size());
   if (::close(fd) != 0 && !error) error = errno;
-  if (error) os::RaiseInOut("Cannot write", host, error);
+  if (error) os::RaiseInOut("gravar", host, error);
 }
 
 }  // namespace platform

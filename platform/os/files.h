@@ -23,6 +23,10 @@ void MapDrive(char letter, const std::string& host_directory);
 void UnmapDrive(char letter);  // back to the environment or the default
 std::string DriveRoot(char letter);
 std::string HostPath(const std::string& path);
+// This user's data directory for Pkg_Qdm: $XDG_DATA_HOME/pkg_qdm, with
+// $XDG_DATA_HOME defaulting to $HOME/.local/share (where the drives' roots
+// are kept by default).
+std::string UserDataDirectory();
 
 // The host executable's full path, read from /proc/self/exe unless a host
 // or a test set it with SetHostExecutable.

@@ -199,7 +199,7 @@ TEST_F(ExportTest, ReportAboveItsBoundIsRefusedUnreadNamingIt) {
     ADD_FAILURE() << "a report of 100 MB was taken";
   } catch (const platform::EInOutError& e) {
     EXPECT_THAT(e.Message(), HasSubstr("mp20fi.ret"));
-    EXPECT_THAT(e.Message(), HasSubstr("larger than"));
+    EXPECT_THAT(e.Message(), HasSubstr("maior que"));
   }
 }
 

@@ -223,7 +223,7 @@ TEST_F(PacketTest, PacketAboveItsBoundIsRefusedUnreadNamingTheFile) {
       }
       ADD_FAILURE() << "loaded";
     } catch (const EInOutError& e) {
-      EXPECT_NE(std::string(e.what()).find(path + ": larger than"), std::string::npos) << e.what();
+      EXPECT_NE(std::string(e.what()).find(path + ": maior que"), std::string::npos) << e.what();
     }
     EXPECT_FALSE(ds.Active());
   }

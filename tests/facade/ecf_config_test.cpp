@@ -161,7 +161,7 @@ TEST_F(CarregaECF, FileAboveItsBoundIsInvalidUnreadAndNamedInTheLog) {
   std::filesystem::resize_file(File("ecf003.cds"), std::uintmax_t{100} << 20);  // sparse
   EXPECT_FALSE(Qdm00000::CarregaECF("003"));
   EXPECT_EQ(DialogTexts(), std::vector<std::string>{Text("ArqConfig_Inv")});
-  EXPECT_NE(sandbox.DebugLog().find("ERRO!!! Cannot read " + File("ecf003.cds") + ": larger than"),
+  EXPECT_NE(sandbox.DebugLog().find("ERRO!!! N\xE3o foi poss\xEDvel ler " + File("ecf003.cds") + ": maior que"),
             std::string::npos)
       << sandbox.DebugLog();
 }

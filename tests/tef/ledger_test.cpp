@@ -179,7 +179,7 @@ TEST_F(LedgerTest, LedgerAboveItsBoundIsRefusedNamingItAndNeverRead) {
     Ledger::Load(kRoot);
     ADD_FAILURE() << "loaded";
   } catch (const platform::EInOutError& e) {
-    EXPECT_NE(e.Message().find("qdm_tef.ldg: larger than"), std::string::npos) << e.Message();
+    EXPECT_NE(e.Message().find("qdm_tef.ldg: maior que"), std::string::npos) << e.Message();
   }
 }
 

@@ -2,8 +2,6 @@
 
 #include <cstdlib>
 
-#include "facade/Qdm00000.h"
-
 namespace qdm_register {
 
 void PrepareDaruma(const RegisterSession& session, int tipo) {
@@ -11,12 +9,5 @@ void PrepareDaruma(const RegisterSession& session, int tipo) {
   setenv("FS345_TAPE", session.file("tape.txt").c_str(), 1);
   setenv("FS345_MODEL", tipo == 8 ? "8" : "7", 1);
 }
-
-void KeepPaymentTypesForDaruma(platform::TClientDataSet& recebimentos) {
-  recebimentos.FileName = Qdm00000::DsDirCad + "tiporece.cds";
-  recebimentos.SaveToFile(recebimentos.FileName);
-}
-
-bool OpenDarumaVoucher() { return Qdm00000::Relatorio_Gerencial(); }
 
 }  // namespace qdm_register
