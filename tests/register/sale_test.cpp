@@ -66,7 +66,7 @@ TEST(RegisterSale, RefusedClosingCancelsTheCouponAndTheCardOnEveryPrinter) {
   } cases[] = {
       {"Bematech", {}, "MP20FI_FAULT", "34:0,1", "FechaCupom ("},
       {"Sweda", {"--fabricante", "sweda"}, "SERSWEDA_FAULT", "12SN:P013", "fechamento do cupom"},
-      {"Daruma", {"--tipo", "7"}, "FS345_FAULT", "F3:31", "FechaCupom_Daruma"},
+      {"Daruma", {"--tipo", "7"}, "FS345_FAULT", "F3:31", "FechaCupom ("},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.printer);
