@@ -110,12 +110,22 @@ bool ManagementReport(const StepFn& step, const std::string&, const std::string&
   return step("Relatorio_Gerencial (comprovante TEF)", Qdm00000::Relatorio_Gerencial());
 }
 
+// Type 7 takes an item's discount as a percentage of its unit price, cut
+// to two decimals, and takes that percentage of the item's value, cut to
+// the cent: 1,00 off 7,49 is 13,35 %, which gives 0,99.
+double DarumaItemDiscount(int tipo, const Item& item) {
+  if (tipo != 7 || !(item.discount > 0) || !(item.unit_price > 0)) return item.discount;
+  const long long percent = Cents(util::Trunc2(item.discount * 100 / item.unit_price));
+  const long long value = Cents(util::Trunc2(item.quantity * item.unit_price));
+  return static_cast<double>(value * percent / 10000) / 100;
+}
+
 constexpr std::array kFamilies{
-    PrinterFamily{Qdm00000::kBematechRetail, TypesKept::InDataset, false, true, CloseWithMovements, LinkedVoucher},
+    PrinterFamily{Qdm00000::kBematechRetail, TypesKept::InDataset, false, true, CloseWithMovements, LinkedVoucher, nullptr},
     // The restaurant model prints no card voucher.
-    PrinterFamily{Qdm00000::kBematechRestaurant, TypesKept::InDataset, false, true, CloseWithMovements, nullptr},
-    PrinterFamily{Qdm00000::kSweda, TypesKept::FileBeforeStart, true, false, CloseSweda, nullptr},
-    PrinterFamily{Qdm00000::kDaruma, TypesKept::FileAndDataset, false, true, CloseWithMovements, ManagementReport},
+    PrinterFamily{Qdm00000::kBematechRestaurant, TypesKept::InDataset, false, true, CloseWithMovements, nullptr, nullptr},
+    PrinterFamily{Qdm00000::kSweda, TypesKept::FileBeforeStart, true, false, CloseSweda, nullptr, nullptr},
+    PrinterFamily{Qdm00000::kDaruma, TypesKept::FileAndDataset, false, true, CloseWithMovements, ManagementReport, DarumaItemDiscount},
 };
 
 }  // namespace
@@ -124,6 +134,11 @@ const PrinterFamily* FamilyOf(int tipo) {
   for (const PrinterFamily& family : kFamilies)
     if (family.codes.Has(tipo)) return &family;
   return nullptr;
+}
+
+double ItemAmount(const PrinterFamily* family, int tipo, const Item& item) {
+  const double discount = family && family->item_discount ? family->item_discount(tipo, item) : item.discount;
+  return util::Trunc2(item.quantity * item.unit_price) - discount;
 }
 
 }  // namespace QdmVenda::detail

@@ -43,7 +43,14 @@ struct PrinterFamily {
   // the voucher goes out as it is).
   bool (*open_sale_voucher)(const StepFn& step, const std::string& numero, const std::string& type_name,
                             double amount);
+  // The discount the printer of type `tipo` gives an item asked for
+  // `item.discount` off (nullptr: the amount asked).
+  double (*item_discount)(int tipo, const Item& item);
 };
+
+// What the item comes to on the printer: its value cut to the cent less
+// the discount the printer gives it.
+double ItemAmount(const PrinterFamily* family, int tipo, const Item& item);
 
 // The family of a printer type code; nullptr when no driver serves it.
 const PrinterFamily* FamilyOf(int tipo);

@@ -294,7 +294,7 @@ SaleResult Till::Sell(const Sale& sale) {
   s.cancelamentos.Clear();
   Qdm00500::inContCancCuponsTEF = 0;
 
-  const detail::Totals totals = detail::TotalsOf(sale);
+  const detail::Totals totals = detail::TotalsOf(sale, s.family, Qdm00000::IdTipoImpFis);
   result.subtotal = totals.subtotal;
   result.discount = sale.discount;
   result.total = totals.total;

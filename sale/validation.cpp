@@ -33,9 +33,9 @@ std::string ItemProblem(const Item& item, std::size_t number) {
 
 }  // namespace
 
-Totals TotalsOf(const Sale& sale) {
+Totals TotalsOf(const Sale& sale, const PrinterFamily* family, int tipo) {
   long long items = 0, paid = 0;
-  for (const Item& item : sale.items) items += Cents(item.Amount());
+  for (const Item& item : sale.items) items += Cents(ItemAmount(family, tipo, item));
   for (const Payment& payment : sale.payments) paid += Cents(payment.amount);
   Totals totals;
   totals.subtotal = Reais(items);

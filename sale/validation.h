@@ -16,7 +16,8 @@ struct Totals {
   double total = 0;     // less the coupon's discount
   double paid = 0;      // every payment
 };
-Totals TotalsOf(const Sale& sale);
+// On the printer of type `tipo` of `family`.
+Totals TotalsOf(const Sale& sale, const PrinterFamily* family, int tipo);
 
 // Why the sale cannot be run on this printer family, in Portuguese
 // (Windows-1252); "" when it holds together.

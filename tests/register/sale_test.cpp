@@ -40,6 +40,22 @@ TEST(RegisterSale, CardAndCashSaleGoesThrough) {
   EXPECT_TRUE(Has(JournalSummary(home.TefRoot()), "estado=CONFIRMADA"));
 }
 
+// The customer display shows the total the printer printed, on every
+// printer of the basket: a Daruma type 7 takes an item's discount as a
+// percentage of its price, so 1,00 off 7,49 comes to 0,99 there.
+TEST(RegisterSale, DisplayedTotalIsThePrintersTotal) {
+  for (const char* tipo : {"1", "7", "8"}) {
+    SCOPED_TRACE(tipo);
+    Home home;
+    const Finished run = RunRegister(Sale(home, {"--tipo", tipo}));
+    ASSERT_EQ(run.exit_code, 0) << run.out << run.err;
+    std::smatch shown, printed;
+    ASSERT_TRUE(std::regex_search(run.out, shown, std::regex("\\|TOTAL R\\$ ([0-9.,]+)"))) << run.out;
+    ASSERT_TRUE(std::regex_search(run.out, printed, std::regex("\nTOTAL R\\$ +([0-9.,]+)"))) << run.out;
+    EXPECT_EQ(shown[1].str(), printed[1].str()) << run.out;
+  }
+}
+
 // Without the card the cash pays the whole total, so the printer takes the
 // closing; the next run finds no coupon left open.
 TEST(RegisterSale, CashOnlySaleClosesTheCoupon) {
