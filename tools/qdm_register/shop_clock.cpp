@@ -27,7 +27,8 @@ std::string ClockFile(const std::string& home) {
 long long ReadOffset(const std::string& home) {
   const std::string path = ClockFile(home);
   if (!platform::FileExists(path)) return 0;
-  const std::string text = platform::Trim(platform::ReadFileBytes(path));
+  // A number of seconds: anything longer is not a clock file.
+  const std::string text = platform::Trim(platform::ReadFileBounded(path, 64));
   char* end = nullptr;
   const long long seconds = std::strtoll(text.c_str(), &end, 10);
   // A clock only runs ahead: anything else is no offset.
