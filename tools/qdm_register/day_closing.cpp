@@ -188,6 +188,13 @@ bool CloseTheDay(RegisterSession& session, DayClosing& closing, TClientDataSet& 
             !kept_open))
     return false;
   const int after = ReductionCounter();
+  // The fiscal day is over once the printer may have reduced it: the day's
+  // end is recorded before anything else (the export may fail or the power
+  // may go), so the next run never sells a new day on this date and prints
+  // a second Z for it.
+  const bool reduced = after < 0 || before < 0 || after != before;
+  if (reduced)
+    Step("rel\xF3gio do caixa na manh\xE3 seguinte: " + MoveToNextMorning(session.directory()) + " 08:00", true);
   if (!Step("Redu\xE7\xE3o Z (contador de redu\xE7\xF5" "es " + platform::IntToStr(before) + " -> " +
                 platform::IntToStr(after) + ")",
             before >= 0 && after == before + 1))
@@ -202,13 +209,10 @@ bool CloseTheDay(RegisterSession& session, DayClosing& closing, TClientDataSet& 
   // The export answers true even without the report: the figures decide.
   exported_ok = exported_ok && exported.reducao.Active() && exported.reducao.RecordCount() == 1 &&
                 !Figure(exported.reducao, "VRGTREDZ").empty();
-  if (!Step("ExportRedZ (venda bruta " + Figure(exported.reducao, "VRVENBRUREDZ") + ", venda l\xEDquida " +
+  return Step("ExportRedZ (venda bruta " + Figure(exported.reducao, "VRVENBRUREDZ") + ", venda l\xEDquida " +
                 Figure(exported.reducao, "VRVENLIQREDZ") + ", grande total " + Figure(exported.reducao, "VRGTREDZ") +
                 ")",
-            exported_ok))
-    return false;
-  return Step("rel\xF3gio do caixa na manh\xE3 seguinte: " + MoveToNextMorning(session.directory()) + " 08:00",
-              true);
+            exported_ok);
 }
 
 void ShowExport(DayExport& exported) {
