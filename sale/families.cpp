@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "drivers/daruma/support.h"
 #include "drivers/sweda/Qdm00200.h"
 #include "facade/Qdm00000.h"
 #include "facade/dtmCupomFiscal.h"
@@ -110,12 +111,27 @@ bool ManagementReport(const StepFn& step, const std::string&, const std::string&
   return step("Relatorio_Gerencial (comprovante TEF)", Qdm00000::Relatorio_Gerencial());
 }
 
+// The management report of the voucher, when the printer still holds it
+// (its closing refused, the voucher cut short), is closed here rather than
+// left to refuse the next coupon. The printer is asked; a printer that
+// does not say is taken to hold nothing.
+bool CloseReportLeftOpen(const StepFn& step) {
+  using Qdm00300::detail::Document;
+  if (Qdm00300::detail::AskOpenDocument() != Document::Report) return true;
+  const bool closed = Qdm00000::FechRelatGerenc(false, false) &&
+                      Qdm00300::detail::AskOpenDocument() != Document::Report;
+  return step("FechRelatGerenc (relat\xF3rio do comprovante deixado aberto)", closed);
+}
+
 constexpr std::array kFamilies{
-    PrinterFamily{Qdm00000::kBematechRetail, TypesKept::InDataset, false, true, CloseWithMovements, LinkedVoucher},
+    PrinterFamily{Qdm00000::kBematechRetail, TypesKept::InDataset, false, true, CloseWithMovements, LinkedVoucher,
+                  nullptr},
     // The restaurant model prints no card voucher.
-    PrinterFamily{Qdm00000::kBematechRestaurant, TypesKept::InDataset, false, true, CloseWithMovements, nullptr},
-    PrinterFamily{Qdm00000::kSweda, TypesKept::FileBeforeStart, true, false, CloseSweda, nullptr},
-    PrinterFamily{Qdm00000::kDaruma, TypesKept::FileAndDataset, false, true, CloseWithMovements, ManagementReport},
+    PrinterFamily{Qdm00000::kBematechRestaurant, TypesKept::InDataset, false, true, CloseWithMovements, nullptr,
+                  nullptr},
+    PrinterFamily{Qdm00000::kSweda, TypesKept::FileBeforeStart, true, false, CloseSweda, nullptr, nullptr},
+    PrinterFamily{Qdm00000::kDaruma, TypesKept::FileAndDataset, false, true, CloseWithMovements, ManagementReport,
+                  CloseReportLeftOpen},
 };
 
 }  // namespace

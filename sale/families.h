@@ -43,6 +43,11 @@ struct PrinterFamily {
   // the voucher goes out as it is).
   bool (*open_sale_voucher)(const StepFn& step, const std::string& numero, const std::string& type_name,
                             double amount);
+  // After the voucher, however it ended: closes the document it went into
+  // when the printer still holds it open (a refused closing, a voucher
+  // interrupted), so the next coupon can open. False when it stays open.
+  // nullptr: nothing to look at.
+  bool (*close_sale_voucher)(const StepFn& step);
 };
 
 // The family of a printer type code; nullptr when no driver serves it.

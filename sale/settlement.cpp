@@ -2,6 +2,7 @@
 
 #include "sale/card.h"
 #include "tef/Qdm00500.h"
+#include "tef/intpos_exchange.h"
 #include "tef/intpos_record.h"
 
 namespace QdmVenda::detail {
@@ -29,10 +30,22 @@ void UndoCards(std::vector<CardResult>& cards, const StepFn& step) {
     if (!card.approved) continue;
     const TStringList block = BlockOf(card);
     Qdm00500::DirTefPorRede(card.network);
-    const bool undone = block.Count() > 0 && Qdm00500::VerificaRetorno(block, true);
-    // Its answer goes once the manager took the decision; otherwise it
-    // stays for the next start, which sends the same decision again.
-    if (undone) Qdm00500::DeleteIntPosFiles(Qdm00500::DirTef + "resp\\", card.identifier);
+    using Qdm00500::detail::Settlement;
+    const Settlement settled = block.Count() > 0 ? Qdm00500::detail::Settle(block, true) : Settlement::NoNetwork;
+    const bool undone = settled == Settlement::Done || settled == Settlement::AlreadySettled;
+    // Its answer goes once the manager holds the transaction final;
+    // otherwise it stays for the next start, which sends the same decision
+    // again.
+    if (undone || settled == Settlement::Refused)
+      Qdm00500::DeleteIntPosFiles(Qdm00500::DirTef + "resp\\", card.identifier);
+    if (settled == Settlement::Refused) {
+      // It already stood confirmed: the customer pays, the operator was told.
+      step("VerificaRetorno (cart\xE3o doc " + card.document +
+               " N\xC3O desfeito: a transa\xE7\xE3o j\xE1 estava confirmada)",
+           false);
+      card.state = CardState::Confirmed;
+      continue;
+    }
     step("VerificaRetorno (cart\xE3o doc " + card.document + " desfeito)", undone);
     card.state = undone && !AnswerKept(card.network, card.identifier) ? CardState::Undone : CardState::Unsettled;
   }
