@@ -1,9 +1,12 @@
 #include "sale/settlement.h"
 
+#include <exception>
+
 #include "sale/card.h"
 #include "tef/Qdm00500.h"
 #include "tef/intpos_exchange.h"
 #include "tef/intpos_record.h"
+#include "tef/ledger.h"
 
 namespace QdmVenda::detail {
 
@@ -13,8 +16,11 @@ using platform::TStringList;
 using Qdm00500::detail::ExtractBlock;
 using Qdm00500::detail::FieldValue;
 
+}  // namespace
+
 // The block of the voucher store that holds this card's answer.
 TStringList BlockOf(const CardResult& card) {
+  if (!Qdm00500::stlCuponsTEF) return {};
   for (int k = 1; k <= Qdm00500::inContCuponsTEF; ++k) {
     TStringList block = ExtractBlock(*Qdm00500::stlCuponsTEF, k);
     if (FieldValue(block, "001-000") == card.identifier) return block;
@@ -22,7 +28,18 @@ TStringList BlockOf(const CardResult& card) {
   return {};
 }
 
-}  // namespace
+bool LedgerHoldsUndone(const CardResult& card) {
+  const TStringList block = BlockOf(card);
+  if (block.Count() == 0) return false;
+  try {
+    const auto ledger =
+        Qdm00500::detail::Ledger::Load(card.network == "TECBAN" ? Qdm00500::detail::kRootDisc : Qdm00500::detail::kRootDial);
+    const Qdm00500::detail::LedgerEntry* entry = ledger.Find(Qdm00500::detail::KeyOf(block));
+    return entry && entry->acknowledged && entry->decision == Qdm00500::detail::Decision::Undo;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
 
 void UndoCards(std::vector<CardResult>& cards, const StepFn& step) {
   if (!Qdm00500::stlCuponsTEF) return;

@@ -277,7 +277,10 @@ namespace {
 // What the card came to: as decided, unless its answer is still kept,
 // which means the manager never acknowledged the decision.
 CardState Settled(const CardResult& card, CardState decided) {
-  return detail::AnswerKept(card.network, card.identifier) ? CardState::Unsettled : decided;
+  if (detail::AnswerKept(card.network, card.identifier)) return CardState::Unsettled;
+  // A confirmation the manager refused: the transaction had already ended.
+  if (decided == CardState::Confirmed && detail::LedgerHoldsUndone(card)) return CardState::Undone;
+  return decided;
 }
 
 }  // namespace
@@ -434,7 +437,11 @@ SaleResult Till::Sell(const Sale& sale) {
     for (const CardResult& card : result.cards)
       if (card.state != CardState::Confirmed) {
         result.completed = false;
-        if (result.failure.empty()) result.failure = "a confirma\xE7\xE3o do cart\xE3o ficou pendente";
+        if (result.failure.empty())
+          result.failure = card.state == CardState::Undone
+                               ? "o gerenciador recusou a confirma\xE7\xE3o do cart\xE3o: a transa\xE7\xE3o j\xE1 "
+                                 "estava desfeita"
+                               : "a confirma\xE7\xE3o do cart\xE3o ficou pendente";
       }
     return result;
   }

@@ -239,6 +239,37 @@ TEST_F(SaleTest, RefusedUndoIsToldAsRefused) {
   EXPECT_TRUE(Qdm00500::VerificaRetorno(answer, false));
 }
 
+// The transaction is undone at the manager between the coupon's closing and
+// its confirmation (another front end's undo): the manager refuses the
+// confirmation, and the sale says the card was undone, never confirmed.
+TEST_F(SaleTest, RefusedConfirmationLeavesTheCardUndone) {
+  StartManager();
+  bool undone_elsewhere = false;
+  setup.on_step = [&](const QdmVenda::Step& step) {
+    if (undone_elsewhere || step.what.rfind("FechaCupom", 0) != 0) return;
+    std::ofstream(root + "/req/.ncn", std::ios::binary)
+        << "000-000 = NCN\r\n001-000 = 9000000001\r\n010-000 = REDECARD\r\n012-000 = 000001\r\n999-999 = 0\r\n";
+    std::filesystem::rename(root + "/req/.ncn", root + "/req/intpos.001");
+    undone_elsewhere = tef_test::Eventually([&] { return std::filesystem::exists(root + "/resp/intpos.sts"); });
+    std::filesystem::remove(root + "/resp/intpos.sts");
+  };
+  QdmVenda::Till& t = Started();
+
+  const QdmVenda::SaleResult result = t.Sell(CoffeeSale(10.00, 10.00));
+
+  ASSERT_TRUE(undone_elsewhere);
+  EXPECT_FALSE(result.completed);
+  EXPECT_EQ(result.coupon, CouponState::Closed);
+  ASSERT_EQ(result.cards.size(), 1u);
+  EXPECT_EQ(result.cards.front().document, "000001");
+  EXPECT_EQ(result.cards.front().state, CardState::Undone);
+  EXPECT_TRUE(Has(result.failure, "recusou a confirma")) << result.failure;
+  EXPECT_EQ(tef_test::StateOf(root, "000001"), "DESFEITA");
+  bool told = false;
+  for (const std::string& text : result.messages) told = told || Has(text, "N\xC3O foi confirmada");
+  EXPECT_TRUE(told);
+}
+
 // An answer an earlier run left is settled at the start: undone with the
 // manager, its file cleared away.
 TEST_F(SaleTest, RecoverSettlesWhatAnEarlierRunLeft) {
