@@ -126,6 +126,8 @@ enum class CardState {
   Undone,       // undone with the manager: the customer pays nothing
   Unsettled,    // the manager did not acknowledge the decision: the next Recover settles it
 };
+// A card the manager refused to undo (it already stood confirmed) is
+// Confirmed: the customer pays, and the operator was told so.
 // "not_approved", "confirmed", "undone", "unsettled".
 const char* CardStateName(CardState state);
 
@@ -162,6 +164,11 @@ struct SaleResult {
   double change = 0;          // paid less total
   std::vector<CardResult> cards;
   std::string failure;        // the step that failed, or why the sale was refused
+  // What went wrong without changing the sale (a completed sale may carry
+  // one): the TEF ledger that could not be written (a full disk) while the
+  // card's decision went to the manager all the same, the voucher's report
+  // the printer would not close. "" when nothing.
+  std::string warning;
   std::vector<std::string> messages;
   std::vector<Step> steps;
 };

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "drivers/daruma/support.h"
 #include "drivers/sweda/Qdm00200.h"
 #include "facade/Qdm00000.h"
 #include "facade/dtmCupomFiscal.h"
@@ -120,12 +121,44 @@ double DarumaItemDiscount(int tipo, const Item& item) {
   return static_cast<double>(value * percent / 10000) / 100;
 }
 
+// The management report of the voucher, when the printer still holds it
+// (its closing refused, the voucher cut short), is closed here rather than
+// left to refuse the next coupon. The printer is asked; a printer that
+// does not say is taken to hold nothing.
+bool CloseReportLeftOpen(const StepFn& step) {
+  using Qdm00300::detail::Document;
+  if (Qdm00300::detail::AskOpenDocument() != Document::Report) return true;
+  const bool closed = Qdm00000::FechRelatGerenc(false, false) &&
+                      Qdm00300::detail::AskOpenDocument() != Document::Report;
+  return step("FechRelatGerenc (relat\xF3rio do comprovante deixado aberto)", closed);
+}
+
 constexpr std::array kFamilies{
-    PrinterFamily{Qdm00000::kBematechRetail, TypesKept::InDataset, false, true, CloseWithMovements, LinkedVoucher, nullptr},
+    PrinterFamily{.codes = Qdm00000::kBematechRetail,
+                  .types = TypesKept::InDataset,
+                  .sets_ready_flag = false,
+                  .takes_discount_and_buyer = true,
+                  .close = CloseWithMovements,
+                  .open_sale_voucher = LinkedVoucher},
     // The restaurant model prints no card voucher.
-    PrinterFamily{Qdm00000::kBematechRestaurant, TypesKept::InDataset, false, true, CloseWithMovements, nullptr, nullptr},
-    PrinterFamily{Qdm00000::kSweda, TypesKept::FileBeforeStart, true, false, CloseSweda, nullptr, nullptr},
-    PrinterFamily{Qdm00000::kDaruma, TypesKept::FileAndDataset, false, true, CloseWithMovements, ManagementReport, DarumaItemDiscount},
+    PrinterFamily{.codes = Qdm00000::kBematechRestaurant,
+                  .types = TypesKept::InDataset,
+                  .sets_ready_flag = false,
+                  .takes_discount_and_buyer = true,
+                  .close = CloseWithMovements},
+    PrinterFamily{.codes = Qdm00000::kSweda,
+                  .types = TypesKept::FileBeforeStart,
+                  .sets_ready_flag = true,
+                  .takes_discount_and_buyer = false,
+                  .close = CloseSweda},
+    PrinterFamily{.codes = Qdm00000::kDaruma,
+                  .types = TypesKept::FileAndDataset,
+                  .sets_ready_flag = false,
+                  .takes_discount_and_buyer = true,
+                  .close = CloseWithMovements,
+                  .open_sale_voucher = ManagementReport,
+                  .close_sale_voucher = CloseReportLeftOpen,
+                  .item_discount = DarumaItemDiscount},
 };
 
 }  // namespace

@@ -42,10 +42,15 @@ struct PrinterFamily {
   // Opens the document the card's sale voucher is printed in (nullptr:
   // the voucher goes out as it is).
   bool (*open_sale_voucher)(const StepFn& step, const std::string& numero, const std::string& type_name,
-                            double amount);
+                            double amount) = nullptr;
+  // After the voucher, however it ended: closes the document it went into
+  // when the printer still holds it open (a refused closing, a voucher
+  // interrupted), so the next coupon can open. False when it stays open.
+  // nullptr: nothing to look at.
+  bool (*close_sale_voucher)(const StepFn& step) = nullptr;
   // The discount the printer of type `tipo` gives an item asked for
   // `item.discount` off (nullptr: the amount asked).
-  double (*item_discount)(int tipo, const Item& item);
+  double (*item_discount)(int tipo, const Item& item) = nullptr;
 };
 
 // What the item comes to on the printer: its value cut to the cent less

@@ -2,6 +2,7 @@
 #pragma once
 #include <vector>
 
+#include "platform/dataset/stringlist.h"
 #include "sale/QdmVenda.h"
 #include "sale/families.h"
 
@@ -14,5 +15,12 @@ namespace QdmVenda::detail {
 // The operator is told of each ("Cancelada a Transa\xE7\xE3o"). Each card's
 // state is set from what the manager acknowledged.
 void UndoCards(std::vector<CardResult>& cards, const StepFn& step);
+
+// The card's answer, as the voucher store holds it (empty when it is not
+// there).
+platform::TStringList BlockOf(const CardResult& card);
+// True when the ledger holds the card settled as undone: a confirmation
+// the manager refused because the transaction had already ended.
+bool LedgerHoldsUndone(const CardResult& card);
 
 }  // namespace QdmVenda::detail

@@ -21,6 +21,7 @@
 #include "tef/Qdm00500.h"
 #include "tef/intpos_exchange.h"
 #include "tef/intpos_record.h"
+#include "tef/ledger.h"
 #include "utility/utility.h"
 
 namespace QdmVenda {
@@ -276,7 +277,10 @@ namespace {
 // What the card came to: as decided, unless its answer is still kept,
 // which means the manager never acknowledged the decision.
 CardState Settled(const CardResult& card, CardState decided) {
-  return detail::AnswerKept(card.network, card.identifier) ? CardState::Unsettled : decided;
+  if (detail::AnswerKept(card.network, card.identifier)) return CardState::Unsettled;
+  // A confirmation the manager refused: the transaction had already ended.
+  if (decided == CardState::Confirmed && detail::LedgerHoldsUndone(card)) return CardState::Undone;
+  return decided;
 }
 
 }  // namespace
@@ -395,6 +399,7 @@ SaleResult Till::Sell(const Sale& sale) {
     // The card voucher, two copies, then the confirmation; a voucher that
     // cannot be printed undoes its card.
     if (!result.cards.empty()) {
+      const int ledger_faults = Qdm00500::detail::LedgerSaveFaults();
       try {
         for (const CardResult& card : result.cards) {
           const PaymentType* type = TypeOf(s.setup.payment_types, card.type);
@@ -413,12 +418,30 @@ SaleResult Till::Sell(const Sale& sale) {
         for (CardResult& card : result.cards)
           card.state = detail::AnswerKept(card.network, card.identifier) ? CardState::Unsettled : card.state;
       }
+      // The document the voucher went into never stays open behind the
+      // sale, whatever became of the voucher.
+      try {
+        if (s.family->close_sale_voucher && !s.family->close_sale_voucher(step))
+          result.warning = "o relat\xF3rio do comprovante ficou aberto na impressora";
+      } catch (const std::exception& e) {
+        step(std::string("relat\xF3rio do comprovante: ") + e.what(), false);
+      }
+      if (Qdm00500::detail::LedgerSaveFaults() != ledger_faults) {
+        result.warning = (result.warning.empty() ? "" : result.warning + "; ") + "o arquivo de controle do TEF (" + Qdm00500::detail::LedgerFile(Qdm00500::DirTef) +
+                         ") n\xE3o p\xF4" "de ser gravado; a decis\xE3o do cart\xE3o foi enviada ao gerenciador "
+                         "assim mesmo";
+        step("livro TEF: " + result.warning, false);
+      }
     }
     result.completed = result.failure.empty();
     for (const CardResult& card : result.cards)
       if (card.state != CardState::Confirmed) {
         result.completed = false;
-        if (result.failure.empty()) result.failure = "a confirma\xE7\xE3o do cart\xE3o ficou pendente";
+        if (result.failure.empty())
+          result.failure = card.state == CardState::Undone
+                               ? "o gerenciador recusou a confirma\xE7\xE3o do cart\xE3o: a transa\xE7\xE3o j\xE1 "
+                                 "estava desfeita"
+                               : "a confirma\xE7\xE3o do cart\xE3o ficou pendente";
       }
     return result;
   }

@@ -25,6 +25,12 @@ constexpr double kAckTimeoutSeconds = 7;
 // and the register's processor is not ours to burn.
 constexpr int kStatusPollMs = 50;
 
+// The acknowledgement that ended the last successful wait.
+TStringList& LastStatus() {
+  static TStringList status;
+  return status;
+}
+
 std::function<bool()>& ManagerWatch() {
   static std::function<bool()> alive;
   return alive;
@@ -50,8 +56,10 @@ bool AwaitStatus(const std::string& comando, const std::string& identificacao) {
       // A damaged acknowledgement ends the wait as a failure.
       if (record.Count() < 2) return false;
       if (record[0] == FieldLine("000-000", comando) &&
-          record[1] == FieldLine("001-000", identificacao))
+          record[1] == FieldLine("001-000", identificacao)) {
+        LastStatus() = record;
         return true;
+      }
     }
     if (elapsed.Seconds() > kAckTimeoutSeconds || ManagerGone()) return false;
     platform::clock::Pause(kStatusPollMs);
@@ -79,6 +87,15 @@ double WaitClock::Seconds() {
 void WatchManager(std::function<bool()> alive) { ManagerWatch() = std::move(alive); }
 
 bool ManagerGone() { return ManagerWatch() && !ManagerWatch()(); }
+
+std::string RefusalIn(const TStringList& status) {
+  const std::string result = FieldValue(status, "009-000");
+  if (result.empty() || result == "0") return "";
+  const std::string reason = FieldValue(status, "030-000");
+  return reason.empty() ? "c\xF3" "digo " + result : reason;
+}
+
+std::string LastRefusal() { return RefusalIn(LastStatus()); }
 
 void ShowNotWritable() {
   util::TouchMessageDlg("O diret\xF3rio do Gerenciador Padr\xE3o n\xE3o permite grava\xE7\xE3o: " + DirTef,
@@ -132,6 +149,7 @@ ExchangeLock::ExchangeLock() {
 
 bool CheckGPAtivo(const std::string& comando, const std::string& identificacao) {
   bool ativo = false;
+  LastStatus().Clear();
   ExchangeLock exchange;
   if (!exchange.Held()) return false;
   try {

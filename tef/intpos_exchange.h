@@ -33,6 +33,13 @@ class WaitClock {
 void WatchManager(std::function<bool()> alive);
 bool ManagerGone();
 
+// The manager's refusal carried by an acknowledgement of a confirmation or
+// an undo (009-000 other than "0", its reason in 030-000), "" when it took
+// the request; LastRefusal: that of the last acknowledgement CheckGPAtivo
+// waited for.
+std::string RefusalIn(const platform::TStringList& status);
+std::string LastRefusal();
+
 // Empties the answer slot "resp\intpos.001" before a new request: a
 // transaction answer goes to the archive, where the next start can still
 // undo it; anything else is deleted.
@@ -43,10 +50,14 @@ enum class Settlement {
   Done,             // sent and acknowledged
   AlreadySettled,   // the ledger shows it settled the same way: nothing sent
   NoNetwork,        // not a transaction answer (010-000 empty)
-  Refused,          // the ledger shows it settled the other way: nothing sent
+  Refused,          // settled the other way (as the ledger or the manager says): the operator told
   NotAcknowledged,  // sent (or not even written) without acknowledgement
 };
 // CNF (undo false) or NCN (undo true) of an answer through DirTef's manager.
 Settlement Settle(const platform::TStringList& answer, bool undo);
+// Saves of the ledger that failed in this process (a full disk): a caller
+// compares the count before and after a settlement. The decision went to
+// the manager all the same.
+int LedgerSaveFaults();
 
 }  // namespace Qdm00500::detail

@@ -40,6 +40,15 @@ void ShowUndone(const TStringList& answer) {
                         platform::mtInformation, platform::mbOK);
 }
 
+// The transaction stands the other way: the operator is told what really
+// happened, never that it was done as asked.
+void ShowRefused(const TStringList& answer, bool undo, const std::string& reason) {
+  util::TouchMessageDlg(std::string(undo ? "A transa\xE7\xE3o N\xC3O foi desfeita" : "A transa\xE7\xE3o N\xC3O foi confirmada") +
+                            ": " + reason + "\r\nDoc No: " + FieldValue(answer, "012-000") + "\r\nRede: " +
+                            FieldValue(answer, "010-000") + "\r\n" + AmountText(FieldValue(answer, "003-000")),
+                        platform::mtError, platform::mbOK);
+}
+
 // A left-over answer: settled ones are only cleared away; a confirmation
 // that may not have reached the manager is finished; all else is undone.
 Settlement ResolveLeftover(const TStringList& answer) {
@@ -55,6 +64,8 @@ Settlement ResolveLeftover(const TStringList& answer) {
   return Settle(answer, !(entry && entry->decision == Decision::Confirm));
 }
 
+int ledger_save_faults = 0;
+
 // The ledger, not the manager, is at fault: the operator is told which file.
 void ShowLedgerFault(const char* what) {
   util::TouchMessageDlg(std::string("O arquivo de controle do TEF n\xE3o pode ser ") + what + ": " +
@@ -63,6 +74,9 @@ void ShowLedgerFault(const char* what) {
 }
 
 bool Settled(Settlement s) { return s == Settlement::Done || s == Settlement::AlreadySettled; }
+// What an earlier run left is resolved once the manager holds it final,
+// even the other way than this register asked (the operator told).
+bool Resolved(Settlement s) { return Settled(s) || s == Settlement::Refused; }
 
 // An answer that cannot be read as a transaction's (damaged, too large,
 // without a network) would stop every start: it is set aside, renamed into
@@ -102,7 +116,7 @@ bool SettleFromLedger() {
     answer.Add(FieldLine("010-000", entry.key.network));
     answer.Add(FieldLine("012-000", entry.key.document));
     answer.Add(FieldLine("027-000", entry.key.finalisation));
-    if (!Settled(Settle(answer, entry.decision == Decision::Undo))) return false;
+    if (!Resolved(Settle(answer, entry.decision == Decision::Undo))) return false;
   }
   return true;
 }
@@ -133,7 +147,7 @@ bool ResolveRoot() {
       if (!SetAside(file)) return false;
       continue;
     }
-    if (!Settled(ResolveLeftover(answer))) return false;
+    if (!Resolved(ResolveLeftover(answer))) return false;
     platform::DeleteFile(file);
   }
   return SettleFromLedger();
@@ -160,16 +174,26 @@ Settlement Settle(const TStringList& answer, bool undo) {
   }
   if (const LedgerEntry* entry = ledger.Find(key)) {
     // A decided transaction is never turned the other way.
-    if (entry->decision != decision) return Settlement::Refused;
+    if (entry->decision != decision) {
+      ShowRefused(answer, undo,
+                  entry->decision == Decision::Confirm ? "ela j\xE1 foi confirmada" : "ela j\xE1 foi desfeita");
+      return Settlement::Refused;
+    }
     if (entry->acknowledged) return Settlement::AlreadySettled;
   }
-  // The decision is on disk before the request can reach the manager.
+  // The decision is on disk before the request can reach the manager. A
+  // ledger that cannot be written (a full disk) does not hold the decision
+  // back: the manager keeps it all the same, and the ledger is only this
+  // register's memory of it. The operator is told, and the caller learns
+  // it from LedgerSaveFaults.
   ledger.Decide(key, decision);
+  bool recorded = true;
   try {
     ledger.Save();
   } catch (const platform::Exception&) {
+    ++ledger_save_faults;
+    recorded = false;
     ShowLedgerFault("gravado");
-    return Settlement::NotAcknowledged;
   }
   try {
     ClearAnswerSlot();
@@ -185,16 +209,32 @@ Settlement Settle(const TStringList& answer, bool undo) {
     return Settlement::NotAcknowledged;
   }
   if (!CheckGPAtivo(comando, identificacao)) return Settlement::NotAcknowledged;
+  // The manager refused: the transaction had already ended the other way.
+  // The ledger keeps it as the manager holds it, settled.
+  const std::string refusal = LastRefusal();
+  if (!refusal.empty()) {
+    Qdm00000::ImpFisDebug("ERRO!!! TEF " + comando + " recusado pelo gerenciador: " + refusal + "; Doc No: " +
+                          key.document + " Rede: " + key.network);
+    ledger.Decide(key, undo ? Decision::Confirm : Decision::Undo);
+  }
   try {
     ledger.Acknowledge(key);
     ledger.Save();
   } catch (const platform::Exception&) {
     // Left as decided: the next start sends the same decision again, which
     // the manager takes as a repeat.
+    ++ledger_save_faults;
+    if (recorded) ShowLedgerFault("gravado");
+  }
+  if (!refusal.empty()) {
+    ShowRefused(answer, undo, refusal);
+    return Settlement::Refused;
   }
   if (undo) ShowUndone(answer);
   return Settlement::Done;
 }
+
+int LedgerSaveFaults() { return ledger_save_faults; }
 
 }  // namespace detail
 

@@ -188,6 +188,7 @@ std::optional<Answer> settle(const Record& request, Context& context, const char
                                  [&](const Transition& r) { return r.from == t.state; });
   t.state = rule->to;
   context.journal.record(command, id, t, rule->note);
+  if (std::string_view(rule->note).starts_with("recusada")) context.refusal = rule->note;
   if (rule->from == State::Pendente && t.state == State::Desfeita && t.kind == "CNC")
     reinstate_sale(t, id, context);
   return std::nullopt;

@@ -29,6 +29,9 @@ struct Context {
   Journal& journal;
   const Settings& settings;
   std::string default_network;
+  // A confirmation or undo refused (the transaction already ended the
+  // other way): the reason, told in the acknowledgement.
+  std::string refusal = {};
 };
 
 using Answer = std::map<std::string, std::string>;  // field code -> value

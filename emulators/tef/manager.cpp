@@ -176,7 +176,7 @@ bool Manager::take_request(const std::filesystem::path& found, Record& request) 
 void Manager::respond(const Record& request, const Settings& settings) {
   const auto command = request.field("000-000");
   const auto id = request.field("001-000");
-  if (settings.no_ack) {
+  if (settings.no_ack || (settings.no_ack_settle && (command == "CNF" || command == "NCN"))) {
     journal_.note(command, id, "pedido ignorado: sem status");
     return;
   }
@@ -184,8 +184,15 @@ void Manager::respond(const Record& request, const Settings& settings) {
   const auto answer = serve_request(request, context);
 
   pause_ms(settings.ack_delay_ms);
-  const auto status = render_record(std::vector<Field>{
-      {"000-000", command}, {"001-000", settings.wrong_id ? other_identifier(id) : id}});
+  std::vector<Field> acknowledgement{{"000-000", command},
+                                     {"001-000", settings.wrong_id ? other_identifier(id) : id}};
+  // A refused confirmation or undo says so, with the manager's reason:
+  // the client must not tell its operator it happened.
+  if (!context.refusal.empty()) {
+    acknowledgement.push_back({"009-000", "05"});
+    acknowledgement.push_back({"030-000", context.refusal});
+  }
+  const auto status = render_record(acknowledgement);
   if (!write_atomic(answers_ / "intpos.sts", status) || !answer) return;
 
   pause_ms(settings.answer_delay_ms);

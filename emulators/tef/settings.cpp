@@ -15,6 +15,8 @@ namespace {
 constexpr std::array flags{
     FlagSetting{"absent", &Settings::absent, "Deixa os pedidos como est\xC3\xA3o (gerenciador parado)"},
     FlagSetting{"no-ack", &Settings::no_ack, "Toma os pedidos e nunca confirma nem responde"},
+    FlagSetting{"no-ack-settle", &Settings::no_ack_settle,
+                "Toma as confirma\xC3\xA7\xC3\xB5" "es e os desfazimentos (CNF, NCN) e nunca os confirma"},
     FlagSetting{"wrong-id", &Settings::wrong_id, "Confirma com outro identificador de pedido"},
     FlagSetting{"decline", &Settings::decline, "Nega as vendas com cart\xC3\xA3o"},
 };

@@ -9,6 +9,7 @@
 #include "platform/os/files.h"
 #include "tef/ledger.h"
 #include "emulators/bematech/state_file.h"
+#include "emulators/daruma/printer_state.h"
 #include "emulators/common/files.h"
 #include "emulators/common/state_memory.h"
 
@@ -124,6 +125,26 @@ PrinterMemory ReadPrinter(const fs::path& state_file) {
     if (static_cast<int>(i + 1) != cash) memory.card_paid += state.day.method_amounts[i];
   }
   memory.paid -= state.day.change;
+  return memory;
+}
+
+PrinterMemory ReadDarumaPrinter(const fs::path& state_file) {
+  PrinterMemory memory;
+  std::string text;
+  if (emu::ReadWholeFile(state_file.string(), text, emu::kStateFileLimit) != emu::ReadResult::Read) return memory;
+  const std::optional<daremu::PrinterState> read = daremu::ParseState(text);
+  if (!read) return memory;
+  const daremu::PrinterState& state = *read;
+  memory.readable = true;
+  memory.coupon_open = state.CouponOpen();
+  memory.document_open = state.open != daremu::Document::None;
+  memory.coupon_number = state.coo;
+  // A cancelled coupon takes its sale and its payments back.
+  memory.net_sales = state.day_sales;
+  for (const daremu::Method& method : state.methods) {
+    memory.paid += method.day_amount;
+    if (method.name.rfind("Dinheiro", 0) != 0) memory.card_paid += method.day_amount;
+  }
   return memory;
 }
 

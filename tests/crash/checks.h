@@ -30,7 +30,8 @@ struct JournalTally {
 
 JournalTally TallyJournal(const fs::path& journal);
 
-// Printer memory as the emulated MP-20 FI keeps it in its state file.
+// Printer memory as the emulated MP-20 FI (or Daruma) keeps it in its state
+// file.
 struct PrinterMemory {
   bool readable = false;
   bool coupon_open = false;    // a fiscal coupon not yet closed
@@ -47,6 +48,8 @@ struct PrinterMemory {
 };
 
 PrinterMemory ReadPrinter(const fs::path& state_file);
+// The same read from the emulated Daruma printer's memory ("fs345.state").
+PrinterMemory ReadDarumaPrinter(const fs::path& state_file);
 
 // Every data packet (*.cds) and TEF ledger of the home loads whole; the
 // faults found, empty when none.

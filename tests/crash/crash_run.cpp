@@ -1,10 +1,15 @@
 // The crash-consistency run: the register's card sale cut by a power
 // failure at each of its file saves, then run again as a person would start
-// it, and the till checked. Two sales are cut: the card sale that goes
-// through, and one whose closing the printer refuses after the card was
-// approved (the register then cancels the coupon and the card).
+// it, and the till checked. Four sales are cut: the card sale that goes
+// through; one whose closing the printer refuses after the card was
+// approved (the register then cancels the coupon and the card); the card
+// sale on a Daruma printer (its voucher in a management report); and the
+// card sale on a disk too full for the TEF ledger (every save of it fails
+// with ENOSPC: the confirmation goes to the manager all the same).
 //
-//   crash_run [--sample N] [--points N,N,...] [--keep DIR] [--verbose]
+//   crash_run [--sample N] [--points N,N,...] [--only PREFIX] [--keep DIR] [--verbose]
+//
+// --only keeps the points whose kind starts with PREFIX ("daruma").
 //
 // A first run of each sale on a fresh home numbers every kill point
 // (tests/crash/kill_points.c: each printer command's state save, each TEF
@@ -62,22 +67,39 @@ constexpr int kRunSeconds = 120;
 struct Options {
   int sample = 0;  // 0: every point
   std::vector<long> points;
+  std::string only;
   fs::path keep;
   bool verbose = false;
 };
 
+enum class Printer { Bematech, Daruma };
+
 // A sale the run cuts: its name (the prefix of its kinds of point), what
-// the register's environment adds, and how the sale ends without cuts.
+// the register's environment adds to the cut run, the register's options
+// (in the run after the cut too), the printer, how the sale ends without
+// cuts, and whether its card coupon then stands (else its card is undone).
 struct Scenario {
   const char* kind;
   std::vector<std::pair<std::string, std::string>> env;
+  std::vector<std::string> args;
+  Printer printer;
   int clean_exit;
+  bool card_stands;
 };
 const Scenario kScenarios[] = {
-    {"", {}, 0},
+    {"", {}, {}, Printer::Bematech, 0, true},
     // The printer refuses the coupon's closing ("34") once, after the card.
-    {"fechamento recusado: ", {{"MP20FI_FAULT", "34:0,1"}}, 1},
+    {"fechamento recusado: ", {{"MP20FI_FAULT", "34:0,1"}}, {}, Printer::Bematech, 1, false},
+    // The Daruma printer: the voucher in a management report.
+    {"daruma: ", {}, {"--tipo", "7"}, Printer::Daruma, 0, true},
+    // The disk is full for the TEF ledger: every save of it fails; the
+    // card's decision goes to the manager all the same, the run fails.
+    {"disco cheio no livro TEF: ", {{"QDM_FULL_DISK", "qdm_tef.ldg"}}, {}, Printer::Bematech, 1, true},
 };
+
+PrinterMemory ReadMemory(Printer printer, const fs::path& home) {
+  return printer == Printer::Daruma ? ReadDarumaPrinter(home / "fs345.state") : ReadPrinter(home / "mp20fi.state");
+}
 
 // A point of the run: the sale it cuts and its number in that sale's run.
 struct Point {
@@ -104,7 +126,8 @@ std::string Bin() { return testsupport::ExecutableDirectory(); }
 
 // The register on `home`, in a process group of its own (what a power cut
 // takes); with `kill_at` > 0 (or 0 to trace) the kill points are armed.
-Run RunRegister(const fs::path& home, const fs::path& work, long kill_at, const Scenario* scenario = nullptr) {
+Run RunRegister(const fs::path& home, const fs::path& work, long kill_at, const Scenario* scenario,
+                bool with_env = true) {
   const fs::path out = work / "register.out";
   std::error_code ec;
   fs::remove(work / "counter", ec);
@@ -118,7 +141,7 @@ Run RunRegister(const fs::path& home, const fs::path& work, long kill_at, const 
     }
     const int null = ::open("/dev/null", O_RDONLY);
     if (null >= 0) ::dup2(null, STDIN_FILENO);
-    if (scenario)
+    if (with_env)
       for (const auto& [name, value] : scenario->env) ::setenv(name.c_str(), value.c_str(), 1);
     if (kill_at >= 0) {
       ::setenv("LD_PRELOAD", (Bin() + "/libqdm_kill_points.so").c_str(), 1);
@@ -130,9 +153,12 @@ Run RunRegister(const fs::path& home, const fs::path& work, long kill_at, const 
       std::string asan = std::getenv("ASAN_OPTIONS") ? std::getenv("ASAN_OPTIONS") : "";
       ::setenv("ASAN_OPTIONS", (asan + (asan.empty() ? "" : ":") + "verify_asan_link_order=0").c_str(), 1);
     }
-    const std::string program = Bin() + "/qdm_register";
-    const std::string dir = home.string();
-    ::execl(program.c_str(), program.c_str(), "--dir", dir.c_str(), "--unattended", nullptr);
+    std::vector<std::string> args = {Bin() + "/qdm_register", "--dir", home.string(), "--unattended"};
+    args.insert(args.end(), scenario->args.begin(), scenario->args.end());
+    std::vector<char*> argv;
+    for (std::string& arg : args) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    ::execv(argv.front(), argv.data());
     ::_exit(127);
   }
   ::setpgid(pid, pid);
@@ -251,17 +277,23 @@ Trial TryPoint(long number, const Point& point, const PrinterMemory& clean, cons
   }
   if (cut.timed_out) faults.push_back("o caixa cortado nao terminou");
 
-  const PrinterMemory after_cut = ReadPrinter(home / "mp20fi.state");
+  const Printer kind_of_printer = point.scenario->printer;
+  const PrinterMemory after_cut = ReadMemory(kind_of_printer, home);
   if (after_cut.coupon_open) ++totals.open_after_cut;
 
-  const Run next = RunRegister(home, work, -1);
+  // The run after the cut: the same register, its disk no longer full.
+  const Run next = RunRegister(home, work, -1, point.scenario, false);
   if (next.exit_code != 0) faults.push_back("a execucao seguinte terminou com " + std::to_string(next.exit_code) +
                                             (next.signal ? " (sinal " + std::to_string(next.signal) + ")" : ""));
-  const bool cancelled = next.out.find("deixado aberto cancelado") != std::string::npos;
+  const PrinterMemory printer = ReadMemory(kind_of_printer, home);
+  // The Bematech start logs the coupon it cancels; on the Daruma the
+  // printer's memory tells: nothing open, the next coupon printed.
+  const bool cancelled = kind_of_printer == Printer::Daruma
+                             ? after_cut.coupon_open && next.exit_code == 0 && !printer.document_open
+                             : next.out.find("deixado aberto cancelado") != std::string::npos;
   if (after_cut.coupon_open && !cancelled) faults.push_back("cupom aberto pelo corte nao foi cancelado na partida");
   if (cancelled) ++totals.cancelled_at_start;
 
-  const PrinterMemory printer = ReadPrinter(home / "mp20fi.state");
   if (!printer.readable) faults.push_back("memoria da impressora ilegivel");
   if (printer.document_open) faults.push_back("documento aberto depois da execucao seguinte");
   if (printer.net_sales != printer.paid)
@@ -350,20 +382,21 @@ int Main(const Options& options) {
   // card cancelled and nothing pending.
   std::vector<Point> all;
   std::vector<std::string> points;
-  PrinterMemory clean;
+  // Each printer's card sale without cuts: the measure of its checks.
+  std::map<Printer, PrinterMemory> cleans;
   for (const Scenario& scenario : kScenarios) {
     const fs::path traced = base / ("trace_run" + std::to_string(&scenario - kScenarios));
     fs::create_directories(traced / "home");
     PlantUsedLedger(traced / "home");
     const Run whole = RunRegister(traced / "home", traced, 0, &scenario);
     const auto traced_points = TracedPoints(traced / "trace");
-    const PrinterMemory memory = ReadPrinter(traced / "home" / "mp20fi.state");
+    const PrinterMemory memory = ReadMemory(scenario.printer, traced / "home");
     const JournalTally tef = TallyJournal(traced / "home" / "drive_c" / "tef_dial" / "journal.txt");
-    const bool card_sale = &scenario == kScenarios;
-    if (card_sale) clean = memory;
+    const bool card_sale = scenario.card_stands;
+    if (card_sale && !cleans.count(scenario.printer)) cleans[scenario.printer] = memory;
     if (whole.exit_code != scenario.clean_exit || traced_points.empty() || !memory.readable ||
         memory.net_sales != memory.paid || (card_sale ? memory.card_paid <= 0 : memory.card_paid != 0) ||
-        !tef.faults.empty() || (!card_sale && tef.sales_undone != 1)) {
+        !tef.faults.empty() || (card_sale ? tef.sales_confirmed != 1 : tef.sales_undone != 1)) {
       std::cerr << "crash_run: the sale " << scenario.kind << "without cuts did not end as it should (exit "
                 << whole.exit_code << ", " << traced_points.size() << " kill points)\n"
                 << whole.out << '\n';
@@ -375,8 +408,8 @@ int Main(const Options& options) {
     }
     std::map<std::string, int> kinds;
     for (const auto& p : traced_points) ++kinds[KindOf(p)];
-    std::cout << (card_sale ? "Venda com cartao: " : "Venda com o fechamento recusado depois do cartao: ")
-              << traced_points.size() << " pontos de corte de " << kinds.size() << " tipos\n";
+    std::cout << "Venda com cartao" << (*scenario.kind ? std::string(" (") + scenario.kind + ")" : std::string())
+              << ": " << traced_points.size() << " pontos de corte de " << kinds.size() << " tipos\n";
   }
 
   std::vector<long> chosen = options.points;
@@ -387,10 +420,16 @@ int Main(const Options& options) {
       for (std::size_t i = 1; i <= points.size(); ++i) chosen.push_back(static_cast<long>(i));
     }
   }
+  if (!options.only.empty())
+    std::erase_if(chosen, [&](long n) {
+      return n < 1 || n > static_cast<long>(points.size()) ||
+             points[static_cast<std::size_t>(n - 1)].rfind(options.only, 0) != 0;
+    });
   Totals totals;
   for (long number : chosen) {
     if (number < 1 || number > static_cast<long>(points.size())) continue;
-    const Trial trial = TryPoint(number, all[static_cast<std::size_t>(number - 1)], clean, base, totals, options);
+    const Point& point = all[static_cast<std::size_t>(number - 1)];
+    const Trial trial = TryPoint(number, point, cleans[point.scenario->printer], base, totals, options);
     std::cout << trial.summary << std::endl;
   }
 
@@ -432,12 +471,14 @@ int main(int argc, char** argv) {
       std::istringstream list(argv[++i]);
       std::string item;
       while (std::getline(list, item, ',')) options.points.push_back(std::atol(item.c_str()));
+    } else if (arg == "--only" && has_value) {
+      options.only = argv[++i];
     } else if (arg == "--keep" && has_value) {
       options.keep = argv[++i];
     } else if (arg == "--verbose") {
       options.verbose = true;
     } else {
-      std::cerr << "usage: crash_run [--sample N] [--points N,N,...] [--keep DIR] [--verbose]\n";
+      std::cerr << "usage: crash_run [--sample N] [--points N,N,...] [--only PREFIX] [--keep DIR] [--verbose]\n";
       return 2;
     }
   }

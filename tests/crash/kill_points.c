@@ -21,6 +21,11 @@
  * process group with SIGKILL: the register, its manager, everything the
  * power cut would take. With QDM_KILL_AT=0 every event is only traced.
  *
+ * A full disk instead of a power cut: with QDM_FULL_DISK set to a file's
+ * name ("qdm_tef.ldg"), every save of that file fails as on a full disk:
+ * the first write of its work file writes nothing and answers ENOSPC. Such
+ * a write is no event.
+ *
  * Plain C without sanitizers: it must stand first in the library list. */
 #define _GNU_SOURCE
 #include <dlfcn.h>
@@ -127,6 +132,14 @@ static int event(const char* what, const char* file) {
   return fire;
 }
 
+/* True when saves of this file ("dir/name") fail as on a full disk. */
+static int disk_full_for(const char* name) {
+  const char* full = getenv("QDM_FULL_DISK");
+  if (!full || !*full) return 0;
+  const char* base = strrchr(name, '/');
+  return strcmp(base ? base + 1 : name, full) == 0;
+}
+
 static void power_fails(void) {
   kill(0, SIGKILL);
   raise(SIGKILL);
@@ -144,6 +157,10 @@ ssize_t write(int fd, const void* buffer, size_t size) {
   if (length <= 0) return real_write(fd, buffer, size);
   path[length] = 0;
   if (work_file_target(path, name, sizeof name)) {
+    if (lseek(fd, 0, SEEK_CUR) == 0 && disk_full_for(name)) {
+      errno = ENOSPC;
+      return -1;
+    }
     if (lseek(fd, 0, SEEK_CUR) == 0 && event("mid-write", name)) {
       write_all(fd, (const char*)buffer, size / 2);
       power_fails();

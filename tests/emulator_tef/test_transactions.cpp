@@ -22,8 +22,9 @@ class Transactions : public ::testing::Test {
   }
 
   // CNF or NCN naming the transaction as the library does; checks the
-  // acknowledgement.
-  void settle(const std::string& command, const Fields& answer, bool by_finalisation = false) {
+  // acknowledgement: the request's echo, and a refusal's reason when the
+  // transaction already ended the other way.
+  std::string settle(const std::string& command, const Fields& answer, bool by_finalisation = false) {
     const std::string id = next_id();
     std::vector<std::string> request{"000-000 = " + command, "001-000 = " + id};
     if (!by_finalisation) {
@@ -31,8 +32,14 @@ class Transactions : public ::testing::Test {
       request.push_back("012-000 = " + answer.at("012-000"));
     }
     request.push_back("027-000 = " + answer.at("027-000"));
-    EXPECT_EQ(root.exchange(request),
-              "000-000 = " + command + "\r\n001-000 = " + id + "\r\n999-999 = 0\r\n");
+    const std::string acknowledgement = root.exchange(request).value_or("");
+    const std::string echo = "000-000 = " + command + "\r\n001-000 = " + id + "\r\n";
+    const auto reason = acknowledgement.find("030-000 = ");
+    const std::string refusal =
+        reason == std::string::npos ? "" : acknowledgement.substr(reason + 10, acknowledgement.find('\r', reason) - reason - 10);
+    EXPECT_EQ(acknowledgement, echo + (refusal.empty() ? "" : "009-000 = 05\r\n030-000 = " + refusal + "\r\n") +
+                                   "999-999 = 0\r\n");
+    return refusal;
   }
 
   Fields cancel(const Fields& sold, const std::string& amount) {
@@ -64,8 +71,11 @@ class Settling : public Transactions, public ::testing::WithParamInterface<Settl
 TEST_P(Settling, NeverConfirmsAndUndoesTheSameTransaction) {
   const auto& c = GetParam();
   const auto sold = sale();
-  for (const auto& command : c.commands) settle(command, sold, c.by_finalisation);
+  std::string refusal;
+  for (const auto& command : c.commands) refusal = settle(command, sold, c.by_finalisation);
   EXPECT_EQ(root.state_of(sold.at("012-000")), c.final_state);
+  // Only a contrary decision is refused, and the acknowledgement says why.
+  EXPECT_EQ(refusal, std::string(c.journal_note).starts_with("recusada") ? c.journal_note : "");
 
   const std::string journal = root.journal();
   if (*c.journal_note) {

@@ -82,6 +82,23 @@ TEST(RegisterDay, DaysFollowOneAnotherAndTheSaleAfterThem) {
   EXPECT_TRUE(Has(sale.out, "ok   FechaCupom")) << sale.out;
 }
 
+// The Z went through and its export fails (the printer refuses to write
+// its report): the day's end is kept all the same, so the next run sells
+// the next day and never prints a second Z on the same date.
+TEST(RegisterDay, FailedExportStillEndsTheDay) {
+  Home home;
+  const Finished failed = RunRegister(Args(home, "dia"), 60, {{"MP20FI_FAULT", "69:0,1"}});
+  EXPECT_EQ(failed.exit_code, 1) << failed.out << failed.err;
+  EXPECT_TRUE(Has(failed.out, "contador de redu\xC3\xA7\xC3\xB5" "es 0 -> 1")) << failed.out;
+  EXPECT_TRUE(Has(failed.out, "FALHA ExportRedZ")) << failed.out;
+  EXPECT_TRUE(Has(failed.out, "ok   rel\xC3\xB3gio do caixa na manh\xC3\xA3 seguinte")) << failed.out;
+
+  const Finished next = RunRegister(Args(home, "dia"));
+  EXPECT_EQ(next.exit_code, 0) << next.out << next.err;
+  EXPECT_TRUE(Has(next.out, "contador de redu\xC3\xA7\xC3\xB5" "es 1 -> 2")) << next.out;
+  EXPECT_NE(FiscalDay(next.out), FiscalDay(failed.out)) << failed.out << next.out;
+}
+
 // A sale first, then the day: the day's Z also takes the earlier sale.
 TEST(RegisterDay, DayAfterTheSaleAndCashOnly) {
   Home home;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <regex>
 #include <thread>
@@ -189,6 +190,53 @@ TEST(RegisterSale, CardNotApprovedFailsTheRun) {
     EXPECT_TRUE(Has(run.out, c.reason)) << run.out;
     EXPECT_FALSE(Has(run.out, "ok   FechaCupom")) << run.out;
   }
+}
+
+// The disk is full when the TEF ledger is saved: the coupon and its voucher
+// are printed, the confirmation still reaches the manager, and the run says
+// the ledger was not written and fails; the next start undoes nothing.
+TEST(RegisterSale, FullDiskAtTheLedgerStillConfirmsTheCardAndSaysSo) {
+  Home home;
+  const char* asan = std::getenv("ASAN_OPTIONS");
+  const Environment full_disk = {
+      {"LD_PRELOAD", (fs::path(RegisterBinary()).parent_path() / "libqdm_kill_points.so").string()},
+      {"QDM_FULL_DISK", "qdm_tef.ldg"},
+      // The preloaded library stands before the sanitizers' run-time.
+      {"ASAN_OPTIONS", std::string(asan ? asan : "") + (asan && *asan ? ":" : "") + "verify_asan_link_order=0"}};
+  const Finished run = RunRegister(Sale(home), 60, full_disk);
+  EXPECT_EQ(run.exit_code, 1) << run.out << run.err;
+  EXPECT_TRUE(Has(run.out, "ok   FechaCupom")) << run.out;
+  EXPECT_TRUE(Has(run.out, "ok   ImprCupons")) << run.out;
+  EXPECT_TRUE(Has(run.out, "O arquivo de controle do TEF n\xC3\xA3o pode ser gravado")) << run.out;
+  EXPECT_TRUE(Has(run.out, "FALHA livro TEF: o arquivo de controle do TEF")) << run.out;
+  EXPECT_TRUE(Has(JournalSummary(home.TefRoot()), "nsu=000001 tipo=CRT rede=REDECARD valor=2000 estado=CONFIRMADA"))
+      << JournalSummary(home.TefRoot());
+
+  const Finished next = RunRegister(Sale(home));
+  EXPECT_EQ(next.exit_code, 0) << next.out << next.err;
+  EXPECT_FALSE(Has(next.out, "Cancelada a Transa")) << next.out;
+  EXPECT_FALSE(Has(JournalSummary(home.TefRoot()), "DESFEITA")) << JournalSummary(home.TefRoot());
+  ExpectNothingPending(home);
+}
+
+// The manager approves the card and then never acknowledges its
+// confirmation: the run says the card is pending and exits 3; the next
+// start confirms it.
+TEST(RegisterSale, UnacknowledgedConfirmationExitsThree) {
+  Home home;
+  home.ControlManager("no-ack-settle=1\n");
+  const Finished run = RunRegister(Sale(home));
+  EXPECT_EQ(run.exit_code, 3) << run.out << run.err;
+  EXPECT_TRUE(Has(run.out, "ok   ImprCupons")) << run.out;
+  EXPECT_TRUE(Has(run.out, "cart\xC3\xA3o doc 000001: confirma\xC3\xA7\xC3\xA3o pendente")) << run.out;
+  EXPECT_TRUE(Has(JournalSummary(home.TefRoot()), "nsu=000001 tipo=CRT rede=REDECARD valor=2000 estado=PENDENTE"));
+
+  home.ControlManager("");
+  const Finished next = RunRegister(Sale(home, {"--sem-cartao"}));
+  EXPECT_EQ(next.exit_code, 0) << next.out << next.err;
+  EXPECT_TRUE(Has(JournalSummary(home.TefRoot()), "nsu=000001 tipo=CRT rede=REDECARD valor=2000 estado=CONFIRMADA"))
+      << JournalSummary(home.TefRoot());
+  ExpectNothingPending(home);
 }
 
 // The sale's options are checked as the configuration tool checks them, and

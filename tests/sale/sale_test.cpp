@@ -4,12 +4,16 @@
 #include <signal.h>
 #include <sys/wait.h>
 
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <sstream>
 
 #include "manager_runner.h"
 #include "platform/base/sysutils.h"
 #include "sale/QdmVenda.h"
+#include "tef/Qdm00500.h"
 #include "tests/sale/sale_fixture.h"
 
 namespace sale_test {
@@ -150,6 +154,120 @@ TEST_F(SaleTest, SaleThatDoesNotHoldTogetherNeverReachesThePrinter) {
   }
   EXPECT_EQ(printer.FrameCount(), 0);
   EXPECT_FALSE(Has(tef_test::JournalOf(root), " CRT "));
+}
+
+// On a Daruma printer the card voucher goes into a management report; the
+// printer refuses its closing once: the sale closes it all the same, so
+// the next sale opens its coupon.
+TEST_F(SaleTest, DarumaVoucherReportLeftOpenIsClosedForTheNextSale) {
+  // The emulated printer reads its settings at its first call.
+  ::setenv("FS345_STATE", sandbox.dir.file("fs345.state").c_str(), 1);
+  ::setenv("FS345_TAPE", sandbox.dir.file("fs345_tape.txt").c_str(), 1);
+  ::setenv("FS345_MODEL", "7", 1);
+  ::setenv("FS345_FAULT", "D4:31:1", 1);
+  ::setenv("PKG_QDM_LIBRARY_PATH", testsupport::ExecutableDirectory().c_str(), 1);
+  qdm_register::EcfConfig daruma;
+  daruma.tipo = 7;
+  qdm_register::WriteEcfConfig(sandbox.dir.file("ecf001.cds"), daruma);
+  StartManager();
+  QdmVenda::Till& t = Started();
+
+  const QdmVenda::SaleResult first = t.Sell(CoffeeSale(10.00, 10.00));
+  EXPECT_TRUE(first.completed) << first.failure;
+  EXPECT_EQ(first.warning, "");
+  bool closed_again = false;
+  for (const QdmVenda::Step& step : first.steps)
+    closed_again = closed_again || (Has(step.what, "FechRelatGerenc (relat\xF3rio do comprovante") && step.ok);
+  EXPECT_TRUE(closed_again);
+  ASSERT_EQ(first.cards.size(), 1u);
+  EXPECT_EQ(first.cards.front().state, CardState::Confirmed);
+
+  const QdmVenda::SaleResult next = t.Sell(CoffeeSale(10.00, 10.00));
+  EXPECT_TRUE(next.completed) << next.failure;
+  EXPECT_EQ(next.coupon, CouponState::Closed);
+  ::unsetenv("FS345_FAULT");
+}
+
+// The manager takes the card and then never acknowledges its confirmation
+// (hung after approving): the coupon and voucher are printed, the card is
+// unsettled, pending with the manager, and the next start confirms it.
+TEST_F(SaleTest, UnacknowledgedConfirmationLeavesTheCardUnsettled) {
+  StartManager();
+  std::ofstream(root + "/manager.ctl") << "no-ack-settle=1\n";
+  QdmVenda::Till& t = Started();
+
+  const QdmVenda::SaleResult result = t.Sell(CoffeeSale(10.00, 10.00));
+
+  EXPECT_FALSE(result.completed);
+  EXPECT_EQ(result.coupon, CouponState::Closed);
+  ASSERT_EQ(result.cards.size(), 1u);
+  EXPECT_EQ(result.cards.front().state, CardState::Unsettled);
+  EXPECT_TRUE(Has(result.failure, "pendente")) << result.failure;
+  EXPECT_EQ(tef_test::StateOf(root, result.cards.front().document), "PENDENTE");
+
+  std::ofstream(root + "/manager.ctl") << "";
+  const QdmVenda::RecoveryResult recovered = t.Recover();
+  EXPECT_TRUE(recovered.ok);
+  EXPECT_EQ(tef_test::StateOf(root, result.cards.front().document), "CONFIRMADA");
+  for (const std::string& text : recovered.messages) EXPECT_FALSE(Has(text, "Cancelada")) << text;
+}
+
+// An undo of a transaction that already stands confirmed is refused, by the
+// ledger or, when the ledger no longer knows it, by the manager: the
+// operator is told it was NOT undone, never "Cancelada a Transa\xE7\xE3o".
+TEST_F(SaleTest, RefusedUndoIsToldAsRefused) {
+  StartManager();
+  Started();
+  const platform::TStringList answer = tef_test::CardSale(root, 1500);
+  const std::string document = platform::Trim(answer.Values("012-000 "));
+  Qdm00500::DirTefPorRede(platform::Trim(answer.Values("010-000 ")));
+  ASSERT_TRUE(Qdm00500::VerificaRetorno(answer, false));
+  for (const bool ledger_lost : {false, true}) {
+    SCOPED_TRACE(ledger_lost ? "ledger lost" : "ledger kept");
+    if (ledger_lost) std::filesystem::remove(root + "/qdm_tef.ldg");
+    sandbox.dialogs->Clear();
+    EXPECT_FALSE(Qdm00500::VerificaRetorno(answer, true));
+    EXPECT_EQ(tef_test::StateOf(root, document), "CONFIRMADA");
+    bool told = false;
+    for (const std::string& text : sandbox.dialogs->Texts()) {
+      EXPECT_FALSE(Has(text, "Cancelada a Transa")) << text;
+      told = told || Has(text, "N\xC3O foi desfeita");
+    }
+    EXPECT_TRUE(told);
+  }
+  // The ledger holds it as the manager does: settled, confirmed.
+  EXPECT_TRUE(Qdm00500::VerificaRetorno(answer, false));
+}
+
+// The transaction is undone at the manager between the coupon's closing and
+// its confirmation (another front end's undo): the manager refuses the
+// confirmation, and the sale says the card was undone, never confirmed.
+TEST_F(SaleTest, RefusedConfirmationLeavesTheCardUndone) {
+  StartManager();
+  bool undone_elsewhere = false;
+  setup.on_step = [&](const QdmVenda::Step& step) {
+    if (undone_elsewhere || step.what.rfind("FechaCupom", 0) != 0) return;
+    std::ofstream(root + "/req/.ncn", std::ios::binary)
+        << "000-000 = NCN\r\n001-000 = 9000000001\r\n010-000 = REDECARD\r\n012-000 = 000001\r\n999-999 = 0\r\n";
+    std::filesystem::rename(root + "/req/.ncn", root + "/req/intpos.001");
+    undone_elsewhere = tef_test::Eventually([&] { return std::filesystem::exists(root + "/resp/intpos.sts"); });
+    std::filesystem::remove(root + "/resp/intpos.sts");
+  };
+  QdmVenda::Till& t = Started();
+
+  const QdmVenda::SaleResult result = t.Sell(CoffeeSale(10.00, 10.00));
+
+  ASSERT_TRUE(undone_elsewhere);
+  EXPECT_FALSE(result.completed);
+  EXPECT_EQ(result.coupon, CouponState::Closed);
+  ASSERT_EQ(result.cards.size(), 1u);
+  EXPECT_EQ(result.cards.front().document, "000001");
+  EXPECT_EQ(result.cards.front().state, CardState::Undone);
+  EXPECT_TRUE(Has(result.failure, "recusou a confirma")) << result.failure;
+  EXPECT_EQ(tef_test::StateOf(root, "000001"), "DESFEITA");
+  bool told = false;
+  for (const std::string& text : result.messages) told = told || Has(text, "N\xC3O foi confirmada");
+  EXPECT_TRUE(told);
 }
 
 // An answer an earlier run left is settled at the start: undone with the

@@ -114,11 +114,13 @@ TEST_F(DiagnosisTest, LedgerThatCannotBeUsedIsTheLedgersFault) {
   }));
   fs::remove(dial + "/qdm_tef.ldg");
 
-  // Written: something else stands where the ledger goes.
+  // Written: something else stands where the ledger goes (as a full disk
+  // would). The operator is told, and the decision still reaches the
+  // manager: the ledger is only this register's memory of it.
   fs::create_directory(dial + "/qdm_tef.ldg");
-  EXPECT_FALSE(Qdm00500::VerificaRetorno(Sale().Record(), false));
+  EXPECT_TRUE(Qdm00500::VerificaRetorno(Sale().Record(), false));
   EXPECT_EQ(OnlyDialog(), kLedger + "gravado: c:\\tef_dial\\qdm_tef.ldg");
-  EXPECT_TRUE(manager.Exchanges().empty());
+  EXPECT_FALSE(manager.Exchanges().empty());
 }
 
 // While another register holds the manager's directory for a transaction,

@@ -182,12 +182,25 @@ bool CloseTheDay(RegisterSession& session, DayClosing& closing, TClientDataSet& 
   const int before = ReductionCounter();
   closing.Prepare();
   Say("\n== Fechamento do caixa (vendas " + Money(Cents(closing.Sales())) + ")\n");
+  // The day's end is on disk before the Z can print, so neither a failed
+  // export nor a power cut after the Z lets the next run sell a new day on
+  // this date and print a second Z for it. Without a Z it is taken back (a
+  // cut before that leaves a day past, whose Z the next start offers).
+  long long kept = 0;
+  const std::string next_day = RecordNextMorning(session.directory(), kept);
   const bool kept_open = GeraReciboSangria(closing.fechamento, closing.sangrias, closing.produtos,
                                            closing.pessoas, closing.saidas, closing.caixa, platform::Now());
+  const int after = kept_open ? before : ReductionCounter();
+  const bool reduced = after < 0 || before < 0 || after != before;
+  if (reduced) {
+    ApplyShopClock(session.directory());
+    Step("rel\xF3gio do caixa na manh\xE3 seguinte: " + next_day + " 08:00", true);
+  } else {
+    KeepToday(session.directory(), kept);
+  }
   if (!Step(std::string("GeraReciboSangria (") + (kept_open ? "caixa mantido aberto" : "caixa fechado") + ")",
             !kept_open))
     return false;
-  const int after = ReductionCounter();
   if (!Step("Redu\xE7\xE3o Z (contador de redu\xE7\xF5" "es " + platform::IntToStr(before) + " -> " +
                 platform::IntToStr(after) + ")",
             before >= 0 && after == before + 1))
@@ -202,13 +215,10 @@ bool CloseTheDay(RegisterSession& session, DayClosing& closing, TClientDataSet& 
   // The export answers true even without the report: the figures decide.
   exported_ok = exported_ok && exported.reducao.Active() && exported.reducao.RecordCount() == 1 &&
                 !Figure(exported.reducao, "VRGTREDZ").empty();
-  if (!Step("ExportRedZ (venda bruta " + Figure(exported.reducao, "VRVENBRUREDZ") + ", venda l\xEDquida " +
+  return Step("ExportRedZ (venda bruta " + Figure(exported.reducao, "VRVENBRUREDZ") + ", venda l\xEDquida " +
                 Figure(exported.reducao, "VRVENLIQREDZ") + ", grande total " + Figure(exported.reducao, "VRGTREDZ") +
                 ")",
-            exported_ok))
-    return false;
-  return Step("rel\xF3gio do caixa na manh\xE3 seguinte: " + MoveToNextMorning(session.directory()) + " 08:00",
-              true);
+            exported_ok);
 }
 
 void ShowExport(DayExport& exported) {

@@ -55,9 +55,10 @@ struct DayClosing {
 };
 
 // The evening of a day: the till closing (GeraReciboSangria), the Z
-// reduction checked on the printer's counter, the export into the four
-// datasets (ExportRedZ, in the register's home where the printer writes
-// its report), and the register's clock moved to the next morning.
+// reduction checked on the printer's counter, the register's clock moved to
+// the next morning as soon as the printer may have reduced the day (before
+// anything can fail or be cut), and the export into the four datasets
+// (ExportRedZ, in the register's home where the printer writes its report).
 // Answers whether every step went through; the datasets are shown with
 // ShowExport.
 struct DayExport {

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -62,17 +63,23 @@ int RunDemoSale(RegisterSession& session, const SaleOptions& options) {
   sale.payments = options.card ? Payments(kCardPaid, kCashPaid) : Payments(0, kCashPaid + kCardPaid);
   sale.discount = options.discount;
   sale.buyer_id = kBuyerCpf;
+  int failed = 1;
   if (ok) {
     const QdmVenda::SaleResult result = reg.Sell(sale);
-    ok = result.completed;
-    if (ok) ok = till.Show("TOTAL " + platform::CurrToStr(result.total), "TROCO " + platform::CurrToStr(result.change));
+    failed = SaleExit(result);
+    ok = failed == 0;
+    if (result.completed &&
+        !till.Show("TOTAL " + platform::CurrToStr(result.total), "TROCO " + platform::CurrToStr(result.change)))
+      failed = std::max(failed, 1);
+    ok = failed == 0;
   }
   reg.ShowNotices(false);
   reg.Finish();
   reg.StopManager();
   reg.ShowOutputs();
-  if (!ok) Say("== Venda n\xE3o conclu\xED" "da\n");
-  return ok ? 0 : 1;
+  if (!ok) Say(failed == kExitCardUnsettled ? "== Venda com a confirma\xE7\xE3o do cart\xE3o pendente\n"
+                                              : "== Venda n\xE3o conclu\xED" "da\n");
+  return ok ? 0 : failed;
 }
 
 int RunRecoveryDemo(RegisterSession& session, const SaleOptions& options) {

@@ -7,7 +7,9 @@
 //   qdm_register config ...      writes a register's configuration file
 //   qdm_register log ...         shows a register's debug log readably
 // Exit status: 0 when every step went through, 1 when a step failed or the
-// home is taken by another register, 2 on a usage error.
+// home is taken by another register, 2 on a usage error, 3 when the sale's
+// coupon is printed and its card confirmation left unacknowledged by the
+// TEF manager (the next start settles it).
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>

@@ -49,14 +49,29 @@ long long ApplyShopClock(const std::string& home) {
   return seconds;
 }
 
-std::string MoveToNextMorning(const std::string& home) {
-  const long long before = ReadOffset(home);
+namespace {
+
+// Writes the offset that makes the register's present moment the next
+// morning at 08:00; answers it.
+long long WriteNextMorning(const std::string& home, long long before, platform::TDateTime& morning) {
   const platform::TDateTime now = platform::clock::Now();
-  const platform::TDateTime morning = std::floor(now) + 1 + kOpeningHour;
+  morning = std::floor(now) + 1 + kOpeningHour;
   const long long ahead = before + std::llround((morning - now) * kSecondsPerDay);
   platform::WriteFileAtomic(ClockFile(home), std::to_string(ahead) + "\n");
-  Apply(ahead);
+  return ahead;
+}
+
+}  // namespace
+
+std::string RecordNextMorning(const std::string& home, long long& kept) {
+  kept = ReadOffset(home);
+  platform::TDateTime morning = 0;
+  WriteNextMorning(home, kept, morning);
   return platform::FormatDateTime("dd/mm/yyyy", morning);
+}
+
+void KeepToday(const std::string& home, long long kept) {
+  platform::WriteFileAtomic(ClockFile(home), std::to_string(kept) + "\n");
 }
 
 }  // namespace qdm_register

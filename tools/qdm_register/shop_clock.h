@@ -19,10 +19,15 @@ inline constexpr const char* kShopClockName = "relogio.txt";
 // the emulated printers; before a printer library is loaded.
 long long ApplyShopClock(const std::string& home);
 
-// After a Z reduction: the register's clock moves to 08:00 of the day after
-// its present day; kept in the home (written whole, never half) and
-// applied to the library's clock now and to the emulated printers at their
-// next loading. Answers the new day as "dd/mm/yyyy".
-std::string MoveToNextMorning(const std::string& home);
+// Before a Z reduction: the register's clock for the next runs moves to
+// 08:00 of the day after its present day, kept in the home (written whole,
+// never half), without moving this run's clocks, so a cut
+// anywhere after the Z still ends the day (and a cut before it leaves a day
+// past, whose Z the next start offers). Answers the new day as
+// "dd/mm/yyyy" and, in `kept`, the offset it replaced.
+std::string RecordNextMorning(const std::string& home, long long& kept);
+// No Z came: the offset RecordNextMorning replaced is written back. After
+// the Z, ApplyShopClock moves this run's clocks to what was recorded.
+void KeepToday(const std::string& home, long long kept);
 
 }  // namespace qdm_register

@@ -25,7 +25,9 @@ const char* CardStateText(QdmVenda::CardState state) {
   switch (state) {
     case QdmVenda::CardState::Confirmed: return "confirmado";
     case QdmVenda::CardState::Undone: return "desfeito com o gerenciador (o cliente n\xE3o paga)";
-    case QdmVenda::CardState::Unsettled: return "pendente: o pr\xF3ximo in\xED" "cio do caixa o resolve";
+    case QdmVenda::CardState::Unsettled:
+      return "confirma\xE7\xE3o pendente: o gerenciador n\xE3o a reconheceu; o pr\xF3ximo in\xED" "cio do caixa a "
+             "resolve";
     case QdmVenda::CardState::NotApproved: break;
   }
   return "n\xE3o aprovado";
@@ -62,6 +64,12 @@ void Say(const std::string& text) {
 bool Step(const std::string& what, bool ok) {
   Say(std::string(ok ? "  ok   " : "  FALHA ") + what + "\n");
   return ok;
+}
+
+int SaleExit(const QdmVenda::SaleResult& result) {
+  for (const QdmVenda::CardResult& card : result.cards)
+    if (card.state == QdmVenda::CardState::Unsettled) return kExitCardUnsettled;
+  return result.completed && result.warning.empty() ? 0 : 1;
 }
 
 std::vector<QdmVenda::Payment> Payments(double card, double cash) {
@@ -150,6 +158,7 @@ bool Register::Recover() {
 
 QdmVenda::SaleResult Register::Sell(const QdmVenda::Sale& sale) {
   QdmVenda::SaleResult result = till.Sell(sale);
+  if (!result.warning.empty()) Say("  aviso: " + result.warning + "\n");
   if (!result.completed) {
     for (const QdmVenda::CardResult& card : result.cards)
       if (card.approved) Say("  cart\xE3o doc " + card.document + ": " + CardStateText(card.state) + "\n");

@@ -26,6 +26,14 @@ inline constexpr const char* kDebitType = "002";
 inline constexpr const char* kDebitName = "Cart\xE3o D\xE9" "bito";
 std::vector<QdmVenda::PaymentType> ShopPaymentTypes();
 
+// Exit status of a run whose card confirmation the manager never
+// acknowledged: the coupon is printed and the card pending with the
+// manager until the next start settles it.
+inline constexpr int kExitCardUnsettled = 3;
+// The exit status of a run that ends on this sale: 0 completed without a
+// warning, kExitCardUnsettled when a card is left unsettled, else 1.
+int SaleExit(const QdmVenda::SaleResult& result);
+
 // Prints Windows-1252 text for the terminal (UTF-8).
 void Say(const std::string& text);
 // One line of the run: "ok" or "FALHA" and what; answers `ok`.
