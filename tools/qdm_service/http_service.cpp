@@ -12,6 +12,7 @@
 
 #include "platform/base/encoding.h"
 #include "tools/qdm_service/exact_decimal.h"
+#include "tools/qdm_service/requests.h"
 #include "tools/qdm_service/token.h"
 
 namespace qdm_service {
@@ -185,15 +186,8 @@ struct HttpService::Impl {
   }
 
   int WaitOf(const Request& req) const {
-    if (!req.has_param("espera")) return options.default_wait_ms;
-    const std::string text = req.get_param_value("espera");
-    std::int64_t ms = 0;
-    if (ParseDecimal(text, DecimalField{9, 0}, ms) != DecimalFault::None || ms > options.max_wait_ms)
-      Fail("campo_invalido",
-           "espera: milissegundos de 0 a " + std::to_string(options.max_wait_ms) + " (veio \"" +
-               platform::Utf8ToCp1252(text) + "\")",
-           "espera");
-    return static_cast<int>(ms);
+    const std::string given = req.get_param_value("espera");
+    return DecodeWait(req.has_param("espera") ? &given : nullptr, options.default_wait_ms, options.max_wait_ms);
   }
 
   void ServeDevice(const Route& route, const Request& req, Response& res) {

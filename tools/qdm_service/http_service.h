@@ -18,7 +18,7 @@ struct HttpOptions {
   std::string address = "127.0.0.1";
   int port = 0;                          // 0: a free port the system picks
   std::vector<std::string> origins;      // browser origins allowed ("http://localhost:5173")
-  std::size_t workers = 8;               // connections served at once
+  std::size_t workers = 12;              // connections served at once
   std::size_t waiting_connections = 16;  // accepted, waiting for a worker
   std::size_t max_body = 64 * 1024;
   std::size_t max_headers = 64;

@@ -12,7 +12,7 @@
 #include "platform/base/errors.h"
 #include "tools/qdm_service/dataset_json.h"
 #include "tools/qdm_service/register_host.h"
-#include "tools/qdm_service/request_decoder.h"
+#include "tools/qdm_service/requests.h"
 
 namespace qdm_service {
 
@@ -21,38 +21,12 @@ namespace {
 using Qdm00000::CodeSet;
 using Qdm00000::Codes;
 
-// ---- The fields a request carries, as the printers' fields hold them ----
-
-// Amounts of cash movements and receipts: 14 digits with two implied
-// decimals on every maker's printer.
-constexpr DecimalField kAmount{12, 2};
-// The non-fiscal totalizer, as the printer numbers or letters it.
-constexpr TextField kTotalizer{2, false, "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"};
-// A payment method's name: 16 characters in the printer's table.
-constexpr TextField kMethodName{16, true};
-// A line of a management report: the printer's 48 columns.
-constexpr TextField kReportLine{48, true};
-constexpr std::size_t kMaxReportLines = 200;
-// A badge number, digits only.
-constexpr TextField kBadge{20, false, "0123456789"};
-// The printer's own command and its fields.
-constexpr TextField kCommandCode{8, false, "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz|"};
-constexpr TextField kCommandField{620, true};
-constexpr std::size_t kMaxCommandFields = 16;
-
 // Which printers serve each operation, by type code (the facade's routing).
 constexpr CodeSet kEveryPrinter = Codes({1, 2, 3, 4, 5, 6, 7, 8, 9});
 constexpr CodeSet kWithdrawalPrinters = Qdm00000::kBematech;
 constexpr CodeSet kExportPrinters = Qdm00000::kBematech;
 constexpr CodeSet kDrawerPrinters = Qdm00000::kBematechRestaurant;
 constexpr CodeSet kReportPrinters = Codes({1, 2, 3, 4, 5, 6, 7, 8});
-
-std::string Money(std::int64_t cents) { return DecimalText(cents, kAmount.decimals); }
-// 14 digits with two implied decimals, as the receipts take their amount.
-std::string AmountDigits(std::int64_t cents) {
-  std::string digits = std::to_string(cents);
-  return std::string(14 - std::min<std::size_t>(14, digits.size()), '0') + digits;
-}
 
 // What a printer operation needs before anything is sent.
 struct Needs {
@@ -104,31 +78,27 @@ Reply Unavailable(const std::string& mensagem) { return ProblemReply(Problem{"na
 // ---- Decoders and their work ----
 
 Work CashSupply(RegisterHost& host, const Call& call) {
-  const RequestBody body = RequestBody::Parse(call.body);
-  const std::int64_t cents = body.Decimal("valor", kAmount);
-  body.NoOtherFields();
+  const std::int64_t cents = DecodeCashMovement(call.body).cents;
   return [&host, cents] {
     return OnPrinter(
         host, {kEveryPrinter, true, true, true}, "A impressora recusou o suprimento",
         [cents] { return Qdm00000::Suprimento(UnitsToDouble(cents, kAmount.decimals)); },
-        [cents] { return Json{{"operacao", "suprimento"}, {"valor", Money(cents)}}; });
+        [cents] { return Json{{"operacao", "suprimento"}, {"valor", AmountText(cents)}}; });
   };
 }
 
 Work CashWithdrawal(RegisterHost& host, const Call& call) {
-  const RequestBody body = RequestBody::Parse(call.body);
-  const std::int64_t cents = body.Decimal("valor", kAmount);
-  body.NoOtherFields();
+  const std::int64_t cents = DecodeCashMovement(call.body).cents;
   return [&host, cents] {
     return OnPrinter(
         host, {kWithdrawalPrinters, true, true, true}, "A impressora recusou a sangria",
         [cents] { return Qdm00000::Sangria(UnitsToDouble(cents, kAmount.decimals)); },
-        [cents] { return Json{{"operacao", "sangria"}, {"valor", Money(cents)}}; });
+        [cents] { return Json{{"operacao", "sangria"}, {"valor", AmountText(cents)}}; });
   };
 }
 
 Work XReading(RegisterHost& host, const Call& call) {
-  RequestBody::Parse(call.body).NoOtherFields();
+  DecodeEmpty(call.body);
   return [&host] {
     return OnPrinter(host, {kEveryPrinter, true, true, false}, "A impressora recusou a leitura X",
                      [] { return Qdm00000::Leitura_X(""); }, [] { return Json{{"operacao", "leitura_x"}}; });
@@ -136,7 +106,7 @@ Work XReading(RegisterHost& host, const Call& call) {
 }
 
 Work ZReduction(RegisterHost& host, const Call& call) {
-  RequestBody::Parse(call.body).NoOtherFields();
+  DecodeEmpty(call.body);
   return [&host] {
     // A past fiscal day holds the start-up back until its reduction; once
     // reduced, the start-up runs again.
@@ -172,30 +142,25 @@ Work ZExport(RegisterHost& host, const Call&) {
   };
 }
 
-Work NonFiscalReceipt(RegisterHost& host, const Call& call) {
-  const RequestBody body = RequestBody::Parse(call.body);
-  const std::string totalizer = body.Text("totalizador", kTotalizer);
-  const std::int64_t cents = body.Decimal("valor", kAmount);
-  const std::string method = body.OptionalText("formaPagamento", kMethodName).value_or("");
-  body.NoOtherFields();
-  if (totalizer == "SU" || totalizer == "SA")
-    Fail("campo_invalido", "Use /v1/suprimento ou /v1/sangria para o suprimento e a sangria", "totalizador");
-  return [&host, totalizer, cents, method] {
+Work ReceiptWork(RegisterHost& host, const Call& call) {
+  const NonFiscalReceipt receipt = DecodeNonFiscalReceipt(call.body);
+  return [&host, receipt] {
     return OnPrinter(
         host, {kEveryPrinter, true, true, true}, "A impressora recusou o comprovante n\xE3o fiscal",
-        [&] { return Qdm00000::Cupom_NFiscal_NVinculado(totalizer, AmountDigits(cents), method, ""); },
+        [&] {
+          return Qdm00000::Cupom_NFiscal_NVinculado(receipt.totalizer, AmountDigits(receipt.cents), receipt.method,
+                                                    "");
+        },
         [&] {
           return Json{{"operacao", "comprovante_nao_fiscal"},
-                      {"totalizador", platform::Cp1252ToUtf8(totalizer)},
-                      {"valor", Money(cents)}};
+                      {"totalizador", platform::Cp1252ToUtf8(receipt.totalizer)},
+                      {"valor", AmountText(receipt.cents)}};
         });
   };
 }
 
-Work ManagementReport(RegisterHost& host, const Call& call) {
-  const RequestBody body = RequestBody::Parse(call.body);
-  const std::vector<std::string> lines = body.TextList("linhas", kReportLine, kMaxReportLines);
-  body.NoOtherFields();
+Work ReportWork(RegisterHost& host, const Call& call) {
+  const std::vector<std::string> lines = DecodeManagementReport(call.body).lines;
   return [&host, lines] {
     return OnPrinter(
         host, {kReportPrinters, true, true, false}, "A impressora recusou o relat\xF3rio gerencial",
@@ -218,21 +183,19 @@ Work ManagementReport(RegisterHost& host, const Call& call) {
 }
 
 Work OpenDrawer(RegisterHost& host, const Call& call) {
-  RequestBody::Parse(call.body).NoOtherFields();
+  DecodeEmpty(call.body);
   return [&host] {
     return OnPrinter(host, {kDrawerPrinters, true, false, false}, "A impressora n\xE3o abriu a gaveta",
                      [] { return Qdm00000::Abre_Gaveta(); }, [] { return Json{{"operacao", "gaveta"}}; });
   };
 }
 
-Work Display(RegisterHost& host, const Call& call) {
-  const RequestBody body = RequestBody::Parse(call.body);
-  // The display's width is known once it started; 20 columns is the
-  // widest the service drives, checked again on the main thread.
-  const TextField line{20, true};
-  const std::string line1 = body.Text("linha1", line);
-  const std::string line2 = body.OptionalText("linha2", line).value_or("");
-  body.NoOtherFields();
+Work DisplayWork(RegisterHost& host, const Call& call) {
+  // The display's own width is known on the main thread; the decoder holds
+  // the widest the service drives.
+  const DisplayLines decoded = DecodeDisplayLines(call.body);
+  const std::string line1 = decoded.line1;
+  const std::string line2 = decoded.line2;
   return [&host, line1, line2] {
     if (!host.display_configured()) Fail("dispositivo_ausente", "Este caixa n\xE3o tem visor do cliente");
     const std::size_t width = static_cast<std::size_t>(host.display_columns());
@@ -245,9 +208,7 @@ Work Display(RegisterHost& host, const Call& call) {
 }
 
 Work BadgeDigit(RegisterHost& host, const Call& call) {
-  const RequestBody body = RequestBody::Parse(call.body);
-  const std::string badge = body.Text("matricula", kBadge);
-  body.NoOtherFields();
+  const std::string badge = DecodeBadge(call.body).number;
   return [&host, badge] {
     if (!host.check_digit_ready())
       Fail("dispositivo_ausente", "A biblioteca do d\xEDgito verificador (DCVT32.dll) n\xE3o est\xE1 carregada");
@@ -260,13 +221,10 @@ Work BadgeDigit(RegisterHost& host, const Call& call) {
   };
 }
 
-Work RawCommand(RegisterHost& host, const Call& call) {
-  const RequestBody body = RequestBody::Parse(call.body);
-  const std::string command = body.Text("comando", kCommandCode);
-  const std::vector<std::string> fields =
-      body.Has("parametros") ? body.TextList("parametros", kCommandField, kMaxCommandFields, true)
-                             : std::vector<std::string>{};
-  body.NoOtherFields();
+Work RawCommandWork(RegisterHost& host, const Call& call) {
+  const RawCommand raw = DecodeRawCommand(call.body);
+  const std::string command = raw.command;
+  const std::vector<std::string> fields = raw.fields;
   return [&host, command, fields] {
     std::string answer;
     return OnPrinter(
@@ -364,10 +322,10 @@ std::vector<Route> ServiceRoutes(RegisterHost& host, Dispatcher& dispatcher, con
       Device("POST", "/v1/leitura-x", "leitura_x", XReading, host),
       Device("POST", "/v1/reducao-z", "reducao_z", ZReduction, host),
       Device("GET", "/v1/reducao-z/exportacao", "exportacao_reducao_z", ZExport, host),
-      Device("POST", "/v1/comprovante-nao-fiscal", "comprovante_nao_fiscal", NonFiscalReceipt, host),
-      Device("POST", "/v1/relatorio-gerencial", "relatorio_gerencial", ManagementReport, host),
+      Device("POST", "/v1/comprovante-nao-fiscal", "comprovante_nao_fiscal", ReceiptWork, host),
+      Device("POST", "/v1/relatorio-gerencial", "relatorio_gerencial", ReportWork, host),
       Device("POST", "/v1/gaveta/abrir", "gaveta", OpenDrawer, host),
-      Device("POST", "/v1/visor", "visor", Display, host),
+      Device("POST", "/v1/visor", "visor", DisplayWork, host),
       Device("POST", "/v1/cracha/digito", "digito_verificador", BadgeDigit, host),
       SaleSlot("POST", "/v1/vendas"),
       SaleSlot("GET", "/v1/vendas/([^/]+)"),
@@ -378,7 +336,7 @@ std::vector<Route> ServiceRoutes(RegisterHost& host, Dispatcher& dispatcher, con
   events.pattern = "/v1/eventos";
   events.kind = Route::Kind::Events;
   routes.push_back(events);
-  if (options.raw_command) routes.push_back(Device("POST", "/v1/comando", "comando", RawCommand, host));
+  if (options.raw_command) routes.push_back(Device("POST", "/v1/comando", "comando", RawCommandWork, host));
   return routes;
 }
 
