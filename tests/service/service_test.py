@@ -170,16 +170,17 @@ def tape(home):
         return f.read()
 
 
-def events_listener(service, kind, found, stop, last_id=None):
-    """Reads the event stream until an event of `kind` arrived or `stop` is
-    set (the service's keep-alive comes every 15 s)."""
+def events_listener(service, kind, found, stop, last_id=None, wanted=lambda data: True):
+    """Reads the event stream until an event of `kind` whose data is
+    `wanted` arrived or `stop` is set (the service's keep-alive comes every
+    15 s)."""
     headers = {"Last-Event-ID": last_id} if last_id else {}
     with service.call("GET", "/v1/eventos", stream=True, headers=headers, timeout=(CALL_BOUND, 20)) as response:
         found.append(("status", response.status_code, response.headers.get("Content-Type")))
         event = {}
         try:
             for raw in response.iter_lines(decode_unicode=True):
-                if stop.is_set() or any(e[0] == "event" and e[1] == kind for e in found):
+                if stop.is_set() or any(e[0] == "event" and e[1] == kind and wanted(e[2]) for e in found):
                     return
                 if raw == "":
                     if event:
@@ -496,6 +497,54 @@ class OwnServices(HomeTest):
             self.assertIn("REDUÇÃO Z", tape(self.home))
         finally:
             self.assertEqual(s.stop(), 0)
+
+    def test_a_past_fiscal_day_holds_the_printer_until_its_z_reduction(self):
+        first = Service(self.home, "--sem-cartao")
+        self.assertEqual(first.stop(), 0)
+        # The register's clock two days on: the printer's fiscal day is past.
+        with open(os.path.join(self.home, "relogio.txt"), "w") as f:
+            f.write("172800\n")
+        s = Service(self.home, "--sem-cartao")
+        try:
+            printer = s.call("GET", "/v1/estado").json()["impressora"]
+            self.assertFalse(printer["pronta"])
+            self.assertTrue(printer["diaFiscal"]["reducaoZPendente"])
+            self.assertIn("Redução Z", printer["motivo"])
+            refused = s.call("POST", "/v1/suprimento", json={"valor": 1})
+            self.assertEqual((refused.status_code, refused.json()["codigo"]), (409, "reducao_z_pendente"))
+            found, stop = [], threading.Event()
+            listener = threading.Thread(target=events_listener, args=(s, "impressora", found, stop),
+                                        kwargs={"wanted": lambda data: data["pronta"]})
+            listener.start()
+            time.sleep(0.5)  # the stream is open
+            self.assertEqual(s.call("POST", "/v1/reducao-z", json={}).status_code, 200)
+            listener.join(CALL_BOUND)
+            stop.set()
+            # The change of the printer's state reached the listeners.
+            ready = [e[2] for e in found if e[0] == "event" and e[1] == "impressora" and e[2]["pronta"]]
+            self.assertTrue(ready, found)
+            self.assertNotIn("motivo", ready[0])
+            self.assertTrue(s.call("GET", "/v1/estado").json()["impressora"]["pronta"])
+            self.assertEqual(s.call("POST", "/v1/suprimento", json={"valor": 1}).status_code, 200)
+        finally:
+            self.assertEqual(s.stop(), 0)
+
+    def test_the_other_makers_printers_serve_the_same_routes(self):
+        for tipo, maker in [(3, "Sweda"), (7, "Daruma")]:
+            with self.subTest(tipo=tipo):
+                home = os.path.join(self.home, str(tipo))
+                s = Service(home, "--sem-cartao", "--tipo", str(tipo))
+                try:
+                    printer = s.call("GET", "/v1/estado").json()["impressora"]
+                    self.assertEqual((printer["tipo"], printer["fabricante"], printer["pronta"]), (tipo, maker, True))
+                    self.assertEqual(s.call("POST", "/v1/suprimento", json={"valor": "3.00"}).status_code, 200)
+                    report = s.call("POST", "/v1/relatorio-gerencial", json={"linhas": ["LINHA DO RELATORIO"]})
+                    self.assertEqual(report.status_code, 200, report.text)
+                    self.assertIn("LINHA DO RELATORIO", tape(home))
+                    self.assertEqual(s.call("POST", "/v1/sangria", json={"valor": 1}).json()["codigo"],
+                                     "operacao_nao_suportada")
+                finally:
+                    self.assertEqual(s.stop(), 0)
 
     def test_the_raw_command_route_exists_only_when_asked_for(self):
         s = Service(self.home, "--sem-cartao", "--comando-livre", "--visor", "nenhum")

@@ -284,7 +284,10 @@ struct HttpService::Impl {
         case 404: WriteProblem(res, "nao_encontrado", "Rota desconhecida"); break;
         case 413: WriteProblem(res, "corpo_grande", "O corpo da requisi\xE7\xE3o passa do limite do servi\xE7o"); break;
         case 431: WriteProblem(res, "cabecalhos_grandes", "Cabe\xE7" "alhos grandes demais"); break;
-        case 400: WriteProblem(res, "requisicao_invalida", "Requisi\xE7\xE3o HTTP malformada"); break;
+        case 400:
+          WriteProblem(res, "requisicao_invalida",
+                       "Requisi\xE7\xE3o HTTP malformada (um POST sem corpo leva Content-Length: 0)");
+          break;
         default: return Handled::Unhandled;
       }
       return Handled::Handled;
