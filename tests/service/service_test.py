@@ -467,6 +467,13 @@ class OwnServices(HomeTest):
         finally:
             self.assertEqual(again.stop(), 0)
 
+    def test_a_stop_right_after_the_start_ends_the_service(self):
+        # The address is printed only once the service listens, so a stop at
+        # once finds it serving (the HTTP library ignores a stop before).
+        for _ in range(3):
+            s = Service(self.home, "--sem-cartao", "--sem-digito", "--visor", "nenhum")
+            self.assertEqual(s.stop(), 0)
+
     def test_the_token_command_shows_the_homes_token_kept_for_its_owner(self):
         shown = subprocess.run([SERVICE, "token", "--dir", self.home], capture_output=True, text=True,
                                timeout=START_BOUND, check=True).stdout.strip()

@@ -109,8 +109,8 @@ struct HttpService::Impl {
   httplib::Server server;
   std::thread listener;
   std::atomic<bool> stopping{false};
+  std::atomic<bool> listening_ended{false};
   std::set<std::string> hosts;  // Host headers a loopback service answers
-  bool started = false;
 
   Impl(HttpOptions o, std::string t, Dispatcher& d, EventHub& e, std::vector<Route> r)
       : options(std::move(o)), token(std::move(t)), dispatcher(d), events(e), routes(std::move(r)) {
@@ -337,16 +337,34 @@ int HttpService::Bind() {
 }
 
 void HttpService::Start() {
-  impl_->started = true;
-  impl_->listener = std::thread([this] { impl_->server.listen_after_bind(); });
+  Impl& s = *impl_;
+  s.listener = std::thread([&s] {
+    s.server.listen_after_bind();
+    s.listening_ended = true;
+  });
+  // Serving once this answers (the address printed then is true), and a
+  // stop that follows at once finds the server running: the library's
+  // stop does nothing to a server that has not begun to listen.
+  const auto bound = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (!s.server.is_running() && !s.listening_ended && std::chrono::steady_clock::now() < bound)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
 void HttpService::Stop() {
   Impl& s = *impl_;
   if (s.stopping.exchange(true)) return;
   s.events.Close();
-  s.server.stop();
-  if (s.listener.joinable()) s.listener.join();
+  if (s.listener.joinable()) {
+    bool asked = false;
+    while (!s.listening_ended) {
+      if (!asked && s.server.is_running()) {
+        s.server.stop();
+        asked = true;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    s.listener.join();
+  }
 }
 
 }  // namespace qdm_service
