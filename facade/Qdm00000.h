@@ -122,6 +122,8 @@ bool VendaItem(const std::string& mesa, const std::string& complemento,
 //   consumidor          the consumer text of that line
 //   cnpjCpf             the buyer's CNPJ or CPF ("" for none)
 //   nome                the buyer's name
+// Daruma codes: FechaCupomFormasPg_Daruma (discount, payments under their
+// letters, CNPJ/CPF and name; false unless the printer closed the coupon).
 bool FechaCupom(bool imprimeContraVale, bool avisa, double desconto, double valorContraVale,
                 double acrescimo, const std::string& permiteRepetir, bool repeteSeRecusado,
                 const std::string& naoUsado, TClientDataSet& movimentos,

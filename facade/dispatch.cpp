@@ -26,6 +26,11 @@ bool FechaCupom(bool imprimeContraVale, bool avisa, double desconto, double valo
                                                        repeteSeRecusado, naoUsado, movimentos,
                                                        recebimentos, numeroCupom, convenio,
                                                        comConsumidor, consumidor, cnpjCpf, nome);
+                       }},
+                      {kDaruma, [&] {
+                         return D::FechaCupomFormasPg_Daruma(desconto, acrescimo, imprimeContraVale,
+                                                             movimentos, recebimentos, numeroCupom,
+                                                             cnpjCpf, nome);
                        }}});
 }
 

@@ -63,7 +63,9 @@ bool CarregaECF(const std::string& caixa_informado) {
     for (ds.First(); !ds.Eof(); ds.Next()) {
       if (!RecordValid(ds, caixa)) result = false;
     }
-  } catch (const std::exception&) {
+  } catch (const std::exception& e) {
+    // The log names the file and what is wrong with it (too large, damaged).
+    ImpFisDebug(std::string("ERRO!!! ") + e.what());
     ShowError("ArqConfig_Inv");
     result = false;
   }

@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const std::string path =
       platform::IncludeTrailingPathDelimiter(platform::ExtractFilePath(platform::GetModuleFileNameA())) +
       "ecfFZ.cds";
-  platform::WriteFileAtomic(path, std::string(reinterpret_cast<const char*>(data), size));
+  fuzzsupport::WriteScratchFile(path, std::string(reinterpret_cast<const char*>(data), size));
   (void)Qdm00000::CarregaECF("FZ");
   return 0;
 }

@@ -15,14 +15,20 @@
 
 namespace fuzzsupport {
 
+// Removed when the run ends; a crash keeps it for a look.
 inline const std::string& ScratchDir() {
-  static const std::string dir = [] {
-    std::string path = std::filesystem::temp_directory_path().string() + "/qdm_fuzz_" +
-                       std::to_string(getpid());
-    std::filesystem::create_directories(path);
-    return path;
-  }();
-  return dir;
+  static const struct Scratch {
+    Scratch() {
+      path = std::filesystem::temp_directory_path().string() + "/qdm_fuzz_" + std::to_string(getpid());
+      std::filesystem::create_directories(path);
+    }
+    ~Scratch() {
+      std::error_code ignored;
+      std::filesystem::remove_all(path, ignored);
+    }
+    std::string path;
+  } dir;
+  return dir.path;
 }
 
 inline void Unattended() {

@@ -1,7 +1,8 @@
 // The Bematech Z-reduction export's reading of "mp20fi.ret": any report
 // the printer's library leaves behind gives datasets or a logged error,
-// never a fault. The file is the fuzzer's input; the printer answers the
-// "69" command at rest.
+// never a fault. The file is the fuzzer's input, written by the library
+// when the driver sends "69", as the maker's library writes it; the
+// printer answers every command at rest.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -25,22 +26,45 @@ platform::TClientDataSet& PaymentTypes() {
   return types;
 }
 
+// The report the library writes on "69": the input being run.
+std::string& PendingReport() {
+  static std::string report;
+  return report;
+}
+
+int FormataTX(const char* frame) {
+  if (std::string(frame) == "\x1B|69|\x1B") fuzzsupport::WriteScratchFile("mp20fi.ret", PendingReport());
+  return 0;
+}
+
+int StatusAtRest(int* retorno, int* ack, int* st1, int* st2) {
+  *retorno = 0;
+  *ack = 6;
+  *st1 = 0;
+  *st2 = 0;
+  return 1;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   fuzzsupport::Unattended();
   std::filesystem::current_path(fuzzsupport::ScratchDir());  // where "69" leaves its report
   fuzzsupport::bematech::Bind();
+  Qdm00100::BemaFormataTX = &FormataTX;
+  Qdm00100::BemaStatus_Mp20FI = &StatusAtRest;
   return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  fuzzsupport::WriteScratchFile("mp20fi.ret", std::string(reinterpret_cast<const char*>(data), size));
+  PendingReport().assign(reinterpret_cast<const char*>(data), size);
   // The restaurant model reads one line more among the fiscal totals.
   const int types[] = {1, 2, 9};
   Qdm00000::IdTipoImpFis = types[size % 3];
   platform::TClientDataSet reducao("reducaoZ"), formas("formas"), impostos("impostos"), totais("totais");
-  if (!Qdm00100::ExportRedZ_Bematech(PaymentTypes(), reducao, formas, impostos, totais))
-    fuzzsupport::Broken("ExportRedZ_Bematech answers true");
+  // A report read whole gives the reduction's one record.
+  if (Qdm00100::ExportRedZ_Bematech(PaymentTypes(), reducao, formas, impostos, totais) &&
+      reducao.RecordCount() != 1)
+    fuzzsupport::Broken("a whole report gives one reduction record");
   return 0;
 }

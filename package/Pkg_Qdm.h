@@ -74,6 +74,10 @@
 #include "tef/Qdm00500.h"
 #include "tef/TfrmCartaoDebito.h"
 
+// A whole sale as one call (QdmVenda): items, card, closing, voucher,
+// confirmation or undo, and the recovery at start.
+#include "sale/QdmVenda.h"
+
 // The other devices at the till.
 #include "peripherals/keyboard/Qdm00400.h"       // Qdm00400: POS keyboard
 #include "peripherals/display/Qdm00600.h"        // Qdm00600: customer display

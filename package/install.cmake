@@ -49,6 +49,11 @@ configure_file(${CMAKE_CURRENT_LIST_DIR}/Pkg_Qdm.pc.in ${PROJECT_BINARY_DIR}/pac
 install(FILES ${PROJECT_BINARY_DIR}/package/Pkg_Qdm.pc
         DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig COMPONENT development)
 
+# The front-end developer's documents go with the headers.
+install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/docs/FRONTEND.md
+              ${PROJECT_SOURCE_DIR}/docs/ARCHITECTURE.md
+        DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT development)
+
 if(QDM_INSTALL_DEVICES)
   install(TARGETS mp20fi_emulator sersweda_emulator fs345_emulator perto_emulator dcvt32_emulator
                   tec44_emulator tec65_emulator tef_manager reader_emulator qdm_register

@@ -30,7 +30,7 @@ bool AwaitCancellation(const std::string& identificacao, TStringList& answer) {
       TStringList record;
       bool read = true;
       try {
-        record.LoadFromFile(slot);
+        record = LoadRecord(slot);
       } catch (const platform::Exception&) {
         read = false;  // looked at again on the next pass
       }
@@ -43,7 +43,7 @@ bool AwaitCancellation(const std::string& identificacao, TStringList& answer) {
         }
       }
     }
-    if (elapsed.Seconds() > inTimeoutRespostaTEF) return false;
+    if (elapsed.Seconds() > inTimeoutRespostaTEF || ManagerGone()) return false;
   }
 }
 

@@ -25,6 +25,11 @@ constexpr double kAckTimeoutSeconds = 7;
 // and the register's processor is not ours to burn.
 constexpr int kStatusPollMs = 50;
 
+std::function<bool()>& ManagerWatch() {
+  static std::function<bool()> alive;
+  return alive;
+}
+
 // Waits for the status file that echoes this command and identifier. A
 // status of another request is consumed and the wait goes on.
 bool AwaitStatus(const std::string& comando, const std::string& identificacao) {
@@ -34,7 +39,13 @@ bool AwaitStatus(const std::string& comando, const std::string& identificacao) {
     platform::Application().ProcessMessages();
     if (platform::FileExists(status)) {
       TStringList record;
-      record.LoadFromFile(status);
+      try {
+        record = LoadRecord(status);
+      } catch (const platform::Exception&) {
+        // An acknowledgement that cannot be read ends the wait as a failure.
+        platform::DeleteFile(status);
+        return false;
+      }
       platform::DeleteFile(status);
       // A damaged acknowledgement ends the wait as a failure.
       if (record.Count() < 2) return false;
@@ -42,7 +53,7 @@ bool AwaitStatus(const std::string& comando, const std::string& identificacao) {
           record[1] == FieldLine("001-000", identificacao))
         return true;
     }
-    if (elapsed.Seconds() > kAckTimeoutSeconds) return false;
+    if (elapsed.Seconds() > kAckTimeoutSeconds || ManagerGone()) return false;
     platform::clock::Pause(kStatusPollMs);
   }
 }
@@ -65,6 +76,10 @@ double WaitClock::Seconds() {
   return days_ * 24 * 60 * 60;
 }
 
+void WatchManager(std::function<bool()> alive) { ManagerWatch() = std::move(alive); }
+
+bool ManagerGone() { return ManagerWatch() && !ManagerWatch()(); }
+
 void ShowNotWritable() {
   util::TouchMessageDlg("O diret\xF3rio do Gerenciador Padr\xE3o n\xE3o permite grava\xE7\xE3o: " + DirTef,
                         platform::mtError, platform::mbOK);
@@ -75,7 +90,7 @@ void ClearAnswerSlot() {
   if (!platform::FileExists(slot)) return;
   TStringList answer;
   try {
-    answer.LoadFromFile(slot);
+    answer = LoadRecord(slot);
   } catch (const platform::Exception&) {
   }
   if (!FieldValue(answer, "010-000").empty() &&
@@ -172,7 +187,7 @@ void DeleteIntPosFiles(const std::string& diretorio, const std::string& identifi
     const std::string file = diretorio + name;
     if (!identificacao.empty()) {
       try {
-        if (platform::ReadFileBytes(file).find(mark) == std::string::npos) continue;
+        if (platform::ReadFileBounded(file, kIntPosFileLimit).find(mark) == std::string::npos) continue;
       } catch (const platform::Exception&) {
         continue;  // what cannot be read cannot be shown to be ours
       }

@@ -1,6 +1,7 @@
 // Pieces of the IntPos exchange shared by confirmation, vouchers and
 // cancellation.
 #pragma once
+#include <functional>
 #include <string>
 
 #include "platform/base/clock.h"
@@ -25,6 +26,12 @@ class WaitClock {
   platform::TDateTime last_;
   double days_ = 0;
 };
+
+// A host that started the manager itself can tell when it has ended
+// (`alive` answers false); the waits on the manager then end at once rather
+// than run out their time. An empty function: nobody watches.
+void WatchManager(std::function<bool()> alive);
+bool ManagerGone();
 
 // Empties the answer slot "resp\intpos.001" before a new request: a
 // transaction answer goes to the archive, where the next start can still

@@ -10,6 +10,12 @@ namespace Qdm00500::detail {
 
 using platform::TStringList;
 
+TStringList LoadRecord(const std::string& file) {
+  TStringList record;
+  record.SetText(platform::ReadFileBounded(file, kIntPosFileLimit));
+  return record;
+}
+
 std::string TefFile(const std::string& relative) { return DirTef + relative; }
 
 std::string FieldLine(const std::string& code, const std::string& value) {

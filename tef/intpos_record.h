@@ -1,6 +1,7 @@
 // IntPos records: where the files lie under the current root, how a field
 // is read and a request written, and the blocks of a voucher store.
 #pragma once
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -15,9 +16,19 @@ inline constexpr const char* kAnswerFile = "resp\\intpos.001";
 inline constexpr const char* kStatusFile = "resp\\intpos.sts";
 inline constexpr const char* kAnswerDir = "resp\\";
 inline constexpr const char* kRequestDir = "req\\";
+// Answers that could not be read, set aside by the start (never deleted).
+inline constexpr const char* kUnreadableDir = "resp\\ilegiveis\\";
 // Held by the register exchanging files with the root's manager.
 inline constexpr const char* kLockFile = "qdm_tef.lck";
 inline constexpr const char* kEndOfRecord = "999-999 = 0";
+
+// An IntPos record holds a few kilobytes (999 voucher lines at most): a file
+// above this bound is not read.
+inline constexpr std::size_t kIntPosFileLimit = std::size_t{1} << 20;
+
+// The record in a file (host or mapped name). Raises EInOutError, naming
+// the file, when it cannot be read or is larger than kIntPosFileLimit.
+platform::TStringList LoadRecord(const std::string& file);
 
 // DirTef followed by a name relative to the root.
 std::string TefFile(const std::string& relative);

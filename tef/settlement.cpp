@@ -1,5 +1,8 @@
 // Confirmation (CNF) and undo (NCN) of transactions, kept in the ledger, and
 // the resolution at start of the answers an interrupted run left behind.
+#include <vector>
+
+#include "facade/Qdm00000.h"
 #include "utility/utility.h"
 #include "platform/dialogs/dialogs.h"
 #include "platform/base/errors.h"
@@ -61,6 +64,49 @@ void ShowLedgerFault(const char* what) {
 
 bool Settled(Settlement s) { return s == Settlement::Done || s == Settlement::AlreadySettled; }
 
+// An answer that cannot be read as a transaction's (damaged, too large,
+// without a network) would stop every start: it is set aside, renamed into
+// the root's folder of unreadable answers, logged and shown with its name.
+// False when it cannot even be moved.
+bool SetAside(const std::string& file) {
+  const std::string folder = TefFile(kUnreadableDir);
+  platform::ForceDirectories(folder);
+  const std::string target = NewIntPosFileName(folder);
+  if (!platform::RenameFile(file, target)) {
+    Qdm00000::ImpFisDebug("ERRO!!! TEF resposta ilegivel nao pode ser posta de lado: " + file);
+    return false;
+  }
+  Qdm00000::ImpFisDebug("ERRO!!! TEF resposta ilegivel posta de lado: " + file + " -> " + target);
+  util::TouchMessageDlg("A resposta do Gerenciador Padr\xE3o " + file + " n\xE3o p\xF4" "de ser lida.\r\nFoi guardada em " +
+                            target + ".",
+                        platform::mtError, platform::mbOK);
+  return true;
+}
+
+// The ledger's rule for a transaction whose answer is gone (set aside, or
+// deleted after a confirmation whose acknowledgement was never recorded):
+// the decision the ledger holds is sent again, from the ledger's own
+// names of it. False at the first one not acknowledged.
+bool SettleFromLedger() {
+  std::vector<LedgerEntry> open;
+  try {
+    const Ledger ledger = Ledger::Load(DirTef);
+    for (const LedgerEntry& entry : ledger.Entries())
+      if (!entry.acknowledged) open.push_back(entry);
+  } catch (const platform::Exception&) {
+    ShowLedgerFault("lido");
+    return false;
+  }
+  for (const LedgerEntry& entry : open) {
+    TStringList answer;
+    answer.Add(FieldLine("010-000", entry.key.network));
+    answer.Add(FieldLine("012-000", entry.key.document));
+    answer.Add(FieldLine("027-000", entry.key.finalisation));
+    if (!Settled(Settle(answer, entry.decision == Decision::Undo))) return false;
+  }
+  return true;
+}
+
 // Resolves the answers under the current root; false at the first failure,
 // which keeps its file.
 bool ResolveRoot() {
@@ -79,14 +125,18 @@ bool ResolveRoot() {
     }
     TStringList answer;
     try {
-      answer.LoadFromFile(file);
+      answer = LoadRecord(file);
     } catch (const platform::Exception&) {
-      return false;
+      answer.Clear();
+    }
+    if (FieldValue(answer, "010-000").empty()) {
+      if (!SetAside(file)) return false;
+      continue;
     }
     if (!Settled(ResolveLeftover(answer))) return false;
     platform::DeleteFile(file);
   }
-  return true;
+  return SettleFromLedger();
 }
 
 }  // namespace

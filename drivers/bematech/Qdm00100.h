@@ -144,10 +144,16 @@ bool Abre_Gaveta_Bematech();
 // Closes the coupon: the start of the closing (a discount wins over a
 // surcharge), every payment movement "E" of `movimentos` in the order taken,
 // the footer, and the change voucher. Everything is worked out before the
-// first byte goes out. Answers true only when the whole closing completed;
-// false when an amount does not fit, a movement's payment type is missing
-// from `tiposRecebimento`, or a command was refused and not retried (the
-// operator declined, or no retry was allowed): the coupon is then still open.
+// first byte goes out. After a command the printer reports refused, the
+// printer is asked what became of it ("35" "17" for the coupon's state,
+// "35" "32" for a payment, "30" for the change voucher): what it took is
+// never sent twice and the closing goes on; what it did not take is sent
+// again on the operator's Yes. Answers true when the printer took the
+// footer, which closes the coupon (a change voucher it did not take is
+// logged); false when an amount does not fit, a movement's payment type is
+// missing from `tiposRecebimento`, a command was not taken and not sent
+// again, or its fate could not be read (logged): the coupon is then still
+// open, or its state unknown.
 bool FechaCupom_Bematech(bool contraVale,              // print the change voucher
                          bool avisa,                   // for every command of the closing
                          double desconto,              // on the total
@@ -217,16 +223,21 @@ bool ImprimeCardapio_Bematech();                          // the menu
 // "mp20fi.ret" in the current directory) and reads it into the reduction's
 // record, its payment methods (those of `tiposRecebimento` by CDFPIMPFIS),
 // its tax rates (taxed "T", then service "S") and its non-fiscal
-// totalizers. Every record carries ECF and the date of the movement. Always
-// true: without the file the datasets are untouched; a section the report
-// lacks is left empty and a figure that cannot be read ends the reading,
-// both logged, and the caller keeps what was read.
+// totalizers (supply "SU" and withdrawal "SA" among them). Every record
+// carries ECF and the date of the movement. A report left by an earlier Z
+// is removed before "69", so it is never taken for this one. True only for
+// a whole report read; false, with the reason logged, when the old report
+// cannot be removed, "69" is refused or writes no file (the datasets are
+// then untouched), or a section is missing or a figure cannot be read (a
+// missing section is left empty, an unreadable figure ends the reading, and
+// the caller keeps what was read). A taxed-rate row that cannot be read is
+// skipped, logged.
 bool ExportRedZ_Bematech(TClientDataSet& tiposRecebimento, TClientDataSet& reducaoZ,
                          TClientDataSet& formasPagamento, TClientDataSet& impostos,
                          TClientDataSet& totaisNaoFiscais);
 // An amount of the report: "," and "." dropped, the last two digits the
-// hundredths ("1.234,56" and "1,234.56" are 1234.56). Raises on anything
-// else.
+// hundredths ("1.234,56" and "1,234.56" are 1234.56), a leading minus sign
+// kept ("-5,00" is -5.00). Raises on anything else.
 double ReadAmount(const std::string& text);
 
 }  // namespace Qdm00100

@@ -139,27 +139,41 @@ std::optional<ClosingPlan> PlanClosing(bool contraVale, double desconto, double 
   return plan;
 }
 
-// The closing's retry question, when the caller allows it; true on Yes.
-using RetryQuestion = std::function<bool()>;
+// What became of a closing command the printer reported refused, as the
+// printer itself tells it when asked: a printer may carry a command out
+// and still answer it wrong.
+enum class Fate { Taken, NotTaken, Unknown };
 
-bool Send(const std::string& comando, const std::vector<std::string>& args, bool avisa) {
-  return EnviaComando_Bematech(comando, args, avisa, false);
-}
+// Where the coupon stands: "35" with "17" answers the fiscal flags as a
+// number in three digits, 1 while a fiscal coupon is open, plus 2 once its
+// closing has begun.
+struct CouponFlags {
+  bool aberto = false;
+  bool pagando = false;
+};
 
-// Sends a command until the printer takes it or the operator gives up.
-bool SendUntilTaken(const std::string& comando, const std::vector<std::string>& args, bool avisa,
-                    const RetryQuestion& again) {
-  while (!Send(comando, args, avisa)) {
-    if (!again()) return false;
+std::optional<CouponFlags> AskCouponFlags(bool avisa) {
+  constexpr int kOpen = 1;
+  constexpr int kPaying = 2;
+  const std::optional<std::string> resposta = Query("35", {"17"}, avisa);
+  int flags = -1;
+  const bool digitos =
+      resposta && resposta->size() == 3 && resposta->find_first_not_of("0123456789") == std::string::npos;
+  if (digitos) flags = std::stoi(*resposta);
+  if (flags < 0 || flags > 255) {
+    Log("ERRO!!! Estado do cupom nao conferido na impressora: " +
+        (resposta ? "resposta '" + *resposta + "'" : std::string("comando recusado")));
+    return std::nullopt;
   }
-  return true;
+  return CouponFlags{(flags & kOpen) != 0, (flags & kPaying) != 0};
 }
 
 // What the coupon has been paid with one method, in cents, as the printer
 // reports it. "35" with "32" answers one slot of 56 bytes per programmed
 // method, in the printer's order: the name (16 bytes), the day's amount
 // and the amount in the coupon being closed (20 digits each, two implied
-// decimals). Nothing when the answer cannot be read.
+// decimals). Nothing when the answer cannot be read as whole slots that
+// reach the method's own: a slot cut short, or missing, tells nothing.
 std::optional<long long> PaidOnThePrinter(const std::string& metodo, bool avisa) {
   constexpr std::size_t kSlotSize = 56;
   constexpr std::size_t kCouponAmountAt = 36;
@@ -168,68 +182,145 @@ std::optional<long long> PaidOnThePrinter(const std::string& metodo, bool avisa)
   if (!platform::TryStrToInt(metodo, numero) || numero < 1) return std::nullopt;
   const std::optional<std::string> resposta = Query("35", {"32"}, avisa, "", false);
   if (!resposta) return std::nullopt;
-  // The answer fills the front of a blank buffer; past its end lie the
-  // slots of methods the printer does not have, which took nothing.
+  // The answer fills the front of a blank buffer and ends on the digits of
+  // its last slot.
   const std::size_t fim = resposta->find_last_not_of(' ');
   if (fim == std::string::npos) return std::nullopt;
+  const std::size_t tamanho = fim + 1;
   const std::size_t slot = (static_cast<std::size_t>(numero) - 1) * kSlotSize;
-  if (slot > fim) return 0;
-  const std::size_t at = slot + kCouponAmountAt;
-  if (fim + 1 < at + kAmountDigits) return std::nullopt;
-  const std::string digitos = resposta->substr(at, kAmountDigits);
-  for (char c : digitos) {
-    if (c < '0' || c > '9') return std::nullopt;
-  }
+  if (tamanho % kSlotSize != 0 || slot + kSlotSize > tamanho) return std::nullopt;
+  const std::string digitos = resposta->substr(slot + kCouponAmountAt, kAmountDigits);
+  if (digitos.find_first_not_of("0123456789") != std::string::npos) return std::nullopt;
   return std::stoll(digitos);
 }
 
-// One payment. A refused "72" may still have been registered (the printer
-// took it and its answer was lost or wrong): before sending it again the
-// printer is asked what the coupon holds in that method, and the payment
-// goes out again only when it is not there. `tomado` is what this closing
-// has had taken in the method so far. False when the payment could not be
-// made or its fate cannot be told: sending it blind could charge twice.
-bool SendPayment(const Payment& pagamento, long long& tomado, bool avisa,
-                 const RetryQuestion& again) {
-  const long long valor = std::stoll(pagamento.valor);
-  while (!Send("72", {pagamento.metodo, pagamento.valor}, avisa)) {
-    if (!again()) return false;
-    const std::optional<long long> naImpressora = PaidOnThePrinter(pagamento.metodo, avisa);
-    if (!naImpressora) {
-      Log("ERRO!!! Pagamento nao conferido na impressora: forma " + pagamento.metodo);
-      return false;
-    }
-    if (*naImpressora == tomado + valor) {
-      Log("Pagamento ja registrado pela impressora: forma " + pagamento.metodo);
-      break;
-    }
-    if (*naImpressora != tomado) {
-      Log("ERRO!!! Pagamento da forma " + pagamento.metodo + " diverge na impressora: " +
-          std::to_string(*naImpressora) + " centavos");
-      return false;
-    }
-  }
-  tomado += valor;
-  return true;
-}
+// Sends the closing's commands. After a command the printer reports
+// refused (and the operator's answer, where the question is allowed), the
+// printer is asked what became of it: one it took is never sent twice (the
+// start of the closing, a payment, the footer, the change voucher) and the
+// closing goes on; one it did not take is sent again on the operator's Yes;
+// one whose fate cannot be read is not sent blind, and the closing stops.
+class ClosingRun {
+ public:
+  ClosingRun(const ClosingPlan& plan, bool avisa, bool pergunta, const std::string& numeroCupom)
+      : plan_(plan), avisa_(avisa), pergunta_(pergunta), numeroCupom_(numeroCupom) {}
 
-// Sends the closing. A refused command may be sent again when the operator
-// asks for it, and the closing goes on from there: what the printer took
-// (the start of the closing, payments) is never sent twice. True when every
-// command of the closing was taken.
-bool SendClosing(const ClosingPlan& plan, bool avisa, bool pergunta) {
-  const RetryQuestion again = [pergunta]() {
-    return pergunta && util::TouchMessageDlg(kRetryQuestion, platform::mtError, platform::mbYesNo,
-                                             0, 0, "") == platform::mrYes;
-  };
-  if (!SendUntilTaken("32", plan.inicio, avisa, again)) return false;
-  std::map<std::string, long long> tomado;
-  for (const Payment& pagamento : plan.pagamentos) {
-    if (!SendPayment(pagamento, tomado[pagamento.metodo], avisa, again)) return false;
+  // True when the printer took the footer, which closes the coupon. A
+  // change voucher it did not take after that is logged; the coupon stands.
+  bool Run() {
+    if (!SendStep("32", plan_.inicio, [this] { return StartFate(); })) return false;
+    std::map<std::string, long long> tomado;
+    for (const Payment& pagamento : plan_.pagamentos) {
+      long long& jaTomado = tomado[pagamento.metodo];
+      const long long valor = std::stoll(pagamento.valor);
+      if (!SendStep("72", {pagamento.metodo, pagamento.valor},
+                    [&] { return PaymentFate(pagamento.metodo, jaTomado, valor); })) {
+        return false;
+      }
+      jaTomado += valor;
+    }
+    if (!SendStep("34", {plan_.rodape}, [this] { return FooterFate(); })) return false;
+    if (plan_.contravale && !SendStep("25", plan_.voucher, [this] { return VoucherFate(); })) {
+      Log("ERRO!!! Contra-vale nao emitido");
+    }
+    return true;
   }
-  if (!SendUntilTaken("34", {plan.rodape}, avisa, again)) return false;
-  return !plan.contravale || SendUntilTaken("25", plan.voucher, avisa, again);
-}
+
+ private:
+  // The closing's retry question, when the caller allows it; true on Yes.
+  bool Again() const {
+    return pergunta_ && util::TouchMessageDlg(kRetryQuestion, platform::mtError, platform::mbYesNo,
+                                              0, 0, "") == platform::mrYes;
+  }
+
+  // One command until the printer takes it (true), or the operator gives
+  // up on a command it did not take, or its fate cannot be told (false).
+  bool SendStep(const std::string& comando, const std::vector<std::string>& args,
+                const std::function<Fate()>& fate) {
+    while (!EnviaComando_Bematech(comando, args, avisa_, false)) {
+      const bool outraVez = Again();
+      switch (fate()) {
+        case Fate::Taken:
+          return true;
+        case Fate::Unknown:
+          return false;
+        case Fate::NotTaken:
+          if (!outraVez) return false;
+          break;
+      }
+    }
+    return true;
+  }
+
+  // "32" was taken when the coupon is open and paying.
+  Fate StartFate() {
+    const std::optional<CouponFlags> flags = AskCouponFlags(avisa_);
+    if (!flags) return Fate::Unknown;
+    if (!flags->aberto) {
+      Log("ERRO!!! Nenhum cupom aberto na impressora");
+      return Fate::Unknown;
+    }
+    if (!flags->pagando) return Fate::NotTaken;
+    Log("Inicio do fechamento ja registrado pela impressora");
+    return Fate::Taken;
+  }
+
+  // "72" was taken when the coupon holds it in its method beside what this
+  // closing had taken there before; anything else is a payment the closing
+  // cannot account for.
+  Fate PaymentFate(const std::string& metodo, long long jaTomado, long long valor) {
+    const std::optional<long long> naImpressora = PaidOnThePrinter(metodo, avisa_);
+    if (!naImpressora) {
+      Log("ERRO!!! Pagamento nao conferido na impressora: forma " + metodo);
+      return Fate::Unknown;
+    }
+    if (*naImpressora == jaTomado + valor) {
+      Log("Pagamento ja registrado pela impressora: forma " + metodo);
+      return Fate::Taken;
+    }
+    if (*naImpressora != jaTomado) {
+      Log("ERRO!!! Pagamento da forma " + metodo + " diverge na impressora: " +
+          std::to_string(*naImpressora) + " centavos");
+      return Fate::Unknown;
+    }
+    return Fate::NotTaken;
+  }
+
+  // "34" was taken when the coupon is no longer open.
+  Fate FooterFate() {
+    const std::optional<CouponFlags> flags = AskCouponFlags(avisa_);
+    if (!flags) return Fate::Unknown;
+    if (flags->aberto) return Fate::NotTaken;
+    Log("Cupom ja encerrado pela impressora");
+    return Fate::Taken;
+  }
+
+  // "25" was taken when the printer has issued the document after the
+  // coupon: its COO moved on by one.
+  Fate VoucherFate() {
+    constexpr int kLastCoo = 999999;
+    int cupom = 0;
+    int agora = 0;
+    const std::optional<std::string> resposta = Query("30", {}, avisa_);
+    if (!platform::TryStrToInt(platform::Trim(numeroCupom_), cupom) || !resposta ||
+        !platform::TryStrToInt(*resposta, agora)) {
+      Log("ERRO!!! Contra-vale nao conferido na impressora");
+      return Fate::Unknown;
+    }
+    if (agora == cupom) return Fate::NotTaken;
+    if (agora == (cupom >= kLastCoo ? 1 : cupom + 1)) {
+      Log("Contra-vale ja emitido pela impressora");
+      return Fate::Taken;
+    }
+    Log("ERRO!!! Contra-vale nao conferido na impressora: COO " + *resposta);
+    return Fate::Unknown;
+  }
+
+  const ClosingPlan& plan_;
+  bool avisa_;
+  bool pergunta_;
+  std::string numeroCupom_;
+};
 
 }  // namespace
 
@@ -250,9 +341,9 @@ bool FechaCupom_Bematech(bool contraVale, bool avisa, double desconto, double va
     if (!plan) return false;
     const std::optional<std::string> numero = Query("30", {}, avisa);
     numeroCupom = numero ? *numero : std::string();
-    // A closing the printer refused, and that was not sent again, leaves
-    // the coupon open: the front end must not take it as closed.
-    if (SendClosing(*plan, avisa, repete == "S" && perguntaRepetir)) return true;
+    // A closing that stopped with the coupon still open (or its state
+    // unknown): the front end must not take it as closed.
+    if (ClosingRun(*plan, avisa, repete == "S" && perguntaRepetir, numeroCupom).Run()) return true;
     Log("ERRO!!! Cupom nao encerrado");
     return false;
   } catch (const std::exception& e) {

@@ -1,14 +1,15 @@
 // The Z-reduction export: the printer writes the figures of its last Z
 // reduction to "mp20fi.ret" and the driver reads them back into the four
 // datasets the back office keeps.
-#include <fstream>
 #include <map>
+#include <sstream>
 #include <stdexcept>
 
 #include "drivers/bematech/Qdm00100.h"
 #include "drivers/bematech/protocol.h"
 #include "drivers/common/driver_services.h"
 #include "platform/base/sysutils.h"
+#include "platform/os/files.h"
 #include "utility/utility.h"
 
 namespace Qdm00100 {
@@ -18,6 +19,7 @@ using namespace detail;
 namespace {
 
 const char* const kReportFile = "mp20fi.ret";
+constexpr std::size_t kReportFileLimit = std::size_t{1} << 20;  // a reduction's report is a few kilobytes
 
 // Section headers, 48 characters each, matched as whole lines ignoring case.
 const char* const kCounters = "-------------------CONTADORES-------------------";
@@ -38,6 +40,19 @@ struct ParseError : std::runtime_error {
 class Report {
  public:
   explicit Report(std::vector<std::string> lines) : lines_(std::move(lines)) {}
+
+  // A section whose header is missing is left empty and logged: reading it
+  // from the top of the file would take unrelated lines for figures. The
+  // report then lacks figures of the day and the export is no export.
+  int Section(const char* header, const char* name) const {
+    const int index = Find(header);
+    if (index < 0) {
+      Log(std::string("ERRO!!! ExportRedZ: se\xE7\xE3o ausente em mp20fi.ret: ") + name);
+      complete_ = false;
+    }
+    return index;
+  }
+  bool Complete() const { return complete_; }
 
   // Index of the first line equal to the header (letter case ignored), or
   // -1 when the report lacks it.
@@ -61,9 +76,10 @@ class Report {
 
  private:
   std::vector<std::string> lines_;
+  mutable bool complete_ = true;
 };
 
-std::vector<std::string> LoadLines(std::ifstream& file) {
+std::vector<std::string> LoadLines(std::istream& file) {
   std::vector<std::string> lines;
   std::string line;
   while (std::getline(file, line)) {
@@ -89,14 +105,6 @@ void Fresh(TClientDataSet& ds) {
   }
 }
 
-// A section whose header is missing is left empty and logged: reading it
-// from the top of the file would take unrelated lines for figures.
-int Section(const Report& report, const char* header, const char* name) {
-  const int index = report.Find(header);
-  if (index < 0) Log(std::string("ERRO!!! ExportRedZ: se\xE7\xE3o ausente em mp20fi.ret: ") + name);
-  return index;
-}
-
 std::string Elapsed(const Report& report, int index) {
   return report.Columns(index, 33, 34) + report.Columns(index, 36, 37) +
          report.Columns(index, 39, 40);
@@ -105,8 +113,8 @@ std::string Elapsed(const Report& report, int index) {
 void ReadReduction(const Report& r, TClientDataSet& z) {
   Fresh(z);
   StartRecord(z);
-  const int t = Section(r, kFiscal, "TOTALIZADORES FISCAIS");
-  const int h = Section(r, kCounters, "CONTADORES");
+  const int t = r.Section(kFiscal, "TOTALIZADORES FISCAIS");
+  const int h = r.Section(kCounters, "CONTADORES");
   if (h >= 0) {
     z.FieldByName("NRREINIREDZ").SetAsString(r.Columns(h + 1, 45, 48));
     const std::string reducoes = platform::Trim(r.Columns(h + 2, 45, 48));
@@ -135,13 +143,13 @@ void ReadReduction(const Report& r, TClientDataSet& z) {
       z.FieldByName("VRTOTACRREDZ").SetAsFloat(r.Amount(t + 8 + shift, 29, 48));
     }
   }
-  const int n = Section(r, kUntaxed, "N\xC3O TRIBUTADOS");
+  const int n = r.Section(kUntaxed, "N\xC3O TRIBUTADOS");
   if (n >= 0) {
     z.FieldByName("VRSTRIBREDZ").SetAsFloat(r.Amount(n + 1, 29, 48));
     z.FieldByName("VRISENCREDZ").SetAsFloat(r.Amount(n + 2, 29, 48));
     z.FieldByName("VRNINCIDREDZ").SetAsFloat(r.Amount(n + 3, 29, 48));
   }
-  const int d = Section(r, kTimes, "TEMPOS");
+  const int d = r.Section(kTimes, "TEMPOS");
   if (d >= 0) {
     z.FieldByName("QTTEMLIGREDZ").SetAsString(Elapsed(r, d + 1));
     z.FieldByName("QTTEMPCFREDZ").SetAsString(Elapsed(r, d + 2));
@@ -155,7 +163,7 @@ void ReadReduction(const Report& r, TClientDataSet& z) {
 
 void ReadMethods(const Report& r, TClientDataSet& formas, TClientDataSet& tipos) {
   Fresh(formas);
-  const int p = Section(r, kMethods, "FORMAS DE PAGAMENTO");
+  const int p = r.Section(kMethods, "FORMAS DE PAGAMENTO");
   for (int i = p + 1; p >= 0 && r.Has(i) && !platform::Trim(r.Columns(i, 1, 2)).empty(); ++i) {
     StartRecord(formas);
     formas.FieldByName("VRFORMPGTORZ").SetAsFloat(r.Amount(i, 29, 48));
@@ -172,7 +180,7 @@ void ReadMethods(const Report& r, TClientDataSet& formas, TClientDataSet& tipos)
 
 void ReadNonFiscal(const Report& r, TClientDataSet& totais) {
   Fresh(totais);
-  const int q = Section(r, kNonFiscal, "TOTALIZADORES N\xC3O FISCAIS");
+  const int q = r.Section(kNonFiscal, "TOTALIZADORES N\xC3O FISCAIS");
   for (int i = q + 2; q >= 0 && r.Has(i) && r.Line(i).rfind("--", 0) != 0; ++i) {
     StartRecord(totais);
     totais.FieldByName("NRTOTNFISCRZ").SetAsString(r.Columns(i, 1, 2));
@@ -202,15 +210,16 @@ bool IsTotal(const Report& r, int i) { return platform::Trim(r.Columns(i, 1, 5))
 
 void ReadRates(const Report& r, TClientDataSet& impostos) {
   Fresh(impostos);
-  const int a = Section(r, kTaxed, "TRIBUTADOS");
+  const int a = r.Section(kTaxed, "TRIBUTADOS");
   for (int i = a + 2; a >= 0 && r.Has(i) && !IsTotal(r, i); ++i) {
     try {
       ReadRate(r, i, impostos, "T");
-    } catch (const ParseError&) {
+    } catch (const ParseError& erro) {
       // A taxed row that cannot be read is skipped; the next one may be sound.
+      Log(std::string("ERRO!!! ExportRedZ: al\xEDquota tributada ignorada: ") + erro.what());
     }
   }
-  const int s = Section(r, kService, "ISS");
+  const int s = r.Section(kService, "ISS");
   for (int i = s + 2; s >= 0 && !IsTotal(r, i); ++i) ReadRate(r, i, impostos, "S");
 }
 
@@ -246,6 +255,9 @@ double ReadAmount(const std::string& text) {
   for (char ch : platform::Trim(text)) {
     if (ch != ',' && ch != '.') digits += ch;
   }
+  // A minus sign before the digits: "-5,00" is -5.00.
+  const bool negative = !digits.empty() && digits.front() == '-';
+  if (negative) digits.erase(0, 1);
   bool sound = !digits.empty();
   for (char ch : digits) sound = sound && ch >= '0' && ch <= '9';
   if (!sound) throw ParseError("valor " + text);
@@ -254,7 +266,9 @@ double ReadAmount(const std::string& text) {
   const std::size_t cut = digits.size() < 2 ? 0 : digits.size() - 2;
   const std::string whole = digits.substr(0, cut);
   const std::string cents = digits.substr(cut);
-  return (whole.empty() ? 0 : std::stod(whole)) + std::stod(cents) / (cents.size() == 2 ? 100 : 10);
+  const double value =
+      (whole.empty() ? 0 : std::stod(whole)) + std::stod(cents) / (cents.size() == 2 ? 100 : 10);
+  return negative ? -value : value;
 }
 
 bool ExportRedZ_Bematech(TClientDataSet& tiposRecebimento, TClientDataSet& reducaoZ,
@@ -268,10 +282,24 @@ bool ExportRedZ_Bematech(TClientDataSet& tiposRecebimento, TClientDataSet& reduc
   CopyIn(impostos, dm.cdsImpostoRedZ);
   CopyIn(totaisNaoFiscais, dm.cdsTotNFiscRedZ);
 
-  EnviaComando_Bematech("69", {}, true, false);
-  std::ifstream file(kReportFile, std::ios::binary);
-  if (!file) return true;
+  // A report an earlier Z left behind must never pass for this one's: it
+  // goes before the printer is asked for the new one.
+  if (platform::FileExists(kReportFile) &&
+      (!platform::DeleteFile(kReportFile) || platform::FileExists(kReportFile))) {
+    Log("ERRO!!! ExportRedZ: mp20fi.ret anterior n\xE3o removido");
+    return false;
+  }
+  if (!EnviaComando_Bematech("69", {}, true, false)) {
+    Log("ERRO!!! ExportRedZ: relat\xF3rio da redu\xE7\xE3o recusado pela impressora");
+    return false;
+  }
+  if (!platform::FileExists(kReportFile)) {
+    Log("ERRO!!! ExportRedZ: mp20fi.ret n\xE3o gerado pela impressora");
+    return false;
+  }
+  std::istringstream file(platform::ReadFileBounded(kReportFile, kReportFileLimit));
   const Report report(LoadLines(file));
+  bool lido = true;
   try {
     ReadReduction(report, dm.cdsReducaoZ);
     ReadMethods(report, dm.cdsFormPgtoRedZ, dm.cdsTipoRece);
@@ -280,6 +308,7 @@ bool ExportRedZ_Bematech(TClientDataSet& tiposRecebimento, TClientDataSet& reduc
   } catch (const std::exception& erro) {
     // The caller receives what was read before the fault.
     Log(std::string("ERRO!!! ExportRedZ: ") + erro.what());
+    lido = false;
     for (TClientDataSet* ds : {&dm.cdsReducaoZ, &dm.cdsFormPgtoRedZ, &dm.cdsImpostoRedZ,
                                &dm.cdsTotNFiscRedZ}) {
       if (!ds->Active() || ds->State() == platform::TDataSetState::dsBrowse) continue;
@@ -296,7 +325,9 @@ bool ExportRedZ_Bematech(TClientDataSet& tiposRecebimento, TClientDataSet& reduc
   CopyBack(dm.cdsFormPgtoRedZ, formasPagamento);
   CopyBack(dm.cdsImpostoRedZ, impostos);
   CopyBack(dm.cdsTotNFiscRedZ, totaisNaoFiscais);
-  return true;
+  // A report that lacks a section, or a figure that could not be read,
+  // leaves the day's export incomplete: that is no export.
+  return lido && report.Complete();
 }
 
 }  // namespace Qdm00100

@@ -1,6 +1,7 @@
 // The till closing: the withdrawal receipt in two copies inside a voucher
 // linked to a 0.01 receipt on the report totalizer, the operator's
 // questions, the products and closing reports, and the Z reduction.
+#include <algorithm>
 #include <cmath>
 
 #include "drivers/bematech/Qdm00100.h"
@@ -19,7 +20,7 @@ namespace {
 
 constexpr double kReportReceipt = 0.01;
 constexpr int kLineWidth = 48;
-constexpr int kBlockSize = 620;
+constexpr std::size_t kBlockSize = 620;
 constexpr int kVoucherMethodWidth = 16;
 const std::string kLf = "\n";
 
@@ -31,8 +32,20 @@ std::string Amount(long long cents) { return platform::FormatFloat("0.00", cents
 
 std::string Catalogue(const char* key) { return CatalogueText(key); }
 
+// Hands a block of text to the printer, in pieces no longer than the
+// printer takes at once, each ending at a line's end: a line is never cut
+// nor lost. Only a line longer than a whole piece is cut, at the piece.
 void Send(std::string& bloco) {
-  Usa_CompNFis_Bematech(platform::Copy(bloco, 1, kBlockSize));
+  std::size_t inicio = 0;
+  do {
+    std::size_t fim = std::min(bloco.size(), inicio + kBlockSize);
+    if (fim < bloco.size()) {
+      const std::size_t linha = bloco.rfind('\n', fim - 1);
+      if (linha != std::string::npos && linha >= inicio) fim = linha + 1;
+    }
+    Usa_CompNFis_Bematech(bloco.substr(inicio, fim - inicio));
+    inicio = fim;
+  } while (inicio < bloco.size());
   bloco.clear();
 }
 

@@ -83,8 +83,24 @@ bool VendaItem_Daruma(const std::string& codigo, const std::string& descricao,
                       double desconto);
 bool Cancela_ItGenerico_Daruma(const std::string& item, bool a);
 bool Cancela_Cupom_Daruma(bool a, bool b, std::string& resposta);
+// Closes the open coupon, paying valorPago: type 7 totals it with the
+// discount valor1 and pays under the letter "P"; type 8 closes it in one
+// command with the discount valor1 + valor2. True when the printer closed
+// the coupon (it is asked when the closing's answer was lost); any other
+// type code sends nothing and answers true.
 bool FechaCupom_Daruma(int tipo, bool flag, const std::string& cnpjCpf, double valor1,
                        double valor2, double valorPago, const std::string& nome);
+// The facade's coupon closing: the discount, each entry ("E") of the
+// payment movements in the order taken (DTHRINCMOV) under its payment
+// type's printer letter (CDFPIMPFIS of recebimentos), and the customer's
+// CNPJ/CPF and name in the footer (type 8: one command with the sum paid).
+// numeroCupom receives the coupon's number. Refused before anything is sent
+// (logged, the operator told): a surcharge, a change voucher, a payment type
+// without a letter, an amount that does not fit.
+bool FechaCupomFormasPg_Daruma(double desconto, double acrescimo, bool contraVale,
+                               TClientDataSet& movimentos, TClientDataSet& recebimentos,
+                               std::string& numeroCupom, const std::string& cnpjCpf,
+                               const std::string& nome);
 bool Totaliza_NFiscal_Daruma(const std::string& s1, const std::string& s2);
 bool Cupom_NFiscNVinc_Daruma(const std::string& s1, const std::string& s2, const std::string& s3,
                              const std::string& s4);

@@ -2,6 +2,7 @@
 // printer's identity and dates, and the module's globals.
 #include <array>
 #include <exception>
+#include <string>
 
 #include "drivers/daruma/Qdm00300.h"
 #include "drivers/daruma/protocol.h"
@@ -43,8 +44,6 @@ namespace {
 
 constexpr const char* kLibrary = "fs345_32.dll";
 constexpr const char* kPortSettings = ":9600,N,8,1";
-constexpr int kDocumentoAberto8 = 0x04;   // type 8, document byte: a coupon is open
-constexpr int kRelatorioAberto8 = 0x08;   // type 8, document byte: a report is open
 
 // Binding order: the first one missing leaves the driver unbound.
 constexpr std::array<drivers::EntryPoint, 5> kEntryPoints{{
@@ -60,26 +59,28 @@ void ClearEntryPoints() { drivers::ClearAll(kEntryPoints); }
 // Clears the module's globals when the library is unloaded.
 const drivers::ClearAtUnload cleared_at_unload{ClearGlobals};
 
-// Type 7: the fifth character of the status answer, a hex digit from 4 to
-// 7, says a coupon was left open.
-void CloseLeftOpenType7() {
-  std::string resposta;
-  Retorno_Daruma(std::string(), false, resposta);
-  const std::string c = Field(resposta, {5, 1});
-  if (c.size() == 1 && c[0] >= '4' && c[0] <= '7') EnviaComando_Daruma(Byte(kCancelaCupom), {}, false, false);
-}
+// Whether the library's port is open: a start that fails after opening it
+// closes it before the entry points are forgotten.
+bool porta_aberta = false;
 
-// Type 8: the document byte says whether a coupon or a report was left open.
-void CloseLeftOpenType8() {
-  if (!EnviaComando_Daruma(Byte(kEstadoDocumento), {}, false, false)) return;
-  std::string resposta;
-  Retorno_Daruma(Byte(kEstadoDocumento), false, resposta);
-  if (resposta.empty()) return;
-  const int documento = static_cast<unsigned char>(resposta[0]);
-  if ((documento & kDocumentoAberto8) != 0) {
-    EnviaComando_Daruma(Byte(kFechaCupom), {"0000", Byte(0xFF)}, false, false);
+// A document an earlier run left open (a power cut in a sale or in a card
+// voucher) would refuse every coupon after it: a coupon is cancelled, a
+// non-fiscal report closed. Type 7 reads it in the status answer just
+// taken; type 8 asks with a bare 0x05.
+void CloseLeftOpen(const Model& model) {
+  std::optional<Document> open;
+  if (model.document.question == kEstado) {
+    std::string resposta;
+    Retorno_Daruma(std::string(), false, resposta);
+    open = OpenDocumentIn(model, resposta);
+  } else {
+    open = AskOpenDocument();
+  }
+  if (open == Document::Coupon) {
+    if (model.closes_before_cancel)
+      EnviaComando_Daruma(Byte(kFechaCupom), {"0000", Byte(0xFF)}, false, false);
     EnviaComando_Daruma(Byte(kCancelaCupom), {}, false, false);
-  } else if ((documento & kRelatorioAberto8) != 0) {
+  } else if (open == Document::Report) {
     EnviaComando_Daruma(Byte(kFechaRelatorio), {}, false, false);
   }
 }
@@ -110,7 +111,9 @@ bool StartImpFis_Daruma(const std::string& /*tipo*/, const std::string& porta) {
     Log("Descarregando DLL Impressora Fiscal");
     Qdm00000::StopImpFiscal();
     // The facade's stop does nothing while the ready flag is down: the
-    // driver unbinds itself, so no command reaches a printer never opened.
+    // driver closes the port it opened, then unbinds itself, so no command
+    // reaches a printer never opened and the port is free for the next start.
+    if (porta_aberta) FechaPorta_Daruma();
     ClearEntryPoints();
   }
   return true;
@@ -135,13 +138,10 @@ bool AbrePorta_Daruma(int tipo, const std::string& porta) {
       ShowError(CatalogueText("ErroPorta"));
       return false;
     }
+    porta_aberta = true;
     if (!EnviaComando_Daruma(Byte(kEstado), {}, false, false)) return false;
     result = ImpressoraOK(false, false, false);
-    if (ModelOf(tipo).tipo == 8) {
-      CloseLeftOpenType8();
-    } else {
-      CloseLeftOpenType7();
-    }
+    CloseLeftOpen(ModelOf(tipo));
   } catch (const std::exception& e) {
     Log(std::string("ERRO!!! Abrindo porta ") + porta + ": " + e.what());
   }
@@ -150,6 +150,7 @@ bool AbrePorta_Daruma(int tipo, const std::string& porta) {
 
 bool FechaPorta_Daruma() {
   if (!EntryPointBound(Dar_FechaPorta, "DAR_FechaSerial")) return false;
+  porta_aberta = false;
   return Dar_FechaPorta() != 0;
 }
 

@@ -29,6 +29,7 @@ std::string Joined(const std::vector<std::string>& parametros) {
 
 bool EnviaComando_Daruma(const std::string& comando, const std::vector<std::string>& parametros,
                          bool /*a*/, bool /*b*/) {
+  SetLastOutcome(Outcome::Unknown);
   // A command started while another is in progress is refused unsent.
   if (boComando) return false;
   if (!EntryPointBound(DarumaEnviaComando, "DAR_Envia") ||
@@ -57,16 +58,26 @@ bool EnviaComando_Daruma(const std::string& comando, const std::vector<std::stri
   }
   Dar_Erro();
   const AnswerRead answer = ReadStableAnswer(model, status);
+  // Without two reads that agree the answer stays the one before; a
+  // status answer read whole but without its digits is kept as read.
+  if (answer.taken) DarumaRet = answer.text;
+  // A command is done only on an answer that settled and says so: one that
+  // never settled, or came back empty, may hide a refusal.
   if (!answer.any) {
-    DarumaRet.clear();
     Log("ERRO!!! Sem resposta da impressora: " + frame);
     return false;
   }
-  // Judged on what the printer last said, even when it kept changing; the
-  // log says so, since it may be cut short.
-  DarumaRet = answer.text;
-  if (!answer.stable) Log("ERRO!!! Resposta instavel da impressora: " + DarumaRet);
-  return ImpressoraOK(false, false, false);
+  if (!answer.settled) {
+    Log("ERRO!!! Resposta instavel da impressora: " + frame);
+    return false;
+  }
+  if (DarumaRet.empty()) {
+    Log("ERRO!!! Resposta vazia da impressora: " + frame);
+    return false;
+  }
+  const bool ok = ImpressoraOK(false, false, false);
+  SetLastOutcome(ok ? Outcome::Taken : Outcome::Refused);
+  return ok;
 }
 
 bool ImpressoraOK(bool /*a*/, bool /*b*/, bool /*c*/) { return !AnswerReportsError(DarumaRet); }

@@ -16,6 +16,8 @@ const Model kType7{
     {},
     3,
     {2, 1, 0x8, "001", "000"},
+    {0xFF, 5, true},
+    false,
     {
         {0xEC, {{&ECF, {15, 4}}}},
         {0xFA, {{&stData, {19, 6}}}},
@@ -39,6 +41,8 @@ const Model kType8{
      {0xE5, 0xEB}},
     0,
     {2, 2, 0x80, "000", "001"},
+    {0x05, 1, false},
+    true,
     {
         {0xEF, {{&stData, {23, 6}}, {&ECF, {4, 4}}}},
         {0xFF, {}},

@@ -34,6 +34,16 @@ struct DrawerReading {
   const char* when_clear;
 };
 
+// Where the printer shows the document left open: the answer to `question`
+// (the status request on type 7, the bare 0x05 on type 8) at `pos`, a hex
+// digit or a byte. Bit 0x04 is a coupon and 0x08 a non-fiscal report; on a
+// hex digit the report bit stands alone (4 to 7 a coupon, 8 and up a report).
+struct DocumentReading {
+  unsigned char question;
+  int pos;
+  bool hex_digit;
+};
+
 struct TranslatedByte {
   unsigned char from;
   int to;  // -1: the parameters go without a command byte
@@ -45,6 +55,9 @@ struct Model {
   // The status answer is taken only when this character is a hex digit (0: no check).
   int status_hex_check_pos;
   DrawerReading drawer;
+  DocumentReading document;
+  // A coupon left open is closed (0xF3 with no amount) before it is cancelled.
+  bool closes_before_cancel;
   std::vector<StartupStep> startup;
   // The 0xEE tables: the sign-and-name totalizers, the name-only
   // totalizers, the payment methods; and, on type 8, the credit-note table.

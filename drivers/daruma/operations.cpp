@@ -1,5 +1,6 @@
-// The fiscal operations: coupon cycle, non-fiscal documents, readings and
-// reports, drawer and printer status, cash supply.
+// The fiscal operations: coupon opening and items, cancellations,
+// non-fiscal documents, readings and reports, drawer and printer status,
+// cash supply. The closing is in closing.cpp.
 #include "drivers/daruma/Qdm00300.h"
 #include "drivers/daruma/protocol.h"
 #include "drivers/daruma/support.h"
@@ -18,8 +19,7 @@ constexpr int kCodeWidth = 13;
 constexpr int kDescriptionWidth = 30;
 constexpr int kPriceWidth = 9;
 constexpr int kCouponNumberWidth = 6;
-const char* const kCrLf = "\r\n";
-const std::string kEndOfText = Byte(0xFF);
+const char* const kCodigoForaDoCampo = "C\xF3" "digo do item maior que o campo da impressora fiscal.";
 
 bool Send(unsigned char command, const std::vector<std::string>& parametros = {}) {
   return EnviaComando_Daruma(Byte(command), parametros, false, false);
@@ -66,38 +66,6 @@ std::string PrintableText(const std::string& texto) {
   return clean;
 }
 
-bool CloseType7(const std::string& cnpjCpf, double valor1, double valorPago,
-                const std::string& nome) {
-  std::string subtotal = "000000000000";
-  if (valor1 > 0) {
-    const std::optional<std::string> digits = AmountField(Campo::Valor12, valor1);
-    if (!digits) return false;
-    subtotal = *digits;
-  }
-  const std::optional<std::string> pago = AmountField(Campo::Valor12, valorPago);
-  if (!pago) return false;
-  std::string rodape = kEndOfText;
-  if (!cnpjCpf.empty()) {
-    rodape = std::string(kCrLf) + "CNPJ/CPF : " + cnpjCpf + kCrLf;
-    if (!nome.empty()) rodape += "Nome : " + nome + kCrLf;
-    rodape += kEndOfText;
-  }
-  // Each step only after the one before it was taken: a payment is never
-  // registered against a total the printer refused.
-  return Send(kTotaliza, {"1", subtotal}) && Send(kPagamento, {"P", *pago, kEndOfText}) &&
-         Send(kFechaCupom, {rodape});
-}
-
-bool CloseType8(double valor1, double valor2, double valorPago) {
-  std::string p = "0000";
-  if (valor1 > 0 || valor2 > 0) {
-    const std::optional<std::string> digits = AmountField(Campo::Soma4, valor1 + valor2);
-    if (!digits) return false;
-    p = *digits;
-  }
-  return Send(kFechaCupom, {p, platform::FloatToStr(valorPago), kEndOfText});
-}
-
 }  // namespace
 
 bool AbreCupom_Daruma() {
@@ -112,6 +80,13 @@ bool AbreCupom_Daruma() {
 bool VendaItem_Daruma(const std::string& codigo, const std::string& descricao,
                       const std::string& aliquota, double quantidade, double preco,
                       double desconto) {
+  // A code longer than its field would lose characters: a bar code sold
+  // under another number.
+  if (static_cast<int>(codigo.size()) > kCodeWidth) {
+    Log("ERRO!!! Codigo do item maior que " + platform::IntToStr(kCodeWidth) + " caracteres: " + codigo);
+    ShowError(kCodigoForaDoCampo);
+    return false;
+  }
   const std::optional<std::string> desc = DiscountField(desconto, preco);
   if (!desc) return false;
   const std::optional<std::string> unitario = AmountField(Campo::Preco, preco);
@@ -131,13 +106,6 @@ bool Cancela_Cupom_Daruma(bool /*a*/, bool /*b*/, std::string& resposta) {
   const bool cancelado = Send(kCancelaCupom);
   RetornoImpFiscal_Daruma(std::string(), true, resposta);
   return cancelado;
-}
-
-bool FechaCupom_Daruma(int tipo, bool /*flag*/, const std::string& cnpjCpf, double valor1,
-                       double valor2, double valorPago, const std::string& nome) {
-  if (tipo == 7) return CloseType7(cnpjCpf, valor1, valorPago, nome);
-  if (tipo == 8) return CloseType8(valor1, valor2, valorPago);
-  return true;
 }
 
 bool Totaliza_NFiscal_Daruma(const std::string& s1, const std::string& s2) {

@@ -79,6 +79,17 @@ std::string DrawerFlag(const Model& model, const std::string& answer) {
   return (value & d.mask) != 0 ? d.when_set : d.when_clear;
 }
 
+std::optional<Document> OpenDocumentIn(const Model& model, const std::string& answer) {
+  const DocumentReading& d = model.document;
+  const std::string c = Field(answer, {d.pos, 1});
+  if (c.empty()) return std::nullopt;
+  const int value = d.hex_digit ? HexDigit(c[0]) : static_cast<unsigned char>(c[0]);
+  if (value < 0) return std::nullopt;
+  const bool report = (value & 0x08) != 0;
+  if ((value & 0x04) != 0 && !(d.hex_digit && report)) return Document::Coupon;
+  return report ? Document::Report : Document::None;
+}
+
 std::string Field(const std::string& answer, AnswerField field) {
   if (field.pos < 1 || static_cast<std::size_t>(field.pos) > answer.size()) return std::string();
   return answer.substr(static_cast<std::size_t>(field.pos - 1), static_cast<std::size_t>(field.len));
@@ -91,17 +102,20 @@ AnswerRead ReadStableAnswer(const Model& model, bool status) {
     if (!drivers::AllBound(LibraryEntryPoints())) return drivers::Try::Abandon;
     const OneRead first = ReadOnce();
     const OneRead second = ReadOnce();
+    // A read the library reports as failed makes the try a failed one.
     if (first.result < 0 || second.result < 0) return drivers::Try::Again;
     read.any = true;
+    // Two reads that return different values: the answer is still arriving.
+    if (first.result != second.result) return drivers::Try::Again;
+    read.taken = true;
     read.text = second.text;
-    if (first.result != second.result || first.text != second.text) return drivers::Try::Again;
     // A status answer of type 7 is whole only with its hex digits in place.
     const int check = model.status_hex_check_pos;
     if (status && check > 0) {
       const std::string c = Field(read.text, {check, 1});
       if (c.empty() || HexDigit(c[0]) < 0) return drivers::Try::Again;
     }
-    read.stable = true;
+    read.settled = true;
     return drivers::Try::Done;
   };
   // The first try at once; the others after a pause for the printer, the

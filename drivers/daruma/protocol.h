@@ -1,6 +1,7 @@
 // The Daruma wire: command bytes, the frame handed to "DAR_Envia", the
 // stable reading of an answer and what an answer says.
 #pragma once
+#include <optional>
 #include <string>
 
 #include "drivers/daruma/models.h"
@@ -52,14 +53,27 @@ bool AnswerReportsError(const std::string& answer);
 // "000" or "001" from a status answer; "" when it cannot be read.
 std::string DrawerFlag(const Model& model, const std::string& answer);
 
+// The document an answer to the model's document question shows open;
+// nothing when the answer does not show it.
+enum class Document { None, Coupon, Report };
+std::optional<Document> OpenDocumentIn(const Model& model, const std::string& answer);
+
+// How the channel's last command ended: taken, refused by the printer, or
+// unknown (never sent, no answer, an answer that never settled or came back
+// empty: the printer may have carried it out).
+enum class Outcome { Taken, Refused, Unknown };
+
 // The text at a 1-based place of an answer ("" beyond its end).
 std::string Field(const std::string& answer, AnswerField field);
 
-// Reads the printer's answer until two reads in a row agree.
+// Reads the printer's answer: up to kAnswerTries tries of two reads each.
+// A try is good when both reads return the same value (and, for a status
+// request of type 7, the answer has its hex digit in place).
 struct AnswerRead {
-  bool stable = false;
-  bool any = false;  // some read succeeded
-  std::string text;  // the last text read
+  bool settled = false;  // a try was good
+  bool taken = false;    // some try's two reads returned the same value
+  bool any = false;      // some read succeeded at all
+  std::string text;      // the answer of the last try whose two reads agreed
 };
 AnswerRead ReadStableAnswer(const Model& model, bool status);
 

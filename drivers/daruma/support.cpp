@@ -19,9 +19,21 @@ constexpr std::array<drivers::DigitField, 7> kFields{{
     {"Soma4", "00.00", 3},
 }};
 
+Outcome last_outcome = Outcome::Unknown;
+
 }  // namespace
 
 const Model& CurrentModel() { return ModelOf(inTipoImpFis); }
+
+Outcome LastOutcome() { return last_outcome; }
+void SetLastOutcome(Outcome outcome) { last_outcome = outcome; }
+
+std::optional<Document> AskOpenDocument() {
+  const Model& model = CurrentModel();
+  if (!EnviaComando_Daruma(std::string(1, static_cast<char>(model.document.question)), {}, false, false))
+    return std::nullopt;
+  return OpenDocumentIn(model, DarumaRet);
+}
 
 std::optional<std::string> AmountField(Campo campo, double valor) {
   return drivers::AmountField(kFields[static_cast<std::size_t>(campo)], valor);

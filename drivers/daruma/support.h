@@ -10,6 +10,7 @@
 #include "drivers/common/library.h"
 #include "drivers/common/messages.h"
 #include "drivers/daruma/models.h"
+#include "drivers/daruma/protocol.h"
 
 namespace Qdm00300::detail {
 
@@ -30,6 +31,13 @@ enum class Campo { Preco, QuantidadeInteira, QuantidadeFracao, Percentual, Valor
 // The digits of the value in its field; a value the field cannot hold is
 // logged and shown to the operator, and nothing is answered.
 std::optional<std::string> AmountField(Campo campo, double valor);
+
+// How the last command of the channel ended (set by EnviaComando_Daruma).
+Outcome LastOutcome();
+void SetLastOutcome(Outcome outcome);
+
+// Asks the printer which document it holds open; nothing when it does not say.
+std::optional<Document> AskOpenDocument();
 
 // Sends a command and, when the printer took it, answers its answer.
 std::optional<std::string> Query(unsigned char command,

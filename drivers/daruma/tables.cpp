@@ -1,7 +1,5 @@
 // The printer's tables: the non-fiscal totalizers the point of sale needs,
 // the payment-method letters and the tax rates, programming what is missing.
-#include <functional>
-#include <set>
 
 #include "drivers/daruma/Qdm00300.h"
 #include "drivers/daruma/protocol.h"
@@ -55,81 +53,91 @@ std::string FindNamed(const std::string& table, int width, const std::string& ke
   });
 }
 
-// ProximaLetra from `start`, passing over letters already handed out in
-// this loading: two totalizers programmed in one start-up never share a letter.
-std::string NextLetter(int start, std::set<int>& taken) {
-  int letter = ProximaLetra(start);
-  while (taken.count(letter) != 0 && letter < kLastLetter) letter = ProximaLetra(letter + 1);
-  taken.insert(letter);
-  return Letter(letter);
-}
-
 // One totalizer the point of sale needs in a table of the printer.
 struct Wanted {
   const char* key;
   std::string* letter;
-  char prefix;  // '+', '-' (sign-and-name table) or 'V' (name table)
-  bool advances;  // the start letter moves on after it
+  char prefix;    // '+', '-' (sign-and-name table) or 'V' (name table)
+  bool advances;  // the start letter moves on after programming it
 };
 
-// Programs what the printer lacks, then takes each letter back from the
-// printer's table: the letter is the printer's, the picked one stands only
-// when the table cannot be read back.
-void ProgramMissing(const std::vector<Wanted>& wanted, const std::vector<bool>& found,
-                    const std::function<std::string(const std::string&, const Wanted&)>& reread) {
-  std::set<int> taken;
-  int start = 'A';
-  bool programmed = false;
-  for (std::size_t i = 0; i < wanted.size(); ++i) {
-    const Wanted& w = wanted[i];
-    if (found[i]) continue;
-    const std::string letter = NextLetter(start, taken);
-    if (w.advances) ++start;
-    if (EnviaComando_Daruma(Byte(kTotalizador), {w.prefix + PrinterName(w.key)}, false, false)) {
-      *w.letter = letter;
-      programmed = true;
-    }
-  }
-  if (!programmed) return;
-  const std::optional<std::string> again = Query(kTabelas);
-  if (!again) return;
-  for (std::size_t i = 0; i < wanted.size(); ++i) {
-    if (found[i]) continue;
-    const std::string letter = reread(*again, wanted[i]);
-    if (!letter.empty()) *wanted[i].letter = letter;
+// Programs a totalizer the printer lacks: its letter is the first one from
+// `start` that no payment type of the file uses.
+void Program(const Wanted& w, int start) {
+  *w.letter = Letter(ProximaLetra(start));
+  EnviaComando_Daruma(Byte(kTotalizador), {w.prefix + PrinterName(w.key)}, false, false);
+}
+
+// The printer files a programmed name where it has room, whatever letter was
+// picked for it: the letter is taken back from the printer's table when the
+// name now stands there (two totalizers programmed in one loading would
+// otherwise share the picked letter).
+template <typename Find>
+void TakeBack(const std::vector<const Wanted*>& programmed, Find find) {
+  for (const Wanted* w : programmed) {
+    const std::string letter = find(*w);
+    if (!letter.empty()) *w->letter = letter;
   }
 }
 
-void SignedTotalizers(const Model& model, const std::string& answer) {
-  const std::string table = Field(answer, model.signed_totalizers);
-  std::vector<Wanted> wanted{{"Suprimento", &IdTotParcSup, '+', false},
-                             {"Sangria", &IdTotParcSang, '-', false}};
-  if (IdImpVendCon == "S") wanted.push_back({"VENDA-CONS", &IdTotParcVCons, '+', false});
-  std::vector<bool> found;
+// The sign-and-name table; answers the totalizers it programmed.
+std::vector<const Wanted*> SignedTotalizers(const std::vector<Wanted>& wanted, const std::string& table) {
   for (const Wanted& w : wanted) {
     const std::string letter = FindSigned(table, w.prefix, w.key);
     if (!letter.empty()) *w.letter = letter;
-    found.push_back(!w.letter->empty());
   }
-  ProgramMissing(wanted, found, [&model](const std::string& again, const Wanted& w) {
-    return FindSigned(Field(again, model.signed_totalizers), w.prefix, w.key);
-  });
+  std::vector<const Wanted*> programmed;
+  for (const Wanted& w : wanted) {
+    // The consumer-sale totalizer is programmed only when the front end wants it.
+    if (w.letter == &IdTotParcVCons && IdImpVendCon != "S") continue;
+    if (!w.letter->empty()) continue;
+    Program(w, 'A');
+    programmed.push_back(&w);
+  }
+  return programmed;
 }
 
-void NamedTotalizers(const Model& model, const std::string& answer) {
-  const std::string table = Field(answer, model.named_totalizers);
-  const std::vector<Wanted> wanted{{"CV-EMITIDO", &IdTotParcCV, 'V', false},
-                                   {"RELAT-GER", &IdTotRelatGer, 'V', true},
-                                   {"TEF", &IdTotTef, 'V', true},
-                                   {"Compra-Cred", &IdTotCompCred, 'V', false}};
-  std::vector<bool> found;
+// The name table; answers the totalizers it programmed.
+std::vector<const Wanted*> NamedTotalizers(const std::vector<Wanted>& wanted, const std::string& table) {
+  std::vector<const Wanted*> programmed;
+  int start = 'A';
   for (const Wanted& w : wanted) {
     const std::string letter = FindNamed(table, kNameWidth, w.key);
-    if (!letter.empty()) *w.letter = letter;
-    found.push_back(!letter.empty());
+    if (!letter.empty()) {
+      *w.letter = letter;
+      continue;
+    }
+    Program(w, start);
+    if (w.advances) ++start;
+    programmed.push_back(&w);
   }
-  ProgramMissing(wanted, found, [&model](const std::string& again, const Wanted& w) {
-    return FindNamed(Field(again, model.named_totalizers), kNameWidth, w.key);
+  return programmed;
+}
+
+void TotalizersType7(const Model& model) {
+  const std::optional<std::string> first = Query(kTabelas);
+  if (!first) return;
+  const std::vector<Wanted> with_sign{{"Suprimento", &IdTotParcSup, '+', false},
+                                      {"Sangria", &IdTotParcSang, '-', false},
+                                      {"VENDA-CONS", &IdTotParcVCons, '+', false}};
+  const std::vector<const Wanted*> signed_programmed =
+      SignedTotalizers(with_sign, Field(*first, model.signed_totalizers));
+  const std::optional<std::string> second = Query(kTabelas);
+  if (!second) return;
+  TakeBack(signed_programmed, [&](const Wanted& w) {
+    return FindSigned(Field(*second, model.signed_totalizers), w.prefix, w.key);
+  });
+  const std::vector<Wanted> named{{"CV-EMITIDO", &IdTotParcCV, 'V', false},
+                                  {"RELAT-GER", &IdTotRelatGer, 'V', true},
+                                  {"TEF", &IdTotTef, 'V', true},
+                                  {"Compra-Cred", &IdTotCompCred, 'V', false}};
+  const std::vector<const Wanted*> named_programmed =
+      NamedTotalizers(named, Field(*second, model.named_totalizers));
+  if (named_programmed.empty()) return;
+  const std::optional<std::string> again = Query(kTabelas);
+  if (!again) return;
+  TakeBack(named_programmed, [&](const Wanted& w) {
+    return FindNamed(Field(*again, model.named_totalizers), kNameWidth, w.key);
   });
 }
 
@@ -137,20 +145,29 @@ using drivers::AddRate;
 
 std::string FieldText(TClientDataSet& ds, const char* name) { return ds.FieldByName(name).AsString(); }
 
-// The printer's letter of a payment method: the place of its name in the
-// printer's list. The flag before the name says whether a credit note may be issued.
+// A payment method on the printer: its letter is the place of its entry in
+// the printer's list (a flag, then 16 characters of name), whatever order
+// the payment-type file keeps; the flag says whether a credit note may be
+// issued. The name counts as there when its first 15 characters, in upper
+// case, stand anywhere in the list in upper case.
 struct MethodFound {
   std::string letter;
   std::string flag;
 };
 MethodFound FindMethod(const std::string& lista, const std::string& nome) {
   const std::string upper = platform::UpperCase(lista);
-  if (upper.find(platform::UpperCase(platform::Copy(nome, 1, 15))) == std::string::npos) return {};
-  const std::size_t at = lista.find(platform::Copy(nome, 1, kMethodNameWidth));
-  if (at == std::string::npos || at == 0) return {};
-  const std::size_t flag_at = at - 1;
-  if (flag_at % kMethodEntry != 0) return {};
-  return {Letter('A' + static_cast<int>(flag_at / kMethodEntry)), lista.substr(flag_at, 1)};
+  const std::string key = platform::UpperCase(platform::Copy(nome, 1, 15));
+  if (key.empty()) return {};
+  const std::size_t found = upper.find(key);
+  if (found == std::string::npos) return {};
+  // Where the name stands: its 16 characters in the printer's case, else in
+  // any case, else where its first 15 were seen.
+  const std::string name16 = platform::Copy(nome, 1, kMethodNameWidth);
+  std::size_t at = lista.find(name16);
+  if (at == std::string::npos) at = upper.find(platform::UpperCase(name16));
+  if (at == std::string::npos) at = found;
+  const std::size_t entry = at == 0 ? 0 : (at - 1) / kMethodEntry;
+  return {Letter('A' + static_cast<int>(entry)), lista.substr(entry * kMethodEntry, 1)};
 }
 
 int MethodCount(const std::string& lista) {
@@ -162,24 +179,24 @@ int MethodCount(const std::string& lista) {
   return count;
 }
 
+void SetLetter(TClientDataSet& recebimentos, const std::string& letter, const std::string& vale) {
+  recebimentos.Edit();
+  recebimentos.FieldByName("CDFPIMPFIS").SetAsString(letter);
+  recebimentos.FieldByName("IDEMIVALE").SetAsString(vale);
+  recebimentos.Post();
+}
+
 void PaymentMethodsType7(TClientDataSet& recebimentos) {
+  recebimentos.First();
   const std::optional<std::string> answer = Query(kTabelas);
   if (!answer) return;
   const std::string lista = Field(*answer, CurrentModel().payment_methods);
-  bool changed = false;
-  recebimentos.First();
-  while (!recebimentos.Eof()) {
+  for (; !recebimentos.Eof(); recebimentos.Next()) {
     const std::string tipo = FieldText(recebimentos, "IDTIPORECE");
     const std::string nome = FieldText(recebimentos, "NMTIPORECE");
     MethodFound found;
     if (tipo != "B" && !platform::Trim(lista).empty()) found = FindMethod(lista, nome);
-    if (!found.letter.empty()) {
-      recebimentos.Edit();
-      recebimentos.FieldByName("CDFPIMPFIS").SetAsString(found.letter);
-      recebimentos.FieldByName("IDEMIVALE").SetAsString(found.flag == "V" ? "S" : "N");
-      recebimentos.Post();
-      changed = true;
-    }
+    if (!found.letter.empty()) SetLetter(recebimentos, found.letter, found.flag == "V" ? "S" : "N");
     if (tipo == "9") {
       CdFormPagCPess = FieldText(recebimentos, "CDTIPORECE");
       IdFormPagCPess = FieldText(recebimentos, "CDFPIMPFIS");
@@ -190,37 +207,27 @@ void PaymentMethodsType7(TClientDataSet& recebimentos) {
       CdFormPagVCons = FieldText(recebimentos, "CDTIPORECE");
       DsFormPagVCons = platform::Copy(nome, 1, 17);
     }
-    // This kind of method must let the printer issue a credit note.
+    // This kind of method must let the printer issue a credit note: its
+    // flag is set at its own letter.
     if (tipo == "4" && found.flag == "N") {
       EnviaComando_Daruma(Byte(kFormaPagamento),
                           {"PGV" + found.letter + util::TamFixo(nome, kMethodNameWidth)}, false, false);
     }
-    recebimentos.Next();
   }
 
-  // Methods the printer lacks go after the ones it holds.
+  // Methods the printer lacks take the places after the ones it holds.
   int letter = 'A' + MethodCount(lista);
-  recebimentos.First();
-  while (!recebimentos.Eof()) {
+  for (recebimentos.First(); !recebimentos.Eof(); recebimentos.Next()) {
+    if (!FieldText(recebimentos, "CDFPIMPFIS").empty() || FieldText(recebimentos, "IDTIPORECE") == "B" ||
+        letter > kLastLetter)
+      continue;
     const std::string nome = FieldText(recebimentos, "NMTIPORECE");
-    if (FieldText(recebimentos, "CDFPIMPFIS").empty() && FieldText(recebimentos, "IDTIPORECE") != "B" &&
-        letter <= kLastLetter) {
-      if (EnviaComando_Daruma(Byte(kFormaPagamento),
-                              {"PGV" + Letter(letter) + util::TamFixo(nome, kMethodNameWidth)}, false,
-                              false)) {
-        recebimentos.Edit();
-        recebimentos.FieldByName("CDFPIMPFIS").SetAsString(Letter(letter));
-        recebimentos.FieldByName("IDEMIVALE").SetAsString("S");
-        recebimentos.Post();
-        changed = true;
-        ++letter;
-      }
+    if (EnviaComando_Daruma(Byte(kFormaPagamento),
+                            {"PGV" + Letter(letter) + util::TamFixo(nome, kMethodNameWidth)}, false, false)) {
+      SetLetter(recebimentos, Letter(letter), "S");
+      ++letter;
     }
-    recebimentos.Next();
   }
-  // The payment-type file keeps the letters the printer now uses, so the
-  // next letter picked for a totalizer sees them (written whole or not at all).
-  if (changed && !recebimentos.FileName.empty()) recebimentos.SaveToFile(recebimentos.FileName);
 }
 
 void PaymentMethodsType8(TClientDataSet& recebimentos) {
@@ -247,11 +254,9 @@ int ProximaLetra(int inicio) {
   platform::TClientDataSet& letras = Qdm00000::DataModule().cdsProxLetra;
   letras.Close();
   letras.FileName = Qdm00000::DsDirCad + kTipoReceFile;
-  // Without the payment-type file no letter is in use yet.
-  if (!platform::FileExists(letras.FileName)) {
-    Log("ERRO!!! Arquivo nao encontrado: " + letras.FileName);
-    return inicio;
-  }
+  // The front end keeps the payment-type file; without it the letters in
+  // use are unknown, and opening it raises.
+  if (!platform::FileExists(letras.FileName)) Log("ERRO!!! Arquivo nao encontrado: " + letras.FileName);
   letras.Open();
   for (int letter = inicio; letter <= kLastLetter; ++letter) {
     bool used = false;
@@ -264,20 +269,12 @@ int ProximaLetra(int inicio) {
 
 void CarregaTot_Daruma() {
   const Model& model = CurrentModel();
-  if (model.tipo == 8) {
-    const std::optional<std::string> answer = Query(kTabelas);
-    if (!answer) return;
-    const std::string letter =
-        FindNamed(Field(*answer, model.credit_note_table), kSignedEntry, model.credit_note_key);
-    if (!letter.empty()) IdTotParcCV = letter;
-    return;
-  }
-  const std::optional<std::string> first = Query(kTabelas);
-  if (!first) return;
-  SignedTotalizers(model, *first);
-  const std::optional<std::string> second = Query(kTabelas);
-  if (!second) return;
-  NamedTotalizers(model, *second);
+  if (model.tipo != 8) return TotalizersType7(model);
+  const std::optional<std::string> answer = Query(kTabelas);
+  if (!answer) return;
+  const std::string letter =
+      FindNamed(Field(*answer, model.credit_note_table), kSignedEntry, model.credit_note_key);
+  if (!letter.empty()) IdTotParcCV = letter;
 }
 
 void CarregaRec_Daruma(TClientDataSet& recebimentos) {
@@ -304,9 +301,10 @@ void CarregaAliq_Daruma() {
     const std::string texto = entry.substr(1, 2) + platform::FormatSettings().DecimalSeparator + entry.substr(3, 2);
     double valor = 0;
     if (!platform::TryStrToFloat(texto, valor)) continue;
-    // Upper-case codes are rates of the goods tax, lower-case ones of the service tax.
+    // The goods tax's rates are the letters A to Q; any other code is a
+    // rate of the service tax.
     const char c = entry[0];
-    AddRate(aliquotas, entry.substr(0, 1), valor, c >= 'A' && c <= 'Z' ? "T" : "S");
+    AddRate(aliquotas, entry.substr(0, 1), valor, c >= 'A' && c <= kLastLetter ? "T" : "S");
   }
   AddRate(aliquotas, "N", 0, "N");
   AddRate(aliquotas, "I", 0, "I");

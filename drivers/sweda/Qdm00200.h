@@ -63,6 +63,12 @@ bool StartImpFis_Sweda(const std::string& porta);
 void StopImpFis_Sweda();
 bool AbrePorta_Sweda(const std::string& porta);
 void FechaPorta_Sweda();
+// Frames, sends and judges one command; `avisa` shows a refusal to the
+// operator. A busy answer (".-P006") is never taken as done: the frame is
+// sent again within SwedaBusyTimeoutMs, `repete` or not, and a printer
+// still busy then leaves the command refused. A refusal "ERRO-OPERACAO NAO
+// ENCERRADA" cancels the unfinished operation (ESC ".05}"), except after a
+// text line of ours ("08").
 bool EnviaComando_Sweda(const std::string& comando, const std::vector<std::string>& parametros,
                         bool avisa, bool repete);
 bool ImpressoraOK(bool avisa, bool b, bool c);
@@ -99,7 +105,9 @@ bool Numero_Cupom_Sweda();
 bool Suprimento_Sweda(double valor);
 // One piece of free text (card voucher lines) in the open non-fiscal
 // report, which the printer opens with the first line; FechRelatGerenc_Sweda
-// closes it.
+// closes it. Refused (false, "ERRO!!! Cupom aberto." in the log, nothing
+// printed) while the printer holds a coupon open: a text line never
+// touches a sale.
 bool ImprimeTexto_Sweda(const std::string& texto);
 
 // ---- Checks (code 4 has the check station) ----------------------------------

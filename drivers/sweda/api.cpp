@@ -87,11 +87,6 @@ std::string ReadUntil(const std::vector<std::string>& selector, Wanted wanted) {
   return answer;
 }
 
-bool StartReadFailed(const char* what) {
-  Log(std::string("ERRO!!! ") + what);
-  return false;
-}
-
 }  // namespace
 
 namespace detail {
@@ -157,24 +152,24 @@ void FechaPorta_Sweda() {
 
 bool IniciaImp_Sweda() {
   using Qdm00000::stData;
-  // Dates feed the clock and fiscal-day checks: a refused reading stops
-  // the start-up rather than pass a refusal's text for a date.
+  // A refused reading keeps what its globals held (a refusal's text never
+  // passes for a date or a number) and the others are still read; the
+  // facade's checks judge what was read.
   std::string answer = ReadUntil({}, CouponData);
-  if (!CouponData(answer)) return StartReadFailed("Leitura da data fiscal");
-  stData = Slice(answer, 8, 13);
+  if (CouponData(answer)) stData = Slice(answer, 8, 13);
   answer = ReadCouponData({});
   if (CouponData(answer)) stData = Slice(answer, 8, 13);
 
   EnviaComando_Sweda("28", {}, false, true);
   answer = Qdm00000::stRet = RetornoImpFiscal_Sweda("", true);
-  if (answer.empty() || Refused(answer)) return StartReadFailed("Leitura do estado");
-  Qdm00000::stDataAtu = Slice(answer, 47, 56);
-  Qdm00000::stRed = Slice(answer, 21, 21);
+  if (!answer.empty() && !Refused(answer)) {
+    Qdm00000::stDataAtu = Slice(answer, 47, 56);
+    Qdm00000::stRed = Slice(answer, 21, 21);
+  }
 
-  const auto identity = [](const std::string& a) { return At(a, 7) == '3'; };
+  const auto identity = [](const std::string& a) { return !Refused(a) && At(a, 7) == '3'; };
   answer = ReadUntil({"3"}, identity);
-  if (!identity(answer)) return StartReadFailed("Leitura da identificacao");
-  Qdm00000::ECF = Slice(answer, 4, 6);
+  if (identity(answer)) Qdm00000::ECF = Slice(answer, 4, 6);
   if (!Qdm00000::ECF.empty()) {
     answer = ReadCouponData({"3"});
     if (identity(answer)) Qdm00000::SerieECF = platform::Trim(Slice(answer, 13, 21));

@@ -70,54 +70,17 @@ void PollState() {
   if (end == drivers::WaitEnd::OutOfTries) Log("ERRO!!! Impressora nao concluiu o comando");
 }
 
-}  // namespace
-
-bool EnviaComando_Sweda(const std::string& comando, const std::vector<std::string>& parametros,
-                        bool avisa, bool repete) {
-  // A command started while another is in progress (from a dialog of the
-  // channel) is refused unsent.
-  if (boComando) return false;
-  if (!EntryPointBound(SwedaEnviaComando, "EnviaComando")) return false;
-  drivers::CommandGuard guard(boComando);
-  const std::string frame =
-      BuildFrame(TranslateCode(comando, Qdm00000::IdTipoImpFis), parametros);
-  Transmit(frame);
-  // A printer still busy at the bound never took the command.
-  const bool taken = !repete || RepeatWhileBusy(frame);
-  const bool answered = !SwedaRet.empty();
-  const bool accepted = taken && answered && (!Refused(SwedaRet) || Busy(SwedaRet));
-  if (accepted && Busy(SwedaRet)) SwedaRet.clear();
-  if (SwedaVerifRetorno && SwedaEnviaComando != nullptr) PollState();
-  if (frame.compare(2, 2, "23") == 0) Log("Retorno da Impressora " + SwedaRet);
-
-  if (!accepted) {
-    if (!answered) Log("ERRO!!! Impressora sem resposta");
-    if (!avisa) {
-      if (answered) ImpressoraOK(false, false, false);  // logs the refusal
-      return false;
-    }
-    Log("ERRO!!! Comando : " + frame);
-    // A refusal is shown with the printer's text; silence and a printer
-    // busy to the end are shown too, since the command was not done.
-    if (answered && taken) {
-      ImpressoraOK(true, false, false);
-    } else {
-      if (answered) Log("ERRO!!! " + SwedaRet);
-      ShowInformation(CatalogueText("ComandoNExec") + "\r\n" + SwedaRet);
-    }
-    return false;
-  }
-  return ImpressoraOK(avisa, comando != "05", comando == "17");
-}
-
-bool ImpressoraOK(bool avisa, bool /*b*/, bool /*c*/) {
+// The last answer judged: little paper told, a refusal logged and shown,
+// and an operation the printer says is not ended cancelled at once when
+// `cancel_unfinished`.
+bool Judge(bool avisa, bool cancel_unfinished) {
   if (!Refused(SwedaRet)) {
     // Little paper is always worth a word; the command was done.
     if (LittlePaper(SwedaRet)) ShowInformation(CatalogueText("PoucoPapel"));
     return true;
   }
   Log("ERRO!!! " + SwedaRet);
-  if (Slice(SwedaRet, 7, static_cast<int>(SwedaRet.size())) == kUnfinished &&
+  if (cancel_unfinished && Slice(SwedaRet, 7, static_cast<int>(SwedaRet.size())) == kUnfinished &&
       EntryPointBound(SwedaEnviaComando, "EnviaComando")) {
     // The unfinished operation is cancelled; the refusal stands.
     Log(std::string("Comando : ") + kCancelFrame);
@@ -127,6 +90,62 @@ bool ImpressoraOK(bool avisa, bool /*b*/, bool /*c*/) {
     ShowInformation(CatalogueText("ComandoNExec") + "\r\n" + SwedaRet);
   return false;
 }
+
+// Set by an accepted text line, cleared by any other command: the
+// non-fiscal report that line opened is still open.
+bool text_report_open = false;
+
+}  // namespace
+
+namespace detail {
+bool TextReportOpen() { return text_report_open; }
+}  // namespace detail
+
+bool EnviaComando_Sweda(const std::string& comando, const std::vector<std::string>& parametros,
+                        bool avisa, bool /*repete*/) {
+  // A command started while another is in progress (from a dialog of the
+  // channel) is refused unsent.
+  if (boComando) return false;
+  if (!EntryPointBound(SwedaEnviaComando, "EnviaComando")) return false;
+  drivers::CommandGuard guard(boComando);
+  text_report_open = false;
+  const std::string frame =
+      BuildFrame(TranslateCode(comando, Qdm00000::IdTipoImpFis), parametros);
+  Transmit(frame);
+  // A busy printer did not take the command: it is sent again within the
+  // bound whether the caller asked for it or not, and a printer still busy
+  // at the bound never counts as having done it.
+  const bool taken = RepeatWhileBusy(frame);
+  const bool answered = !SwedaRet.empty();
+  const bool accepted = taken && answered && !Refused(SwedaRet);
+  if (SwedaVerifRetorno && SwedaEnviaComando != nullptr) PollState();
+  if (frame.compare(2, 2, "23") == 0) Log("Retorno da Impressora " + SwedaRet);
+  // Our own text line is never cause to cancel what the printer holds.
+  const bool cancels = comando != kTextLine;
+
+  if (!accepted) {
+    if (!answered) Log("ERRO!!! Impressora sem resposta");
+    if (!avisa) {
+      if (answered) Judge(false, cancels);  // logs the refusal
+      return false;
+    }
+    Log("ERRO!!! Comando : " + frame);
+    // A refusal is shown with the printer's text; silence and a printer
+    // busy to the end are shown too, since the command was not done.
+    if (answered && taken) {
+      Judge(true, cancels);
+    } else {
+      if (answered) Log("ERRO!!! " + SwedaRet);
+      ShowInformation(CatalogueText("ComandoNExec") + "\r\n" + SwedaRet);
+    }
+    return false;
+  }
+  const bool ok = Judge(avisa, cancels);
+  text_report_open = ok && comando == kTextLine;
+  return ok;
+}
+
+bool ImpressoraOK(bool avisa, bool /*b*/, bool /*c*/) { return Judge(avisa, true); }
 
 std::string RetornoImpFiscal_Sweda(const std::string& tipo, bool /*b*/) {
   std::string resultado = SwedaRet;

@@ -27,4 +27,8 @@ std::optional<std::string> ReadTable(char selector);
 // The payment-method entry width of the current model.
 int MethodWidth();
 
+// True while the last command sent was an accepted text line: the
+// non-fiscal report it opened is still open.
+bool TextReportOpen();
+
 }  // namespace Qdm00200::detail

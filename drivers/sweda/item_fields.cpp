@@ -18,16 +18,13 @@ constexpr drivers::DigitField kQuantity{"quantidade", "0000.000", 5};
 constexpr drivers::DigitField kUnitPrice{"preco unitario", "000000.00", 7};
 constexpr drivers::DigitField kDiscount{"desconto", "0000000000.00", 11};
 constexpr drivers::DigitField kDiscountShort{"desconto", "00.00", 3};
-constexpr const char* kItemTotal = "total do item";
+constexpr drivers::DigitField kItemTotal{"total do item", "0000000000.00", 11};
 constexpr int kPriceWidth = 9;
 constexpr int kPercentWidth = 10;
-constexpr int kTotalWidth = 12;
 
 std::optional<std::string> Field(const drivers::DigitField& field, double value) {
   return drivers::AmountField(field, value);
 }
-
-long long Number(const std::string& digits) { return std::stoll(digits); }
 
 }  // namespace
 
@@ -40,14 +37,10 @@ std::optional<ItemFrames> BuildItem(int tipo, const std::string& codigo,
   if (!qty) return std::nullopt;
   const auto price = Field(kUnitPrice, preco);
   if (!price) return std::nullopt;
-  // The total of the quantity and price as sent, cut to the cent on the
-  // decimal digits: 1.15 x 3 is 3.45.
-  const long long total_cents = Number(*qty) * Number(*price) / 1000;
-  const std::string total = util::AjustaZero(std::to_string(total_cents), kTotalWidth);
-  if (std::to_string(total_cents).size() > static_cast<std::size_t>(kTotalWidth)) {
-    drivers::ReportMisfit(kItemTotal, static_cast<double>(total_cents) / 100);
-    return std::nullopt;
-  }
+  // The item total is the sale's own, cut to the cent: 0.999 x 3 is 2.99,
+  // though the unit price goes rounded to 1.00.
+  const auto total = Field(kItemTotal, util::Trunc2(preco * quantidade));
+  if (!total) return std::nullopt;
   const auto amount = Field(kDiscount, util::Trunc2(desconto));
   if (!amount) return std::nullopt;
   std::string first;
@@ -67,7 +60,7 @@ std::optional<ItemFrames> BuildItem(int tipo, const std::string& codigo,
   frames.sale = {util::AjustaZero(codigo, 13),
                  *qty,
                  util::AjustaZero(*price, kPriceWidth),
-                 total,
+                 *total,
                  util::TamFixo(descricao, 24),
                  util::TamFixo(aliquota, 3),
                  util::TamFixo(" " + CatalogueText("Promocao") + " " + descricao, 40)};

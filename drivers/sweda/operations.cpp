@@ -1,11 +1,9 @@
 // The fiscal, report and check operations: each a command code with its
 // arguments, sent through the channel.
-#include <cctype>
-#include <cmath>
-
 #include "drivers/sweda/Qdm00200.h"
 #include "drivers/sweda/driver_support.h"
 #include "drivers/sweda/item_fields.h"
+#include "drivers/sweda/protocol.h"
 #include "drivers/common/driver_services.h"
 #include "platform/text/datetime.h"
 #include "platform/text/format.h"
@@ -18,7 +16,6 @@ using namespace detail;
 namespace {
 
 constexpr std::size_t kLineWidth = 40;
-constexpr int kCheckAmountWidth = 12;
 
 bool Send(const char* comando, const std::vector<std::string>& args = {}) {
   return EnviaComando_Sweda(comando, args, true, false);
@@ -95,6 +92,15 @@ bool Numero_Cupom_Sweda() { return Send("27"); }
 bool Suprimento_Sweda(double /*valor*/) { return true; }
 
 bool ImprimeTexto_Sweda(const std::string& texto) {
+  // The printer refuses a text line inside a coupon; it is asked what it
+  // holds unless the report of our last line is still open.
+  if (!TextReportOpen()) {
+    EnviaComando_Sweda("28", {}, false, true);
+    if (CouponLeftOpen(RetornoImpFiscal_Sweda("", true))) {
+      Log("ERRO!!! Cupom aberto. Texto nao impresso: " + texto.substr(0, texto.find('\n')));
+      return false;
+    }
+  }
   // One printed line per command, a long line in pieces of the printer's
   // width: a voucher line is never cut.
   std::size_t start = 0;
@@ -105,7 +111,7 @@ bool ImprimeTexto_Sweda(const std::string& texto) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     std::size_t at = 0;
     do {
-      if (!Send("08", {line.substr(at, kLineWidth)})) return false;
+      if (!Send(kTextLine, {line.substr(at, kLineWidth)})) return false;
       at += kLineWidth;
     } while (at < line.size());
     start = end + 1;
@@ -119,18 +125,10 @@ bool Formato_Chq(const std::string& texto) {
 
 bool Altera_Chq(const std::string& s1, const std::string& s2) { return Send("45", {s1, s2}); }
 
+// The check's amount, payee, place and date go as the front end wrote them.
 bool Dados_Chq(const std::string& valor, const std::string& s2, const std::string& s3,
                const std::string& s4) {
-  // The amount is twelve digits with two implied decimals.
-  bool digits = !valor.empty() && valor.size() <= static_cast<std::size_t>(kCheckAmountWidth);
-  for (char c : valor) digits = digits && std::isdigit(static_cast<unsigned char>(c)) != 0;
-  if (!digits) {
-    double centavos = std::nan("");
-    if (!platform::TryStrToFloat(valor, centavos)) centavos = std::nan("");
-    drivers::ReportMisfit("valor do cheque", centavos / 100);
-    return false;
-  }
-  return Send("44", {util::AjustaZero(valor, kCheckAmountWidth), s2, s3, s4});
+  return Send("44", {valor, s2, s3, s4});
 }
 
 bool Fecha_Imp_Chq_Sweda(bool avisa, bool repete) {

@@ -12,6 +12,8 @@ inline const char* const kBusyCode = "-P006";
 inline const char* const kStatePoll = "\x1B.28}";
 inline const char* const kCancelFrame = "\x1B.05}";
 inline const char* const kUnfinished = "ERRO-OPERACAO NAO ENCERRADA}";
+// A line of free text, printed in the non-fiscal report it opens.
+inline const char* const kTextLine = "08";
 
 // ESC "." code arguments "}", the arguments joined with nothing between them.
 std::string BuildFrame(const std::string& comando, const std::vector<std::string>& parametros);

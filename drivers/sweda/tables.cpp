@@ -51,16 +51,21 @@ std::string SliceOf(const std::string& answer, const TableSlice& slice) {
   return Slice(answer, slice.from, MethodWidth() == kMethodName ? slice.to : slice.to_wide);
 }
 
-// Joins the slices of the tables; false when a read failed.
+// Reads every table and joins the slices of those read (a refusal's text
+// is no table data); false when a read failed.
 template <std::size_t N>
 bool ReadSlices(const std::array<TableSlice, N>& slices, std::string& list) {
   list.clear();
+  bool read = true;
   for (const TableSlice& slice : slices) {
     const std::optional<std::string> answer = ReadTable(slice.selector);
-    if (!answer) return false;
-    list += SliceOf(*answer, slice);
+    if (answer) {
+      list += SliceOf(*answer, slice);
+    } else {
+      read = false;
+    }
   }
-  return true;
+  return read;
 }
 
 std::string TwoDigits(int n) { return util::Ajusta(platform::IntToStr(n), 2); }
@@ -267,33 +272,24 @@ void CarregaTot_Sweda() {
 
 void CarregaAliq_Sweda() {
   platform::TClientDataSet& aliquotas = Qdm00000::DataModule().cdsAliqImpFis;
-  // The rates are learnt only from good answers; otherwise the table keeps
-  // just the untaxed classes and no item is sold under a wrong rate.
+  // The rates of every table read; a table the printer refused adds none
+  // and takes none of the others' away.
   std::string list;
-  bool read = true;
   for (const TableSlice& slice : kRateSlices) {
     const std::optional<std::string> answer = ReadTable(slice.selector);
-    if (!answer) {
-      read = false;
-      break;
-    }
-    list += platform::TrimRight(SliceOf(*answer, slice));
+    if (answer) list += platform::TrimRight(SliceOf(*answer, slice));
   }
   aliquotas.Close();
   aliquotas.CreateDataSet();
-  if (read) {
-    const char sep = platform::FormatSettings().DecimalSeparator;
-    for (; !list.empty(); platform::Delete(list, 1, kRateEntry)) {
-      const std::string entry = platform::Copy(list, 1, kRateEntry);
-      double valor = 0;
-      // A blank or malformed entry is no rate.
-      if (platform::Trim(entry).empty() ||
-          !platform::TryStrToFloat(platform::Copy(entry, 4, 2) + sep + platform::Copy(entry, 6, 2), valor))
-        continue;
-      AddRate(aliquotas, platform::Copy(entry, 1, 3), valor, platform::Copy(entry, 1, 1));
-    }
-  } else {
-    Log("ERRO!!! Leitura das aliquotas");
+  const char sep = platform::FormatSettings().DecimalSeparator;
+  for (; !list.empty(); platform::Delete(list, 1, kRateEntry)) {
+    const std::string entry = platform::Copy(list, 1, kRateEntry);
+    double valor = 0;
+    // A blank or malformed entry is no rate.
+    if (platform::Trim(entry).empty() ||
+        !platform::TryStrToFloat(platform::Copy(entry, 4, 2) + sep + platform::Copy(entry, 6, 2), valor))
+      continue;
+    AddRate(aliquotas, platform::Copy(entry, 1, 3), valor, platform::Copy(entry, 1, 1));
   }
   AddRate(aliquotas, "N", 0, "N");
   AddRate(aliquotas, "I", 0, "I");
@@ -302,13 +298,10 @@ void CarregaAliq_Sweda() {
 
 void CarregaRec_Sweda(TClientDataSet& recebimentos) {
   std::string printer;
-  // Without the printer's list nothing is numbered and the file is left
-  // as it was: indexes guessed from nothing would post payments to the
-  // wrong methods.
-  if (!ReadSlices(kMethodSlices, printer)) {
-    Log("ERRO!!! Leitura das formas de pagamento");
-    return;
-  }
+  // Without the printer's whole list the payment types keep the numbering
+  // in order and nothing is programmed.
+  const bool read = ReadSlices(kMethodSlices, printer);
+  if (!read) Log("ERRO!!! Leitura das formas de pagamento");
   const std::string arquivo = Qdm00000::DsDirCad + "tiporece.cds";
   platform::TClientDataSet& troco = Qdm00000::DataModule().cdsTipoTroco;
   try {
@@ -319,15 +312,14 @@ void CarregaRec_Sweda(TClientDataSet& recebimentos) {
     troco.FileName = arquivo;
     troco.Open();
   } catch (const std::exception& e) {
-    // A file that does not read is never written over.
-    recebimentos.Close();
+    // A missing or unreadable file ends the start-up; nothing is written.
     Log(std::string("ERRO!!! ") + arquivo + ": " + e.what());
-    return;
+    throw;
   }
   const std::string lista = NumberInOrder(recebimentos, printer);
   const bool equal = platform::UpperCase(platform::Trim(lista)) ==
                      platform::UpperCase(platform::Trim(printer));
-  if (!equal && !Config_FormaPg_Sweda(lista, false, false)) NumberByPrinter(recebimentos, printer);
+  if (read && !equal && !Config_FormaPg_Sweda(lista, false, false)) NumberByPrinter(recebimentos, printer);
   // Closing writes the changed rows back to the file, whole or not at all.
   recebimentos.Close();
 }

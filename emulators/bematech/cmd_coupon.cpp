@@ -8,7 +8,6 @@ namespace mp20emu {
 
 namespace {
 
-constexpr std::size_t kCodeSize = 13;
 constexpr std::size_t kDescriptionSize = 29;
 constexpr std::size_t kFooterLines = 8;
 
@@ -73,7 +72,7 @@ void SellItem(Command& c) {
   auto quantity = QuantityField(a[3]);
   auto price = DigitField(a[4], 8);
   auto discount = DiscountField(a[5]);
-  if (a[0].empty() || a[0].size() > kCodeSize || a[1].size() > kDescriptionSize || !quantity || !price ||
+  if (a[1].size() > kDescriptionSize || !quantity || !price ||
       !discount || *quantity == 0 || *price == 0)
     return c.Refuse(0, kSt2FieldType);
   Item item{a[0], a[1], a[2], *quantity, *price, *discount, false};
@@ -113,8 +112,10 @@ void StartClosing(Command& c) {
   const std::string& value = c.args[1];
   long long subtotal = s.coupon->Subtotal();
   std::optional<long long> amount;
+  // An amount of discount or surcharge ("d", "a") in 14 digits; a
+  // percentage ("D", "A") in four, "0000" for none.
   if (kind == "d" || kind == "a") {
-    amount = value == "0000" ? std::optional<long long>(0) : DigitField(value, 14);
+    amount = DigitField(value, 14);
   } else if (kind == "D" || kind == "A") {
     if (auto percent = DigitField(value, 4); percent && *percent <= 10000) amount = subtotal * *percent / 10000;
   }

@@ -24,10 +24,14 @@ int MethodFor(FiscalState& s, const std::string& name) {
 
 void NonFiscalReceipt(Command& c) {
   FiscalState& s = c.state;
-  if (s.DocumentOpen()) return c.Refuse(0, kSt2NotExecuted);
   const std::string& kind = c.args[0];
   bool supply = kind == "SU", withdrawal = kind == "SA";
   auto totalizer = DigitField(kind, 2);
+  // A supply or a withdrawal is cash by definition and carries no payment
+  // method; a receipt on a totalizer always names one (blank allowed).
+  if ((supply || withdrawal || totalizer) && c.args.size() != (totalizer ? 3u : 2u))
+    return c.Refuse(kSt1FieldCount, 0);
+  if (s.DocumentOpen()) return c.Refuse(0, kSt2NotExecuted);
   auto amount = DigitField(c.args[1], 14);
   if ((!supply && !withdrawal && !totalizer) || !amount || *amount == 0) return c.Refuse(0, kSt2FieldType);
   if (totalizer && (*totalizer < 1 || static_cast<std::size_t>(*totalizer) > s.totalizers.size()))
@@ -44,9 +48,11 @@ void NonFiscalReceipt(Command& c) {
   std::string title;
   if (supply) {
     s.day.supplies += *amount;
+    s.day.supply_count += 1;
     title = "SUPRIMENTO";
   } else if (withdrawal) {
     s.day.withdrawals += *amount;
+    s.day.withdrawal_count += 1;
     title = "SANGRIA";
   } else {
     int number = static_cast<int>(*totalizer);

@@ -57,6 +57,19 @@ std::string PaymentMethodSlots(const FiscalState& s) {
   return slots;
 }
 
+// The fiscal flags, a number in three decimal digits: 1 while a fiscal
+// coupon is open, plus 2 once its closing has begun (the start of the
+// closing taken, payments being registered). The driver reads it to learn
+// where a closing it saw refused stands.
+std::string FiscalFlags(const FiscalState& s) {
+  int flags = 0;
+  if (s.CouponOpen()) {
+    flags |= 1;
+    if (s.coupon->phase == CouponPhase::Paying) flags |= 2;
+  }
+  return Digits(flags, 3);
+}
+
 struct VariableSpec {
   const char* index;
   std::string (*answer)(const Command&);
@@ -65,6 +78,7 @@ struct VariableSpec {
 const VariableSpec kVariables[] = {
     {"00", [](const Command& c) { return c.state.serial; }},
     {"14", [](const Command& c) { return c.state.printer_number; }},
+    {"17", [](const Command& c) { return FiscalFlags(c.state); }},
     {"23", [](const Command& c) { return ClockText(c.now); }},
     {"25", [](const Command& c) { return TotalizerSlots(c.state); }},
     {"27", [](const Command& c) { return c.state.fiscal_day ? DayText(*c.state.fiscal_day) : std::string(); }},

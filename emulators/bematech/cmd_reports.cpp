@@ -82,7 +82,9 @@ void Totals(Command& c) {
 void WriteReductionFile(Command& c) {
   const FiscalState& s = c.state;
   if (!s.last_z_totals || s.reduction_log.empty()) return c.Refuse(0, kSt2NotExecuted);
-  std::string text = ReductionReport(s, *s.last_z_totals, s.reduction_log.back(), c.peripherals.restaurant);
+  std::string text = c.peripherals.report_text
+                         ? *c.peripherals.report_text
+                         : ReductionReport(s, *s.last_z_totals, s.reduction_log.back(), c.peripherals.restaurant);
   if (!emu::WriteFileAtomic(c.peripherals.report_path, text)) c.Refuse(kSt1PrinterError, 0);
 }
 

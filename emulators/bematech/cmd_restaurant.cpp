@@ -80,15 +80,37 @@ std::string TableLines(const FiscalState& s, const std::string& table, long long
 
 }  // namespace
 
-// Table check: the table's items and total on the tape; an unknown or
-// empty table is refused, and so is one whose check was closed.
+// The service charge the table check's third field asks for: four digits
+// are a percentage with two implied decimals ("1000" is 10 %), fourteen an
+// amount in cents; zeros ask for none. The percentage is cut to the cent.
+std::optional<long long> ServiceCharge(const std::string& field, long long total, std::string& label) {
+  if (field.size() == 4) {
+    auto percent = DigitField(field, 4);
+    if (!percent) return std::nullopt;
+    label = "SERVI\xC7O " + Money(*percent) + "%";
+    return total * *percent / 10000;
+  }
+  auto amount = DigitField(field, 14);
+  if (!amount) return std::nullopt;
+  label = "SERVI\xC7O";
+  return *amount;
+}
+
+// Table check: the table's items, the service charge asked for and the
+// total on the tape; an unknown or empty table is refused, and so is one
+// whose check was closed.
 void TableCheck(Command& c) {
   const std::string table = Bare(c.args[0]);
-  if (!HasItems(c.state, table)) return c.Refuse(0, kSt2NotExecuted);
-  if (Closed(c, table)) return;
+  std::string label;
   long long total = 0;
   std::string items = TableLines(c.state, table, total);
-  c.Print(Center("CONFER\xCANCIA DE MESA") + Columns("MESA", table) + items + Columns("TOTAL", Money(total)));
+  const std::optional<long long> service = ServiceCharge(c.args[2], total, label);
+  if (!service) return c.Refuse(0, kSt2FieldType);
+  if (!HasItems(c.state, table)) return c.Refuse(0, kSt2NotExecuted);
+  if (Closed(c, table)) return;
+  std::string text = Center("CONFER\xCANCIA DE MESA") + Columns("MESA", table) + items;
+  if (*service > 0) text += Columns("SUBTOTAL", Money(total)) + Columns(label, Money(*service));
+  c.Print(text + Columns("TOTAL", Money(total + *service)));
 }
 
 // Closing the check of a table that has items: the table then waits for

@@ -25,7 +25,7 @@ const std::array kCommands = {
     CommandEntry{"25", 2, 3, kSale, NonFiscalReceipt},
     CommandEntry{"66", 3, 3, kSale, OpenVoucher},
     CommandEntry{"67", 1, 1, kPrints, PrintText},
-    CommandEntry{"20", 0, 1, kSale, ManagementReport},
+    CommandEntry{"20", 1, 1, kSale, ManagementReport},
     CommandEntry{"21", 0, 0, kDocument, CloseDocument},
     CommandEntry{"40", 2, 4, kChangesState, NameTotalizer},
     CommandEntry{"71", 1, 1, kChangesState, ProgramPaymentMethod},
@@ -53,6 +53,28 @@ const std::array kCommands = {
     CommandEntry{"80|58", 2, 2, kPrints | kMovement | kChangesState, CloseTableCheck},
     CommandEntry{"74", 3, 3, kPrints | kMovement | kChangesState, TableReversal},
 };
+
+// Text fields of a fixed width, padded by the sender: the item code of a
+// sale (13), a table's item code (14) and the table of a cancellation (4).
+struct FixedWidth {
+  const char* code;
+  std::size_t field;  // 0-based, after the code
+  std::size_t width;
+};
+
+constexpr FixedWidth kFixedWidths[] = {
+    {"09", 0, 13},
+    {"80|48", 5, 14},
+    {"80|49", 0, 4},
+    {"80|49", 5, 14},
+    {"80|53", 5, 14},
+};
+
+bool FixedWidthsKept(const CommandEntry& entry, const std::vector<std::string>& args) {
+  for (const FixedWidth& w : kFixedWidths)
+    if (std::string(w.code) == entry.code && w.field < args.size() && args[w.field].size() != w.width) return false;
+  return true;
+}
 
 const CommandEntry* Lookup(const std::string& code) {
   for (const CommandEntry& entry : kCommands)
@@ -103,6 +125,7 @@ void AddToBase(DayTotals& day, const std::string& tax, long long amount) {
 void Execute(const CommandEntry& entry, Command& command) {
   int fields = static_cast<int>(command.args.size());
   if (fields < entry.min_fields || fields > entry.max_fields) return command.Refuse(kSt1FieldCount, 0);
+  if (!FixedWidthsKept(entry, command.args)) return command.Refuse(0, kSt2FieldType);
   if ((entry.flags & kPrints) && command.paper == emu::Paper::Out) return command.Refuse(kSt1PaperOut, 0);
   if (entry.flags & kMovement) {
     const FiscalState& state = command.state;

@@ -2,6 +2,7 @@
 // of operations, refuses with status bits, or changes the printer's state,
 // prints and leaves its data answer. Nothing is changed by a refusal.
 #pragma once
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,9 @@ namespace mp20emu {
 struct Peripherals {
   bool drawer_open = false;
   std::string report_path = "mp20fi.ret";
+  // The bench's own report text, written by "69" in place of the
+  // printer's (another firmware's layout, a file cut short).
+  std::optional<std::string> report_text;
   bool restaurant = false;  // the restaurant model (MP-20 FI type 9)
 };
 

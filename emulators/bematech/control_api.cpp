@@ -93,6 +93,17 @@ void Mp20Emu_FailCommand(const char* code, int st1, int st2, int after_executing
   });
 }
 
+void Mp20Emu_CutAnswer(const char* code, int length, int count) {
+  if (!code || !*code) return;
+  WithPrinter([&](Emulator& p) {
+    mp20emu::AnswerCut cut;
+    cut.code = code;
+    cut.length = static_cast<std::size_t>(std::max(length, 0));
+    cut.count.Set(count);
+    p.printer_faults().SetAnswerCut(std::move(cut));
+  });
+}
+
 int Mp20Emu_StatusPolls(void) {
   return WithPrinter([](Emulator& p) { return p.status_polls(); });
 }
@@ -123,6 +134,12 @@ int Mp20Emu_DrawerOpen(void) {
 
 void Mp20Emu_SetReportFile(const char* path) {
   WithPrinter([&](Emulator& p) { p.SetReportFile(path && *path ? path : "mp20fi.ret"); });
+}
+
+void Mp20Emu_SetReportText(const char* text) {
+  WithPrinter([&](Emulator& p) {
+    p.SetReportText(text && *text ? std::optional<std::string>(text) : std::nullopt);
+  });
 }
 
 void Mp20Emu_SetRestaurantModel(int restaurant) {

@@ -27,6 +27,17 @@ const CommandFault* PrinterFaults::TakeCommandFault(const std::string& code) {
   return nullptr;
 }
 
+void PrinterFaults::SetAnswerCut(AnswerCut cut) {
+  std::erase_if(cut_answers, [&](const AnswerCut& c) { return c.code == cut.code; });
+  if (cut.count.armed()) cut_answers.push_back(std::move(cut));
+}
+
+std::optional<std::size_t> PrinterFaults::TakeAnswerCut(const std::string& code) {
+  for (AnswerCut& c : cut_answers)
+    if (c.code == code) return c.count.Take() ? std::optional<std::size_t>(c.length) : std::nullopt;
+  return std::nullopt;
+}
+
 Emulator& Emulator::Instance() {
   static Emulator emulator;
   return emulator;
@@ -36,6 +47,19 @@ Emulator::Emulator()
     : Device("Mp20fi32.dll", "MP20FI", "mp20fi_tape.txt"), memory_(ParseState, SerializeState) {
   FreshPrinter();
   if (auto path = Setting("STATE")) SetStateFile(*path);
+  // A refusal set from the environment: MP20FI_FAULT=34:0,1 refuses the
+  // next closing with ST2 bit 0.
+  if (auto fault = FaultSetting()) {
+    const auto st1 = emu::FaultNumber(fault->status[0], 0, 255);
+    const auto st2 = emu::FaultNumber(fault->status.size() > 1 ? fault->status[1] : "0", 0, 255);
+    if (st1 && st2 && fault->status.size() <= 2) {
+      CommandFault refusal{fault->command, *st1, *st2, false, {}};
+      refusal.count.Set(fault->count);
+      faults_.SetCommandFault(std::move(refusal));
+    } else {
+      IgnoreFault("o estado \xC3\xA9 ST1,ST2, dois n\xC3\xBAmeros de 0 a 255");
+    }
+  }
   emu::Serve(*this);
 }
 
@@ -128,6 +152,7 @@ void Emulator::Run(const std::string& frame) {
   last_.st1 |= command.st1;
   last_.st2 |= command.st2;
   answer_ = command.answer;
+  if (auto cut = faults_.TakeAnswerCut(entry->code); cut && *cut < answer_.size()) answer_.resize(*cut);
   if (command.print_failed) last_.st1 |= kSt1PrinterError;
   if (!command.Refused() && (entry->flags & kChangesState) && !Persist()) last_.st2 |= kSt2Memory;
   if (fault) {
@@ -171,6 +196,7 @@ void Emulator::FactoryReset() {
   FreshPrinter();
   faults_ = PrinterFaults{};
   peripherals_.drawer_open = false;
+  peripherals_.report_text.reset();
   polling_busy_ = false;
   last_ = Outcome{};
   answer_.clear();

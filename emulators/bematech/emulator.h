@@ -3,6 +3,7 @@
 // of the last command, and the MP-20 FI's own faults. Every call reaches it
 // through WithPrinter, under the library's one lock.
 #pragma once
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,14 @@ struct CommandFault {
   emu::FaultCount count;  // counts only commands of that code
 };
 
+// An answer aimed at one command code, cut to its first `length` bytes
+// (a data answer the library read short).
+struct AnswerCut {
+  std::string code;
+  std::size_t length = 0;
+  emu::FaultCount count;  // counts only commands of that code
+};
+
 // Faults of the MP-20 FI beside the common ones.
 struct PrinterFaults {
   int forced_st1 = 0, forced_st2 = 0;
@@ -30,11 +39,15 @@ struct PrinterFaults {
   emu::FaultCount nak;            // the command is not acknowledged
   emu::FaultCount return_code_1;  // the library reports a failed exchange
   std::vector<CommandFault> by_code;
+  std::vector<AnswerCut> cut_answers;
 
   // Sets (count 0: clears) the fault of one code.
   void SetCommandFault(CommandFault fault);
   // The fault of this code when it strikes now.
   const CommandFault* TakeCommandFault(const std::string& code);
+  void SetAnswerCut(AnswerCut cut);
+  // Where the answer of this code is cut when the fault strikes now.
+  std::optional<std::size_t> TakeAnswerCut(const std::string& code);
 };
 
 struct Outcome {
@@ -59,6 +72,7 @@ class Emulator : public emu::Device {
   void SetStateFile(const std::string& path) override;
   void SetFiscalDay(std::optional<int> day) override;
   void SetReportFile(const std::string& path) { peripherals_.report_path = path; }
+  void SetReportText(std::optional<std::string> text) { peripherals_.report_text = std::move(text); }
   FiscalState& state() { return state_; }
   // Saves after a change made from the bench.
   void Changed() { Persist(); }

@@ -49,6 +49,10 @@ void Mp20Emu_InjectReturnCode1(int count);
  * outcome still shows the refusal. Count 0 clears the fault of that code;
  * faults of different codes stand side by side. */
 void Mp20Emu_FailCommand(const char* code, int st1, int st2, int after_executing, int count);
+/* The data answers of the next `count` commands of one code ("35", ...)
+ * are cut to their first `length` bytes, the command itself taken as
+ * usual. Count 0 clears the fault of that code. */
+void Mp20Emu_CutAnswer(const char* code, int length, int count);
 
 /* Number of Status_Mp20FI calls since the last Emu_ClearFrames. */
 int Mp20Emu_StatusPolls(void);
@@ -65,6 +69,10 @@ int Mp20Emu_DrawerOpen(void);
 /* Where command "69" writes the reduction report; default "mp20fi.ret"
  * in the current directory, as the maker's library does. */
 void Mp20Emu_SetReportFile(const char* path);
+/* Command "69" writes this text, byte for byte, in place of the printer's
+ * own report (still only after a Z reduction); NULL or "" gives the
+ * printer's own again, as does Emu_Reset. */
+void Mp20Emu_SetReportText(const char* text);
 /* The restaurant model (type 9): its reduction report prints one more
  * line among the fiscal totalizers, the service charge. */
 void Mp20Emu_SetRestaurantModel(int restaurant);

@@ -73,6 +73,8 @@ struct DayTotals {
   long long change = 0;
   long long supplies = 0;
   long long withdrawals = 0;
+  int supply_count = 0;
+  int withdrawal_count = 0;
   std::array<long long, kMaxRates> rate_base{};
   long long substitution = 0;  // "FF"
   long long exempt = 0;        // "II"

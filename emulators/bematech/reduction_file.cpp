@@ -35,6 +35,12 @@ std::string Elapsed(long long seconds) {
   return text;
 }
 
+// One row of the non-fiscal totalizers: number, name, count, amount.
+std::string NonFiscalRow(const std::string& number, const std::string& name, int count, long long amount) {
+  return number + " " + Padded(name, kTotalizerNameSize) + " " + Digits(count, 4) + " " + RightIn(Money(amount), 20) +
+         "\n";
+}
+
 // Rows of one rate section: code, rate, taxable base, tax; then "Total".
 std::string RateRows(const FiscalState& state, const DayTotals& t, bool service, long long& tax_sum) {
   std::string text = "AL\xCDQ  %        BASE DE C\xC1LCULO          IMPOSTO\n";
@@ -94,11 +100,14 @@ std::string ReductionReport(const FiscalState& s, const DayTotals& t, const Redu
   text += "\n";
   text += Line(kNonFiscal);
   text += "N\xBA Totalizador          CONT VALOR ACUMULADO\n";
+  // Supply and withdrawal first, under the codes their receipts carry, as
+  // the Z on the tape prints them.
+  text += NonFiscalRow("SU", "SUPRIMENTO", t.supply_count, t.supplies);
+  text += NonFiscalRow("SA", "SANGRIA", t.withdrawal_count, t.withdrawals);
   for (std::size_t i = 0; i < s.totalizers.size(); ++i) {
     int count = i < t.totalizer_counts.size() ? t.totalizer_counts[i] : 0;
     long long amount = i < t.totalizer_amounts.size() ? t.totalizer_amounts[i] : 0;
-    text += Digits(static_cast<long long>(i + 1), 2) + " " + Padded(s.totalizers[i], kTotalizerNameSize) + " " +
-            Digits(count, 4) + " " + RightIn(Money(amount), 20) + "\n";
+    text += NonFiscalRow(Digits(static_cast<long long>(i + 1), 2), s.totalizers[i], count, amount);
   }
   text += Rule();
   int documents = t.last_coo >= t.first_coo && t.first_coo > 0 ? t.last_coo - t.first_coo + 1 : 0;

@@ -41,7 +41,8 @@ const char* DocName(OpenDoc doc) {
 void WriteTotals(std::string& out, const std::string& prefix, const DayTotals& t) {
   out += (Record(prefix) << t.first_coo << t.last_coo << t.gross << t.cancellations << t.discounts
                          << t.surcharges << t.change << t.supplies << t.withdrawals << t.substitution
-                         << t.exempt << t.untaxed << t.cancelled_coupons)
+                         << t.exempt << t.untaxed << t.cancelled_coupons << t.supply_count
+                         << t.withdrawal_count)
              .Line();
   out += Record::List(prefix + "_rates", std::vector<long long>(t.rate_base.begin(), t.rate_base.end())).Line();
   out += Record::List(prefix + "_methods", t.method_amounts).Line();
@@ -83,6 +84,9 @@ void AddTotalsReaders(std::map<std::string, Reader>& readers, const std::string&
     t.exempt = f.Number(10);
     t.untaxed = f.Number(11);
     t.cancelled_coupons = f.Int(12);
+    // Memories written before the receipts were counted have no counts.
+    t.supply_count = f.size() > 13 ? f.Int(13) : 0;
+    t.withdrawal_count = f.size() > 14 ? f.Int(14) : 0;
   };
   readers[p + "_rates"] = [p](FiscalState& s, const RecordFields& f) {
     auto values = f.All<long long>();

@@ -18,6 +18,21 @@ std::optional<std::string> Device::Setting(const char* name) const {
   return std::string(value);
 }
 
+std::optional<CommandFaultSetting> Device::FaultSetting() const {
+  const std::optional<std::string> text = Setting("FAULT");
+  if (!text) return std::nullopt;
+  std::string error;
+  std::optional<CommandFaultSetting> fault = ParseCommandFault(*text, &error);
+  if (!fault) IgnoreFault(error);
+  return fault;
+}
+
+void Device::IgnoreFault(const std::string& why) const {
+  // Terminal text, UTF-8.
+  std::fprintf(stderr, "%s: %s_FAULT=\"%s\" ignorado: %s\n", library_.c_str(), prefix_.c_str(),
+               Setting("FAULT").value_or("").c_str(), why.c_str());
+}
+
 void Device::Reset() {
   faults_ = CommonFaults{};
   paper_ = Paper::Ok;
@@ -45,7 +60,7 @@ bool Device::OpenPort(const char* port) {
     port_open_ = false;
     // What a driver would see as a port that will not open; the reason goes
     // to whoever watches the register's terminal.
-    std::fprintf(stderr, "%s: port %s not opened: %s\n", library_.c_str(), port, error.c_str());
+    std::fprintf(stderr, "%s: porta %s n\xC3\xA3o aberta: %s\n", library_.c_str(), port, error.c_str());
     return false;
   }
   port_open_ = true;

@@ -11,6 +11,7 @@
 
 #include "emulators/common/bench.h"
 #include "emulators/common/clock.h"
+#include "emulators/common/env_fault.h"
 #include "emulators/common/locks.h"
 #include "emulators/common/tape.h"
 
@@ -53,6 +54,12 @@ class Device {
  protected:
   // The value of `prefix`_`name` in the environment, when set.
   std::optional<std::string> Setting(const char* name) const;
+  // The command fault of `prefix`_FAULT (env_fault.h), when set and well
+  // formed; a malformed one is told on standard error and ignored.
+  std::optional<CommandFaultSetting> FaultSetting() const;
+  // Tells on standard error that the fault's status is not one this printer
+  // answers, and that the fault is ignored.
+  void IgnoreFault(const std::string& why) const;
   // Opens the port: refused when the bench made it unavailable, the name is
   // empty, or another process holds it.
   bool OpenPort(const char* port);

@@ -13,6 +13,8 @@
  *                          unset: a file named after the device in the
  *                          current directory ("mp20fi_tape.txt").
  *   <PREFIX>_CLOCK_OFFSET  seconds added to the host clock.
+ *   <PREFIX>_FAULT         a command the printer refuses and what it
+ *                          answers: COMMAND:STATUS[:COUNT] (env_fault.h).
  * and at every opening of the port:
  *   PKG_QDM_EMU_LOCK_DIR   where ports are locked against other processes;
  *                          unset: $XDG_RUNTIME_DIR/pkg_qdm_emu, else

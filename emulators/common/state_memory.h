@@ -1,8 +1,11 @@
 // A printer's non-volatile memory kept in a state file: read whole at
 // power-on, written whole (and renamed over) after every change. A file that
 // does not read back is a memory fault: it is never overwritten, the printer
-// refuses its commands until a factory reset starts afresh.
+// refuses its commands until a factory reset starts afresh. A printer's
+// memory is small: a file above kStateFileLimit is such a fault too, known
+// by its size and never read.
 #pragma once
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <utility>
@@ -10,6 +13,8 @@
 #include "emulators/common/files.h"
 
 namespace emu {
+
+inline constexpr std::size_t kStateFileLimit = std::size_t{1} << 20;
 
 template <class State>
 class StateMemory {
@@ -35,7 +40,7 @@ class StateMemory {
   void Load(State& state, MakeNew&& make_new) {
     if (path_.empty()) return;
     std::string text;
-    switch (ReadWholeFile(path_, text)) {
+    switch (ReadWholeFile(path_, text, kStateFileLimit)) {
       case ReadResult::Read:
         if (std::optional<State> loaded = parse_(text)) {
           state = std::move(*loaded);
@@ -49,6 +54,7 @@ class StateMemory {
         Save(state);
         break;
       case ReadResult::Unreadable:
+      case ReadResult::TooLarge:
         fault_ = true;
         break;
     }

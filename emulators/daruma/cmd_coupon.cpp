@@ -48,18 +48,44 @@ bool ParseAmountText(const std::string& text, long long& cents) {
   return true;
 }
 
+// Nothing, or CR LF, "CNPJ/CPF : " and the number, CR LF, and maybe
+// "Nome : " and the name, CR LF.
+bool CustomerFooter(const std::string& footer) {
+  if (footer.empty()) return true;
+  const std::string head = "\r\nCNPJ/CPF : ";
+  if (footer.rfind(head, 0) != 0) return false;
+  const std::size_t end = footer.find("\r\n", head.size());
+  if (end == std::string::npos || end == head.size()) return false;
+  const std::string rest = footer.substr(end + 2);
+  if (rest.empty()) return true;
+  const std::string name = "Nome : ";
+  return rest.rfind(name, 0) == 0 && rest.size() > name.size() + 2 &&
+         rest.find("\r\n") == rest.size() - 2;
+}
+
 bool LiveItems(const Coupon& c) {
   for (const Item& i : c.items)
     if (!i.cancelled) return true;
   return false;
 }
 
-void Finish(Command& c, int method) {
+// What each method keeps of a closed coupon: what it received, the change
+// going back from the method of the last payment, the one that paid past
+// the total. A coupon closed without payments of its own is the first
+// method's. `sign` -1 takes a cancelled coupon back.
+void AddToMethods(PrinterState& s, const Coupon& coupon, int sign) {
+  std::vector<Payment> payments = coupon.payments;
+  if (payments.empty()) payments.push_back({0, coupon.paid});
+  payments.back().amount -= coupon.paid - coupon.Total();
+  for (const Payment& p : payments)
+    if (p.method < s.methods.size()) s.methods[p.method].day_amount += sign * p.amount;
+}
+
+void Finish(Command& c) {
   PrinterState& s = c.state;
   Coupon& coupon = *s.coupon;
   const long long total = coupon.Total();
-  if (method >= 0 && static_cast<std::size_t>(method) < s.methods.size())
-    s.methods[static_cast<std::size_t>(method)].day_amount += total;
+  AddToMethods(s, coupon, 1);
   c.Print("TOTAL R$ " + Money(total) + "\nPAGO R$ " + Money(coupon.paid) + "\nTROCO R$ " +
           Money(coupon.paid - total) + "\nCOO " + Digits(coupon.coo, 6) + "\n---- FIM DO CUPOM ----\n");
   s.day_sales += total;
@@ -79,7 +105,7 @@ void OpenCoupon(Command& c) {
   if (s.open != Document::None) return c.Refuse(kOutOfOrder);
   if (!s.fiscal_day) s.fiscal_day = c.today;
   const int coo = s.NextDocument();
-  s.coupon = Coupon{coo, Phase::Selling, {}, 0, 0};
+  s.coupon = Coupon{coo, Phase::Selling, {}, 0, 0, {}};
   s.open = Document::Coupon;
   c.Print("\n        CUPOM FISCAL\nECF " + s.ecf + "  COO " + Digits(coo, 6) + "\n");
   c.answer = "0" + Digits(coo, 6);
@@ -139,6 +165,7 @@ void CancelCoupon(Command& c) {
   } else if (s.open == Document::None && s.last_coupon) {
     const Coupon last = *s.last_coupon;
     s.day_sales -= last.Total();
+    AddToMethods(s, last, -1);
     s.NextDocument();
     c.Print("CANCELAMENTO DO CUPOM " + Digits(last.coo, 6) + " -" + Money(last.Total()) + "\n");
     c.answer = "0" + Digits(last.coo, 6);
@@ -177,6 +204,7 @@ void Pay(Command& c) {
   if (p[0] == 'P' && method >= s.methods.size()) method = 0;
   if (p[0] < 'A' || method >= s.methods.size()) return c.Refuse(kBadParameters);
   s.coupon->paid += amount;
+  s.coupon->payments.push_back({method, amount});
   s.coupon->phase = Phase::Paying;
   c.Print(s.methods[method].name + " R$ " + Money(amount) + "\n");
   const long long rest = s.coupon->Total() - s.coupon->paid;
@@ -184,34 +212,38 @@ void Pay(Command& c) {
   c.changed = true;
 }
 
-// The footer, up to 0xFF.
+// The footer (the customer's lines), up to 0xFF.
 void CloseCoupon(Command& c) {
   PrinterState& s = c.state;
-  if (c.params.empty() || c.params.back() != kEndOfText) return c.Refuse(kBadParameters);
+  if (c.params.empty() || c.params.back() != kEndOfText ||
+      !CustomerFooter(c.params.substr(0, c.params.size() - 1)))
+    return c.Refuse(kBadParameters);
   if (!s.CouponOpen() || s.coupon->phase != Phase::Paying || s.coupon->paid < s.coupon->Total())
     return c.Refuse(kOutOfOrder);
   std::string footer = c.params.substr(0, c.params.size() - 1);
   for (std::size_t at; (at = footer.find("\r\n")) != std::string::npos;) footer.replace(at, 2, "\n");
   if (!footer.empty()) c.Print(footer);
-  Finish(c, 0);
+  Finish(c);
 }
 
 // Type 8 closes in one command: the discount (4 digits), the amount paid
-// as written by the register, 0xFF.
+// now as the platform writes a number (none: what was paid before), 0xFF.
 void CloseCouponAtOnce(Command& c) {
   PrinterState& s = c.state;
   const std::string& p = c.params;
   long long discount = 0, paid = 0;
-  if (p.size() < 6 || p.back() != kEndOfText || !ParseDigits(p.substr(0, 4), 4, discount) ||
-      !ParseAmountText(p.substr(4, p.size() - 5), paid))
+  if (p.size() < 5 || p.back() != kEndOfText || !ParseDigits(p.substr(0, 4), 4, discount))
     return c.Refuse(kBadParameters);
+  const std::string amount = p.substr(4, p.size() - 5);
+  if (!amount.empty() && !ParseAmountText(amount, paid)) return c.Refuse(kBadParameters);
   if (!s.CouponOpen() || !LiveItems(*s.coupon) || discount >= s.coupon->Subtotal())
     return c.Refuse(kOutOfOrder);
-  if (paid < s.coupon->Subtotal() - discount) return c.Refuse(kOutOfOrder);
+  if (s.coupon->paid + paid < s.coupon->Subtotal() - discount) return c.Refuse(kOutOfOrder);
   s.coupon->discount = discount;
-  s.coupon->paid = paid;
+  s.coupon->paid += paid;
+  if (paid > 0) s.coupon->payments.push_back({0, paid});
   if (discount > 0) c.Print("DESCONTO R$ " + Money(discount) + "\n");
-  Finish(c, 0);
+  Finish(c);
 }
 
 }  // namespace daremu

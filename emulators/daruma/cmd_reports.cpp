@@ -16,9 +16,10 @@ void DayFigures(Command& c) {
 
 }  // namespace
 
+// One blank.
 void OpenReport(Command& c) {
   PrinterState& s = c.state;
-  if (c.params.size() > 1) return c.Refuse(kBadParameters);
+  if (c.params != " ") return c.Refuse(kBadParameters);
   if (s.open != Document::None) return c.Refuse(kOutOfOrder);
   if (!s.fiscal_day) s.fiscal_day = c.today;
   const int coo = s.NextDocument();
@@ -79,11 +80,13 @@ void ReadingX(Command& c) {
   c.changed = true;
 }
 
-// "ddmmyyhhmmss": the day being closed.
+// "ddmmyy" and a zero time "000000".
 void ReductionZ(Command& c) {
   PrinterState& s = c.state;
-  long long ignored = 0;
-  if (!ParseDigits(c.params, 12, ignored)) return c.Refuse(kBadParameters);
+  long long digits = 0;
+  if (!ParseDigits(c.params, 12, digits) || c.params.substr(6) != "000000") return c.Refuse(kBadParameters);
+  const int day = std::stoi(c.params.substr(0, 2)), month = std::stoi(c.params.substr(2, 2));
+  if (!emu::ValidDate(2000 + std::stoi(c.params.substr(4, 2)), month, day)) return c.Refuse(kBadParameters);
   if (s.open != Document::None) return c.Refuse(kOutOfOrder);
   const int coo = s.NextDocument();
   ++s.reductions;

@@ -27,7 +27,9 @@ void NameTotalizer(Command& c) {
 }
 
 // "PG", the flag ("V": a credit note may be issued), the letter and the
-// 16-character name. A letter already used keeps its name; only its flag changes.
+// 16-character name. A letter already used keeps its name; only its flag
+// changes. A name is held once: the payment table is a fiscal record that
+// nothing cleans.
 void ProgramMethod(Command& c) {
   PrinterState& s = c.state;
   const std::string& p = c.params;
@@ -37,6 +39,8 @@ void ProgramMethod(Command& c) {
   const std::size_t slot = static_cast<std::size_t>(p[3] - 'A');
   const std::string name = emu::Trim(p.substr(4));
   if (name.empty() || slot > s.methods.size() || slot >= kMethodSlots) return c.Refuse(kBadParameters);
+  for (std::size_t other = 0; other < s.methods.size(); ++other)
+    if (other != slot && emu::SameName(s.methods[other].name, name)) return c.Refuse(kTableFull);
   if (slot < s.methods.size()) {
     if (!emu::SameName(s.methods[slot].name, name)) return c.Refuse(kTableFull);
     s.methods[slot].flag = p[2];

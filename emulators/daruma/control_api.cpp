@@ -113,6 +113,13 @@ void DarEmu_AnswerErrorAfter(int commands, int code, int count) {
   });
 }
 
+void DarEmu_AnswerNothing(int commands, int count) {
+  WithPrinter([&](Emulator& p) {
+    p.printer_faults().silent_after = std::max(commands, 0);
+    p.printer_faults().silent.Set(count);
+  });
+}
+
 void DarEmu_SetDrawerOpen(int open) {
   WithPrinter([&](Emulator& p) { p.peripherals().drawer_open = open != 0; });
 }

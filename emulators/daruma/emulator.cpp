@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdlib>
 #include <cstring>
 #include <exception>
 
@@ -69,6 +70,20 @@ Emulator::Emulator()
   const std::optional<std::string> model = Setting("MODEL");
   FreshPrinter(model && *model == "8" ? 8 : 7);
   if (auto path = Setting("STATE")) SetStateFile(*path);
+  // A refusal set from the environment: FS345_FAULT=F3:31 answers error 31
+  // to the next closing (command byte F3 after ESC).
+  if (auto fault = FaultSetting()) {
+    const auto code = emu::FaultNumber(fault->status[0], 1, 99);
+    char* end = nullptr;
+    const long byte = std::strtol(fault->command.c_str(), &end, 16);
+    if (code && fault->status.size() == 1 && fault->command.size() == 2 && end && *end == '\0') {
+      faults_.error_code = *code;
+      faults_.error_command = static_cast<int>(byte);
+      faults_.error.Set(fault->count);
+    } else {
+      IgnoreFault("o comando \xC3\xA9 o byte em hexadecimal (F3) e o estado um erro de 1 a 99");
+    }
+  }
   emu::Serve(*this);
 }
 
@@ -105,7 +120,10 @@ int Emulator::Send(const char* bytes, int count, int mode) {
   }
   arriving_ = 0;
   int forced = 0;
-  if (faults_.error.armed()) {
+  const std::string& frame = traffic().last();
+  const bool aimed = faults_.error_command < 0 ||
+                     (frame.size() >= 2 && frame[0] == kEsc && static_cast<unsigned char>(frame[1]) == faults_.error_command);
+  if (faults_.error.armed() && aimed) {
     if (faults_.error_after > 0) {
       --faults_.error_after;
     } else if (faults_.error.Take()) {
@@ -124,6 +142,13 @@ int Emulator::Send(const char* bytes, int count, int mode) {
     answer_ = ":" + ErrorAnswer(kMemory);
   }
   if (warning) answer_ = ":" + ErrorAnswer(forced) + answer_.substr(std::min<std::size_t>(answer_.size(), 2));
+  if (faults_.silent.armed()) {
+    if (faults_.silent_after > 0) {
+      --faults_.silent_after;
+    } else if (faults_.silent.Take()) {
+      answer_.clear();
+    }
+  }
   return count;
 }
 

@@ -18,11 +18,15 @@
 namespace daremu {
 
 // Faults of the Daruma beside the common ones: an answer "E" and a code
-// to the next commands, after a number answered normally.
+// to the next commands, after a number answered normally; and a printer
+// that carries a command out but answers nothing to it.
 struct PrinterFaults {
   int error_code = 0;
   int error_after = 0;
   emu::FaultCount error;
+  int silent_after = 0;
+  emu::FaultCount silent;
+  int error_command = -1;  // only commands of this byte (after ESC); -1 any
 };
 
 class Emulator : public emu::Device {

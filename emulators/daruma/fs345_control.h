@@ -46,6 +46,9 @@ void DarEmu_LeaveOpen(int document);
 void DarEmu_AnswerError(int code, int count);
 /* The same, after `commands` more commands have been answered normally. */
 void DarEmu_AnswerErrorAfter(int commands, int code, int count);
+/* After `commands` more commands answered normally, the next `count` are
+ * carried out but answered with nothing (-1 holds; 0 clears). */
+void DarEmu_AnswerNothing(int commands, int count);
 void DarEmu_SetDrawerOpen(int open);
 
 int DarEmu_AnswerReads(void);                /* DAR_Resposta calls since the frames were cleared */

@@ -24,10 +24,12 @@ void CouponLines(std::string& out, const std::string& key, const Coupon& c) {
     out += (emu::Record(key + ".item") << i.code << i.description << Letter(i.tax) << i.quantity << i.price
                                        << i.discount << (i.cancelled ? 1 : 0))
                .Line();
+  for (const Payment& p : c.payments)
+    out += (emu::Record(key + ".payment") << static_cast<long long>(p.method) << p.amount).Line();
 }
 
 Coupon ReadCoupon(const emu::RecordFields& f) {
-  return Coupon{f.Int(0), static_cast<Phase>(f.Int(1)), {}, f.Number(2), f.Number(3)};
+  return Coupon{f.Int(0), static_cast<Phase>(f.Int(1)), {}, f.Number(2), f.Number(3), {}};
 }
 
 }  // namespace
@@ -88,6 +90,10 @@ std::optional<PrinterState> ParseState(const std::string& text) {
       s.methods.push_back({OneLetter(f.Text(0)), f.Text(1), f.Number(2)});
     } else if (key == "coupon" || key == "last") {
       (key == "coupon" ? s.coupon : s.last_coupon) = ReadCoupon(f);
+    } else if (key == "coupon.payment" || key == "last.payment") {
+      std::optional<Coupon>& c = key == "coupon.payment" ? s.coupon : s.last_coupon;
+      if (!c || f.Number(0) < 0) throw std::runtime_error("payment before its coupon");
+      c->payments.push_back({static_cast<std::size_t>(f.Number(0)), f.Number(1)});
     } else if (key == "coupon.item" || key == "last.item") {
       std::optional<Coupon>& c = key == "coupon.item" ? s.coupon : s.last_coupon;
       if (!c) throw std::runtime_error("item before its coupon");

@@ -35,12 +35,19 @@ struct Item {
 
 enum class Phase { Selling, Totalled, Paying };
 
+// One payment of the coupon: the method's place and the amount.
+struct Payment {
+  std::size_t method = 0;
+  long long amount = 0;
+};
+
 struct Coupon {
   int coo = 0;
   Phase phase = Phase::Selling;
   std::vector<Item> items;
   long long discount = 0;
   long long paid = 0;
+  std::vector<Payment> payments;
 
   long long Subtotal() const {
     long long total = 0;

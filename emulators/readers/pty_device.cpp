@@ -125,6 +125,8 @@ void PtyDevice::SetBaud(unsigned baud) {
   ::tcsetattr(master_, TCSANOW, &settings);
 }
 
+void PtyDevice::SetLineSettings(const termios& settings) { ::tcsetattr(master_, TCSANOW, &settings); }
+
 int PtyDevice::OpenCount() const {
   int count = 0;
   DIR* fds = ::opendir("/proc/self/fd");

@@ -25,12 +25,14 @@ class PtyDevice {
   // Everything received until the line stays quiet for `quiet_ms`.
   std::string ReceiveUntilQuiet(int quiet_ms = 50, int wait_ms = 1000);
 
-  // The line settings the port last set (a pseudo-terminal keeps only the
-  // speed of them: it is always 8N1).
+  // The line settings the port last set (a pseudo-terminal keeps the speed,
+  // the stop bits and the flow control of them; it is always 8 bits, no
+  // parity, whatever was asked).
   termios LineSettings() const;
   unsigned Baud() const;  // 0 for a speed outside the usual table
   // Sets the line as if another program had left it so.
   void SetBaud(unsigned baud);
+  void SetLineSettings(const termios& settings);
 
   // Descriptors of this process open on the slave side: 0 once the port
   // is closed (only meaningful when the register runs in this process).

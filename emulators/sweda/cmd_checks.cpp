@@ -15,14 +15,15 @@ void CheckLayout(Command& c) {
   c.state.check_format += "|" + c.args;
 }
 
+// The check's data (amount, payee, place, date) come as the register wrote
+// them, joined: the check is printed with them as they are.
 void CheckData(Command& c) {
   PrinterState& s = c.state;
   if (s.Open() != Document::None) return c.Refuse(Refusal::Unfinished);
-  const auto amount = Digits(c.args, 0, 12);
-  if (!amount || *amount == 0) return c.Refuse(Refusal::BadParameter);
+  if (emu::Trim(c.args).empty()) return c.Refuse(Refusal::BadParameter);
   if (!s.coupon_open) s.coupon.reset();
   s.check_in_progress = true;
-  c.Print("CHEQUE  R$ " + emu::Money(*amount) + "  " + emu::Trim(c.args.substr(12)) + "\n");
+  c.Print("CHEQUE  " + emu::Trim(c.args) + "\n");
 }
 
 void EndCheck(Command& c) {

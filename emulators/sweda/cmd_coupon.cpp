@@ -1,5 +1,8 @@
 // The fiscal coupon: opening, items and their discounts, cancellations,
 // payments and closing.
+#include <algorithm>
+#include <cstdlib>
+
 #include "emulators/common/fields.h"
 #include "emulators/sweda/commands.h"
 
@@ -24,6 +27,32 @@ bool KnownTax(const PrinterState& state, const std::string& tax) {
   for (const std::string& rate : state.rates)
     if (!rate.empty() && rate.compare(0, 3, tax) == 0) return true;
   return false;
+}
+
+// The register works the item total out from the quantity and the unit
+// price before the price is rounded to its field, and cuts it to the cent:
+// the printer takes it when it lies between what the quantity (cut to the
+// thousandth) and the price (rounded to the cent) allow.
+bool TotalAgrees(long long quantity, long long price, long long total) {
+  const long long lowest = std::max(0LL, quantity * (2 * price - 1) / 2000);
+  const long long highest = (quantity + 1) * (2 * price + 1) / 2000;
+  return total >= lowest && total <= highest;
+}
+
+// The first field of a discount carries the discount again: "0,50% ="
+// filled to 10 on types 3 and 4 (the register's decimal separator), four
+// digits with two implied decimals on types 5 and 6. Its value in cents.
+std::optional<long long> DiscountFirstField(const std::string& text, int model) {
+  if (model >= 5) return emu::DigitField(text, 4);
+  const std::size_t mark = text.find("% =");
+  if (mark == std::string::npos || mark < 4 || text.find_first_not_of(' ', mark + 3) != std::string::npos)
+    return std::nullopt;
+  const char separator = text[mark - 3];
+  if (separator != ',' && separator != '.') return std::nullopt;
+  const std::string whole = text.substr(0, mark - 3);
+  const std::string cents = text.substr(mark - 2, 2);
+  if (!emu::AllDigits(whole) || !emu::AllDigits(cents) || whole.empty()) return std::nullopt;
+  return std::stoll(whole) * 100 + std::stoll(cents);
 }
 
 std::string Field(const std::string& args, std::size_t index) {
@@ -53,8 +82,7 @@ void SellItem(Command& c) {
   if (!quantity || !price || !total || *quantity == 0) return c.Refuse(Refusal::BadParameter);
   const std::string tax = Field(c.args, 5);
   if (!KnownTax(s, tax)) return c.Refuse(Refusal::RateNotProgrammed);
-  // The printer works the total out itself, cut to the cent.
-  if (*quantity * *price / 1000 != *total) return c.Refuse(Refusal::BadValue);
+  if (!TotalAgrees(*quantity, *price, *total)) return c.Refuse(Refusal::BadValue);
   SaleItem item{Field(c.args, 0), Field(c.args, 4), tax, *quantity, *price, *total, 0, false};
   s.coupon->items.push_back(item);
   s.day_gross += item.total;
@@ -68,7 +96,10 @@ void ItemDiscount(Command& c) {
   const std::size_t first = s.model >= 5 ? 4 : 10;
   if (c.args.size() != first + 12) return c.Refuse(Refusal::BadParameter);
   const auto amount = Digits(c.args, first, 12);
-  if (!amount) return c.Refuse(Refusal::BadParameter);
+  const auto again = DiscountFirstField(c.args.substr(0, first), s.model);
+  if (!amount || !again) return c.Refuse(Refusal::BadParameter);
+  // Rounded on types 3 and 4, cut like the amount on 5 and 6.
+  if (std::llabs(*again - *amount) > (s.model >= 5 ? 0 : 1)) return c.Refuse(Refusal::BadValue);
   if (*amount == 0) return;  // no discount: nothing to do, whatever is open
   if (!Selling(s) || s.coupon->items.empty()) return c.Refuse(Refusal::OutOfSequence);
   SaleItem& item = s.coupon->items.back();

@@ -133,6 +133,20 @@ void SwdEmu_Refuse(const char* code, const char* text, int count) {
   });
 }
 
+void SwdEmu_RefuseAt(const char* command, const char* code, const char* text, int count) {
+  WithPrinter([&](Emulator& p) {
+    p.FaultAt(Text(command), swdemu::RefusalAnswer(Text(code), Text(text)), count);
+    return 0;
+  });
+}
+
+void SwdEmu_HoldBusyAt(const char* command, int count) {
+  WithPrinter([&](Emulator& p) {
+    p.FaultAt(Text(command), swdemu::RefusalAnswer(swdemu::Refusal::Busy), count);
+    return 0;
+  });
+}
+
 void SwdEmu_QueueState(const char* word_or_code) {
   WithPrinter([&](Emulator& p) {
     p.sweda_faults().states.push_back(Text(word_or_code));

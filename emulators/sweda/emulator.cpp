@@ -37,6 +37,15 @@ Emulator::Emulator()
   }
   FreshPrinter();
   if (auto path = Setting("STATE")) SetStateFile(*path);
+  // A refusal set from the environment: SERSWEDA_FAULT=12SN:P013 refuses
+  // the next closing ("12" and its first parameters) with "-P013".
+  if (auto fault = FaultSetting()) {
+    const std::string& code = fault->status[0];
+    faults_.refuse_code = code.front() == '-' ? code : "-" + code;
+    faults_.refuse_text = fault->status.size() > 1 ? fault->status[1] : "ERRO";
+    faults_.refuse_command = fault->command;
+    faults_.refuse.Set(fault->count);
+  }
   emu::Serve(*this);
 }
 
@@ -66,6 +75,7 @@ std::string Emulator::Exchange(const std::string& frame) {
   RecordFrame(frame);
   if (!port_open() || faults().refuse.Take()) return {};
   if (faults().busy.Take()) return RefusalAnswer(Refusal::Busy);
+  if (auto answer = CommandFaultAnswer(frame)) return *answer;
   const std::string code = CodeOf(frame);
   if (code == kStateCode) {
     if (!faults_.states.empty()) {
@@ -74,7 +84,8 @@ std::string Emulator::Exchange(const std::string& frame) {
       if (scripted.rfind("-P", 0) == 0) return RefusalAnswer(scripted, "ERRO-ESTADO");
       return StateAnswer(state_, clock().Now(), scripted);
     }
-  } else if (faults_.refuse.Take()) {
+  } else if (frame.compare(2, faults_.refuse_command.size(), faults_.refuse_command) == 0 &&
+             faults_.refuse.Take()) {
     return RefusalAnswer(faults_.refuse_code, faults_.refuse_text);
   }
   try {
@@ -83,6 +94,22 @@ std::string Emulator::Exchange(const std::string& frame) {
     // Never let a fault inside the printer cross into the caller.
     return RefusalAnswer(Refusal::MemoryFault);
   }
+}
+
+void Emulator::FaultAt(const std::string& command, const std::string& answer, int count) {
+  auto& faults = faults_.at_command;
+  std::erase_if(faults, [&](const CommandFault& f) { return f.command == command; });
+  if (command.empty() || count == 0) return;
+  faults.push_back(CommandFault{command, answer, {}});
+  faults.back().count.Set(count);
+}
+
+std::optional<std::string> Emulator::CommandFaultAnswer(const std::string& frame) {
+  if (frame.size() < 3 || frame.compare(0, 2, "\x1B.") != 0) return std::nullopt;
+  const std::string body = frame.substr(2);
+  for (CommandFault& fault : faults_.at_command)
+    if (body.compare(0, fault.command.size(), fault.command) == 0 && fault.count.Take()) return fault.answer;
+  return std::nullopt;
 }
 
 std::string Emulator::Run(const std::string& frame) {
@@ -126,6 +153,7 @@ void Emulator::FactoryReset() {
 void Emulator::PowerOn() {
   port_ = 0;
   faults_.states.clear();
+  faults_.at_command.clear();
   peripherals_.drawer_open = false;
   memory_.Load(state_, [] {});
 }

@@ -42,6 +42,13 @@ int SwdEmu_Totalizers(char* buf, int size);
 /* The next `count` commands (state requests "28" excepted) are refused
  * with this code ("-P007") and text, not executed. */
 void SwdEmu_Refuse(const char* code, const char* text, int count);
+/* Faults at one command: the next `count` frames whose code and
+ * arguments begin with `command` ("01" every item, "273" the identity
+ * reading, "12" the closing) are answered and not executed: refused with
+ * this code and text, or answered busy (".-P006"). -1 holds the fault
+ * until set again with 0; a power cycle ends it. The frame is recorded. */
+void SwdEmu_RefuseAt(const char* command, const char* code, const char* text, int count);
+void SwdEmu_HoldBusyAt(const char* command, int count);
 /* Answers for the next "28" frames, in order: a state word placed at
  * positions 10 to 17 ("I IMPRIM"), or a refusal code ("-P002"). */
 void SwdEmu_QueueState(const char* word_or_code);

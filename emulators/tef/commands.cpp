@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "emulators/common/clock.h"
+#include "emulators/tef/manager_clock.h"
 #include "emulators/common/fields.h"
 #include "emulators/tef/vouchers.h"
 
@@ -110,7 +111,7 @@ int undo_before_new_transaction(Context& context, const std::string& id,
 
 std::optional<Answer> serve_crt(const Record& request, Context& context) {
   undo_before_new_transaction(context, request.field("001-000"));
-  const auto now = emu::Clock().Now();
+  const auto now = manager_clock().Now();
   const auto amount = parse_cents(request.field("003-000"));
   auto sale = new_transaction("CRT", context, request.field("010-000"), amount.value_or(0), now);
   const char* refusal = (!amount || *amount == 0) ? "Valor invalido"
@@ -212,7 +213,7 @@ const char* cancel_refusal(const Transaction* sale, const std::string& amount_te
 }
 
 std::optional<Answer> serve_cnc(const Record& request, Context& context) {
-  const auto now = emu::Clock().Now();
+  const auto now = manager_clock().Now();
   const auto id = request.field("001-000");
   const auto network = or_default(request.field("010-000"), context.default_network);
   const auto* named = context.journal.find(network, request.field("012-000"));

@@ -21,9 +21,14 @@ std::optional<fs::path> find_file_nocase(const fs::path& dir, const std::string&
   return std::nullopt;
 }
 
-std::optional<std::string> read_file(const fs::path& path) {
+std::optional<std::string> read_file(const fs::path& path, emu::ReadResult* result) {
   std::string bytes;
-  if (emu::ReadWholeFile(path.string(), bytes) != emu::ReadResult::Read) return std::nullopt;
+  const emu::ReadResult read = emu::ReadWholeFile(path.string(), bytes, file_limit);
+  if (result) *result = read;
+  if (read == emu::ReadResult::TooLarge)
+    std::cerr << "tef_manager: " << path.string() << " is larger than " << file_limit
+              << " bytes: not read\n";
+  if (read != emu::ReadResult::Read) return std::nullopt;
   return bytes;
 }
 

@@ -1,9 +1,12 @@
 // File work of the manager: finding the request, reading it, and writing
 // answers so that a reader never meets a half-written file.
 #pragma once
+#include <cstddef>
 #include <filesystem>
 #include <optional>
 #include <string>
+
+#include "emulators/common/files.h"
 
 namespace tef_emu {
 
@@ -12,7 +15,14 @@ namespace fs = std::filesystem;
 // The regular file in `dir` named `name` regardless of letter case.
 std::optional<fs::path> find_file_nocase(const fs::path& dir, const std::string& name);
 
-std::optional<std::string> read_file(const fs::path& path);
+// Requests, answers and the control file hold a few kilobytes: a file above
+// this bound is refused unread.
+inline constexpr std::size_t file_limit = std::size_t{1} << 20;
+
+// The whole file; nullopt when it is missing, unreadable or above
+// file_limit (that one said on stderr, naming the file). `result`, when
+// given, tells which.
+std::optional<std::string> read_file(const fs::path& path, emu::ReadResult* result = nullptr);
 
 // Writes through the emulators' atomic writer (beside the target under a
 // dot name no "intpos.*" search matches, flushed, renamed into place).

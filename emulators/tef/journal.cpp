@@ -8,13 +8,16 @@
 #include <charconv>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <iostream>
 #include <optional>
+#include <set>
 #include <sstream>
+#include <utility>
 
 #include "emulators/common/clock.h"
+#include "emulators/tef/manager_clock.h"
 #include "emulators/common/escape.h"
+#include "emulators/tef/journal_lines.h"
 
 namespace tef_emu {
 namespace {
@@ -77,6 +80,52 @@ std::map<std::string, std::string> line_tokens(const std::string& line) {
   return tokens;
 }
 
+
+// What a journal line says.
+struct JournalLine {
+  enum class Kind { Other, Event, Answered } kind = Kind::Other;
+  std::string id;            // the request's identifier
+  Transaction transaction;   // an event's transaction as it stands after it
+  bool made = false;         // the event that made the transaction (its command is its kind)
+  std::string network, nsu;  // the transaction whose answer was put in place
+};
+
+JournalLine parse_line(const std::string& line) {
+  JournalLine parsed;
+  std::istringstream words(line);
+  std::string date, time, command;
+  if (!(words >> date >> time >> command)) return parsed;
+  // "... nota=resposta gravada: rede REDECARD doc 000123": the answer of
+  // that transaction was put in place for the client.
+  const auto at = line.find(std::string(" nota=") + answered_note);
+  if (at != std::string::npos) {
+    std::istringstream rest(line.substr(at + 6 + std::strlen(answered_note)));
+    std::string rede, network, doc, nsu;
+    if ((rest >> rede >> network >> doc >> nsu) && rede == "rede" && doc == "doc") {
+      parsed.kind = JournalLine::Kind::Answered;
+      parsed.network = decode(network);
+      parsed.nsu = decode(nsu);
+    }
+    return parsed;
+  }
+  auto tokens = line_tokens(line);
+  parsed.id = tokens["id"];
+  const auto state = state_from_name(tokens["estado"]);
+  if (!state || tokens["nsu"].empty() || tokens["tipo"].empty()) return parsed;
+  Transaction& t = parsed.transaction;
+  t.kind = tokens["tipo"];
+  t.nsu = tokens["nsu"];
+  t.network = tokens["rede"];
+  t.amount = number_or_zero(tokens["valor"]);
+  t.finalisation = tokens["fin"];
+  t.state = *state;
+  t.before = state_from_name(tokens["antes"]).value_or(State::Pendente);
+  t.original = tokens["orig"];
+  parsed.kind = JournalLine::Kind::Event;
+  parsed.made = command == t.kind;
+  return parsed;
+}
+
 }  // namespace
 
 std::string_view state_name(State state) { return state_names[static_cast<std::size_t>(state)]; }
@@ -90,45 +139,51 @@ bool Journal::writable() const {
   return true;
 }
 
+// Back from the end: every line of the newest transaction's request (the
+// approvals it undid before making it, a sale an undone cancellation gave
+// back), then on only while a transaction still pending has its first line
+// ahead, or the sale the newest cancellation spared is not yet known.
 void Journal::replay() {
-  std::ifstream in(path_, std::ios::binary);
-  std::string line;
-  while (std::getline(in, line)) {
-    // A last line without its end was cut by a power failure before the
-    // manager acted on it (the journal is written first): it is not
-    // replayed, and the next event ends it with a mark that keeps it from
-    // ever being read as an event, then starts a line of its own.
-    torn_tail_ = in.eof();
-    if (torn_tail_) break;
-    auto tokens = line_tokens(line);
-    if (mark_answered(line)) continue;
-    const auto state = state_from_name(tokens["estado"]);
-    if (!state || tokens["nsu"].empty() || tokens["tipo"].empty()) continue;
-    Transaction t;
-    t.kind = tokens["tipo"];
-    t.nsu = tokens["nsu"];
-    t.network = tokens["rede"];
-    t.amount = number_or_zero(tokens["valor"]);
-    t.finalisation = tokens["fin"];
-    t.state = *state;
-    t.before = state_from_name(tokens["antes"]).value_or(State::Pendente);
-    t.original = tokens["orig"];
-    if (const auto* known = find(t.network, t.nsu)) t.answered = known->answered;
-    keep(t);
-  }
-}
-
-// "... nota=resposta gravada: rede REDECARD doc 000123": the answer of that
-// transaction was put in place for the client.
-bool Journal::mark_answered(const std::string& line) {
-  const auto at = line.find(std::string(" nota=") + answered_note);
-  if (at == std::string::npos) return false;
-  std::istringstream rest(line.substr(at + 6 + std::strlen(answered_note)));
-  std::string rede, network, doc, nsu;
-  if (!(rest >> rede >> network >> doc >> nsu) || rede != "rede" || doc != "doc") return false;
-  const auto it = transactions_.find(decode(nsu));
-  if (it != transactions_.end() && it->second.network == decode(network)) it->second.answered = true;
-  return true;
+  const JournalEnd end = journal_end(path_);
+  // A last line without its end was cut by a power failure before the
+  // manager acted on it (the journal is written first): it is not
+  // replayed, and the next event ends it with a mark that keeps it from
+  // ever being read as an event, then starts a line of its own.
+  torn_tail_ = end.torn;
+  unread_before_ = end.lines_end;
+  std::set<std::pair<std::string, std::string>> answered;  // notes read before their transaction
+  std::set<std::string> unfinished;                        // pending, first line not yet read
+  bool newest_made = false, past_its_request = false;
+  std::string made_id, spared;
+  for_each_line_backward(path_, end.lines_end, [&](const std::string& line, std::uint64_t start) {
+    unread_before_ = start;
+    const JournalLine parsed = parse_line(line);
+    if (newest_made && parsed.id != made_id) past_its_request = true;
+    if (parsed.kind == JournalLine::Kind::Answered) {
+      const auto it = transactions_.find(parsed.nsu);
+      if (it != transactions_.end() && it->second.network == parsed.network)
+        it->second.answered = true;
+      else
+        answered.insert({parsed.network, parsed.nsu});
+    } else if (parsed.kind == JournalLine::Kind::Event) {
+      const Transaction& t = parsed.transaction;
+      if (!transactions_.count(t.nsu)) {
+        Transaction newest = t;
+        newest.answered = answered.count({t.network, t.nsu}) > 0;
+        keep(newest);
+        if (newest.state == State::Pendente && !parsed.made) unfinished.insert(t.nsu);
+      } else if (parsed.made) {
+        unfinished.erase(t.nsu);
+      }
+      if (parsed.made && !newest_made) {
+        newest_made = true;
+        made_id = parsed.id;
+        if (t.kind == "CNC") spared = t.original;
+      }
+    }
+    if (!spared.empty() && transactions_.count(spared)) spared.clear();
+    return !(past_its_request && spared.empty() && unfinished.empty());
+  });
 }
 
 void Journal::answered(std::string_view command, std::string_view id, const Transaction& transaction) {
@@ -137,21 +192,40 @@ void Journal::answered(std::string_view command, std::string_view id, const Tran
        std::string(answered_note) + "rede " + encode(transaction.network) + " doc " + encode(transaction.nsu));
 }
 
-void Journal::keep(const Transaction& transaction) {
+void Journal::keep(const Transaction& transaction) const {
   transactions_[transaction.nsu] = transaction;
   last_nsu_ = std::max(last_nsu_, number_or_zero(transaction.nsu));
 }
 
+const Transaction* Journal::look_back(const std::function<bool(const Transaction&)>& matches) const {
+  const Transaction* found = nullptr;
+  for_each_line_backward(path_, unread_before_, [&](const std::string& line, std::uint64_t) {
+    const JournalLine parsed = parse_line(line);
+    if (parsed.kind != JournalLine::Kind::Event) return true;
+    const Transaction& t = parsed.transaction;
+    // A transaction read already has its newest state in memory.
+    if (transactions_.count(t.nsu) || !matches(t)) return true;
+    keep(t);
+    found = &transactions_.at(t.nsu);
+    return false;
+  });
+  return found;
+}
+
 const Transaction* Journal::find(std::string_view network, std::string_view nsu) const {
+  if (nsu.empty()) return nullptr;
   const auto it = transactions_.find(std::string(nsu));
-  return (it != transactions_.end() && it->second.network == network) ? &it->second : nullptr;
+  const Transaction* t = it != transactions_.end()
+                             ? &it->second
+                             : look_back([&](const Transaction& older) { return older.nsu == nsu; });
+  return (t && t->network == network) ? t : nullptr;
 }
 
 const Transaction* Journal::find_by_finalisation(std::string_view finalisation) const {
   if (finalisation.empty()) return nullptr;
   for (const auto& [nsu, t] : transactions_)
     if (t.finalisation == finalisation) return &t;
-  return nullptr;
+  return look_back([&](const Transaction& older) { return older.finalisation == finalisation; });
 }
 
 std::string Journal::next_nsu() const {
@@ -184,7 +258,7 @@ void Journal::note(std::string_view command, std::string_view id, std::string_vi
 void Journal::append(std::string line) {
   for (auto& c : line)
     if (c == '\r' || c == '\n') c = ' ';
-  line = emu::Format(emu::Clock().Now(), "%Y-%m-%d %H:%M:%S ") + line + "\n";
+  line = emu::Format(manager_clock().Now(), "%Y-%m-%d %H:%M:%S ") + line + "\n";
   if (torn_tail_) line.insert(0, std::string(" ") + torn_mark + "\n");
   // Opened, written and closed per event: a crash loses no finished line.
   const int fd = ::open(path_.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
@@ -193,13 +267,18 @@ void Journal::append(std::string line) {
   if (ok) torn_tail_ = false;
   if (fd >= 0) ::close(fd);
   if (!ok)
-    std::cerr << "tef_manager: cannot write journal " << path_.string() << ": "
+    std::cerr << "tef_manager: n\xC3\xA3o \xC3\xA9 poss\xC3\xADvel gravar o di\xC3\xA1rio " << path_.string() << ": "
               << std::strerror(errno) << '\n';
 }
 
-std::string Journal::summary() const {
+std::string Journal::summary(const std::filesystem::path& path) {
+  std::map<std::string, Transaction> all;  // by NSU, each at its newest line
+  for_each_line(path, [&](const std::string& line) {
+    const JournalLine parsed = parse_line(line);
+    if (parsed.kind == JournalLine::Kind::Event) all[parsed.transaction.nsu] = parsed.transaction;
+  });
   std::string text;
-  for (const auto& [nsu, t] : transactions_) {
+  for (const auto& [nsu, t] : all) {
     text += "nsu=" + encode(t.nsu) + " tipo=" + encode(t.kind) + " rede=" + encode(t.network) +
             " valor=" + std::to_string(t.amount) + " estado=" + std::string(state_name(t.state));
     if (!t.original.empty()) text += " orig=" + encode(t.original);

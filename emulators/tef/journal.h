@@ -5,11 +5,21 @@
 // (one line). Tokens are key=value with bytes outside printable ASCII,
 // '%', '=' and blanks written as %XX; an optional "nota=" runs to the end
 // of the line. Every line that names a transaction carries all of it, so
-// reading the journal back from the start rebuilds every transaction and
-// the last document number (NSU): the journal is the manager's memory
-// across runs.
+// the newest line naming a transaction is its state: the journal is the
+// manager's memory across runs.
+//
+// At start the journal is read back from its end only as far as recovery
+// needs: to the newest transaction made (the last document number, NSU;
+// every approval pending before it was undone when it was made), and
+// further only for a transaction still pending whose beginning is older
+// (a sale a refused cancellation spared, one an undone cancellation gave
+// back). An older transaction a request names is looked up in the journal
+// when it is named, newest line first: a shop's years of journal are never
+// read whole.
 #pragma once
+#include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <string>
 #include <string_view>
@@ -42,6 +52,8 @@ class Journal {
   // The file can be opened for appending.
   bool writable() const;
 
+  // The newest state of a transaction; reads older lines of the journal
+  // when it is not among those read so far.
   const Transaction* find(std::string_view network, std::string_view nsu) const;
   const Transaction* find_by_finalisation(std::string_view finalisation) const;
   std::string next_nsu() const;
@@ -56,20 +68,24 @@ class Journal {
   // Journals an event that changes no transaction.
   void note(std::string_view command, std::string_view id, std::string_view note);
 
-  // One line per transaction, in NSU order:
+  // The whole journal, one line per transaction, in NSU order:
   // "nsu=000123 tipo=CRT rede=REDECARD valor=1234 estado=CONFIRMADA".
-  std::string summary() const;
+  static std::string summary(const std::filesystem::path& path);
 
  private:
   void replay();
-  void keep(const Transaction& transaction);
-  // Reads a line saying an answer was put in place; false for any other.
-  bool mark_answered(const std::string& line);
+  void keep(const Transaction& transaction) const;
+  // The newest older line (before those read) naming a transaction that
+  // `matches`, kept as its state; nullptr when none does.
+  const Transaction* look_back(const std::function<bool(const Transaction&)>& matches) const;
   void append(std::string line);
 
   std::filesystem::path path_;
-  std::map<std::string, Transaction> transactions_;  // by NSU
-  long long last_nsu_ = 0;
+  // The transactions read so far (their newest lines) and made since.
+  mutable std::map<std::string, Transaction> transactions_;  // by NSU
+  // The lines before this offset were not read at start.
+  std::uint64_t unread_before_ = 0;
+  mutable long long last_nsu_ = 0;
   bool torn_tail_ = false;  // the file ends inside a line
 };
 

@@ -53,7 +53,7 @@ bool Manager::open() {
   std::filesystem::create_directories(requests_, ec);
   if (!ec) std::filesystem::create_directories(answers_, ec);
   if (ec) {
-    std::cerr << "tef_manager: cannot create req/resp under " << options_.root.string() << ": "
+    std::cerr << "tef_manager: n\xC3\xA3o foi poss\xC3\xADvel criar req/resp em " << options_.root.string() << ": "
               << ec.message() << '\n';
     return false;
   }
@@ -62,17 +62,17 @@ bool Manager::open() {
   // A root it cannot write in is not one another manager serves.
   const int probe = ::open(lock_file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
   if (probe < 0) {
-    std::cerr << "tef_manager: cannot write in " << options_.root.string() << ": "
+    std::cerr << "tef_manager: n\xC3\xA3o \xC3\xA9 poss\xC3\xADvel gravar em " << options_.root.string() << ": "
               << std::strerror(errno) << '\n';
     return false;
   }
   ::close(probe);
   if (!root_lock_.Acquire(lock_file.string())) {
-    std::cerr << "tef_manager: another manager serves " << options_.root.string() << '\n';
+    std::cerr << "tef_manager: outro gerenciador atende " << options_.root.string() << '\n';
     return false;
   }
   if (!journal_.writable()) {
-    std::cerr << "tef_manager: cannot write journal " << journal_path(options_).string() << '\n';
+    std::cerr << "tef_manager: n\xC3\xA3o \xC3\xA9 poss\xC3\xADvel gravar o di\xC3\xA1rio " << journal_path(options_).string() << '\n';
     return false;
   }
   std::filesystem::remove(taken_, ec);
@@ -90,10 +90,10 @@ bool Manager::open() {
         if (!t.answered) return "pendente na partida, resposta nao gravada";
         return std::nullopt;
       });
-  if (undone) std::cerr << "tef_manager: undid " << undone << " pending transaction(s) at start\n";
+  if (undone) std::cerr << "tef_manager: " << undone << " transa\xC3\xA7\xC3\xA3o(\xC3\xB5" "es) pendente(s) desfeita(s) na partida\n";
   if (pending > undone)
     std::cerr << "tef_manager: " << pending - undone
-              << " pending transaction(s) wait for the client's decision\n";
+              << " transa\xC3\xA7\xC3\xA3o(\xC3\xB5" "es) pendente(s) aguardam a decis\xC3\xA3o do caixa\n";
   return true;
 }
 
@@ -123,8 +123,8 @@ void Manager::journal_answered(const std::string& command, const std::string& id
 }
 
 int Manager::run() {
-  std::cerr << "tef_manager: serving " << options_.root.string() << " (network "
-            << options_.network << ", journal " << journal_path(options_).string() << ")\n";
+  std::cerr << "tef_manager: atendendo " << options_.root.string() << " (rede "
+            << options_.network << ", di\xC3\xA1rio " << journal_path(options_).string() << ")\n";
   int served = 0;
   while (!stop_requested()) {
     if (!serve_next()) {
@@ -152,17 +152,24 @@ bool Manager::serve_next() {
 // for the rest of this one, nor deleted unread.
 bool Manager::take_request(const std::filesystem::path& found, Record& request) {
   if (::rename(found.c_str(), taken_.c_str()) != 0) return false;
+  emu::ReadResult read = emu::ReadResult::Read;
   for (int waited = 0;; waited += reread_ms) {
-    request = parse_record(read_file(taken_).value_or(""));
-    if (request.complete() || waited >= incomplete_wait_ms || stop_requested()) break;
+    request = parse_record(read_file(taken_, &read).value_or(""));
+    if (request.complete() || read == emu::ReadResult::TooLarge || waited >= incomplete_wait_ms ||
+        stop_requested())
+      break;
     pause_ms(reread_ms);
   }
   std::error_code ec;
   std::filesystem::remove(taken_, ec);
+  if (read == emu::ReadResult::TooLarge) {
+    journal_.note("", "", "pedido grande demais descartado");
+    return false;
+  }
   if (request.complete()) return true;
   journal_.note(request.field("000-000"), request.field("001-000"),
                 "pedido incompleto descartado");
-  std::cerr << "tef_manager: discarded an incomplete request\n";
+  std::cerr << "tef_manager: pedido incompleto descartado\n";
   return false;
 }
 

@@ -2,28 +2,29 @@
 
 #include <array>
 #include <charconv>
-#include <fstream>
 #include <iostream>
 #include <optional>
+#include <sstream>
 
 #include "emulators/common/fields.h"
+#include "emulators/tef/files.h"
 
 namespace tef_emu {
 namespace {
 
 constexpr std::array flags{
-    FlagSetting{"absent", &Settings::absent, "Leave requests untouched (manager not running)"},
-    FlagSetting{"no-ack", &Settings::no_ack, "Take requests but never acknowledge or answer"},
-    FlagSetting{"wrong-id", &Settings::wrong_id, "Acknowledge with another request identifier"},
-    FlagSetting{"decline", &Settings::decline, "Decline card sales"},
+    FlagSetting{"absent", &Settings::absent, "Deixa os pedidos como est\xC3\xA3o (gerenciador parado)"},
+    FlagSetting{"no-ack", &Settings::no_ack, "Toma os pedidos e nunca confirma nem responde"},
+    FlagSetting{"wrong-id", &Settings::wrong_id, "Confirma com outro identificador de pedido"},
+    FlagSetting{"decline", &Settings::decline, "Nega as vendas com cart\xC3\xA3o"},
 };
 
 constexpr std::array delays{
-    DelaySetting{"ack-delay-ms", &Settings::ack_delay_ms, "Wait before acknowledging"},
+    DelaySetting{"ack-delay-ms", &Settings::ack_delay_ms, "Espera antes de confirmar o pedido (ms)"},
     DelaySetting{"answer-delay-ms", &Settings::answer_delay_ms,
-                 "Wait between acknowledgement and answer"},
+                 "Espera entre a confirma\xC3\xA7\xC3\xA3o e a resposta (ms)"},
     DelaySetting{"slow-write-ms", &Settings::slow_write_ms,
-                 "Pause between lines while writing an answer"},
+                 "Pausa entre as linhas ao gravar uma resposta (ms)"},
 };
 
 std::optional<int> parse_int(const std::string& text, int low, int high) {
@@ -66,7 +67,7 @@ std::span<const DelaySetting> delay_settings() { return delays; }
 
 Settings with_control_file(const Settings& base, const std::filesystem::path& control_file) {
   Settings settings = base;
-  std::ifstream in(control_file, std::ios::binary);
+  std::istringstream in(read_file(control_file).value_or(""));
   std::string line;
   while (std::getline(in, line)) {
     const auto text = emu::Trim(line.substr(0, line.find('#')));
@@ -76,7 +77,7 @@ Settings with_control_file(const Settings& base, const std::filesystem::path& co
                     apply(settings, normalised_key(emu::Trim(text.substr(0, eq))),
                           emu::Trim(text.substr(eq + 1)));
     if (!ok)
-      std::cerr << "tef_manager: " << control_file.string() << ": ignored line \"" << text
+      std::cerr << "tef_manager: " << control_file.string() << ": linha ignorada \"" << text
                 << "\"\n";
   }
   return settings;

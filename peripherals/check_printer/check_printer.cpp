@@ -33,12 +33,18 @@ const drivers::EntryPoint kEntryPoints[] = {
 }  // namespace
 
 void StartImpCheque() {
-  // A second start must not load the library again over the first.
-  if (ImpChequeOk) StopImpCheque();
   ImpChequeOk = false;
   if (Qdm00000::IdTipoImpChq != kPertoType) return;
+  // A second start binds again and leaves the printer alone: the front end
+  // may have opened it ("IniComm"), and only a stop closes it. The earlier
+  // load is let go after the new one, so the library never unloads between.
+  const platform::HMODULE earlier = library;
   library = peripherals::LoadAndBind(kLibrary, {kEntryPoints});
   ImpChequeOk = library != nullptr;
+  if (earlier == nullptr) return;
+  // A new load that failed leaves entry points into the earlier one.
+  if (library == nullptr) drivers::ClearAll(kEntryPoints);
+  platform::FreeLibrary(earlier);
 }
 
 void StopImpCheque() {
@@ -49,7 +55,9 @@ void StopImpCheque() {
       // The printer is being let go of; nothing is left to do about it.
     }
   }
-  if (ImpChequeOk) platform::FreeLibrary(library);
+  // Whatever the module loaded is let go, also after a start of another
+  // type cleared ImpChequeOk over a loaded library.
+  if (library != nullptr) platform::FreeLibrary(library);
   drivers::ClearAll(kEntryPoints);
   ImpChequeOk = false;
   library = nullptr;

@@ -68,11 +68,4 @@ std::string DevicePort::Read(std::size_t count) {
   return std::string(buffer.data(), got);
 }
 
-bool DevicePort::SetReadTimeout(DWORD total_ms) {
-  COMMTIMEOUTS timeouts;
-  timeouts.ReadTotalTimeoutConstant = total_ms;
-  timeouts.WriteTotalTimeoutConstant = kTimeoutMs;
-  return ready_ && SetCommTimeouts(handle_, &timeouts);
-}
-
 }  // namespace peripherals

@@ -35,9 +35,6 @@ class DevicePort {
   // One read of at most `count` bytes within the read time-out; "" when
   // nothing came or the port failed.
   std::string Read(std::size_t count);
-  // Reads that follow the first one end when the line stays quiet this
-  // long, so the rest of a reading is gathered without the full time-out.
-  bool SetReadTimeout(platform::DWORD total_ms);
 
  private:
   platform::HANDLE handle_ = platform::INVALID_HANDLE_VALUE;

@@ -37,16 +37,12 @@ extern TDescriptografaMatricula* DVDescriptografaMatricula;  // set by the modul
 void ClearGlobals();
 
 // ---- Readers ------------------------------------------------------------
-// What the reader sent within one read time-out (1000 ms), or "". The port
-// is opened and closed on every call. A reading is gathered until the line
-// has been quiet for ReadingGapMs, so one of 51 bytes or more, or one that
-// arrives as the read time-out ends, stays whole; one longer than
-// LongestReading bytes is no bar code or badge and is dropped whole
-// (answers ""), with whatever follows it without a pause.
+// What the reader sent in one read: at most 51 bytes, within one second in
+// all (less when 51 bytes come sooner), up to the first zero byte; "" when
+// nothing came or the port could not be opened and set up. The port is
+// opened and closed on every call.
 std::string GetOpticalReaderValue();
 std::string GetProximidadeReaderValue();
-constexpr std::size_t LongestReading = 256;
-constexpr unsigned ReadingGapMs = 100;
 
 // Types the text into the window on the calling thread: a WM_CHAR per byte,
 // each handled before the next, then an Enter WM_KEYDOWN.

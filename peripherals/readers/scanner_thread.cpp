@@ -46,10 +46,9 @@ TScannerThread::~TScannerThread() {
 }
 
 void TScannerThread::Execute() {
-  const auto stop = [this] { return Terminated(); };
   while (!Terminated()) {
     std::string reading;
-    if (detail::ReadOptical(reading, stop) == detail::ReadResult::kNoPort) {
+    if (detail::ReadOptical(reading) == detail::ReadResult::kNoPort) {
       for (int waited = 0; waited < kRetryMs && !Terminated(); waited += kRetrySliceMs) clock::Pause(kRetrySliceMs);
       continue;
     }

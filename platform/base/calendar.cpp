@@ -55,7 +55,7 @@ void CivilFromDays(long long days, int& year, int& month, int& day) {
 
 Moment Split(TDateTime value) {
   if (!std::isfinite(value) || value < kFirstDay - 1 || value >= kLastDay)
-    throw EConvertError("Invalid date and time value");
+    throw EConvertError("Valor de data e hora inv\xE1lido");
   const long long total = std::llround(std::fabs(value) * static_cast<double>(kMsPerDay));
   Moment moment{total / kMsPerDay, total % kMsPerDay};
   if (value < 0) moment.day = -moment.day;

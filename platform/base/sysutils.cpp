@@ -32,7 +32,7 @@ bool ParseInteger(const std::string& text, Int& value) {
 }
 
 [[noreturn]] void NotAnInteger(const std::string& text) {
-  throw EConvertError("'" + text + "' is not a valid integer value");
+  throw EConvertError("'" + text + "' n\xE3o \xE9 um valor inteiro v\xE1lido");
 }
 
 }  // namespace

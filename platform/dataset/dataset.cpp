@@ -206,7 +206,7 @@ void TClientDataSet::CreateDataSet() {
 void TClientDataSet::Open() {
   if (impl_->active) return;
   if (!FileName.empty()) {
-    const std::string bytes = ReadFileBytes(FileName);
+    const std::string bytes = ReadFileBounded(FileName, kDataPacketFileLimit);
     dataset::xml::PacketParams params;
     impl_->Activate(impl_->Prepare(dataset::xml::ReadPacket(bytes, FileName, &params)));
     impl_->params = std::move(params);
@@ -234,7 +234,7 @@ void TClientDataSet::SetActive(bool active) {
 
 void TClientDataSet::LoadFromFile(const std::string& path) {
   Close();
-  const std::string bytes = ReadFileBytes(path);
+  const std::string bytes = ReadFileBounded(path, kDataPacketFileLimit);
   dataset::xml::PacketParams params;
   impl_->Activate(impl_->Prepare(dataset::xml::ReadPacket(bytes, path, &params)));
   impl_->params = std::move(params);

@@ -55,14 +55,19 @@ struct TFieldDef {
 
   std::string Name;
   TFieldType DataType = TFieldType::ftString;
-  int Size = 0;  // capacity of a text field (20 when 0); decimals of an exact decimal
+  // Capacity of a text field (20 when 0; a packet's text field without a
+  // WIDTH loads with 20 or its longest value's length, whichever is more);
+  // decimals of an exact decimal.
+  int Size = 0;
   // What a packet brought that the library only keeps, so a file written
   // back says what it said: the digits of an exact decimal (0: the widest),
-  // the subtype of a blob, the layout of a nested field's rows, and the
-  // FIELD attributes it does not read ("required", display hints, ...).
+  // the subtype of a blob, the layout of a nested field's rows and their
+  // settings (the nested PARAMS), and the FIELD attributes it does not
+  // read ("required", display hints, ...).
   int Precision = 0;
   std::string SubType;
   std::vector<TFieldDef> Children;
+  std::vector<std::pair<std::string, std::string>> Params;
   std::vector<std::pair<std::string, std::string>> Attributes;
 };
 

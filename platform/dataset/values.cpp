@@ -128,7 +128,7 @@ std::vector<std::string> SplitFieldList(const std::string& list) {
   return names;
 }
 
-int TextCapacity(const TFieldDef& def) { return def.Size > 0 ? def.Size : 20; }
+int TextCapacity(const TFieldDef& def) { return def.Size > 0 ? def.Size : kDefaultTextWidth; }
 
 bool IsTextType(TFieldType type) {
   switch (type) {

@@ -15,6 +15,7 @@ int FindFieldDef(const std::vector<TFieldDef>& layout, const std::string& name);
 std::vector<std::string> SplitFieldList(const std::string& list);
 
 // Capacity of a text field: its Size, 20 when none was given.
+constexpr int kDefaultTextWidth = 20;
 int TextCapacity(const TFieldDef& def);
 // Fields that store text: strings, memos, blobs and nested rows. Only
 // strings have a capacity; nested rows cannot be written by the library.

@@ -30,6 +30,16 @@ std::string NestedRowTag(const TFieldDef& def);
 // keeps the others in TFieldDef::Attributes.
 bool IsWrittenAttribute(const TFieldDef& def, std::string_view name);
 bool IsDecimal(TFieldType type);
+// WIDTH of an exact decimal field that did not come with one: the type's
+// widest precision. The loader gives it, so the layout saved is the one
+// loaded.
+constexpr int kDecimalWidth = 32;
+
+// Whether a name (Windows-1252) can stand as the attribute name of a ROW
+// or a FIELD, so a packet that holds it can be written and read again.
+// Letters of the code page beyond ASCII are judged by the parser that
+// reads them back.
+bool IsWritableName(std::string_view name);
 
 // The packet as text; rows must hold the kinds their fields store.
 // Raises EDatabaseError for a layout the format cannot carry.

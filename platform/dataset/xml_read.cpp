@@ -71,6 +71,10 @@ struct Names {
   std::unordered_map<std::string, int> by_name;
   std::vector<int> guess;  // field of each attribute position in the last row
   std::vector<std::unique_ptr<Names>> nested;  // per field, null when not nested
+  // Per field: whether it is a text field that came without a width, and
+  // the longest value it holds, from which the loader gives it one.
+  std::vector<char> open_width;
+  std::vector<std::size_t> longest;
 
   // Attribute names of a ROW are matched to fields once per position and
   // then confirmed, so a long packet costs one string compare per value.
@@ -153,7 +157,9 @@ class PacketReader {
     std::size_t row = 0;                    // kRow: its place in `rows`
     int field = -1;                         // kNested: the field in the parent row
     std::unique_ptr<std::vector<RawRow>> own;  // kNested: the nested rows
+    TFieldDef* nested_def = nullptr;        // kNestedField: the nested field
     bool saw_fields = false;                // kNestedField
+    bool saw_params = false;                // kNestedField
   };
 
   std::string Prefix() const {
@@ -262,7 +268,12 @@ class PacketReader {
           frame.names = parent.names;
           return frame;
         }
-        if (named("PARAMS")) return At(Where::kSkip);  // the nested rows' own settings
+        if (named("PARAMS")) {  // the nested rows' own settings, kept as they are
+          if (parent.saw_params) return Refuse("a second PARAMS in a nested field");
+          parent.saw_params = true;
+          KeepParams(atts, parent.nested_def->Params);
+          return At(Where::kSkip);
+        }
         break;
       case Where::kFields:
         if (named("FIELD")) return ReadField(atts, *parent.defs, *parent.names);
@@ -318,6 +329,11 @@ class PacketReader {
     if (!attrname || !*attrname) return Refuse("a FIELD has no attrname");
     TFieldDef def;
     def.Name = ToCp1252(attrname);
+    // A field whose name cannot stand in a row could never be saved again.
+    if (!IsWritableName(def.Name)) {
+      Fail("the field name '" + def.Name + "' cannot name a value in a row");
+      return {};
+    }
     if (!fieldtype) return Refuse("field '" + def.Name + "' has no fieldtype");
     const PacketType* type = FindPacketType(fieldtype);
     if (!type) {
@@ -330,7 +346,13 @@ class PacketReader {
       def.SubType.clear();
     }
     for (const char** a = atts; *a; a += 2) {
-      if (!IsWrittenAttribute(def, a[0])) def.Attributes.emplace_back(a[0], ToCp1252(a[1]));
+      if (IsWrittenAttribute(def, a[0])) continue;
+      std::string name = ToCp1252(a[0]);
+      if (!IsWritableName(name)) {
+        Fail("field '" + def.Name + "' has the attribute '" + name + "', whose name cannot be written back");
+        return {};
+      }
+      def.Attributes.emplace_back(std::move(name), ToCp1252(a[1]));
     }
     auto size = [&](const char* text, int& out, int per) {
       long long number = 0;
@@ -342,9 +364,13 @@ class PacketReader {
       return true;
     };
     if (type->width_per_char && width && !size(width, def.Size, type->width_per_char)) return {};
+    // A text field without a width (or of none) gets one when its rows are
+    // read: its values are never cut.
+    const bool open_width = HasCapacity(def.DataType) && def.Size == 0;
     if (IsDecimal(def.DataType)) {
       if (decimals && !size(decimals, def.Size, 1)) return {};
       if (width && !size(width, def.Precision, 1)) return {};
+      if (def.Precision == 0) def.Precision = kDecimalWidth;
     }
     for (const TFieldDef& other : defs) {
       if (SameText(other.Name, def.Name)) return Refuse("field '" + def.Name + "' is repeated");
@@ -353,6 +379,8 @@ class PacketReader {
     names.by_name.emplace(attrname, index);
     names.names.emplace_back(attrname);
     names.nested.emplace_back();
+    names.open_width.push_back(open_width ? 1 : 0);
+    names.longest.push_back(0);
     defs.push_back(std::move(def));
     if (defs.back().DataType != TFieldType::ftDataSet) return At(Where::kSkip);
     if (++nesting_ > kMaxNesting) return Refuse("nested fields more than 16 deep");
@@ -360,33 +388,53 @@ class PacketReader {
     Frame frame = At(Where::kNestedField);
     frame.defs = &defs.back().Children;
     frame.names = names.nested.back().get();
+    frame.nested_def = &defs.back();
     return frame;
   }
 
+  // Attributes of a PARAMS kept as read. The change log and a delta's
+  // marker go with rows the reader merges, so they are not kept.
+  bool KeepParams(const char** atts, PacketParams& params) {
+    for (const char** a = atts; *a; a += 2) {
+      std::string name = ToCp1252(a[0]);
+      if (name == "CHANGE_LOG" || name == "DATASET_DELTA") continue;
+      if (!IsWritableName(name)) {
+        Fail("the packet's setting '" + name + "' has a name that cannot be written back");
+        return false;
+      }
+      params.emplace_back(std::move(name), ToCp1252(a[1]));
+    }
+    return true;
+  }
+
+  // The packet's PARAMS: its index definitions, its change log, and the
+  // other settings kept as read.
   void ReadParams(const char** atts) {
     std::map<long long, TIndexDef> found;
+    std::vector<const char*> others{nullptr};
     for (const char** a = atts; *a; a += 2) {
-      std::string_view name = a[0];
+      const std::string_view name = a[0];
       if (name == "CHANGE_LOG") ReadChangeLog(a[1]);
-      if (!name.starts_with(kIndexPrefix)) {
-        // A delta's marker goes with its change log, which is merged here.
-        if (name != "CHANGE_LOG" && name != "DATASET_DELTA") params_.emplace_back(a[0], ToCp1252(a[1]));
-        continue;
-      }
-      name.remove_prefix(kIndexPrefix.size());
-      const std::size_t digits = name.find('_');
       long long number = 0;
-      if (digits == std::string_view::npos || !ParseInteger(name.substr(0, digits), number)) {
+      std::string_view part;
+      if (!ParseIndexPart(name, number, part)) {
+        others.insert(others.end() - 1, {a[0], a[1]});
         continue;
       }
-      const std::string_view part = name.substr(digits);
       TIndexDef& index = found[number];
       if (part == kIndexName) index.Name = ToCp1252(a[1]);
       if (part == kIndexFields) index.Fields = ToCp1252(a[1]);
       if (part == kIndexDescFields) index.DescFields = ToCp1252(a[1]);
     }
+    if (!KeepParams(others.data(), params_)) return;
     for (auto& [number, index] : found) {
-      if (!index.Name.empty() && !index.Fields.empty()) packet_.indexes.push_back(std::move(index));
+      const std::string which = "index " + IntToStr(number);
+      if (index.Name.empty()) return Fail(which + " of the packet has no name");
+      if (index.Fields.empty()) return Fail(which + " of the packet ('" + index.Name + "') has no fields");
+      for (const TIndexDef& other : packet_.indexes) {
+        if (SameText(other.Name, index.Name)) return Fail("the index '" + index.Name + "' is repeated");
+      }
+      packet_.indexes.push_back(std::move(index));
     }
   }
 
@@ -428,6 +476,10 @@ class PacketReader {
       const auto index = static_cast<std::size_t>(field);
       if (!ReadValue(defs[index], a[1], row.values[index], parent.rows->size())) return {};
       row.present[index] = 1;
+      if (parent.names->open_width[index]) {
+        std::size_t& longest = parent.names->longest[index];
+        longest = std::max(longest, std::get<std::string>(row.values[index]).size());
+      }
     }
     parent.rows->push_back(std::move(row));
     Frame frame = At(Where::kRow);
@@ -470,8 +522,13 @@ class PacketReader {
       std::string& s = value.emplace<std::string>();
       s.reserve(view.size());
       AppendCp1252(s, view);
-      const auto capacity = static_cast<std::size_t>(TextCapacity(def));
-      if (s.size() > capacity) s.resize(capacity);
+      // A value longer than its field's width is refused, never cut.
+      if (def.Size > 0 && s.size() > static_cast<std::size_t>(def.Size)) {
+        Fail("row " + IntToStr(static_cast<long long>(row + 1)) + " has a value of " +
+             IntToStr(static_cast<long long>(s.size())) + " characters for field '" + def.Name +
+             "', whose width is " + IntToStr(def.Size));
+        return false;
+      }
       return true;
     }
     if (def.DataType == TFieldType::ftMemo || def.DataType == TFieldType::ftBlob) {
@@ -502,8 +559,11 @@ class PacketReader {
         if (good) value = number;
         break;
       case TFieldType::ftDate: case TFieldType::ftDateTime: case TFieldType::ftTimeStamp:
-        good = ParseDateTime(view, number);
-        if (good) value = def.DataType == TFieldType::ftDate ? std::trunc(number) : number;
+        // A date field holds whole days: a time of day in it is not dropped
+        // but refused.
+        good = ParseDateTime(view, number) &&
+               (def.DataType != TFieldType::ftDate || number == std::trunc(number));
+        if (good) value = number;
         break;
       case TFieldType::ftTime:
         good = ParseTime(view, number);
@@ -595,8 +655,21 @@ class PacketReader {
       error_ = Prefix() + "METADATA is missing";
     } else if (packet_.fields.empty()) {
       error_ = Prefix() + "the packet declares no fields";
-    } else {
-      Resolve(rows_, has_change_log_, packet_.rows);
+    } else if (Resolve(rows_, has_change_log_, packet_.rows)) {
+      GiveWidths(packet_.fields, names_);
+    }
+  }
+
+  // A text field that came without a width gets the one a field declared
+  // without a size has (20), or its longest value's when that is longer;
+  // the packet saved says so, and loads again to the same layout.
+  static void GiveWidths(std::vector<TFieldDef>& defs, const Names& names) {
+    for (std::size_t i = 0; i < defs.size(); ++i) {
+      if (names.open_width[i]) {
+        defs[i].Size = static_cast<int>(
+            std::min<std::size_t>(std::max<std::size_t>(names.longest[i], kDefaultTextWidth), INT_MAX / 2));
+      }
+      if (names.nested[i]) GiveWidths(defs[i].Children, *names.nested[i]);
     }
   }
 
@@ -620,6 +693,31 @@ class PacketReader {
 };
 
 }  // namespace
+
+bool IsWritableName(std::string_view name) {
+  if (name.empty()) return false;
+  bool beyond_ascii = false;
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    const auto c = static_cast<unsigned char>(name[i]);
+    if (c >= 0x80) {
+      beyond_ascii = true;
+    } else if (!IsXmlNameChar(c, i == 0)) {
+      return false;
+    }
+  }
+  if (!beyond_ascii) return true;
+  // The name as the writer puts it, in a packet of one element.
+  std::string document = "<?xml version=\"1.0\" encoding=\"windows-1252\"?><R ";
+  document.append(name);
+  document += "=\"\"/>";
+  XML_Parser parser = XML_ParserCreate(nullptr);
+  if (!parser) return false;
+  XML_SetUnknownEncodingHandler(parser, &OnUnknownEncoding, nullptr);
+  const bool good = XML_Parse(parser, document.data(), static_cast<int>(document.size()), XML_TRUE) ==
+                    XML_STATUS_OK;
+  XML_ParserFree(parser);
+  return good;
+}
 
 TDataPacket ReadPacket(std::string_view bytes, const std::string& source, PacketParams* params) {
   PacketReader reader(source);

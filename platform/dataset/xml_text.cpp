@@ -350,15 +350,23 @@ void AppendCp1252(std::string& out, std::string_view utf8) {
   }
 }
 
-bool IsXmlName(std::string_view name) {
-  if (name.empty()) return false;
-  for (std::size_t i = 0; i < name.size(); ++i) {
-    const char c = name[i];
-    const bool letter = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || c == ':';
-    const bool other = (c >= '0' && c <= '9') || c == '-' || c == '.';
-    if (!letter && !(i > 0 && other)) return false;
+bool ParseIndexPart(std::string_view name, long long& number, std::string_view& part) {
+  if (!name.starts_with(kIndexPrefix)) return false;
+  name.remove_prefix(kIndexPrefix.size());
+  const std::size_t digits = name.find('_');
+  if (digits == std::string_view::npos || digits == 0 || name[0] == '0') return false;
+  for (std::size_t i = 0; i < digits; ++i) {
+    if (name[i] < '0' || name[i] > '9') return false;
   }
-  return true;
+  part = name.substr(digits);
+  if (part != kIndexName && part != kIndexFields && part != kIndexDescFields) return false;
+  return ParseInteger(name.substr(0, digits), number);
+}
+
+bool IsXmlNameChar(unsigned char c, bool first) {
+  const bool letter = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || c == ':';
+  const bool other = (c >= '0' && c <= '9') || c == '-' || c == '.';
+  return letter || (!first && other);
 }
 
 }  // namespace platform::dataset::xml

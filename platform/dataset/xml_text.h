@@ -60,8 +60,12 @@ constexpr std::string_view kIndexPrefix = "INDEX";
 constexpr std::string_view kIndexName = "_NAME";
 constexpr std::string_view kIndexFields = "_FIELDS";
 constexpr std::string_view kIndexDescFields = "_DESCFIELDS";
+// An attribute name of that form, exactly as the writer writes it: the
+// index's number (digits without a leading zero) and its part ("_NAME", ...).
+bool ParseIndexPart(std::string_view name, long long& number, std::string_view& part);
 
-// Whether a field name can stand as an attribute name of a ROW.
-bool IsXmlName(std::string_view name);
+// Whether an ASCII character can stand in an XML name: first (letters, '_',
+// ':') or further on (also digits, '-', '.').
+bool IsXmlNameChar(unsigned char c, bool first);
 
 }  // namespace platform::dataset::xml

@@ -1,6 +1,10 @@
-// Writing a data packet in the single-byte form: pure ASCII, every byte
-// above 127 as the character reference of its Unicode code point, so any
-// reader of the format takes it whatever code page it assumes.
+// Writing a data packet in the single-byte form: values in ASCII, every
+// byte above 127 as the character reference of its Unicode code point, so
+// any reader of the format takes it whatever code page it assumes. Names
+// cannot carry references: a field or attribute name with letters of the
+// code page goes as its bytes, and the packet then declares its code page.
+#include <algorithm>
+
 #include "platform/dataset/values.h"
 #include "platform/dataset/xml.h"
 #include "platform/dataset/xml_text.h"
@@ -12,10 +16,6 @@ bool IsDecimal(TFieldType type) { return type == TFieldType::ftBCD || type == TF
 
 namespace {
 
-// WIDTH of an exact decimal field that did not come with one: the type's
-// widest precision.
-constexpr int kDecimalWidth = 32;
-
 void AppendAttribute(std::string& out, std::string_view name, std::string_view value) {
   out += ' ';
   out += name;
@@ -25,18 +25,20 @@ void AppendAttribute(std::string& out, std::string_view name, std::string_view v
 }
 
 void AppendFields(std::string& out, const std::vector<TFieldDef>& fields);
+void AppendParams(std::string& out, const std::vector<TIndexDef>& indexes, const PacketParams& params,
+                  bool packet_level);
 
 void AppendField(std::string& out, const TFieldDef& def) {
   const char* type = PacketTypeName(def.DataType);
   if (!type) throw EDatabaseError("Field '" + def.Name + "' has no type that a file can hold");
-  if (!IsXmlName(def.Name)) {
+  if (!IsWritableName(def.Name)) {
     throw EDatabaseError("Field name '" + def.Name + "' cannot be written to a file");
   }
   out += "<FIELD";
   AppendAttribute(out, "attrname", def.Name);
   AppendAttribute(out, "fieldtype", type);
   if (HasCapacity(def.DataType)) {
-    const int per_char = def.DataType == TFieldType::ftWideString ? 2 : 1;
+    const long long per_char = def.DataType == TFieldType::ftWideString ? 2 : 1;
     AppendAttribute(out, "WIDTH", std::to_string(TextCapacity(def) * per_char));
   } else if (IsDecimal(def.DataType)) {
     AppendAttribute(out, "DECIMALS", std::to_string(def.Size));
@@ -48,7 +50,11 @@ void AppendField(std::string& out, const TFieldDef& def) {
     AppendAttribute(out, "SUBTYPE", def.SubType);
   }
   for (const auto& [name, value] : def.Attributes) {
-    if (IsXmlName(name) && !IsWrittenAttribute(def, name)) AppendAttribute(out, name, value);
+    if (IsWrittenAttribute(def, name)) continue;
+    if (!IsWritableName(name)) {
+      throw EDatabaseError("Attribute '" + name + "' of field '" + def.Name + "' cannot be written to a file");
+    }
+    AppendAttribute(out, name, value);
   }
   if (def.DataType != TFieldType::ftDataSet) {
     out += "/>";
@@ -59,7 +65,8 @@ void AppendField(std::string& out, const TFieldDef& def) {
   }
   out += '>';
   AppendFields(out, def.Children);
-  out += "<PARAMS/></FIELD>";
+  AppendParams(out, {}, def.Params, false);
+  out += "</FIELD>";
 }
 
 void AppendFields(std::string& out, const std::vector<TFieldDef>& fields) {
@@ -68,7 +75,8 @@ void AppendFields(std::string& out, const std::vector<TFieldDef>& fields) {
   out += "</FIELDS>";
 }
 
-void AppendParams(std::string& out, const std::vector<TIndexDef>& indexes, const PacketParams& params) {
+void AppendParams(std::string& out, const std::vector<TIndexDef>& indexes, const PacketParams& params,
+                  bool packet_level) {
   out += "<PARAMS";
   int number = 0;
   for (const TIndexDef& index : indexes) {
@@ -80,8 +88,14 @@ void AppendParams(std::string& out, const std::vector<TIndexDef>& indexes, const
     }
   }
   for (const auto& [name, value] : params) {
-    if (IsXmlName(name) && !name.starts_with(kIndexPrefix) && name != "CHANGE_LOG" && name != "DATASET_DELTA")
-      AppendAttribute(out, name, value);
+    // The packet's indexes are written above (a nested field's settings
+    // are all its own); a change log would not match the merged rows.
+    long long index_number = 0;
+    std::string_view part;
+    if (packet_level && ParseIndexPart(name, index_number, part)) continue;
+    if (name == "CHANGE_LOG" || name == "DATASET_DELTA") continue;
+    if (!IsWritableName(name)) throw EDatabaseError("Setting '" + name + "' cannot be written to a file");
+    AppendAttribute(out, name, value);
   }
   out += "/>";
 }
@@ -166,10 +180,13 @@ std::string WritePacket(const std::vector<TFieldDef>& fields, const std::vector<
   out.reserve(256 + fields.size() * 32 * (rows.size() + 2));
   out += "<?xml version=\"1.0\" standalone=\"yes\"?><DATAPACKET Version=\"2.0\"><METADATA>";
   AppendFields(out, fields);
-  AppendParams(out, indexes, params);
+  AppendParams(out, indexes, params, true);
   out += "</METADATA><ROWDATA>";
   AppendRows(out, fields, rows, "ROW");
   out += "</ROWDATA></DATAPACKET>";
+  // Values are all ASCII; a byte beyond it belongs to a name.
+  const bool code_page = std::any_of(out.begin(), out.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+  if (code_page) out.insert(out.find(" standalone"), " encoding=\"windows-1252\"");
   return out;
 }
 

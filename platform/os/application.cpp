@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "platform/base/clock.h"
+#include "platform/base/encoding.h"
 #include "platform/os/main_thread.h"
 #include "platform/os/wait.h"
 
@@ -72,9 +73,10 @@ void Report(std::exception_ptr failure) noexcept {
     }
     std::rethrow_exception(failure);
   } catch (const std::exception& e) {
-    std::fprintf(stderr, "Pkg_Qdm: exception while processing messages: %s\n", e.what());
+    // A person reads standard error: the message (Windows-1252) in UTF-8.
+    std::fprintf(stderr, "Pkg_Qdm: exce\xC3\xA7\xC3\xA3o ao processar mensagens: %s\n", Cp1252ToUtf8(e.what()).c_str());
   } catch (...) {
-    std::fprintf(stderr, "Pkg_Qdm: exception while processing messages\n");
+    std::fprintf(stderr, "Pkg_Qdm: exce\xC3\xA7\xC3\xA3o ao processar mensagens\n");
   }
 }
 

@@ -5,8 +5,11 @@
 
 namespace platform::os {
 
+// In Portuguese (Windows-1252) for the errors a register meets; the
+// system's own text, with its number, for the rest.
 std::string ErrnoText(int error);
-// Raises EInOutError "<what> <path>: <errno text>".
+// Raises EInOutError "N\xE3o foi poss\xEDvel <what> <path>: <errno text>",
+// `what` a verb ("abrir", "gravar").
 [[noreturn]] void RaiseInOut(const std::string& what, const std::string& path, int error);
 
 }  // namespace platform::os

@@ -8,12 +8,13 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cctype>
 #include <cerrno>
 #include <string>
 #include <vector>
 
+#include "platform/os/durable_file.h"
+#include "platform/base/errors.h"
 #include "platform/os/error.h"
 
 namespace platform {
@@ -44,27 +45,6 @@ bool MatchesMask(const std::string& name, const std::string& mask) {
   }
   while (m < mask.size() && mask[m] == '*') ++m;
   return m == mask.size();
-}
-
-// Writes every byte, carrying on after short writes and interruptions.
-// Answers 0 or the errno of the failure.
-int WriteAll(int fd, const std::string& bytes) {
-  size_t done = 0;
-  while (done < bytes.size()) {
-    ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return errno;
-    if (n == 0) return EIO;
-    done += static_cast<size_t>(n);
-  }
-  return 0;
-}
-
-// A name beside the target that no "intpos.*" or "ecf*.cds" search sees.
-std::string TemporaryNameFor(const std::string& host_path) {
-  static std::atomic<unsigned> counter{0};
-  return ExtractFilePath(host_path) + "." + ExtractFileName(host_path) + "." + std::to_string(::getpid()) + "." +
-         std::to_string(counter++) + ".tmp";
 }
 
 }  // namespace
@@ -117,10 +97,17 @@ std::vector<std::string> FindFiles(const std::string& directory, const std::stri
   return names;
 }
 
-std::string ReadFileBytes(const std::string& path) {
-  const std::string host = HostPath(path);
-  int fd = ::open(host.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) os::RaiseInOut("Cannot open", host, errno);
+namespace {
+
+constexpr size_t kNoLimit = static_cast<size_t>(-1);
+
+[[noreturn]] void RaiseTooLarge(const std::string& host, size_t limit) {
+  throw EInOutError("N\xE3o foi poss\xEDvel ler " + host + ": maior que " + std::to_string(limit) + " bytes");
+}
+
+// Reads the open file from its current place to its end, refusing it once
+// it passes `limit` bytes (a file that grows while it is read included).
+std::string ReadToEnd(int fd, const std::string& host, size_t limit) {
   std::string bytes;
   char buffer[65536];
   for (;;) {
@@ -129,42 +116,92 @@ std::string ReadFileBytes(const std::string& path) {
     if (n < 0) {
       int error = errno;
       ::close(fd);
-      os::RaiseInOut("Cannot read", host, error);
+      os::RaiseInOut("ler", host, error);
     }
     if (n == 0) break;
+    if (bytes.size() + static_cast<size_t>(n) > limit) {
+      ::close(fd);
+      RaiseTooLarge(host, limit);
+    }
     bytes.append(buffer, static_cast<size_t>(n));
   }
   ::close(fd);
   return bytes;
 }
 
-void WriteFileAtomic(const std::string& path, const std::string& bytes) {
-  const std::string host = HostPath(path);
-  const std::string temporary = TemporaryNameFor(host);
-  int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-  if (fd < 0) os::RaiseInOut("Cannot create", host, errno);
-  // A replaced file keeps its permissions.
-  struct stat previous;
-  if (::stat(host.c_str(), &previous) == 0 && S_ISREG(previous.st_mode)) ::fchmod(fd, previous.st_mode & 07777);
+int OpenForReading(const std::string& host) {
+  int fd = ::open(host.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) os::RaiseInOut("abrir", host, errno);
+  return fd;
+}
 
-  int error = WriteAll(fd, bytes);
+}  // namespace
+
+std::string ReadFileBytes(const std::string& path) {
+  const std::string host = HostPath(path);
+  return ReadToEnd(OpenForReading(host), host, kNoLimit);
+}
+
+std::string ReadFileBounded(const std::string& path, size_t limit) {
+  const std::string host = HostPath(path);
+  const int fd = OpenForReading(host);
+  struct stat info;
+  // The size decides before a byte is read.
+  if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && static_cast<unsigned long long>(info.st_size) > limit) {
+    ::close(fd);
+    RaiseTooLarge(host, limit);
+  }
+  return ReadToEnd(fd, host, limit);
+}
+
+std::string ReadFileTail(const std::string& path, size_t count, size_t& size) {
+  const std::string host = HostPath(path);
+  const int fd = OpenForReading(host);
+  struct stat info;
+  if (::fstat(fd, &info) != 0) {
+    const int error = errno;
+    ::close(fd);
+    os::RaiseInOut("ler", host, error);
+  }
+  size = static_cast<size_t>(info.st_size);
+  const size_t from = size > count ? size - count : 0;
+  if (::lseek(fd, static_cast<off_t>(from), SEEK_SET) < 0) {
+    const int error = errno;
+    ::close(fd);
+    os::RaiseInOut("ler", host, error);
+  }
+  return ReadToEnd(fd, host, count);
+}
+
+void WriteFileAt(const std::string& path, size_t offset, const std::string& bytes) {
+  const std::string host = HostPath(path);
+  int fd = ::open(host.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+  if (fd < 0) os::RaiseInOut("abrir", host, errno);
+  int error = 0;
+  if (::ftruncate(fd, static_cast<off_t>(offset)) != 0 || ::lseek(fd, static_cast<off_t>(offset), SEEK_SET) < 0)
+    error = errno;
+  if (!error) error = durable::WriteAll(fd, bytes.data(), bytes.size());
   if (!error && ::fsync(fd) != 0) error = errno;
   if (::close(fd) != 0 && !error) error = errno;
-  if (!error && ::rename(temporary.c_str(), host.c_str()) != 0) error = errno;
-  if (error) {
-    ::unlink(temporary.c_str());
-    os::RaiseInOut("Cannot write", host, error);
-  }
+  if (error) os::RaiseInOut("gravar", host, error);
+}
+
+void WriteFileAtomic(const std::string& path, const std::string& bytes) {
+  const std::string host = HostPath(path);
+  const durable::Outcome saved =
+      durable::SaveFile(host, [&](int fd) { return durable::WriteAll(fd, bytes.data(), bytes.size()); });
+  if (!saved) os::RaiseInOut("gravar", host, saved.error);
 }
 
 void AppendLine(const std::string& path, const std::string& text) {
   const std::string host = HostPath(path);
   int fd = ::open(host.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
-  if (fd < 0) os::RaiseInOut("Cannot open", host, errno);
+  if (fd < 0) os::RaiseInOut("abrir", host, errno);
   // One write per line, so two processes logging interleave whole lines.
-  int error = WriteAll(fd, text + "\r\n");
+  const std::string line = text + "\r\n";
+  int error = durable::WriteAll(fd, line.data(), line.size());
   if (::close(fd) != 0 && !error) error = errno;
-  if (error) os::RaiseInOut("Cannot write", host, error);
+  if (error) os::RaiseInOut("gravar", host, error);
 }
 
 }  // namespace platform

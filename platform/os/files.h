@@ -3,6 +3,7 @@
 // the drive letter to a host directory, backslashes to slashes. Every
 // function here accepts either form, through HostPath.
 #pragma once
+#include <cstddef>
 #include <string>
 #include <vector>
 #include "platform/base/export.h"
@@ -22,6 +23,10 @@ void MapDrive(char letter, const std::string& host_directory);
 void UnmapDrive(char letter);  // back to the environment or the default
 std::string DriveRoot(char letter);
 std::string HostPath(const std::string& path);
+// This user's data directory for Pkg_Qdm: $XDG_DATA_HOME/pkg_qdm, with
+// $XDG_DATA_HOME defaulting to $HOME/.local/share (where the drives' roots
+// are kept by default).
+std::string UserDataDirectory();
 
 // The host executable's full path, read from /proc/self/exe unless a host
 // or a test set it with SetHostExecutable.
@@ -49,8 +54,26 @@ std::vector<std::string> FindFiles(const std::string& directory, const std::stri
 
 // Whole file as bytes; raises EInOutError when it cannot be read.
 std::string ReadFileBytes(const std::string& path);
-// Writes beside the target and renames into place, so a reader never sees
-// a half-written file. Raises EInOutError.
+// Whole file as bytes when it holds at most `limit` bytes. A larger file is
+// refused without being read (EInOutError naming the file and its bound),
+// so a damaged or hostile file costs neither a long stall nor its size in
+// memory. Raises EInOutError as ReadFileBytes does.
+std::string ReadFileBounded(const std::string& path, std::size_t limit);
+// Bound of a data packet file read whole (the configuration, the payment
+// types, the front end's tables).
+inline constexpr std::size_t kDataPacketFileLimit = std::size_t{64} << 20;
+// The last `count` bytes of a file (all of it when shorter); `size` gets the
+// file's whole size. Raises EInOutError.
+std::string ReadFileTail(const std::string& path, std::size_t count, std::size_t& size);
+// Writes `bytes` at `offset` of the file (created when missing), dropping
+// whatever stood from there on, and flushes it to disk: an append that first
+// cuts off the torn end an interrupted append left. Raises EInOutError.
+void WriteFileAt(const std::string& path, std::size_t offset, const std::string& bytes);
+// Writes beside the target, flushes, renames into place and flushes the
+// directory, so neither a reader nor a power failure meets a half-written
+// file. The first save into a directory removes the work files that
+// interrupted saves left there (durable_file.h). Raises EInOutError
+// "Cannot <step> <path>: <reason>".
 void WriteFileAtomic(const std::string& path, const std::string& bytes);
 // Opens (creating when missing), appends text + CR LF, closes. Raises
 // EInOutError. Nothing is buffered between calls.

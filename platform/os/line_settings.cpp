@@ -40,12 +40,19 @@ bool SpeedCode(DWORD baud, speed_t& code) {
 }  // namespace
 
 void MakeRawLine(termios& settings) {
-  cfmakeraw(&settings);
+  // Bytes pass as they are, both ways: no break or parity marks, no
+  // stripping of the eighth bit, no line-end translation, no line editing,
+  // echo or signal keys, no output processing. Speed, byte size, parity,
+  // stop bits and flow control stay as the port had them: the caller
+  // changes what it needs with SetCommState.
+  settings.c_iflag &= ~(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL);
+  settings.c_oflag &= ~OPOST;
+  settings.c_lflag &= ~(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
+  // No wait for a carrier the devices do not give; the receiver on.
   settings.c_cflag |= CLOCAL | CREAD;
   // A read with nothing there answers EAGAIN on the non-blocking descriptor.
   settings.c_cc[VMIN] = 1;
   settings.c_cc[VTIME] = 0;
-  ApplyDcb(DCB{}, settings);
 }
 
 bool ApplyDcb(const DCB& dcb, termios& settings) {
@@ -66,7 +73,7 @@ bool ApplyDcb(const DCB& dcb, termios& settings) {
   if (dcb.Parity == ODDPARITY) settings.c_cflag |= PARODD;
   if (dcb.StopBits == TWOSTOPBITS) settings.c_cflag |= CSTOPB;
   if (dcb.fOutxCtsFlow || dcb.fRtsControl) settings.c_cflag |= CRTSCTS;
-  settings.c_iflag &= ~(INPCK | IXON | IXOFF | IXANY);
+  settings.c_iflag &= ~(INPCK | IXON | IXOFF);  // IXANY is no DCB field: it stays
   if (dcb.fParity && dcb.Parity != NOPARITY) settings.c_iflag |= INPCK;
   if (dcb.fOutX) settings.c_iflag |= IXON;
   if (dcb.fInX) settings.c_iflag |= IXOFF;

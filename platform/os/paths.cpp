@@ -73,13 +73,17 @@ std::string DriveRoot(char letter) {
   }
   const std::string variable = std::string("PKG_QDM_DRIVE_") + upper;
   if (const char* root = std::getenv(variable.c_str()); root && *root) return WithoutTrailingSlashes(root);
+  const char lower = static_cast<char>(std::tolower(static_cast<unsigned char>(upper)));
+  return UserDataDirectory() + "/drive_" + lower;
+}
+
+std::string UserDataDirectory() {
   std::string data_home;
   if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg)
     data_home = xdg;
   else
     data_home = HomeDirectory() + "/.local/share";
-  const char lower = static_cast<char>(std::tolower(static_cast<unsigned char>(upper)));
-  return WithoutTrailingSlashes(data_home) + "/pkg_qdm/drive_" + lower;
+  return WithoutTrailingSlashes(data_home) + "/pkg_qdm";
 }
 
 std::string HostPath(const std::string& path) {

@@ -49,7 +49,11 @@ void MapPort(const std::string& port_name, const std::string& device_path);
 void UnmapPort(const std::string& port_name);
 std::string PortDevicePath(const std::string& port_name);
 
-// Opens the device raw (no echo, no line editing), 9600 8N1 until set.
+// Opens the device and makes its line raw (bytes pass unchanged, no echo,
+// no line editing); speed, byte size, parity, stop bits and flow control
+// stay as the port had them, as GetCommState then tells. A Linux terminal
+// new from boot has XON/XOFF output control on: set the port up (stty) as
+// the devices need, as a Windows port is set up once for the shop.
 HANDLE CreateFileA(const char* name, DWORD access, DWORD share, void* security,
                    DWORD creation, DWORD flags, HANDLE template_file);
 BOOL GetCommState(HANDLE port, DCB* dcb);

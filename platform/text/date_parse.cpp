@@ -102,13 +102,13 @@ bool TryParse(const std::string& text, bool with_time, TDateTime& value) {
 
 TDateTime StrToDateTime(const std::string& text) {
   TDateTime value = 0;
-  if (!TryParse(text, true, value)) throw EConvertError("'" + text + "' is not a valid date and time");
+  if (!TryParse(text, true, value)) throw EConvertError("'" + text + "' n\xE3o \xE9 uma data e hora v\xE1lida");
   return value;
 }
 
 TDateTime StrToDate(const std::string& text) {
   TDateTime value = 0;
-  if (!TryParse(text, false, value)) throw EConvertError("'" + text + "' is not a valid date");
+  if (!TryParse(text, false, value)) throw EConvertError("'" + text + "' n\xE3o \xE9 uma data v\xE1lida");
   return value;
 }
 

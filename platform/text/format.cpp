@@ -22,7 +22,7 @@ std::string DecimalText(double value) {
 long long Trunc(double value) {
   // A non-finite or out-of-range value has no integer to give.
   if (!std::isfinite(value) || std::fabs(value) >= 9.2233720368547758e18)
-    throw EConvertError("'" + DecimalText(value) + "' is out of the integer range");
+    throw EConvertError("'" + DecimalText(value) + "' est\xE1 fora da faixa dos inteiros");
   const number::Decimal whole = number::Cut(number::FromDouble(value), 0);
   const long long magnitude = std::stoll(whole.integer.empty() ? "0" : whole.integer);
   return whole.negative ? -magnitude : magnitude;

@@ -213,14 +213,109 @@ TEST_F(ClosingTest, APaymentWhoseFateCannotBeReadIsNotSentAgain) {
 }
 
 TEST_F(ClosingTest, ARefusedFooterIsSentAgainAloneOnYes) {
-  // The payments stand in the printer: the closing goes on from the footer.
+  // The payments stand in the printer: once it says the coupon is still
+  // open, the closing goes on from the footer.
   FillMovements(movimentos, {{"E", "001", 25.00, 1.0}});
   printer.FailCommand("34", 0, kNotExecuted, kNothingDone, 1);
   EXPECT_TRUE(FechaCupomRetrying());
   EXPECT_THAT(Frames(), ElementsAre(Frame("30"), Frame("32", {"D", "0000"}),
                                     Frame("72", {"01", "00000000002500"}), Frame("34", {" "}),
-                                    Frame("34", {" "})));
+                                    Frame("35", {"17"}), Frame("34", {" "})));
   EXPECT_EQ(printer.CouponOpen(), 0);
+}
+
+// A footer or change voucher the printer carried out and still answered
+// refused: it is asked what became of the command before anything goes
+// out again, and the closing answers by what it says.
+struct TakenCase {
+  const char* why;
+  const char* code;  // refused after it was carried out
+  const char* retry;
+  std::vector<int> answers;
+  std::vector<std::string> after;  // what follows the refused command
+};
+
+TEST_F(ClosingTest, AFooterOrVoucherThePrinterTookIsNeverSentAgainAndTheCouponStandsClosed) {
+  const std::string flags = Frame("35", {"17"});
+  const std::string voucher = Frame("25", {"01", "00000000000500", "Dinheiro"});
+  const TakenCase cases[] = {
+      {"footer, Yes", "34", "S", {platform::mrYes}, {flags, voucher}},
+      {"footer, No", "34", "S", {platform::mrNo}, {flags, voucher}},
+      {"footer, no question allowed", "34", "N", {}, {flags, voucher}},
+      {"voucher, Yes", "25", "S", {platform::mrYes}, {Frame("30")}},
+      {"voucher, No", "25", "S", {platform::mrNo}, {Frame("30")}},
+  };
+  for (const TakenCase& k : cases) {
+    SCOPED_TRACE(k.why);
+    FillMovements(movimentos, {{"E", "001", 25.00, 1.0}});
+    printer.FailCommand(k.code, 0, kNotExecuted, kAfterRegistering, 1);
+    for (int a : k.answers) sandbox.dialogs->Answer(a);
+    const int coo = printer.CouponNumber();
+    Close c;
+    c.voucher = true;
+    c.contravale = 5.00;
+    c.avisa = false;
+    c.retry = k.retry;
+    EXPECT_TRUE(FechaCupom(c)) << "the printer closed the coupon";
+    std::vector<std::string> expected{Frame("30"), Frame("32", {"D", "0000"}),
+                                      Frame("72", {"01", "00000000002500"}), Frame("34", {" "})};
+    if (std::string(k.code) == "25") expected.push_back(voucher);
+    expected.insert(expected.end(), k.after.begin(), k.after.end());
+    EXPECT_EQ(Frames(), expected);
+    EXPECT_EQ(printer.CouponOpen(), 0);
+    const std::string tape = printer.TapeText();
+    EXPECT_THAT(tape, Not(HasSubstr("CUPOM CANCELADO")));
+    // One change voucher, on the printer's one document after the coupon.
+    std::size_t vouchers = 0;
+    for (std::size_t at = tape.find("CONTRA-VALE EMITIDO"); at != std::string::npos;
+         at = tape.find("CONTRA-VALE EMITIDO", at + 1)) {
+      ++vouchers;
+    }
+    EXPECT_EQ(vouchers, 1u);
+    EXPECT_EQ(printer.CouponNumber(), coo + 1);
+    ASSERT_TRUE(Qdm00100::AbreCupom_Bematech(""));
+    ASSERT_TRUE(Qdm00100::VendaItem_Bematech("1", "ARROZ", "FF", 1, 25, 0));
+    Mark();
+    printer.ClearTape();
+  }
+}
+
+TEST_F(ClosingTest, APaymentQueryAnswerCutShortSendsNothingAgain) {
+  // Paid by card, method 02: the printer holds "Dinheiro" and "Cartao", two
+  // slots of 56 bytes, and the answer is cut before the card's slot ends.
+  for (int cut : {40, 56, 100}) {
+    SCOPED_TRACE(cut);
+    FillMovements(movimentos, {{"E", "002", 25.00, 1.0}});
+    printer.FailCommand("72", 0, kNotExecuted, kAfterRegistering, 1);
+    printer.CutAnswer("35", cut, 1);
+    EXPECT_FALSE(FechaCupomRetrying(2));
+    EXPECT_THAT(Frames(), ElementsAre(Frame("30"), Frame("32", {"D", "0000"}),
+                                      Frame("72", {"02", "00000000002500"}), Frame("35", {"32"})));
+    EXPECT_THAT(LogLines(), Contains("ERRO!!! Pagamento nao conferido na impressora: forma 02"));
+    EXPECT_EQ(printer.CouponOpen(), 1);
+    EXPECT_EQ(printer.TapeText().find("Cartao"), printer.TapeText().rfind("Cartao"))
+        << "the card registered once";
+    ASSERT_TRUE(Qdm00100::Cancela_Cupom_Bematech(false, false, numero));
+    ASSERT_TRUE(Qdm00100::AbreCupom_Bematech(""));
+    ASSERT_TRUE(Qdm00100::VendaItem_Bematech("1", "ARROZ", "FF", 1, 25, 0));
+    sandbox.dialogs->Clear();
+    Mark();
+    printer.ClearTape();
+  }
+}
+
+TEST_F(ClosingTest, ACouponStateThatCannotBeReadIsNeverTakenAsClosed) {
+  FillMovements(movimentos, {{"E", "001", 25.00, 1.0}});
+  printer.FailCommand("34", 0, kNotExecuted, kNothingDone, 1);
+  printer.CutAnswer("35", 2, 1);
+  EXPECT_FALSE(FechaCupomRetrying());
+  EXPECT_THAT(Frames(), ElementsAre(Frame("30"), Frame("32", {"D", "0000"}),
+                                    Frame("72", {"01", "00000000002500"}), Frame("34", {" "}),
+                                    Frame("35", {"17"})));
+  const std::vector<std::string> log = LogLines();
+  EXPECT_THAT(log, Contains("ERRO!!! Estado do cupom nao conferido na impressora: resposta '00'"));
+  EXPECT_EQ(log.back(), "ERRO!!! Cupom nao encerrado");
+  EXPECT_EQ(printer.CouponOpen(), 1);
 }
 
 TEST_F(ClosingTest, RefusedPaymentEndsTheClosingOnNoOrWithoutTheQuestion) {
@@ -234,8 +329,9 @@ TEST_F(ClosingTest, RefusedPaymentEndsTheClosingOnNoOrWithoutTheQuestion) {
     c.retry = retry;
     // The coupon is still open: the closing did not complete.
     EXPECT_FALSE(FechaCupom(c));
+    // Asked, the printer holds no method 09: nothing it can tell of it.
     EXPECT_THAT(Frames(), ElementsAre(Frame("30"), Frame("32", {"D", "0000"}),
-                                      Frame("72", {"09", "00000000003000"})));
+                                      Frame("72", {"09", "00000000003000"}), Frame("35", {"32"})));
     EXPECT_EQ(Dialogs().size(), std::string(retry) == "S" ? 1u : 0u);
     EXPECT_EQ(printer.CouponOpen(), 1);
     ASSERT_TRUE(Qdm00100::Cancela_Cupom_Bematech(false, false, numero));
@@ -252,19 +348,51 @@ TEST_F(ClosingTest, AFooterRefusedForAnUncoveredTotalAnswersFalse) {
   Close c;
   c.avisa = false;
   EXPECT_FALSE(FechaCupom(c));
+  // Asked, the printer says the coupon is still open.
   EXPECT_THAT(Frames(), ElementsAre(Frame("30"), Frame("32", {"D", "0000"}),
-                                    Frame("72", {"01", "00000000001000"}), Frame("34", {" "})));
+                                    Frame("72", {"01", "00000000001000"}), Frame("34", {" "}),
+                                    Frame("35", {"17"})));
   EXPECT_EQ(printer.CouponOpen(), 1);
   EXPECT_EQ(LogLines().back(), "ERRO!!! Cupom nao encerrado");
 }
 
-TEST_F(ClosingTest, OtherRefusalRestartsTheWholeClosingOnYes) {
+struct StartCase {
+  const char* why;
+  int when;  // the start of the closing refused: kNothingDone or kAfterRegistering
+  std::vector<std::string> after;  // what follows the question
+};
+
+TEST_F(ClosingTest, ARefusedStartOfTheClosingIsSentAgainOnlyWhenThePrinterDidNotTakeIt) {
+  const std::string again = Frame("32", {"D", "0000"});
+  const StartCase cases[] = {
+      {"not taken", kNothingDone, {Frame("35", {"17"}), again}},
+      {"taken", kAfterRegistering, {Frame("35", {"17"})}},
+  };
+  for (const StartCase& k : cases) {
+    SCOPED_TRACE(k.why);
+    FillMovements(movimentos, {{"E", "001", 25.00, 1.0}});
+    printer.FailCommand("32", 0, kNotExecuted, k.when, 1);
+    EXPECT_TRUE(FechaCupomRetrying());
+    std::vector<std::string> expected{Frame("30"), Frame("32", {"D", "0000"})};
+    expected.insert(expected.end(), k.after.begin(), k.after.end());
+    expected.push_back(Frame("72", {"01", "00000000002500"}));
+    expected.push_back(Frame("34", {" "}));
+    EXPECT_EQ(Frames(), expected);
+    EXPECT_EQ(printer.CouponOpen(), 0);
+    ASSERT_TRUE(Qdm00100::AbreCupom_Bematech(""));
+    ASSERT_TRUE(Qdm00100::VendaItem_Bematech("1", "ARROZ", "FF", 1, 25, 0));
+    Mark();
+  }
+}
+
+TEST_F(ClosingTest, AClosingStartedWithoutTheCouponNumberStillCloses) {
   FillMovements(movimentos, {{"E", "001", 25.00, 1.0}});
   printer.RefuseTransmission(2);  // the coupon number and the start of the closing
   EXPECT_TRUE(FechaCupomRetrying());
   EXPECT_EQ(numero, "");
-  EXPECT_THAT(Frames(), ElementsAre(Frame("30"), Frame("32", {"D", "0000"}), Frame("32", {"D", "0000"}),
-                                    Frame("72", {"01", "00000000002500"}), Frame("34", {" "})));
+  EXPECT_THAT(Frames(), ElementsAre(Frame("30"), Frame("32", {"D", "0000"}), Frame("35", {"17"}),
+                                    Frame("32", {"D", "0000"}), Frame("72", {"01", "00000000002500"}),
+                                    Frame("34", {" "})));
   EXPECT_EQ(printer.CouponOpen(), 0);
 }
 

@@ -112,6 +112,30 @@ TEST_F(TillClosingTest, WithdrawalReceiptWithSixPaymentsGetsTheSpacingLine) {
   EXPECT_THAT(blocks[3], HasSubstr("SAIDA DE NUMERARIO - SANGRIA"));
 }
 
+TEST_F(TillClosingTest, ABlockLongerThanThePrinterTakesIsSplitBetweenLinesAndLosesNone) {
+  // Sixteen payment lines of 42 bytes: 672 bytes, more than one block.
+  for (int n = 1; n <= 16; ++n) {
+    Row(fecha, {{"NMTIPORECE", "TIPO " + std::to_string(n)}}, {{"VRFECHAINF", 1.0}});
+  }
+  sandbox.dialogs->Answer(mrYes);
+  EXPECT_TRUE(Close());
+  for (const std::string& block : Blocks()) {
+    EXPECT_LE(block.size(), 620u);
+    EXPECT_TRUE(block.empty() || block.back() == '\n') << block;
+  }
+  std::string lines;
+  for (int n = 1; n <= 16; ++n) {
+    const std::string name = "TIPO " + std::to_string(n);
+    lines += name + std::string(25 - name.size(), ' ') + " " + std::string(11, ' ') + "1,00\n";
+  }
+  EXPECT_THAT(AllText(), HasSubstr(lines));
+  // The printer took every block: both copies carry the last line.
+  const std::string tape = printer.TapeText();
+  const std::size_t first = tape.find("TIPO 16");
+  ASSERT_NE(first, std::string::npos);
+  EXPECT_NE(tape.find("TIPO 16", first + 1), std::string::npos);
+}
+
 struct AnswerCase {
   const char* name;
   std::vector<int> answers;  // AbreCaixa, ConfReducao, ConfRelProds

@@ -10,6 +10,7 @@
 #include "tef/ledger.h"
 #include "emulators/bematech/state_file.h"
 #include "emulators/common/files.h"
+#include "emulators/common/state_memory.h"
 
 namespace crash_run {
 
@@ -108,7 +109,7 @@ JournalTally TallyJournal(const fs::path& journal) {
 PrinterMemory ReadPrinter(const fs::path& state_file) {
   PrinterMemory memory;
   std::string text;
-  if (emu::ReadWholeFile(state_file.string(), text) != emu::ReadResult::Read) return memory;
+  if (emu::ReadWholeFile(state_file.string(), text, emu::kStateFileLimit) != emu::ReadResult::Read) return memory;
   const std::optional<mp20emu::FiscalState> read = mp20emu::ParseState(text);
   if (!read) return memory;
   const mp20emu::FiscalState& state = *read;
@@ -152,6 +153,62 @@ std::vector<std::string> CheckFiles(const fs::path& home) {
     } catch (const std::exception& e) {
       faults.push_back(path.string() + " nao carrega: " + e.what());
     }
+  }
+  return faults;
+}
+
+namespace {
+
+constexpr int kPlanted = static_cast<int>(Qdm00500::detail::kSettledKept + Qdm00500::detail::kArchiveBatch);
+
+fs::path DialRoot(const fs::path& home) { return home / "drive_c" / "tef_dial"; }
+
+std::string PlantedDocument(int n) { return "P" + std::to_string(100000 + n); }
+
+}  // namespace
+
+void PlantUsedLedger(const fs::path& home) {
+  fs::create_directories(DialRoot(home));
+  std::ofstream ledger(DialRoot(home) / "qdm_tef.ldg", std::ios::binary);
+  for (int n = 1; n <= kPlanted; ++n)
+    ledger << "CNF;1;REDECARD;" << PlantedDocument(n) << ";F" << PlantedDocument(n) << ";20261209100000\r\n";
+}
+
+std::vector<std::string> CheckLedgerHistory(const fs::path& home, int& moved) {
+  std::vector<std::string> faults;
+  moved = 0;
+  std::map<std::string, int> seen;
+  auto read_lines = [&](const fs::path& file, bool archive) {
+    std::string bytes;
+    try {
+      bytes = platform::ReadFileBytes(file.string());
+    } catch (const std::exception& e) {
+      faults.push_back(file.string() + " nao carrega: " + e.what());
+      return;
+    }
+    if (!bytes.empty() && bytes.back() != '\n') faults.push_back("linha cortada no fim de " + file.string());
+    platform::TStringList lines;
+    lines.SetText(bytes);
+    for (const std::string& line : lines.Lines()) {
+      Qdm00500::detail::LedgerEntry entry;
+      if (!Qdm00500::detail::ParseLedgerLine(line, entry)) {
+        faults.push_back("linha ilegivel em " + file.string() + ": " + line.substr(0, 80));
+        continue;
+      }
+      if (entry.key.document.rfind("P", 0) != 0) continue;
+      ++seen[entry.key.document];
+      if (archive && entry.key.document != PlantedDocument(++moved))
+        faults.push_back("arquivo do livro TEF fora de ordem: " + entry.key.document);
+    }
+  };
+  const std::string root = DialRoot(home).string() + "/";
+  for (const std::string& name : Qdm00500::detail::LedgerArchives(root)) read_lines(root + name, true);
+  if (fs::exists(DialRoot(home) / "qdm_tef.ldg")) read_lines(DialRoot(home) / "qdm_tef.ldg", false);
+  for (int n = 1; n <= kPlanted; ++n) {
+    const int times = seen[PlantedDocument(n)];
+    if (times != 1)
+      faults.push_back("transacao liquidada " + PlantedDocument(n) + " no livro TEF e no arquivo " +
+                       std::to_string(times) + " vezes");
   }
   return faults;
 }

@@ -52,6 +52,18 @@ PrinterMemory ReadPrinter(const fs::path& state_file);
 // faults found, empty when none.
 std::vector<std::string> CheckFiles(const fs::path& home);
 
+// A shop in use: the TEF ledger as full of settled transactions as it gets
+// before its oldest move to the month's archive, planted in the home before
+// its sale, so that the sale's confirmation moves them (the move is cut
+// like every other save).
+void PlantUsedLedger(const fs::path& home);
+
+// The settled history after the run that followed the cut: every planted
+// transaction stands exactly once in the ledger or in its archive, the
+// archive holds whole lines only, the oldest first. The faults found, and
+// in `moved` the planted transactions the archive holds.
+std::vector<std::string> CheckLedgerHistory(const fs::path& home, int& moved);
+
 // Work files of interrupted saves left beside their place.
 int LeftOverWorkFiles(const fs::path& home);
 

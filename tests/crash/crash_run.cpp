@@ -1,10 +1,12 @@
 // The crash-consistency run: the register's card sale cut by a power
 // failure at each of its file saves, then run again as a person would start
-// it, and the till checked.
+// it, and the till checked. Two sales are cut: the card sale that goes
+// through, and one whose closing the printer refuses after the card was
+// approved (the register then cancels the coupon and the card).
 //
 //   crash_run [--sample N] [--points N,N,...] [--keep DIR] [--verbose]
 //
-// A first run of the sale on a fresh home numbers every kill point
+// A first run of each sale on a fresh home numbers every kill point
 // (tests/crash/kill_points.c: each printer command's state save, each TEF
 // file, each ledger and data-packet save, each journal line; in the middle
 // of the save, before its rename, after it). Then, for each point chosen
@@ -24,7 +26,10 @@
 //     confirmed card sale (or, when the cut kept its voucher from printing,
 //     on one the register undid itself with the operator told), and every
 //     card sale whose coupon was cancelled or never closed ended undone;
-//   - every data packet and TEF ledger loads whole.
+//   - every data packet and TEF ledger loads whole;
+//   - the home's TEF ledger, planted as full as it gets before its oldest
+//     settled transactions move to the month's archive, ends with each of
+//     them exactly once in the ledger or the archive, the archive whole.
 // It prints each point and its outcome, then the counts. Exit 0 when every
 // point passed.
 #include <fcntl.h>
@@ -61,6 +66,26 @@ struct Options {
   bool verbose = false;
 };
 
+// A sale the run cuts: its name (the prefix of its kinds of point), what
+// the register's environment adds, and how the sale ends without cuts.
+struct Scenario {
+  const char* kind;
+  std::vector<std::pair<std::string, std::string>> env;
+  int clean_exit;
+};
+const Scenario kScenarios[] = {
+    {"", {}, 0},
+    // The printer refuses the coupon's closing ("34") once, after the card.
+    {"fechamento recusado: ", {{"MP20FI_FAULT", "34:0,1"}}, 1},
+};
+
+// A point of the run: the sale it cuts and its number in that sale's run.
+struct Point {
+  const Scenario* scenario;
+  long number;
+  std::string name;  // its kind: the scenario's prefix and the event
+};
+
 struct Run {
   int exit_code = -1;
   int signal = 0;
@@ -79,7 +104,7 @@ std::string Bin() { return testsupport::ExecutableDirectory(); }
 
 // The register on `home`, in a process group of its own (what a power cut
 // takes); with `kill_at` > 0 (or 0 to trace) the kill points are armed.
-Run RunRegister(const fs::path& home, const fs::path& work, long kill_at) {
+Run RunRegister(const fs::path& home, const fs::path& work, long kill_at, const Scenario* scenario = nullptr) {
   const fs::path out = work / "register.out";
   std::error_code ec;
   fs::remove(work / "counter", ec);
@@ -93,6 +118,8 @@ Run RunRegister(const fs::path& home, const fs::path& work, long kill_at) {
     }
     const int null = ::open("/dev/null", O_RDONLY);
     if (null >= 0) ::dup2(null, STDIN_FILENO);
+    if (scenario)
+      for (const auto& [name, value] : scenario->env) ::setenv(name.c_str(), value.c_str(), 1);
     if (kill_at >= 0) {
       ::setenv("LD_PRELOAD", (Bin() + "/libqdm_kill_points.so").c_str(), 1);
       ::setenv("QDM_KILL_COUNTER", (work / "counter").c_str(), 1);
@@ -180,6 +207,7 @@ std::vector<long> Sample(const std::vector<std::string>& points, int count) {
 struct Totals {
   int tried = 0, cut = 0, not_reached = 0, passed = 0, failed = 0;
   int open_after_cut = 0, cancelled_at_start = 0, work_files = 0;
+  int history_moved = 0;  // points whose settled history reached the archive, once
   // Card sales against the coupons: closed with the card (and confirmed),
   // cancelled or never closed (and undone).
   int card_coupons = 0, card_coupons_confirmed = 0, card_coupons_unprinted = 0, card_coupons_undone_silently = 0;
@@ -201,18 +229,20 @@ struct Trial {
   std::string summary;
 };
 
-Trial TryPoint(long number, const std::string& expected, const PrinterMemory& clean, const fs::path& base,
+Trial TryPoint(long number, const Point& point, const PrinterMemory& clean, const fs::path& base,
                Totals& totals, const Options& options) {
+  const std::string& expected = point.name;
   Trial trial;
   const fs::path work = base / ("point_" + std::to_string(number));
   const fs::path home = work / "home";
   fs::create_directories(home);
+  PlantUsedLedger(home);
   std::vector<std::string> faults;
 
-  const Run cut = RunRegister(home, work, number);
+  const Run cut = RunRegister(home, work, point.number, point.scenario);
   const auto hit = TracedPoints(work / "trace");
   const bool reached = !hit.empty();
-  std::string what = reached ? hit.front() : expected + " (nao alcancado)";
+  std::string what = reached ? point.scenario->kind + hit.front() : expected + " (nao alcancado)";
   if (reached) {
     ++totals.cut;
     if (cut.signal != SIGKILL) faults.push_back("o corte nao matou o caixa");
@@ -275,6 +305,10 @@ Trial TryPoint(long number, const std::string& expected, const PrinterMemory& cl
       std::min(std::max(tef.sales_undone - std::max(unprinted, 0), 0), std::max(without_coupon, 0));
   const auto files = CheckFiles(home);
   faults.insert(faults.end(), files.begin(), files.end());
+  int moved = 0;
+  const auto history = CheckLedgerHistory(home, moved);
+  faults.insert(faults.end(), history.begin(), history.end());
+  if (moved > 0) ++totals.history_moved;
   totals.work_files += LeftOverWorkFiles(home);
 
   trial.passed = faults.empty();
@@ -311,22 +345,39 @@ int Main(const Options& options) {
   }
   fs::create_directories(base);
 
-  // The sale whole, its kill points numbered.
-  const fs::path traced = base / "trace_run";
-  fs::create_directories(traced / "home");
-  const Run whole = RunRegister(traced / "home", traced, 0);
-  const auto points = TracedPoints(traced / "trace");
-  const PrinterMemory clean = ReadPrinter(traced / "home" / "mp20fi.state");
-  if (whole.exit_code != 0 || points.empty() || !clean.readable || clean.net_sales != clean.paid ||
-      clean.card_paid <= 0) {
-    std::cerr << "crash_run: the sale without cuts did not go through (exit " << whole.exit_code << ", "
-              << points.size() << " kill points)\n"
-              << whole.out << '\n';
-    return 1;
+  // Each sale whole, its kill points numbered. The card sale that goes
+  // through is the measure of every check; the refused one must leave its
+  // card cancelled and nothing pending.
+  std::vector<Point> all;
+  std::vector<std::string> points;
+  PrinterMemory clean;
+  for (const Scenario& scenario : kScenarios) {
+    const fs::path traced = base / ("trace_run" + std::to_string(&scenario - kScenarios));
+    fs::create_directories(traced / "home");
+    PlantUsedLedger(traced / "home");
+    const Run whole = RunRegister(traced / "home", traced, 0, &scenario);
+    const auto traced_points = TracedPoints(traced / "trace");
+    const PrinterMemory memory = ReadPrinter(traced / "home" / "mp20fi.state");
+    const JournalTally tef = TallyJournal(traced / "home" / "drive_c" / "tef_dial" / "journal.txt");
+    const bool card_sale = &scenario == kScenarios;
+    if (card_sale) clean = memory;
+    if (whole.exit_code != scenario.clean_exit || traced_points.empty() || !memory.readable ||
+        memory.net_sales != memory.paid || (card_sale ? memory.card_paid <= 0 : memory.card_paid != 0) ||
+        !tef.faults.empty() || (!card_sale && tef.sales_undone != 1)) {
+      std::cerr << "crash_run: the sale " << scenario.kind << "without cuts did not end as it should (exit "
+                << whole.exit_code << ", " << traced_points.size() << " kill points)\n"
+                << whole.out << '\n';
+      return 1;
+    }
+    for (std::size_t i = 0; i < traced_points.size(); ++i) {
+      all.push_back({&scenario, static_cast<long>(i + 1), scenario.kind + traced_points[i]});
+      points.push_back(all.back().name);
+    }
+    std::map<std::string, int> kinds;
+    for (const auto& p : traced_points) ++kinds[KindOf(p)];
+    std::cout << (card_sale ? "Venda com cartao: " : "Venda com o fechamento recusado depois do cartao: ")
+              << traced_points.size() << " pontos de corte de " << kinds.size() << " tipos\n";
   }
-  std::map<std::string, int> kinds;
-  for (const auto& p : points) ++kinds[KindOf(p)];
-  std::cout << "Venda com cartao: " << points.size() << " pontos de corte de " << kinds.size() << " tipos\n";
 
   std::vector<long> chosen = options.points;
   if (chosen.empty()) {
@@ -339,8 +390,7 @@ int Main(const Options& options) {
   Totals totals;
   for (long number : chosen) {
     if (number < 1 || number > static_cast<long>(points.size())) continue;
-    const Trial trial =
-        TryPoint(number, points[static_cast<std::size_t>(number - 1)], clean, base, totals, options);
+    const Trial trial = TryPoint(number, all[static_cast<std::size_t>(number - 1)], clean, base, totals, options);
     std::cout << trial.summary << std::endl;
   }
 
@@ -356,11 +406,12 @@ int Main(const Options& options) {
       "Cartao x cupom: %d cupons fechados com cartao: %d com a venda confirmada, %d com o comprovante nao "
       "impresso (desfeita pelo caixa, operador avisado), %d desfeitas sem aviso (falha); %d vendas no cartao em cupom cancelado ou nunca "
       "fechado: %d desfeitas\n"
+      "Livro TEF: historico liquidado movido ao arquivo, uma vez e em ordem, em %d pontos\n"
       "Arquivos de trabalho deixados por gravacoes interrompidas: %d\n",
       totals.tried, totals.cut, totals.not_reached, totals.passed, totals.failed, totals.open_after_cut,
       totals.cancelled_at_start, t.approved, t.confirmed, t.undone_by_client, t.undone_by_manager, t.cancelled,
       t.repeated, t.refused, t.torn_lines, totals.card_coupons, totals.card_coupons_confirmed,
-      totals.card_coupons_unprinted, totals.card_coupons_undone_silently, totals.sales_without_coupon, totals.sales_without_coupon_undone, totals.work_files);
+      totals.card_coupons_unprinted, totals.card_coupons_undone_silently, totals.sales_without_coupon, totals.sales_without_coupon_undone, totals.history_moved, totals.work_files);
   std::error_code ec;
   if (options.keep.empty() && totals.failed == 0) fs::remove_all(base, ec);
   if (totals.failed) std::cout << "Casas dos pontos que falharam: " << base << '\n';

@@ -10,8 +10,10 @@
  *   after rename <file>  the new file is in place (after each printer
  *                        command: its state file; after each TEF file; an
  *                        archived answer; the ledger; a data packet);
- *   mid-append <file>    half a line added to the TEF manager's journal;
- *   after append <file>  a whole line added to it.
+ *   mid-append <file>    half the bytes added to the TEF manager's journal
+ *                        (a line) or to the archive of the TEF ledger (the
+ *                        settled history it moves);
+ *   after append <file>  all of them added.
  *
  * The events of all processes are numbered in one sequence, kept in the
  * file QDM_KILL_COUNTER (under a lock). At event number QDM_KILL_AT the
@@ -85,6 +87,14 @@ static int work_file_target(const char* path, char* out, size_t size) {
   return 1;
 }
 
+/* Files that grow by appends: the TEF manager's journal and the month's
+ * archive of the TEF ledger ("qdm_tef_202612.ldg"). */
+static int appended_file(const char* base) {
+  const size_t length = strlen(base);
+  if (strcmp(base, "journal.txt") == 0) return 1;
+  return strncmp(base, "qdm_tef_", 8) == 0 && length > 12 && strcmp(base + length - 4, ".ldg") == 0;
+}
+
 /* Numbers the event; true when the power must fail now. */
 static int event(const char* what, const char* file) {
   const char* counter = getenv("QDM_KILL_COUNTER");
@@ -141,7 +151,7 @@ ssize_t write(int fd, const void* buffer, size_t size) {
     return real_write(fd, buffer, size);
   }
   const char* base = strrchr(path, '/');
-  if (base && strcmp(base + 1, "journal.txt") == 0) {
+  if (base && appended_file(base + 1)) {
     short_name(path, name, sizeof name);
     if (event("mid-append", name)) {
       write_all(fd, (const char*)buffer, size / 2);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "daruma/daruma_printer.h"
+#include "support/payment_types.h"
 #include "support/sandbox.h"
 #include "drivers/daruma/Qdm00300.h"
 #include "facade/Qdm00000.h"
@@ -58,6 +59,14 @@ class DarumaTest : public facade_test::FacadeTest {
     for (const std::string& line : LogLines())
       if (line.rfind(prefix, 0) == 0) return true;
     return false;
+  }
+
+  // The front end's payment-type file, which the driver reads.
+  std::string TipoRecePath() const { return Qdm00000::DsDirCad + "tiporece.cds"; }
+  void WriteTipoRece(const std::vector<testsupport::PaymentType>& types) const {
+    platform::TClientDataSet ds("tiporece");
+    testsupport::FillPaymentTypes(ds, types);
+    ds.SaveToFile(TipoRecePath());
   }
 
   std::vector<std::string> Frames() const { return printer.Frames(); }

@@ -21,6 +21,7 @@ class DarumaPrinter : public testsupport::EmulatorLibrary {
     DAR_BIND(LeaveOpen);
     DAR_BIND(AnswerError);
     DAR_BIND(AnswerErrorAfter);
+    DAR_BIND(AnswerNothing);
     DAR_BIND(SetDrawerOpen);
     DAR_BIND(AnswerReads);
     DAR_BIND(PortString);
@@ -56,6 +57,7 @@ class DarumaPrinter : public testsupport::EmulatorLibrary {
   void (*LeaveOpen)(int) = nullptr;
   void (*AnswerError)(int, int) = nullptr;
   void (*AnswerErrorAfter)(int, int, int) = nullptr;
+  void (*AnswerNothing)(int, int) = nullptr;
   void (*SetDrawerOpen)(int) = nullptr;
   int (*AnswerReads)(void) = nullptr;
   int (*PortString)(char*, int) = nullptr;

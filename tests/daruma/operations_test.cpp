@@ -2,6 +2,7 @@
 // the front end calls itself), frame by frame on both models.
 #include <gmock/gmock.h>
 
+#include "bematech/datasets.h"
 #include "daruma_fixture.h"
 #include "tef/Qdm00500.h"
 #include "utility/utility.h"
@@ -69,6 +70,50 @@ TEST_F(OperationsTest, ValueThatDoesNotFitIsRefusedNeverCut) {
   }
 }
 
+// A rates question whose answer kept changing leaves no rate misread; the
+// item then goes without a known tax code, the printer refuses it, and the
+// sale says so. An item the printer answers with nothing is not sold either.
+TEST_F(OperationsTest, ItemBehindAnUnsettledOrEmptyAnswerIsNeverTakenForSold) {
+  printer.HoldBusy(100);
+  Qdm00000::CarregaAliquota();
+  printer.HoldBusy(0);
+  platform::TClientDataSet& aliquotas = Qdm00000::DataModule().cdsAliqImpFis;
+  EXPECT_EQ(aliquotas.RecordCount(), 3);
+  platform::TClientDataSet& produto = Qdm00000::DataModule().cdsProduto;
+  produto.Close();
+  produto.FieldDefs.clear();
+  produto.AddFieldDef("IDTPIMPOSFIS", platform::TFieldType::ftString, 1);
+  produto.AddFieldDef("VRPEALIMPFIS", platform::TFieldType::ftFloat);
+  produto.CreateDataSet();
+  produto.Append();
+  produto.FieldByName("IDTPIMPOSFIS").SetAsString("T");
+  produto.FieldByName("VRPEALIMPFIS").SetAsFloat(18);
+  produto.Post();
+  ASSERT_TRUE(Qdm00000::AbreCupom(""));
+  Mark();
+  EXPECT_FALSE(Qdm00000::VendaItem("", "", "1", "ITEM", Qdm00000::Verifica_Aliquota(""), 1, 10, 0));
+  EXPECT_EQ(Qdm00300::DarumaRet, ":E12");
+  printer.HoldBusy(100);
+  EXPECT_FALSE(Qdm00000::VendaItem("", "", "1", "ITEM", "A", 1, 10, 0));
+  printer.HoldBusy(0);
+  printer.AnswerNothing(0, 1);
+  EXPECT_FALSE(Qdm00000::VendaItem("", "", "1", "ITEM", "A", 1, 10, 0));
+}
+
+// A 14-digit bar code would lose a digit in the 13-character field: the
+// item is refused, never sold under another code.
+TEST_F(OperationsTest, ItemCodeLongerThanItsFieldIsRefusedNeverCut) {
+  ASSERT_TRUE(Qdm00000::AbreCupom(""));
+  Mark();
+  EXPECT_FALSE(Qdm00000::VendaItem("", "", "78912345678901", "X", "F", 1, 1, 0));
+  EXPECT_THAT(Frames(), IsEmpty());
+  EXPECT_TRUE(Logged("ERRO!!! Codigo do item maior que 13 caracteres: 78912345678901"));
+  EXPECT_EQ(sandbox.dialogs->Texts().size(), 1u);
+  EXPECT_TRUE(Qdm00000::VendaItem("", "", "7891234567890", "X", "F", 1, 1, 0));
+  ASSERT_EQ(Frames().size(), 1u);
+  EXPECT_EQ(Frames()[0].substr(3, 13), "7891234567890");
+}
+
 TEST_F(OperationsTest, CouponNumberComesFromTheOpeningAnswer) {
   printer.SetIdentity("0001", "DR000001");
   ASSERT_TRUE(Qdm00000::AbreCupom(""));
@@ -113,17 +158,99 @@ TEST_F(OperationsTest, ClosingFootersWithTheCustomer) {
   }
 }
 
-TEST_F(OperationsTest, ClosingStopsAtTheFirstRefusedStep) {
+// Every step goes out whatever the one before answered, so a coupon paid in
+// part is closed by a second call that pays the rest; the closing is done
+// only when the printer closed the coupon.
+TEST_F(OperationsTest, ClosingSendsEveryStepAndIsDoneOnlyWhenTheCouponIsClosed) {
   ASSERT_TRUE(Qdm00000::AbreCupom(""));
   ASSERT_TRUE(Qdm00000::VendaItem("", "", "1", "ITEM", "A", 1, 30, 0));
   Mark();
-  // Paid short: the printer refuses the closing, and the operation says so.
   EXPECT_FALSE(Qdm00300::FechaCupom_Daruma(7, false, "", 0, 0, 20, ""));
+  EXPECT_EQ(CommandBytes(), (std::vector<unsigned char>{0xF1, 0xF2, 0xF3}));
   EXPECT_EQ(printer.OpenDocument(), 1);
   Mark();
-  printer.AnswerError(10, 1);
-  EXPECT_FALSE(Qdm00300::FechaCupom_Daruma(7, false, "", 0, 0, 30, ""));
-  EXPECT_EQ(CommandBytes(), std::vector<unsigned char>{0xF1});
+  EXPECT_TRUE(Qdm00300::FechaCupom_Daruma(7, false, "", 0, 0, 10, ""));
+  EXPECT_EQ(CommandBytes(), (std::vector<unsigned char>{0xF1, 0xF2, 0xF3}));
+  EXPECT_EQ(printer.OpenDocument(), 0);
+  EXPECT_EQ(printer.DayCents(0), 3000);
+}
+
+// The closing's answer lost: the printer is asked whether the coupon is
+// still open, and the answer follows what it says.
+TEST_F(OperationsTest, ClosingWhoseAnswerIsLostFollowsThePrinter) {
+  ASSERT_TRUE(Qdm00000::AbreCupom(""));
+  ASSERT_TRUE(Qdm00000::VendaItem("", "", "1", "ITEM", "A", 1, 30, 0));
+  Mark();
+  printer.AnswerNothing(2, 1);
+  EXPECT_TRUE(Qdm00300::FechaCupom_Daruma(7, false, "", 0, 0, 30, ""));
+  EXPECT_EQ(CommandBytes(), (std::vector<unsigned char>{0xF1, 0xF2, 0xF3, 0xFF}));
+  EXPECT_EQ(printer.OpenDocument(), 0);
+  // Not closed, and the printer cannot say: never taken for closed.
+  ASSERT_TRUE(Qdm00000::AbreCupom(""));
+  ASSERT_TRUE(Qdm00000::VendaItem("", "", "1", "ITEM", "A", 1, 30, 0));
+  printer.AnswerNothing(2, -1);
+  EXPECT_FALSE(Qdm00300::FechaCupom_Daruma(7, false, "", 0, 0, 20, ""));
+  printer.AnswerNothing(0, 0);
+  EXPECT_EQ(printer.OpenDocument(), 1);
+}
+
+// The facade's closing pays each movement under its payment type's letter:
+// the coupon and the day's figures show the card beside the cash. The
+// payment-type file lists the card first, the printer holds cash first: each
+// letter is the method's place on the printer, never the file's count.
+TEST_F(OperationsTest, FacadeClosingRegistersEachPaymentUnderItsMethod) {
+  printer.SetPaymentMethods("NDinheiro\nNCartao Debito");
+  platform::TClientDataSet recebimentos("recebimentos"), movimentos("movimentos");
+  testsupport::FillPaymentTypes(recebimentos, {{"002", "Cartao Debito", "D"}, {"001", "Dinheiro", "1"}});
+  Qdm00300::CarregaRec_Daruma(recebimentos);
+  ASSERT_TRUE(Qdm00000::AbreCupom(""));
+  ASSERT_TRUE(Qdm00000::VendaItem("", "", "1", "ITEM", "A", 1, 66.77, 0));
+  bematech_test::FillMovements(movimentos, {{"E", "001", 50.00, 2}, {"S", "001", 3.23, 3}, {"E", "002", 20.00, 1}});
+  Mark();
+  std::string numero;
+  EXPECT_TRUE(Qdm00000::FechaCupom(false, true, 0, 0, 0, "S", true, "", movimentos, recebimentos, numero, "", "",
+                                   "", "123.456.789-09", ""));
+  EXPECT_EQ(numero, Qdm00300::NumeroCupom());
+  EXPECT_THAT(Frames(), ElementsAre(kEsc + B(0xF1) + "1" + "000000000000",
+                                    kEsc + B(0xF2) + "B" + "000000002000" + B(0xFF),
+                                    kEsc + B(0xF2) + "A" + "000000005000" + B(0xFF),
+                                    kEsc + B(0xF3) + "\r\nCNPJ/CPF : 123.456.789-09\r\n" + B(0xFF)));
+  EXPECT_EQ(printer.OpenDocument(), 0);
+  EXPECT_THAT(printer.TapeText(), HasSubstr("Cartao Debito R$ 20,00\nDinheiro R$ 50,00\n"));
+  ASSERT_TRUE(Qdm00000::Leitura_X(""));
+  EXPECT_THAT(printer.TapeText(), HasSubstr("Dinheiro R$ 46,77\nCartao Debito R$ 20,00\n"));
+}
+
+// What the printer could not register as given is refused before anything
+// is sent: a payment type without a letter, a surcharge, a change voucher.
+TEST_F(OperationsTest, FacadeClosingRefusesWhatThePrinterCannotRegister) {
+  platform::TClientDataSet recebimentos("recebimentos"), movimentos("movimentos");
+  testsupport::FillPaymentTypes(recebimentos, {{"001", "Dinheiro", "1", "5", "A"}, {"009", "Vale", "4"}});
+  ASSERT_TRUE(Qdm00000::AbreCupom(""));
+  ASSERT_TRUE(Qdm00000::VendaItem("", "", "1", "ITEM", "A", 1, 10, 0));
+  std::string numero;
+  const struct {
+    std::vector<bematech_test::Movement> pagos;
+    double acrescimo;
+    bool contravale;
+    const char* log;
+  } cases[] = {
+      {{{"E", "009", 10, 1}}, 0, false, "ERRO!!! Forma de pagamento nao cadastrada: 009"},
+      {{{"E", "007", 10, 1}}, 0, false, "ERRO!!! Forma de pagamento nao cadastrada: 007"},
+      {{{"E", "001", 10, 1}}, 1, false, "ERRO!!! Acrescimo no fechamento nao suportado"},
+      {{{"E", "001", 10, 1}}, 0, true, "ERRO!!! Contra-vale no fechamento nao suportado"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.log);
+    Mark();
+    bematech_test::FillMovements(movimentos, {c.pagos[0]});
+    EXPECT_FALSE(Qdm00000::FechaCupom(c.contravale, true, 0, 1, c.acrescimo, "S", true, "", movimentos,
+                                      recebimentos, numero, "", "", "", "", ""));
+    EXPECT_THAT(Frames(), IsEmpty());
+    EXPECT_TRUE(Logged(c.log));
+    EXPECT_EQ(sandbox.dialogs->Texts().size(), 1u);
+  }
+  EXPECT_EQ(printer.OpenDocument(), 1);
 }
 
 TEST_F(Type8OperationsTest, ClosingInOneCommand) {
@@ -141,6 +268,24 @@ TEST_F(Type8OperationsTest, ClosingInOneCommand) {
   EXPECT_THAT(Frames(), IsEmpty());
   EXPECT_TRUE(Qdm00300::FechaCupom_Daruma(9, false, "", 1, 1, 1, ""));
   EXPECT_THAT(Frames(), IsEmpty());
+}
+
+// Type 8 knows no method letters: the facade's closing sends the sum paid
+// in its one closing command.
+TEST_F(Type8OperationsTest, FacadeClosingSendsTheSumPaid) {
+  platform::TClientDataSet recebimentos("recebimentos"), movimentos("movimentos");
+  // The loading closes the payment types on this model.
+  testsupport::FillPaymentTypes(recebimentos, {{"001", "Dinheiro", "1"}, {"002", "Cartao", "D"}});
+  Qdm00300::CarregaRec_Daruma(recebimentos);
+  ASSERT_TRUE(Qdm00000::AbreCupom(""));
+  ASSERT_TRUE(Qdm00000::VendaItem("", "", "1", "ITEM", "A", 1, 30, 0));
+  bematech_test::FillMovements(movimentos, {{"E", "001", 10.50, 2}, {"E", "002", 20.00, 1}});
+  Mark();
+  std::string numero;
+  EXPECT_TRUE(Qdm00000::FechaCupom(false, true, 0.25, 0, 0, "S", true, "", movimentos, recebimentos, numero, "",
+                                   "", "", "", ""));
+  EXPECT_THAT(Frames(), ElementsAre(kEsc + B(0xC9) + "0025" + "30,5" + B(0xFF)));
+  EXPECT_EQ(printer.OpenDocument(), 0);
 }
 
 TEST_F(OperationsTest, ReadingsReportsAndStatusCommands) {
@@ -190,8 +335,6 @@ TEST_F(OperationsTest, CancellationsAndTheRestOfTheContract) {
   EXPECT_FALSE(Qdm00000::Sangria(10));
   EXPECT_FALSE(Qdm00000::Acrescimo(1));
   EXPECT_FALSE(Qdm00000::Abre_Gaveta());
-  EXPECT_FALSE(Qdm00000::FechaCupom(false, false, 0, 0, 0, "", false, "", Qdm00000::DataModule().cdsTipoRece,
-                                    Qdm00000::DataModule().cdsRecebAux, numero, "", "", "", "", ""));
   EXPECT_EQ(Qdm00000::DataMoviFiscal(), platform::Date());
   EXPECT_THAT(Frames(), IsEmpty());
   EXPECT_TRUE(Qdm00000::Config_Forma_Pagamento("PGNBCheque          ", false, false));

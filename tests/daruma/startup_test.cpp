@@ -33,6 +33,7 @@ TEST_P(StartTest, StartupReadsIdentityAndDatesAtEachModelsPlaces) {
 }
 
 TEST_P(StartTest, StartupThroughTheFacadeLoadsTheTables) {
+  WriteTipoRece({});
   Start();
   platform::TClientDataSet recebimentos("recebimentos"), aliquotas("aliquotas");
   DefinePaymentTypeFields(recebimentos);
@@ -60,6 +61,18 @@ TEST_P(StartTest, PortThatDoesNotOpenIsToldAndTheStartUndone) {
   EXPECT_TRUE(Logged("Descarregando DLL Impressora Fiscal"));
   EXPECT_FALSE(Qdm00000::ImpFiscalOK());
   EXPECT_EQ(Qdm00300::Dar_Erro, nullptr);
+}
+
+TEST_P(StartTest, StartWhoseStatusRequestFailsClosesThePortItOpened) {
+  printer.AnswerError(10, 1);
+  Qdm00000::stPorta = "COM1";
+  EXPECT_TRUE(Qdm00000::StartImpFiscal(std::to_string(GetParam()), "COM1"));
+  EXPECT_FALSE(Qdm00000::ImpFiscalOK());
+  EXPECT_EQ(Qdm00300::Dar_FechaPorta, nullptr);
+  EXPECT_EQ(printer.PortOpen(), 0);
+  // The next start finds the port free.
+  Start();
+  EXPECT_EQ(printer.PortOpen(), 1);
 }
 
 TEST_P(StartTest, StopClosesThePortAndFechaPortaStillAnswersFalse) {
@@ -121,8 +134,8 @@ TEST_P(LeftOpenTest, DocumentLeftOpenIsClosedAtPortOpening) {
 INSTANTIATE_TEST_SUITE_P(
     BothModels, LeftOpenTest,
     ::testing::Values(LeftOpenCase{7, 0, {}, 0}, LeftOpenCase{7, 1, {kEsc + B(0xCE)}, 0},
-                      // Type 7 looks for a coupon only.
-                      LeftOpenCase{7, 2, {}, 2}, LeftOpenCase{8, 0, {B(0x05)}, 0},
+                      // A report left open is closed on both models.
+                      LeftOpenCase{7, 2, {kEsc + B(0xD4)}, 0}, LeftOpenCase{8, 0, {B(0x05)}, 0},
                       LeftOpenCase{8, 1, {B(0x05), kEsc + B(0xC9) + "0000" + B(0xFF), kEsc + B(0xCE)}, 0},
                       LeftOpenCase{8, 2, {B(0x05), kEsc + B(0xD4)}, 0}));
 

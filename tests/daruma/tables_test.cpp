@@ -22,12 +22,6 @@ using testsupport::PaymentType;
 class TablesTest : public DarumaTest {
  protected:
   explicit TablesTest(int tipo = 7) : DarumaTest(tipo) {}
-  std::string TipoRecePath() const { return Qdm00000::DsDirCad + "tiporece.cds"; }
-  void WriteTipoRece(const std::vector<PaymentType>& types) {
-    platform::TClientDataSet ds("tiporece");
-    testsupport::FillPaymentTypes(ds, types);
-    ds.SaveToFile(TipoRecePath());
-  }
   // The parameter of every 0xE2 sent.
   std::vector<std::string> Programmed() const {
     std::vector<std::string> found;
@@ -51,9 +45,18 @@ TEST_F(TablesTest, ProximaLetraSkipsTheLettersOfThePaymentTypeFile) {
   EXPECT_EQ(Qdm00300::ProximaLetra('C'), 'C');  // all used: the start letter
 }
 
-TEST_F(TablesTest, MissingPaymentTypeFileLeavesEveryLetterFree) {
-  EXPECT_EQ(Qdm00300::ProximaLetra('B'), 'B');
-  EXPECT_TRUE(Logged("ERRO!!! Arquivo nao encontrado: " + TipoRecePath()));
+// The front end keeps the payment-type file; without it the start-up ends
+// with false, and says why once.
+TEST_F(TablesTest, MissingPaymentTypeFileEndsTheStartUp) {
+  Start();
+  platform::TClientDataSet recebimentos("recebimentos"), aliquotas("aliquotas");
+  DefinePaymentTypeFields(recebimentos);
+  recebimentos.CreateDataSet();
+  EXPECT_FALSE(Qdm00000::IniciaImpressora("PDV", "N", recebimentos, aliquotas));
+  int lines = 0;
+  for (const std::string& line : LogLines()) lines += line == "ERRO!!! Arquivo nao encontrado: " + TipoRecePath();
+  EXPECT_EQ(lines, 1);
+  EXPECT_ANY_THROW(Qdm00300::ProximaLetra('B'));
 }
 
 TEST_F(TablesTest, SupplyFoundAtThirdEntryIsNotProgrammedAgain) {
@@ -97,18 +100,28 @@ TEST_F(TablesTest, MissingTotalizersAreProgrammedAndTheirLettersReadBack) {
   EXPECT_EQ(Qdm00300::IdTotTef, "C");
 }
 
-TEST_F(TablesTest, WithoutReadBackTheLettersComeFromTheFileAndNeverRepeat) {
+// Neither supply nor withdrawal on the printer: both are given the letter
+// ProximaLetra answers from "A", and programmed supply first. That letter
+// stands only while the printer's table cannot be read again.
+TEST_F(TablesTest, BothMissingTotalizersTakeProximaLetrasLetterUntilThePrinterTellsItsOwn) {
   WriteTipoRece({{"1", "Dinheiro", "1", "5", "A"}, {"2", "Cheque", "4", "5", "B"}});
-  printer.SetSignedTotalizers("+SUPRIMENTO\n-SANGRIA");
   Start();
-  // Two tables read, four names programmed, then the read-back is refused.
-  printer.AnswerErrorAfter(6, 10, 1);
+  // The table, two names programmed, then the table again is refused.
+  printer.AnswerErrorAfter(3, 10, 1);
   Qdm00300::CarregaTot_Daruma();
-  ASSERT_EQ(Programmed().size(), 4u);
-  EXPECT_EQ(Qdm00300::IdTotParcCV, "C");
-  EXPECT_EQ(Qdm00300::IdTotRelatGer, "D");
-  EXPECT_EQ(Qdm00300::IdTotTef, "E");
-  EXPECT_EQ(Qdm00300::IdTotCompCred, "F");
+  EXPECT_THAT(Programmed(), ElementsAre(Name("+", "Suprimento"), Name("-", "Sangria")));
+  EXPECT_EQ(Qdm00300::IdTotParcSup, "C");
+  EXPECT_EQ(Qdm00300::IdTotParcSang, "C");
+}
+
+TEST_F(TablesTest, ConsumerSaleTotalizerIsRecognisedWhetherWantedOrNot) {
+  printer.SetSignedTotalizers("+SUPRIMENTO\n-SANGRIA\n+VENDA CONSUMIDOR");
+  WriteTipoRece({});
+  Start();
+  ASSERT_EQ(Qdm00300::IdImpVendCon, "");
+  Qdm00300::CarregaTot_Daruma();
+  EXPECT_EQ(Qdm00300::IdTotParcVCons, "C");
+  for (const std::string& name : Programmed()) EXPECT_EQ(name[0], 'V');
 }
 
 TEST_F(TablesTest, UnreadableTableProgramsNothing) {
@@ -124,8 +137,11 @@ TEST_F(TablesTest, PaymentLettersAreThePrintersPlacesAndMissingOnesProgrammed) {
   WriteTipoRece({});
   Start();
   platform::TClientDataSet recebimentos("recebimentos");
+  // The file lists the methods in another order than the printer, and one
+  // name in another case: each takes the place its name has on the
+  // printer, and none is programmed twice.
   testsupport::FillPaymentTypes(recebimentos, {{"03", "Cartao Debito", "2"},
-                                                {"01", "Dinheiro", "1"},
+                                                {"01", "DINHEIRO", "1"},
                                                 {"99", "Troco", "B"},
                                                 {"02", "Cheque", "4"},
                                                 {"05", "Ticket", "4"},
@@ -154,26 +170,26 @@ TEST_F(TablesTest, PaymentLettersAreThePrintersPlacesAndMissingOnesProgrammed) {
   EXPECT_TRUE(recebimentos.Active());
 }
 
-TEST_F(TablesTest, LettersAreWrittenBackToThePaymentTypeFileWhole) {
+TEST_F(TablesTest, PaymentTypeFileIsReadAndNeverWritten) {
   printer.SetPaymentMethods("NDinheiro");
   WriteTipoRece({{"01", "Dinheiro", "1"}, {"02", "Cheque", "4"}});
+  const std::string before = platform::ReadFileBytes(TipoRecePath());
   Start();
   platform::TClientDataSet recebimentos("recebimentos");
   recebimentos.FileName = TipoRecePath();
   recebimentos.Open();
   Qdm00300::CarregaRec_Daruma(recebimentos);
-  platform::TClientDataSet disk("disk");
-  disk.LoadFromFile(TipoRecePath());
   std::vector<std::string> letras;
-  for (disk.First(); !disk.Eof(); disk.Next()) letras.push_back(disk.FieldByName("CDFPIMPFIS").AsString());
+  for (recebimentos.First(); !recebimentos.Eof(); recebimentos.Next())
+    letras.push_back(recebimentos.FieldByName("CDFPIMPFIS").AsString());
   EXPECT_THAT(letras, ElementsAre("A", "B"));
-  EXPECT_FALSE(platform::FileExists(TipoRecePath() + ".tmp"));
-  // The next totalizer letter sees them.
-  EXPECT_EQ(Qdm00300::ProximaLetra('A'), 'C');
+  EXPECT_EQ(platform::ReadFileBytes(TipoRecePath()), before);
 }
 
-TEST_F(TablesTest, RatesGoodsUpperCaseServicesLowerCaseEmptySlotsSkipped) {
-  printer.SetRates("T1800,s0500,B1225");
+// The goods tax's rates are the letters A to Q; every other code, upper case
+// past Q included, is a rate of the service tax.
+TEST_F(TablesTest, RateKindGoodsForAToQServicesOtherwiseEmptySlotsSkipped) {
+  printer.SetRates("T1800,s0500,B1225,Q0700,R0300");
   Start();
   Qdm00300::CarregaAliq_Daruma();
   platform::TClientDataSet& rates = Qdm00000::DataModule().cdsAliqImpFis;
@@ -182,8 +198,8 @@ TEST_F(TablesTest, RatesGoodsUpperCaseServicesLowerCaseEmptySlotsSkipped) {
     rows.push_back(rates.FieldByName("CDALIQIMPFIS").AsString() + " " +
                    platform::FormatFloat("0.00", rates.FieldByName("VRALIQIMPFIS").AsFloat()) + " " +
                    rates.FieldByName("IDALIQIMPFIS").AsString());
-  EXPECT_THAT(rows, ::testing::UnorderedElementsAre("T 18,00 T", "s 5,00 S", "B 12,25 T", "N 0,00 N",
-                                                    "I 0,00 I", "F 0,00 F"));
+  EXPECT_THAT(rows, ::testing::UnorderedElementsAre("T 18,00 S", "s 5,00 S", "B 12,25 T", "Q 7,00 T",
+                                                    "R 3,00 S", "N 0,00 N", "I 0,00 I", "F 0,00 F"));
   EXPECT_EQ(CommandBytes(), std::vector<unsigned char>{0xE7});
 }
 

@@ -28,11 +28,13 @@ void ExpectSameLayout(const std::vector<TFieldDef>& a, const std::vector<TFieldD
     EXPECT_EQ(a[i].Precision, b[i].Precision);
     EXPECT_EQ(a[i].SubType, b[i].SubType);
     EXPECT_EQ(a[i].Attributes, b[i].Attributes);
+    EXPECT_EQ(a[i].Params, b[i].Params);
     ExpectSameLayout(a[i].Children, b[i].Children);
   }
 }
 
-// Loads, saves and loads again: the second load gives the first's packet.
+// Loads, saves and loads again: the second load gives the first's packet,
+// and saved again the same text.
 TDataPacket RoundTrip(TClientDataSet& ds, const std::string& path) {
   ds.SaveToFile(path);
   TClientDataSet back;
@@ -41,6 +43,7 @@ TDataPacket RoundTrip(TClientDataSet& ds, const std::string& path) {
   const TDataPacket b = back.GetData();
   ExpectSameLayout(a.fields, b.fields);
   EXPECT_EQ(a.rows, b.rows);
+  EXPECT_EQ(back.SaveToString(), platform::ReadFileBytes(path));
   return b;
 }
 
@@ -250,6 +253,146 @@ TEST(PacketStructureTest, ElementsOutOfTheirPlaceAreRefused) {
     TClientDataSet ds;
     EXPECT_THROW(ds.LoadFromString(xml), EDatabaseError);
   }
+}
+
+// A packet keeps what it loaded: a text field without a width keeps every
+// value and saves with the width the loader gave it; names and settings
+// with letters of the code page go back as they came.
+class KeepsWhatItLoadedTest : public ::testing::Test {
+ protected:
+  static std::string Packet(const std::string& fields, const std::string& rows,
+                            const std::string& params = "<PARAMS/>") {
+    return "<?xml version=\"1.0\" standalone=\"yes\"?><DATAPACKET Version=\"2.0\"><METADATA><FIELDS>" +
+           fields + "</FIELDS>" + params + "</METADATA><ROWDATA>" + rows + "</ROWDATA></DATAPACKET>";
+  }
+  testsupport::TempDir dir;
+};
+
+TEST_F(KeepsWhatItLoadedTest, TextFieldWithoutWidthKeepsItsValuesAndLayout) {
+  const std::string long_text(45, 'x');
+  const struct {
+    const char* field;
+    int size;  // the width the loader gives
+  } cases[] = {
+      {"<FIELD attrname=\"T\" fieldtype=\"string.uni\" WIDTC=\"40\"/>", 45},
+      {"<FIELD attrname=\"T\" fieldtype=\"string\"/>", 45},
+      {"<FIELD attrname=\"T\" fieldtype=\"string\" WIDTH=\"0\"/>", 45},
+      {"<FIELD attrname=\"T\" fieldtype=\"string.uni\" WIDTH=\"1\"/>", 45},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.field);
+    TClientDataSet ds;
+    ds.LoadFromString(Packet(c.field, "<ROW T=\"" + long_text + "\"/><ROW T=\"curto\"/>"));
+    EXPECT_EQ(Column(ds, "T"), (Strings{long_text, "curto"}));
+    EXPECT_EQ(ds.FieldByName("T").Size(), c.size);
+    RoundTrip(ds, dir.file("sem_largura.cds"));
+  }
+  // The packet of every field type whose wide text lost its width.
+  {
+    std::string bytes = platform::ReadFileBytes(Fixture("other_writers_single_byte.xml"));
+    bytes.replace(bytes.find("WIDTH=\"40\""), 10, "WIDTC=\"40\"");
+    TClientDataSet ds;
+    ds.LoadFromString(bytes);
+    EXPECT_EQ(ds.FieldByName("NOMEUNI").Size(), 20);
+    RoundTrip(ds, dir.file("todos_os_tipos.cds"));
+  }
+  // Short values: the width of a field declared without a size.
+  TClientDataSet ds;
+  ds.LoadFromString(Packet("<FIELD attrname=\"T\" fieldtype=\"string.uni\"/>", "<ROW T=\"abc\"/>"));
+  EXPECT_EQ(ds.FieldByName("T").Size(), 20);
+  EXPECT_NE(ds.SaveToString().find("fieldtype=\"string.uni\" WIDTH=\"40\""), std::string::npos);
+  RoundTrip(ds, dir.file("curto.cds"));
+  // An exact decimal without a WIDTH has the widest.
+  ds.LoadFromString(Packet("<FIELD attrname=\"V\" fieldtype=\"fixed\" DECIMALS=\"2\"/>", "<ROW V=\"1.25\"/>"));
+  EXPECT_EQ(ds.GetData().fields[0].Precision, 32);
+  RoundTrip(ds, dir.file("decimal.cds"));
+}
+
+TEST_F(KeepsWhatItLoadedTest, ValuesThatWouldBeLostAreRefused) {
+  const struct {
+    const char* what;
+    std::string packet;
+    const char* says;
+  } cases[] = {
+      {"longer than its width", Packet("<FIELD attrname=\"T\" fieldtype=\"string\" WIDTH=\"3\"/>",
+                                       "<ROW T=\"abc\"/><ROW T=\"abcd\"/>"),
+       "row 2 has a value of 4 characters for field 'T', whose width is 3"},
+      {"longer than a wide width", Packet("<FIELD attrname=\"T\" fieldtype=\"string.uni\" WIDTH=\"4\"/>",
+                                          "<ROW T=\"abc\"/>"),
+       "whose width is 2"},
+      {"a time in a date field", Packet("<FIELD attrname=\"D\" fieldtype=\"date\"/>",
+                                        "<ROW D=\"20261210T14:00:00000\"/>"),
+       "bad value '20261210T14:00:00000' for field 'D'"},
+      {"a field name no row can carry", Packet("<FIELD attrname=\"A B\" fieldtype=\"i4\"/>", ""),
+       "the field name 'A B' cannot name a value in a row"},
+      {"a field name beginning with a digit", Packet("<FIELD attrname=\"1A\" fieldtype=\"i4\"/>", ""),
+       "cannot name a value in a row"},
+      {"a field name outside the code page",
+       Packet("<FIELD attrname=\"N\xE5\x90\x8D\" fieldtype=\"i4\"/>", ""), "cannot name a value"},
+      {"an attribute name outside the code page",
+       Packet("<FIELD attrname=\"N\" fieldtype=\"i4\" \xE5\x90\x8D=\"1\"/>", ""),
+       "whose name cannot be written back"},
+      {"an index without fields", Packet("<FIELD attrname=\"N\" fieldtype=\"i4\"/>", "",
+                                         "<PARAMS INDEX1_NAME=\"idxN\"/>"),
+       "index 1 of the packet ('idxN') has no fields"},
+      {"an index without a name", Packet("<FIELD attrname=\"N\" fieldtype=\"i4\"/>", "",
+                                         "<PARAMS INDEX2_FIELDS=\"N\"/>"),
+       "index 2 of the packet has no name"},
+      {"an index twice", Packet("<FIELD attrname=\"N\" fieldtype=\"i4\"/>", "",
+                                "<PARAMS INDEX1_NAME=\"i\" INDEX1_FIELDS=\"N\" INDEX2_NAME=\"I\" "
+                                "INDEX2_FIELDS=\"N\"/>"),
+       "the index 'I' is repeated"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    TClientDataSet ds;
+    try {
+      ds.LoadFromString(c.packet);
+      ADD_FAILURE() << "loaded";
+    } catch (const EDatabaseError& e) {
+      EXPECT_NE(std::string(e.what()).find(c.says), std::string::npos) << e.what();
+    }
+    EXPECT_FALSE(ds.Active());
+  }
+}
+
+TEST_F(KeepsWhatItLoadedTest, NamesAndSettingsGoBackAsTheyCame) {
+  // A UTF-8 packet with accented names, an attribute and a setting of its
+  // own, settings that only look like indexes, and a nested field's settings.
+  const std::string utf8 =
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?><DATAPACKET Version=\"2.0\"><METADATA><FIELDS>"
+      "<FIELD attrname=\"DESCRI\xC3\x87\xC3\x83O\" fieldtype=\"string\" WIDTH=\"10\" r\xC3\xB3tulo=\"Descri\xC3\xA7\xC3\xA3o\"/>"
+      "<FIELD attrname=\"ITENS\" fieldtype=\"nested\"><FIELDS><FIELD attrname=\"PRE\xC3\x87O\" fieldtype=\"r8\"/>"
+      "</FIELDS><PARAMS LCID=\"1046\" INDEX1_NAME=\"n\"/></FIELD></FIELDS>"
+      "<PARAMS INDEXED=\"1\" INDEX01_NAME=\"x\" INDEX1_OTHER=\"y\" configura\xC3\xA7\xC3\xA3o=\"a\" "
+      "INDEX1_NAME=\"idx\" INDEX1_FIELDS=\"DESCRI\xC3\x87\xC3\x83O\"/></METADATA><ROWDATA>"
+      "<ROW DESCRI\xC3\x87\xC3\x83O=\"P\xC3\xA3o\"><ITENS><ROWITENS PRE\xC3\x87O=\"1.5\"/></ITENS></ROW>"
+      "</ROWDATA></DATAPACKET>";
+  TClientDataSet ds;
+  ds.LoadFromString(utf8);
+  EXPECT_EQ(ds.FieldByName("DESCRI\xC7\xC3O").AsString(), "P\xE3o");
+  const TDataPacket first = ds.GetData();
+  EXPECT_EQ(first.fields[0].Attributes,
+            (std::vector<std::pair<std::string, std::string>>{{"r\xF3tulo", "Descri\xE7\xE3o"}}));
+  EXPECT_EQ(first.fields[1].Params,
+            (std::vector<std::pair<std::string, std::string>>{{"LCID", "1046"}, {"INDEX1_NAME", "n"}}));
+  ASSERT_EQ(first.indexes.size(), 1u);
+  EXPECT_EQ(first.indexes[0].Fields, "DESCRI\xC7\xC3O");
+
+  const std::string path = dir.file("acentos.cds");
+  RoundTrip(ds, path);
+  const std::string bytes = platform::ReadFileBytes(path);
+  EXPECT_EQ(bytes.rfind("<?xml version=\"1.0\" encoding=\"windows-1252\" standalone=\"yes\"?>", 0), 0u) << bytes;
+  for (const char* kept : {"attrname=\"DESCRI&#199;&#195;O\"", "r\xF3tulo=\"Descri&#231;&#227;o\"",
+                           "<PARAMS LCID=\"1046\" INDEX1_NAME=\"n\"/></FIELD>",
+                           "INDEXED=\"1\" INDEX01_NAME=\"x\" INDEX1_OTHER=\"y\" configura\xE7\xE3o=\"a\"",
+                           "<ROW DESCRI\xC7\xC3O=\"P&#227;o\"><ITENS><ROWITENS PRE\xC7O=\"1.5\"/></ITENS></ROW>"}) {
+    EXPECT_NE(bytes.find(kept), std::string::npos) << kept;
+  }
+  // A packet of ASCII names keeps the plain declaration.
+  TClientDataSet plain;
+  plain.LoadFromString(Packet("<FIELD attrname=\"N\" fieldtype=\"i4\"/>", "<ROW N=\"1\"/>"));
+  EXPECT_EQ(plain.SaveToString().rfind("<?xml version=\"1.0\" standalone=\"yes\"?>", 0), 0u);
 }
 
 TEST(NewFieldTypesTest, ValuesKeepTheirRangeAndPrecision) {

@@ -2,6 +2,7 @@
 // atomic saves, the file a dataset is bound to, and whole-content copies.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <filesystem>
 
 #include "dataset/dataset_support.h"
@@ -204,6 +205,28 @@ TEST_F(PacketTest, MalformedFilesRaiseNamingTheFile) {
   }
   TClientDataSet ds;
   EXPECT_THROW(ds.LoadFromFile(dir.file("absent.cds")), EInOutError);
+}
+
+TEST_F(PacketTest, PacketAboveItsBoundIsRefusedUnreadNamingTheFile) {
+  const std::string path = dir.file("tiporece.cds");
+  WriteFileAtomic(path, ReadFileBytes(Fixture("config_single_byte.xml")));
+  std::filesystem::resize_file(path, std::uintmax_t{100} << 20);  // sparse
+  for (bool bound : {false, true}) {
+    SCOPED_TRACE(bound ? "Open of FileName" : "LoadFromFile");
+    TClientDataSet ds;
+    try {
+      if (bound) {
+        ds.FileName = path;
+        ds.Open();
+      } else {
+        ds.LoadFromFile(path);
+      }
+      ADD_FAILURE() << "loaded";
+    } catch (const EInOutError& e) {
+      EXPECT_NE(std::string(e.what()).find(path + ": maior que"), std::string::npos) << e.what();
+    }
+    EXPECT_FALSE(ds.Active());
+  }
 }
 
 // A packet whose structure is out of order would give rows of another shape

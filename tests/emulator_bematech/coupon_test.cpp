@@ -107,6 +107,20 @@ TEST_F(CouponTest, CancellingTheCouponPrintsACancellationWithTheNextCoo) {
   }
 }
 
+// "35" "17": 1 while a coupon is open, plus 2 once its closing began.
+TEST_F(CouponTest, FiscalFlagsFollowTheCouponThroughItsClosing) {
+  EXPECT_EQ(Ask("35", {"17"}), "000");
+  Ok("00");
+  EXPECT_EQ(Ask("35", {"17"}), "001");
+  Sell("1", 1, 1000);
+  Ok("32", {"D", "0000"});
+  EXPECT_EQ(Ask("35", {"17"}), "003");
+  Ok("72", {"01", V14(1000)});
+  EXPECT_EQ(Ask("35", {"17"}), "003");
+  Ok("34", {" "});
+  EXPECT_EQ(Ask("35", {"17"}), "000");
+}
+
 TEST_F(CouponTest, ClosedCouponCanNoLongerBeCancelledOnceAnotherDocumentWasPrinted) {
   WholeCoupon();
   Ok("25", {"SU", V14(100)});
@@ -118,7 +132,7 @@ TEST_F(CouponTest, RestaurantItemIsCancelledOnlyWhereItWasRegistered) {
                                       "CHOPP", "01"};
   Ok("80|48", item);
   std::vector<std::string> other_table = item;
-  other_table[0] = "13";
+  other_table[0] = "0013";
   EXPECT_EQ(Send("80|49", other_table).st2, 0x04);
   std::vector<std::string> padded = item;
   padded[0] = "  12";

@@ -76,6 +76,18 @@ TEST_F(FaultsTest, BusyPrinterShowsBit6ForTheHeldPollsAndKeepsTheAnswer) {
   EXPECT_EQ(lib.StatusPolls(), 0);
 }
 
+TEST_F(FaultsTest, CutAnswerShortensTheAnswersOfThatCodeOnly) {
+  lib.CutAnswer("35", 2, 1);
+  EXPECT_EQ(Ask("30"), "000000") << "another code answers whole";
+  EXPECT_EQ(Ask("35", {"27"}), "12");
+  EXPECT_EQ(Ask("35", {"27"}), "120626") << "one answer cut";
+  lib.CutAnswer("35", 0, -1);
+  EXPECT_EQ(Ask("35", {"14"}), "");
+  EXPECT_EQ(Ask("35", {"27"}), "");
+  lib.CutAnswer("35", 0, 0);
+  EXPECT_EQ(Ask("35", {"27"}), "120626");
+}
+
 TEST_F(FaultsTest, PaperLowWarnsAndPaperOutStopsPrinting) {
   lib.SetPaper(1);
   Reply low = Send("00");

@@ -70,7 +70,7 @@ const Refusal kRefusals[] = {
     {"discount above the total", {kOpen, kSell}, FrameFor("32", {"d", "00000000001000"}), 0, 0x01},
     {"unknown discount letter", {kOpen, kSell}, FrameFor("32", {"x", "0000"}), 0, 0x80},
     {"unknown variable", {}, FrameFor("35", {"99"}), 0, 0x80},
-    {"receipt on a totalizer not named", {}, FrameFor("25", {"05", "00000000000100"}), 0, 0x01},
+    {"receipt on a totalizer not named", {}, FrameFor("25", {"05", "00000000000100", "Dinheiro"}), 0, 0x01},
     {"text with no voucher open", {}, FrameFor("67", {"texto"}), 0, 0x01},
     {"closing a report never opened", {}, FrameFor("21"), 0, 0x01},
     {"payment method name of 17", {}, FrameFor("71", {std::string(17, 'A')}), 0, 0x80},

@@ -52,6 +52,10 @@ TEST_F(ReportsTest, ReductionFileCarriesTheLastZInTheColumnsTheDriverReads) {
   lib.SetTotalizers("CONTRA-VALE EMITIDO\nRelatorios");
   WholeCoupon();
   Ok("25", {"02", V14(1), "Rel Gerencial"});
+  Ok("25", {"SU", V14(300)});
+  lib.PowerCycle();  // the receipts are counted in the fiscal memory
+  ASSERT_NE(lib.IniPortaStr("COM1"), 0);
+  Ok("25", {"SU", V14(200)});
   Ok("05");
   Ok("69");
   std::vector<std::string> lines = Lines(ReadFile(File("mp20fi.ret")));
@@ -59,7 +63,7 @@ TEST_F(ReportsTest, ReductionFileCarriesTheLastZInTheColumnsTheDriverReads) {
   std::size_t h = IndexOf(lines, "-------------------CONTADORES-------------------");
   EXPECT_EQ(Cols(lines[h + 2], 45, 48), "0000") << "the reader adds one: reduction 1";
   EXPECT_EQ(Cols(lines[h + 6], 43, 48), "000001");
-  EXPECT_EQ(Cols(lines[h + 7], 43, 48), "000003") << "the Z is the day's last document";
+  EXPECT_EQ(Cols(lines[h + 7], 43, 48), "000005") << "the Z is the day's last document";
   std::size_t t = IndexOf(lines, "-------------TOTALIZADORES FISCAIS--------------");
   EXPECT_EQ(t, h + 8);
   EXPECT_EQ(Cols(lines[t + 1], 29, 48), "10,00") << "grand total";
@@ -81,14 +85,41 @@ TEST_F(ReportsTest, ReductionFileCarriesTheLastZInTheColumnsTheDriverReads) {
   EXPECT_EQ(Cols(lines[m + 1], 29, 48), "10,00");
   EXPECT_EQ(Cols(lines[m + 2], 3, 48).find("Rel Gerencial"), 0u) << "programmed by the receipt";
   EXPECT_EQ(Cols(lines[m + 3], 1, 2), "") << "a blank line ends the methods";
+  // Supply and withdrawal lead the non-fiscal totalizers, as on the Z's tape.
   std::size_t nf = IndexOf(lines, "-----------TOTALIZADORES N\xC7O FISCAIS------------");
-  EXPECT_EQ(Cols(lines[nf + 3], 4, 22), "Relatorios");
-  EXPECT_EQ(Cols(lines[nf + 3], 24, 27), "0001");
-  EXPECT_EQ(Cols(lines[nf + 3], 29, 48), "0,01");
+  EXPECT_EQ(Cols(lines[nf + 2], 1, 2), "SU");
+  EXPECT_EQ(Cols(lines[nf + 2], 4, 22), "SUPRIMENTO");
+  EXPECT_EQ(Cols(lines[nf + 2], 24, 27), "0002");
+  EXPECT_EQ(Cols(lines[nf + 2], 29, 48), "5,00");
+  EXPECT_EQ(Cols(lines[nf + 3], 1, 2), "SA");
+  EXPECT_EQ(Cols(lines[nf + 3], 4, 22), "SANGRIA");
+  EXPECT_EQ(Cols(lines[nf + 3], 24, 27), "0000");
+  EXPECT_EQ(Cols(lines[nf + 3], 29, 48), "0,00");
+  EXPECT_EQ(Cols(lines[nf + 5], 4, 22), "Relatorios");
+  EXPECT_EQ(Cols(lines[nf + 5], 24, 27), "0001");
+  EXPECT_EQ(Cols(lines[nf + 5], 29, 48), "0,01");
   std::size_t d = IndexOf(lines, std::string(48, '-'));
-  EXPECT_EQ(d, nf + 4);
+  EXPECT_EQ(d, nf + 6);
   EXPECT_EQ(lines[d + 1].substr(32, 8), "08:00:00");
   for (const std::string& line : lines) EXPECT_LE(line.size(), 48u) << line;
+}
+
+TEST_F(ReportsTest, BenchReportTextIsWrittenInPlaceOfThePrintersOwnAfterAZ) {
+  lib.SetReportText("OUTRO LEIAUTE\r\n");
+  EXPECT_EQ(Send("69").st2, 0x01) << "no Z yet";
+  Ok("05");
+  Ok("69");
+  EXPECT_EQ(ReadFile(File("mp20fi.ret")), "OUTRO LEIAUTE\r\n");
+  lib.SetReportText(nullptr);
+  Ok("69");
+  EXPECT_NE(ReadFile(File("mp20fi.ret")).find("CONTADORES"), std::string::npos);
+  lib.SetReportText("OUTRO LEIAUTE\n");
+  lib.Reset();
+  lib.SetFiscalDay(2026, 6, 12);
+  ASSERT_NE(lib.IniPortaStr("COM1"), 0);
+  Ok("05");
+  Ok("69");
+  EXPECT_NE(ReadFile(File("mp20fi.ret")).find("CONTADORES"), std::string::npos) << "a reset forgets it";
 }
 
 TEST_F(ReportsTest, RestaurantModelPrintsTheServiceChargeBeforeTheNetSales) {

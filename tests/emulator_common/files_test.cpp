@@ -3,11 +3,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdint>
+#include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "emulators/common/files.h"
+#include "emulators/common/state_memory.h"
 
 namespace {
 
@@ -28,7 +32,7 @@ class AtomicWriteTest : public ::testing::Test {
   std::string File(const std::string& name) const { return dir + "/" + name; }
   std::string Read(const std::string& path) const {
     std::string bytes;
-    EXPECT_EQ(emu::ReadWholeFile(path, bytes), emu::ReadResult::Read) << path;
+    EXPECT_EQ(emu::ReadWholeFile(path, bytes, std::size_t{1} << 20), emu::ReadResult::Read) << path;
     return bytes;
   }
   std::vector<std::string> Names() const {
@@ -94,11 +98,53 @@ TEST_F(AtomicWriteTest, FailureSaysWhyAndLeavesTheTargetUntouched) {
   EXPECT_EQ(Names().size(), 2u) << "no work file left behind";
 }
 
-TEST_F(AtomicWriteTest, ReadTellsAMissingFileFromAnUnreadableOne) {
+TEST_F(AtomicWriteTest, ReadTellsAMissingFileFromAnUnreadableOneAndATooLargeOne) {
   std::string bytes = "untouched";
-  EXPECT_EQ(emu::ReadWholeFile(File("none"), bytes), emu::ReadResult::Missing);
-  EXPECT_EQ(emu::ReadWholeFile(dir, bytes), emu::ReadResult::Unreadable) << "a directory";
+  EXPECT_EQ(emu::ReadWholeFile(File("none"), bytes, 10), emu::ReadResult::Missing);
+  EXPECT_EQ(emu::ReadWholeFile(dir, bytes, 10), emu::ReadResult::Unreadable) << "a directory";
+  ASSERT_TRUE(emu::WriteFileAtomic(File("eleven"), "01234567890"));
+  EXPECT_EQ(emu::ReadWholeFile(File("eleven"), bytes, 10), emu::ReadResult::TooLarge);
   EXPECT_EQ(bytes, "untouched");
+  EXPECT_EQ(emu::ReadWholeFile(File("eleven"), bytes, 11), emu::ReadResult::Read);
+  EXPECT_EQ(bytes, "01234567890");
+}
+
+// A printer's memory as the three emulated printers keep it.
+struct Counter {
+  int value = 0;
+};
+int parsed = 0;
+std::optional<Counter> ParseCounter(const std::string& text) {
+  ++parsed;
+  if (text.rfind("count=", 0) != 0) return std::nullopt;
+  return Counter{std::atoi(text.c_str() + 6)};
+}
+std::string SerializeCounter(const Counter& c) { return "count=" + std::to_string(c.value); }
+
+TEST_F(AtomicWriteTest, StateFileAboveTheBoundIsAMemoryFaultNeverRead) {
+  emu::StateMemory<Counter> memory(ParseCounter, SerializeCounter);
+  Counter counter;
+  memory.SetPath(File("state"));
+  memory.Load(counter, [&] { counter.value = 1; });
+  EXPECT_FALSE(memory.fault());
+  EXPECT_EQ(Read(File("state")), "count=1");
+
+  // 100 MB (sparse): refused by its size, before any parse, and kept.
+  fs::resize_file(File("state"), std::uintmax_t{100} << 20);
+  parsed = 0;
+  counter.value = 7;
+  memory.Load(counter, [&] { counter.value = 1; });
+  EXPECT_TRUE(memory.fault());
+  EXPECT_EQ(parsed, 0);
+  EXPECT_EQ(counter.value, 7);
+  EXPECT_FALSE(memory.Save(counter));
+  EXPECT_EQ(fs::file_size(File("state")), std::uintmax_t{100} << 20);
+
+  // Just at the bound it is read.
+  fs::resize_file(File("state"), emu::kStateFileLimit);
+  memory.SetPath(File("state"));
+  memory.Load(counter, [] {});
+  EXPECT_EQ(parsed, 1);
 }
 
 }  // namespace

@@ -5,40 +5,19 @@
 
 #include <fstream>
 
-#include "daruma/daruma_printer.h"
-#include "support/sandbox.h"
+#include "emulator_daruma/powered_printer.h"
 
 namespace daruma_emulator_test {
 namespace {
 
-using daruma_test::DarumaPrinter;
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
 
 std::string B(unsigned char byte) { return std::string(1, static_cast<char>(byte)); }
 const std::string kEsc = B(0x1B);
 
-class PrinterTest : public ::testing::TestWithParam<int> {
+class PrinterTest : public PoweredPrinter {
  protected:
-  PrinterTest() {
-    printer.Bind("DAR_AbreSerial", Open);
-    printer.Bind("DAR_FechaSerial", Close);
-    printer.Bind("DAR_Envia", Envia);
-    printer.Bind("DAR_Resposta", Resposta);
-    printer.Bind("DAR_Erro", Erro);
-    printer.SetStateFile(dir.file("fs345.state").c_str());
-    printer.SetTapeFile(dir.file("tape.txt").c_str());
-    printer.SetModel(GetParam());
-    printer.Reset();
-    printer.SetClock(2026, 12, 10, 14, 0, 0);
-    printer.SetFiscalDay(2026, 12, 10);
-    Open("COM1:9600,N,8,1");
-  }
-  ~PrinterTest() override {
-    Close();
-    printer.SetStateFile("");
-  }
-
   // One frame and its answer.
   std::string Send(const std::string& frame) {
     EXPECT_EQ(Envia(frame.data(), static_cast<int>(frame.size()), 49), static_cast<int>(frame.size()));
@@ -66,14 +45,6 @@ class PrinterTest : public ::testing::TestWithParam<int> {
     EXPECT_EQ(Command(0xF2, "P" + std::string(digits) + B(0xFF)).substr(0, 2), ":0");
     return Command(0xF3, B(0xFF));
   }
-
-  testsupport::TempDir dir;
-  DarumaPrinter printer;
-  int (*Open)(const char*) = nullptr;
-  int (*Close)() = nullptr;
-  int (*Envia)(const char*, int, int) = nullptr;
-  int (*Resposta)(char*, int) = nullptr;
-  int (*Erro)() = nullptr;
 };
 
 TEST_P(PrinterTest, PortOpensOnlyWithTheLineSettings) {

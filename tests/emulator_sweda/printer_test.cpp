@@ -6,6 +6,7 @@
 #include <dlfcn.h>
 #include <gmock/gmock.h>
 
+#include "emulators/sweda/wire_examples.h"
 #include "sweda/sweda_fixture.h"
 
 namespace sweda_emulator_test {
@@ -31,10 +32,12 @@ class PrinterTest : public ::testing::TestWithParam<int> {
   }
 
   // The answer text out of the 256-byte length-prefixed buffer.
-  std::string Send(const std::string& code, const std::string& args = "") {
+  std::string Send(const std::string& code, const std::string& args = "") { return SendFrame(code + args); }
+  // A frame given as its code and arguments.
+  std::string SendFrame(const std::string& body) {
     char buffer[256];
     std::fill(std::begin(buffer), std::end(buffer), '\x7F');
-    envia_(Frame(code, args).c_str(), buffer);
+    envia_(Frame(body).c_str(), buffer);
     return std::string(buffer + 1, static_cast<unsigned char>(buffer[0]));
   }
 
@@ -116,7 +119,7 @@ TEST_P(PrinterTest, MemoryKeptAcrossAPowerCycleAndARefusalChangesNothing) {
                            std::string(40, ' ');
   ASSERT_EQ(Send("01", item), ".+P000}");
   // A total the printer does not agree with is refused.
-  const std::string wrong = "0000000000001" "0003000" "000000115" "000000000344" + std::string(24, 'A') +
+  const std::string wrong = "0000000000001" "0003000" "000000115" "000000003450" + std::string(24, 'A') +
                             "T01" + std::string(40, ' ');
   EXPECT_EQ(Send("01", wrong), ".-P011ERRO-VALOR INVALIDO}");
   printer.PowerCycle();
@@ -136,6 +139,56 @@ TEST_P(PrinterTest, EachModelKnowsItsOwnCodes) {
   EXPECT_EQ(Send("12", "SN"), GetParam() <= 4 ? ".+P000}" : ".-P002ERRO-PARAMETRO INVALIDO}");
   EXPECT_EQ(Send("12", "N"), GetParam() >= 5 ? ".+P000}" : ".-P002ERRO-PARAMETRO INVALIDO}");
   EXPECT_EQ(Send("_25"), GetParam() == 4 ? ".-P003ERRO-FORA DE SEQUENCIA}" : ".-P001ERRO-COMANDO INEXISTENTE}");
+}
+
+TEST_P(PrinterTest, FaultsAtOneCommandLeaveTheOthersAlone) {
+  printer.HoldBusyAt("01", 1);
+  printer.RefuseAt("273", "-P010", "ERRO-MEMORIA FISCAL", -1);
+  ASSERT_EQ(Send("17"), ".+P000}");
+  const std::string item = "0000000000001" "0001000" "000000250" "000000000250" + std::string(24, 'A') + "T01" +
+                           std::string(40, ' ');
+  // Busy: answered, not carried out; the next one is.
+  EXPECT_EQ(Send("01", item), ".-P006ERRO-IMPRESSORA OCUPADA}");
+  EXPECT_EQ(Send("01", item), ".+P000}");
+  EXPECT_EQ(Send("27").substr(0, 3), ".+C");
+  EXPECT_EQ(Send("27", "3"), ".-P010ERRO-MEMORIA FISCAL}");
+  EXPECT_EQ(Send("27", "3"), ".-P010ERRO-MEMORIA FISCAL}");
+  EXPECT_EQ(Send("10", "01000000000250"), ".+P000}");
+  EXPECT_EQ(Send("12"), ".+P000}");
+  EXPECT_DOUBLE_EQ(printer.GrandTotal(), 2.5);  // one item
+  // Set again with 0: cleared.
+  printer.RefuseAt("273", "", "", 0);
+  EXPECT_EQ(Send("27", "3").substr(0, 3), ".+C");
+  // A power cycle ends a fault held at a command.
+  printer.HoldBusyAt("23", -1);
+  EXPECT_EQ(Send("23"), ".-P006ERRO-IMPRESSORA OCUPADA}");
+  printer.PowerCycle();
+  abre_(1, 5);
+  EXPECT_EQ(Send("23").substr(0, 2), ".+");
+}
+
+// Every example of the wire that holds for this model, each on a fresh
+// printer: the frames before it accepted, its own answer as the example says.
+TEST_P(PrinterTest, WireExamplesOfTheCommandSet) {
+  const char model = static_cast<char>('0' + GetParam());
+  int checked = 0;
+  // Memory only: a fresh printer per example (its fiscal day today without
+  // movement), without a file written each time.
+  printer.SetStateFile("");
+  for (const auto& example : swdemu::examples::WireExamples()) {
+    if (std::string(example.models).find(model) == std::string::npos) continue;
+    printer.Reset();
+    printer.SetModel(GetParam());
+    for (const std::string& frame : example.before) {
+      const std::string answer = SendFrame(frame);
+      ASSERT_EQ(answer.substr(0, 2), ".+") << example.why << ": before, " << frame << " got " << answer;
+    }
+    const std::string answer = SendFrame(example.frame);
+    EXPECT_EQ(answer.substr(0, std::string(example.answer).size()), example.answer)
+        << example.why << ": " << example.frame << " got " << answer;
+    ++checked;
+  }
+  EXPECT_GT(checked, 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Models, PrinterTest, ::testing::Values(3, 4, 5, 6));

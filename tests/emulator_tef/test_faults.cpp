@@ -95,6 +95,20 @@ TEST(Faults, UnknownCommandIsOnlyAcknowledged) {
   EXPECT_NE(root.journal().find("XYZ id=0000000003 nota=comando desconhecido"), std::string::npos);
 }
 
+// A request holds a few hundred bytes: one of megabytes is refused unread,
+// journaled, never answered; the next request is served.
+TEST(Faults, RequestAboveTheBoundIsDiscardedUnread) {
+  TefRoot root;
+  ManagerProcess manager(root.path());
+  root.write_request({"000-000 = CRT", "001-000 = 0000000009", "003-000 = 1234",
+                      "002-000 = " + std::string(2 << 20, 'x')});
+  EXPECT_TRUE(eventually([&] { return root.journal().find("pedido grande demais descartado") != std::string::npos; }));
+  EXPECT_TRUE(fs::is_empty(root.path() / "req"));
+  EXPECT_FALSE(fs::exists(root.path() / "resp" / "intpos.sts"));
+  EXPECT_EQ(root.journal().find(" CRT "), std::string::npos);
+  EXPECT_TRUE(root.exchange(atv));
+}
+
 TEST(Stop, ExitAfterServesThatManyRequests) {
   TefRoot root;
   ManagerProcess manager(root.path(), {"--exit-after", "2"});

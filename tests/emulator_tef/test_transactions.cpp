@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstdint>
+#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -414,6 +416,97 @@ TEST(Journal, LineCutByAPowerFailureIsNotReplayed) {
   EXPECT_EQ(journal.find("desfeita pelo gerenciador"), std::string::npos) << journal;
   EXPECT_NE(journal.find("estado=PEND linha-cortada\n2026-"), std::string::npos) << journal;
   EXPECT_EQ(journal.back(), '\n');
+}
+
+
+// A shop's journal grows for years; the manager reads back at start only
+// what recovery needs. Here the journal's head is 8 GB (sparse): a start
+// that read it whole would never be ready, nor have the memory for it.
+TEST(Journal, StartReadsBackOnlyWhatRecoveryNeeds) {
+  TefRoot root;
+  const fs::path path = root.path() / "journal.txt";
+  { std::ofstream(path, std::ios::binary) << "2026-12-01 08:00:00 CRT id=0000000000 "; }
+  fs::resize_file(path, std::uintmax_t{8} << 30);
+  {
+    std::ofstream journal(path, std::ios::binary | std::ios::app);
+    journal << "\n2026-12-10 14:03:27 CRT id=0000000001 tipo=CRT nsu=000041 rede=REDECARD valor=100 "
+               "fin=F41 estado=PENDENTE\n"
+            << "2026-12-10 14:03:27 CRT id=0000000001 nota=resposta gravada: rede REDECARD doc 000041\n"
+            << "2026-12-10 14:03:30 CNF id=0000000002 tipo=CRT nsu=000041 rede=REDECARD valor=100 "
+               "fin=F41 estado=CONFIRMADA\n"
+            << "2026-12-10 14:03:40 CRT id=0000000003 tipo=CRT nsu=000042 rede=REDECARD valor=200 "
+               "fin=F42 estado=PENDENTE\n";
+  }
+  ManagerProcess manager{root.path()};
+  const auto sold = root.transaction({"000-000 = CRT", "001-000 = 0000000004", "003-000 = 300"});
+  EXPECT_EQ(sold.at("012-000"), "000043");
+  ASSERT_EQ(manager.stop(SIGTERM), 0);
+
+  // The end of the journal: the approval whose answer was never written is
+  // undone at start, the new sale follows it.
+  std::ifstream in(path, std::ios::binary);
+  in.seekg(-2048, std::ios::end);
+  const std::string tail{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  EXPECT_TRUE(has_line(tail, {"NCN", "nsu=000042", "estado=DESFEITA",
+                              "nota=desfeita pelo gerenciador: pendente na partida, resposta nao gravada"}))
+      << tail;
+  EXPECT_TRUE(has_line(tail, {"CRT id=0000000004 tipo=CRT nsu=000043", "estado=PENDENTE"})) << tail;
+  EXPECT_FALSE(has_line(tail, {"nsu=000041", "DESFEITA"})) << tail;
+}
+
+// A transaction the start did not read is looked up, newest line first,
+// when a request names it: by network and document or by finalisation.
+TEST(Journal, OlderTransactionIsLookedUpWhenARequestNamesIt) {
+  TefRoot root;
+  {
+    std::ofstream journal(root.path() / "journal.txt", std::ios::binary);
+    for (int n = 1; n <= 1000; ++n) {
+      char nsu[16];
+      std::snprintf(nsu, sizeof nsu, "%06d", n);
+      const std::string t = std::string("tipo=CRT nsu=") + nsu + " rede=REDECARD valor=" + std::to_string(n) +
+                            " fin=F" + nsu;
+      journal << "2026-12-10 14:00:00 CRT id=" << 2 * n << " " << t << " estado=PENDENTE\n"
+              << "2026-12-10 14:00:00 CRT id=" << 2 * n << " nota=resposta gravada: rede REDECARD doc " << nsu
+              << "\n"
+              << "2026-12-10 14:00:01 CNF id=" << 2 * n + 1 << " " << t << " estado=CONFIRMADA\n";
+    }
+  }
+  ManagerProcess manager{root.path()};
+  auto request = [&](std::vector<std::string> lines) {
+    const auto ack = root.exchange(lines);
+    EXPECT_TRUE(ack) << lines[0];
+  };
+  request({"000-000 = CNF", "001-000 = 9000000001", "010-000 = REDECARD", "012-000 = 000001", "027-000 = F000001"});
+  request({"000-000 = NCN", "001-000 = 9000000002", "027-000 = F000003"});
+  const auto cancellation =
+      root.transaction({"000-000 = CNC", "001-000 = 9000000003", "003-000 = 2", "010-000 = REDECARD",
+                        "012-000 = 000002"});
+  EXPECT_EQ(cancellation.at("009-000"), "0");
+  EXPECT_EQ(cancellation.at("012-000"), "001001");
+
+  const std::string journal = root.journal();
+  EXPECT_TRUE(has_line(journal, {"CNF id=9000000001", "nsu=000001", "estado=CONFIRMADA nota=ja confirmada"}))
+      << journal.substr(journal.size() - 2000);
+  EXPECT_TRUE(has_line(journal, {"NCN id=9000000002", "nsu=000003", "nota=recusada: transacao ja confirmada"}));
+  EXPECT_TRUE(has_line(journal, {"CNC id=9000000003 tipo=CRT nsu=000002", "estado=CANCELADA antes=CONFIRMADA"}));
+}
+
+// An undone cancellation gives its sale back as it was, pending; read back
+// after a restart, that sale is still known and undone at the client's
+// next transaction, as it would have been without the restart.
+TEST_F(Transactions, SaleGivenBackByAnUndoneCancellationIsKnownAfterARestart) {
+  const auto sold = sale("1234");
+  cancel(sold, "1234");
+  const auto other = sale("500");  // undoes the cancellation: the sale is pending again
+  ASSERT_EQ(root.state_of(sold.at("012-000")), "PENDENTE");
+  ASSERT_EQ(manager.stop(SIGTERM), 0);
+
+  ManagerProcess restarted{root.path()};
+  sale("700");
+  EXPECT_EQ(root.state_of(sold.at("012-000")), "DESFEITA");
+  EXPECT_EQ(root.state_of(other.at("012-000")), "DESFEITA");
+  EXPECT_TRUE(has_line(root.journal(), {"nsu=" + sold.at("012-000"), "estado=DESFEITA",
+                                        "nota=desfeita pelo gerenciador: nova transacao"}));
 }
 
 }  // namespace

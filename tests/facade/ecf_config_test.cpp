@@ -2,6 +2,8 @@
 // the register and checksum checks, and the printer type it sets.
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <filesystem>
 #include <optional>
 
 #include "facade/Qdm00000.h"
@@ -152,6 +154,16 @@ TEST_F(CarregaECF, EmptyFileIsAcceptedAndLeavesThePrinterType) {
   Qdm00000::IdTipoImpFis = 5;
   EXPECT_TRUE(Qdm00000::CarregaECF("003"));
   EXPECT_EQ(Qdm00000::IdTipoImpFis, 5);
+}
+
+TEST_F(CarregaECF, FileAboveItsBoundIsInvalidUnreadAndNamedInTheLog) {
+  WriteEcf(File("ecf003.cds"), {{"003", "001", "ABC", 2}});
+  std::filesystem::resize_file(File("ecf003.cds"), std::uintmax_t{100} << 20);  // sparse
+  EXPECT_FALSE(Qdm00000::CarregaECF("003"));
+  EXPECT_EQ(DialogTexts(), std::vector<std::string>{Text("ArqConfig_Inv")});
+  EXPECT_NE(sandbox.DebugLog().find("ERRO!!! N\xE3o foi poss\xEDvel ler " + File("ecf003.cds") + ": maior que"),
+            std::string::npos)
+      << sandbox.DebugLog();
 }
 
 TEST_F(CarregaECF, UnreadableFileOrMissingFieldIsInvalidNotAnError) {

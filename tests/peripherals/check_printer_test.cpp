@@ -75,6 +75,50 @@ TEST_F(CheckPrinterTest, PertoTypeBindsTheFourEntryPointsAndThePrinterAnswers) {
   EXPECT_EQ(bench.Commands().substr(bench.Commands().size() - 8), "EndComm\n");
 }
 
+TEST_F(CheckPrinterTest, SecondStartBindsAgainAndLeavesThePrinterTheFrontEndOpened) {
+  const std::string file = testsupport::ExecutableDirectory() + "/PertoChekSer.dll";
+  {
+    PertoBench bench;
+    StartImpCheque();
+    ASSERT_EQ(IniciaImpChq("COM2"), 1);
+    bench.InsertCheck();
+    StartImpCheque();
+    ASSERT_TRUE(ImpChequeOk);
+    ASSERT_TRUE(IniciaImpChq && FinalizaImpChq && EnviaComImpChq && RespostaImpChq);
+    EXPECT_EQ(bench.Commands(), "IniComm COM2\n");  // no "EndComm"
+    ASSERT_EQ(EnviaComImpChq("S"), 1);  // still open, the check still in
+    ASSERT_TRUE(Retorno_Imp(1));
+    EXPECT_STREQ(resp, "000 CHEQUE");
+    StopImpCheque();
+    EXPECT_EQ(bench.Commands(), "IniComm COM2\nS\nEndComm\n");
+  }
+  EXPECT_FALSE(Loaded(file));  // both starts' loads let go
+}
+
+// A second start that loads nothing: the library found no more, or the
+// check-printer type changed in between. Nothing stays loaded after the stop.
+TEST_F(CheckPrinterTest, SecondStartThatLoadsNothingLeavesNoLibraryBehind) {
+  const std::string file = testsupport::ExecutableDirectory() + "/PertoChekSer.dll";
+  StartImpCheque();
+  ASSERT_TRUE(ImpChequeOk);
+  platform::SetHostExecutable("/nonexistent/pdv");
+  StartImpCheque();
+  EXPECT_FALSE(ImpChequeOk);
+  EXPECT_FALSE(IniciaImpChq || FinalizaImpChq || EnviaComImpChq || RespostaImpChq);
+  EXPECT_FALSE(Loaded(file));
+  StopImpCheque();
+
+  platform::SetHostExecutable("");
+  StartImpCheque();
+  ASSERT_TRUE(ImpChequeOk);
+  Qdm00000::IdTipoImpChq = 1;
+  StartImpCheque();
+  EXPECT_FALSE(ImpChequeOk);
+  StopImpCheque();
+  EXPECT_EQ(FinalizaImpChq, nullptr);
+  EXPECT_FALSE(Loaded(file));
+}
+
 TEST_F(CheckPrinterTest, OtherTypesLoadNothing) {
   for (int tipo : {0, 1, 3}) {
     Qdm00000::IdTipoImpChq = tipo;

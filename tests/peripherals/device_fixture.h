@@ -37,9 +37,19 @@ class FrozenClock {
   FrozenClock(const FrozenClock&) = delete;
   FrozenClock& operator=(const FrozenClock&) = delete;
   long long ElapsedMs() const { return std::llround((platform::clock::Now() - start_) * 86400000.0); }
+  // Paces a reader's sending on this clock, so the reader and the register's
+  // read time-out keep the same time.
+  void Pace(emu::ReaderDevice& reader) const {
+    reader.SetClock([] { return std::llround(platform::clock::Now() * 86400000.0); });
+  }
 
  private:
   platform::TDateTime start_ = 46000.5;
 };
+
+// The readers' one read waits this long on the library clock, at most.
+constexpr long long kReadTimeoutMs = 1000;
+// A wait on a frozen clock ends within one step of its time.
+constexpr long long kClockStepMs = 10;
 
 }  // namespace peripheral_test

@@ -114,9 +114,39 @@ TEST_F(ScannerThreadTest, DeliversReadingsInOrderOnTheMainThreadDropsOddOnesEnds
   const long long asked = clock.ElapsedMs();
   thread->Terminate();
   thread->WaitFor();
-  EXPECT_LE(clock.ElapsedMs() - asked, 1000 + 2 * static_cast<long long>(Qdm00800::ReadingGapMs));
+  EXPECT_LE(clock.ElapsedMs() - asked, kReadTimeoutMs + kClockStepMs);
   EXPECT_TRUE(thread->Finished());
   thread.reset();
+  EXPECT_EQ(reader.OpenCount(), 0);
+}
+
+TEST_F(ScannerThreadTest, ReaderThatKeepsSendingIsReadOneBoundedReadAtATime) {
+  clock.Pace(reader);
+  reader.KeepSending("7891234567895", 50);  // with its carriage return, dropped by type 2
+  auto thread = std::make_unique<Qdm00800::TScannerThread>(TThreadPriority::tpNormal, window.handle());
+  thread->Resume();
+  const long long started = clock.ElapsedMs();
+  ASSERT_TRUE(PumpUntil([&] { return window.Typed().find('\n') != std::string::npos; })) << window.Typed();
+  EXPECT_LE(clock.ElapsedMs() - started, kReadTimeoutMs + kClockStepMs);
+  const std::string first = window.Typed().substr(0, window.Typed().find('\n'));
+  EXPECT_EQ(first.substr(0, 14), "7891234567895\r");
+  EXPECT_LE(first.size(), 50u);  // at most 51 bytes read, the last one dropped
+
+  const long long asked = clock.ElapsedMs();
+  thread->Terminate();
+  thread->WaitFor();
+  EXPECT_LE(clock.ElapsedMs() - asked, kReadTimeoutMs + kClockStepMs);
+  reader.StopSending();
+  thread.reset();
+  std::string line;
+  for (const char c : window.Typed()) {
+    if (c != '\n') {
+      line += c;
+      continue;
+    }
+    EXPECT_LE(line.size(), 50u) << line;
+    line.clear();
+  }
   EXPECT_EQ(reader.OpenCount(), 0);
 }
 
@@ -145,7 +175,7 @@ TEST_F(ScannerThreadTest, FreedWhileRunningEndsCleanly) {
   ASSERT_TRUE(PumpUntil([&] { return clock.ElapsedMs() > 200; }));
   const long long asked = clock.ElapsedMs();
   thread.reset();
-  EXPECT_LE(clock.ElapsedMs() - asked, 1000 + 2 * static_cast<long long>(Qdm00800::ReadingGapMs));
+  EXPECT_LE(clock.ElapsedMs() - asked, kReadTimeoutMs + kClockStepMs);
   EXPECT_EQ(reader.OpenCount(), 0);
 }
 

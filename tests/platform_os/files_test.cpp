@@ -2,15 +2,34 @@
 // reader never sees half done, and the append-only log.
 #include "platform/os/files.h"
 
+#include <dlfcn.h>
+#include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include "platform/base/errors.h"
 #include "platform_os/os_fixtures.h"
+
+// Every fsync of this test program passes here, so a test sees what a save
+// flushes and when.
+std::function<void(int fd)> on_fsync;
+
+extern "C" int fsync(int fd) {
+  static const auto real = reinterpret_cast<int (*)(int)>(dlsym(RTLD_NEXT, "fsync"));
+  if (on_fsync) on_fsync(fd);
+  return real(fd);
+}
 
 namespace {
 
@@ -168,6 +187,116 @@ TEST_F(Files, WriteFileAtomicFailureRaisesAndCleansUp) {
   EXPECT_EQ(dir.Entries(), std::vector<std::string>{"req"});
 }
 
+TEST_F(Files, WriteFileAtomicFlushesTheDirectoryAfterTheRename) {
+  const std::string target = dir.file("tiporece.cds");
+  struct stat directory;
+  ASSERT_EQ(::stat(dir.path().c_str(), &directory), 0);
+  std::vector<std::string> flushed;  // what was flushed, and what the target held then
+  on_fsync = [&](int fd) {
+    struct stat info;
+    ASSERT_EQ(::fstat(fd, &info), 0);
+    const bool is_directory = S_ISDIR(info.st_mode) && info.st_ino == directory.st_ino;
+    flushed.push_back(std::string(is_directory ? "directory" : "file") + " with target '" +
+                      (platform::FileExists(target) ? platform::ReadFileBytes(target) : "") + "'");
+  };
+  platform::WriteFileAtomic(target, "new");
+  on_fsync = nullptr;
+  EXPECT_EQ(flushed, (std::vector<std::string>{"file with target ''", "directory with target 'new'"}));
+}
+
+// A process of its own: running until the end of the scope, ended, or
+// ended and not yet collected (as when a power cut's kill takes a process
+// and its parent together).
+class ChildProcess {
+ public:
+  enum State { kRunning, kEnded, kUncollected };
+  explicit ChildProcess(State state) : pid_(::fork()) {
+    if (pid_ == 0) {
+      if (state == kRunning) ::pause();
+      ::_exit(0);
+    }
+    siginfo_t info;
+    if (state == kUncollected) ::waitid(P_PID, static_cast<id_t>(pid_), &info, WEXITED | WNOWAIT);
+    if (state == kEnded) Reap();
+  }
+  ~ChildProcess() {
+    if (!reaped_) {
+      ::kill(pid_, SIGKILL);
+      Reap();
+    }
+  }
+  std::string id() const { return std::to_string(pid_); }
+
+ private:
+  void Reap() {
+    ::waitpid(pid_, nullptr, 0);
+    reaped_ = true;
+  }
+  pid_t pid_;
+  bool reaped_ = false;
+};
+
+TEST_F(Files, FirstSaveIntoADirectoryRemovesOnlyWorkFilesOfEndedSaves) {
+  const ChildProcess ended(ChildProcess::kEnded), running(ChildProcess::kRunning),
+      uncollected(ChildProcess::kUncollected);
+  const std::string self = std::to_string(::getpid());
+  const std::vector<std::string> leftovers = {".tiporece.cds." + ended.id() + ".0.tmp",
+                                              ".intpos.001." + ended.id() + ".17.tmp",
+                                              ".intpos.sts." + uncollected.id() + ".1.tmp"};
+  std::vector<std::string> kept = {
+      ".tiporece.cds." + running.id() + ".0.tmp",  // a save still running
+      ".tiporece.cds." + self + ".999999.tmp",     // this process's id
+      ".ecf001.cds." + ended.id() + ".2.tmp",      // locked: a save on another machine
+      // Other programs' files, and names that only look like a work file.
+      ".tiporece.cds.swp", "tiporece.cds." + ended.id() + ".0.tmp", ".tiporece.cds." + ended.id() + ".tmp",
+      "." + ended.id() + ".0.tmp", ".x." + ended.id() + ".0.tmp.bak", ".x.1a.0.tmp", "notes.tmp"};
+  for (const std::string& name : leftovers) Touch(dir.file(name));
+  for (const std::string& name : kept) Touch(dir.file(name));
+  // Never a directory, never through a link.
+  kept.push_back(".dir." + ended.id() + ".0.tmp");
+  std::filesystem::create_directory(dir.file(kept.back()));
+  kept.push_back(".link." + ended.id() + ".0.tmp");
+  std::filesystem::create_symlink("notes.tmp", dir.file(kept.back()));
+  const int held = ::open(dir.file(".ecf001.cds." + ended.id() + ".2.tmp").c_str(), O_RDONLY | O_CLOEXEC);
+  ASSERT_EQ(::flock(held, LOCK_EX), 0);
+
+  platform::WriteFileAtomic(dir.file("tiporece.cds"), "new");
+  ::close(held);
+  kept.push_back("tiporece.cds");
+  std::sort(kept.begin(), kept.end());
+  std::vector<std::string> entries = dir.Entries();
+  std::sort(entries.begin(), entries.end());
+  EXPECT_EQ(entries, kept);
+  EXPECT_TRUE(platform::FileExists(dir.file("notes.tmp")));
+
+  // Only the first save into the directory looks: the process's start.
+  Touch(dir.file(leftovers[0]));
+  platform::WriteFileAtomic(dir.file("tiporece.cds"), "newer");
+  EXPECT_TRUE(platform::FileExists(dir.file(leftovers[0])));
+}
+
+// After a restart process ids come round again: the work file names an
+// earlier process with this one's id left do not stop a save.
+TEST_F(Files, WorkFileNamesTakenByAnEarlierProcessAreSkipped) {
+  // The number of the next work file, from the one a save flushes.
+  int next = -1;
+  on_fsync = [&](int fd) {
+    char link[PATH_MAX] = {};
+    const std::string name = ::readlink(("/proc/self/fd/" + std::to_string(fd)).c_str(), link, sizeof link - 1) > 0
+                                 ? std::filesystem::path(link).filename().string()
+                                 : "";
+    if (name.ends_with(".tmp")) next = std::stoi(name.substr(name.rfind('.', name.size() - 5) + 1)) + 1;
+  };
+  platform::WriteFileAtomic(dir.file("probe"), "x");
+  on_fsync = nullptr;
+  ASSERT_GE(next, 0);
+  const std::string self = std::to_string(::getpid());
+  for (int n = next; n < next + 3; ++n) Touch(dir.file(".ledger." + self + "." + std::to_string(n) + ".tmp"), "old");
+  platform::WriteFileAtomic(dir.file("ledger"), "new");
+  EXPECT_EQ(platform::ReadFileBytes(dir.file("ledger")), "new");
+  EXPECT_EQ(dir.Entries().size(), 5u);
+}
+
 TEST_F(Files, AppendLineAddsCrLfPerCall) {
   const std::string log = dir.file("impdebug.txt");
   platform::AppendLine(log, "06/12/2026 14:03:27 - Abrindo porta COM1");
@@ -182,8 +311,44 @@ TEST_F(Files, ReadFileBytesRaisesForMissingFile) {
     platform::ReadFileBytes(dir.file("ecf003.cds"));
     ADD_FAILURE() << "no error raised";
   } catch (const platform::EInOutError& e) {
-    EXPECT_THAT(e.Message(), HasSubstr(dir.file("ecf003.cds")));
+    // Said to the operator in Portuguese (Windows-1252).
+    EXPECT_EQ(e.Message(), "N\xE3o foi poss\xEDvel abrir " + dir.file("ecf003.cds") +
+                               ": arquivo ou diret\xF3rio inexistente");
   }
+}
+
+TEST_F(Files, ReadFileBoundedRefusesALargerFileNamingIt) {
+  const std::string answer = dir.file("intpos.001");
+  Touch(answer, "000-000 = CRT\r\n");
+  EXPECT_EQ(platform::ReadFileBounded(answer, 15), "000-000 = CRT\r\n");
+  // A sparse file of 100 MB: refused by its size, never read.
+  const std::string big = dir.file("tiporece.cds");
+  Touch(big, "");
+  std::filesystem::resize_file(big, std::uintmax_t{100} << 20);
+  for (const std::string& path : {answer, big}) {
+    try {
+      platform::ReadFileBounded(path, 14);
+      ADD_FAILURE() << "no error raised for " << path;
+    } catch (const platform::EInOutError& e) {
+      EXPECT_THAT(e.Message(), HasSubstr(path));
+      EXPECT_THAT(e.Message(), HasSubstr("maior que 14 bytes"));
+    }
+  }
+  EXPECT_THROW(platform::ReadFileBounded(dir.file("ecf003.cds"), 14), platform::EInOutError);
+}
+
+TEST_F(Files, WriteFileAtCutsTheTornEndAndTailReadsTheLastBytes) {
+  const std::string archive = dir.file("qdm_tef_202612.ldg");
+  platform::WriteFileAt(archive, 0, "CNF;1;A\r\nNCN;1;B\r\nCNF;1;");  // the last line torn
+  std::size_t size = 0;
+  EXPECT_EQ(platform::ReadFileTail(archive, 8, size), "\r\nCNF;1;");
+  EXPECT_EQ(size, 24u);
+  platform::WriteFileAt(archive, 18, "CNF;1;C\r\n");
+  EXPECT_EQ(platform::ReadFileBytes(archive), "CNF;1;A\r\nNCN;1;B\r\nCNF;1;C\r\n");
+  EXPECT_EQ(platform::ReadFileTail(archive, 100, size), platform::ReadFileBytes(archive));
+  EXPECT_EQ(size, 27u);
+  EXPECT_THROW(platform::ReadFileTail(dir.file("missing"), 8, size), platform::EInOutError);
+  EXPECT_THROW(platform::WriteFileAt(dir.file("missing/x"), 0, "x"), platform::EInOutError);
 }
 
 TEST_F(Files, DirectoriesDeleteAndRename) {

@@ -30,6 +30,12 @@ class PseudoTerminal {
     slave_path_ = ptsname(master_);
     // Watches the slave's input without taking it.
     observer_ = ::open(slave_path_.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK);
+    // The line as a device's port is usually left: raw, 9600 8N1, no flow
+    // control (a new terminal would stop its output at a 0x13 from the device).
+    Change([](termios& line) {
+      cfmakeraw(&line);
+      cfsetspeed(&line, B9600);
+    });
   }
   ~PseudoTerminal() {
     ::close(observer_);
@@ -40,6 +46,19 @@ class PseudoTerminal {
 
   const std::string& slave_path() const { return slave_path_; }
   int observer() const { return observer_; }
+  // The line as another program (or the shop's set-up) leaves it.
+  template <typename Edit>
+  void Change(Edit edit) {
+    termios line;
+    ASSERT_EQ(tcgetattr(observer_, &line), 0);
+    edit(line);
+    ASSERT_EQ(tcsetattr(observer_, TCSANOW, &line), 0);
+  }
+  termios Line() const {
+    termios line{};
+    tcgetattr(observer_, &line);
+    return line;
+  }
 
   // The device sends; returns once the bytes wait on the port's side.
   void Send(const std::string& bytes) {
@@ -206,6 +225,58 @@ TEST_F(SerialPort, LineSettingsTakenOrRefusedWhole) {
     ASSERT_TRUE(GetCommState(port, &after));
     ExpectSameLine(after, taken ? wanted : before, std::to_string(wanted.BaudRate));
   }
+}
+
+// A pseudo-terminal shows the speed, the stop bits and the flow control of a
+// line; it is always 8 bits without parity.
+TEST(SerialPortOpen, OpeningMakesTheLineRawAndKeepsItsSettings) {
+  PseudoTerminal pty;
+  pty.Change([](termios& line) {  // a terminal's cooked line, left with flow control
+    line.c_iflag |= ICRNL | INLCR | ISTRIP | BRKINT | IXON | IXOFF | IXANY;
+    line.c_oflag |= OPOST | ONLCR;
+    line.c_lflag |= ICANON | ECHO | ECHONL | ISIG | IEXTEN;
+    line.c_cflag |= CRTSCTS | CSTOPB;
+    cfsetspeed(&line, B19200);
+  });
+  MapPort("COM4", pty.slave_path());
+  const HANDLE port = OpenPort("COM4:");
+  ASSERT_NE(port, INVALID_HANDLE_VALUE);
+
+  termios line = pty.Line();
+  EXPECT_FALSE(line.c_lflag & (ICANON | ECHO | ECHONL | ISIG | IEXTEN));
+  EXPECT_FALSE(line.c_oflag & OPOST);
+  EXPECT_FALSE(line.c_iflag & (ICRNL | INLCR | IGNCR | ISTRIP | BRKINT | PARMRK));
+  EXPECT_EQ(line.c_cflag & (CLOCAL | CREAD), static_cast<tcflag_t>(CLOCAL | CREAD));
+  DCB dcb;
+  ASSERT_TRUE(GetCommState(port, &dcb));
+  EXPECT_EQ(dcb.BaudRate, 19200u);
+  EXPECT_EQ(dcb.StopBits, TWOSTOPBITS);
+  EXPECT_TRUE(dcb.fRtsControl && dcb.fOutxCtsFlow && dcb.fOutX && dcb.fInX);
+
+  // Changed: speed and stop bits. Kept: the flow control, in the DCB or not.
+  dcb.BaudRate = 4800;
+  dcb.StopBits = ONESTOPBIT;
+  ASSERT_TRUE(SetCommState(port, &dcb));
+  line = pty.Line();
+  EXPECT_EQ(cfgetospeed(&line), static_cast<speed_t>(B4800));
+  EXPECT_FALSE(line.c_cflag & CSTOPB);
+  EXPECT_TRUE(line.c_cflag & CRTSCTS);
+  EXPECT_EQ(line.c_iflag & (IXON | IXOFF | IXANY), static_cast<tcflag_t>(IXON | IXOFF | IXANY));
+
+  // Bytes pass unchanged both ways.
+  const std::string text = "a\r\nb\x7F\xE7";
+  DWORD count = 0;
+  ASSERT_TRUE(WriteFile(port, text.data(), static_cast<DWORD>(text.size()), &count, nullptr));
+  EXPECT_EQ(pty.Receive(text.size()), text);
+  pty.Send(text);
+  COMMTIMEOUTS at_once;
+  at_once.ReadIntervalTimeout = MAXDWORD;
+  ASSERT_TRUE(SetCommTimeouts(port, &at_once));
+  char buffer[16] = {};
+  ASSERT_TRUE(ReadFile(port, buffer, sizeof buffer, &count, nullptr));
+  EXPECT_EQ(std::string(buffer, count), text);
+  EXPECT_TRUE(CloseHandle(port));
+  UnmapPort("COM4");
 }
 
 TEST_F(SerialPort, ReadWaitsAsTheTimeoutsSayOnTheLibraryClock) {

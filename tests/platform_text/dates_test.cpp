@@ -109,7 +109,7 @@ TEST_F(DatesTest, StrToDateTimeRejectsImpossibleAndMalformedTexts) {
     StrToDateTime("99/99/99 99:99");
     FAIL();
   } catch (const EConvertError& e) {
-    EXPECT_EQ(e.Message(), "'99/99/99 99:99' is not a valid date and time");
+    EXPECT_EQ(e.Message(), "'99/99/99 99:99' n\xE3o \xE9 uma data e hora v\xE1lida");
   }
 }
 

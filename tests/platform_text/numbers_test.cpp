@@ -147,7 +147,7 @@ TEST_F(NumberTextTest, StrToFloatAcceptsBothPointsAndRejectsGarbage) {
     StrToFloat("abc");
     FAIL();
   } catch (const EConvertError& e) {
-    EXPECT_EQ(e.Message(), "'abc' is not a valid floating point value");
+    EXPECT_EQ(e.Message(), "'abc' n\xE3o \xE9 um n\xFAmero v\xE1lido");
   }
 }
 

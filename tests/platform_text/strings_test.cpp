@@ -73,7 +73,7 @@ TEST(StringsTest, IntegersParseStrictly) {
     StrToInt("x");
     FAIL();
   } catch (const EConvertError& e) {
-    EXPECT_EQ(e.Message(), "'x' is not a valid integer value");
+    EXPECT_EQ(e.Message(), "'x' n\xE3o \xE9 um valor inteiro v\xE1lido");
   }
 }
 

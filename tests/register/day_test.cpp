@@ -119,10 +119,29 @@ TEST(RegisterDay, RestaurantDaysFollowOneAnotherAndTheShopsDay) {
   for (const char* printed : {"MESAS ABERTAS", "CONFER\xC3\x8ANCIA DE MESA", "CARD\xC3\x81PIO", "CUPOM FISCAL",
                               "REDU\xC3\x87\xC3\x83O Z"})
     EXPECT_TRUE(Has(tape, printed)) << printed << "\n" << first.out;
-  // Both tables' items, the moved one and the joined ones, on the table's coupon.
+  // Both tables' items, the moved one and the joined ones, on the table's
+  // coupon; the reversed beer nowhere after its reversal.
   const std::string coupon = tape.substr(tape.find("CUPOM FISCAL"));
-  for (const char* item : {"CERVEJA 600ML", "PICANHA GRELHADA", "REFRIGERANTE LATA", "FRITAS"})
+  for (const char* item : {"PICANHA GRELHADA", "REFRIGERANTE LATA", "FRITAS"})
     EXPECT_TRUE(Has(coupon, item)) << item << "\n" << first.out;
+  EXPECT_FALSE(Has(coupon, "CERVEJA")) << first.out;
+  // Every figure the register shows is the printer's: the bill and its
+  // service charge as the table check prints them, the day's sales as the
+  // Z reduction totals them.
+  const std::string check = tape.substr(tape.find("CONFER\xC3\x8ANCIA DE MESA"));
+  EXPECT_EQ(ValueAfter(check, "SERVI\xC3\x87O 10,00%"), "12,84") << first.out;
+  std::smatch bill;
+  ASSERT_TRUE(std::regex_search(first.out, bill, std::regex(R"(== Conta da mesa 10: ([0-9,]+) \+ servi\xC3\xA7o 10% ([0-9,]+) = ([0-9,]+))")))
+      << first.out;
+  EXPECT_EQ(bill[1].str(), ValueAfter(check, "\nSUBTOTAL"));
+  EXPECT_EQ(bill[2].str(), ValueAfter(check, "SERVI\xC3\x87O 10,00%"));
+  EXPECT_EQ(bill[3].str(), ValueAfter(check, "\nTOTAL"));
+  EXPECT_EQ(bill[1].str(), ValueAfter(coupon, "\nTOTAL R\\$"));
+  std::smatch sales;
+  ASSERT_TRUE(std::regex_search(first.out, sales, std::regex(R"(Fechamento do caixa \(vendas ([0-9,]+)\))")));
+  EXPECT_EQ(sales[1].str(), ValueAfter(tape, "VENDA BRUTA")) << first.out;
+  EXPECT_EQ(ValueAfter(tape.substr(tape.find("RELATORIO DE PRODUTOS")), "V  A  L  O  R"), sales[1].str());
+  EXPECT_FALSE(Has(tape.substr(tape.find("RELATORIO DE PRODUTOS")), "CERVEJA")) << first.out;
   // The restaurant model's report lays net sales one line lower; the
   // export still reads what the tape printed.
   ExpectExportMatchesTape(first);

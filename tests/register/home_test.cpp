@@ -35,6 +35,30 @@ TEST(RegisterHome, SecondRegisterOnTheSameHomeRefuses) {
   EXPECT_EQ(after.exit_code, 0) << after.out << after.err;
 }
 
+// Without --dir the register keeps its home in the user's data directory
+// (never beside the installed program, where a package owns the files).
+TEST(RegisterHome, DefaultHomeIsTheUsersDataDirectory) {
+  Home user;
+  const struct {
+    Environment env;
+    fs::path home;
+  } cases[] = {
+      {{{"XDG_DATA_HOME", (user.path() / "xdg").string()}}, user.path() / "xdg" / "pkg_qdm" / "register"},
+      {{{"XDG_DATA_HOME", ""}, {"HOME", user.str()}}, user.path() / ".local" / "share" / "pkg_qdm" / "register"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.home.string());
+    const Finished run = RunRegister({"--unattended", "--sem-cartao"}, 60, c.env);
+    EXPECT_EQ(run.exit_code, 0) << run.out << run.err;
+    EXPECT_TRUE(Has(run.out, "== Caixa 001 em " + c.home.string())) << run.out;
+    for (const char* file : {"ecf001.cds", "impdebug.txt", "tape.txt", "mp20fi.state"})
+      EXPECT_TRUE(fs::exists(c.home / file)) << file;
+    // The emulated drive c: is the home's, not the user's default one.
+    EXPECT_FALSE(fs::exists(c.home.parent_path() / "drive_c"));
+  }
+  EXPECT_FALSE(fs::exists(fs::path(RegisterBinary()).parent_path() / "register"));
+}
+
 // Stopped by a signal in the middle of a card payment, the register stops
 // the TEF manager it started before it ends; killed outright, the system
 // ends the manager for it.

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <chrono>
 #include <fstream>
 #include <sstream>
@@ -41,7 +42,7 @@ std::string RegisterBinary() {
   return (fs::read_symlink("/proc/self/exe").parent_path() / "qdm_register").string();
 }
 
-RegisterProcess::RegisterProcess(const std::vector<std::string>& args, bool close_output) {
+RegisterProcess::RegisterProcess(const std::vector<std::string>& args, bool close_output, const Environment& env) {
   int out[2], err[2];
   if (::pipe(out) != 0 || ::pipe(err) != 0) return;
   const std::string binary = RegisterBinary();
@@ -54,6 +55,12 @@ RegisterProcess::RegisterProcess(const std::vector<std::string>& args, bool clos
     for (int fd : {out[0], out[1], err[0], err[1]}) ::close(fd);
     // A closed pipe must end the register by SIGPIPE, as at a shell.
     ::signal(SIGPIPE, SIG_DFL);
+    for (const auto& [name, value] : env) {
+      if (value.empty())
+        ::unsetenv(name.c_str());
+      else
+        ::setenv(name.c_str(), value.c_str(), 1);
+    }
     std::vector<char*> argv{const_cast<char*>(binary.c_str())};
     for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
@@ -109,8 +116,8 @@ std::optional<Finished> RegisterProcess::Wait(int seconds) {
   return finished_;
 }
 
-Finished RunRegister(const std::vector<std::string>& args, int seconds) {
-  RegisterProcess process(args);
+Finished RunRegister(const std::vector<std::string>& args, int seconds, const Environment& env) {
+  RegisterProcess process(args, false, env);
   auto finished = process.Wait(seconds);
   if (!finished) {
     Finished none;
@@ -143,7 +150,21 @@ std::string ReadFile(const fs::path& path) {
   return bytes.str();
 }
 
-bool ManagerServes(const fs::path& root) {
+bool ManagerServes(const fs::path& root) { return ManagerPid(root) != 0; }
+
+std::string JournalSummary(const fs::path& root) {
+  const std::string manager = (fs::path(RegisterBinary()).parent_path() / "tef_manager").string();
+  std::string command = "'" + manager + "' --root '" + root.string() + "' --print-journal";
+  std::string out;
+  if (FILE* pipe = ::popen(command.c_str(), "r")) {
+    char buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
+    ::pclose(pipe);
+  }
+  return out;
+}
+
+pid_t ManagerPid(const fs::path& root) {
   // Looked up among the processes rather than by its lock, which a look
   // could take from a manager just starting.
   std::error_code ec;
@@ -159,9 +180,9 @@ bool ManagerServes(const fs::path& root) {
     const std::string stat = ReadFile(entry.path() / "stat");
     const auto state = stat.rfind(')');
     if (state != std::string::npos && state + 2 < stat.size() && stat[state + 2] == 'Z') continue;
-    return true;
+    return static_cast<pid_t>(std::stol(pid));
   }
-  return false;
+  return 0;
 }
 
 bool Eventually(int seconds, const std::function<bool()>& condition) {

@@ -7,6 +7,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace register_test {
@@ -23,12 +24,16 @@ struct Finished {
   std::string err;      // standard error
 };
 
+// Variables set in the register's environment (an empty value unsets).
+using Environment = std::vector<std::pair<std::string, std::string>>;
+
 class RegisterProcess {
  public:
   // Starts qdm_register with the arguments; stdin is /dev/null. With
   // `close_output` its standard output is a pipe already closed at the
   // reading end.
-  explicit RegisterProcess(const std::vector<std::string>& args, bool close_output = false);
+  explicit RegisterProcess(const std::vector<std::string>& args, bool close_output = false,
+                           const Environment& env = {});
   ~RegisterProcess();
   RegisterProcess(const RegisterProcess&) = delete;
   RegisterProcess& operator=(const RegisterProcess&) = delete;
@@ -47,7 +52,7 @@ class RegisterProcess {
 };
 
 // Runs to the end (bounded).
-Finished RunRegister(const std::vector<std::string>& args, int seconds = 60);
+Finished RunRegister(const std::vector<std::string>& args, int seconds = 60, const Environment& env = {});
 
 // A fresh register home under the temporary directory, removed after.
 class Home {
@@ -71,6 +76,10 @@ std::string ReadFile(const fs::path& path);
 
 // True while a TEF manager serving the root is running.
 bool ManagerServes(const fs::path& root);
+// The process id of the TEF manager serving the root, 0 when none.
+pid_t ManagerPid(const fs::path& root);
+// The manager's account of its transactions (tef_manager --print-journal).
+std::string JournalSummary(const fs::path& root);
 // Polls every 20 ms for up to `seconds` until the condition holds.
 bool Eventually(int seconds, const std::function<bool()>& condition);
 

@@ -27,6 +27,7 @@ class EmulatedPrinter : public EmulatorLibrary {
     Bind("Mp20Emu_InjectNak", InjectNak);
     Bind("Mp20Emu_InjectReturnCode1", InjectReturnCode1);
     Bind("Mp20Emu_FailCommand", FailCommand);
+    Bind("Mp20Emu_CutAnswer", CutAnswer);
     Bind("Mp20Emu_StatusPolls", StatusPolls);
     Bind("Mp20Emu_CouponNumber", CouponNumber);
     Bind("Mp20Emu_ReductionCount", ReductionCount);
@@ -35,6 +36,7 @@ class EmulatedPrinter : public EmulatorLibrary {
     Bind("Mp20Emu_SetDrawerOpen", SetDrawerOpen);
     Bind("Mp20Emu_DrawerOpen", DrawerOpen);
     Bind("Mp20Emu_SetReportFile", SetReportFile);
+    Bind("Mp20Emu_SetReportText", SetReportText);
     Bind("Mp20Emu_SetRestaurantModel", SetRestaurantModel);
   }
 
@@ -71,6 +73,7 @@ class EmulatedPrinter : public EmulatorLibrary {
   void (*InjectNak)(int) = nullptr;
   void (*InjectReturnCode1)(int) = nullptr;
   void (*FailCommand)(const char*, int, int, int, int) = nullptr;
+  void (*CutAnswer)(const char*, int, int) = nullptr;
   int (*StatusPolls)(void) = nullptr;
   int (*CouponNumber)(void) = nullptr;
   int (*ReductionCount)(void) = nullptr;
@@ -79,6 +82,7 @@ class EmulatedPrinter : public EmulatorLibrary {
   void (*SetDrawerOpen)(int) = nullptr;
   int (*DrawerOpen)(void) = nullptr;
   void (*SetReportFile)(const char*) = nullptr;
+  void (*SetReportText)(const char*) = nullptr;
   void (*SetRestaurantModel)(int) = nullptr;
 };
 

@@ -29,13 +29,27 @@ TEST_F(ChannelTest, FramesAreByteExactAndLogged) {
   EXPECT_FALSE(Qdm00200::boComando);
 }
 
-TEST_F(ChannelTest, BusyWithoutRepetitionCountsAsAcceptedAndEmptiesTheAnswer) {
+// A busy printer did not take the command: without busy repetition too the
+// frame is sent again, and a printer busy to the bound leaves it not done.
+TEST_F(ChannelTest, BusyAnswerIsNeverTakenAsDone) {
   printer.HoldBusy(1);
   EXPECT_TRUE(EnviaComando_Sweda("13", {}, true, false));
-  EXPECT_THAT(Frames(), ElementsAre(Frame("13")));
-  EXPECT_EQ(Qdm00200::SwedaRet, "");
-  EXPECT_TRUE(Qdm00200::ImpressoraOK(true, false, false));
+  EXPECT_THAT(Frames(), ElementsAre(Frame("13"), Frame("13")));
+  EXPECT_EQ(Qdm00200::SwedaRet, ".+P000}");
+  EXPECT_NE(printer.TapeText().find("LEITURA X"), std::string::npos);
+
+  Mark();
+  Qdm00200::SwedaBusyTimeoutMs = 300;
+  printer.HoldBusy(-1);
+  EXPECT_FALSE(EnviaComando_Sweda("13", {}, false, false));
+  EXPECT_GT(Frames().size(), 2u);
+  EXPECT_EQ(Qdm00200::SwedaRet, ".-P006ERRO-IMPRESSORA OCUPADA}");
+  EXPECT_FALSE(Qdm00200::ImpressoraOK(true, false, false));
+  EXPECT_THAT(LogLines(), ::testing::Contains("ERRO!!! Impressora ocupada"));
+  EXPECT_EQ(printer.TapeText(), "");
+  // Busy is no refusal to show.
   EXPECT_THAT(Dialogs(), IsEmpty());
+  printer.HoldBusy(0);
 }
 
 TEST_F(ChannelTest, BusyWithRepetitionSendsTheSameFrameUntilThePrinterTakesIt) {
@@ -108,6 +122,16 @@ TEST_F(ChannelTest, UnfinishedOperationIsCancelledAtOnceAndTheCommandStillFails)
   EXPECT_EQ(Qdm00200::SwedaRet, ".-P007ERRO-OPERACAO NAO ENCERRADA}");
   EXPECT_EQ(printer.ReportOpen(), 0);
   EXPECT_THAT(Dialogs(), ElementsAre(Text("ComandoNExec") + "\r\n.-P007ERRO-OPERACAO NAO ENCERRADA}"));
+}
+
+TEST_F(ChannelTest, TextLineRefusedAsUnfinishedCancelsNothing) {
+  ASSERT_TRUE(Qdm00000::AbreCupom(""));
+  Mark();
+  EXPECT_FALSE(EnviaComando_Sweda("08", {"LINHA"}, false, false));
+  EXPECT_THAT(Frames(), ElementsAre(Frame("08", "LINHA")));
+  EXPECT_EQ(printer.CouponOpen(), 1);
+  EXPECT_THAT(LogLines(), ElementsAre("Comando : " + Frame("08", "LINHA"),
+                                      "ERRO!!! .-P007ERRO-OPERACAO NAO ENCERRADA}"));
 }
 
 TEST_F(ChannelTest, StatePollFollowsEveryCommandOnlyWhenTheHostAsks) {

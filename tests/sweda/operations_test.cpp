@@ -61,6 +61,9 @@ TEST_P(EveryModelTest, ItemFieldsOfTheModel) {
       {1.5, 2, 0.5, "0001500", "000000200", "000000000300", "0050", "0,50", "000000000050"},
       {1.2345, 10, 0, "0001234", "000001000", "000000001234", "0000", "0,00", "000000000000"},
       {3, 1.15, 0, "0003000", "000000115", "000000000345", "0000", "0,00", "000000000000"},
+      // The total is cut from the sale itself, not from the rounded price.
+      {3, 0.999, 0, "0003000", "000000100", "000000000299", "0000", "0,00", "000000000000"},
+      {0.75, 39.9, 0, "0000750", "000003990", "000000002992", "0000", "0,00", "000000000000"},
       {9999, 999999.99, 0, "9999000", "099999999", "999899990001", "0000", "0,00", "000000000000"},
   };
   for (const ItemCase& c : cases) {
@@ -167,30 +170,97 @@ TEST_P(EveryModelTest, CardVoucherPrintsLineByLineAndTheReportCloses) {
   ASSERT_TRUE(Qdm00500::ImprCupom(resposta, 1, false));
   ASSERT_TRUE(Qdm00000::FechRelatGerenc(false, false));
   // A long line goes in two pieces, never cut.
-  EXPECT_THAT(Frames(), ElementsAre(Frame("08", "REDE TESTE"), Frame("08"), Frame("08", std::string(40, 'X')),
-                                    Frame("08", "XXXXX"), Frame("12")));
+  // The printer is asked once what it holds, before the report's first line.
+  EXPECT_THAT(Frames(), ElementsAre(Frame("28"), Frame("08", "REDE TESTE"), Frame("08"),
+                                    Frame("08", std::string(40, 'X')), Frame("08", "XXXXX"), Frame("12")));
   EXPECT_EQ(printer.ReportOpen(), 0);
   EXPECT_NE(printer.TapeText().find("REDE TESTE\n\n" + std::string(40, 'X') + "\nXXXXX\nFIM DO RELATORIO"),
             std::string::npos);
+}
+
+TEST_P(EveryModelTest, TextLineIsRefusedWhileACouponIsOpenAndTheSaleStands) {
+  ASSERT_TRUE(Qdm00000::AbreCupom(""));
+  ASSERT_TRUE(Qdm00000::VendaItem("", "", "123", "COCA COLA 2L", "T01", 2, 12.5, 0));
+  Mark();
+  for (int tries = 0; tries < 2; ++tries)
+    EXPECT_FALSE(Qdm00000::ImprimeTextoNaoFiscal("VIA DO CLIENTE\nLINHA 2"));
+  // Asked, never printed, never cancelled.
+  EXPECT_THAT(Frames(), ElementsAre(Frame("28"), Frame("28")));
+  EXPECT_EQ(printer.CouponOpen(), 1);
+  EXPECT_EQ(printer.TapeText(), "");
+  EXPECT_THAT(LogLines(), ::testing::Contains("ERRO!!! Cupom aberto. Texto nao impresso: VIA DO CLIENTE"));
+  // The coupon is closed as it was.
+  ASSERT_TRUE(Qdm00000::Totaliza_NFiscal("01", "000000002500"));
+  ASSERT_TRUE(Qdm00200::EnviaComando_Sweda("12SN", {}, true, false));
+  EXPECT_DOUBLE_EQ(printer.GrandTotal(), 25.0);
+  EXPECT_TRUE(Qdm00000::ImprimeTextoNaoFiscal("VIA DO CLIENTE"));
+}
+
+// The printer held busy at one step of a sale: the step is sent again
+// within the bound and is done once when the printer frees, or is not done
+// and says so; the printer holds what the answers told.
+TEST_P(EveryModelTest, BusyPrinterAtEachStepOfASale) {
+  Qdm00200::SwedaBusyTimeoutMs = 300;
+  struct Step {
+    const char* command;
+    std::function<bool()> call;
+  };
+  const std::vector<Step> steps = {
+      {"17", [] { return Qdm00000::AbreCupom(""); }},
+      {"01", [] { return Qdm00000::VendaItem("", "", "123", "COCA COLA 2L", "T01", 2, 12.5, 0); }},
+      {"10", [] { return Qdm00000::Totaliza_NFiscal("01", "000000003000"); }},
+      {"12", [] { return Qdm00200::EnviaComando_Sweda("12SN", {}, true, false); }},
+      {"08", [] { return Qdm00000::ImprimeTextoNaoFiscal("COMPROVANTE"); }},
+      {"12", [] { return Qdm00000::FechRelatGerenc(true, false); }},
+  };
+  // Busy once at every step: each is sent again and done once.
+  printer.ResetInto(sandbox, Tipo());
+  for (const Step& step : steps) {
+    printer.HoldBusyAt(step.command, 1);
+    Mark();
+    EXPECT_TRUE(step.call()) << step.command;
+    const auto frames = Frames();
+    EXPECT_EQ(std::count_if(frames.begin(), frames.end(),
+                            [&](const std::string& f) { return f.rfind("\x1B." + std::string(step.command), 0) == 0; }),
+              2)
+        << step.command;
+  }
+  EXPECT_EQ(printer.CouponOpen(), 0);
+  EXPECT_DOUBLE_EQ(printer.GrandTotal(), 25.0);  // one item
+  EXPECT_EQ(printer.ReportOpen(), 0);
+  EXPECT_EQ(printer.CouponNumber(), 2);  // the coupon and the report
+
+  // Busy to the bound at one step: that step is not done, and says so.
+  const int coupon_open_after[] = {0, 1, 1, 1, 0, 0};
+  const int report_open_after[] = {0, 0, 0, 0, 0, 1};
+  for (std::size_t held = 0; held < steps.size(); ++held) {
+    printer.ResetInto(sandbox, Tipo());
+    for (std::size_t i = 0; i < held; ++i) ASSERT_TRUE(steps[i].call()) << steps[i].command;
+    printer.HoldBusyAt(steps[held].command, -1);
+    Mark();
+    EXPECT_FALSE(steps[held].call()) << steps[held].command;
+    printer.HoldBusyAt(steps[held].command, 0);
+    EXPECT_THAT(LogLines(), ::testing::Contains("ERRO!!! Impressora ocupada")) << steps[held].command;
+    EXPECT_EQ(printer.CouponOpen(), coupon_open_after[held]) << steps[held].command;
+    EXPECT_EQ(printer.ReportOpen(), report_open_after[held]) << steps[held].command;
+    std::string numero;
+    Qdm00000::Cancela_Cupom(false, false, numero);
+  }
 }
 
 TEST_P(EveryModelTest, CheckStationOnTypeFourOnly) {
   const bool station = Tipo() == 4;
   EXPECT_EQ(Qdm00200::Formato_Chq("BANCO"), station);
   EXPECT_EQ(Qdm00200::Altera_Chq("001", "LAYOUT"), station);
-  EXPECT_EQ(Qdm00200::Dados_Chq("15000", "FULANO DE TAL", "SAO PAULO", "10122026"), station);
+  // The four texts go as the front end wrote them, the amount too.
+  EXPECT_EQ(Qdm00200::Dados_Chq("150,00", "FULANO DE TAL", "SAO PAULO", "10122026"), station);
   EXPECT_EQ(Qdm00000::Fecha_Imp_Chq(true, false), station);
   if (station) {
     EXPECT_THAT(Frames(), ElementsAre(Frame("46", "SBANCO"), Frame("45", "001LAYOUT"),
-                                      Frame("44", "000000015000FULANO DE TALSAO PAULO10122026"), Frame("_25")));
-    EXPECT_NE(printer.TapeText().find("CHEQUE  R$ 150,00"), std::string::npos);
+                                      Frame("44", "150,00FULANO DE TALSAO PAULO10122026"), Frame("_25")));
+    EXPECT_NE(printer.TapeText().find("CHEQUE  150,00FULANO DE TALSAO PAULO10122026"), std::string::npos);
+    EXPECT_THAT(Dialogs(), IsEmpty());
   }
-  // An amount that is not twelve digits or less is refused unsent.
-  Mark();
-  EXPECT_FALSE(Qdm00200::Dados_Chq("150,00", "FULANO", "SAO PAULO", "10122026"));
-  EXPECT_FALSE(Qdm00200::Dados_Chq("1234567890123", "FULANO", "SAO PAULO", "10122026"));
-  EXPECT_THAT(Frames(), IsEmpty());
-  EXPECT_EQ(Dialogs().size(), 2u);
 }
 
 }  // namespace

@@ -117,13 +117,67 @@ TEST_F(StartupTest, ZReductionIsOfferedOnlyWhenThePrinterSaysTheDayIsOpen) {
   EXPECT_THAT(Frames(), ::testing::Contains(Frame("14", "101226")));
 }
 
-TEST_F(StartupTest, RefusedReadingStopsTheStartUp) {
-  printer.Refuse("-P010", "ERRO-MEMORIA FISCAL", -1);
-  EXPECT_FALSE(Qdm00200::IniciaImp_Sweda());
-  EXPECT_EQ(Frames().size(), 1u);  // a refusal ends the tries at once
-  EXPECT_EQ(Qdm00000::stData, "");
-  EXPECT_THAT(LogLines(), ::testing::Contains("ERRO!!! Leitura da data fiscal"));
-  printer.Refuse("", "", 0);
+// A refused reading keeps what its globals held; the others are still read
+// and the start-up goes on.
+TEST_F(StartupTest, RefusedReadingKeepsItsGlobalsAndTheOthersAreRead) {
+  struct Case {
+    const char* refused;  // the command refused ("" every one)
+    const char* data;     // stData, stDataAtu, stRed, ECF, SerieECF afterwards
+  };
+  const Case cases[] = {
+      {"273", "101226|1012261400|A|OLD|OLD SERIE"},  // the identity
+      {"27", "OLDDAT|1012261400|A|OLD|OLD SERIE"},   // every "27": dates and identity
+      {"28", "101226|OLDCLOCK|O|001|SW0012345"},     // the state
+      {"", "OLDDAT|OLDCLOCK|O|OLD|OLD SERIE"},       // everything
+  };
+  for (const Case& c : cases) {
+    Qdm00000::stData = "OLDDAT";
+    Qdm00000::stDataAtu = "OLDCLOCK";
+    Qdm00000::stRed = "O";
+    Qdm00000::ECF = "OLD";
+    Qdm00000::SerieECF = "OLD SERIE";
+    if (*c.refused) {
+      printer.RefuseAt(c.refused, "-P010", "ERRO-MEMORIA FISCAL", -1);
+    } else {
+      printer.Refuse("-P010", "ERRO-MEMORIA FISCAL", -1);
+      printer.QueueState("-P010");
+    }
+    Mark();
+    EXPECT_TRUE(Qdm00200::IniciaImp_Sweda()) << c.refused;
+    EXPECT_EQ(Qdm00000::stData + "|" + Qdm00000::stDataAtu + "|" + Qdm00000::stRed + "|" + Qdm00000::ECF + "|" +
+                  Qdm00000::SerieECF,
+              c.data)
+        << c.refused;
+    // A refusal ends a reading's tries at once: "27" twice, "28", "27" "3"
+    // and, with a printer number kept, "27" "3" once more.
+    EXPECT_EQ(Frames().size(), 5u) << c.refused;
+    printer.RefuseAt(c.refused, "", "", 0);
+    printer.Refuse("", "", 0);
+  }
+}
+
+// The payment types come from "tiporece.cds": without it the start-up ends
+// with false, nothing more is loaded and no question is asked.
+TEST_F(StartupTest, MissingPaymentTypeFileEndsTheStartUp) {
+  platform::TClientDataSet recebimentos{"recebimentos"}, aliquotas{"aliquotas"};
+  DefinePaymentTypeFields(recebimentos);
+  recebimentos.CreateDataSet();
+  EXPECT_FALSE(Qdm00000::IniciaImpressora("PDV", "", recebimentos, aliquotas));
+  EXPECT_THAT(Dialogs(), ::testing::IsEmpty());
+  EXPECT_THAT(Frames(), ::testing::Not(::testing::Contains(Frame("29", "7"))));
+  EXPECT_FALSE(platform::FileExists(sandbox.dir.file("tiporece.cds")));
+  EXPECT_THAT(LogLines(), ::testing::Contains(::testing::StartsWith("ERRO!!! " + sandbox.dir.file("tiporece.cds"))));
+}
+
+TEST_F(StartupTest, RefusedIdentityReadingStillStartsTheRegister) {
+  platform::TClientDataSet recebimentos{"recebimentos"}, aliquotas{"aliquotas"};
+  DefinePaymentTypeFields(recebimentos);
+  recebimentos.CreateDataSet();
+  recebimentos.SaveToFile(sandbox.dir.file("tiporece.cds"));
+  printer.RefuseAt("273", "-P010", "ERRO-MEMORIA FISCAL", -1);
+  EXPECT_TRUE(Qdm00000::IniciaImpressora("PDV", "N", recebimentos, aliquotas));
+  EXPECT_EQ(Qdm00000::stData, "101226");
+  EXPECT_EQ(Qdm00000::stDataAtu, "1012261400");
 }
 
 }  // namespace

@@ -33,6 +33,8 @@ class SwedaPrinter : public testsupport::EmulatorLibrary {
     Bind("SwdEmu_Totalizers", Totalizers);
     Bind("SwdEmu_Refuse", Refuse);
     Bind("SwdEmu_QueueState", QueueState);
+    Bind("SwdEmu_RefuseAt", RefuseAt);
+    Bind("SwdEmu_HoldBusyAt", HoldBusyAt);
     Bind("SwdEmu_OpenedPort", OpenedPort);
     Bind("SwdEmu_ClosedPort", ClosedPort);
     Bind("SwdEmu_CouponNumber", CouponNumber);
@@ -70,6 +72,8 @@ class SwedaPrinter : public testsupport::EmulatorLibrary {
   int (*Totalizers)(char*, int) = nullptr;
   void (*Refuse)(const char*, const char*, int) = nullptr;
   void (*QueueState)(const char*) = nullptr;
+  void (*RefuseAt)(const char*, const char*, const char*, int) = nullptr;
+  void (*HoldBusyAt)(const char*, int) = nullptr;
   int (*OpenedPort)(void) = nullptr;
   int (*ClosedPort)(void) = nullptr;
   int (*CouponNumber)(void) = nullptr;

@@ -59,10 +59,14 @@ TEST_F(TablesTest, TotalizersRefusedWhileTheDayIsOpenAreAskedTwiceAtMost) {
 }
 
 TEST_F(TablesTest, FailedReadStopsTheWalkAndProgramsNothing) {
-  printer.Refuse("-P010", "ERRO-MEMORIA FISCAL", -1);
+  printer.SetTotalizers("&TOTALIZ\n+Suprimento\n-Sangria");
+  printer.RefuseAt("29D", "-P010", "ERRO-MEMORIA FISCAL", -1);
   Qdm00200::CarregaTot_Sweda();
-  EXPECT_THAT(Frames(), ElementsAre(Frame("29", "7")));
-  printer.Refuse("", "", 0);
+  // Every table is read once, a refusal ending its tries; nothing is
+  // walked nor programmed.
+  EXPECT_THAT(Frames(), ElementsAre(Frame("29", "7"), Frame("29", "8"), Frame("29", "9"), Frame("29", "A"),
+                                    Frame("29", "B"), Frame("29", "C"), Frame("29", "D")));
+  EXPECT_EQ(Qdm00200::IdTotParcSup, "");
 }
 
 TEST_F(TablesTest, TaxRatesWithTheUntaxedClassesAfterThem) {
@@ -79,10 +83,21 @@ TEST_F(TablesTest, TaxRatesWithTheUntaxedClassesAfterThem) {
   EXPECT_THAT(Frames(), ElementsAre(Frame("29", "3"), Frame("29", "4"), Frame("29", "5")));
 }
 
-TEST_F(TablesTest, RefusedRateReadKeepsOnlyTheUntaxedClasses) {
+TEST_F(TablesTest, RefusedRateTableTakesNoneOfTheOthersRates) {
+  printer.SetRates("T011800,T021200,T030700,S040500,T050400,T061700,T072500");
+  printer.RefuseAt("295", "-P010", "ERRO-MEMORIA FISCAL", -1);
+  Qdm00200::CarregaAliq_Sweda();
+  EXPECT_THAT(Frames(), ElementsAre(Frame("29", "3"), Frame("29", "4"), Frame("29", "5")));
+  platform::TClientDataSet& rates = Qdm00000::DataModule().cdsAliqImpFis;
+  rates.SetIndexName("");
+  std::vector<std::string> codes;
+  for (rates.First(); !rates.Eof(); rates.Next()) codes.push_back(rates.FieldByName("CDALIQIMPFIS").AsString());
+  EXPECT_THAT(codes, ::testing::UnorderedElementsAre("T01", "T02", "T03", "S04", "T05", "T06", "T07", "N", "I", "F"));
+
+  // Every table refused: the untaxed classes alone.
   printer.Refuse("-P010", "ERRO-MEMORIA FISCAL", -1);
   Qdm00200::CarregaAliq_Sweda();
-  EXPECT_EQ(Qdm00000::DataModule().cdsAliqImpFis.RecordCount(), 3);
+  EXPECT_EQ(rates.RecordCount(), 3);
   printer.Refuse("", "", 0);
 }
 
@@ -197,22 +212,33 @@ TEST_P(PaymentTest, ConsumerSaleGlobalsAreSetAlsoWhenTheListsAgree) {
   EXPECT_EQ(Qdm00200::DsFormPagVCons, "Venda Consumidor");
 }
 
-TEST_P(PaymentTest, ReadFailureLeavesTheFileAsItWas) {
-  StandardTypes();
-  const std::string before = platform::ReadFileBytes(File());
-  printer.Refuse("-P010", "ERRO-MEMORIA FISCAL", -1);
-  Load();
-  EXPECT_EQ(platform::ReadFileBytes(File()), before);
-  EXPECT_THAT(LogLines(), ::testing::Contains("ERRO!!! Leitura das formas de pagamento"));
-  EXPECT_THAT(CodesOf(Frames(), "39"), ::testing::IsEmpty());
-  printer.Refuse("", "", 0);
+TEST_P(PaymentTest, ReadFailureKeepsTheFirstPassNumberingAndProgramsNothing) {
+  // Either table of methods refused: the other is still read.
+  for (const char* refused : {"295", "296"}) {
+    StandardTypes();
+    Qdm00200::CdFormPagCPess.clear();
+    Qdm00200::IdFormPagCPess.clear();
+    printer.RefuseAt(refused, "-P010", "ERRO-MEMORIA FISCAL", -1);
+    Mark();
+    Load();
+    EXPECT_THAT(CodesOf(Frames(), "29"), ElementsAre(Frame("29", "5"), Frame("29", "6"))) << refused;
+    EXPECT_THAT(CodesOf(Frames(), "39"), ::testing::IsEmpty()) << refused;
+    EXPECT_THAT(Numbers(), ElementsAre("01/S", "02/S", "/", "03/S", "04/S")) << refused;
+    EXPECT_EQ(Qdm00200::CdFormPagCPess, "005");
+    EXPECT_EQ(Qdm00200::IdFormPagCPess, "04");
+    EXPECT_THAT(LogLines(), ::testing::Contains("ERRO!!! Leitura das formas de pagamento"));
+    printer.RefuseAt(refused, "", "", 0);
+  }
 }
 
-TEST_P(PaymentTest, UnreadableFileIsNeverWrittenOver) {
+TEST_P(PaymentTest, MissingOrUnreadableFileRaisesAndIsNeverWritten) {
+  EXPECT_ANY_THROW(Load());
+  EXPECT_FALSE(platform::FileExists(File()));
   platform::WriteFileAtomic(File(), "not a dataset");
-  Load();
+  EXPECT_ANY_THROW(Load());
   EXPECT_EQ(platform::ReadFileBytes(File()), "not a dataset");
   EXPECT_THAT(CodesOf(Frames(), "39"), ::testing::IsEmpty());
+  EXPECT_THAT(LogLines(), ::testing::Contains(::testing::StartsWith("ERRO!!! " + File() + ": ")));
 }
 
 INSTANTIATE_TEST_SUITE_P(Models, PaymentTest, ::testing::Values(3, 4, 5, 6));

@@ -3,7 +3,7 @@
 #include "platform/os/application.h"
 #include "platform/os/files.h"
 #include "platform/base/sysutils.h"
-#include "tef_fixture.h"
+#include "tef_records.h"
 
 namespace tef_test {
 

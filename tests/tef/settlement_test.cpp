@@ -3,6 +3,8 @@
 // both roots, and the bounded wait for a cancellation's answer.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "facade/Qdm00000.h"
 #include "platform/base/clock.h"
 #include "tef/Qdm00500.h"
@@ -136,17 +138,94 @@ TEST_F(SettlementTest, StartUndoesLeftoversInBothRoots) {
 }
 
 TEST_F(SettlementTest, StartStopsAtTheFirstFailureAndKeepsItsFile) {
-  Answer odd = Sale("000501");
-  odd.network = "";
-  Archive(dial, "intpos.1", odd);
+  Archive(dial, "intpos.1", Sale("000501"));
   Archive(disc, "intpos.1", Sale("000502", "TECBAN"));
+  manager.acknowledge = false;
 
   EXPECT_FALSE(Qdm00500::CheckIntPosFiles());
 
-  EXPECT_TRUE(manager.Requests().empty());
+  EXPECT_EQ(manager.Exchanges(), std::vector<std::string>{"NCN"});
+  EXPECT_EQ(RequestRoots(), std::vector<std::string>{dial});
   EXPECT_EQ(TefState::Files(dial + "/resp"), std::vector<std::string>{"intpos.1"});
   EXPECT_EQ(TefState::Files(disc + "/resp"), std::vector<std::string>{"intpos.1"});
   EXPECT_EQ(Qdm00500::DirTef, "c:\\tef_dial\\");
+}
+
+// An answer the start cannot read as a transaction's is set aside, named to
+// the operator and in the log, and the start goes on; the next start does
+// not meet it again.
+TEST_F(SettlementTest, UnreadableAnswerIsSetAsideAndTheStartGoesOn) {
+  std::string garbage;
+  for (int i = 0; i < 3000; ++i) garbage += static_cast<char>((i * 7919 + 13) % 256);
+  Answer odd = Sale("000511");
+  odd.network = "";
+  const struct {
+    const char* name;
+    std::string bytes;
+  } cases[] = {
+      {"intpos.001", garbage},                     // in the answer slot
+      {"intpos.7", garbage},                       // archived
+      {"intpos.3", RecordText(odd.Lines())},       // a record that names no network
+      {"intpos.4", std::string(2 << 20, '\n')},    // above the bound of a record
+  };
+  int document = 512;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    sandbox.dialogs->Clear();
+    std::filesystem::remove_all(dial + "/resp/ilegiveis");
+    TefState::Write(dial + "/resp/" + c.name, c.bytes);
+    Archive(disc, "intpos.1", Sale("000" + std::to_string(++document), "TECBAN"));
+    const std::size_t exchanges = manager.Exchanges().size();
+
+    EXPECT_TRUE(Qdm00500::CheckIntPosFiles());
+
+    EXPECT_EQ(TefState::Files(dial + "/resp"), std::vector<std::string>{});
+    ASSERT_EQ(TefState::Files(dial + "/resp/ilegiveis"), std::vector<std::string>{"intpos.1"});
+    EXPECT_EQ(TefState::Read(dial + "/resp/ilegiveis/intpos.1"), c.bytes);
+    // The other root's leftover is undone as ever.
+    EXPECT_EQ(manager.Exchanges().size(), exchanges + 1);
+    EXPECT_EQ(UndoDialogs(), 1);
+    const std::string told = "A resposta do Gerenciador Padr\xE3o c:\\tef_dial\\resp\\";
+    ASSERT_FALSE(DialogTexts().empty());
+    EXPECT_EQ(DialogTexts()[0].rfind(told, 0), 0u) << DialogTexts()[0];
+    EXPECT_NE(DialogTexts()[0].find("c:\\tef_dial\\resp\\ilegiveis\\intpos.1"), std::string::npos);
+    EXPECT_NE(sandbox.DebugLog().find("ERRO!!! TEF resposta ilegivel posta de lado: c:\\tef_dial\\resp\\"),
+              std::string::npos);
+
+    sandbox.dialogs->Clear();
+    EXPECT_TRUE(Qdm00500::CheckIntPosFiles());
+    EXPECT_TRUE(DialogTexts().empty());
+  }
+}
+
+// The transaction an unreadable answer stood for is settled by the ledger:
+// the decision recorded before the request is sent again from the names
+// the ledger keeps (network, document, finalisation).
+TEST_F(SettlementTest, DecisionWhoseAnswerWasSetAsideIsSentAgainFromTheLedger) {
+  for (bool undo : {false, true}) {
+    SCOPED_TRACE(undo ? "undo" : "confirmation");
+    sandbox.dialogs->Clear();
+    const Answer a = Sale(undo ? "000522" : "000521");
+    Archive(dial, "intpos.1", a);
+    manager.acknowledge = false;
+    EXPECT_FALSE(Qdm00500::VerificaRetorno(a.Record(), undo));
+    manager.acknowledge = true;
+    TefState::Write(dial + "/resp/intpos.1", "\x01\x02 not a record");
+    const std::size_t before = manager.Exchanges().size();
+
+    EXPECT_TRUE(Qdm00500::CheckIntPosFiles());
+
+    ASSERT_EQ(manager.Exchanges().size(), before + 1);
+    const auto& again = manager.Requests().back();
+    EXPECT_EQ(again.command, undo ? "NCN" : "CNF");
+    EXPECT_EQ(again.Field("010-000"), "REDECARD");
+    EXPECT_EQ(again.Field("012-000"), a.document);
+    EXPECT_EQ(again.Field("027-000"), a.finalisation);
+    EXPECT_EQ(UndoDialogs(), undo ? 1 : 0);
+    // Settled now: the next start sends nothing.
+    EXPECT_TRUE(Qdm00500::CheckIntPosFiles());
+    EXPECT_EQ(manager.Exchanges().size(), before + 1);
+  }
 }
 
 TEST_F(SettlementTest, StartWithNothingLeftSucceeds) {

@@ -1,6 +1,5 @@
 // TEF tests: the module's globals back to a fresh state around each test,
-// the manager roots of the sandbox's drive c:, and answer records as the
-// manager writes them.
+// and the manager roots of the sandbox's drive c:.
 #pragma once
 #include <gtest/gtest.h>
 
@@ -9,26 +8,9 @@
 
 #include "platform/dataset/stringlist.h"
 #include "support/sandbox.h"
+#include "tef_records.h"
 
 namespace tef_test {
-
-// An answer record of the manager, unquoted voucher lines.
-struct Answer {
-  std::string command = "CRT";
-  std::string id = "0000000100";
-  std::string network = "REDECARD";
-  std::string document = "000100";
-  std::string amount = "1234";
-  std::string finalisation = "20261210140000000100";
-  std::vector<std::string> voucher;
-  std::string message;
-
-  std::vector<std::string> Lines() const;
-  platform::TStringList Record() const;
-};
-
-// Text of a record: each line and CR LF.
-std::string RecordText(const std::vector<std::string>& lines);
 
 class TefState {
  public:

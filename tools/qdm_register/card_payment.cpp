@@ -19,15 +19,6 @@ namespace qdm_register {
 
 namespace {
 
-// How long the front end waits for the manager to approve a sale: the
-// customer types the PIN at the pinpad meanwhile.
-constexpr int kSaleAnswerSeconds = 120;
-constexpr double kSecondsPerDay = 86400.0;
-
-std::string Field(const platform::TStringList& record, const std::string& code) {
-  return platform::Trim(record.Values(code + " "));
-}
-
 // Managers running, for the signal handler: it may only read plain values.
 constexpr int kManagerSlots = 4;
 volatile sig_atomic_t g_managers[kManagerSlots] = {};
@@ -102,6 +93,15 @@ void TefManager::Stop() {
   pid_ = -1;
 }
 
+bool TefManager::Alive() {
+  if (pid_ <= 0) return false;
+  int status = 0;
+  if (waitpid(pid_, &status, WNOHANG) != pid_) return true;
+  Forget(pid_);
+  pid_ = -1;
+  return false;
+}
+
 void TefManager::Kill() {
   if (pid_ <= 0) return;
   kill(pid_, SIGKILL);
@@ -115,75 +115,6 @@ void StopManagersOnSignals() {
   action.sa_handler = OnEndingSignal;
   sigemptyset(&action.sa_mask);
   for (int signal_number : {SIGTERM, SIGHUP, SIGINT, SIGPIPE}) sigaction(signal_number, &action, nullptr);
-}
-
-CardResult PayByCard(double amount) {
-  using namespace Qdm00500;
-  CardResult result;
-  if (!CheckDirTef("D")) {
-    result.message = "opera\xE7\xE3o encerrada pelo operador";
-    return result;
-  }
-  // The manager's directory is this register's from the request to the
-  // archived answer.
-  ExchangeLock exchange;
-  if (!exchange.Held()) {
-    result.message = "diret\xF3rio do gerenciador indispon\xEDvel";
-    return result;
-  }
-  if (!CheckGPAtivo()) {
-    result.message = "gerenciador TEF inativo";
-    return result;
-  }
-
-  std::string id = GetSequence();
-  long long cents = platform::Trunc(platform::RoundTo(amount * 100, 0));
-  platform::TStringList request;
-  request.Add("000-000 = CRT");
-  request.Add("001-000 = " + id);
-  request.Add("003-000 = " + platform::IntToStr(cents));
-  request.Add("004-000 = 0");
-  request.Add("999-999 = 0");
-  try {
-    request.SaveToFile(DirTef + "req\\intpos.001");
-  } catch (const std::exception&) {
-    result.message = "pedido n\xE3o gravado em " + DirTef + "req";
-    return result;
-  }
-  if (!CheckGPAtivo("CRT", id)) {
-    result.message = "gerenciador TEF n\xE3o confirmou o pedido";
-    return result;
-  }
-
-  // The answer: archived as soon as it is read, like every answer file, so
-  // an interrupted run leaves it where the next start will undo it.
-  platform::TDateTime deadline = platform::clock::Now() + kSaleAnswerSeconds / kSecondsPerDay;
-  const std::string answer_file = DirTef + "resp\\intpos.001";
-  while (platform::clock::Now() < deadline) {
-    platform::Application().HandleMessage(50);
-    if (!platform::FileExists(answer_file)) continue;
-    platform::TStringList answer;
-    answer.LoadFromFile(answer_file);
-    platform::RenameFile(answer_file, NewIntPosFileName(DirTef + "resp\\"));
-    if (answer.Count() < 2 || answer[0] != "000-000 = CRT" || answer[1] != "001-000 = " + id) continue;
-
-    result.network = Field(answer, "010-000");
-    result.document = Field(answer, "012-000");
-    result.message = Field(answer, "030-000");
-    result.approved = Field(answer, "009-000") == "0";
-    if (!result.approved && result.message.empty()) result.message = "c\xF3" "digo " + Field(answer, "009-000");
-    if (!result.approved) {
-      // A declined sale leaves nothing to confirm or undo.
-      DeleteIntPosFiles(DirTef + "resp\\", id);
-    } else if (stlCuponsTEF) {
-      ++inContCuponsTEF;
-      stlCuponsTEF->Add(platform::IntToStr(inContCuponsTEF));
-      stlCuponsTEF->AddStrings(answer);
-    }
-    return result;
-  }
-  result.message = "sem resposta do gerenciador";
-  return result;
 }
 
 }  // namespace qdm_register

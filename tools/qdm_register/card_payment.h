@@ -1,13 +1,9 @@
-// The front end's side of a card payment: the manager program beside the
-// register, the sale request it writes, and the approved answer kept in the
-// voucher store for printing after the coupon.
+// The TEF manager program beside the register, started and stopped by it.
 #pragma once
 #include <sys/types.h>
 
 #include <string>
 #include <vector>
-
-#include "platform/dataset/stringlist.h"
 
 namespace qdm_register {
 
@@ -23,6 +19,8 @@ class TefManager {
   TefManager(const TefManager&) = delete;
   TefManager& operator=(const TefManager&) = delete;
   bool running() const { return pid_ > 0; }
+  // False once the manager has ended, however it ended (looked at now).
+  bool Alive();
   void Stop();
   // Stops it at once, as a power failure would.
   void Kill();
@@ -36,17 +34,5 @@ class TefManager {
 // Makes SIGTERM, SIGHUP, SIGINT and SIGPIPE stop the managers the register
 // started before the register ends by the signal.
 void StopManagersOnSignals();
-
-struct CardResult {
-  bool approved = false;
-  std::string network;  // 010-000
-  std::string document; // 012-000
-  std::string message;  // 030-000, or why there was no answer (Windows-1252)
-};
-
-// Chooses the network, probes the manager, writes a card sale request for
-// `amount` and waits (bounded) for its answer. An approved answer is
-// archived and added as a block to Qdm00500::stlCuponsTEF.
-CardResult PayByCard(double amount);
 
 }  // namespace qdm_register

@@ -2,9 +2,6 @@
 
 #include <cstdlib>
 
-#include "drivers/daruma/Qdm00300.h"
-#include "facade/Qdm00000.h"
-
 namespace qdm_register {
 
 void PrepareDaruma(const RegisterSession& session, int tipo) {
@@ -12,16 +9,5 @@ void PrepareDaruma(const RegisterSession& session, int tipo) {
   setenv("FS345_TAPE", session.file("tape.txt").c_str(), 1);
   setenv("FS345_MODEL", tipo == 8 ? "8" : "7", 1);
 }
-
-void KeepPaymentTypesForDaruma(platform::TClientDataSet& recebimentos) {
-  recebimentos.FileName = Qdm00000::DsDirCad + "tiporece.cds";
-  recebimentos.SaveToFile(recebimentos.FileName);
-}
-
-bool CloseDarumaCoupon(int tipo, double discount, const std::string& cpf, double paid) {
-  return Qdm00300::FechaCupom_Daruma(tipo, false, cpf, discount, 0, paid, "");
-}
-
-bool OpenDarumaVoucher() { return Qdm00000::Relatorio_Gerencial(); }
 
 }  // namespace qdm_register

@@ -1,11 +1,8 @@
-// What a sale does differently on a Daruma printer (type codes 7 and 8):
-// the emulated "fs345_32.dll" keeps its memory and tape in the register's
-// home, the coupon closes through FechaCupom_Daruma, as a front end calls
-// it, and the card vouchers go into a management report.
+// A register on a Daruma printer (type codes 7 and 8): the emulated
+// "fs345_32.dll" keeps its memory and tape in the register's home. The sale
+// itself differs only inside the library's sale module.
 #pragma once
-#include <string>
 
-#include "platform/dataset/dataset.h"
 #include "tools/qdm_register/register_session.h"
 
 namespace qdm_register {
@@ -13,13 +10,5 @@ namespace qdm_register {
 // Points the emulated Daruma printer of the model at the register's home;
 // before the start, when the library is loaded.
 void PrepareDaruma(const RegisterSession& session, int tipo);
-// The front end keeps its payment types in "tiporece.cds" beside it: the
-// Daruma driver picks totalizer letters no payment type uses and writes
-// the printer's letters back there.
-void KeepPaymentTypesForDaruma(platform::TClientDataSet& recebimentos);
-// Total discount, the CPF in the footer, everything paid in one amount.
-bool CloseDarumaCoupon(int tipo, double discount, const std::string& cpf, double paid);
-// Opens the report the vouchers are printed in (ImprCupons closes it).
-bool OpenDarumaVoucher();
 
 }  // namespace qdm_register

@@ -123,7 +123,7 @@ void DayClosing::Sold(const Product& product) {
       sale.cents += Cents(product.Amount());
       return;
     }
-  sold_.push_back({product.code, product.name, product.quantity, Cents(product.Amount())});
+  sold_.push_back({product.code, product.description, product.quantity, Cents(product.Amount())});
 }
 
 void DayClosing::Supply(double amount) { supply_ += Cents(amount); }

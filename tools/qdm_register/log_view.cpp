@@ -64,14 +64,59 @@ std::string ShowLine(const std::string& line, bool fold_blanks) {
 
 bool IsError(const std::string& line) { return line.find("ERRO!!!") != std::string::npos; }
 
+// The printer's status answers "coupon open" to every command sold in a
+// coupon, and the driver logs it as an error: during a coupon the register
+// opened itself it is the printer's ordinary state, not a fault.
+const char* const kCouponOpen = "ERRO!!! Cupom aberto.";
+
+// The command code of a "Comando : ESC|code|..." line, "" for other lines.
+std::string CommandCode(const std::string& line) {
+  const std::string head = std::string("Comando : \x1B|");
+  const std::size_t at = line.find(head);
+  if (at == std::string::npos) return {};
+  const std::size_t from = at + head.size();
+  const std::size_t end = line.find('|', from);
+  std::string code = line.substr(from, end == std::string::npos ? std::string::npos : end - from);
+  // The table commands carry their sub-code: "80|52".
+  if (code == "80" && end != std::string::npos) code += "|" + line.substr(end + 1, 2);
+  return code;
+}
+
+// Tracks the coupons the log shows opened and ended in this run.
+class CouponTracker {
+ public:
+  void See(const std::string& line) {
+    if (line.find("Carregando DLL Impressora Fiscal") != std::string::npos) open_ = false;
+    const std::string code = CommandCode(line);
+    if (code == "00" || code == "80|52") open_ = true;  // a coupon, a table's coupon
+    if (code == "34" || code == "14") open_ = false;    // its closing ended, its cancellation
+  }
+  bool open() const { return open_; }
+
+ private:
+  bool open_ = false;
+};
+
 }  // namespace
 
 std::string Readable(const std::string& bytes, const LogViewOptions& options) {
   std::string text;
+  CouponTracker coupon;
+  int folded = 0;
   for (const std::string& line : Lines(bytes)) {
+    coupon.See(line);
     if (options.errors_only && !IsError(line)) continue;
+    if (options.errors_only && coupon.open() && line.find(kCouponOpen) != std::string::npos) {
+      ++folded;
+      continue;
+    }
     text += ShowLine(line, options.fold_blanks) + "\n";
   }
+  if (folded > 0)
+    text += platform::Cp1252ToUtf8("(" + platform::IntToStr(folded) + " linha" + (folded > 1 ? "s" : "") + " \"" +
+                                   kCouponOpen +
+                                   "\" durante cupons em andamento, omitidas: \xE9 o estado normal da impressora a "
+                                   "cada comando de um cupom aberto)\n");
   return text;
 }
 

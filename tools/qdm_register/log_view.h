@@ -9,7 +9,10 @@
 namespace qdm_register {
 
 struct LogViewOptions {
-  bool errors_only = false;  // only the lines that report an error ("ERRO!!!")
+  // Only the lines that report an error ("ERRO!!!"); the "Cupom aberto."
+  // the printer answers to every command of a coupon the run opened itself
+  // is folded into one count at the end.
+  bool errors_only = false;
   bool fold_blanks = true;   // runs of blanks as "<N brancos>" (not for a printed tape's columns)
 };
 

@@ -15,6 +15,7 @@
 #include <memory>
 #include <stdexcept>
 
+#include "emulators/common/cli_portuguese.h"
 #include "platform/base/encoding.h"
 #include "platform/dialogs/dialogs.h"
 #include "platform/base/errors.h"
@@ -40,27 +41,6 @@ std::string T(const std::string& cp1252) { return platform::Cp1252ToUtf8(cp1252)
 
 void Complain(const std::string& cp1252) {
   std::fprintf(stderr, "qdm_register: %s\n", T(cp1252).c_str());
-}
-
-// The part of a parser message after its English lead.
-std::string After(const std::string& text, const std::string& lead) {
-  const auto at = text.find(lead);
-  return at == std::string::npos ? text : text.substr(at + lead.size());
-}
-
-// The parser's complaint in the program's language, UTF-8 (the names and
-// values it quotes came from the terminal).
-std::string UsageText(const CLI::ParseError& e) {
-  const std::string what = e.what();
-  if (dynamic_cast<const CLI::ExtrasError*>(&e))
-    return T("argumento n\xE3o reconhecido: ") + After(After(what, "not expected: "), "not expected:");
-  if (dynamic_cast<const CLI::RequiredError*>(&e))
-    return T("falta a op\xE7\xE3o obrigat\xF3ria ") + what.substr(0, what.find(" is required"));
-  if (dynamic_cast<const CLI::ConversionError*>(&e) || dynamic_cast<const CLI::ValidationError*>(&e))
-    return T("valor inv\xE1lido: ") + After(what, "Could not convert: ");
-  if (dynamic_cast<const CLI::ArgumentMismatch*>(&e))
-    return T("falta o valor da op\xE7\xE3o ") + what.substr(0, what.find(':'));
-  return T("uso incorreto: ") + what;
 }
 
 int ShowLog(const std::string& home, bool errors_only) {
@@ -106,10 +86,13 @@ int main(int argc, char** argv) {
   app.set_help_flag("-h,--help", T("Mostra esta ajuda"));
   // The global options are taken after a subcommand too ("recovery --dir X").
   app.fallthrough();
-  std::string home = platform::ExtractFilePath(platform::GetModuleFileNameA()) + "register";
+  // Each user's register lives in their own data directory, never beside
+  // the installed program.
+  std::string home = platform::UserDataDirectory() + "/register";
   qdm_register::SaleOptions sale;
   app.add_option("--dir", home,
-                 T("Pasta do caixa: configura\xE7\xE3o, log de depura\xE7\xE3o, mem\xF3ria e bobina da impressora"));
+                 T("Pasta do caixa: configura\xE7\xE3o, log de depura\xE7\xE3o, mem\xF3ria e bobina da impressora "
+                   "(padr\xE3o: ") + home + ")");
   app.add_option("--caixa", sale.caixa, T("C\xF3" "digo do caixa"));
   std::string fabricante;
   app.add_option("--fabricante", fabricante,
@@ -127,7 +110,7 @@ int main(int argc, char** argv) {
                        : T("use um valor em reais, como 0.50");
           },
           "REAIS"));
-  app.add_option("--tipo", sale.tipo,
+  auto* tipo = app.add_option("--tipo", sale.tipo,
                  T("Tipo da impressora de um caixa novo (1 Bematech; 3 a 6 Sweda; 7, 8 Daruma)"));
 
   auto* recovery = app.add_subcommand(
@@ -158,6 +141,7 @@ int main(int argc, char** argv) {
   bool errors_only = false;
   log->add_flag("--erros", errors_only, T("S\xF3 as linhas de erro (ERRO!!!)"));
   app.require_subcommand(0, 1);
+  cli_pt::Translate(app);
 
   try {
     app.parse(argc, argv);
@@ -166,8 +150,7 @@ int main(int argc, char** argv) {
   } catch (const CLI::CallForAllHelp& e) {
     return app.exit(e);
   } catch (const CLI::ParseError& e) {
-    std::fprintf(stderr, "qdm_register: %s %s\n", UsageText(e).c_str(),
-                 T("(use --help para ver as op\xE7\xF5" "es)").c_str());
+    std::fprintf(stderr, "qdm_register: %s %s\n", cli_pt::UsageText(e).c_str(), cli_pt::HelpHint());
     return kUsageError;
   }
 
@@ -181,6 +164,16 @@ int main(int argc, char** argv) {
     if (!fabricante.empty() && tipo_sweda == 0) {
       Complain("fabricante desconhecido: " + platform::Utf8ToCp1252(fabricante) +
                " (use sweda ou um tipo de 3 a 6)");
+      return kUsageError;
+    }
+    // The sale's options are checked as the configuration tool checks them.
+    sale.caixa = platform::Utf8ToCp1252(sale.caixa);
+    sale.tipo_given = tipo->count() > 0;
+    qdm_register::EcfConfig asked;
+    asked.caixa = sale.caixa;
+    asked.tipo = sale.tipo;
+    if (const std::string problem = qdm_register::CheckEcfConfig(asked); !problem.empty()) {
+      Complain(problem);
       return kUsageError;
     }
     qdm_register::StopManagersOnSignals();

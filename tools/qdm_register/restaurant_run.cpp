@@ -2,7 +2,9 @@
 
 #include <dlfcn.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <map>
 #include <vector>
 
 #include "facade/Qdm00000.h"
@@ -10,10 +12,9 @@
 #include "platform/text/format.h"
 #include "tools/qdm_register/day_closing.h"
 #include "tools/qdm_register/till_steps.h"
+#include "utility/utility.h"
 
 namespace qdm_register {
-
-using platform::TClientDataSet;
 
 namespace {
 
@@ -27,15 +28,53 @@ const char* const kTableB = "20";
 
 // Descriptions fit the table item's 17 characters.
 const std::vector<Product> kTableAOrder = {
-    {"7896000000011", "CERVEJA 600ML", "T", 18, 2, 12.90, 0},
-    {"0000000000028", "PICANHA GRELHADA", "T", 12, 1, 89.90, 0},
+    {"7896000000011", "CERVEJA 600ML", "T", 18, "", 2, 12.90, 0},
+    {"0000000000028", "PICANHA GRELHADA", "T", 12, "", 1, 89.90, 0},
 };
 const std::vector<Product> kTableBOrder = {
-    {"7896000000035", "REFRIGERANTE LATA", "T", 18, 1, 6.50, 0},
-    {"0000000000042", "POR\xC7\xC3O DE FRITAS", "T", 12, 1, 32.00, 0},
+    {"7896000000035", "REFRIGERANTE LATA", "T", 18, "", 1, 6.50, 0},
+    {"0000000000042", "POR\xC7\xC3O DE FRITAS", "T", 12, "", 1, 32.00, 0},
 };
 const double kFloat = 50.00;
 const double kServicePercent = 10;
+const double kCashHanded = 200.00;
+
+// The register's own account of its tables, kept as the printer keeps
+// them, so every figure it shows is the printer's: items in the order
+// ordered, an item moved whole, an item reversed whole, tables joined.
+class Tables {
+ public:
+  void Order(const std::string& table, const std::vector<Product>& products) {
+    for (const Product& p : products) items_[table].push_back(p);
+  }
+  void Move(const std::string& from, const std::string& to, const std::string& code) {
+    auto& source = items_[from];
+    const auto it = std::find_if(source.begin(), source.end(), [&](const Product& p) { return p.code == code; });
+    if (it == source.end()) return;
+    items_[to].push_back(*it);
+    source.erase(it);
+  }
+  // Item `number` (1 is the first ordered) leaves the table.
+  Product Reverse(const std::string& table, std::size_t number) {
+    auto& items = items_[table];
+    const Product reversed = items.at(number - 1);
+    items.erase(items.begin() + static_cast<std::ptrdiff_t>(number - 1));
+    return reversed;
+  }
+  void Join(const std::string& to, const std::string& from) {
+    Order(to, items_[from]);
+    items_.erase(from);
+  }
+  const std::vector<Product>& Of(const std::string& table) { return items_[table]; }
+  double Total(const std::string& table) {
+    double total = 0;
+    for (const Product& p : items_[table]) total += p.Amount();
+    return platform::RoundTo(total, 2);
+  }
+
+ private:
+  std::map<std::string, std::vector<Product>> items_;
+};
 
 // The printer's reduction report is laid out as the restaurant model's
 // (one more line among the fiscal totalizers): the emulated printer is
@@ -49,6 +88,8 @@ bool MakeRestaurantPrinter(const RegisterSession& session) {
   return set_model != nullptr;
 }
 
+std::string Money(double amount) { return platform::FormatFloat("0.00", amount); }
+
 }  // namespace
 
 int RunRestaurantDay(RegisterSession& session, const SaleOptions& options) {
@@ -56,6 +97,7 @@ int RunRestaurantDay(RegisterSession& session, const SaleOptions& options) {
   SaleOptions restaurant = options;
   restaurant.caixa = kRestaurantTill;
   restaurant.tipo = kRestaurantModel;
+  restaurant.tipo_given = false;
   restaurant.card = false;
   // The restaurant's printer keeps its own memory (read when the library
   // loads); it prints on the same tape file as the shop's.
@@ -65,54 +107,69 @@ int RunRestaurantDay(RegisterSession& session, const SaleOptions& options) {
   if (ok && IdTipoImpFis != kRestaurantModel)
     ok = Step("o caixa " + restaurant.caixa + " n\xE3o \xE9 de restaurante: tipo " + platform::IntToStr(IdTipoImpFis),
               false);
+  ok = ok && reg.Recover();
   ok = ok && Step("impressora no modelo de restaurante", MakeRestaurantPrinter(session));
 
   DayClosing closing;
   Say("\n== Abertura do dia\n");
-  ok = ok && Step("Suprimento " + platform::FormatFloat("0.00", kFloat), Suprimento(kFloat));
+  ok = ok && Step("Suprimento " + Money(kFloat), Suprimento(kFloat));
   if (ok) closing.Supply(kFloat);
 
+  Tables tables;
   Say("\n== Mesas " + std::string(kTableA) + " e " + kTableB + "\n");
-  ok = ok && reg.SellItems(kTableAOrder, kTableA, kWaiter) && reg.SellItems(kTableBOrder, kTableB, kWaiter);
+  ok = ok && reg.SellToTable(kTableAOrder, kTableA, kWaiter) && reg.SellToTable(kTableBOrder, kTableB, kWaiter);
+  if (ok) tables.Order(kTableA, kTableAOrder), tables.Order(kTableB, kTableBOrder);
   // The soda goes to the other table, whole.
   const Product& soda = kTableBOrder.front();
-  ok = ok && Step("Transfere_Item " + soda.name + " da mesa " + kTableB + " para a mesa " + kTableA,
-                  Transfere_Item(kTableB, kTableA, soda.code, soda.name, "", "", 0, soda.price, soda.quantity));
-  ok = ok && Step("Estorno na mesa " + std::string(kTableA) + " (gar\xE7om " + kWaiter + ")",
-                  Estorno(kTableA, kWaiter, 0));
+  ok = ok && Step("Transfere_Item " + soda.description + " da mesa " + kTableB + " para a mesa " + kTableA,
+                  Transfere_Item(kTableB, kTableA, soda.code, soda.description, "", "", 0, soda.unit_price,
+                                 soda.quantity));
+  if (ok) tables.Move(kTableB, kTableA, soda.code);
+  // The first item of the table is reversed whole (a share of 0).
+  const std::size_t reversed_item = 1;
+  if (ok) {
+    const std::string description = tables.Of(kTableA).at(reversed_item - 1).description;
+    ok = Step("Estorno do item " + platform::IntToStr(static_cast<long long>(reversed_item)) + " da mesa " + kTableA +
+                  " (" + description + ", inteiro)",
+              Estorno(kTableA, util::AjustaZero(platform::IntToStr(static_cast<long long>(reversed_item)), 3), 0));
+    if (ok) tables.Reverse(kTableA, reversed_item);
+  }
   ok = ok && Step("Rel_MesaAber (relat\xF3rio de mesas abertas)", Rel_MesaAber(""));
   ok = ok && Step("Juncao_Mesa (a mesa " + std::string(kTableB) + " junta-se \xE0 mesa " + kTableA + ")",
                   Juncao_Mesa(kTableA, kTableB));
+  if (ok) tables.Join(kTableA, kTableB);
   ok = ok && Step("ImprimeCardapio", ImprimeCardapio());
 
-  double total = 0;
-  for (const auto* order : {&kTableAOrder, &kTableBOrder})
-    for (const Product& p : *order) total += p.Amount();
-  total = platform::RoundTo(total, 2);
-  Say("\n== Conta da mesa " + std::string(kTableA) + ": " + platform::FormatFloat("0.00", total) + "\n");
+  // The bill as the table check prints it: the items, the service charge
+  // on them (cut to the cent) and the total the customer is asked for.
+  const double items = tables.Total(kTableA);
+  const double service = util::Trunc2(items * kServicePercent / 100);
+  Say("\n== Conta da mesa " + std::string(kTableA) + ": " + Money(items) + " + servi\xE7o " +
+      platform::FormatFloat("0", kServicePercent) + "% " + Money(service) + " = " + Money(items + service) + "\n");
   ok = ok && Step("Cupom_Conferencia (servi\xE7o " + platform::FormatFloat("0", kServicePercent) + "%)",
                   Cupom_Conferencia(kTableA, kWaiter, kServicePercent, 0));
-  ok = ok && Step("Fecha_Conferencia", Fecha_Conferencia(kTableA, total));
-  ok = ok && Step("AbreCupomRes (cupom fiscal da mesa " + std::string(kTableA) + ")", AbreCupomRes(kTableA, kWaiter));
-  if (ok) reg.coupon_opened = true;
-  TClientDataSet movimentos("movimentos");
-  PrepareMovements(movimentos);
-  const double paid = 200.00;
-  AddMovement(movimentos, kCashType, paid, 1);
-  std::string numero;
-  ok = ok && reg.CloseCoupon(movimentos, 0, "", numero);
-  if (reg.coupon_opened) reg.CancelOpenCoupon();
+  ok = ok && Step("Fecha_Conferencia", Fecha_Conferencia(kTableA, items));
+
+  // The table's fiscal coupon: the items the printer holds for the table.
+  QdmVenda::Sale sale;
+  sale.table = kTableA;
+  sale.waiter = kWaiter;
+  sale.items = tables.Of(kTableA);
+  sale.payments = Payments(0, kCashHanded);
   if (ok) {
-    for (const auto* order : {&kTableAOrder, &kTableBOrder})
-      for (const Product& p : *order) closing.Sold(p);
-    closing.Took(kCashType, "Dinheiro", total);
+    const QdmVenda::SaleResult result = reg.Sell(sale);
+    ok = result.completed;
+    if (ok) {
+      for (const Product& p : sale.items) closing.Sold(p);
+      closing.Took(kCashType, "Dinheiro", result.total);
+    }
   }
 
   DayExport exported;
-  ok = ok && CloseTheDay(session, closing, reg.recebimentos, exported);
+  ok = ok && CloseTheDay(session, closing, reg.till.payment_types(), exported);
   reg.ShowNotices(false);
   reg.Finish();
-  reg.ShowOutputs(false);
+  reg.ShowOutputs();
   if (ok) ShowExport(exported);
   if (!ok) Say("== Dia n\xE3o conclu\xED" "do\n");
   return ok ? 0 : 1;

@@ -15,9 +15,10 @@ namespace {
 constexpr double kOpeningHour = 8.0 / 24;
 constexpr long long kSecondsPerDay = 86400;
 
-// The emulated printers take their clock offset when their library loads.
+// The emulated printers take their clock offset when their library loads,
+// the TEF manager when it starts: its vouchers are dated as the coupons.
 const char* const kPrinterClockSettings[] = {"MP20FI_CLOCK_OFFSET", "SERSWEDA_CLOCK_OFFSET",
-                                             "FS345_CLOCK_OFFSET"};
+                                             "FS345_CLOCK_OFFSET", "TEF_MANAGER_CLOCK_OFFSET"};
 
 std::string ClockFile(const std::string& home) {
   return platform::IncludeTrailingPathDelimiter(home) + kShopClockName;

@@ -23,6 +23,7 @@
 #include "tools/qdm_service/events.h"
 #include "tools/qdm_service/http_service.h"
 #include "tools/qdm_service/register_host.h"
+#include "tools/qdm_service/sale_desk.h"
 #include "tools/qdm_service/routes.h"
 #include "tools/qdm_service/token.h"
 
@@ -164,13 +165,23 @@ int main(int argc, char** argv) {
   // and keeps what the library said for the request's answer.
   platform::SetDialogPresenter(std::shared_ptr<platform::DialogPresenter>(&host->op(), [](auto*) {}));
   host->Start();
+  std::unique_ptr<qdm_service::SaleDesk> sales;
+  try {
+    sales = std::make_unique<qdm_service::SaleDesk>(*host, host->options().home + "/" + qdm_service::kSaleJournalFile);
+    sales->Reconcile();
+  } catch (const std::exception& e) {
+    Complain(e.what());
+    platform::SetDialogPresenter(nullptr);
+    host->Stop();
+    return kFailed;
+  }
 
   qdm_service::Dispatcher dispatcher;
   dispatcher.OnDetachedFinished([&events](const qdm_service::Task& task) {
     events.Publish("tarefa", {{"id", task.id()}, {"operacao", task.what()}, {"status", task.reply().status}});
   });
   qdm_service::HttpService service(http, token, dispatcher, events,
-                                   qdm_service::ServiceRoutes(*host, dispatcher, route_options));
+                                   qdm_service::ServiceRoutes(*host, *sales, dispatcher, route_options));
   int port = 0;
   try {
     port = service.Bind();

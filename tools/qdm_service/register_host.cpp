@@ -24,6 +24,7 @@
 #include "tools/qdm_register/config_writer.h"
 #include "tools/qdm_register/daruma_steps.h"
 #include "tools/qdm_register/register_session.h"
+#include "tools/qdm_register/till_steps.h"
 #include "utility/utility.h"
 
 namespace qdm_service {
@@ -63,19 +64,6 @@ constexpr PrinterModel kModels[] = {
     {7, "Daruma", "FS345 tipo 7"},      {8, "Daruma", "FS345 tipo 8"},
 };
 
-// The shop's payment types when the home has no "tiporece.cds" yet.
-struct PaymentType {
-  const char* code;
-  const char* name;
-  const char* kind;
-};
-constexpr PaymentType kDefaultPaymentTypes[] = {
-    {"001", "Dinheiro", "1"},
-    {"002", "Cart\xE3o D\xE9" "bito", "D"},
-    {"003", "Cart\xE3o Cr\xE9" "dito", "C"},
-    {"004", "Vale Troca", "4"},
-};
-
 // "COM1".."COM12" is that port of the facade's table; anything else is a
 // device path, mapped to `fallback`.
 int PortIndex(const std::string& given, int fallback) {
@@ -85,9 +73,6 @@ int PortIndex(const std::string& given, int fallback) {
   return fallback;
 }
 
-std::string LastNote(const Observation& seen) {
-  return seen.notes.empty() ? std::string() : seen.notes.back().text;
-}
 
 std::string Iso(platform::TDateTime day) { return platform::FormatDateTime("yyyy-mm-dd", day); }
 
@@ -101,15 +86,14 @@ bool ZDue(platform::TDateTime movement) {
   return (today > std::floor(movement) && hour >= 2) || today - 1 > std::floor(movement);
 }
 
-// The emulated printers keep their memory and tape in the home, as the
-// register program's do (the Bematech printer's are set by the session).
-void PointEmulatedPrinter(const qdm_register::RegisterSession& session, int tipo) {
-  if (IsDaruma(tipo)) qdm_register::PrepareDaruma(session, tipo);
-  if (IsSweda(tipo)) {
-    setenv("SERSWEDA_STATE", session.file("sersweda" + std::to_string(tipo) + ".state").c_str(), 1);
-    setenv("SERSWEDA_TAPE", session.file("tape.txt").c_str(), 1);
-    setenv("SERSWEDA_MODEL", std::to_string(tipo).c_str(), 1);
-  }
+// The emulated Sweda printers keep their memory and tape in the home, as
+// the register program's do (the Bematech printer's are set by the
+// session, the Daruma printer's by the shop's till setup).
+void PointEmulatedSweda(const qdm_register::RegisterSession& session, int tipo) {
+  if (!IsSweda(tipo)) return;
+  setenv("SERSWEDA_STATE", session.file("sersweda" + std::to_string(tipo) + ".state").c_str(), 1);
+  setenv("SERSWEDA_TAPE", session.file("tape.txt").c_str(), 1);
+  setenv("SERSWEDA_MODEL", std::to_string(tipo).c_str(), 1);
 }
 
 }  // namespace
@@ -142,10 +126,9 @@ void RegisterHost::Start() {
     if (platform::FileExists(program))
       tef_ = std::make_unique<qdm_register::TefManager>(program, platform::HostPath("c:\\tef_dial"));
   }
+  // The till's start cancels a coupon left open; the card answers left
+  // and the sales a power failure cut are settled by the sale desk.
   StartPrinter();
-  // The sale module's recovery at start (a coupon left open, card approvals
-  // left pending by a power failure) takes its place here once it exists;
-  // until then the printer's own port opening cancels a coupon left open.
   StartDisplay();
   StartReader();
   if (options_.digito) {
@@ -156,7 +139,6 @@ void RegisterHost::Start() {
 }
 
 void RegisterHost::StartPrinter() {
-  using namespace Qdm00000;
   const std::string config = qdm_register::EcfConfigPath(options_.home, options_.caixa);
   if (!platform::FileExists(config)) {
     qdm_register::EcfConfig c;
@@ -164,60 +146,45 @@ void RegisterHost::StartPrinter() {
     c.tipo = options_.tipo;
     qdm_register::WriteEcfConfig(config, c);
   }
-  Observation seen;
-  if (!observer_.Run([&] { return CarregaECF(options_.caixa); }, seen)) {
-    printer_fault_ = "Configura\xE7\xE3o do caixa n\xE3o carregada (" + config + ")";
-    return;
-  }
-  PointEmulatedPrinter(*session_, IdTipoImpFis);
-  LoadPaymentTypes();
-  if (!observer_.Run([&] { return StartImpFiscal(platform::IntToStr(IdTipoImpFis), "COM1"); }, seen)) {
-    printer_fault_ = "Impressora n\xE3o iniciada: " + LastNote(seen);
-    return;
-  }
-  SetImpFiscalOK(true);
-  printer_started_ = true;
+  // The register program's till: the same payment types, the same
+  // emulated devices; no X reading offered (nobody answers at the
+  // service), and a manager that ended is noticed at once.
+  QdmVenda::Setup setup = qdm_register::ShopSetup({}, *session_, options_.caixa);
+  setup.offer_x_reading = false;
+  const auto prepare = setup.before_printer_start;
+  setup.before_printer_start = [this, prepare](int tipo) {
+    if (prepare) prepare(tipo);
+    PointEmulatedSweda(*session_, tipo);
+  };
+  setup.manager_alive = [this] { return !tef_ || tef_->Alive(); };
+  till_ = std::make_unique<QdmVenda::Till>(std::move(setup));
   Initialise();
 }
 
 bool RegisterHost::Initialise() {
   Observation seen;
-  // "N": no X reading offered; a past fiscal day's question is answered No
-  // by the service's operator, so the Z reduction waits for its route.
-  printer_ready_ = observer_.Run(
-      [&] { return Qdm00000::IniciaImpressora("PDV", "N", payment_types_, rates_); }, seen);
-  printer_fault_ = printer_ready_ ? std::string() : "Impressora n\xE3o iniciada: " + LastNote(seen);
+  observer_.Run(
+      [this] {
+        Restart();
+        return printer_ready_;
+      },
+      seen);
   return printer_ready_;
 }
 
-void RegisterHost::LoadPaymentTypes() {
-  const std::string path = Qdm00000::DsDirCad + "tiporece.cds";
-  bool loaded = false;
-  if (platform::FileExists(path)) {
-    try {
-      payment_types_.LoadFromFile(path);
-      loaded = true;
-    } catch (const std::exception&) {
-      // A damaged file is left for the shop to mend; the defaults serve.
-    }
-  }
-  if (!loaded) {
-    payment_types_.Close();
-    payment_types_.FieldDefs.clear();
-    DefinePaymentTypeFields(payment_types_);
-    payment_types_.CreateDataSet();
-    for (const PaymentType& t : kDefaultPaymentTypes) {
-      payment_types_.Append();
-      payment_types_.FieldByName("CDFILIAL").SetAsString("0001");
-      payment_types_.FieldByName("CDTIPORECE").SetAsString(t.code);
-      payment_types_.FieldByName("NMTIPORECE").SetAsString(t.name);
-      payment_types_.FieldByName("IDTIPORECE").SetAsString(t.kind);
-      payment_types_.FieldByName("IDTPBUTTON").SetAsString("5");
-      payment_types_.Post();
-    }
-    if (!platform::FileExists(path)) payment_types_.SaveToFile(path);
-  }
-  if (IsDaruma(Qdm00000::IdTipoImpFis)) qdm_register::KeepPaymentTypesForDaruma(payment_types_);
+QdmVenda::StartResult RegisterHost::Restart() {
+  QdmVenda::StartResult started = till_->Start();
+  printer_started_ = till_->started();
+  printer_ready_ = started.ok;
+  printer_fault_ = started.ok ? std::string() : "Impressora n\xE3o iniciada: " + started.failure;
+  return started;
+}
+
+void RegisterHost::RequirePrinterForSale() {
+  if (printer_ready_) return;
+  if (printer_started_ && ReadPrinterState(true).z_due)
+    Fail("reducao_z_pendente", "O dia fiscal anterior n\xE3o foi encerrado: fa\xE7" "a a redu\xE7\xE3o Z");
+  Fail("dispositivo_ausente", printer_fault_.empty() ? std::string("Impressora n\xE3o iniciada") : printer_fault_);
 }
 
 void RegisterHost::StartDisplay() {
@@ -267,7 +234,7 @@ void RegisterHost::Stop() {
     reader_.reset();
   }
   if (options_.digito) Qdm00800::StopDigVerif();
-  if (printer_started_) Qdm00000::StopImpFiscal();
+  if (till_) till_->Stop();
   printer_started_ = printer_ready_ = false;
   if (tef_) tef_->Stop();
   tef_.reset();

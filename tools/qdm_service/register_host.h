@@ -10,6 +10,7 @@
 #include <string>
 
 #include "platform/dataset/dataset.h"
+#include "sale/QdmVenda.h"
 #include "tools/qdm_service/events.h"
 #include "tools/qdm_service/outcome.h"
 
@@ -80,7 +81,14 @@ class RegisterHost {
   // Runs the printer's start-up again (after a Z reduction that a past
   // fiscal day held back).
   bool Initialise();
-  platform::TClientDataSet& payment_types() { return payment_types_; }
+  // The till's start again (the recovery's reset); answers what it did.
+  QdmVenda::StartResult Restart();
+  // The sale module's till, on the register's configuration.
+  QdmVenda::Till& till() { return *till_; }
+  // Raises the problem that keeps a sale from the printer: not started,
+  // a past fiscal day's Z reduction due.
+  void RequirePrinterForSale();
+  platform::TClientDataSet& payment_types() { return till_->payment_types(); }
   Json PrinterStatus(const PrinterState& state);
 
   // ---- The other devices ----
@@ -106,7 +114,6 @@ class RegisterHost {
   void StartPrinter();
   void StartDisplay();
   void StartReader();
-  void LoadPaymentTypes();
 
   DeviceOptions options_;
   EventHub& events_;
@@ -116,8 +123,7 @@ class RegisterHost {
   std::unique_ptr<qdm_register::TefManager> tef_;
   std::optional<bool> tef_active_;
   std::chrono::steady_clock::time_point tef_probed_;
-  platform::TClientDataSet payment_types_{"recebimentos"};
-  platform::TClientDataSet rates_{"aliquotas"};
+  std::unique_ptr<QdmVenda::Till> till_;
   bool printer_started_ = false;
   bool printer_ready_ = false;
   std::string printer_fault_;

@@ -214,13 +214,14 @@ bool RequestBody::Has(const std::string& name) const {
 
 std::string RequestBody::Text(const std::string& name, const TextField& field) const {
   std::optional<std::string> text = OptionalText(name, field);
-  if (!text) Fail("campo_obrigatorio", "Falta o campo " + name, name);
+  if (!text) Fail("campo_obrigatorio", "Falta o campo " + Field(name), Field(name));
   return *text;
 }
 
-std::optional<std::string> RequestBody::OptionalText(const std::string& name, const TextField& field) const {
-  const Json* value = Member(name);
+std::optional<std::string> RequestBody::OptionalText(const std::string& member, const TextField& field) const {
+  const Json* value = Member(member);
   if (!value) return std::nullopt;
+  const std::string name = Field(member);
   if (!value->is_string())
     Fail("campo_invalido", "O campo " + name + " deve ser um texto (veio " + Kind(*value) + ")", name);
   return ReadText(value->get<std::string>(), name, field);
@@ -228,19 +229,21 @@ std::optional<std::string> RequestBody::OptionalText(const std::string& name, co
 
 std::int64_t RequestBody::Decimal(const std::string& name, const DecimalField& field) const {
   std::optional<std::int64_t> units = OptionalDecimal(name, field);
-  if (!units) Fail("campo_obrigatorio", "Falta o campo " + name, name);
+  if (!units) Fail("campo_obrigatorio", "Falta o campo " + Field(name), Field(name));
   return *units;
 }
 
-std::optional<std::int64_t> RequestBody::OptionalDecimal(const std::string& name, const DecimalField& field) const {
-  const Json* value = Member(name);
+std::optional<std::int64_t> RequestBody::OptionalDecimal(const std::string& member, const DecimalField& field) const {
+  const Json* value = Member(member);
   if (!value) return std::nullopt;
+  const std::string name = Field(member);
   return ReadDecimal(DecimalTextOf(*value, name), name, field);
 }
 
-std::vector<std::string> RequestBody::TextList(const std::string& name, const TextField& field,
+std::vector<std::string> RequestBody::TextList(const std::string& member, const TextField& field,
                                                std::size_t max_items, bool allow_empty_list) const {
-  const Json* value = Member(name);
+  const Json* value = Member(member);
+  const std::string name = Field(member);
   if (!value) Fail("campo_obrigatorio", "Falta o campo " + name, name);
   if (!value->is_array())
     Fail("campo_invalido", "O campo " + name + " deve ser uma lista de textos (veio " + Kind(*value) + ")", name);
@@ -258,10 +261,54 @@ std::vector<std::string> RequestBody::TextList(const std::string& name, const Te
   return texts;
 }
 
+bool RequestBody::Bool(const std::string& member, bool fallback) const {
+  const Json* value = Member(member);
+  if (!value) return fallback;
+  if (!value->is_boolean())
+    Fail("campo_invalido", "O campo " + Field(member) + " deve ser true ou false (veio " + Kind(*value) + ")",
+         Field(member));
+  return value->get<bool>();
+}
+
+std::optional<RequestBody> RequestBody::OptionalObject(const std::string& member) const {
+  const Json* value = Member(member);
+  if (!value) return std::nullopt;
+  if (!value->is_object())
+    Fail("campo_invalido", "O campo " + Field(member) + " deve ser um objeto (veio " + Kind(*value) + ")",
+         Field(member));
+  RequestBody body;
+  body.root_ = *value;
+  body.prefix_ = Field(member) + "/";
+  return body;
+}
+
+std::vector<RequestBody> RequestBody::ObjectList(const std::string& member, std::size_t max_items) const {
+  const Json* value = Member(member);
+  const std::string name = Field(member);
+  if (!value) Fail("campo_obrigatorio", "Falta o campo " + name, name);
+  if (!value->is_array())
+    Fail("campo_invalido", "O campo " + name + " deve ser uma lista (veio " + Kind(*value) + ")", name);
+  if (value->empty()) Fail("campo_invalido", "A lista " + name + " est\xE1 vazia", name);
+  if (value->size() > max_items)
+    Fail("valor_nao_cabe", "A lista " + name + " passa de " + std::to_string(max_items) + " itens", name);
+  std::vector<RequestBody> bodies;
+  for (std::size_t i = 0; i < value->size(); ++i) {
+    const std::string item = name + "/" + std::to_string(i);
+    const Json& element = (*value)[i];
+    if (!element.is_object())
+      Fail("campo_invalido", "O item " + item + " deve ser um objeto (veio " + Kind(element) + ")", item);
+    RequestBody body;
+    body.root_ = element;
+    body.prefix_ = item + "/";
+    bodies.push_back(std::move(body));
+  }
+  return bodies;
+}
+
 void RequestBody::NoOtherFields() const {
   for (const auto& [name, value] : root_.items()) {
     if (read_.count(name) == 0) {
-      const std::string field = FieldName(name);
+      const std::string field = prefix_ + FieldName(name);
       Fail("campo_desconhecido", "Campo desconhecido: " + field, field);
     }
   }

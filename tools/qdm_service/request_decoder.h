@@ -46,6 +46,16 @@ class RequestBody {
   // A list of texts, each read as `field`; at most `max_items`.
   std::vector<std::string> TextList(const std::string& name, const TextField& field, std::size_t max_items,
                                     bool allow_empty_list = false) const;
+  // A true or false; absent or null is `fallback`.
+  bool Bool(const std::string& name, bool fallback) const;
+  // An object member, read as a body of its own whose problems name its
+  // fields under `name` ("comprador/nome").
+  std::optional<RequestBody> OptionalObject(const std::string& name) const;
+  // A list of objects, each read as a body of its own ("itens/0/codigo");
+  // 1 to `max_items`.
+  std::vector<RequestBody> ObjectList(const std::string& name, std::size_t max_items) const;
+  // A member's name as the problems give it ("itens/0/quantidade").
+  std::string Path(const std::string& name) const { return prefix_ + name; }
   // Refuses a member no reader above was asked for (a misspelt field is
   // an error, not a default).
   void NoOtherFields() const;
@@ -56,7 +66,9 @@ class RequestBody {
 
  private:
   Json root_;
+  std::string prefix_;  // where this body stands in the request ("itens/0/")
   mutable std::set<std::string> read_;
+  std::string Field(const std::string& name) const { return Path(name); }
   const Json* Member(const std::string& name) const;
 };
 

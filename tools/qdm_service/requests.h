@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "sale/QdmVenda.h"
 #include "tools/qdm_service/exact_decimal.h"
 #include "tools/qdm_service/request_decoder.h"
 
@@ -54,6 +55,20 @@ struct RawCommand {
   std::vector<std::string> fields;
 };
 RawCommand DecodeRawCommand(std::string_view body);
+
+// A sale in one call, as POST /v1/vendas carries it: the caller's key,
+// the request in its canonical form (the same request is the same sale)
+// and the sale as the sale module takes it. Every amount is read exactly
+// in its field and handed over as the cents (or thousandths) it holds.
+struct SaleOrder {
+  std::string key;
+  std::string canonical;
+  QdmVenda::Sale sale;
+};
+// The key's characters: letters, digits and ._:-, 1 to 64 of them.
+inline constexpr TextField kSaleKey{64, false,
+                                    "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz._:-"};
+SaleOrder DecodeSale(std::string_view body);
 
 // The `espera` of a request in milliseconds: `given` when there is one
 // (0 to `max_ms`), else `default_ms`.

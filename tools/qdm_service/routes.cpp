@@ -13,6 +13,7 @@
 #include "tools/qdm_service/dataset_json.h"
 #include "tools/qdm_service/register_host.h"
 #include "tools/qdm_service/requests.h"
+#include "tools/qdm_service/sale_desk.h"
 
 namespace qdm_service {
 
@@ -72,8 +73,6 @@ Reply OnPrinter(RegisterHost& host, const Needs& needs, const std::string& refus
   body["avisos"] = Notices(seen);
   return JsonReply(200, body);
 }
-
-Reply Unavailable(const std::string& mensagem) { return ProblemReply(Problem{"nao_implementado", mensagem, ""}); }
 
 // ---- Decoders and their work ----
 
@@ -264,17 +263,6 @@ Route Immediate(const char* method, const char* pattern, std::function<Reply(con
   return route;
 }
 
-// Routes the sale module will serve: the one-call sale with its card
-// payments, what became of a sale by its key, and the recovery. Until the
-// library's sale module exists they answer 501, so the service never
-// runs a sale sequence of its own.
-Route SaleSlot(const char* method, const char* pattern) {
-  return Immediate(method, pattern, [](const Call&) {
-    return Unavailable("A venda, o pagamento com cart\xE3o e a recupera\xE7\xE3o chegam com o m\xF3" "dulo de venda "
-                       "da biblioteca; ainda n\xE3o dispon\xEDveis neste servi\xE7o");
-  });
-}
-
 }  // namespace
 
 Json TaskBody(const Task& task) {
@@ -297,7 +285,8 @@ Json TaskBody(const Task& task) {
   return body;
 }
 
-std::vector<Route> ServiceRoutes(RegisterHost& host, Dispatcher& dispatcher, const RouteOptions& options) {
+std::vector<Route> ServiceRoutes(RegisterHost& host, SaleDesk& sales, Dispatcher& dispatcher,
+                                 const RouteOptions& options) {
   std::vector<Route> routes = {
       Immediate("GET", "/v1/saude", [](const Call&) { return JsonReply(200, {{"estado", "ok"}}); }, true),
       Immediate("GET", "/v1/openapi.json",
@@ -327,9 +316,19 @@ std::vector<Route> ServiceRoutes(RegisterHost& host, Dispatcher& dispatcher, con
       Device("POST", "/v1/gaveta/abrir", "gaveta", OpenDrawer, host),
       Device("POST", "/v1/visor", "visor", DisplayWork, host),
       Device("POST", "/v1/cracha/digito", "digito_verificador", BadgeDigit, host),
-      SaleSlot("POST", "/v1/vendas"),
-      SaleSlot("GET", "/v1/vendas/([^/]+)"),
-      SaleSlot("POST", "/v1/recuperacao"),
+      Device("POST", "/v1/vendas", "venda",
+             [&sales](RegisterHost&, const Call& call) { return sales.Sell(DecodeSale(call.body)); }, host),
+      Immediate("GET", "/v1/vendas", [&sales](const Call&) { return sales.List(); }),
+      Immediate("GET", "/v1/vendas/([^/]+)",
+                [&sales](const Call& call) {
+                  return sales.Find(ReadText(call.captures.at(0), "idVenda", kSaleKey));
+                }),
+      Device("POST", "/v1/recuperacao", "recuperacao",
+             [&sales](RegisterHost&, const Call& call) {
+               DecodeEmpty(call.body);
+               return sales.Recover();
+             },
+             host),
   };
   Route events;
   events.method = "GET";

@@ -16,6 +16,7 @@
 namespace qdm_service {
 
 class RegisterHost;
+class SaleDesk;
 
 // A request as a route sees it.
 struct Call {
@@ -43,7 +44,8 @@ struct RouteOptions {
   bool raw_command = false;  // POST /v1/comando (the printer's own commands)
 };
 
-std::vector<Route> ServiceRoutes(RegisterHost& host, Dispatcher& dispatcher, const RouteOptions& options);
+std::vector<Route> ServiceRoutes(RegisterHost& host, SaleDesk& sales, Dispatcher& dispatcher,
+                                 const RouteOptions& options);
 
 // The OpenAPI document, as built into the program.
 const std::string& OpenApiDocument();

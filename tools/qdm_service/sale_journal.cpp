@@ -67,9 +67,14 @@ SaleJournal::SaleJournal(std::string path) : path_(std::move(path)) {
     at = end + 1;
     if (!record.is_object() || !record.contains("k") || !record["k"].is_string()) continue;
     const std::string key = record["k"].get<std::string>();
+    const auto text = [&record](const char* name) {
+      return record.contains(name) && record[name].is_string() ? record[name].get<std::string>() : std::string();
+    };
     if (record.contains("r") && record["r"].is_string() && entries_.count(key) == 0) {
-      entries_[key] = Entry{key, record["r"].get<std::string>(), std::nullopt};
+      entries_[key] = Entry{key, text("r"), std::nullopt, text("p"), text("t")};
       order_.push_back(key);
+    } else if (record.contains("p") && !record.contains("r") && entries_.count(key) == 1) {
+      entries_[key].progress = text("p");
     } else if (record.contains("o") && record["o"].is_string() && entries_.count(key) == 1) {
       entries_[key].outcome = record["o"].get<std::string>();
     }
@@ -84,7 +89,7 @@ bool SaleJournal::ValidKey(const std::string& key) {
   if (key.empty() || key.size() > kMaxKey) return false;
   for (char c : key)
     if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '-' || c == '_' ||
-          c == '.'))
+          c == '.' || c == ':'))
       return false;
   return true;
 }
@@ -101,7 +106,8 @@ void SaleJournal::Append(const std::string& line) {
   if (::fdatasync(fd_) != 0) Refuse("N\xE3o foi poss\xEDvel gravar no di\xE1rio de vendas", path_);
 }
 
-SaleJournal::Claim SaleJournal::Begin(const std::string& key, const std::string& request, Entry* entry) {
+SaleJournal::Claim SaleJournal::Begin(const std::string& key, const std::string& request, Entry* entry,
+                                      const std::string& progress, const std::string& begun) {
   if (!ValidKey(key)) throw std::invalid_argument("chave de venda inv\xE1lida");
   std::lock_guard<std::mutex> lock(mutex_);
   const auto found = entries_.find(key);
@@ -110,8 +116,11 @@ SaleJournal::Claim SaleJournal::Begin(const std::string& key, const std::string&
     if (found->second.request != request) return Claim::Conflict;
     return found->second.outcome ? Claim::Done : Claim::Pending;
   }
-  Append(Json{{"k", key}, {"r", request}}.dump());
-  Entry& added = entries_[key] = Entry{key, request, std::nullopt};
+  Json record = {{"k", key}, {"r", request}};
+  if (!progress.empty()) record["p"] = progress;
+  if (!begun.empty()) record["t"] = begun;
+  Append(record.dump());
+  Entry& added = entries_[key] = Entry{key, request, std::nullopt, progress, begun};
   order_.push_back(key);
   if (entry) *entry = added;
   return Claim::Begun;
@@ -124,6 +133,21 @@ void SaleJournal::Finish(const std::string& key, const std::string& outcome) {
   if (found->second.outcome) return;  // the first outcome stands
   Append(Json{{"k", key}, {"o", outcome}}.dump());
   found->second.outcome = outcome;
+}
+
+void SaleJournal::Progress(const std::string& key, const std::string& progress) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  const auto found = entries_.find(key);
+  if (found == entries_.end() || found->second.outcome) return;
+  Append(Json{{"k", key}, {"p", progress}}.dump());
+  found->second.progress = progress;
+}
+
+std::vector<SaleJournal::Entry> SaleJournal::All() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  std::vector<Entry> all;
+  for (const std::string& key : order_) all.push_back(entries_.at(key));
+  return all;
 }
 
 std::optional<SaleJournal::Entry> SaleJournal::Find(const std::string& key) const {

@@ -24,6 +24,8 @@ class SaleJournal {
     std::string key;
     std::string request;                 // the request in its canonical form
     std::optional<std::string> outcome;  // the answer as stored (JSON text)
+    std::string progress;                // how far the sale went, as last journaled (JSON text)
+    std::string begun;                   // when it began, "yyyy-mm-dd hh:nn:ss"
   };
   enum class Claim {
     Begun,     // journaled now, synced: the sale may start
@@ -39,17 +41,23 @@ class SaleJournal {
   SaleJournal(const SaleJournal&) = delete;
   SaleJournal& operator=(const SaleJournal&) = delete;
 
-  // A key is 1 to 64 letters, digits, '-', '_' or '.'.
+  // A key is 1 to 64 letters, digits, '-', '_', '.' or ':'.
   static bool ValidKey(const std::string& key);
 
   // Journals the key with its request, or tells what the key holds;
   // `entry` receives the key's entry either way.
-  Claim Begin(const std::string& key, const std::string& request, Entry* entry = nullptr);
+  // `progress` and `begun` are journaled with it.
+  Claim Begin(const std::string& key, const std::string& request, Entry* entry = nullptr,
+              const std::string& progress = "", const std::string& begun = "");
+  // Journals how far a begun key's sale went (synced before it goes on).
+  void Progress(const std::string& key, const std::string& progress);
   // Journals the outcome of a begun key.
   void Finish(const std::string& key, const std::string& outcome);
   std::optional<Entry> Find(const std::string& key) const;
   // Keys begun without an outcome, in the order begun.
   std::vector<Entry> Pending() const;
+  // Every key, in the order begun.
+  std::vector<Entry> All() const;
 
  private:
   void Append(const std::string& line);
