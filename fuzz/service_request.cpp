@@ -41,6 +41,18 @@ void Try(Decode&& decode) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view body(reinterpret_cast<const char*>(data), size);
   Try([&] { DecodeEmpty(body); });
+  Try([&] {
+    const SaleOrder order = DecodeSale(body);
+    CheckText(order.key, 64);
+    if (order.canonical.empty()) fuzzsupport::Broken("a sale has its canonical form");
+    for (const QdmVenda::Item& item : order.sale.items) {
+      CheckText(item.code, 13);
+      CheckText(item.description, 200);
+      if (!(item.quantity >= 0 && item.quantity < 10000)) fuzzsupport::Broken("a quantity fits 4+3 digits");
+      if (!(item.unit_price >= 0 && item.unit_price < 1000000)) fuzzsupport::Broken("a price fits 6+2 digits");
+    }
+    for (const QdmVenda::Payment& payment : order.sale.payments) CheckText(payment.type, 3);
+  });
   Try([&] { CheckAmount(DecodeCashMovement(body).cents); });
   Try([&] {
     const NonFiscalReceipt receipt = DecodeNonFiscalReceipt(body);

@@ -107,8 +107,28 @@ TEST_F(ServiceFilesTest, ALineAPowerFailureCutIsDroppedBeforeAnythingFollowsIt) 
   EXPECT_EQ(Slurp(path).find("sta\n"), std::string::npos);
 }
 
+TEST_F(ServiceFilesTest, HowFarASaleWentIsKeptWithItsKeyAcrossARestart) {
+  const std::string path = home() + "/vendas.jrn";
+  {
+    SaleJournal journal(path);
+    journal.Begin("v", "{}", nullptr, R"({"cupom":null})", "2026-12-11 10:00:00");
+    journal.Progress("v", R"({"cupom":"000042"})");
+    journal.Begin("w", "{}");
+    journal.Finish("w", "{}");
+    journal.Progress("w", "late");  // an answered key keeps its answer's state
+  }
+  SaleJournal again(path);
+  const SaleJournal::Entry v = *again.Find("v");
+  EXPECT_EQ(v.progress, R"({"cupom":"000042"})");
+  EXPECT_EQ(v.begun, "2026-12-11 10:00:00");
+  EXPECT_FALSE(v.outcome);
+  EXPECT_EQ(again.Find("w")->progress, "");
+  ASSERT_EQ(again.All().size(), 2u);
+  EXPECT_EQ(again.All()[1].key, "w");
+}
+
 TEST(SaleJournalKeyTest, KeysAreShortPlainNames) {
-  for (const char* good : {"a", "venda-2024.001_x", "0123456789012345678901234567890123456789012345678901234567890123"})
+  for (const char* good : {"a", "venda-2024.001_x", "loja:7:caixa-1", "0123456789012345678901234567890123456789012345678901234567890123"})
     EXPECT_TRUE(SaleJournal::ValidKey(good)) << good;
   for (const char* bad : {"", "../x", "a b", "a/b", "\xE7", "01234567890123456789012345678901234567890123456789012345678901234"})
     EXPECT_FALSE(SaleJournal::ValidKey(bad)) << bad;

@@ -86,14 +86,15 @@ class OpenApi:
 class Service:
     """One qdm_service process on a home of its own."""
 
-    def __init__(self, home, *options):
+    def __init__(self, home, *options, env=None):
         self.home = home
         self.log = open(os.path.join(home, "service.err"), "wb") if os.path.isdir(home) else None
         if self.log is None:
             os.makedirs(home, exist_ok=True)
             self.log = open(os.path.join(home, "service.err"), "wb")
         self.proc = subprocess.Popen([SERVICE, "--dir", home, *options], stdout=subprocess.PIPE,
-                                     stderr=self.log, start_new_session=True)
+                                     stderr=self.log, start_new_session=True,
+                                     env=None if env is None else {**os.environ, **env})
         self.url = self._first_line()
         with open(os.path.join(home, "qdm_service.token")) as f:
             self.token = f.read().strip()
@@ -330,11 +331,9 @@ class SharedService(unittest.TestCase):
         # The display folds the accents.
         self.assertEqual(shown["texto"], ["Pao de queijo       ", "TOTAL 12,34         "])
 
-    def test_routes_of_the_sale_module_are_reserved(self):
-        s = self.service
-        for method, path in [("POST", "/v1/vendas"), ("GET", "/v1/vendas/venda-1"), ("POST", "/v1/recuperacao")]:
-            self.problem(s.call(method, path, json={} if method == "POST" else None), 501, "nao_implementado")
-        self.problem(s.call("POST", "/v1/comando", json={"comando": "19"}, check=False), 404, "nao_encontrado")
+    def test_the_raw_command_route_is_absent_by_default(self):
+        self.problem(self.service.call("POST", "/v1/comando", json={"comando": "19"}, check=False), 404,
+                     "nao_encontrado")
 
     def test_a_call_that_outlives_its_wait_answers_202_and_its_task_the_same_reply(self):
         s = self.service
@@ -560,6 +559,246 @@ class OwnServices(HomeTest):
             self.assertEqual(answer["comando"], "30")
             self.assertTrue(answer["retorno"])
             self.assertEqual(s.call("POST", "/v1/visor", json={"linha1": "x"}).json()["codigo"], "dispositivo_ausente")
+        finally:
+            self.assertEqual(s.stop(), 0)
+
+
+def sale(key, price="4.50", quantity="1.000", payments=None, description="Caf\u00e9 com leite", **extra):
+    body = {"idVenda": key,
+            "itens": [{"codigo": "7891000100103", "descricao": description, "quantidade": quantity,
+                       "precoUnitario": price, "tributacao": {"tipo": "T", "percentual": "18.00"}}],
+            "pagamentos": payments or [{"tipo": "001", "valor": "10.00"}]}
+    body.update(extra)
+    return body
+
+
+def card(amount):
+    return [{"tipo": "002", "valor": amount, "cartao": True}]
+
+
+def tef_control(home, text):
+    """Sets the emulated TEF manager's fault keys (read on every request)."""
+    path = os.path.join(home, "drive_c", "tef_dial", "manager.ctl")
+    if text:
+        with open(path, "w") as f:
+            f.write(text)
+    elif os.path.exists(path):
+        os.remove(path)
+
+
+class Sales(unittest.TestCase):
+    """Sales in one call on one service: each test sells under keys of its own."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.home = tempfile.mkdtemp(prefix="qdm-service-")
+        cls.service = Service(cls.home)
+
+    @classmethod
+    def tearDownClass(cls):
+        status = cls.service.stop()
+        shutil.rmtree(cls.home, ignore_errors=True)
+        assert status == 0, status
+
+    problem = SharedService.problem
+
+    def sell(self, body, status=200):
+        r = self.service.call("POST", "/v1/vendas", json=body)
+        self.assertEqual(r.status_code, status, r.text)
+        return r.json() if status == 200 else r.json()["venda"]
+
+    def test_a_cash_sale_closes_its_coupon_and_gives_the_change(self):
+        before = tape(self.home)
+        venda = self.sell(sale("dinheiro-1", price=4.5, quantity="2", description="P\u00e3o franc\u00eas",
+                               comprador={"documento": "123.456.789-09", "nome": "Jos\u00e9"}))
+        self.assertTrue(venda["concluida"])
+        self.assertEqual(venda["cupom"]["estado"], "fechado")
+        self.assertEqual((venda["subtotal"], venda["total"], venda["pago"], venda["troco"]),
+                         ("9.00", "9.00", "10.00", "1.00"))
+        self.assertEqual(venda["cartoes"], [])
+        printed = tape(self.home)[len(before):]
+        self.assertIn("P\u00e3o franc\u00eas", printed)
+        self.assertIn("123.456.789-09", printed)
+        known = self.service.call("GET", "/v1/vendas/dinheiro-1").json()
+        self.assertEqual((known["estado"], known["venda"]), ("concluida", venda))
+        listed = self.service.call("GET", "/v1/vendas").json()["vendas"]
+        self.assertIn("dinheiro-1", [v["idVenda"] for v in listed])
+
+    def test_a_card_sale_prints_its_voucher_and_confirms_the_card(self):
+        before = tape(self.home)
+        venda = self.sell(sale("cartao-1", payments=card("4.00"), desconto="0.50"))
+        self.assertTrue(venda["concluida"])
+        self.assertEqual((venda["total"], venda["troco"]), ("4.00", "0.00"))
+        (c,) = venda["cartoes"]
+        self.assertEqual((c["estado"], c["aprovado"], c["valor"]), ("confirmada", True, "4.00"))
+        self.assertIn(c["documento"], tape(self.home)[len(before):])
+        self.assertTrue(c["autorizacao"] and c["documento"] and c["rede"])
+
+    def test_a_declined_card_abandons_the_sale_and_cancels_its_coupon(self):
+        tef_control(self.home, "decline=1\n")
+        try:
+            venda = self.sell(sale("recusado-1", payments=card("4.50")), 422)
+        finally:
+            tef_control(self.home, "")
+        self.assertFalse(venda["concluida"])
+        self.assertEqual(venda["cupom"]["estado"], "cancelado")
+        self.assertEqual([c["estado"] for c in venda["cartoes"]], ["nao_aprovada"])
+        self.assertTrue(venda["falha"])
+        self.assertEqual(self.service.call("GET", "/v1/vendas/recusado-1").json()["estado"], "abandonada")
+
+    def test_the_same_key_answers_what_is_stored_and_prints_nothing(self):
+        first = self.sell(sale("repetida-1"))
+        before = tape(self.home)
+        self.assertEqual(self.sell(sale("repetida-1")), first)
+        self.assertEqual(tape(self.home), before)
+        # Money as a number is the same sale only when written the same way.
+        other = self.service.call("POST", "/v1/vendas", json=sale("repetida-1", price="4.60"))
+        self.problem(other, 409, "chave_reutilizada", "idVenda")
+        self.assertEqual(tape(self.home), before)
+
+    def test_the_same_key_from_two_clients_at_once_prints_one_coupon(self):
+        answers = []
+        body = sale("simultanea-1", description="Doce de leite duplo")
+
+        def client():
+            with requests.Session() as session:
+                session.headers["Authorization"] = "Bearer " + self.service.token
+                r = session.post(self.service.url + "/v1/vendas", json=body, timeout=CALL_BOUND)
+                OPENAPI.check("POST", "/v1/vendas", r)
+                answers.append(r.json())
+
+        clients = [threading.Thread(target=client) for _ in range(2)]
+        for c in clients:
+            c.start()
+        for c in clients:
+            c.join()
+        self.assertEqual(len(answers), 2)
+        self.assertEqual(answers[0], answers[1])
+        self.assertEqual(tape(self.home).count("Doce de leite duplo"), 1)
+
+    def test_each_bad_sale_is_refused_with_its_field_and_nothing_printed(self):
+        before = tape(self.home)
+        item = sale("x")["itens"][0]
+        cases = [
+            ({"itens": [item], "pagamentos": card("1")}, 400, "campo_obrigatorio", "idVenda"),
+            (sale("chave com espa\u00e7o"), 400, "campo_invalido", "idVenda"),
+            (sale("k" * 65), 400, "valor_nao_cabe", "idVenda"),
+            (sale("b1", price="4.505"), 400, "valor_nao_cabe", "itens/0/precoUnitario"),
+            (sale("b2", quantity="1.0001"), 400, "valor_nao_cabe", "itens/0/quantidade"),
+            (sale("b3", price="1234567.00"), 400, "valor_nao_cabe", "itens/0/precoUnitario"),
+            (sale("b4", description="caf\u00e9 \u2615"), 400, "texto_fora_da_pagina_de_codigo", "itens/0/descricao"),
+            (sale("b5", itens=[]), 400, "campo_invalido", "itens"),
+            (sale("b6", itens=[{**item, "aliquota": "01"}]), 400, "campo_invalido", "itens/0/tributacao"),
+            (sale("b7", itens=[{**item, "cor": "azul"}]), 400, "campo_desconhecido", "itens/0/cor"),
+            (sale("b8", payments=[{"tipo": "001", "valor": "10.00", "cartao": "sim"}]), 400, "campo_invalido",
+             "pagamentos/0/cartao"),
+            (sale("b9", comprador={"documento": "abc"}), 400, "campo_invalido", "comprador/documento"),
+            (sale("b10", desconto=-1), 400, "campo_invalido", "desconto"),
+        ]
+        for body, status, codigo, campo in cases:
+            with self.subTest(campo=campo, codigo=codigo):
+                self.problem(self.service.call("POST", "/v1/vendas", json=body), status, codigo, campo)
+        for raw in [b"{", b"[]", b'{"idVenda":"a","idVenda":"b"}', b"\xff"]:
+            r = self.service.call("POST", "/v1/vendas", data=raw, headers={"Content-Type": "application/json"})
+            self.problem(r, 400, "requisicao_invalida")
+        # Refused by the sale module before the printer: answered as an
+        # abandoned sale that opened no coupon.
+        short = self.sell(sale("curto-1", payments=[{"tipo": "001", "valor": "1.00"}]), 422)
+        self.assertEqual(short["cupom"]["estado"], "nao_aberto")
+        self.problem(self.service.call("GET", "/v1/vendas/nunca-vista"), 404, "venda_desconhecida", "idVenda")
+        self.assertEqual(tape(self.home), before)
+
+    def test_status_answers_while_sales_run_and_nothing_is_lost(self):
+        answers, sales = [], []
+        stop = threading.Event()
+
+        def status_client():
+            with requests.Session() as session:
+                session.headers["Authorization"] = "Bearer " + self.service.token
+                for _ in range(40):
+                    if stop.is_set():
+                        break
+                    r = session.get(self.service.url + "/v1/estado", timeout=CALL_BOUND)
+                    OPENAPI.check("GET", "/v1/estado", r)
+                    answers.append(r.status_code)
+
+        def sale_client(n):
+            with requests.Session() as session:
+                session.headers["Authorization"] = "Bearer " + self.service.token
+                for i in range(3):
+                    r = session.post(self.service.url + "/v1/vendas", json=sale("carga-%d-%d" % (n, i)),
+                                     timeout=CALL_BOUND)
+                    OPENAPI.check("POST", "/v1/vendas", r)
+                    sales.append(r.json()["cupom"]["numero"])
+
+        workers = [threading.Thread(target=status_client) for _ in range(4)]
+        workers += [threading.Thread(target=sale_client, args=(n,)) for n in range(2)]
+        for w in workers:
+            w.start()
+        for w in workers[4:]:
+            w.join()
+        stop.set()
+        for w in workers[:4]:
+            w.join()
+        self.assertEqual(len(sales), 6)
+        self.assertEqual(len(set(sales)), 6)  # six coupons, each its own number
+        self.assertTrue(answers)
+        self.assertEqual(set(answers), {200})
+
+
+class SalesOnTheirOwnService(HomeTest):
+    def test_a_refused_closing_cancels_the_coupon_and_undoes_the_card(self):
+        s = Service(self.home, env={"MP20FI_FAULT": "34:0,1"})
+        try:
+            r = s.call("POST", "/v1/vendas", json=sale("fechamento-1", payments=card("4.50")))
+            self.assertEqual(r.status_code, 422, r.text)
+            venda = r.json()["venda"]
+            self.assertEqual(venda["cupom"]["estado"], "cancelado")
+            self.assertEqual([c["estado"] for c in venda["cartoes"]], ["desfeita"])
+        finally:
+            self.assertEqual(s.stop(), 0)
+
+    def test_a_power_cut_mid_sale_is_reconciled_and_the_retry_learns_the_truth(self):
+        s = Service(self.home)
+        body = sale("queda-1", payments=card("4.50"))
+        try:
+            # The card's answer is slow: the cut comes with the coupon open.
+            tef_control(self.home, "answer-delay-ms=20000\n")
+            r = s.call("POST", "/v1/vendas?espera=0", json=body)
+            self.assertEqual(r.status_code, 202, r.text)
+            journal = os.path.join(self.home, "qdm_service_vendas.jrn")
+            end = time.monotonic() + CALL_BOUND
+            while time.monotonic() < end:
+                with open(journal) as f:
+                    if '"numero\\":\\"' in f.read():
+                        break
+                time.sleep(0.05)
+            else:
+                self.fail("the coupon never opened")
+        finally:
+            os.killpg(s.proc.pid, signal.SIGKILL)
+            for pid in managers_serving(self.home):
+                os.kill(pid, signal.SIGKILL)
+            s.proc.wait()
+            s.proc.stdout.close()
+            s.log.close()
+            tef_control(self.home, "")
+        s = Service(self.home)
+        try:
+            known = s.call("GET", "/v1/vendas/queda-1").json()
+            self.assertEqual(known["estado"], "reconciliada")
+            self.assertFalse(known["venda"]["concluida"])
+            self.assertEqual(known["venda"]["cupom"]["estado"], "cancelado")
+            before = tape(self.home)
+            retry = s.call("POST", "/v1/vendas", json=body)
+            self.assertEqual(retry.status_code, 422)
+            self.assertEqual(retry.json()["venda"], known["venda"])
+            self.assertEqual(tape(self.home), before)
+            status = s.call("GET", "/v1/estado").json()
+            self.assertFalse(status["impressora"]["cupomAberto"])
+            reset = s.call("POST", "/v1/recuperacao", json={}).json()
+            self.assertEqual(reset["vendasReconciliadas"], [])
+            self.assertTrue(reset["cartoes"]["resolvidos"])
         finally:
             self.assertEqual(s.stop(), 0)
 

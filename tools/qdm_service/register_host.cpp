@@ -176,7 +176,11 @@ QdmVenda::StartResult RegisterHost::Restart() {
   QdmVenda::StartResult started = till_->Start();
   printer_started_ = till_->started();
   printer_ready_ = started.ok;
-  printer_fault_ = started.ok ? std::string() : "Impressora n\xE3o iniciada: " + started.failure;
+  // The operator's last words say why (a past fiscal day's Z reduction)
+  // better than the step that failed.
+  printer_fault_ = started.ok ? std::string()
+                              : "Impressora n\xE3o iniciada: " +
+                                    (started.messages.empty() ? started.failure : started.messages.back());
   return started;
 }
 
