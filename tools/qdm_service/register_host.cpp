@@ -121,6 +121,11 @@ RegisterHost::~RegisterHost() { Stop(); }
 int RegisterHost::tipo() const { return Qdm00000::IdTipoImpFis; }
 
 void RegisterHost::Start() {
+  // A card request the manager never took, left by a power failure: its
+  // sale is over (the sale desk reconciles it), and a manager that served
+  // it now would leave an approval nobody settles.
+  const std::string left_request = platform::HostPath("c:\\tef_dial\\req\\intpos.001");
+  if (platform::FileExists(left_request)) platform::DeleteFile(left_request);
   if (options_.tef) {
     const std::string program = session_->program_directory() + "tef_manager";
     if (platform::FileExists(program))
@@ -182,6 +187,30 @@ QdmVenda::StartResult RegisterHost::Restart() {
                               : "Impressora n\xE3o iniciada: " +
                                     (started.messages.empty() ? started.failure : started.messages.back());
   return started;
+}
+
+std::optional<long long> RegisterHost::DayPayments() {
+  if (!printer_started_ || !IsBematech(tipo())) return std::nullopt;
+  // Variable 32: a slot of 56 bytes per method, its name (16), the day's
+  // amount (20 digits) and the coupon's (20).
+  constexpr std::size_t kSlot = 56, kName = 16, kDigits = 20;
+  Observation seen;
+  std::string slots;
+  const bool read = observer_.Run(
+      [&] {
+        if (!Qdm00100::EnviaComando_Bematech("35", {"32"}, false, false)) return false;
+        slots = Qdm00000::RetornoImpFiscal("35", true);
+        return true;
+      },
+      seen);
+  if (!read || slots.size() < kName + kDigits) return std::nullopt;
+  long long sum = 0;
+  for (std::size_t at = 0; at + kName + kDigits <= slots.size(); at += kSlot) {
+    const std::string digits = slots.substr(at + kName, kDigits);
+    if (digits.find_first_not_of("0123456789") != std::string::npos) return std::nullopt;
+    sum += std::stoll(digits);
+  }
+  return sum;
 }
 
 void RegisterHost::RequirePrinterForSale() {

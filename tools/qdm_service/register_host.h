@@ -85,6 +85,11 @@ class RegisterHost {
   QdmVenda::StartResult Restart();
   // The sale module's till, on the register's configuration.
   QdmVenda::Till& till() { return *till_; }
+  // The day's amounts the printer took in every payment method, summed
+  // (cents); known on the Bematech printers, whose coupon cancellation
+  // gives its payments back: a sale's coupon closed moves it, a coupon
+  // cancelled does not.
+  std::optional<long long> DayPayments();
   // Raises the problem that keeps a sale from the printer: not started,
   // a past fiscal day's Z reduction due.
   void RequirePrinterForSale();

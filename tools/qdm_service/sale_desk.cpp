@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <exception>
+#include <optional>
 
 #include "facade/Qdm00000.h"
 #include "platform/base/encoding.h"
@@ -16,6 +17,10 @@ namespace {
 
 using QdmVenda::CardState;
 using QdmVenda::CouponState;
+
+// The journal's note of the printer's day before a sale (not part of the
+// answers).
+constexpr const char* kDayPayments = "_pagamentosDoDia";
 
 std::string Utf8(const std::string& text) { return platform::Cp1252ToUtf8(text); }
 
@@ -106,6 +111,7 @@ Json KeyJson(const SaleJournal::Entry& entry) {
   } else {
     body["estado"] = "em_andamento";
     body["venda"] = Parsed(entry.progress);
+    body["venda"].erase(kDayPayments);
   }
   if (!entry.begun.empty()) body["inicio"] = entry.begun;
   return body;
@@ -137,12 +143,21 @@ const char* LedgerCardState(const std::string& network, const std::string& docum
 // closed stands; one opened and not closed was cancelled (by the sale
 // itself or by the start, which cancels a coupon left open); none opened,
 // none printed.
-Json Reconciled(const SaleJournal::Entry& entry) {
+Json Reconciled(const SaleJournal::Entry& entry, std::optional<long long> day_now) {
   Json sale = Parsed(entry.progress);
+  const Json day_before = sale.value(kDayPayments, Json(nullptr));
+  sale.erase(kDayPayments);
   sale["idVenda"] = entry.key;
   Json& coupon = sale["cupom"];
   if (!coupon.is_object()) coupon = {{"estado", "nao_aberto"}, {"numero", nullptr}};
-  const bool closed = coupon.value("estado", std::string()) == "fechado";
+  bool closed = coupon.value("estado", std::string()) == "fechado";
+  // The power failed between the printer's closing and its journal line:
+  // the printer's day says whether the coupon's payments stand.
+  if (!closed && !coupon.value("numero", Json(nullptr)).is_null() && day_before.is_number_integer() && day_now &&
+      *day_now > day_before.get<long long>()) {
+    closed = true;
+    coupon["estado"] = "fechado";
+  }
   if (!closed) coupon["estado"] = coupon.value("numero", Json(nullptr)).is_null() ? "nao_aberto" : "cancelado";
   bool cards_stand = true;
   if (!sale.contains("cartoes") || !sale["cartoes"].is_array()) sale["cartoes"] = Json::array();
@@ -170,18 +185,21 @@ Json Reconciled(const SaleJournal::Entry& entry) {
 SaleDesk::SaleDesk(RegisterHost& host, const std::string& journal_path) : host_(host), journal_(journal_path) {}
 
 Json SaleDesk::Reconcile() {
-  if (host_.printer_started()) {
-    Observation seen;
-    host_.observer().Run([this] { return host_.till().Recover().ok; }, seen);
-  }
+  // Without the printer nothing can be told of a coupon: the keys wait
+  // (answered 409 venda_em_andamento) for a start or a recovery that has it.
+  if (!host_.printer_started()) return Json::array();
+  Observation seen;
+  host_.observer().Run([this] { return host_.till().Recover().ok; }, seen);
   return ReconcileKeys();
 }
 
 Json SaleDesk::ReconcileKeys() {
   Json done = Json::array();
+  if (!host_.printer_started()) return done;
   const std::vector<SaleJournal::Entry> pending = journal_.Pending();
+  const std::optional<long long> day_now = pending.empty() ? std::nullopt : host_.DayPayments();
   for (const SaleJournal::Entry& entry : pending) {
-    const Json sale = Reconciled(entry);
+    const Json sale = Reconciled(entry, day_now);
     journal_.Finish(entry.key, Outcome("reconciliada", sale));
     host_.events().Publish("venda", {{"idVenda", entry.key}, {"estado", "reconciliada"}, {"venda", sale}});
     done.push_back(sale);
@@ -212,8 +230,13 @@ Work SaleDesk::Sell(SaleOrder order) {
       before.paid = paid;
       before.change = paid - before.total;
     }
+    // What the printer's payment methods took today before the sale: after
+    // a power failure, a sale whose coupon was opened and not journaled as
+    // closed is closed when they moved.
+    Json begun = SaleJson(order.key, before);
+    if (const std::optional<long long> day = host_.DayPayments()) begun[kDayPayments] = *day;
     SaleJournal::Entry entry;
-    switch (journal_.Begin(order.key, order.canonical, &entry, SaleJson(order.key, before).dump(), Now())) {
+    switch (journal_.Begin(order.key, order.canonical, &entry, begun.dump(), Now())) {
       case SaleJournal::Claim::Begun: break;
       case SaleJournal::Claim::Conflict:
         Fail("chave_reutilizada", "A chave " + order.key + " j\xE1 foi usada com outro pedido de venda", "idVenda");
@@ -228,9 +251,12 @@ Work SaleDesk::Sell(SaleOrder order) {
     // that cannot be written raises inside the sale, which abandons it.
     QdmVenda::Till& till = host_.till();
     const std::string key = order.key;
-    till.setup().on_progress = [this, key](const QdmVenda::SaleResult& so_far) {
+    const Json day = begun.value(kDayPayments, Json(nullptr));
+    till.setup().on_progress = [this, key, day](const QdmVenda::SaleResult& so_far) {
       const Json sale = SaleJson(key, so_far);
-      journal_.Progress(key, sale.dump());
+      Json journaled = sale;
+      if (!day.is_null()) journaled[kDayPayments] = day;
+      journal_.Progress(key, journaled.dump());
       host_.events().Publish("venda", {{"idVenda", key}, {"estado", "em_andamento"}, {"venda", sale}});
     };
     QdmVenda::SaleResult result;
