@@ -22,6 +22,7 @@
 #include <httplib.h>
 
 #include "bench/support/ratio_reporter.h"
+#include "platform/os/application.h"
 #include "sale/QdmVenda.h"
 #include "tools/qdm_register/config_writer.h"
 #include "tools/qdm_register/register_session.h"
@@ -150,6 +151,9 @@ BENCHMARK(BM_StatusRequests)->Unit(benchmark::kMillisecond)->UseRealTime();
 }  // namespace
 
 int main(int argc, char** argv) {
+  // The library's thread model: device calls on its main thread, as the
+  // service makes its own.
+  platform::Application().SetMainThread();
   benchmark::Initialize(&argc, argv);
   benchsupport::RatioReporter reporter("BM_SaleThroughTheService/real_time", "BM_SaleThroughTheSaleModule/real_time",
                                        "servico / modulo de venda (custo por venda)");
