@@ -6,6 +6,9 @@
 #   devices      the emulated maker libraries, the emulated TEF manager and
 #                the register program, together in <libdir>/Pkg_Qdm (the
 #                register finds them beside itself), the register also in bin
+#   service      the device service qdm_service beside them (and in bin), its
+#                systemd unit, run as the user qdm with its home under
+#                /var/lib/qdm-service
 include(CMakePackageConfigHelpers)
 
 set(QDM_INSTALL_DEVICEDIR ${CMAKE_INSTALL_LIBDIR}/Pkg_Qdm)
@@ -66,6 +69,20 @@ if(QDM_INSTALL_DEVICES)
     file(CREATE_LINK \"${register_link}\" \"\${bin}/qdm_register\" SYMBOLIC)
     message(STATUS \"Installing: \${bin}/qdm_register -> ${register_link}\")"
     COMPONENT devices)
+  if(TARGET qdm_service)
+    install(TARGETS qdm_service RUNTIME DESTINATION ${QDM_INSTALL_DEVICEDIR} COMPONENT service)
+    file(RELATIVE_PATH service_link /prefix/${CMAKE_INSTALL_BINDIR} /prefix/${QDM_INSTALL_DEVICEDIR}/qdm_service)
+    install(CODE "
+      set(bin \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}\")
+      file(MAKE_DIRECTORY \"\${bin}\")
+      file(CREATE_LINK \"${service_link}\" \"\${bin}/qdm_service\" SYMBOLIC)
+      message(STATUS \"Installing: \${bin}/qdm_service -> ${service_link}\")"
+      COMPONENT service)
+    # The unit names /usr/bin/qdm_service: it is for the Debian package.
+    install(FILES ${CMAKE_CURRENT_LIST_DIR}/service/qdm-service.service
+            DESTINATION lib/systemd/system COMPONENT service)
+    install(FILES ${PROJECT_SOURCE_DIR}/docs/SERVICE.md DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT service)
+  endif()
 endif()
 
 # Debian packages: cpack -G DEB in the build directory.
@@ -78,6 +95,9 @@ set(CPACK_DEB_COMPONENT_INSTALL ON)
 set(CPACK_COMPONENTS_ALL runtime development)
 if(QDM_INSTALL_DEVICES)
   list(APPEND CPACK_COMPONENTS_ALL devices)
+  if(TARGET qdm_service)
+    list(APPEND CPACK_COMPONENTS_ALL service)
+  endif()
 endif()
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION libs)
@@ -97,4 +117,16 @@ set(CPACK_COMPONENT_DEVELOPMENT_DESCRIPTION
 set(CPACK_COMPONENT_DEVICES_DESCRIPTION
     "Emulated fiscal printers, peripherals and TEF manager, and the register program, for testing without hardware")
 set(CPACK_COMPONENT_DEVELOPMENT_DEPENDS runtime)
+set(CPACK_DEBIAN_SERVICE_PACKAGE_NAME pkg-qdm-service)
+set(CPACK_DEBIAN_SERVICE_PACKAGE_SECTION net)
+set(CPACK_COMPONENT_SERVICE_DESCRIPTION
+    "The register as a local HTTP/JSON service (qdm_service), with its systemd unit")
+# It starts the devices installed beside it; its maintainer scripts make
+# the user qdm and its home.
+set(CPACK_COMPONENT_SERVICE_DEPENDS devices)
+set(CPACK_DEBIAN_SERVICE_PACKAGE_DEPENDS "passwd")
+set(CPACK_DEBIAN_SERVICE_PACKAGE_CONTROL_EXTRA
+    ${CMAKE_CURRENT_LIST_DIR}/service/postinst ${CMAKE_CURRENT_LIST_DIR}/service/prerm
+    ${CMAKE_CURRENT_LIST_DIR}/service/postrm)
+set(CPACK_DEBIAN_SERVICE_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)

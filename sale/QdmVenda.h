@@ -47,6 +47,8 @@ struct PaymentType {
   std::string kind;  // IDTIPORECE: "1" cash, "D" debit card, "C" credit card, "4" exchange voucher
 };
 
+struct SaleResult;
+
 struct Setup {
   std::string caixa = "001";    // register code: configuration file "ecf" + caixa + ".cds"
   std::string porta = "COM1";   // the fiscal printer's port
@@ -63,6 +65,11 @@ struct Setup {
   std::function<bool()> manager_alive;
   // Each step as it is done (the results gather them too).
   std::function<void(const Step&)> on_step;
+  // The sale's turning points as they happen, with the result so far: the
+  // coupon opened (coupon_number set), a card approved (in cards), the
+  // coupon closed (coupon Closed). A host that journals them durably knows
+  // after a power failure how far the sale went.
+  std::function<void(const SaleResult&)> on_progress;
 };
 
 struct StartResult {

@@ -332,7 +332,10 @@ SaleResult Till::Sell(const Sale& sale) {
       ok = step("AbreCupomRes (cupom fiscal da mesa " + sale.table + ")", ok);
     }
     if (!ok) result.failure = "a impressora recusou a abertura do cupom";
-    if (ok) result.coupon_number = NrCupom;
+    if (ok) {
+      result.coupon_number = NrCupom;
+      if (s.setup.on_progress) s.setup.on_progress(result);
+    }
     TClientDataSet& produto = DataModule().cdsProduto;
     if (ok && sale.table.empty()) {
       produto.Close();
@@ -374,6 +377,7 @@ SaleResult Till::Sell(const Sale& sale) {
         result.failure = "cart\xE3o n\xE3o aprovado: " + card.message;
       }
       result.cards.push_back(card);
+      if (card.approved && s.setup.on_progress) s.setup.on_progress(result);
     }
 
     // The closing.
@@ -385,6 +389,7 @@ SaleResult Till::Sell(const Sale& sale) {
         coupon_open = false;
         result.coupon = CouponState::Closed;
         if (!numero.empty()) result.coupon_number = numero;
+        if (s.setup.on_progress) s.setup.on_progress(result);
       } else {
         result.failure = "a impressora recusou o fechamento do cupom";
       }

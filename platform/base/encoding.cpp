@@ -99,4 +99,21 @@ std::string Utf8ToCp1252(const std::string& text) {
   return out;
 }
 
+bool Utf8ToCp1252Exact(const std::string& text, std::string& out, std::size_t* bad_at) {
+  out.clear();
+  out.reserve(text.size());
+  size_t i = 0;
+  while (i < text.size()) {
+    const size_t at = i;
+    char32_t cp = 0;
+    const int byte = NextCodePoint(text, i, cp) ? UnicodeToCp1252(cp) : -1;
+    if (byte < 0) {
+      if (bad_at) *bad_at = at;
+      return false;
+    }
+    out += static_cast<char>(byte);
+  }
+  return true;
+}
+
 }  // namespace platform

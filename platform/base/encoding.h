@@ -1,6 +1,7 @@
 // Windows-1252 is the library's text; UTF-8 only where a person reads a
 // terminal or a file arrives in that form.
 #pragma once
+#include <cstddef>
 #include <string>
 
 namespace platform {
@@ -14,5 +15,9 @@ int UnicodeToCp1252(char32_t code_point);
 std::string Cp1252ToUtf8(const std::string& text);
 // Characters the code page lacks (and malformed UTF-8) become '?'.
 std::string Utf8ToCp1252(const std::string& text);
+// The same for text that must reach a device as written: false, with
+// `bad_at` (when given) the byte offset of the first malformed sequence or
+// character the code page lacks, instead of a '?' in its place.
+bool Utf8ToCp1252Exact(const std::string& text, std::string& out, std::size_t* bad_at = nullptr);
 
 }  // namespace platform

@@ -92,11 +92,13 @@ static int work_file_target(const char* path, char* out, size_t size) {
   return 1;
 }
 
-/* Files that grow by appends: the TEF manager's journal and the month's
- * archive of the TEF ledger ("qdm_tef_202612.ldg"). */
+/* Files that grow by appends: the TEF manager's journal, the month's
+ * archive of the TEF ledger ("qdm_tef_202612.ldg") and the device
+ * service's journal of sales ("*.jrn"). */
 static int appended_file(const char* base) {
   const size_t length = strlen(base);
   if (strcmp(base, "journal.txt") == 0) return 1;
+  if (length > 4 && strcmp(base + length - 4, ".jrn") == 0) return 1;
   return strncmp(base, "qdm_tef_", 8) == 0 && length > 12 && strcmp(base + length - 4, ".ldg") == 0;
 }
 

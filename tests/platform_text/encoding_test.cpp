@@ -38,5 +38,32 @@ TEST(EncodingTest, BrokenOrForeignUtf8BecomesQuestionMarks) {
   for (const auto& [utf8, cp1252] : cases) EXPECT_EQ(Utf8ToCp1252(utf8), cp1252) << utf8;
 }
 
+TEST(EncodingTest, ExactConversionNamesTheFirstCharacterItCannotCarry) {
+  struct Case {
+    const char* utf8;
+    bool ok;
+    const char* cp1252;
+    std::size_t bad_at;
+  };
+  const Case cases[] = {
+      {"Conv\xC3\xAAnio \xE2\x82\xAC", true, "Conv\xEAnio \x80", 0},
+      {"", true, "", 0},
+      {"ok \xF0\x9F\x98\x80", false, "", 3},  // not in the code page
+      {"\xE2\x9C\x93", false, "", 0},           // a check mark
+      {"ab\xC3", false, "", 2},                  // cut short
+      {"a\xC0\xAF", false, "", 1},              // overlong
+  };
+  for (const Case& c : cases) {
+    std::string out = "stale";
+    std::size_t bad_at = 99;
+    EXPECT_EQ(Utf8ToCp1252Exact(c.utf8, out, &bad_at), c.ok) << c.utf8;
+    if (c.ok) {
+      EXPECT_EQ(out, c.cp1252) << c.utf8;
+    } else {
+      EXPECT_EQ(bad_at, c.bad_at) << c.utf8;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace platform

@@ -79,15 +79,20 @@ std::vector<QdmVenda::Payment> Payments(double card, double cash) {
   return payments;
 }
 
-namespace {
-
-QdmVenda::Setup Prepared(QdmVenda::Setup setup, RegisterSession& session, const SaleOptions& options,
-                         std::unique_ptr<TefManager>& manager) {
-  setup.caixa = options.caixa;
+QdmVenda::Setup ShopSetup(QdmVenda::Setup setup, const RegisterSession& session, const std::string& caixa) {
+  setup.caixa = caixa;
   if (setup.payment_types.empty()) setup.payment_types = ShopPaymentTypes();
   setup.before_printer_start = [&session](int tipo) {
     if (Qdm00000::IsDaruma(tipo)) PrepareDaruma(session, tipo);
   };
+  return setup;
+}
+
+namespace {
+
+QdmVenda::Setup Prepared(QdmVenda::Setup setup, RegisterSession& session, const SaleOptions& options,
+                         std::unique_ptr<TefManager>& manager) {
+  setup = ShopSetup(std::move(setup), session, options.caixa);
   // Only a manager this register started is watched.
   setup.manager_alive = [&manager] { return !manager || manager->Alive(); };
   setup.on_step = [](const QdmVenda::Step& step) { Step(step.what, step.ok); };

@@ -25,6 +25,11 @@ inline constexpr const char* kCashType = "001";
 inline constexpr const char* kDebitType = "002";
 inline constexpr const char* kDebitName = "Cart\xE3o D\xE9" "bito";
 std::vector<QdmVenda::PaymentType> ShopPaymentTypes();
+// The sale module's setup of the register `caixa` in the home `session`:
+// the shop's payment types (those of `setup` when it names some) and the
+// emulated printer's files set up before the printer's library starts.
+// The register program and the device service both start their till on it.
+QdmVenda::Setup ShopSetup(QdmVenda::Setup setup, const RegisterSession& session, const std::string& caixa);
 
 // Exit status of a run whose card confirmation the manager never
 // acknowledged: the coupon is printed and the card pending with the

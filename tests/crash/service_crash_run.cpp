@@ -1,0 +1,383 @@
+// The crash-consistency run of the device service: a card sale sent to
+// qdm_service by a small HTTP client, the power cut at each of the file
+// saves of the service and its TEF manager (tests/crash/kill_points.c, the
+// service's journal of sales among them), then the service started again
+// and the same sale sent again with the same key, twice. For each point it
+// checks that
+//   - the service starts again and answers the key (200 or 422), the same
+//     answer both times, and the second time prints nothing;
+//   - the printer holds no document open and the day's net sales equal
+//     what the payments took: one closed coupon of the sale or none, never
+//     two;
+//   - every approved card ended confirmed or undone exactly once (the
+//     manager's journal), and a confirmed card stands on a closed coupon;
+//   - the key's answer agrees with the tape: its coupon "fechado" exactly
+//     when the printer holds the sale's coupon closed, its card
+//     "confirmada" exactly when the manager confirmed it, "concluida"
+//     exactly when both;
+//   - every data packet and TEF ledger loads whole.
+//
+//   service_crash_run [--sample N] [--points N,N,...] [--keep DIR] [--verbose]
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <map>
+#include <set>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <httplib.h>
+#include <nlohmann/json.hpp>
+
+#include "tests/crash/checks.h"
+#include "tests/support/emulator_library.h"
+
+namespace crash_run {
+namespace {
+
+using Json = nlohmann::json;
+
+constexpr int kStartSeconds = 60;
+constexpr int kCallSeconds = 90;
+constexpr long long kSaleCents = 450;
+
+const char* const kSale = R"({"idVenda": "corte-1",
+  "itens": [{"codigo": "7891000100103", "descricao": "Cafe", "quantidade": "1.000", "precoUnitario": "4.50",
+             "tributacao": {"tipo": "T", "percentual": "18.00"}}],
+  "pagamentos": [{"tipo": "002", "valor": "4.50", "cartao": true}]})";
+
+struct Options {
+  int sample = 0;
+  std::vector<long> points;
+  fs::path keep;
+  bool verbose = false;
+};
+
+std::string Bin() { return testsupport::ExecutableDirectory(); }
+
+std::string ReadAll(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+// One qdm_service in a process group of its own (what a power cut takes).
+class Service {
+ public:
+  // Armed at the kill point `kill_at` (0: every point traced, -1: none).
+  Service(const fs::path& home, const fs::path& work, long kill_at) {
+    int out[2];
+    if (::pipe(out) != 0) return;
+    pid_ = ::fork();
+    if (pid_ == 0) {
+      ::setpgid(0, 0);
+      ::dup2(out[1], STDOUT_FILENO);
+      const int err = ::open((work / "service.err").c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+      if (err >= 0) ::dup2(err, STDERR_FILENO);
+      ::close(out[0]);
+      if (kill_at >= 0) {
+        ::setenv("LD_PRELOAD", (Bin() + "/libqdm_kill_points.so").c_str(), 1);
+        ::setenv("QDM_KILL_COUNTER", (work / "counter").c_str(), 1);
+        ::setenv("QDM_KILL_TRACE", (work / "trace").c_str(), 1);
+        ::setenv("QDM_KILL_AT", std::to_string(kill_at).c_str(), 1);
+        std::string asan = std::getenv("ASAN_OPTIONS") ? std::getenv("ASAN_OPTIONS") : "";
+        ::setenv("ASAN_OPTIONS", (asan + (asan.empty() ? "" : ":") + "verify_asan_link_order=0").c_str(), 1);
+      }
+      const std::string program = Bin() + "/qdm_service";
+      ::execl(program.c_str(), program.c_str(), "--dir", home.c_str(), "--visor", "nenhum", "--sem-digito", nullptr);
+      ::_exit(127);
+    }
+    ::setpgid(pid_, pid_);
+    ::close(out[1]);
+    // The address, once it serves; nothing when the cut came first.
+    std::string line;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(kStartSeconds);
+    while (std::chrono::steady_clock::now() < end && line.find('\n') == std::string::npos) {
+      pollfd p{out[0], POLLIN, 0};
+      if (::poll(&p, 1, 200) <= 0) continue;
+      char c = 0;
+      if (::read(out[0], &c, 1) != 1) break;
+      line += c;
+    }
+    ::close(out[0]);
+    const std::size_t colon = line.rfind(':');
+    if (line.rfind("http://127.0.0.1:", 0) == 0 && colon != std::string::npos) port_ = std::atoi(line.c_str() + colon + 1);
+    token_ = ReadAll(home / "qdm_service.token");
+    while (!token_.empty() && (token_.back() == '\n' || token_.back() == '\r')) token_.pop_back();
+  }
+  ~Service() { Kill(); }
+
+  bool serving() const { return port_ > 0; }
+
+  // The answer to a call: its status (0 when none came) and body.
+  std::pair<int, Json> Call(const std::string& method, const std::string& path, const std::string& body = "") {
+    if (!serving()) return {0, nullptr};
+    httplib::Client client("127.0.0.1", port_);
+    client.set_read_timeout(kCallSeconds, 0);
+    client.set_bearer_token_auth(token_);
+    auto result = method == "POST" ? client.Post(path, body, "application/json") : client.Get(path);
+    if (!result) return {0, nullptr};
+    return {result->status, Json::parse(result->body, nullptr, false)};
+  }
+
+  // Waits for the group to end by itself (a cut); then stops it by SIGTERM.
+  // Answers the exit status (-signal when killed).
+  int Stop(int wait_seconds) {
+    if (pid_ <= 0) return status_;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(wait_seconds);
+    while (std::chrono::steady_clock::now() < end && !Reaped()) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    if (!Reaped()) {
+      ::kill(pid_, SIGTERM);
+      const auto hard = std::chrono::steady_clock::now() + std::chrono::seconds(kStartSeconds);
+      while (std::chrono::steady_clock::now() < hard && !Reaped())
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    Kill();
+    return status_;
+  }
+
+ private:
+  bool Reaped() {
+    if (pid_ <= 0) return true;
+    int status = 0;
+    if (::waitpid(pid_, &status, WNOHANG) != pid_) return false;
+    status_ = WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
+    ::kill(-pid_, SIGKILL);  // whatever of the group outlived it (its manager)
+    pid_ = -1;
+    return true;
+  }
+  void Kill() {
+    if (pid_ <= 0) return;
+    ::kill(-pid_, SIGKILL);
+    int status = 0;
+    ::waitpid(pid_, &status, 0);
+    status_ = WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
+    pid_ = -1;
+  }
+
+  pid_t pid_ = -1;
+  int port_ = 0;
+  int status_ = -1;
+  std::string token_;
+};
+
+std::vector<std::string> TracedPoints(const fs::path& trace) {
+  std::vector<std::string> points;
+  std::istringstream in(ReadAll(trace));
+  std::string line;
+  while (std::getline(in, line))
+    if (const auto tab = line.find('\t'); tab != std::string::npos) points.push_back(line.substr(tab + 1));
+  return points;
+}
+
+// `count` points spread evenly over the sale, each kind of point once
+// before any kind twice.
+std::vector<long> Sample(const std::vector<std::string>& points, int count) {
+  std::map<std::string, std::vector<long>> by_kind;
+  for (std::size_t i = 0; i < points.size(); ++i) by_kind[points[i]].push_back(static_cast<long>(i + 1));
+  std::set<long> chosen;
+  for (std::size_t round = 0; static_cast<int>(chosen.size()) < count && chosen.size() < points.size(); ++round) {
+    const std::size_t before = chosen.size();
+    std::size_t i = 0;
+    for (const auto& [kind, numbers] : by_kind) {
+      if (static_cast<int>(chosen.size()) >= count) break;
+      // A stride over the kinds, so a small sample reaches the whole sale.
+      if (round == 0 && by_kind.size() > static_cast<std::size_t>(count) &&
+          (i++ * static_cast<std::size_t>(count)) % by_kind.size() >= static_cast<std::size_t>(count))
+        continue;
+      if (round < numbers.size()) chosen.insert(numbers[(numbers.size() / 2 + round) % numbers.size()]);
+    }
+    if (chosen.size() == before && round > points.size()) break;
+  }
+  return {chosen.begin(), chosen.end()};
+}
+
+struct Totals {
+  int tried = 0, cut = 0, not_reached = 0, passed = 0, failed = 0;
+  int answered_done = 0, answered_abandoned = 0, reconciled = 0;
+  int coupons_closed = 0, cards_confirmed = 0, cards_undone = 0;
+};
+
+const Json& SaleOf(const Json& answer) {
+  return answer.is_object() && answer.contains("venda") && answer["venda"].is_object() ? answer["venda"] : answer;
+}
+
+std::string State(const Json& answer) {
+  const Json& sale = SaleOf(answer);
+  return sale.is_object() ? sale.value("/cupom/estado"_json_pointer, std::string("?")) : std::string("?");
+}
+
+bool TryPoint(long number, const std::string& kind, const fs::path& base, Totals& totals, const Options& options) {
+  const fs::path work = base / ("point_" + std::to_string(number));
+  const fs::path home = work / "home";
+  fs::create_directories(home);
+  PlantUsedLedger(home);
+  std::vector<std::string> faults;
+
+  {
+    Service cut(home, work, number);
+    cut.Call("POST", "/v1/vendas", kSale);
+    cut.Stop(5);
+  }
+  const auto hit = TracedPoints(work / "trace");
+  const bool reached = !hit.empty();
+  ++(reached ? totals.cut : totals.not_reached);
+  const std::string what = reached ? hit.front() : kind + " (nao alcancado)";
+
+  Service again(home, work, -1);
+  if (!again.serving()) faults.push_back("o servico nao voltou a servir depois do corte");
+  const auto [status, answer] = again.Call("POST", "/v1/vendas", kSale);
+  const PrinterMemory between = ReadPrinter(home / "mp20fi.state");
+  const auto [status2, answer2] = again.Call("POST", "/v1/vendas", kSale);
+  const auto [known_status, known] = again.Call("GET", "/v1/vendas/corte-1");
+  const int stopped = again.Stop(0);
+  if (status != 200 && status != 422) faults.push_back("a venda repetida respondeu " + std::to_string(status));
+  if (status2 != status || answer2 != answer) faults.push_back("a mesma chave respondeu outra coisa na segunda vez");
+  if (known_status != 200) faults.push_back("GET da chave respondeu " + std::to_string(known_status));
+  if (stopped != 0) faults.push_back("o servico terminou com " + std::to_string(stopped));
+
+  const PrinterMemory printer = ReadPrinter(home / "mp20fi.state");
+  if (!printer.readable) faults.push_back("memoria da impressora ilegivel");
+  if (printer.document_open) faults.push_back("documento aberto na impressora");
+  if (printer.coupon_number != between.coupon_number) faults.push_back("a segunda venda com a mesma chave imprimiu");
+  if (printer.net_sales != printer.paid) faults.push_back("venda liquida e pagamentos nao conferem");
+  const long long closed = printer.net_sales / kSaleCents;
+  if (printer.net_sales % kSaleCents != 0 || closed > 1)
+    faults.push_back("cupons fechados da venda: " + std::to_string(printer.net_sales) + " centavos");
+
+  const JournalTally tef = TallyJournal(home / "drive_c" / "tef_dial" / "journal.txt");
+  faults.insert(faults.end(), tef.faults.begin(), tef.faults.end());
+  if (tef.sales_confirmed > closed) faults.push_back("cartao confirmado sem cupom fechado");
+
+  const Json& sale = SaleOf(answer);
+  const bool says_closed = State(answer) == "fechado";
+  if (says_closed != (closed == 1))
+    faults.push_back("a resposta diz cupom " + State(answer) + ", a impressora tem " + std::to_string(closed) +
+                     " cupom(ns) da venda");
+  bool says_confirmed = false, says_undone = false;
+  if (sale.is_object() && sale.contains("cartoes"))
+    for (const Json& card : sale["cartoes"]) {
+      says_confirmed = says_confirmed || card.value("estado", "") == "confirmada";
+      says_undone = says_undone || card.value("estado", "") == "desfeita";
+    }
+  if (says_confirmed != (tef.sales_confirmed == 1))
+    faults.push_back("a resposta e o gerenciador discordam da confirmacao do cartao");
+  if (sale.is_object() && sale.value("concluida", false) != (says_closed && says_confirmed))
+    faults.push_back("\"concluida\" nao e cupom fechado com cartao confirmado");
+  if ((status == 200) != (sale.is_object() && sale.value("concluida", false)))
+    faults.push_back("o status nao acompanha \"concluida\"");
+  if (known.is_object() && known.value("estado", "") == "reconciliada") ++totals.reconciled;
+
+  const auto files = CheckFiles(home);
+  faults.insert(faults.end(), files.begin(), files.end());
+
+  const bool passed = faults.empty();
+  ++totals.tried;
+  ++(passed ? totals.passed : totals.failed);
+  ++(status == 200 ? totals.answered_done : totals.answered_abandoned);
+  totals.coupons_closed += static_cast<int>(closed);
+  totals.cards_confirmed += tef.sales_confirmed;
+  totals.cards_undone += tef.sales_undone;
+
+  std::printf("%4ld  %-5s %s  [resposta %d, cupom %s, cartao %s, chave %s]\n", number, passed ? "ok" : "FALHA",
+              what.c_str(), status, State(answer).c_str(),
+              says_confirmed ? "confirmado" : says_undone ? "desfeito" : "-",
+              known.is_object() ? known.value("estado", "?").c_str() : "?");
+  for (const auto& f : faults) std::printf("        %s\n", f.c_str());
+  if (!passed || options.verbose) std::printf("        %s\n", answer.dump().substr(0, 2000).c_str());
+  std::fflush(stdout);
+  std::error_code ec;
+  if (passed && options.keep.empty()) fs::remove_all(work, ec);
+  return passed;
+}
+
+int Main(const Options& options) {
+  fs::path base = options.keep;
+  if (base.empty()) {
+    std::string pattern = (fs::temp_directory_path() / "qdm_service_crash.XXXXXX").string();
+    if (!::mkdtemp(pattern.data())) return 2;
+    base = pattern;
+  }
+  const fs::path traced = base / "trace_run";
+  fs::create_directories(traced / "home");
+  PlantUsedLedger(traced / "home");
+  std::vector<std::string> points;
+  {
+    Service whole(traced / "home", traced, 0);
+    const auto [status, answer] = whole.Call("POST", "/v1/vendas", kSale);
+    const int stopped = whole.Stop(0);
+    points = TracedPoints(traced / "trace");
+    if (status != 200 || stopped != 0 || points.empty()) {
+      std::cerr << "service_crash_run: the sale without cuts did not go through (" << status << ", exit " << stopped
+                << ")\n"
+                << answer.dump() << '\n'
+                << ReadAll(traced / "service.err") << '\n';
+      return 1;
+    }
+  }
+  std::set<std::string> kinds(points.begin(), points.end());
+  std::cout << "Venda com cartao pelo servico: " << points.size() << " pontos de corte de " << kinds.size()
+            << " tipos\n";
+
+  std::vector<long> chosen = options.points;
+  if (chosen.empty()) {
+    if (options.sample > 0) {
+      chosen = Sample(points, options.sample);
+    } else {
+      for (std::size_t i = 1; i <= points.size(); ++i) chosen.push_back(static_cast<long>(i));
+    }
+  }
+  Totals totals;
+  for (long number : chosen)
+    if (number >= 1 && number <= static_cast<long>(points.size()))
+      TryPoint(number, points[static_cast<std::size_t>(number - 1)], base, totals, options);
+
+  std::printf(
+      "\nPontos tentados: %d (cortes: %d, nao alcancados: %d); passaram: %d, falharam: %d\n"
+      "Respostas da chave depois do corte: %d concluidas, %d abandonadas (%d reconciliadas na partida)\n"
+      "Cupons fechados da venda: %d; cartoes confirmados: %d, desfeitos: %d\n",
+      totals.tried, totals.cut, totals.not_reached, totals.passed, totals.failed, totals.answered_done,
+      totals.answered_abandoned, totals.reconciled, totals.coupons_closed, totals.cards_confirmed,
+      totals.cards_undone);
+  std::error_code ec;
+  if (options.keep.empty() && totals.failed == 0) fs::remove_all(base, ec);
+  if (totals.failed) std::cout << "Casas dos pontos que falharam: " << base << '\n';
+  return totals.failed == 0 ? 0 : 1;
+}
+
+}  // namespace
+}  // namespace crash_run
+
+int main(int argc, char** argv) {
+  crash_run::Options options;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    const bool has_value = i + 1 < argc;
+    if (arg == "--sample" && has_value) {
+      options.sample = std::atoi(argv[++i]);
+    } else if (arg == "--points" && has_value) {
+      std::istringstream list(argv[++i]);
+      std::string item;
+      while (std::getline(list, item, ',')) options.points.push_back(std::atol(item.c_str()));
+    } else if (arg == "--keep" && has_value) {
+      options.keep = argv[++i];
+    } else if (arg == "--verbose") {
+      options.verbose = true;
+    } else {
+      std::cerr << "usage: service_crash_run [--sample N] [--points N,N,...] [--keep DIR] [--verbose]\n";
+      return 2;
+    }
+  }
+  return crash_run::Main(options);
+}
