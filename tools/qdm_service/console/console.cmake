@@ -1,0 +1,35 @@
+# The technician's console: static files the service serves at "/", and
+# the routes of the register's records the page reads. The files are
+# copied beside the program in the build tree (bin/console) and installed
+# under share/Pkg_Qdm/console, where the service looks for them.
+set(QDM_CONSOLE_SOURCE ${CMAKE_CURRENT_SOURCE_DIR}/console)
+set(QDM_CONSOLE_FILES index.html console.css console.js)
+set(QDM_CONSOLE_INSTALL ${CMAKE_INSTALL_DATADIR}/Pkg_Qdm/console)
+
+# The TEF manager's journal read back as its transactions (the manager's
+# own reader; it only reads here).
+add_library(qdm_tef_journal_reader STATIC ${CMAKE_SOURCE_DIR}/emulators/tef/journal.cpp)
+target_include_directories(qdm_tef_journal_reader PUBLIC ${CMAKE_SOURCE_DIR})
+target_link_libraries(qdm_tef_journal_reader PUBLIC emulator_common)
+
+target_sources(qdm_service PRIVATE console_routes.cpp records_routes.cpp)
+target_link_libraries(qdm_service PRIVATE qdm_tef_journal_reader)
+target_compile_definitions(qdm_service PRIVATE
+  QDM_CONSOLE_INSTALL_DIR="${CMAKE_INSTALL_FULL_DATADIR}/Pkg_Qdm/console")
+
+set(copied)
+foreach(file ${QDM_CONSOLE_FILES})
+  set(out ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/console/${file})
+  add_custom_command(OUTPUT ${out}
+                     COMMAND ${CMAKE_COMMAND} -E copy_if_different ${QDM_CONSOLE_SOURCE}/${file} ${out}
+                     DEPENDS ${QDM_CONSOLE_SOURCE}/${file}
+                     COMMENT "Console: ${file}" VERBATIM)
+  list(APPEND copied ${out})
+endforeach()
+add_custom_target(qdm_console_files DEPENDS ${copied})
+add_dependencies(qdm_service qdm_console_files)
+
+if(QDM_INSTALL_DEVICES)
+  list(TRANSFORM QDM_CONSOLE_FILES PREPEND ${QDM_CONSOLE_SOURCE}/ OUTPUT_VARIABLE installed)
+  install(FILES ${installed} DESTINATION ${QDM_CONSOLE_INSTALL} COMPONENT devices)
+endif()
