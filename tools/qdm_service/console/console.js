@@ -23,15 +23,16 @@ class Problema extends Error {
 
 function token() { return sessionStorage.getItem(CHAVE_TOKEN) || ""; }
 
-async function pedir(caminho, corpo, { metodo } = {}) {
+// GET without a body; POST with one (an empty body when `corpo` is null).
+async function pedir(caminho, corpo) {
   const opcoes = {
-    method: metodo || (corpo === undefined ? "GET" : "POST"),
+    method: corpo === undefined ? "GET" : "POST",
     headers: { "Authorization": "Bearer " + token() },
     cache: "no-store",
   };
   if (opcoes.method === "POST") {
     opcoes.headers["Content-Type"] = "application/json";
-    opcoes.body = corpo === undefined ? "" : JSON.stringify(corpo);
+    opcoes.body = corpo === null ? "" : JSON.stringify(corpo);
   }
   const resposta = await fetch(caminho, opcoes);
   let dados = null;
@@ -204,6 +205,8 @@ function tratarEvento(bloco) {
   if (nome === "impressora") {
     if (estadoAtual) estadoAtual.impressora = objeto;
     mostrarImpressora(objeto);
+    atualizarBobina();
+    atualizarVendas();
   } else if (nome === "leitura") {
     mostrarResultado("Leitura do " + (objeto.leitor || "leitor").replace("_", " ") + ": " + objeto.valor);
   } else if (nome === "tarefa") {
@@ -215,8 +218,8 @@ function tratarEvento(bloco) {
 
 function impressoraNome() {
   const imp = estadoAtual && estadoAtual.impressora;
-  if (!imp) return "a impressora fiscal";
-  return "a impressora fiscal " + [imp.fabricante, imp.modelo].filter(Boolean).join(" ") + (imp.numero ? " nº " + imp.numero : "");
+  if (!imp) return "na impressora fiscal";
+  return "na impressora fiscal " + [imp.fabricante, imp.modelo].filter(Boolean).join(" ") + (imp.numero ? " nº " + imp.numero : "");
 }
 
 function lerValor(form) {
@@ -236,34 +239,34 @@ function novaChave() {
 const ACOES = {
   "leitura-x": {
     titulo: "Leitura X",
-    texto: () => "Será impressa uma Leitura X (relatório do dia, sem fechá-lo) em " + impressoraNome() + ".",
-    executar: () => pedir("/v1/leitura-x", undefined),
+    texto: () => "Será impressa uma Leitura X (relatório do dia, sem fechá-lo) " + impressoraNome() + ".",
+    executar: () => pedir("/v1/leitura-x", null),
     feito: () => "Leitura X impressa.",
   },
   "reducao-z": {
     titulo: "Redução Z",
-    texto: () => "Será impressa a Redução Z em " + impressoraNome() + ". Ela ENCERRA o dia fiscal: " +
+    texto: () => "Será impressa a Redução Z " + impressoraNome() + ". Ela ENCERRA o dia fiscal: " +
       "nenhuma venda mais até o dia seguinte.",
-    executar: () => pedir("/v1/reducao-z", undefined),
+    executar: () => pedir("/v1/reducao-z", null),
     feito: () => "Redução Z impressa; dia fiscal encerrado.",
   },
   "suprimento": {
     titulo: "Suprimento",
-    texto: () => "Será impresso um comprovante de suprimento (entrada de dinheiro na gaveta) em " + impressoraNome() + ".",
+    texto: () => "Será impresso um comprovante de suprimento (entrada de dinheiro na gaveta) " + impressoraNome() + ".",
     campos: "campo-valor",
     executar: (form) => pedir("/v1/suprimento", { valor: lerValor(form) }),
     feito: (r) => "Suprimento de " + dinheiro(r.valor) + " impresso.",
   },
   "sangria": {
     titulo: "Sangria",
-    texto: () => "Será impresso um comprovante de sangria (retirada de dinheiro da gaveta) em " + impressoraNome() + ".",
+    texto: () => "Será impresso um comprovante de sangria (retirada de dinheiro da gaveta) " + impressoraNome() + ".",
     campos: "campo-valor",
     executar: (form) => pedir("/v1/sangria", { valor: lerValor(form) }),
     feito: (r) => "Sangria de " + dinheiro(r.valor) + " impressa.",
   },
   "venda-teste": {
     titulo: "Venda de teste",
-    texto: () => "Será impresso um cupom fiscal de verdade com um item \"ITEM DE TESTE\" em " + impressoraNome() +
+    texto: () => "Será impresso um cupom fiscal de verdade com um item \"ITEM DE TESTE\" " + impressoraNome() +
       ". Com cartão, a transação passa pelo gerenciador TEF e o comprovante do cartão também é impresso.",
     campos: "campos-venda",
     executar: (form) => {
@@ -281,9 +284,9 @@ const ACOES = {
   },
   "recuperacao": {
     titulo: "Recuperação",
-    texto: () => "A recuperação cancela em " + impressoraNome() + " um cupom deixado aberto (é impresso o " +
+    texto: () => "A recuperação cancela " + impressoraNome() + " um cupom deixado aberto (é impresso o " +
       "cancelamento) e resolve um cartão aprovado e pendente pela regra do gerenciador TEF.",
-    executar: () => pedir("/v1/recuperacao", undefined),
+    executar: () => pedir("/v1/recuperacao", null),
     feito: (r) => "Recuperação feita: " + descreverObjeto(r),
   },
 };
@@ -408,7 +411,7 @@ async function atualizarVendas() {
     $("vendas-aviso").textContent = vendas.length ? "" : "Nenhuma venda hoje.";
   } catch (e) {
     corpo.replaceChildren();
-    $("vendas-aviso").textContent = e.status === 501 ? "As vendas ainda não estão disponíveis neste serviço." : textoProblema(e);
+    $("vendas-aviso").textContent = e.status === 501 || e.status === 404 ? "As vendas ainda não estão disponíveis neste serviço." : textoProblema(e);
   }
 }
 
@@ -464,10 +467,16 @@ function mostrarLog() {
   return mostradas;
 }
 
+let geracaoLog = 0;
+
 async function atualizarLog() {
   const erros = $("log-erros").checked;
+  // Only the latest request shows: a slower earlier answer (all lines)
+  // never overwrites the filter asked after it.
+  const geracao = ++geracaoLog;
   try {
     const r = await pedir(erros ? "/v1/log-depuracao/erros" : "/v1/log-depuracao");
+    if (geracao !== geracaoLog) return;
     linhasLog = r.texto ? r.texto.replace(/\n$/, "").split("\n") : [];
     const n = mostrarLog();
     $("log-aviso").textContent = !r.existe ? "Não há log de depuração neste caixa." :
