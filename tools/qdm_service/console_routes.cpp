@@ -69,7 +69,9 @@ ConsoleFiles::ConsoleFiles(const std::string& directory) {
   for (const fs::directory_entry& entry : fs::directory_iterator(directory, error)) {
     const std::string name = entry.path().filename().string();
     const char* type = TypeOf(name);
-    if (!type || !PlainName(name) || !entry.is_regular_file(error) || entry.file_size(error) > kMaxConsoleFile)
+    // Plain files of the directory itself: no link leads elsewhere.
+    if (!type || !PlainName(name) || entry.is_symlink(error) || !entry.is_regular_file(error) ||
+        entry.file_size(error) > kMaxConsoleFile)
       continue;
     std::ifstream in(entry.path(), std::ios::binary);
     std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());

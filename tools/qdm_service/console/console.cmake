@@ -12,10 +12,13 @@ add_library(qdm_tef_journal_reader STATIC ${CMAKE_SOURCE_DIR}/emulators/tef/jour
 target_include_directories(qdm_tef_journal_reader PUBLIC ${CMAKE_SOURCE_DIR})
 target_link_libraries(qdm_tef_journal_reader PUBLIC emulator_common)
 
-target_sources(qdm_service PRIVATE console_routes.cpp records_routes.cpp)
-target_link_libraries(qdm_service PRIVATE qdm_tef_journal_reader)
-target_compile_definitions(qdm_service PRIVATE
+# The console's routes and the records', apart from the program for the
+# tests.
+add_library(qdm_service_console STATIC console_routes.cpp records_routes.cpp)
+target_link_libraries(qdm_service_console PUBLIC qdm_service_core qdm_register_home qdm_tef_journal_reader)
+target_compile_definitions(qdm_service_console PRIVATE
   QDM_CONSOLE_INSTALL_DIR="${CMAKE_INSTALL_FULL_DATADIR}/Pkg_Qdm/console")
+target_link_libraries(qdm_service PRIVATE qdm_service_console)
 
 set(copied)
 foreach(file ${QDM_CONSOLE_FILES})
