@@ -263,13 +263,18 @@ class RecoveryTest(ConsoleTest):
     options = ("--comando-livre",)
 
     def test_after_a_power_cut_the_recovery_closes_what_was_left_open(self):
-        self.skip_unless_served("POST", "/v1/recuperacao")
         # A coupon opened, and the power cut before it closed.
         self.service.call("POST", "/v1/comando", json={"comando": "00"})
         os.killpg(self.service.proc.pid, signal.SIGKILL)
         self.service.stop()
         self.service = Service(self.home, *self.options)
         self.sign_in()
+        # The page says what the printer holds after the restart (the
+        # service's start may have settled it already).
+        left_open = self.service.call("GET", "/v1/estado").json()["impressora"]["cupomAberto"]
+        self.b.wait("document.getElementById('imp-dados').innerText.match(/Cupom aberto\\s*%s/)"
+                    % ("sim" if left_open else "n\u00e3o"), what="the coupon's state after the restart")
+        self.skip_unless_served("POST", "/v1/recuperacao")
         self.act("recuperacao")
         self.assertIn("cupom deixado aberto", self.b.text("#confirmar-texto"))
         self.confirm()

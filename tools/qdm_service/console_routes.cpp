@@ -11,6 +11,8 @@
 
 #ifndef QDM_CONSOLE_INSTALL_DIR
 #define QDM_CONSOLE_INSTALL_DIR ""
+#define QDM_CONSOLE_FROM_DEVICES ""
+#define QDM_CONSOLE_FROM_BIN ""
 #endif
 
 namespace qdm_service {
@@ -84,9 +86,9 @@ std::string ConsoleFiles::Locate() {
   const fs::path program = ProgramDirectory();
   std::vector<fs::path> candidates;
   if (!program.empty()) {
-    candidates.push_back(program / "console");                                // the build tree
-    candidates.push_back(program / ".." / "share" / "Pkg_Qdm" / "console");   // <prefix>/bin
-    candidates.push_back(program / ".." / ".." / "share" / "Pkg_Qdm" / "console");  // <prefix>/lib/Pkg_Qdm
+    candidates.push_back(program / "console");  // the build tree
+    for (const char* installed : {QDM_CONSOLE_FROM_DEVICES, QDM_CONSOLE_FROM_BIN})
+      if (*installed) candidates.push_back(program / installed);
   }
   if (*QDM_CONSOLE_INSTALL_DIR) candidates.emplace_back(QDM_CONSOLE_INSTALL_DIR);
   for (const fs::path& candidate : candidates) {

@@ -16,8 +16,14 @@ target_link_libraries(qdm_tef_journal_reader PUBLIC emulator_common)
 # tests.
 add_library(qdm_service_console STATIC console_routes.cpp records_routes.cpp)
 target_link_libraries(qdm_service_console PUBLIC qdm_service_core qdm_register_home qdm_tef_journal_reader)
+# Where the installed service finds the console from its own directory:
+# the devices' directory (<libdir>/Pkg_Qdm, as package/install.cmake lays
+# it) or bin; else the configured prefix's.
+file(RELATIVE_PATH from_devices /prefix/${CMAKE_INSTALL_LIBDIR}/Pkg_Qdm /prefix/${QDM_CONSOLE_INSTALL})
+file(RELATIVE_PATH from_bin /prefix/${CMAKE_INSTALL_BINDIR} /prefix/${QDM_CONSOLE_INSTALL})
 target_compile_definitions(qdm_service_console PRIVATE
-  QDM_CONSOLE_INSTALL_DIR="${CMAKE_INSTALL_FULL_DATADIR}/Pkg_Qdm/console")
+  QDM_CONSOLE_FROM_DEVICES="${from_devices}" QDM_CONSOLE_FROM_BIN="${from_bin}"
+  QDM_CONSOLE_INSTALL_DIR="${CMAKE_INSTALL_PREFIX}/${QDM_CONSOLE_INSTALL}")
 target_link_libraries(qdm_service PRIVATE qdm_service_console)
 
 set(copied)
