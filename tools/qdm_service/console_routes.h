@@ -3,6 +3,7 @@
 // through the token-protected API: the printed tape, the debug log and the
 // TEF manager's transactions.
 #pragma once
+#include <cstdint>
 #include <string>
 #include <vector>
 

@@ -1,15 +1,13 @@
 // The register's records as the console reads them: files the library,
 // the emulated printer and the TEF manager append to, read (never changed)
 // from their ends, converted to UTF-8 with the control bytes named.
-#include <fstream>
-#include <system_error>
 #include <filesystem>
+#include <fstream>
 
 #include "emulators/tef/journal.h"
 #include "platform/base/encoding.h"
 #include "tools/qdm_register/log_view.h"
 #include "tools/qdm_service/console_routes.h"
-#include "tools/qdm_service/exact_decimal.h"
 #include "tools/qdm_service/requests.h"
 
 namespace qdm_service {
