@@ -2,14 +2,16 @@
 # Installs the Debian packages the build needs, when missing (dpkg-dev,
 # file and binutils make and check the Debian packages and the installed
 # library: scripts/install_check; cpp-httplib and nlohmann-json build the
-# device service, curl and Python's requests and jsonschema test it).
+# device service, curl and Python's requests and jsonschema test it;
+# Chromium runs the technician's console in the browser tests).
 # Sourced by scripts/demo and scripts/test.
 set -euo pipefail
 
 QDM_PACKAGES=(g++ cmake make pkg-config googletest libgtest-dev libgmock-dev
               libbenchmark-dev libexpat1-dev libcli11-dev
               dpkg-dev file binutils ccache
-              libcpp-httplib-dev nlohmann-json3-dev curl python3 python3-requests python3-jsonschema)
+              libcpp-httplib-dev nlohmann-json3-dev curl python3 python3-requests python3-jsonschema
+              chromium)
 
 # Every build goes through the compiler cache: a second build directory (a
 # Release build beside the sanitizer one, another work tree) compiles only

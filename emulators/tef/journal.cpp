@@ -241,6 +241,12 @@ std::vector<Transaction> Journal::pending() const {
   return found;
 }
 
+std::vector<Transaction> Journal::transactions() const {
+  std::vector<Transaction> found;
+  for (const auto& [nsu, t] : transactions_) found.push_back(t);
+  return found;
+}
+
 void Journal::record(std::string_view command, std::string_view id,
                      const Transaction& transaction, std::string_view note) {
   keep(transaction);

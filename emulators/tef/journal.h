@@ -59,6 +59,8 @@ class Journal {
   std::string next_nsu() const;
   // Transactions approved and neither confirmed nor undone, in NSU order.
   std::vector<Transaction> pending() const;
+  // Every transaction and the state it ended in, in NSU order.
+  std::vector<Transaction> transactions() const;
 
   // Keeps the transaction as given and journals the event.
   void record(std::string_view command, std::string_view id, const Transaction& transaction,

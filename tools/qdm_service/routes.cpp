@@ -10,6 +10,7 @@
 #include "peripherals/readers/Qdm00800.h"
 #include "platform/base/encoding.h"
 #include "platform/base/errors.h"
+#include "tools/qdm_service/console_routes.h"
 #include "tools/qdm_service/dataset_json.h"
 #include "tools/qdm_service/register_host.h"
 #include "tools/qdm_service/requests.h"
@@ -335,6 +336,7 @@ std::vector<Route> ServiceRoutes(RegisterHost& host, SaleDesk& sales, Dispatcher
   events.pattern = "/v1/eventos";
   events.kind = Route::Kind::Events;
   routes.push_back(events);
+  AppendConsoleRoutes(routes, host);
   if (options.raw_command) routes.push_back(Device("POST", "/v1/comando", "comando", RawCommandWork, host));
   return routes;
 }
