@@ -8,7 +8,8 @@ set(QDM_CONSOLE_INSTALL ${CMAKE_INSTALL_DATADIR}/Pkg_Qdm/console)
 
 # The TEF manager's journal read back as its transactions (the manager's
 # own reader; it only reads here).
-add_library(qdm_tef_journal_reader STATIC ${CMAKE_SOURCE_DIR}/emulators/tef/journal.cpp)
+add_library(qdm_tef_journal_reader STATIC ${CMAKE_SOURCE_DIR}/emulators/tef/journal.cpp
+  ${CMAKE_SOURCE_DIR}/emulators/tef/journal_lines.cpp ${CMAKE_SOURCE_DIR}/emulators/tef/manager_clock.cpp)
 target_include_directories(qdm_tef_journal_reader PUBLIC ${CMAKE_SOURCE_DIR})
 target_link_libraries(qdm_tef_journal_reader PUBLIC emulator_common)
 
