@@ -5,7 +5,7 @@
 #include <array>
 
 #include "drivers/bematech/Qdm00100.h"
-#include "drivers/bematech/protocol.h"
+#include "drivers/bematech/driver.h"
 #include "drivers/common/driver_services.h"
 #include "drivers/common/module_globals.h"
 

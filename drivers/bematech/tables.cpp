@@ -1,7 +1,7 @@
 // The printer's tables: non-fiscal totalizers, tax rates and payment
 // methods, and the small table commands the facade forwards.
 #include "drivers/bematech/Qdm00100.h"
-#include "drivers/bematech/protocol.h"
+#include "drivers/bematech/driver.h"
 #include "drivers/common/driver_services.h"
 #include "drivers/common/tax_rates.h"
 #include "utility/utility.h"

@@ -5,8 +5,7 @@
 #include <string>
 
 #include "drivers/daruma/Qdm00300.h"
-#include "drivers/daruma/protocol.h"
-#include "drivers/daruma/support.h"
+#include "drivers/daruma/driver.h"
 #include "drivers/common/driver_services.h"
 #include "drivers/common/module_globals.h"
 

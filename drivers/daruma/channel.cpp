@@ -3,8 +3,7 @@
 // stable and judged.
 #include "drivers/common/command.h"
 #include "drivers/daruma/Qdm00300.h"
-#include "drivers/daruma/protocol.h"
-#include "drivers/daruma/support.h"
+#include "drivers/daruma/driver.h"
 #include "platform/base/sysutils.h"
 
 namespace Qdm00300 {
@@ -25,11 +24,31 @@ std::string Joined(const std::vector<std::string>& parametros) {
   return joined;
 }
 
+Outcome last_outcome = Outcome::Unknown;
+
 }  // namespace
+
+namespace detail {
+
+Outcome LastOutcome() { return last_outcome; }
+
+std::optional<Document> AskOpenDocument() {
+  const Model& model = CurrentModel();
+  if (!EnviaComando_Daruma(Byte(model.document.question), {}, false, false)) return std::nullopt;
+  return OpenDocumentIn(model, DarumaRet);
+}
+
+std::optional<std::string> Query(unsigned char command,
+                                 const std::vector<std::string>& parametros) {
+  if (!EnviaComando_Daruma(Byte(command), parametros, false, false)) return std::nullopt;
+  return DarumaRet;
+}
+
+}  // namespace detail
 
 bool EnviaComando_Daruma(const std::string& comando, const std::vector<std::string>& parametros,
                          bool /*a*/, bool /*b*/) {
-  SetLastOutcome(Outcome::Unknown);
+  last_outcome = Outcome::Unknown;
   // A command started while another is in progress is refused unsent.
   if (boComando) return false;
   if (!EntryPointBound(DarumaEnviaComando, "DAR_Envia") ||
@@ -76,7 +95,7 @@ bool EnviaComando_Daruma(const std::string& comando, const std::vector<std::stri
     return false;
   }
   const bool ok = ImpressoraOK(false, false, false);
-  SetLastOutcome(ok ? Outcome::Taken : Outcome::Refused);
+  last_outcome = ok ? Outcome::Taken : Outcome::Refused;
   return ok;
 }
 

@@ -3,8 +3,7 @@
 #include <algorithm>
 
 #include "drivers/sweda/Qdm00200.h"
-#include "drivers/sweda/driver_support.h"
-#include "drivers/sweda/protocol.h"
+#include "drivers/sweda/driver.h"
 #include "drivers/common/driver_services.h"
 #include "drivers/common/module_globals.h"
 #include "platform/base/sysutils.h"
@@ -90,7 +89,7 @@ std::string ReadUntil(const std::vector<std::string>& selector, Wanted wanted) {
 }  // namespace
 
 namespace detail {
-drivers::EntryPoints EntryPoints() { return kEntryPoints; }
+drivers::EntryPoints LibraryEntryPoints() { return kEntryPoints; }
 }  // namespace detail
 
 void ClearGlobals() {

@@ -2,9 +2,7 @@
 // to the library, asked again while the printer is busy, followed by the
 // state poll when the host wants it, and judged.
 #include "drivers/sweda/Qdm00200.h"
-#include "drivers/sweda/driver_support.h"
-#include "drivers/sweda/models.h"
-#include "drivers/sweda/protocol.h"
+#include "drivers/sweda/driver.h"
 #include "drivers/common/command.h"
 #include "drivers/common/driver_services.h"
 #include "utility/utility.h"
@@ -35,7 +33,7 @@ void Transmit(const std::string& frame) {
 
 // A message handler may stop the driver while a wait processes messages.
 bool Stopped() {
-  if (drivers::AllBound(EntryPoints())) return false;
+  if (drivers::AllBound(LibraryEntryPoints())) return false;
   ReportUnbound("EnviaComando");
   return true;
 }

@@ -1,9 +1,7 @@
 // The fiscal, report and check operations: each a command code with its
 // arguments, sent through the channel.
 #include "drivers/sweda/Qdm00200.h"
-#include "drivers/sweda/driver_support.h"
-#include "drivers/sweda/item_fields.h"
-#include "drivers/sweda/protocol.h"
+#include "drivers/sweda/driver.h"
 #include "drivers/common/driver_services.h"
 #include "platform/text/datetime.h"
 #include "platform/text/format.h"
@@ -16,6 +14,56 @@ using namespace detail;
 namespace {
 
 constexpr std::size_t kLineWidth = 40;
+constexpr int kPriceWidth = 9;
+constexpr int kPercentWidth = 10;
+
+// The fields of an item sale ("01") and of its discount ("02").
+struct ItemFrames {
+  std::vector<std::string> sale;      // the seven fields of "01"
+  std::vector<std::string> discount;  // the two fields of "02"
+};
+
+// Every number is checked against its field before anything is sent: a
+// value that does not fit is refused (and reported), never cut.
+std::optional<ItemFrames> BuildItem(int tipo, const std::string& codigo,
+                                    const std::string& descricao, const std::string& aliquota,
+                                    double quantidade, double preco, double desconto) {
+  // A whole quantity and a fractional one share the field: 2 is 0002000,
+  // 1.2345 is 0001234 (cut, not rounded); 10 000 and more do not fit.
+  const auto qty = AmountField(Format::Quantity, util::Trunc3(quantidade));
+  if (!qty) return std::nullopt;
+  const auto price = AmountField(Format::UnitPrice, preco);
+  if (!price) return std::nullopt;
+  // The item total is the sale's own, cut to the cent: 0.999 x 3 is 2.99,
+  // though the unit price goes rounded to 1.00.
+  const auto total = AmountField(Format::ItemTotal, util::Trunc2(preco * quantidade));
+  if (!total) return std::nullopt;
+  const auto amount = AmountField(Format::Discount, util::Trunc2(desconto));
+  if (!amount) return std::nullopt;
+  std::string first;
+  if (ModelOf(tipo).discount == DiscountForm::PercentText) {
+    first = platform::FloatToStrF(desconto, platform::TFloatFormat::ffFixed, 15, 2) + "% =";
+    if (first.size() > static_cast<std::size_t>(kPercentWidth)) {
+      drivers::ReportMisfit(FormatOf(Format::DiscountShort).name, desconto);
+      return std::nullopt;
+    }
+    first = util::TamFixo(first, kPercentWidth);
+  } else {
+    const auto shortField = AmountField(Format::DiscountShort, util::Trunc2(desconto));
+    if (!shortField) return std::nullopt;
+    first = *shortField;
+  }
+  ItemFrames frames;
+  frames.sale = {util::AjustaZero(codigo, 13),
+                 *qty,
+                 util::AjustaZero(*price, kPriceWidth),
+                 *total,
+                 util::TamFixo(descricao, 24),
+                 util::TamFixo(aliquota, 3),
+                 util::TamFixo(" " + CatalogueText("Promocao") + " " + descricao, 40)};
+  frames.discount = {first, *amount};
+  return frames;
+}
 
 bool Send(const char* comando, const std::vector<std::string>& args = {}) {
   return EnviaComando_Sweda(comando, args, true, false);

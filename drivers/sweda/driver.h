@@ -1,12 +1,15 @@
-// Helpers shared by the files of the Sweda driver: the common driver
-// services under short names, the table reads and the model's method width.
+// The Sweda driver's own header, for the driver's files: the common driver
+// services under short names, the entry-point table, the wire, the digit
+// fields, the model table, and the table reads.
 #pragma once
 #include <optional>
-#include <span>
 #include <string>
 
 #include "drivers/common/library.h"
 #include "drivers/common/messages.h"
+#include "drivers/sweda/models.h"
+#include "drivers/sweda/number_formats.h"
+#include "drivers/sweda/protocol.h"
 
 namespace Qdm00200::detail {
 
@@ -17,8 +20,9 @@ using drivers::ReportUnbound;
 using drivers::ShowError;
 using drivers::ShowInformation;
 
-// The three entry points of "SERSWEDA.dll" and their globals.
-drivers::EntryPoints EntryPoints();
+// The three entry points of "SERSWEDA.dll", in binding order, each with the
+// exported global that holds it.
+drivers::EntryPoints LibraryEntryPoints();
 
 // The answer to a table read ("29" with a selector), or nothing when the
 // printer refused it.
