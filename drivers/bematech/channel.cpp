@@ -59,25 +59,20 @@ namespace detail {
 std::optional<std::string> Query(const std::string& comando,
                                  const std::vector<std::string>& parametros, bool avisa,
                                  const std::string& leitura, bool apara) {
-  if (!EnviaComando_Bematech(comando, parametros, avisa, false)) return std::nullopt;
-  return RetornoImpFiscal_Bematech(leitura, apara);
+  return drivers::Query([&] { return EnviaComando_Bematech(comando, parametros, avisa, false); },
+                        [&] { return RetornoImpFiscal_Bematech(leitura, apara); });
 }
 
 }  // namespace detail
 
 bool EnviaComando_Bematech(const std::string& comando, const std::vector<std::string>& parametros,
                            bool avisa, bool /*reservado*/) {
-  // A command started while another is in progress (from a dialog of the
-  // channel, or the judgement's own cancel request) is refused unsent.
-  if (boComando) return false;
-  if (!EntryPointBound(BemaFormataTX, "FormataTX") ||
-      !EntryPointBound(BemaStatus_Mp20FI, "Status_Mp20FI")) {
-    return false;
-  }
-  drivers::CommandGuard guard(boComando);
+  const drivers::CommandScope scope(
+      boComando, {{BemaFormataTX, "FormataTX"}, {BemaStatus_Mp20FI, "Status_Mp20FI"}});
+  if (scope.Refused()) return false;
   const std::string codigo = comando;
   const std::string frame = BuildFrame(codigo, parametros);
-  Log("Comando : " + frame);
+  drivers::LogCommand(frame);
   const int transmissao = BemaFormataTX(frame.c_str());
   // Stopped while the printer worked: what it did with the command cannot
   // be read any more, so the command is not taken as done.

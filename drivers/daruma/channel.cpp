@@ -40,8 +40,8 @@ std::optional<Document> AskOpenDocument() {
 
 std::optional<std::string> Query(unsigned char command,
                                  const std::vector<std::string>& parametros) {
-  if (!EnviaComando_Daruma(Byte(command), parametros, false, false)) return std::nullopt;
-  return DarumaRet;
+  return drivers::Query([&] { return EnviaComando_Daruma(Byte(command), parametros, false, false); },
+                        [] { return DarumaRet; });
 }
 
 }  // namespace detail
@@ -49,23 +49,20 @@ std::optional<std::string> Query(unsigned char command,
 bool EnviaComando_Daruma(const std::string& comando, const std::vector<std::string>& parametros,
                          bool /*a*/, bool /*b*/) {
   last_outcome = Outcome::Unknown;
-  // A command started while another is in progress is refused unsent.
-  if (boComando) return false;
-  if (!EntryPointBound(DarumaEnviaComando, "DAR_Envia") ||
-      !EntryPointBound(Dar_Resposta, "DAR_Resposta") || !EntryPointBound(Dar_Erro, "DAR_Erro")) {
-    return false;
-  }
+  const drivers::CommandScope scope(boComando, {{DarumaEnviaComando, "DAR_Envia"},
+                                                {Dar_Resposta, "DAR_Resposta"},
+                                                {Dar_Erro, "DAR_Erro"}});
+  if (scope.Refused()) return false;
   // Without a command byte there is nothing the printer could answer.
   if (comando.empty()) {
     Log("ERRO!!! Comando vazio");
     return false;
   }
-  drivers::CommandGuard guard(boComando);
   const Model& model = CurrentModel();
   bool status = false;
   const std::string frame =
       BuildFrame(model, static_cast<unsigned char>(comando[0]), Joined(parametros), status);
-  Log("Comando : " + frame);
+  drivers::LogCommand(frame);
   const int enviado = DarumaEnviaComando(frame.data(), static_cast<int>(frame.size()), kModoComando);
   if (enviado == -1) {
     // The printer never got it: whatever it answers now belongs to the

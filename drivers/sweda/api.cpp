@@ -105,21 +105,16 @@ void ClearGlobals() {
 }
 
 bool StartImpFis_Sweda(const std::string& porta) {
-  // The library stays loaded across stops; a new start only binds again.
-  if (!drivers::LoadOnce(ImpFisDLLHandle, kLibrary)) return false;
-  // All three or none: a library without one of them is left unbound.
-  if (!drivers::BindAll(ImpFisDLLHandle, kEntryPoints)) {
-    Qdm00000::StopImpFiscal();
-    return true;
-  }
-  if (AbrePorta_Sweda(porta)) {
-    boImpFiscalOK = true;
-  } else {
-    FechaPorta_Sweda();
-    Log("Descarregando DLL Impressora Fiscal");
-    StopImpFis_Sweda();
-  }
-  return true;
+  // All three entry points or none: a library without one of them is left
+  // unbound, and the facade stops the printer.
+  const drivers::Started started =
+      drivers::StartDriver(ImpFisDLLHandle, kLibrary, kEntryPoints,
+                           {.open = [&porta] { return AbrePorta_Sweda(porta); },
+                            .close = FechaPorta_Sweda,
+                            .unbind = StopImpFis_Sweda,
+                            .unbound = Qdm00000::StopImpFiscal});
+  if (started == drivers::Started::Open) boImpFiscalOK = true;
+  return started != drivers::Started::NotLoaded;
 }
 
 void StopImpFis_Sweda() { drivers::ClearAll(kEntryPoints); }

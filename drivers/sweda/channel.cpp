@@ -27,7 +27,7 @@ std::string Exchange(const char* frame) {
 }
 
 void Transmit(const std::string& frame) {
-  Log("Comando : " + frame);
+  drivers::LogCommand(frame);
   SwedaRet = Exchange(frame.c_str());
 }
 
@@ -101,11 +101,8 @@ bool TextReportOpen() { return text_report_open; }
 
 bool EnviaComando_Sweda(const std::string& comando, const std::vector<std::string>& parametros,
                         bool avisa, bool /*repete*/) {
-  // A command started while another is in progress (from a dialog of the
-  // channel) is refused unsent.
-  if (boComando) return false;
-  if (!EntryPointBound(SwedaEnviaComando, "EnviaComando")) return false;
-  drivers::CommandGuard guard(boComando);
+  const drivers::CommandScope scope(boComando, {{SwedaEnviaComando, "EnviaComando"}});
+  if (scope.Refused()) return false;
   text_report_open = false;
   const std::string frame =
       BuildFrame(TranslateCode(comando, Qdm00000::IdTipoImpFis), parametros);
