@@ -66,7 +66,7 @@ std::optional<std::string> Query(const std::string& comando,
 }  // namespace detail
 
 bool EnviaComando_Bematech(const std::string& comando, const std::vector<std::string>& parametros,
-                           bool avisa, bool /*reservado*/) {
+                           bool avisa, bool /*repete*/) {
   const drivers::CommandScope scope(
       boComando, {{BemaFormataTX, "FormataTX"}, {BemaStatus_Mp20FI, "Status_Mp20FI"}});
   if (scope.Refused()) return false;

@@ -325,7 +325,7 @@ class ClosingRun {
 }  // namespace
 
 bool FechaCupom_Bematech(bool contraVale, bool avisa, double desconto, double valorContraVale,
-                         double acrescimo, const std::string& repete, bool perguntaRepetir,
+                         double acrescimo, const std::string& permiteRepetir, bool repeteSeRecusado,
                          const std::string& /*naoUsado*/, TClientDataSet& movimentos,
                          TClientDataSet& tiposRecebimento, std::string& numeroCupom,
                          const std::string& convenio, const std::string& linhaConsumidor,
@@ -343,7 +343,7 @@ bool FechaCupom_Bematech(bool contraVale, bool avisa, double desconto, double va
     numeroCupom = numero ? *numero : std::string();
     // A closing that stopped with the coupon still open (or its state
     // unknown): the front end must not take it as closed.
-    if (ClosingRun(*plan, avisa, repete == "S" && perguntaRepetir, numeroCupom).Run()) return true;
+    if (ClosingRun(*plan, avisa, permiteRepetir == "S" && repeteSeRecusado, numeroCupom).Run()) return true;
     Log("ERRO!!! Cupom nao encerrado");
     return false;
   } catch (const std::exception& e) {

@@ -93,8 +93,8 @@ bool Cancela_ItGenerico_Bematech(const std::string& item, bool avisa) {
   return EnviaComando_Bematech("31", {item}, avisa, false);
 }
 
-bool Cancela_Cupom_Bematech(bool avisa, bool reservado, std::string& numero) {
-  const bool cancelado = EnviaComando_Bematech("14", {}, avisa, reservado);
+bool Cancela_Cupom_Bematech(bool avisa, bool repete, std::string& numero) {
+  const bool cancelado = EnviaComando_Bematech("14", {}, avisa, repete);
   // The cancelled coupon is the one before the printer's current number;
   // with no number read, numero is left alone rather than guessed.
   if (Numero_Cupom_Bematech()) {
@@ -134,12 +134,12 @@ bool Usa_CompNFis_Bematech(const std::string& texto) {
 
 bool Numero_Cupom_Bematech() { return EnviaComando_Bematech("30", {}, true, false); }
 
-bool Estado_Imp_Bematech(bool avisa, bool reservado) {
-  return EnviaComando_Bematech("19", {}, avisa, reservado);
+bool Estado_Imp_Bematech(bool avisa, bool repete) {
+  return EnviaComando_Bematech("19", {}, avisa, repete);
 }
 
-bool Estado_Gaveta_Bematech(bool avisa, bool reservado) {
-  return EnviaComando_Bematech("23", {}, avisa, reservado);
+bool Estado_Gaveta_Bematech(bool avisa, bool repete) {
+  return EnviaComando_Bematech("23", {}, avisa, repete);
 }
 
 bool Abre_Gaveta_Bematech() { return EnviaComando_Bematech("22|255", {}, true, false); }

@@ -13,14 +13,30 @@
 #include "drivers/common/library.h"
 #include "drivers/common/messages.h"
 
+// What the library's own tests and benchmarks reach besides the public
+// header (not exported from the shared library).
+namespace Qdm00100 {
+
+// Puts the module's globals back as they are when the library is loaded:
+// entry points unbound, flags false, strings empty, the busy-poll bound at
+// its default. The library handle is kept (the library stays loaded). Run
+// when the library is unloaded.
+void ClearGlobals();
+
+// Busy poll bound of the channel (polls of ST2 bit 6 before judging).
+inline constexpr int kDefaultMaxBusyPolls = 600;
+extern int MaxBusyPolls;
+
+// An amount of the Z report: "," and "." dropped, the last two digits the
+// hundredths ("1.234,56" and "1,234.56" are 1234.56), a leading minus sign
+// kept ("-5,00" is -5.00). Raises on anything else.
+double ReadAmount(const std::string& text);
+
+}  // namespace Qdm00100
+
 namespace Qdm00100::detail {
 
-using drivers::CatalogueText;
-using drivers::EntryPointBound;
-using drivers::Log;
-using drivers::ReportUnbound;
-using drivers::ShowError;
-using drivers::ShowInformation;
+using namespace drivers::services;
 
 // The six entry points of "Mp20fi32.dll", in binding order, each with the
 // exported global that holds it.

@@ -50,12 +50,12 @@ bool Memoria_Fiscal_Bematech(const std::string& de, const std::string& ate,
 
 bool RelGerencial_Bematech() { return EnviaComando_Bematech("20", {" "}, true, false); }
 
-bool FechRelatGerenc_Bematech(bool avisa, bool reservado) {
-  return EnviaComando_Bematech("21", {}, avisa, reservado);
+bool FechRelatGerenc_Bematech(bool avisa, bool repete) {
+  return EnviaComando_Bematech("21", {}, avisa, repete);
 }
 
-bool Leitura_Totais_Bematech(bool avisa, bool reservado) {
-  return EnviaComando_Bematech("27", {}, avisa, reservado);
+bool Leitura_Totais_Bematech(bool avisa, bool repete) {
+  return EnviaComando_Bematech("27", {}, avisa, repete);
 }
 
 bool Suprimento_Bematech(double valor) { return CashMovement("SU", valor); }

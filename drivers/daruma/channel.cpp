@@ -47,7 +47,7 @@ std::optional<std::string> Query(unsigned char command,
 }  // namespace detail
 
 bool EnviaComando_Daruma(const std::string& comando, const std::vector<std::string>& parametros,
-                         bool /*a*/, bool /*b*/) {
+                         bool /*avisa*/, bool /*repete*/) {
   last_outcome = Outcome::Unknown;
   const drivers::CommandScope scope(boComando, {{DarumaEnviaComando, "DAR_Envia"},
                                                 {Dar_Resposta, "DAR_Resposta"},
@@ -96,17 +96,17 @@ bool EnviaComando_Daruma(const std::string& comando, const std::vector<std::stri
   return ok;
 }
 
-bool ImpressoraOK(bool /*a*/, bool /*b*/, bool /*c*/) { return !AnswerReportsError(DarumaRet); }
+bool ImpressoraOK(bool /*avisa*/, bool /*repete*/, bool /*c*/) { return !AnswerReportsError(DarumaRet); }
 
-void Retorno_Daruma(const std::string& comando, bool /*flag*/, std::string& resposta) {
+void Retorno_Daruma(const std::string& comando, bool /*apara*/, std::string& resposta) {
   resposta = DarumaRet;
   if (comando.size() == 1 && static_cast<unsigned char>(comando[0]) == kEstado)
     resposta = DrawerFlag(CurrentModel(), resposta);
 }
 
-void RetornoImpFiscal_Daruma(const std::string& comando, bool flag, std::string& resposta) {
+void RetornoImpFiscal_Daruma(const std::string& comando, bool apara, std::string& resposta) {
   Log("Retorno da Impressora " + DarumaRet);
-  Retorno_Daruma(comando, flag, resposta);
+  Retorno_Daruma(comando, apara, resposta);
 }
 
 }  // namespace Qdm00300

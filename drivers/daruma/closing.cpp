@@ -73,10 +73,10 @@ bool CloseByLetters(double desconto, const std::vector<Payment>& pagamentos, con
   return Closed(Send(kFechaCupom, {Footer(cnpjCpf, nome)}));
 }
 
-bool CloseWithAmountPaid(double valor1, double valor2, double valorPago) {
+bool CloseWithAmountPaid(double desconto, double descontoExtra, double valorPago) {
   std::string p = "0000";
-  if (valor1 > 0 || valor2 > 0) {
-    const std::optional<std::string> digits = AmountField(Format::Sum4, valor1 + valor2);
+  if (desconto > 0 || descontoExtra > 0) {
+    const std::optional<std::string> digits = AmountField(Format::Sum4, desconto + descontoExtra);
     if (!digits) return false;
     p = *digits;
   }
@@ -124,13 +124,13 @@ std::optional<std::vector<Payment>> PlanPayments(TClientDataSet& movimentos, TCl
 
 }  // namespace
 
-bool FechaCupom_Daruma(int tipo, bool /*flag*/, const std::string& cnpjCpf, double valor1,
-                       double valor2, double valorPago, const std::string& nome) {
+bool FechaCupom_Daruma(int tipo, bool /*flag*/, const std::string& cnpjCpf, double desconto,
+                       double descontoExtra, double valorPago, const std::string& nome) {
   const Model* model = FindModel(tipo);
   if (model == nullptr) return true;
   if (model->payments == Payments::ByLetter)
-    return CloseByLetters(valor1, {{kPagamentoUnico, valorPago}}, cnpjCpf, nome);
-  return CloseWithAmountPaid(valor1, valor2, valorPago);
+    return CloseByLetters(desconto, {{kPagamentoUnico, valorPago}}, cnpjCpf, nome);
+  return CloseWithAmountPaid(desconto, descontoExtra, valorPago);
 }
 
 bool FechaCupomFormasPg_Daruma(double desconto, double acrescimo, bool contraVale,

@@ -13,13 +13,18 @@
 #include "drivers/daruma/number_formats.h"
 #include "drivers/daruma/protocol.h"
 
+// What the library's own tests reach besides the public header (not
+// exported from the shared library).
+namespace Qdm00300 {
+
+// Clears every global of the module (done when the library is unloaded).
+void ClearGlobals();
+
+}  // namespace Qdm00300
+
 namespace Qdm00300::detail {
 
-using drivers::CatalogueText;
-using drivers::EntryPointBound;
-using drivers::Log;
-using drivers::ReportUnbound;
-using drivers::ShowError;
+using namespace drivers::services;
 
 // The five entry points of "fs345_32.dll", in binding order, each with the
 // exported global that holds it.

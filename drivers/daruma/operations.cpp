@@ -98,32 +98,32 @@ bool VendaItem_Daruma(const std::string& codigo, const std::string& descricao,
                            util::TamFixo(descricao, kDescriptionWidth)});
 }
 
-bool Cancela_ItGenerico_Daruma(const std::string& item, bool /*a*/) {
+bool Cancela_ItGenerico_Daruma(const std::string& item, bool /*avisa*/) {
   return Send(kCancelaItem, {item});
 }
 
-bool Cancela_Cupom_Daruma(bool /*a*/, bool /*b*/, std::string& resposta) {
+bool Cancela_Cupom_Daruma(bool /*avisa*/, bool /*repete*/, std::string& resposta) {
   const bool cancelado = Send(kCancelaCupom);
   RetornoImpFiscal_Daruma(std::string(), true, resposta);
   return cancelado;
 }
 
-bool Totaliza_NFiscal_Daruma(const std::string& s1, const std::string& s2) {
-  return Send(kTotaliza, {s1, s2});
+bool Totaliza_NFiscal_Daruma(const std::string& totalizador, const std::string& valor) {
+  return Send(kTotaliza, {totalizador, valor});
 }
 
-bool Cupom_NFiscNVinc_Daruma(const std::string& s1, const std::string& s2, const std::string& s3,
-                             const std::string& s4) {
-  return Send(kNaoFiscal, {s1, s2, s3, s4});
+bool Cupom_NFiscNVinc_Daruma(const std::string& campo1, const std::string& campo2,
+                             const std::string& campo3, const std::string& campo4) {
+  return Send(kNaoFiscal, {campo1, campo2, campo3, campo4});
 }
 
-bool Nomeia_TotParcial_Daruma(const std::string& s1, const std::string& s2,
-                              const std::string& s3, const std::string& s4, bool /*a*/,
-                              bool /*b*/) {
-  return Send(kTotalizador, {s1, s2, s3, s4});
+bool Nomeia_TotParcial_Daruma(const std::string& campo1, const std::string& campo2,
+                              const std::string& campo3, const std::string& campo4,
+                              bool /*avisa*/, bool /*repete*/) {
+  return Send(kTotalizador, {campo1, campo2, campo3, campo4});
 }
 
-bool Config_FormaPg_Daruma(const std::string& forma, bool /*a*/, bool /*b*/) {
+bool Config_FormaPg_Daruma(const std::string& forma, bool /*avisa*/, bool /*repete*/) {
   return Send(kFormaPagamento, {forma});
 }
 
@@ -133,10 +133,10 @@ bool ImprimeTexto_Daruma(const std::string& texto) {
   return Send(kTextoLivre, {PrintableText(texto)});
 }
 
-bool FechRelatGerenc_Daruma(bool /*a*/, bool /*b*/) { return Send(kFechaRelatorio); }
+bool FechRelatGerenc_Daruma(bool /*avisa*/, bool /*repete*/) { return Send(kFechaRelatorio); }
 
-bool MemoFiscal_Daruma(const std::string& s1, const std::string& s2, const std::string& s3) {
-  return Send(kMemoriaFiscal, {s1, s2, s3});
+bool MemoFiscal_Daruma(const std::string& campo1, const std::string& de, const std::string& ate) {
+  return Send(kMemoriaFiscal, {campo1, de, ate});
 }
 
 bool Leitura_X_Daruma(const std::string& /*texto*/) { return Send(kLeituraX); }
@@ -145,13 +145,13 @@ bool Reducao_Z_Daruma(const std::string& /*texto*/) {
   return Send(kReducaoZ, {platform::FormatDateTime("ddmmyy", platform::Date()) + "000000"});
 }
 
-bool Leitura_Totais_Daruma(bool /*a*/, bool /*b*/) { return Send(kLeituraTotais); }
+bool Leitura_Totais_Daruma(bool /*avisa*/, bool /*repete*/) { return Send(kLeituraTotais); }
 
 bool RetornoAliq_Daruma() { return Send(kAliquotas); }
 
-bool Estado_Gaveta_Daruma(bool /*a*/, bool /*b*/) { return Send(kEstado); }
+bool Estado_Gaveta_Daruma(bool /*avisa*/, bool /*repete*/) { return Send(kEstado); }
 
-bool Estado_Imp_Daruma(bool /*a*/, bool /*b*/) { return Send(kEstado); }
+bool Estado_Imp_Daruma(bool /*avisa*/, bool /*repete*/) { return Send(kEstado); }
 
 bool Suprimento_Daruma(double valor) {
   // The supply is registered as a non-fiscal receipt on the supply

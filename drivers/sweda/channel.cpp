@@ -140,11 +140,11 @@ bool EnviaComando_Sweda(const std::string& comando, const std::vector<std::strin
   return ok;
 }
 
-bool ImpressoraOK(bool avisa, bool /*b*/, bool /*c*/) { return Judge(avisa, true); }
+bool ImpressoraOK(bool avisa, bool /*cancelaAberto*/, bool /*avisaPapel*/) { return Judge(avisa, true); }
 
-std::string RetornoImpFiscal_Sweda(const std::string& tipo, bool /*b*/) {
+std::string RetornoImpFiscal_Sweda(const std::string& comando, bool /*apara*/) {
   std::string resultado = SwedaRet;
-  if (tipo == "27") {
+  if (comando == "27") {
     for (int tentativa = 0; tentativa < 3 && !CouponData(resultado); ++tentativa) {
       resultado = EnviaComando_Sweda("27", {}, false, true) ? SwedaRet : std::string();
       util::Delay(1);
@@ -153,7 +153,7 @@ std::string RetornoImpFiscal_Sweda(const std::string& tipo, bool /*b*/) {
     // Only the coupon data carries the number; a refusal's text never
     // passes for one.
     resultado = CouponData(resultado) ? Slice(resultado, 14, 17) : std::string();
-  } else if (tipo == "22") {
+  } else if (comando == "22") {
     resultado = At(resultado, 6) == '0' ? "000" : "001";
   }
   Log("Retorno da Impressora " + resultado);

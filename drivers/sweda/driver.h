@@ -11,14 +11,25 @@
 #include "drivers/sweda/number_formats.h"
 #include "drivers/sweda/protocol.h"
 
+// What the library's own tests and benchmarks reach besides the public
+// header (not exported from the shared library).
+namespace Qdm00200 {
+
+// How long a busy printer is asked again, and how long the state poll
+// waits for the printer to finish, on the library clock, before the
+// command is judged as it stands.
+extern int SwedaBusyTimeoutMs;
+extern int SwedaPollTimeoutMs;
+
+// Puts the module's globals back as they are when the library is loaded.
+// Run when the library is unloaded.
+void ClearGlobals();
+
+}  // namespace Qdm00200
+
 namespace Qdm00200::detail {
 
-using drivers::CatalogueText;
-using drivers::EntryPointBound;
-using drivers::Log;
-using drivers::ReportUnbound;
-using drivers::ShowError;
-using drivers::ShowInformation;
+using namespace drivers::services;
 
 // The three entry points of "SERSWEDA.dll", in binding order, each with the
 // exported global that holds it.

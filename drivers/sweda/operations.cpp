@@ -99,8 +99,8 @@ bool Memoria_Fiscal_RedZ_Sweda(const std::string& de, const std::string& ate) {
   return Send("16", {de, ate});
 }
 
-bool Totaliza_NFiscal_Sweda(const std::string& s1, const std::string& s2) {
-  return Send("10", {s1, s2});
+bool Totaliza_NFiscal_Sweda(const std::string& totalizador, const std::string& valor) {
+  return Send("10", {totalizador, valor});
 }
 
 bool Cancela_ItGenerico_Sweda(const std::string& item, bool avisa) {
@@ -113,9 +113,9 @@ bool Cancela_Cupom_Sweda(bool avisa, bool repete, std::string& resposta) {
   return cancelado;
 }
 
-bool Cupom_NFiscNVinc_Sweda(const std::string& s1, const std::string& s2, const std::string& s3,
-                            const std::string& s4) {
-  return Send("19", {s1, s2, s3, s4});
+bool Cupom_NFiscNVinc_Sweda(const std::string& campo1, const std::string& campo2,
+                            const std::string& campo3, const std::string& campo4) {
+  return Send("19", {campo1, campo2, campo3, campo4});
 }
 
 bool Estado_Gaveta_Sweda(bool avisa, bool repete) {
@@ -171,12 +171,14 @@ bool Formato_Chq(const std::string& texto) {
   return EnviaComando_Sweda("46", {"S", texto}, false, true);
 }
 
-bool Altera_Chq(const std::string& s1, const std::string& s2) { return Send("45", {s1, s2}); }
+bool Altera_Chq(const std::string& campo1, const std::string& campo2) {
+  return Send("45", {campo1, campo2});
+}
 
 // The check's amount, payee, place and date go as the front end wrote them.
-bool Dados_Chq(const std::string& valor, const std::string& s2, const std::string& s3,
-               const std::string& s4) {
-  return Send("44", {valor, s2, s3, s4});
+bool Dados_Chq(const std::string& valor, const std::string& favorecido, const std::string& local,
+               const std::string& data) {
+  return Send("44", {valor, favorecido, local, data});
 }
 
 bool Fecha_Imp_Chq_Sweda(bool avisa, bool repete) {

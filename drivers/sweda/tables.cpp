@@ -335,9 +335,10 @@ bool Config_FormaPg_Sweda(const std::string& lista, bool avisa, bool repete) {
   return EnviaComando_Sweda("39", {lista}, avisa, repete);
 }
 
-bool Nomeia_TotParcial_Sweda(const std::string& s1, const std::string& s2, const std::string& s3,
-                             const std::string& s4, bool avisa, bool repete) {
-  return EnviaComando_Sweda("38", {s1, s2, s3, s4}, avisa, repete);
+bool Nomeia_TotParcial_Sweda(const std::string& campo1, const std::string& campo2,
+                             const std::string& campo3, const std::string& campo4, bool avisa,
+                             bool repete) {
+  return EnviaComando_Sweda("38", {campo1, campo2, campo3, campo4}, avisa, repete);
 }
 
 }  // namespace Qdm00200

@@ -11,6 +11,7 @@
 #include "drivers/common/library.h"
 #include "drivers/common/model_table.h"
 #include "facade/Qdm00000.h"
+#include "facade/globals.h"
 #include "platform/base/clock.h"
 #include "platform/dialogs/dialogs.h"
 #include "platform/os/application.h"
