@@ -96,8 +96,10 @@ const std::vector<Operation>& Operations() {
       {"Abre_Gaveta", [] { return Abre_Gaveta(); }, kRestaurant, kNone, kNone},
       {"Nr_Cupom", [] { return !Nr_Cupom().empty(); }, kAll, kSweda, kNone},
       {"Sangria", [] { return Sangria(10); }, kAll, kNone, kNone},
-      // The Sweda driver answers the cash supply itself, sending nothing.
-      {"Suprimento", [] { return Suprimento(10); }, kAll, kNone, kDaruma, kSweda},
+      // The Sweda driver answers the cash supply itself, sending nothing; the
+      // Daruma driver refuses it unsent while its printer has no supply
+      // totalizer, as a fresh one has none.
+      {"Suprimento", [] { return Suprimento(10); }, kAll, kNone, kNone, kSweda},
       {"Cancela_Item",
        [] { return Cancela_Item("01", "1", "7891", "ARROZ", "01", 1, 5.5, 0); }, kRestaurant,
        kNone, kNone},
