@@ -7,7 +7,7 @@
 
 #include "drivers/common/driver_services.h"
 #include "drivers/common/type_codes.h"
-#include "facade/dtmCupomFiscal.h"
+#include "data_module/dtmCupomFiscal.h"
 #include "platform/base/clock.h"
 #include "platform/dataset/dataset.h"
 #include "platform/base/export.h"
@@ -24,11 +24,6 @@ using platform::TDateTime;
 // tables), the data module and the debug log are declared in
 // drivers/common/driver_services.h; the type-code sets (IsBematech,
 // IsSweda, IsDaruma) in drivers/common/type_codes.h.
-
-// Puts the facade's globals back as they are when the library is loaded
-// (texts empty, codes 0, the ready flag false); the data module is kept.
-// Run when the library is unloaded.
-void ClearGlobals();
 
 // ---- Printer selection and start-up -------------------------------------
 // Loads the driver of printer type `tipo` (the type code as decimal text)

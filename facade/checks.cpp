@@ -5,7 +5,7 @@
 
 #include "drivers/bematech/Qdm00100.h"
 #include "facade/Qdm00000.h"
-#include "facade/operator_messages.h"
+#include "drivers/common/messages.h"
 #include "facade/routing.h"
 #include "platform/text/datetime.h"
 #include "platform/base/sysutils.h"
@@ -53,11 +53,11 @@ bool PrinterClockAgrees(const std::string& texto) {
   const std::string dia = "dd/mm/yyyy";
   if (platform::FormatDateTime(dia, impressora) !=
       platform::FormatDateTime(dia, platform::Date())) {
-    ShowError("DataDif");
+    drivers::ShowError(drivers::CatalogueText("DataDif"));
     return false;
   }
   if (HoursMinutesNumber(SubtDataHora(impressora, platform::Now())) > kToleranciaRelogio) {
-    ShowError("DataDif");
+    drivers::ShowError(drivers::CatalogueText("DataDif"));
     return false;
   }
   return true;
@@ -110,7 +110,7 @@ std::string Verifica_Aliquota(const std::string& /*texto*/) {
   if (dm.cdsAliqImpFis.Locate("IDALIQIMPFIS;VRALIQIMPFIS", {tipo, taxa})) {
     CdAliq = dm.cdsAliqImpFis.FieldByName("CDALIQIMPFIS").AsString();
   } else if (ImpFiscalOK()) {
-    ShowError("AliqNaoCad");
+    drivers::ShowError(drivers::CatalogueText("AliqNaoCad"));
     CdAliq = " ";
   }
   return CdAliq;

@@ -5,7 +5,7 @@
 #include <exception>
 
 #include "facade/Qdm00000.h"
-#include "facade/operator_messages.h"
+#include "drivers/common/messages.h"
 #include "platform/os/files.h"
 
 namespace Qdm00000 {
@@ -18,13 +18,13 @@ const char* const kSistemaSemCaixa = "KMZ";
 bool RecordValid(TClientDataSet& ds, const std::string& caixa) {
   bool valid = true;
   if (ds.FieldByName("CDCAIXA").AsString() != caixa) {
-    ShowError("ArqConfig_Inv");
+    drivers::ShowError(drivers::CatalogueText("ArqConfig_Inv"));
     valid = false;
   }
   const int esperado = ChecksumECF(ds.FieldByName("NRECFCAIXA").AsString(),
                                    ds.FieldByName("NRSERIEECF").AsString());
   if (ds.FieldByName("CHECKSUM").AsInteger() != esperado) {
-    ShowError("ArqConfig_Inv");
+    drivers::ShowError(drivers::CatalogueText("ArqConfig_Inv"));
     valid = false;
   }
   // Taken even from a rejected record; the false result keeps the register shut.
@@ -52,7 +52,7 @@ bool CarregaECF(const std::string& caixa_informado) {
       platform::ExtractShortPathName(platform::ExtractFilePath(platform::GetModuleFileNameA())));
   const std::string arquivo = DsDirCad + "ecf" + caixa + ".cds";
   if (!platform::FileExists(arquivo)) {
-    ShowError("Arq_ECF");
+    drivers::ShowError(drivers::CatalogueText("Arq_ECF"));
     return false;
   }
 
@@ -66,7 +66,7 @@ bool CarregaECF(const std::string& caixa_informado) {
   } catch (const std::exception& e) {
     // The log names the file and what is wrong with it (too large, damaged).
     ImpFisDebug(std::string("ERRO!!! ") + e.what());
-    ShowError("ArqConfig_Inv");
+    drivers::ShowError(drivers::CatalogueText("ArqConfig_Inv"));
     result = false;
   }
   ds.Close();

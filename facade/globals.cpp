@@ -2,6 +2,7 @@
 // and the ready flag.
 #include "drivers/sweda/Qdm00200.h"
 #include "facade/Qdm00000.h"
+#include "facade/globals.h"
 #include "drivers/common/module_globals.h"
 #include "platform/dialogs/dialogs.h"
 

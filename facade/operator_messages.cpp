@@ -9,6 +9,4 @@ int ShowMessage(const std::string& key, int dialog_type, int buttons) {
   return util::TouchMessageDlg(DataModule().msgPadrao.Msg(key), dialog_type, buttons, 0, 0, "");
 }
 
-void ShowError(const std::string& key) { ShowMessage(key, platform::mtError, platform::mbOK); }
-
 }  // namespace Qdm00000

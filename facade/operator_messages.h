@@ -4,9 +4,8 @@
 
 namespace Qdm00000 {
 
-// Shows the text of a catalogue key; answers the modal result.
+// Shows the text of a catalogue key; answers the modal result. An error
+// with an OK button is drivers::ShowError of the key's catalogue text.
 int ShowMessage(const std::string& key, int dialog_type, int buttons);
-// An error with an OK button.
-void ShowError(const std::string& key);
 
 }  // namespace Qdm00000

@@ -1,9 +1,9 @@
 // Routing of a facade operation to the driver of the printer in use. Each
 // operation lists one slot per maker (Bematech, then Sweda, then Daruma),
 // each with the type codes it serves; the first slot whose codes hold the
-// current IdTipoImpFis answers. A slot without a call belongs to a driver
-// that is not part of this build yet: it answers false (or an empty text),
-// never the success some operations give a code no maker serves.
+// current IdTipoImpFis answers. A slot without a call answers false (or an
+// empty text), never the success some operations give a code no maker
+// serves.
 #pragma once
 #include <functional>
 #include <initializer_list>
@@ -16,7 +16,7 @@ namespace Qdm00000 {
 template <typename R>
 struct Slot {
   CodeSet codes;
-  std::function<R()> call;  // empty: driver not in this build yet
+  std::function<R()> call;  // empty: the maker does not serve the operation
 };
 
 // Answers the call of the first slot serving the current type code, or

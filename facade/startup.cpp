@@ -6,6 +6,7 @@
 #include "drivers/daruma/Qdm00300.h"
 #include "drivers/sweda/Qdm00200.h"
 #include "facade/Qdm00000.h"
+#include "drivers/common/messages.h"
 #include "facade/operator_messages.h"
 #include "facade/routing.h"
 #include "platform/text/datetime.h"
@@ -61,7 +62,7 @@ bool OfferReducaoZ() {
 bool OfferLeituraX() {
   if (ShowMessage("ConfLeitX", mtConfirmation, mbYesNo) != mrYes) return true;
   if (Leitura_X("")) return true;
-  ShowError("ErroComando");
+  drivers::ShowError(drivers::CatalogueText("ErroComando"));
   return false;
 }
 

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "drivers/bematech/Qdm00100.h"
+#include "drivers/bematech/driver.h"
 
 namespace fuzzsupport::bematech {
 

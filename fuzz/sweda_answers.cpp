@@ -12,6 +12,7 @@
 #include <string>
 
 #include "drivers/sweda/Qdm00200.h"
+#include "drivers/sweda/driver.h"
 #include "fuzz/printer_answers.h"
 
 namespace {

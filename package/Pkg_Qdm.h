@@ -63,7 +63,7 @@
 
 // Fiscal-printer facade (Qdm00000) and its data module.
 #include "facade/Qdm00000.h"
-#include "facade/dtmCupomFiscal.h"
+#include "data_module/dtmCupomFiscal.h"
 
 // Fiscal-printer drivers.
 #include "drivers/bematech/Qdm00100.h"  // Qdm00100: Bematech, type codes 1, 2, 9

@@ -7,7 +7,7 @@
 #include "drivers/daruma/support.h"
 #include "drivers/sweda/Qdm00200.h"
 #include "facade/Qdm00000.h"
-#include "facade/dtmCupomFiscal.h"
+#include "data_module/dtmCupomFiscal.h"
 #include "platform/base/clock.h"
 #include "platform/base/sysutils.h"
 #include "platform/os/files.h"

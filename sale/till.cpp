@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "facade/Qdm00000.h"
-#include "facade/dtmCupomFiscal.h"
+#include "data_module/dtmCupomFiscal.h"
 #include "platform/base/sysutils.h"
 #include "platform/dataset/stringlist.h"
 #include "platform/dialogs/dialogs.h"

@@ -7,8 +7,9 @@
 #include <string>
 
 #include "drivers/bematech/Qdm00100.h"
+#include "drivers/bematech/driver.h"
 #include "facade/Qdm00000.h"
-#include "facade/dtmCupomFiscal.h"
+#include "data_module/dtmCupomFiscal.h"
 #include "support/emulated_printer.h"
 #include "support/sandbox.h"
 

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <string>
 
-#include "daruma/daruma_printer.h"
+#include "support/daruma_printer.h"
 #include "drivers/daruma/Qdm00300.h"
 #include "facade/Qdm00000.h"
 #include "bench/support/channel_ratio.h"
@@ -25,7 +25,7 @@ struct Bench {
     }
   }
   testsupport::Sandbox sandbox;
-  daruma_test::DarumaPrinter printer;
+  testsupport::DarumaPrinter printer;
 };
 
 }  // namespace

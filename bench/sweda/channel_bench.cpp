@@ -9,7 +9,7 @@
 #include "bench/support/channel_ratio.h"
 #include "drivers/sweda/Qdm00200.h"
 #include "facade/Qdm00000.h"
-#include "sweda/sweda_fixture.h"
+#include "support/sweda_printer.h"
 
 namespace {
 
@@ -25,7 +25,7 @@ struct Bench {
     }
   }
   testsupport::Sandbox sandbox;
-  sweda_test::SwedaPrinter printer;
+  testsupport::SwedaPrinter printer;
 };
 
 }  // namespace

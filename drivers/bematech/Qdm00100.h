@@ -12,8 +12,8 @@
 // Cancela_Cupom_Bematech's coupon number when the printer's answer is not
 // a number (EConvertError). FechaCupom_Bematech turns errors into false.
 //
-// Flag pairs (avisa, reservado): `avisa` asks that a failure be shown to
-// the operator; `reservado` is accepted and has no effect.
+// Flag pairs (avisa, repete): `avisa` asks that a failure be shown to
+// the operator; `repete` is accepted and has no effect.
 #pragma once
 #include <string>
 #include <vector>
@@ -53,12 +53,6 @@ extern std::string IdTotParcCV;     // totalizer of change vouchers
 extern std::string IdTotParcVCons;
 extern std::string IdTotCompCred;
 
-// Puts the module's globals back as they are when the library is loaded:
-// entry points unbound, flags false, strings empty, the busy-poll bound at
-// its default. The library handle is kept (the library stays loaded). Run
-// when the library is unloaded.
-void ClearGlobals();
-
 // ---- Library binding, port and command channel ---------------------------
 // False only when "Mp20fi32.dll" cannot be loaded (logged, and the file
 // named to the operator); whether binding and the port succeeded shows in
@@ -76,16 +70,13 @@ bool IniciaImp_Bematech();
 // The command channel: frames `comando` with `parametros`, sends it, waits
 // out a busy printer (bounded) and judges the status.
 bool EnviaComando_Bematech(const std::string& comando, const std::vector<std::string>& parametros,
-                           bool avisa, bool reservado);
+                           bool avisa, bool repete);
 // Judges the printer's status bytes; `cancelaAberto` cancels a coupon left
 // open (logging its number), `avisaPapel` tells the operator of little paper.
 bool ImpressoraOK(bool avisa, bool cancelaAberto, bool avisaPapel);
 // The printer's last data answer: "3529" gives its two raw bytes; `apara`
 // trims blanks, otherwise all 3000 bytes. "" when unbound.
 std::string RetornoImpFiscal_Bematech(const std::string& comando, bool apara);
-// Busy poll bound of the channel (polls of ST2 bit 6 before judging).
-inline constexpr int kDefaultMaxBusyPolls = 600;
-extern int MaxBusyPolls;
 
 // ---- Tables ----------------------------------------------------------------
 void CarregaTot_Bematech();
@@ -93,12 +84,12 @@ void CarregaAliq_Bematech();
 void CarregaRec_Bematech(TClientDataSet& recebimentos);
 bool Retorno_Aliquotas_Bematech();
 // Programs a payment method by its name; the printer answers its number.
-bool Config_FormaPg_Bematech(const std::string& forma, bool avisa, bool reservado);
+bool Config_FormaPg_Bematech(const std::string& forma, bool avisa, bool repete);
 // Command "40" with its four fields as given: the totalizer's two-digit
 // number and its name first.
 bool Nomeia_TotParcial_Bematech(const std::string& campo1, const std::string& campo2,
                                 const std::string& campo3, const std::string& campo4, bool avisa,
-                                bool reservado);
+                                bool repete);
 
 // ---- Coupon cycle ----------------------------------------------------------
 bool AbreCupom_Bematech(const std::string& naoUsado);  // codes 1 and 2 only
@@ -122,7 +113,7 @@ bool Cancela_Item_Bematech(const std::string& mesa, const std::string& garcom,
 bool Cancela_ItGenerico_Bematech(const std::string& item, bool avisa);  // item number
 // `numero` receives the cancelled coupon's number (six characters), or is
 // left alone when the printer's number cannot be read.
-bool Cancela_Cupom_Bematech(bool avisa, bool reservado, std::string& numero);
+bool Cancela_Cupom_Bematech(bool avisa, bool repete, std::string& numero);
 bool Acrescimo_Bematech(double valor);  // surcharge on the open coupon
 // Command "10" with its two fields as given (the facade never sends it).
 bool Totaliza_NFiscal_Bematech(const std::string& campo1, const std::string& campo2);
@@ -138,8 +129,8 @@ bool Abre_Comp_NFiscalVinc_Bematech(const std::string& forma, const std::string&
 // One block of text (up to 620 characters) into the open voucher or report.
 bool Usa_CompNFis_Bematech(const std::string& texto);
 bool Numero_Cupom_Bematech();  // "30"; read the number with RetornoImpFiscal
-bool Estado_Imp_Bematech(bool avisa, bool reservado);
-bool Estado_Gaveta_Bematech(bool avisa, bool reservado);
+bool Estado_Imp_Bematech(bool avisa, bool repete);
+bool Estado_Gaveta_Bematech(bool avisa, bool repete);
 bool Abre_Gaveta_Bematech();
 // Closes the coupon: the start of the closing (a discount wins over a
 // surcharge), every payment movement "E" of `movimentos` in the order taken,
@@ -159,9 +150,9 @@ bool FechaCupom_Bematech(bool contraVale,              // print the change vouch
                          double desconto,              // on the total
                          double valorContraVale,       // amount of the change voucher
                          double acrescimo,             // on the total, when no discount
-                         const std::string& repete,    // "S" (with perguntaRepetir): a refused
-                         bool perguntaRepetir,         //   command may be sent again if the
-                                                       //   operator answers Yes
+                         const std::string& permiteRepetir,  // "S" (with repeteSeRecusado): a
+                         bool repeteSeRecusado,              //   refused command may be sent again
+                                                             //   if the operator answers Yes
                          const std::string& naoUsado,  // accepted, not used
                          TClientDataSet& movimentos,   // the coupon's payment movements
                          TClientDataSet& tiposRecebimento,  // the payment types
@@ -179,8 +170,8 @@ bool Reducao_Z_Bematech(const std::string& naoUsado);
 bool Memoria_Fiscal_Bematech(const std::string& de, const std::string& ate,
                              const std::string& opcao);
 bool RelGerencial_Bematech();
-bool FechRelatGerenc_Bematech(bool avisa, bool reservado);
-bool Leitura_Totais_Bematech(bool avisa, bool reservado);  // read the answer with RetornoImpFiscal
+bool FechRelatGerenc_Bematech(bool avisa, bool repete);
+bool Leitura_Totais_Bematech(bool avisa, bool repete);  // read the answer with RetornoImpFiscal
 bool Suprimento_Bematech(double valor);  // 0 is sent as 0.01
 bool Sangria_Bematech(double valor);     // 0 is sent as 0.01
 // The fiscal day as the printer reports it, or today's date.
@@ -235,10 +226,6 @@ bool ImprimeCardapio_Bematech();                          // the menu
 bool ExportRedZ_Bematech(TClientDataSet& tiposRecebimento, TClientDataSet& reducaoZ,
                          TClientDataSet& formasPagamento, TClientDataSet& impostos,
                          TClientDataSet& totaisNaoFiscais);
-// An amount of the report: "," and "." dropped, the last two digits the
-// hundredths ("1.234,56" and "1,234.56" are 1234.56), a leading minus sign
-// kept ("-5,00" is -5.00). Raises on anything else.
-double ReadAmount(const std::string& text);
 
 }  // namespace Qdm00100
 

@@ -5,7 +5,7 @@
 #include <array>
 
 #include "drivers/bematech/Qdm00100.h"
-#include "drivers/bematech/protocol.h"
+#include "drivers/bematech/driver.h"
 #include "drivers/common/driver_services.h"
 #include "drivers/common/module_globals.h"
 
@@ -67,17 +67,14 @@ void ClearGlobals() {
 }
 
 bool StartImpFis_Bematech(const std::string& porta) {
-  // The library stays loaded across stops; a new start only binds again.
-  if (!drivers::LoadOnce(ImpFisDLLHandle, kLibrary)) return false;
-  if (!drivers::BindAll(ImpFisDLLHandle, kEntryPoints)) return true;
-  if (AbrePorta_Bematech(porta)) {
-    boImpFiscalOK = true;
-  } else {
-    FechaPorta_Bematech();
-    Log("Descarregando DLL Impressora Fiscal");
-    StopImpFiscal_Bematech();
-  }
-  return true;
+  const drivers::Started started =
+      drivers::StartDriver(ImpFisDLLHandle, kLibrary, kEntryPoints,
+                           {.open = [&porta] { return AbrePorta_Bematech(porta); },
+                            .close = [] { FechaPorta_Bematech(); },
+                            .unbind = StopImpFiscal_Bematech,
+                            .unbound = nullptr});
+  if (started == drivers::Started::Open) boImpFiscalOK = true;
+  return started != drivers::Started::NotLoaded;
 }
 
 void StopImpFiscal_Bematech() { drivers::ClearAll(kEntryPoints); }

@@ -5,7 +5,7 @@
 #include <map>
 
 #include "drivers/bematech/Qdm00100.h"
-#include "drivers/bematech/protocol.h"
+#include "drivers/bematech/driver.h"
 #include "drivers/common/driver_services.h"
 #include "utility/utility.h"
 #include "platform/dialogs/dialogs.h"
@@ -102,7 +102,7 @@ bool PlanPayments(TdtmCupomFiscal& dm, ClosingPlan& plan, bool& pagoConvenio) {
     const std::string metodo = PaymentMethod(dm);
     if (metodo.empty()) return ReportUnknownPayment(cdtiporece);
     const std::optional<std::string> valor =
-        AmountField(Formato::V14, movimentos.FieldByName("VRMOVIVEND").AsFloat());
+        AmountField(Format::V14, movimentos.FieldByName("VRMOVIVEND").AsFloat());
     if (!valor) return false;
     plan.pagamentos.push_back({metodo, *valor});
   }
@@ -120,7 +120,7 @@ std::optional<ClosingPlan> PlanClosing(bool contraVale, double desconto, double 
   // A discount wins over a surcharge; the printer takes only one.
   if (desconto > 0 || acrescimo > 0) {
     const std::optional<std::string> valor =
-        AmountField(Formato::V14, desconto > 0 ? desconto : acrescimo);
+        AmountField(Format::V14, desconto > 0 ? desconto : acrescimo);
     if (!valor) return std::nullopt;
     plan.inicio = {desconto > 0 ? "d" : "a", *valor};
   } else {
@@ -130,7 +130,7 @@ std::optional<ClosingPlan> PlanClosing(bool contraVale, double desconto, double 
   if (!PlanPayments(dm, plan, pagoConvenio)) return std::nullopt;
   plan.rodape = Footer(pagoConvenio, convenio, linhaConsumidor, consumidor, cnpjCpf, nome);
   if (contraVale) {
-    const std::optional<std::string> valor = AmountField(Formato::V14, valorContraVale);
+    const std::optional<std::string> valor = AmountField(Format::V14, valorContraVale);
     if (!valor) return std::nullopt;
     plan.contravale = true;
     plan.voucher = {IdTotParcCV, *valor,
@@ -325,7 +325,7 @@ class ClosingRun {
 }  // namespace
 
 bool FechaCupom_Bematech(bool contraVale, bool avisa, double desconto, double valorContraVale,
-                         double acrescimo, const std::string& repete, bool perguntaRepetir,
+                         double acrescimo, const std::string& permiteRepetir, bool repeteSeRecusado,
                          const std::string& /*naoUsado*/, TClientDataSet& movimentos,
                          TClientDataSet& tiposRecebimento, std::string& numeroCupom,
                          const std::string& convenio, const std::string& linhaConsumidor,
@@ -343,7 +343,7 @@ bool FechaCupom_Bematech(bool contraVale, bool avisa, double desconto, double va
     numeroCupom = numero ? *numero : std::string();
     // A closing that stopped with the coupon still open (or its state
     // unknown): the front end must not take it as closed.
-    if (ClosingRun(*plan, avisa, repete == "S" && perguntaRepetir, numeroCupom).Run()) return true;
+    if (ClosingRun(*plan, avisa, permiteRepetir == "S" && repeteSeRecusado, numeroCupom).Run()) return true;
     Log("ERRO!!! Cupom nao encerrado");
     return false;
   } catch (const std::exception& e) {

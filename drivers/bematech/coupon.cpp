@@ -1,9 +1,8 @@
 // The coupon cycle: opening, items, cancellations, surcharge, non-fiscal
 // receipts and the small status questions.
 #include "drivers/bematech/Qdm00100.h"
-#include "drivers/bematech/protocol.h"
+#include "drivers/bematech/driver.h"
 #include "drivers/common/driver_services.h"
-#include "drivers/common/type_codes.h"
 #include "utility/utility.h"
 #include "platform/text/format.h"
 #include "platform/base/sysutils.h"
@@ -24,8 +23,8 @@ constexpr int kCouponNumberWidth = 6;
 // A quantity with decimals goes with three of them, cut; a whole one as
 // four digits.
 std::optional<std::string> QuantityField(double quantidade) {
-  if (platform::Frac(quantidade) != 0) return AmountField(Formato::Q7, util::Trunc3(quantidade));
-  return AmountField(Formato::Q4, quantidade);
+  if (platform::Frac(quantidade) != 0) return AmountField(Format::Q7, util::Trunc3(quantidade));
+  return AmountField(Format::Q4, quantidade);
 }
 
 // The restaurant model's item, sold ("80|48") or cancelled ("80|49").
@@ -33,11 +32,11 @@ bool RestaurantItem(const std::string& comando, bool cancelamento, const std::st
                     const std::string& garcom, const std::string& codigo,
                     const std::string& descricao, const std::string& aliquota, double preco,
                     double quantidade, double desconto) {
-  const std::optional<std::string> unitario = AmountField(Formato::V8, preco);
+  const std::optional<std::string> unitario = AmountField(Format::V8, preco);
   if (!unitario) return false;
-  const std::optional<std::string> valor = AmountField(Formato::V8, desconto);
+  const std::optional<std::string> valor = AmountField(Format::V8, desconto);
   if (!valor) return false;
-  const std::optional<std::string> qtd = AmountField(Formato::Q6, quantidade);
+  const std::optional<std::string> qtd = AmountField(Format::Q6, quantidade);
   if (!qtd) return false;
   return EnviaComando_Bematech(
       comando,
@@ -52,7 +51,8 @@ bool RestaurantItem(const std::string& comando, bool cancelamento, const std::st
 
 bool AbreCupom_Bematech(const std::string& /*naoUsado*/) {
   // The restaurant model opens its coupons by table.
-  if (!Qdm00000::kBematechRetail.Has(Qdm00000::IdTipoImpFis)) return false;
+  const Model* model = ModelOf(Qdm00000::IdTipoImpFis);
+  if (model == nullptr || !model->opens_coupon) return false;
   return EnviaComando_Bematech("00", {}, true, false);
 }
 
@@ -61,10 +61,10 @@ bool VendaItem_Bematech(const std::string& codigo, const std::string& descricao,
                         double desconto) {
   const std::optional<std::string> qtd = QuantityField(quantidade);
   if (!qtd) return false;
-  const std::optional<std::string> unitario = AmountField(Formato::V8, preco);
+  const std::optional<std::string> unitario = AmountField(Format::V8, preco);
   if (!unitario) return false;
   std::optional<std::string> desc = std::string("0000");
-  if (desconto > 0) desc = AmountField(Formato::V8, util::Trunc2(desconto));
+  if (desconto > 0) desc = AmountField(Format::V8, util::Trunc2(desconto));
   if (!desc) return false;
   return EnviaComando_Bematech("09",
                                {util::AjustaZero(codigo, kCodeWidth),
@@ -93,8 +93,8 @@ bool Cancela_ItGenerico_Bematech(const std::string& item, bool avisa) {
   return EnviaComando_Bematech("31", {item}, avisa, false);
 }
 
-bool Cancela_Cupom_Bematech(bool avisa, bool reservado, std::string& numero) {
-  const bool cancelado = EnviaComando_Bematech("14", {}, avisa, reservado);
+bool Cancela_Cupom_Bematech(bool avisa, bool repete, std::string& numero) {
+  const bool cancelado = EnviaComando_Bematech("14", {}, avisa, repete);
   // The cancelled coupon is the one before the printer's current number;
   // with no number read, numero is left alone rather than guessed.
   if (Numero_Cupom_Bematech()) {
@@ -105,7 +105,7 @@ bool Cancela_Cupom_Bematech(bool avisa, bool reservado, std::string& numero) {
 }
 
 bool Acrescimo_Bematech(double valor) {
-  const std::optional<std::string> campo = AmountField(Formato::V10, valor);
+  const std::optional<std::string> campo = AmountField(Format::V10, valor);
   if (!campo) return false;
   return EnviaComando_Bematech("62|50", {*campo}, true, false);
 }
@@ -134,12 +134,12 @@ bool Usa_CompNFis_Bematech(const std::string& texto) {
 
 bool Numero_Cupom_Bematech() { return EnviaComando_Bematech("30", {}, true, false); }
 
-bool Estado_Imp_Bematech(bool avisa, bool reservado) {
-  return EnviaComando_Bematech("19", {}, avisa, reservado);
+bool Estado_Imp_Bematech(bool avisa, bool repete) {
+  return EnviaComando_Bematech("19", {}, avisa, repete);
 }
 
-bool Estado_Gaveta_Bematech(bool avisa, bool reservado) {
-  return EnviaComando_Bematech("23", {}, avisa, reservado);
+bool Estado_Gaveta_Bematech(bool avisa, bool repete) {
+  return EnviaComando_Bematech("23", {}, avisa, repete);
 }
 
 bool Abre_Gaveta_Bematech() { return EnviaComando_Bematech("22|255", {}, true, false); }

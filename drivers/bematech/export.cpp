@@ -6,7 +6,7 @@
 #include <stdexcept>
 
 #include "drivers/bematech/Qdm00100.h"
-#include "drivers/bematech/protocol.h"
+#include "drivers/bematech/driver.h"
 #include "drivers/common/driver_services.h"
 #include "platform/base/sysutils.h"
 #include "platform/os/files.h"
@@ -136,9 +136,8 @@ void ReadReduction(const Report& r, TClientDataSet& z) {
     z.FieldByName("VRTOTCANREDZ").SetAsFloat(r.Amount(t + 4, 29, 48));
     z.FieldByName("VRTOTDESREDZ").SetAsFloat(r.Amount(t + 5, 29, 48));
     // The restaurant model prints one more line before the net sales.
-    const int tipo = Qdm00000::IdTipoImpFis;
-    if (tipo == 1 || tipo == 2 || tipo == 9) {
-      const int shift = tipo == 9 ? 1 : 0;
+    if (const Model* model = ModelOf(Qdm00000::IdTipoImpFis)) {
+      const int shift = model->net_sales_shift;
       z.FieldByName("VRVENLIQREDZ").SetAsFloat(r.Amount(t + 7 + shift, 29, 48));
       z.FieldByName("VRTOTACRREDZ").SetAsFloat(r.Amount(t + 8 + shift, 29, 48));
     }

@@ -2,13 +2,14 @@
 
 #include <array>
 
-namespace Qdm00100 {
+namespace Qdm00100::detail {
 
 namespace {
 
-// Amounts with 2 implied decimals, quantities with 3; Q4 is the whole
-// quantity of an item sale, without decimals; P4 a percentage.
-constexpr std::array<NumberFormat, 7> kFormats{{
+// Indexed by Format. Amounts with 2 implied decimals, quantities with 3;
+// Q4 is the whole quantity of an item sale, without decimals; P4 a
+// percentage.
+constexpr std::array<drivers::DigitField, 7> kFormats{{
     {"V14", "000000000000.00", 13},
     {"V10", "00000000.00", 9},
     {"V8", "000000.00", 7},
@@ -20,16 +21,16 @@ constexpr std::array<NumberFormat, 7> kFormats{{
 
 }  // namespace
 
-const NumberFormat& FormatOf(Formato formato) {
-  return kFormats[static_cast<std::size_t>(formato)];
+const drivers::DigitField& FormatOf(Format format) {
+  return kFormats[static_cast<std::size_t>(format)];
 }
 
-std::optional<std::string> Digitos(Formato formato, double valor) {
-  return drivers::Digits(FormatOf(formato), valor);
+std::optional<std::string> Digits(Format format, double value) {
+  return drivers::Digits(FormatOf(format), value);
 }
 
-std::optional<std::string> detail::AmountField(Formato formato, double valor) {
-  return drivers::AmountField(FormatOf(formato), valor);
+std::optional<std::string> AmountField(Format format, double value) {
+  return drivers::AmountField(FormatOf(format), value);
 }
 
-}  // namespace Qdm00100
+}  // namespace Qdm00100::detail

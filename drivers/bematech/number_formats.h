@@ -7,21 +7,16 @@
 
 #include "drivers/common/digit_fields.h"
 
-namespace Qdm00100 {
+namespace Qdm00100::detail {
 
-enum class Formato { V14, V10, V8, Q7, Q6, Q4, P4 };
+enum class Format { V14, V10, V8, Q7, Q6, Q4, P4 };
 
-using NumberFormat = drivers::DigitField;
-
-const NumberFormat& FormatOf(Formato formato);
+const drivers::DigitField& FormatOf(Format format);
 
 // The digits of the value in that field, or nothing when the value does not
 // fit it (negative, too many integer digits, not a number).
-std::optional<std::string> Digitos(Formato formato, double valor);
-
-namespace detail {
+std::optional<std::string> Digits(Format format, double value);
 // The same, with a value that does not fit logged and shown to the operator.
-std::optional<std::string> AmountField(Formato formato, double valor);
-}  // namespace detail
+std::optional<std::string> AmountField(Format format, double value);
 
-}  // namespace Qdm00100
+}  // namespace Qdm00100::detail

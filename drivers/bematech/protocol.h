@@ -1,27 +1,10 @@
-// The Bematech wire, for the driver's own files: the frame, the status
-// bytes, the question-and-answer exchange and the entry-point table, plus
-// the common driver services the operation files use.
+// The Bematech wire: the frame and what the status bytes say.
 #pragma once
-#include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
-#include "drivers/bematech/number_formats.h"
-#include "drivers/common/library.h"
-#include "drivers/common/messages.h"
-
 namespace Qdm00100::detail {
-
-using drivers::CatalogueText;
-using drivers::EntryPointBound;
-using drivers::Log;
-using drivers::ReportUnbound;
-using drivers::ShowError;
-using drivers::ShowInformation;
-
-// The six entry points of "Mp20fi32.dll", in binding order, each with the
-// exported global that holds it.
-drivers::EntryPoints LibraryEntryPoints();
 
 // The four integers of "Status_Mp20FI", read afresh (the entry point must
 // be bound).
@@ -33,14 +16,29 @@ struct PrinterStatus {
 };
 PrinterStatus ReadStatus();
 
+inline constexpr int kReturnFailed = 1;  // "retorno": the library failed
+inline constexpr int kNak = 21;          // "ack": the printer refused the frame
+
+// The printer still works on the command (ST2 bit 6).
+bool Busy(const PrinterStatus& status);
+
+// What a raised status bit means for the command.
+enum class Effect { Failure, LittlePaper, CouponOpen };
+
+struct StatusBit {
+  int byte;  // 1: ST1, 2: ST2
+  int mask;
+  const char* key;  // catalogue text told to the operator
+  Effect effect;
+};
+
+// Every status bit, highest first, ST1 before ST2: the order of the dialogs.
+std::span<const StatusBit> StatusBits();
+bool Raised(const StatusBit& bit, const PrinterStatus& status);
+
 // ESC "|" code ("|" argument)* "|" ESC, with the arguments cleaned.
 std::string BuildFrame(const std::string& comando, const std::vector<std::string>& parametros);
-
-// Sends a command that answers data and reads the answer only when the
-// printer took the command, so a stale answer of an earlier command is
-// never taken for this one's.
-std::optional<std::string> Query(const std::string& comando,
-                                 const std::vector<std::string>& parametros, bool avisa,
-                                 const std::string& leitura = "", bool apara = true);
+// The bare status frame a busy printer is polled with.
+inline const char* const kBusyPoll = "\x1B|19|\x1B";
 
 }  // namespace Qdm00100::detail

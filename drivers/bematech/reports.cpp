@@ -1,7 +1,7 @@
 // Fiscal readings, the management report, cash supply and withdrawal, and
 // the date of the fiscal movement.
 #include "drivers/bematech/Qdm00100.h"
-#include "drivers/bematech/protocol.h"
+#include "drivers/bematech/driver.h"
 #include "platform/text/datetime.h"
 #include "platform/base/sysutils.h"
 
@@ -16,7 +16,7 @@ constexpr double kMinimumMovement = 0.01;
 
 bool CashMovement(const char* codigo, double valor) {
   const std::optional<std::string> campo =
-      AmountField(Formato::V14, valor == 0 ? kMinimumMovement : valor);
+      AmountField(Format::V14, valor == 0 ? kMinimumMovement : valor);
   if (!campo) return false;
   if (!Cupom_NFiscNVinc_Bematech(codigo, *campo, "")) {
     ShowError(CatalogueText("ErroComando"));
@@ -50,12 +50,12 @@ bool Memoria_Fiscal_Bematech(const std::string& de, const std::string& ate,
 
 bool RelGerencial_Bematech() { return EnviaComando_Bematech("20", {" "}, true, false); }
 
-bool FechRelatGerenc_Bematech(bool avisa, bool reservado) {
-  return EnviaComando_Bematech("21", {}, avisa, reservado);
+bool FechRelatGerenc_Bematech(bool avisa, bool repete) {
+  return EnviaComando_Bematech("21", {}, avisa, repete);
 }
 
-bool Leitura_Totais_Bematech(bool avisa, bool reservado) {
-  return EnviaComando_Bematech("27", {}, avisa, reservado);
+bool Leitura_Totais_Bematech(bool avisa, bool repete) {
+  return EnviaComando_Bematech("27", {}, avisa, repete);
 }
 
 bool Suprimento_Bematech(double valor) { return CashMovement("SU", valor); }

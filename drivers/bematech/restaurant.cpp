@@ -1,7 +1,7 @@
 // The restaurant model's table operations: table checks, joins, item
 // transfers, reversals, the open-tables report and the menu.
 #include "drivers/bematech/Qdm00100.h"
-#include "drivers/bematech/protocol.h"
+#include "drivers/bematech/driver.h"
 #include "platform/base/sysutils.h"
 #include "utility/utility.h"
 
@@ -24,11 +24,11 @@ bool Table(const std::string& comando, const std::vector<std::string>& parametro
 bool Cupom_Conferencia_Bematech(const std::string& mesa, const std::string& ajuste,
                                 double percentual, double valor) {
   if (percentual > 0) {
-    const std::optional<std::string> p4 = AmountField(Formato::P4, percentual);
+    const std::optional<std::string> p4 = AmountField(Format::P4, percentual);
     return p4 && Table("80|50", {mesa, ajuste, *p4});
   }
   if (valor > 0) {
-    const std::optional<std::string> v14 = AmountField(Formato::V14, valor);
+    const std::optional<std::string> v14 = AmountField(Format::V14, valor);
     return v14 && Table("80|50", {mesa, ajuste, *v14});
   }
   return Table("80|50", {mesa, "0", kNoAmount});
@@ -36,7 +36,7 @@ bool Cupom_Conferencia_Bematech(const std::string& mesa, const std::string& ajus
 
 bool Fecha_Conferencia_Bematech(const std::string& mesa, double valor) {
   if (valor == 0) return Table("80|58", {"0", kNoAmount});
-  const std::optional<std::string> v14 = AmountField(Formato::V14, valor);
+  const std::optional<std::string> v14 = AmountField(Format::V14, valor);
   return v14 && Table("80|58", {mesa, *v14});
 }
 
@@ -52,18 +52,18 @@ bool Transfere_Item_Bematech(const std::string& mesa, const std::string& destino
                              const std::string& codigo, const std::string& descricao,
                              const std::string& campo8, const std::string& campo9,
                              double percentual, double preco, double quantidade) {
-  const std::optional<std::string> p4 = AmountField(Formato::P4, percentual);
+  const std::optional<std::string> p4 = AmountField(Format::P4, percentual);
   if (!p4) return false;
-  const std::optional<std::string> v8 = AmountField(Formato::V8, preco);
+  const std::optional<std::string> v8 = AmountField(Format::V8, preco);
   if (!v8) return false;
-  const std::optional<std::string> q6 = AmountField(Formato::Q6, quantidade);
+  const std::optional<std::string> q6 = AmountField(Format::Q6, quantidade);
   if (!q6) return false;
   return Table("80|53", {mesa, *p4, destino, *v8, *q6, util::Ajusta(codigo, kTransferCodeWidth),
                          platform::Copy(descricao, 1, kTransferDescriptionWidth), campo8, campo9});
 }
 
 bool Estorno_Bematech(const std::string& campo1, const std::string& campo2, double percentual) {
-  const std::optional<std::string> p4 = AmountField(Formato::P4, percentual);
+  const std::optional<std::string> p4 = AmountField(Format::P4, percentual);
   return p4 && Table("74", {campo1, campo2, *p4});
 }
 

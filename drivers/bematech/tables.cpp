@@ -1,7 +1,7 @@
 // The printer's tables: non-fiscal totalizers, tax rates and payment
 // methods, and the small table commands the facade forwards.
 #include "drivers/bematech/Qdm00100.h"
-#include "drivers/bematech/protocol.h"
+#include "drivers/bematech/driver.h"
 #include "drivers/common/driver_services.h"
 #include "drivers/common/tax_rates.h"
 #include "utility/utility.h"
@@ -136,14 +136,14 @@ void CarregaRec_Bematech(TClientDataSet& recebimentos) {
 
 bool Retorno_Aliquotas_Bematech() { return EnviaComando_Bematech("26", {}, true, false); }
 
-bool Config_FormaPg_Bematech(const std::string& forma, bool avisa, bool reservado) {
-  return EnviaComando_Bematech("71", {forma}, avisa, reservado);
+bool Config_FormaPg_Bematech(const std::string& forma, bool avisa, bool repete) {
+  return EnviaComando_Bematech("71", {forma}, avisa, repete);
 }
 
 bool Nomeia_TotParcial_Bematech(const std::string& campo1, const std::string& campo2,
                                 const std::string& campo3, const std::string& campo4, bool avisa,
-                                bool reservado) {
-  return EnviaComando_Bematech("40", {campo1, campo2, campo3, campo4}, avisa, reservado);
+                                bool repete) {
+  return EnviaComando_Bematech("40", {campo1, campo2, campo3, campo4}, avisa, repete);
 }
 
 }  // namespace Qdm00100

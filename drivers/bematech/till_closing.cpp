@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "drivers/bematech/Qdm00100.h"
-#include "drivers/bematech/protocol.h"
+#include "drivers/bematech/driver.h"
 #include "drivers/common/driver_services.h"
 #include "platform/base/sysutils.h"
 #include "platform/dialogs/dialogs.h"
@@ -170,7 +170,7 @@ bool GeraReciboSangria_Bematech(TClientDataSet& fechamento, TClientDataSet& sang
   dm.cdsMovTot.SetData(totaisSaida.GetData());
   dm.cdsIdCaixa.SetData(caixa.GetData());
 
-  const std::string recibo = *Digitos(Formato::V14, kReportReceipt);
+  const std::string recibo = *Digits(Format::V14, kReportReceipt);
   Cupom_NFiscNVinc_Bematech(IdTotRelatorio, recibo, "Rel Gerencial");
   std::string cupom;
   if (Numero_Cupom_Bematech()) cupom = Qdm00000::RetornoImpFiscal("30", true);

@@ -1,9 +1,30 @@
 #include "drivers/common/command.h"
 
+#include "drivers/common/messages.h"
 #include "platform/base/clock.h"
 #include "platform/os/application.h"
 
 namespace drivers {
+
+CommandScope::CommandScope(bool& flag, std::initializer_list<Required> entries) {
+  if (flag) return;
+  for (const Required& entry : entries) {
+    if (!entry.bound) {
+      ReportUnbound(entry.name);
+      return;
+    }
+  }
+  flag = true;
+  flag_ = &flag;
+}
+
+void LogCommand(const std::string& frame) {
+  std::string line;
+  line.reserve(frame.size() + 10);
+  line += "Comando : ";
+  line += frame;
+  Log(line);
+}
 
 WaitEnd WaitUntil(const std::function<Try()>& attempt, int pause_ms, int max_tries) {
   for (int tries = 0; tries < max_tries; ++tries) {

@@ -7,7 +7,7 @@
 #include <array>
 #include <string>
 
-#include "facade/dtmCupomFiscal.h"
+#include "data_module/dtmCupomFiscal.h"
 #include "platform/base/clock.h"
 #include "platform/base/export.h"
 

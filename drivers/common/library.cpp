@@ -44,6 +44,21 @@ void ClearAll(EntryPoints table) {
   for (const EntryPoint& entry : table) entry.Clear();
 }
 
+Started StartDriver(platform::HMODULE& handle, const char* file, EntryPoints table,
+                    const StartSteps& steps) {
+  // The library stays loaded across stops; a new start only binds again.
+  if (!LoadOnce(handle, file)) return Started::NotLoaded;
+  if (!BindAll(handle, table)) {
+    if (steps.unbound) steps.unbound();
+    return Started::Unbound;
+  }
+  if (steps.open()) return Started::Open;
+  steps.close();
+  Log("Descarregando DLL Impressora Fiscal");
+  steps.unbind();
+  return Started::Unwound;
+}
+
 bool AllBound(EntryPoints table) {
   for (const EntryPoint& entry : table) {
     if (!entry.Bound()) return false;

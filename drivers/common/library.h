@@ -3,6 +3,7 @@
 // cleared again on stop. Each driver lists its entry points once, as a
 // table of {name, &global}, and hands that table to these calls.
 #pragma once
+#include <functional>
 #include <span>
 
 #include "platform/os/dynlib.h"
@@ -57,5 +58,31 @@ void ClearAll(EntryPoints table);
 // the printer asks this after processing messages: a handler may have
 // stopped the driver meanwhile.
 bool AllBound(EntryPoints table);
+
+// What a driver's start does once its library is loaded and bound.
+struct StartSteps {
+  // Opens the port and reads the printer; false makes the start unwind.
+  std::function<bool()> open;
+  // Unwinding a failed opening: `close` closes what it left open, then the
+  // log says "Descarregando DLL Impressora Fiscal" and `unbind` forgets the
+  // entry points (and whatever else the driver clears with them).
+  std::function<void()> close;
+  std::function<void()> unbind;
+  // Run when the binding failed (the entry points are already cleared);
+  // may be empty.
+  std::function<void()> unbound;
+};
+
+enum class Started {
+  NotLoaded,  // the library cannot be loaded (logged, named to the operator)
+  Unbound,    // an entry point is missing: the driver is left unbound
+  Unwound,    // the opening failed: closed and unbound again
+  Open,       // bound, the port open and the printer read
+};
+
+// The start of every driver: loads the library once, binds its entry
+// points all or nothing, opens the port, and unwinds on a failed opening.
+Started StartDriver(platform::HMODULE& handle, const char* file, EntryPoints table,
+                    const StartSteps& steps);
 
 }  // namespace drivers

@@ -29,4 +29,16 @@ bool EntryPointBound(Fn* entry, const char* name) {
 // and shows the operator that text.
 void ReportMisfit(const char* field, double value);
 
+// The services above under the short names a driver's files use: each
+// driver's own header brings them in with `using namespace
+// drivers::services;`.
+namespace services {
+using drivers::CatalogueText;
+using drivers::EntryPointBound;
+using drivers::Log;
+using drivers::ReportUnbound;
+using drivers::ShowError;
+using drivers::ShowInformation;
+}  // namespace services
+
 }  // namespace drivers

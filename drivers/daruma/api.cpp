@@ -5,8 +5,7 @@
 #include <string>
 
 #include "drivers/daruma/Qdm00300.h"
-#include "drivers/daruma/protocol.h"
-#include "drivers/daruma/support.h"
+#include "drivers/daruma/driver.h"
 #include "drivers/common/driver_services.h"
 #include "drivers/common/module_globals.h"
 
@@ -100,23 +99,22 @@ void ClearGlobals() {
 
 bool StartImpFis_Daruma(const std::string& /*tipo*/, const std::string& porta) {
   inTipoImpFis = Qdm00000::IdTipoImpFis;
-  // The library stays loaded across stops; a new start only binds again.
-  if (!drivers::LoadOnce(DarumaDLLHandle, kLibrary)) return false;
-  if (!drivers::BindAll(DarumaDLLHandle, kEntryPoints)) {
-    Qdm00000::StopImpFiscal();
-    return true;
-  }
-  if (!AbrePorta_Daruma(inTipoImpFis, porta)) {
-    Qdm00000::FechaPorta();
-    Log("Descarregando DLL Impressora Fiscal");
-    Qdm00000::StopImpFiscal();
-    // The facade's stop does nothing while the ready flag is down: the
-    // driver closes the port it opened, then unbinds itself, so no command
-    // reaches a printer never opened and the port is free for the next start.
-    if (porta_aberta) FechaPorta_Daruma();
-    ClearEntryPoints();
-  }
-  return true;
+  const drivers::Started started = drivers::StartDriver(
+      DarumaDLLHandle, kLibrary, kEntryPoints,
+      {.open = [&porta] { return AbrePorta_Daruma(inTipoImpFis, porta); },
+       .close = [] { Qdm00000::FechaPorta(); },
+       .unbind =
+           [] {
+             Qdm00000::StopImpFiscal();
+             // The facade's stop does nothing while the ready flag is down:
+             // the driver closes the port it opened, then unbinds itself, so
+             // no command reaches a printer never opened and the port is
+             // free for the next start.
+             if (porta_aberta) FechaPorta_Daruma();
+             ClearEntryPoints();
+           },
+       .unbound = Qdm00000::StopImpFiscal});
+  return started != drivers::Started::NotLoaded;
 }
 
 bool AbrePorta_Daruma(int tipo, const std::string& porta) {

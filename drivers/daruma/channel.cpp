@@ -3,8 +3,7 @@
 // stable and judged.
 #include "drivers/common/command.h"
 #include "drivers/daruma/Qdm00300.h"
-#include "drivers/daruma/protocol.h"
-#include "drivers/daruma/support.h"
+#include "drivers/daruma/driver.h"
 #include "platform/base/sysutils.h"
 
 namespace Qdm00300 {
@@ -25,28 +24,45 @@ std::string Joined(const std::vector<std::string>& parametros) {
   return joined;
 }
 
+Outcome last_outcome = Outcome::Unknown;
+
 }  // namespace
 
+namespace detail {
+
+Outcome LastOutcome() { return last_outcome; }
+
+std::optional<Document> AskOpenDocument() {
+  const Model& model = CurrentModel();
+  if (!EnviaComando_Daruma(Byte(model.document.question), {}, false, false)) return std::nullopt;
+  return OpenDocumentIn(model, DarumaRet);
+}
+
+std::optional<std::string> Query(unsigned char command,
+                                 const std::vector<std::string>& parametros) {
+  return drivers::Query([&] { return EnviaComando_Daruma(Byte(command), parametros, false, false); },
+                        [] { return DarumaRet; });
+}
+
+}  // namespace detail
+
 bool EnviaComando_Daruma(const std::string& comando, const std::vector<std::string>& parametros,
-                         bool /*a*/, bool /*b*/) {
-  SetLastOutcome(Outcome::Unknown);
-  // A command started while another is in progress is refused unsent.
-  if (boComando) return false;
-  if (!EntryPointBound(DarumaEnviaComando, "DAR_Envia") ||
-      !EntryPointBound(Dar_Resposta, "DAR_Resposta") || !EntryPointBound(Dar_Erro, "DAR_Erro")) {
-    return false;
-  }
+                         bool /*avisa*/, bool /*repete*/) {
+  last_outcome = Outcome::Unknown;
+  const drivers::CommandScope scope(boComando, {{DarumaEnviaComando, "DAR_Envia"},
+                                                {Dar_Resposta, "DAR_Resposta"},
+                                                {Dar_Erro, "DAR_Erro"}});
+  if (scope.Refused()) return false;
   // Without a command byte there is nothing the printer could answer.
   if (comando.empty()) {
     Log("ERRO!!! Comando vazio");
     return false;
   }
-  drivers::CommandGuard guard(boComando);
   const Model& model = CurrentModel();
   bool status = false;
   const std::string frame =
       BuildFrame(model, static_cast<unsigned char>(comando[0]), Joined(parametros), status);
-  Log("Comando : " + frame);
+  drivers::LogCommand(frame);
   const int enviado = DarumaEnviaComando(frame.data(), static_cast<int>(frame.size()), kModoComando);
   if (enviado == -1) {
     // The printer never got it: whatever it answers now belongs to the
@@ -76,21 +92,21 @@ bool EnviaComando_Daruma(const std::string& comando, const std::vector<std::stri
     return false;
   }
   const bool ok = ImpressoraOK(false, false, false);
-  SetLastOutcome(ok ? Outcome::Taken : Outcome::Refused);
+  last_outcome = ok ? Outcome::Taken : Outcome::Refused;
   return ok;
 }
 
-bool ImpressoraOK(bool /*a*/, bool /*b*/, bool /*c*/) { return !AnswerReportsError(DarumaRet); }
+bool ImpressoraOK(bool /*avisa*/, bool /*repete*/, bool /*c*/) { return !AnswerReportsError(DarumaRet); }
 
-void Retorno_Daruma(const std::string& comando, bool /*flag*/, std::string& resposta) {
+void Retorno_Daruma(const std::string& comando, bool /*apara*/, std::string& resposta) {
   resposta = DarumaRet;
   if (comando.size() == 1 && static_cast<unsigned char>(comando[0]) == kEstado)
     resposta = DrawerFlag(CurrentModel(), resposta);
 }
 
-void RetornoImpFiscal_Daruma(const std::string& comando, bool flag, std::string& resposta) {
+void RetornoImpFiscal_Daruma(const std::string& comando, bool apara, std::string& resposta) {
   Log("Retorno da Impressora " + DarumaRet);
-  Retorno_Daruma(comando, flag, resposta);
+  Retorno_Daruma(comando, apara, resposta);
 }
 
 }  // namespace Qdm00300

@@ -5,8 +5,7 @@
 #include <algorithm>
 
 #include "drivers/daruma/Qdm00300.h"
-#include "drivers/daruma/protocol.h"
-#include "drivers/daruma/support.h"
+#include "drivers/daruma/driver.h"
 #include "platform/base/sysutils.h"
 #include "platform/text/format.h"
 
@@ -55,17 +54,17 @@ bool Closed(bool taken) {
 // Every field is worked out before the first byte goes out; then every step
 // is sent whatever the one before answered, so that a coupon paid in part is
 // closed by a later call that pays the rest.
-bool CloseType7(double desconto, const std::vector<Payment>& pagamentos, const std::string& cnpjCpf,
+bool CloseByLetters(double desconto, const std::vector<Payment>& pagamentos, const std::string& cnpjCpf,
                 const std::string& nome) {
   std::string subtotal = "000000000000";
   if (desconto > 0) {
-    const std::optional<std::string> digits = AmountField(Campo::Valor12, desconto);
+    const std::optional<std::string> digits = AmountField(Format::Amount12, desconto);
     if (!digits) return false;
     subtotal = *digits;
   }
   std::vector<std::vector<std::string>> pagos;
   for (const Payment& p : pagamentos) {
-    const std::optional<std::string> digits = AmountField(Campo::Valor12, p.amount);
+    const std::optional<std::string> digits = AmountField(Format::Amount12, p.amount);
     if (!digits) return false;
     pagos.push_back({p.letter, *digits, kEndOfText});
   }
@@ -74,10 +73,10 @@ bool CloseType7(double desconto, const std::vector<Payment>& pagamentos, const s
   return Closed(Send(kFechaCupom, {Footer(cnpjCpf, nome)}));
 }
 
-bool CloseType8(double valor1, double valor2, double valorPago) {
+bool CloseWithAmountPaid(double desconto, double descontoExtra, double valorPago) {
   std::string p = "0000";
-  if (valor1 > 0 || valor2 > 0) {
-    const std::optional<std::string> digits = AmountField(Campo::Soma4, valor1 + valor2);
+  if (desconto > 0 || descontoExtra > 0) {
+    const std::optional<std::string> digits = AmountField(Format::Sum4, desconto + descontoExtra);
     if (!digits) return false;
     p = *digits;
   }
@@ -125,11 +124,13 @@ std::optional<std::vector<Payment>> PlanPayments(TClientDataSet& movimentos, TCl
 
 }  // namespace
 
-bool FechaCupom_Daruma(int tipo, bool /*flag*/, const std::string& cnpjCpf, double valor1,
-                       double valor2, double valorPago, const std::string& nome) {
-  if (tipo == 7) return CloseType7(valor1, {{kPagamentoUnico, valorPago}}, cnpjCpf, nome);
-  if (tipo == 8) return CloseType8(valor1, valor2, valorPago);
-  return true;
+bool FechaCupom_Daruma(int tipo, bool /*flag*/, const std::string& cnpjCpf, double desconto,
+                       double descontoExtra, double valorPago, const std::string& nome) {
+  const Model* model = FindModel(tipo);
+  if (model == nullptr) return true;
+  if (model->payments == Payments::ByLetter)
+    return CloseByLetters(desconto, {{kPagamentoUnico, valorPago}}, cnpjCpf, nome);
+  return CloseWithAmountPaid(desconto, descontoExtra, valorPago);
 }
 
 bool FechaCupomFormasPg_Daruma(double desconto, double acrescimo, bool contraVale,
@@ -142,14 +143,14 @@ bool FechaCupomFormasPg_Daruma(double desconto, double acrescimo, bool contraVal
   if (contraVale) return Refuse("Contra-vale no fechamento nao suportado", kNotServed);
   // Type 8 closes with the amount paid alone: its methods have no letters
   // (and its loading closed the payment types).
-  const bool letras = CurrentModel().tipo != 8;
+  const bool letras = CurrentModel().payments == Payments::ByLetter;
   const std::optional<std::vector<Payment>> pagamentos = PlanPayments(movimentos, letras ? &recebimentos : nullptr);
   if (!pagamentos) return false;
   numeroCupom = stNrCupom;
-  if (letras) return CloseType7(desconto, *pagamentos, cnpjCpf, nome);
+  if (letras) return CloseByLetters(desconto, *pagamentos, cnpjCpf, nome);
   double pago = 0;
   for (const Payment& p : *pagamentos) pago += p.amount;
-  return CloseType8(desconto, 0, pago);
+  return CloseWithAmountPaid(desconto, 0, pago);
 }
 
 }  // namespace Qdm00300

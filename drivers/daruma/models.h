@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "drivers/common/model_table.h"
+
 namespace Qdm00300::detail {
 
 // A 1-based place and width in an answer text.
@@ -44,10 +46,14 @@ struct DocumentReading {
   bool hex_digit;
 };
 
-struct TranslatedByte {
-  unsigned char from;
-  int to;  // -1: the parameters go without a command byte
-};
+// A type-7 command byte and what the model sends instead: another byte, or
+// no byte at all (std::nullopt: the parameters go alone).
+using TranslatedByte = drivers::TableRow<unsigned char, std::optional<unsigned char>>;
+
+// How the model keeps its payment methods and closes a coupon: by the
+// letter of each method (totalled, each payment under its letter, then the
+// footer), or with the amount paid alone in one command.
+enum class Payments { ByLetter, AmountPaidOnly };
 
 struct Model {
   int tipo;
@@ -69,9 +75,12 @@ struct Model {
   bool discount_as_percentage;
   // Catalogue key of the credit-note totalizer's name.
   const char* credit_note_key;
+  Payments payments;
 };
 
-// The model of a type code; type 8 for 8, type 7 for anything else.
+// The model of a Daruma type code; nullptr for a code of another maker.
+const Model* FindModel(int tipo);
+// The same, with type 7 for a code of another maker.
 const Model& ModelOf(int tipo);
 
 // The byte a type-7 command byte becomes on this model; nothing when the

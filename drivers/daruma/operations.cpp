@@ -2,8 +2,7 @@
 // non-fiscal documents, readings and reports, drawer and printer status,
 // cash supply. The closing is in closing.cpp.
 #include "drivers/daruma/Qdm00300.h"
-#include "drivers/daruma/protocol.h"
-#include "drivers/daruma/support.h"
+#include "drivers/daruma/driver.h"
 #include "platform/base/sysutils.h"
 #include "platform/text/datetime.h"
 #include "platform/text/format.h"
@@ -30,11 +29,11 @@ bool Send(unsigned char command, const std::vector<std::string>& parametros = {}
 // for 1.5): without it 1.5 and 150 would both read "00150" on the printer.
 std::optional<std::string> QuantityField(double quantidade) {
   if (platform::Frac(quantidade) == 0) {
-    const std::optional<std::string> digits = AmountField(Campo::QuantidadeInteira, quantidade);
+    const std::optional<std::string> digits = AmountField(Format::WholeQuantity, quantidade);
     if (!digits) return std::nullopt;
     return *digits + "  ";
   }
-  const std::optional<std::string> digits = AmountField(Campo::QuantidadeFracao, quantidade);
+  const std::optional<std::string> digits = AmountField(Format::FractionQuantity, quantidade);
   if (!digits) return std::nullopt;
   return digits->substr(0, 3) + "," + digits->substr(3) + " ";
 }
@@ -47,11 +46,12 @@ std::optional<std::string> DiscountField(double desconto, double preco) {
   if (CurrentModel().discount_as_percentage) {
     if (!(preco > 0)) {
       // A discount on a free item has no percentage.
-      return AmountField(Campo::Percentual, -1);
+      drivers::ReportMisfit(FormatOf(Format::Percentage).name, desconto);
+      return std::nullopt;
     }
     valor = util::Trunc2(desconto * 100 / preco);
   }
-  const std::optional<std::string> digits = AmountField(Campo::Percentual, valor);
+  const std::optional<std::string> digits = AmountField(Format::Percentage, valor);
   if (!digits) return std::nullopt;
   return "0000" + *digits;
 }
@@ -89,7 +89,7 @@ bool VendaItem_Daruma(const std::string& codigo, const std::string& descricao,
   }
   const std::optional<std::string> desc = DiscountField(desconto, preco);
   if (!desc) return false;
-  const std::optional<std::string> unitario = AmountField(Campo::Preco, preco);
+  const std::optional<std::string> unitario = AmountField(Format::Price, preco);
   if (!unitario) return false;
   const std::optional<std::string> qtd = QuantityField(quantidade);
   if (!qtd) return false;
@@ -98,32 +98,32 @@ bool VendaItem_Daruma(const std::string& codigo, const std::string& descricao,
                            util::TamFixo(descricao, kDescriptionWidth)});
 }
 
-bool Cancela_ItGenerico_Daruma(const std::string& item, bool /*a*/) {
+bool Cancela_ItGenerico_Daruma(const std::string& item, bool /*avisa*/) {
   return Send(kCancelaItem, {item});
 }
 
-bool Cancela_Cupom_Daruma(bool /*a*/, bool /*b*/, std::string& resposta) {
+bool Cancela_Cupom_Daruma(bool /*avisa*/, bool /*repete*/, std::string& resposta) {
   const bool cancelado = Send(kCancelaCupom);
   RetornoImpFiscal_Daruma(std::string(), true, resposta);
   return cancelado;
 }
 
-bool Totaliza_NFiscal_Daruma(const std::string& s1, const std::string& s2) {
-  return Send(kTotaliza, {s1, s2});
+bool Totaliza_NFiscal_Daruma(const std::string& totalizador, const std::string& valor) {
+  return Send(kTotaliza, {totalizador, valor});
 }
 
-bool Cupom_NFiscNVinc_Daruma(const std::string& s1, const std::string& s2, const std::string& s3,
-                             const std::string& s4) {
-  return Send(kNaoFiscal, {s1, s2, s3, s4});
+bool Cupom_NFiscNVinc_Daruma(const std::string& campo1, const std::string& campo2,
+                             const std::string& campo3, const std::string& campo4) {
+  return Send(kNaoFiscal, {campo1, campo2, campo3, campo4});
 }
 
-bool Nomeia_TotParcial_Daruma(const std::string& s1, const std::string& s2,
-                              const std::string& s3, const std::string& s4, bool /*a*/,
-                              bool /*b*/) {
-  return Send(kTotalizador, {s1, s2, s3, s4});
+bool Nomeia_TotParcial_Daruma(const std::string& campo1, const std::string& campo2,
+                              const std::string& campo3, const std::string& campo4,
+                              bool /*avisa*/, bool /*repete*/) {
+  return Send(kTotalizador, {campo1, campo2, campo3, campo4});
 }
 
-bool Config_FormaPg_Daruma(const std::string& forma, bool /*a*/, bool /*b*/) {
+bool Config_FormaPg_Daruma(const std::string& forma, bool /*avisa*/, bool /*repete*/) {
   return Send(kFormaPagamento, {forma});
 }
 
@@ -133,10 +133,10 @@ bool ImprimeTexto_Daruma(const std::string& texto) {
   return Send(kTextoLivre, {PrintableText(texto)});
 }
 
-bool FechRelatGerenc_Daruma(bool /*a*/, bool /*b*/) { return Send(kFechaRelatorio); }
+bool FechRelatGerenc_Daruma(bool /*avisa*/, bool /*repete*/) { return Send(kFechaRelatorio); }
 
-bool MemoFiscal_Daruma(const std::string& s1, const std::string& s2, const std::string& s3) {
-  return Send(kMemoriaFiscal, {s1, s2, s3});
+bool MemoFiscal_Daruma(const std::string& campo1, const std::string& de, const std::string& ate) {
+  return Send(kMemoriaFiscal, {campo1, de, ate});
 }
 
 bool Leitura_X_Daruma(const std::string& /*texto*/) { return Send(kLeituraX); }
@@ -145,18 +145,23 @@ bool Reducao_Z_Daruma(const std::string& /*texto*/) {
   return Send(kReducaoZ, {platform::FormatDateTime("ddmmyy", platform::Date()) + "000000"});
 }
 
-bool Leitura_Totais_Daruma(bool /*a*/, bool /*b*/) { return Send(kLeituraTotais); }
+bool Leitura_Totais_Daruma(bool /*avisa*/, bool /*repete*/) { return Send(kLeituraTotais); }
 
 bool RetornoAliq_Daruma() { return Send(kAliquotas); }
 
-bool Estado_Gaveta_Daruma(bool /*a*/, bool /*b*/) { return Send(kEstado); }
+bool Estado_Gaveta_Daruma(bool /*avisa*/, bool /*repete*/) { return Send(kEstado); }
 
-bool Estado_Imp_Daruma(bool /*a*/, bool /*b*/) { return Send(kEstado); }
+bool Estado_Imp_Daruma(bool /*avisa*/, bool /*repete*/) { return Send(kEstado); }
 
 bool Suprimento_Daruma(double valor) {
   // The supply is registered as a non-fiscal receipt on the supply
   // totalizer; without that totalizer nothing could record it.
-  const std::optional<std::string> campo = AmountField(Campo::Valor14, valor > 0 ? valor : -1);
+  // No supply of nothing: a zero or negative amount is reported as a misfit.
+  if (!(valor > 0)) {
+    drivers::ReportMisfit(FormatOf(Format::Amount14).name, valor);
+    return false;
+  }
+  const std::optional<std::string> campo = AmountField(Format::Amount14, valor);
   if (!campo) return false;
   if (IdTotParcSup.empty()) {
     Log("ERRO!!! Totalizador de suprimento nao encontrado na impressora");

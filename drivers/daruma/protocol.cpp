@@ -5,7 +5,7 @@
 
 #include "drivers/daruma/Qdm00300.h"
 #include "drivers/common/command.h"
-#include "drivers/daruma/support.h"
+#include "drivers/daruma/driver.h"
 
 namespace Qdm00300::detail {
 

@@ -2,8 +2,7 @@
 // the payment-method letters and the tax rates, programming what is missing.
 
 #include "drivers/daruma/Qdm00300.h"
-#include "drivers/daruma/protocol.h"
-#include "drivers/daruma/support.h"
+#include "drivers/daruma/driver.h"
 #include "drivers/common/driver_services.h"
 #include "drivers/common/tax_rates.h"
 #include "platform/base/sysutils.h"
@@ -114,7 +113,8 @@ std::vector<const Wanted*> NamedTotalizers(const std::vector<Wanted>& wanted, co
   return programmed;
 }
 
-void TotalizersType7(const Model& model) {
+// Reads the totalizers the point of sale needs and programs those missing.
+void ProgramTotalizers(const Model& model) {
   const std::optional<std::string> first = Query(kTabelas);
   if (!first) return;
   const std::vector<Wanted> with_sign{{"Suprimento", &IdTotParcSup, '+', false},
@@ -186,7 +186,7 @@ void SetLetter(TClientDataSet& recebimentos, const std::string& letter, const st
   recebimentos.Post();
 }
 
-void PaymentMethodsType7(TClientDataSet& recebimentos) {
+void LetterPaymentMethods(TClientDataSet& recebimentos) {
   recebimentos.First();
   const std::optional<std::string> answer = Query(kTabelas);
   if (!answer) return;
@@ -230,7 +230,8 @@ void PaymentMethodsType7(TClientDataSet& recebimentos) {
   }
 }
 
-void PaymentMethodsType8(TClientDataSet& recebimentos) {
+// The payment types keep no letter: only the names of the two special ones.
+void NamePaymentMethods(TClientDataSet& recebimentos) {
   CdFormPagCPess.clear();
   CdFormPagVCons.clear();
   recebimentos.First();
@@ -269,7 +270,7 @@ int ProximaLetra(int inicio) {
 
 void CarregaTot_Daruma() {
   const Model& model = CurrentModel();
-  if (model.tipo != 8) return TotalizersType7(model);
+  if (model.payments == Payments::ByLetter) return ProgramTotalizers(model);
   const std::optional<std::string> answer = Query(kTabelas);
   if (!answer) return;
   const std::string letter =
@@ -279,10 +280,10 @@ void CarregaTot_Daruma() {
 
 void CarregaRec_Daruma(TClientDataSet& recebimentos) {
   if (!recebimentos.Active()) recebimentos.Open();
-  if (CurrentModel().tipo == 8) {
-    PaymentMethodsType8(recebimentos);
+  if (CurrentModel().payments == Payments::ByLetter) {
+    LetterPaymentMethods(recebimentos);
   } else {
-    PaymentMethodsType7(recebimentos);
+    NamePaymentMethods(recebimentos);
   }
 }
 

@@ -3,8 +3,7 @@
 #include <algorithm>
 
 #include "drivers/sweda/Qdm00200.h"
-#include "drivers/sweda/driver_support.h"
-#include "drivers/sweda/protocol.h"
+#include "drivers/sweda/driver.h"
 #include "drivers/common/driver_services.h"
 #include "drivers/common/module_globals.h"
 #include "platform/base/sysutils.h"
@@ -90,7 +89,7 @@ std::string ReadUntil(const std::vector<std::string>& selector, Wanted wanted) {
 }  // namespace
 
 namespace detail {
-drivers::EntryPoints EntryPoints() { return kEntryPoints; }
+drivers::EntryPoints LibraryEntryPoints() { return kEntryPoints; }
 }  // namespace detail
 
 void ClearGlobals() {
@@ -106,21 +105,16 @@ void ClearGlobals() {
 }
 
 bool StartImpFis_Sweda(const std::string& porta) {
-  // The library stays loaded across stops; a new start only binds again.
-  if (!drivers::LoadOnce(ImpFisDLLHandle, kLibrary)) return false;
-  // All three or none: a library without one of them is left unbound.
-  if (!drivers::BindAll(ImpFisDLLHandle, kEntryPoints)) {
-    Qdm00000::StopImpFiscal();
-    return true;
-  }
-  if (AbrePorta_Sweda(porta)) {
-    boImpFiscalOK = true;
-  } else {
-    FechaPorta_Sweda();
-    Log("Descarregando DLL Impressora Fiscal");
-    StopImpFis_Sweda();
-  }
-  return true;
+  // All three entry points or none: a library without one of them is left
+  // unbound, and the facade stops the printer.
+  const drivers::Started started =
+      drivers::StartDriver(ImpFisDLLHandle, kLibrary, kEntryPoints,
+                           {.open = [&porta] { return AbrePorta_Sweda(porta); },
+                            .close = FechaPorta_Sweda,
+                            .unbind = StopImpFis_Sweda,
+                            .unbound = Qdm00000::StopImpFiscal});
+  if (started == drivers::Started::Open) boImpFiscalOK = true;
+  return started != drivers::Started::NotLoaded;
 }
 
 void StopImpFis_Sweda() { drivers::ClearAll(kEntryPoints); }

@@ -2,9 +2,7 @@
 // to the library, asked again while the printer is busy, followed by the
 // state poll when the host wants it, and judged.
 #include "drivers/sweda/Qdm00200.h"
-#include "drivers/sweda/driver_support.h"
-#include "drivers/sweda/models.h"
-#include "drivers/sweda/protocol.h"
+#include "drivers/sweda/driver.h"
 #include "drivers/common/command.h"
 #include "drivers/common/driver_services.h"
 #include "utility/utility.h"
@@ -29,13 +27,13 @@ std::string Exchange(const char* frame) {
 }
 
 void Transmit(const std::string& frame) {
-  Log("Comando : " + frame);
+  drivers::LogCommand(frame);
   SwedaRet = Exchange(frame.c_str());
 }
 
 // A message handler may stop the driver while a wait processes messages.
 bool Stopped() {
-  if (drivers::AllBound(EntryPoints())) return false;
+  if (drivers::AllBound(LibraryEntryPoints())) return false;
   ReportUnbound("EnviaComando");
   return true;
 }
@@ -103,11 +101,8 @@ bool TextReportOpen() { return text_report_open; }
 
 bool EnviaComando_Sweda(const std::string& comando, const std::vector<std::string>& parametros,
                         bool avisa, bool /*repete*/) {
-  // A command started while another is in progress (from a dialog of the
-  // channel) is refused unsent.
-  if (boComando) return false;
-  if (!EntryPointBound(SwedaEnviaComando, "EnviaComando")) return false;
-  drivers::CommandGuard guard(boComando);
+  const drivers::CommandScope scope(boComando, {{SwedaEnviaComando, "EnviaComando"}});
+  if (scope.Refused()) return false;
   text_report_open = false;
   const std::string frame =
       BuildFrame(TranslateCode(comando, Qdm00000::IdTipoImpFis), parametros);
@@ -145,11 +140,11 @@ bool EnviaComando_Sweda(const std::string& comando, const std::vector<std::strin
   return ok;
 }
 
-bool ImpressoraOK(bool avisa, bool /*b*/, bool /*c*/) { return Judge(avisa, true); }
+bool ImpressoraOK(bool avisa, bool /*cancelaAberto*/, bool /*avisaPapel*/) { return Judge(avisa, true); }
 
-std::string RetornoImpFiscal_Sweda(const std::string& tipo, bool /*b*/) {
+std::string RetornoImpFiscal_Sweda(const std::string& comando, bool /*apara*/) {
   std::string resultado = SwedaRet;
-  if (tipo == "27") {
+  if (comando == "27") {
     for (int tentativa = 0; tentativa < 3 && !CouponData(resultado); ++tentativa) {
       resultado = EnviaComando_Sweda("27", {}, false, true) ? SwedaRet : std::string();
       util::Delay(1);
@@ -158,7 +153,7 @@ std::string RetornoImpFiscal_Sweda(const std::string& tipo, bool /*b*/) {
     // Only the coupon data carries the number; a refusal's text never
     // passes for one.
     resultado = CouponData(resultado) ? Slice(resultado, 14, 17) : std::string();
-  } else if (tipo == "22") {
+  } else if (comando == "22") {
     resultado = At(resultado, 6) == '0' ? "000" : "001";
   }
   Log("Retorno da Impressora " + resultado);

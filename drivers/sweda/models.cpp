@@ -1,7 +1,5 @@
 #include "drivers/sweda/models.h"
 
-#include <string_view>
-
 #include "drivers/common/model_table.h"
 
 namespace Qdm00200::detail {
@@ -10,33 +8,34 @@ namespace {
 
 using drivers::TableRow;
 
-// The codes of types 3, 4, 5 and 6 for the type-3 code.
-struct ModelCodes {
-  std::string_view by_type[4];
-};
-
-constexpr TableRow<std::string_view, ModelCodes> kTranslation[] = {
-    {"22", {{"22", "43", "43", "43"}}},
-    {"21", {{"21", "42", "42", "42"}}},
-    {"12SN", {{"12SN", "12SN", "12N", "12N"}}},
-};
-
 constexpr TableRow<int, SwedaModel> kModels[] = {
-    {3, {15, DiscountForm::PercentText}},
-    {4, {15, DiscountForm::PercentText}},
-    {5, {16, DiscountForm::FourDigits}},
-    {6, {16, DiscountForm::FourDigits}},
+    {3, {.method_width = 15, .discount = DiscountForm::PercentText, .drawer_state = "22",
+         .printer_state = "21", .report_close = "12SN"}},
+    {4, {.method_width = 15, .discount = DiscountForm::PercentText, .drawer_state = "43",
+         .printer_state = "42", .report_close = "12SN"}},
+    {5, {.method_width = 16, .discount = DiscountForm::FourDigits, .drawer_state = "43",
+         .printer_state = "42", .report_close = "12N"}},
+    {6, {.method_width = 16, .discount = DiscountForm::FourDigits, .drawer_state = "43",
+         .printer_state = "42", .report_close = "12N"}},
 };
 
-int TypeIndex(int tipo) { return tipo >= 3 && tipo <= 6 ? tipo - 3 : 0; }
+// The type-3 codes a model may take in place of, and where its own stands.
+constexpr TableRow<std::string_view, std::string_view SwedaModel::*> kTranslated[] = {
+    {"22", &SwedaModel::drawer_state},
+    {"21", &SwedaModel::printer_state},
+    {"12SN", &SwedaModel::report_close},
+};
 
 }  // namespace
 
-const SwedaModel& ModelOf(int tipo) { return kModels[TypeIndex(tipo)].value; }
+const SwedaModel& ModelOf(int tipo) {
+  const SwedaModel* model = drivers::Lookup(kModels, tipo);
+  return model != nullptr ? *model : kModels[0].value;
+}
 
 std::string TranslateCode(const std::string& comando, int tipo) {
-  const ModelCodes* codes = drivers::Lookup(kTranslation, std::string_view(comando));
-  return codes != nullptr ? std::string(codes->by_type[TypeIndex(tipo)]) : comando;
+  const auto* own = drivers::Lookup(kTranslated, std::string_view(comando));
+  return own != nullptr ? std::string(ModelOf(tipo).**own) : comando;
 }
 
 }  // namespace Qdm00200::detail

@@ -1,9 +1,7 @@
 // The fiscal, report and check operations: each a command code with its
 // arguments, sent through the channel.
 #include "drivers/sweda/Qdm00200.h"
-#include "drivers/sweda/driver_support.h"
-#include "drivers/sweda/item_fields.h"
-#include "drivers/sweda/protocol.h"
+#include "drivers/sweda/driver.h"
 #include "drivers/common/driver_services.h"
 #include "platform/text/datetime.h"
 #include "platform/text/format.h"
@@ -16,6 +14,56 @@ using namespace detail;
 namespace {
 
 constexpr std::size_t kLineWidth = 40;
+constexpr int kPriceWidth = 9;
+constexpr int kPercentWidth = 10;
+
+// The fields of an item sale ("01") and of its discount ("02").
+struct ItemFrames {
+  std::vector<std::string> sale;      // the seven fields of "01"
+  std::vector<std::string> discount;  // the two fields of "02"
+};
+
+// Every number is checked against its field before anything is sent: a
+// value that does not fit is refused (and reported), never cut.
+std::optional<ItemFrames> BuildItem(int tipo, const std::string& codigo,
+                                    const std::string& descricao, const std::string& aliquota,
+                                    double quantidade, double preco, double desconto) {
+  // A whole quantity and a fractional one share the field: 2 is 0002000,
+  // 1.2345 is 0001234 (cut, not rounded); 10 000 and more do not fit.
+  const auto qty = AmountField(Format::Quantity, util::Trunc3(quantidade));
+  if (!qty) return std::nullopt;
+  const auto price = AmountField(Format::UnitPrice, preco);
+  if (!price) return std::nullopt;
+  // The item total is the sale's own, cut to the cent: 0.999 x 3 is 2.99,
+  // though the unit price goes rounded to 1.00.
+  const auto total = AmountField(Format::ItemTotal, util::Trunc2(preco * quantidade));
+  if (!total) return std::nullopt;
+  const auto amount = AmountField(Format::Discount, util::Trunc2(desconto));
+  if (!amount) return std::nullopt;
+  std::string first;
+  if (ModelOf(tipo).discount == DiscountForm::PercentText) {
+    first = platform::FloatToStrF(desconto, platform::TFloatFormat::ffFixed, 15, 2) + "% =";
+    if (first.size() > static_cast<std::size_t>(kPercentWidth)) {
+      drivers::ReportMisfit(FormatOf(Format::DiscountShort).name, desconto);
+      return std::nullopt;
+    }
+    first = util::TamFixo(first, kPercentWidth);
+  } else {
+    const auto shortField = AmountField(Format::DiscountShort, util::Trunc2(desconto));
+    if (!shortField) return std::nullopt;
+    first = *shortField;
+  }
+  ItemFrames frames;
+  frames.sale = {util::AjustaZero(codigo, 13),
+                 *qty,
+                 util::AjustaZero(*price, kPriceWidth),
+                 *total,
+                 util::TamFixo(descricao, 24),
+                 util::TamFixo(aliquota, 3),
+                 util::TamFixo(" " + CatalogueText("Promocao") + " " + descricao, 40)};
+  frames.discount = {first, *amount};
+  return frames;
+}
 
 bool Send(const char* comando, const std::vector<std::string>& args = {}) {
   return EnviaComando_Sweda(comando, args, true, false);
@@ -51,8 +99,8 @@ bool Memoria_Fiscal_RedZ_Sweda(const std::string& de, const std::string& ate) {
   return Send("16", {de, ate});
 }
 
-bool Totaliza_NFiscal_Sweda(const std::string& s1, const std::string& s2) {
-  return Send("10", {s1, s2});
+bool Totaliza_NFiscal_Sweda(const std::string& totalizador, const std::string& valor) {
+  return Send("10", {totalizador, valor});
 }
 
 bool Cancela_ItGenerico_Sweda(const std::string& item, bool avisa) {
@@ -65,9 +113,9 @@ bool Cancela_Cupom_Sweda(bool avisa, bool repete, std::string& resposta) {
   return cancelado;
 }
 
-bool Cupom_NFiscNVinc_Sweda(const std::string& s1, const std::string& s2, const std::string& s3,
-                            const std::string& s4) {
-  return Send("19", {s1, s2, s3, s4});
+bool Cupom_NFiscNVinc_Sweda(const std::string& campo1, const std::string& campo2,
+                            const std::string& campo3, const std::string& campo4) {
+  return Send("19", {campo1, campo2, campo3, campo4});
 }
 
 bool Estado_Gaveta_Sweda(bool avisa, bool repete) {
@@ -123,12 +171,14 @@ bool Formato_Chq(const std::string& texto) {
   return EnviaComando_Sweda("46", {"S", texto}, false, true);
 }
 
-bool Altera_Chq(const std::string& s1, const std::string& s2) { return Send("45", {s1, s2}); }
+bool Altera_Chq(const std::string& campo1, const std::string& campo2) {
+  return Send("45", {campo1, campo2});
+}
 
 // The check's amount, payee, place and date go as the front end wrote them.
-bool Dados_Chq(const std::string& valor, const std::string& s2, const std::string& s3,
-               const std::string& s4) {
-  return Send("44", {valor, s2, s3, s4});
+bool Dados_Chq(const std::string& valor, const std::string& favorecido, const std::string& local,
+               const std::string& data) {
+  return Send("44", {valor, favorecido, local, data});
 }
 
 bool Fecha_Imp_Chq_Sweda(bool avisa, bool repete) {

@@ -5,9 +5,7 @@
 #include <exception>
 
 #include "drivers/sweda/Qdm00200.h"
-#include "drivers/sweda/driver_support.h"
-#include "drivers/sweda/models.h"
-#include "drivers/sweda/protocol.h"
+#include "drivers/sweda/driver.h"
 #include "drivers/common/driver_services.h"
 #include "drivers/common/tax_rates.h"
 #include "platform/base/errors.h"
@@ -70,9 +68,12 @@ bool ReadSlices(const std::array<TableSlice, N>& slices, std::string& list) {
 
 std::string TwoDigits(int n) { return util::Ajusta(platform::IntToStr(n), 2); }
 
-// T(key) and U(key): the catalogue text as a 14-character totalizer name.
-std::string T(const std::string& key) { return util::TamFixo(CatalogueText(key), kTotalizerName); }
-std::string U(const std::string& key) {
+// The catalogue text of a key as a 14-character totalizer name, as written
+// and in upper case.
+std::string TotalizerName(const std::string& key) {
+  return util::TamFixo(CatalogueText(key), kTotalizerName);
+}
+std::string UpperTotalizerName(const std::string& key) {
   return util::TamFixo(platform::UpperCase(CatalogueText(key)), kTotalizerName);
 }
 
@@ -104,7 +105,7 @@ bool FindTotalizers() {
     const std::string entry = platform::UpperCase(platform::Copy(list, 1, kTotalizerEntry));
     if (!entry.empty() && entry[0] == '&') group = TwoDigits(n);
     for (const TotalizerPattern& p : patterns) {
-      if (entry == std::string(1, p.sign) + U(p.key)) {
+      if (entry == std::string(1, p.sign) + UpperTotalizerName(p.key)) {
         *p.group = group;
         *p.entry = TwoDigits(n);
       }
@@ -117,9 +118,9 @@ bool FindTotalizers() {
 // The "38" the walk calls for, or nothing when every totalizer is there.
 std::optional<std::vector<std::string>> MissingTotalizers() {
   const bool vendaCons = IdImpVendCon == "S";
-  const std::vector<std::string> cash{"&" + T("TOTALIZ"), "+" + T("Suprimento"), "-" + T("Sangria")};
-  const std::vector<std::string> others{"&" + T("TOTALIZOUTROS"), "+" + T("TotalizVendaCons"),
-                                        "+" + T("Compra-Cred")};
+  const std::vector<std::string> cash{"&" + TotalizerName("TOTALIZ"), "+" + TotalizerName("Suprimento"), "-" + TotalizerName("Sangria")};
+  const std::vector<std::string> others{"&" + TotalizerName("TOTALIZOUTROS"), "+" + TotalizerName("TotalizVendaCons"),
+                                        "+" + TotalizerName("Compra-Cred")};
   std::vector<std::string> args{"N"};
   if ((IdTotCompCred.empty() || IdTotParcSup.empty() || IdTotParcSang.empty()) && vendaCons &&
       IdTotParcVCons.empty()) {
@@ -147,6 +148,12 @@ void SetPaymentGlobals(platform::TClientDataSet& ds, std::string& cd, std::strin
   cd = Field(ds, "CDTIPORECE");
   id = Field(ds, "CDFPIMPFIS");
   nm = platform::Copy(Field(ds, "NMTIPORECE"), 1, 16);
+}
+
+void ClearPaymentGlobals(std::string& cd, std::string& id, std::string& nm) {
+  cd.clear();
+  id.clear();
+  nm.clear();
 }
 
 void Number(platform::TClientDataSet& ds, const std::string& numero, const std::string& flag) {
@@ -224,8 +231,8 @@ void NumberByPrinter(platform::TClientDataSet& tipos, const std::string& printer
       tipos.Edit();
       tipos.FieldByName("CDFPIMPFIS").SetAsString("");
       tipos.Post();
-      if (tipo == "9") CdFormPagCPess.clear(), IdFormPagCPess.clear(), DsFormPagCPess.clear();
-      if (tipo == "A") CdFormPagVCons.clear(), IdFormPagVCons.clear(), DsFormPagVCons.clear();
+      if (tipo == "9") ClearPaymentGlobals(CdFormPagCPess, IdFormPagCPess, DsFormPagCPess);
+      if (tipo == "A") ClearPaymentGlobals(CdFormPagVCons, IdFormPagVCons, DsFormPagVCons);
     } else {
       const std::string flag = flagged ? std::string(1, printer[static_cast<std::size_t>(index * width)]) : "";
       Number(tipos, TwoDigits(index + 1), flag);
@@ -328,9 +335,10 @@ bool Config_FormaPg_Sweda(const std::string& lista, bool avisa, bool repete) {
   return EnviaComando_Sweda("39", {lista}, avisa, repete);
 }
 
-bool Nomeia_TotParcial_Sweda(const std::string& s1, const std::string& s2, const std::string& s3,
-                             const std::string& s4, bool avisa, bool repete) {
-  return EnviaComando_Sweda("38", {s1, s2, s3, s4}, avisa, repete);
+bool Nomeia_TotParcial_Sweda(const std::string& campo1, const std::string& campo2,
+                             const std::string& campo3, const std::string& campo4, bool avisa,
+                             bool repete) {
+  return EnviaComando_Sweda("38", {campo1, campo2, campo3, campo4}, avisa, repete);
 }
 
 }  // namespace Qdm00200

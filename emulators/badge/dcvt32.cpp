@@ -8,7 +8,7 @@
 
 #include "emulators/common/device.h"
 
-#define DCVT_API extern "C" __attribute__((visibility("default")))
+#include "emulators/common/export.h"
 
 namespace {
 
@@ -76,11 +76,11 @@ class CheckDigitLibrary : public emu::Device {
 
 }  // namespace
 
-DCVT_API const char* DescriptografaMatricula(const char* diretorio, const char* matricula) {
+EMU_EXPORT const char* DescriptografaMatricula(const char* diretorio, const char* matricula) {
   return emu::Locked([&] { return CheckDigitLibrary::Instance().Answer(diretorio, matricula); });
 }
 
-DCVT_API void DcvtEmu_SetFault(int fault) {
+EMU_EXPORT void DcvtEmu_SetFault(int fault) {
   emu::Locked([&] { CheckDigitLibrary::Instance().SetFault(fault); });
 }
 

@@ -96,9 +96,7 @@ const CommandEntry* FindCommand(const std::vector<std::string>& fields, std::siz
 }
 
 bool ReductionDue(const FiscalState& state, const DateTime& now) {
-  if (!state.fiscal_day) return false;
-  int today = DayNumber(now.year, now.month, now.day);
-  return (today > *state.fiscal_day && now.hour >= 2) || today - 1 > *state.fiscal_day;
+  return state.fiscal_day && emu::ReductionDue(*state.fiscal_day, now);
 }
 
 void OpenDayIfNeeded(FiscalState& state, int today) {

@@ -44,11 +44,9 @@ struct Command : emu::CommandContext<FiscalState, Peripherals> {
 
 using Handler = void (*)(Command&);
 
-enum CommandFlags : unsigned {
-  kPrints = 1,         // needs paper
-  kMovement = 2,       // belongs to the fiscal day: refused while a Z is due
-  kChangesState = 4,   // saved to the fiscal memory when executed
-};
+using emu::kMovement;
+using emu::kPrints;
+inline constexpr unsigned kChangesState = emu::kFirstOwnFlag;  // saved to the fiscal memory when executed
 
 struct CommandEntry {
   const char* code;

@@ -12,7 +12,6 @@
 #pragma GCC visibility pop
 
 using mp20emu::Emulator;
-using mp20emu::WithPrinter;
 
 namespace {
 std::string Text(const char* text) { return text ? std::string(text) : std::string(); }
@@ -21,7 +20,7 @@ std::string Text(const char* text) { return text ? std::string(text) : std::stri
 extern "C" {
 
 void Mp20Emu_SetIdentity(const char* printer_number, const char* serial) {
-  WithPrinter([&](Emulator& p) {
+  emu::WithDevice<Emulator>([&](Emulator& p) {
     if (printer_number) p.state().printer_number = printer_number;
     if (serial) p.state().serial = serial;
     p.Changed();
@@ -29,7 +28,7 @@ void Mp20Emu_SetIdentity(const char* printer_number, const char* serial) {
 }
 
 void Mp20Emu_SetRates(const char* rates) {
-  WithPrinter([&](Emulator& p) {
+  emu::WithDevice<Emulator>([&](Emulator& p) {
     std::vector<mp20emu::Rate> table;
     for (const std::string& entry : emu::Entries(Text(rates), ',')) {
       auto value = mp20emu::DigitField(entry.substr(0, 4), 4);
@@ -43,7 +42,7 @@ void Mp20Emu_SetRates(const char* rates) {
 }
 
 void Mp20Emu_SetTotalizers(const char* names) {
-  WithPrinter([&](Emulator& p) {
+  emu::WithDevice<Emulator>([&](Emulator& p) {
     std::vector<std::string> table;
     for (const std::string& name : emu::Entries(Text(names), '\n'))
       if (table.size() < mp20emu::kMaxTotalizers) table.push_back(name.substr(0, mp20emu::kTotalizerNameSize));
@@ -53,7 +52,7 @@ void Mp20Emu_SetTotalizers(const char* names) {
 }
 
 void Mp20Emu_SetPaymentMethods(const char* names) {
-  WithPrinter([&](Emulator& p) {
+  emu::WithDevice<Emulator>([&](Emulator& p) {
     std::vector<std::string> table{"Dinheiro"};
     for (const std::string& name : emu::Entries(Text(names), '\n'))
       if (!mp20emu::SameName(name, "Dinheiro") && table.size() < mp20emu::kMaxMethods)
@@ -64,7 +63,7 @@ void Mp20Emu_SetPaymentMethods(const char* names) {
 }
 
 void Mp20Emu_ForceStatus(int st1, int st2, int count) {
-  WithPrinter([&](Emulator& p) {
+  emu::WithDevice<Emulator>([&](Emulator& p) {
     auto& f = p.printer_faults();
     f.forced_st1 = st1 & 0xFF;
     f.forced_st2 = st2 & 0xFF;
@@ -73,16 +72,16 @@ void Mp20Emu_ForceStatus(int st1, int st2, int count) {
 }
 
 void Mp20Emu_InjectNak(int count) {
-  WithPrinter([&](Emulator& p) { p.printer_faults().nak.Set(count); });
+  emu::WithDevice<Emulator>([&](Emulator& p) { p.printer_faults().nak.Set(count); });
 }
 
 void Mp20Emu_InjectReturnCode1(int count) {
-  WithPrinter([&](Emulator& p) { p.printer_faults().return_code_1.Set(count); });
+  emu::WithDevice<Emulator>([&](Emulator& p) { p.printer_faults().return_code_1.Set(count); });
 }
 
 void Mp20Emu_FailCommand(const char* code, int st1, int st2, int after_executing, int count) {
   if (!code || !*code) return;
-  WithPrinter([&](Emulator& p) {
+  emu::WithDevice<Emulator>([&](Emulator& p) {
     mp20emu::CommandFault fault;
     fault.code = code;
     fault.st1 = st1 & 0xFF;
@@ -95,7 +94,7 @@ void Mp20Emu_FailCommand(const char* code, int st1, int st2, int after_executing
 
 void Mp20Emu_CutAnswer(const char* code, int length, int count) {
   if (!code || !*code) return;
-  WithPrinter([&](Emulator& p) {
+  emu::WithDevice<Emulator>([&](Emulator& p) {
     mp20emu::AnswerCut cut;
     cut.code = code;
     cut.length = static_cast<std::size_t>(std::max(length, 0));
@@ -105,45 +104,45 @@ void Mp20Emu_CutAnswer(const char* code, int length, int count) {
 }
 
 int Mp20Emu_StatusPolls(void) {
-  return WithPrinter([](Emulator& p) { return p.status_polls(); });
+  return emu::WithDevice<Emulator>([](Emulator& p) { return p.status_polls(); });
 }
 
 int Mp20Emu_CouponNumber(void) {
-  return WithPrinter([](Emulator& p) { return p.state().coo; });
+  return emu::WithDevice<Emulator>([](Emulator& p) { return p.state().coo; });
 }
 
 int Mp20Emu_ReductionCount(void) {
-  return WithPrinter([](Emulator& p) { return p.state().reductions; });
+  return emu::WithDevice<Emulator>([](Emulator& p) { return p.state().reductions; });
 }
 
 int Mp20Emu_CouponOpen(void) {
-  return WithPrinter([](Emulator& p) { return p.state().CouponOpen() ? 1 : 0; });
+  return emu::WithDevice<Emulator>([](Emulator& p) { return p.state().CouponOpen() ? 1 : 0; });
 }
 
 double Mp20Emu_GrandTotal(void) {
-  return WithPrinter([](Emulator& p) { return static_cast<double>(p.state().grand_total) / 100.0; });
+  return emu::WithDevice<Emulator>([](Emulator& p) { return static_cast<double>(p.state().grand_total) / 100.0; });
 }
 
 void Mp20Emu_SetDrawerOpen(int open) {
-  WithPrinter([&](Emulator& p) { p.peripherals().drawer_open = open != 0; });
+  emu::WithDevice<Emulator>([&](Emulator& p) { p.peripherals().drawer_open = open != 0; });
 }
 
 int Mp20Emu_DrawerOpen(void) {
-  return WithPrinter([](Emulator& p) { return p.peripherals().drawer_open ? 1 : 0; });
+  return emu::WithDevice<Emulator>([](Emulator& p) { return p.peripherals().drawer_open ? 1 : 0; });
 }
 
 void Mp20Emu_SetReportFile(const char* path) {
-  WithPrinter([&](Emulator& p) { p.SetReportFile(path && *path ? path : "mp20fi.ret"); });
+  emu::WithDevice<Emulator>([&](Emulator& p) { p.SetReportFile(path && *path ? path : "mp20fi.ret"); });
 }
 
 void Mp20Emu_SetReportText(const char* text) {
-  WithPrinter([&](Emulator& p) {
+  emu::WithDevice<Emulator>([&](Emulator& p) {
     p.SetReportText(text && *text ? std::optional<std::string>(text) : std::nullopt);
   });
 }
 
 void Mp20Emu_SetRestaurantModel(int restaurant) {
-  WithPrinter([&](Emulator& p) { p.peripherals().restaurant = restaurant != 0; });
+  emu::WithDevice<Emulator>([&](Emulator& p) { p.peripherals().restaurant = restaurant != 0; });
 }
 
 }  // extern "C"

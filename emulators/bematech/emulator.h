@@ -1,7 +1,7 @@
 // The emulated printer as one object: the device every emulator is (clock,
 // tape, traffic, common faults, port) plus the fiscal memory, the outcome
 // of the last command, and the MP-20 FI's own faults. Every call reaches it
-// through WithPrinter, under the library's one lock.
+// through emu::WithDevice, under the library's one lock.
 #pragma once
 #include <optional>
 #include <string>
@@ -102,9 +102,5 @@ class Emulator : public emu::Device {
 };
 
 // Runs `work` on the printer under the library's one lock.
-template <typename Work>
-auto WithPrinter(Work&& work) {
-  return emu::Locked([&] { return work(Emulator::Instance()); });
-}
 
 }  // namespace mp20emu

@@ -9,7 +9,7 @@
 
 #include "emulators/common/device.h"
 
-#define PERTO_API extern "C" __attribute__((visibility("default")))
+#include "emulators/common/export.h"
 
 namespace {
 
@@ -147,43 +147,39 @@ class PertoPrinter : public emu::Device {
   std::optional<std::pair<std::string, bool>> raw_;  // bytes, terminated
 };
 
-template <typename Work>
-auto WithPrinter(Work&& work) {
-  return emu::Locked([&] { return work(PertoPrinter::Instance()); });
-}
 
 }  // namespace
 
-PERTO_API int IniComm(const char* porta) {
-  return WithPrinter([&](PertoPrinter& p) { return p.Open(porta); });
+EMU_EXPORT int IniComm(const char* porta) {
+  return emu::WithDevice<PertoPrinter>([&](PertoPrinter& p) { return p.Open(porta); });
 }
 
-PERTO_API int EndComm(void) {
-  return WithPrinter([](PertoPrinter& p) { return p.Close(); });
+EMU_EXPORT int EndComm(void) {
+  return emu::WithDevice<PertoPrinter>([](PertoPrinter& p) { return p.Close(); });
 }
 
-PERTO_API int EnvComm(const char* comando) {
-  return WithPrinter([&](PertoPrinter& p) { return p.Send(comando); });
+EMU_EXPORT int EnvComm(const char* comando) {
+  return emu::WithDevice<PertoPrinter>([&](PertoPrinter& p) { return p.Send(comando); });
 }
 
 #ifndef PERTO_WITHOUT_RECCOMM
-PERTO_API
+EMU_EXPORT
 #endif
 int RecComm(int tamanho, char* resposta) {
-  return WithPrinter([&](PertoPrinter& p) { return p.Receive(tamanho, resposta); });
+  return emu::WithDevice<PertoPrinter>([&](PertoPrinter& p) { return p.Receive(tamanho, resposta); });
 }
 
-PERTO_API void PertoEmu_InsertCheck(void) {
-  WithPrinter([](PertoPrinter& p) { p.InsertCheck(); });
+EMU_EXPORT void PertoEmu_InsertCheck(void) {
+  emu::WithDevice<PertoPrinter>([](PertoPrinter& p) { p.InsertCheck(); });
 }
 
-PERTO_API int PertoEmu_CheckInside(void) {
-  return WithPrinter([](PertoPrinter& p) { return p.check_in() ? 1 : 0; });
+EMU_EXPORT int PertoEmu_CheckInside(void) {
+  return emu::WithDevice<PertoPrinter>([](PertoPrinter& p) { return p.check_in() ? 1 : 0; });
 }
 
-PERTO_API void PertoEmu_NextRawAnswer(const char* bytes, int length, int terminated) {
+EMU_EXPORT void PertoEmu_NextRawAnswer(const char* bytes, int length, int terminated) {
   std::string raw = bytes && length > 0 ? std::string(bytes, static_cast<std::size_t>(length)) : std::string();
-  WithPrinter([&](PertoPrinter& p) { p.NextRawAnswer(std::move(raw), terminated != 0); });
+  emu::WithDevice<PertoPrinter>([&](PertoPrinter& p) { p.NextRawAnswer(std::move(raw), terminated != 0); });
 }
 
 // Makes the printer (reading the environment) as the library loads.

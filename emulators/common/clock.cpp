@@ -19,6 +19,11 @@ int DayNumber(int year, int month, int day) {
   return static_cast<int>(chr::sys_days{Civil(year, month, day)}.time_since_epoch().count());
 }
 
+bool ReductionDue(int fiscal_day, const DateTime& now) {
+  const int today = DayNumber(now.year, now.month, now.day);
+  return (today > fiscal_day && now.hour >= 2) || today - 1 > fiscal_day;
+}
+
 DateTime FromDayNumber(int days) {
   chr::year_month_day ymd{chr::sys_days{chr::days{days}}};
   DateTime d;

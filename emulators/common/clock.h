@@ -14,6 +14,10 @@ int DayNumber(int year, int month, int day);
 DateTime FromDayNumber(int days);
 bool ValidDate(int year, int month, int day);
 bool ValidTime(int hour, int minute, int second);
+// The fiscal day's rule: the day's Z reduction is due from 2 o'clock of the
+// next day on, and at any hour once two days have passed; until then the
+// printer takes movement on the fiscal day `fiscal_day` (a day number).
+bool ReductionDue(int fiscal_day, const DateTime& now);
 // "DDMMYY"
 std::string DayText(int days);
 // "dd/mm/yyyy"

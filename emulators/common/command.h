@@ -4,6 +4,7 @@
 #pragma once
 #include <string>
 
+#include "emulators/common/bench.h"
 #include "emulators/common/clock.h"
 #include "emulators/common/tape.h"
 
@@ -25,5 +26,22 @@ struct CommandContext {
     if (!tape.Print(text)) print_failed = true;
   }
 };
+
+// The flags of a command-table row that the common checks read; a
+// printer's own flags take the bits from kFirstOwnFlag on.
+inline constexpr unsigned kPrints = 1;    // needs paper
+inline constexpr unsigned kMovement = 2;  // belongs to the fiscal day: refused while a Z is due
+inline constexpr unsigned kFirstOwnFlag = 4;
+
+// The checks every emulated printer makes before a command's handler, in
+// this order: paper for a command that prints, then the fiscal day for one
+// that moves it (`reduction_due` is asked only then).
+enum class Gate { Go, PaperOut, ReductionDue };
+template <typename Due>
+Gate CheckCommand(unsigned flags, Paper paper, Due&& reduction_due) {
+  if ((flags & kPrints) && paper == Paper::Out) return Gate::PaperOut;
+  if ((flags & kMovement) && reduction_due()) return Gate::ReductionDue;
+  return Gate::Go;
+}
 
 }  // namespace emu

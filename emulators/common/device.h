@@ -101,4 +101,11 @@ auto Locked(Work&& work) {
   return work();
 }
 
+// Runs `work` on the library's one device of type T (T::Instance()) under
+// the library's one lock: how every entry point reaches its device.
+template <class T, typename Work>
+auto WithDevice(Work&& work) {
+  return Locked([&] { return work(T::Instance()); });
+}
+
 }  // namespace emu

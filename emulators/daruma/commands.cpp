@@ -8,10 +8,8 @@ namespace daremu {
 
 namespace {
 
-enum Flags : unsigned {
-  kPrints = 1,    // needs paper
-  kMovement = 2,  // belongs to the fiscal day: refused while a Z is due
-};
+using emu::kMovement;
+using emu::kPrints;
 
 struct OpRules {
   Op op;
@@ -58,9 +56,7 @@ std::string Hex(int value, int digits) {
 }  // namespace
 
 bool ReductionDue(const PrinterState& state, const DateTime& now) {
-  if (!state.fiscal_day) return false;
-  const int today = emu::DayNumber(now.year, now.month, now.day);
-  return (today > *state.fiscal_day && now.hour >= 2) || today - 1 > *state.fiscal_day;
+  return state.fiscal_day && emu::ReductionDue(*state.fiscal_day, now);
 }
 
 bool ParseDigits(const std::string& text, int width, long long& value) {
@@ -74,9 +70,15 @@ bool ParseDigits(const std::string& text, int width, long long& value) {
 void Execute(Op op, Command& command) {
   for (const OpRules& rules : kRules) {
     if (rules.op != op) continue;
-    if ((rules.flags & kPrints) && command.peripherals.paper == emu::Paper::Out) return command.Refuse(kPaperOut);
-    if ((rules.flags & kMovement) && ReductionDue(command.state, command.now))
-      return command.Refuse(kReductionDue);
+    switch (emu::CheckCommand(rules.flags, command.peripherals.paper,
+                              [&] { return ReductionDue(command.state, command.now); })) {
+      case emu::Gate::PaperOut:
+        return command.Refuse(kPaperOut);
+      case emu::Gate::ReductionDue:
+        return command.Refuse(kReductionDue);
+      case emu::Gate::Go:
+        break;
+    }
     rules.handler(command);
     return;
   }

@@ -11,7 +11,6 @@
 #pragma GCC visibility pop
 
 using daremu::Emulator;
-using daremu::WithPrinter;
 using emu::CopyOut;
 using emu::Padded;
 
@@ -27,7 +26,7 @@ std::string TrimRight(std::string text) {
 // A bench change to the fiscal memory, saved at once.
 template <typename Change>
 void ChangeMemory(Change&& change) {
-  WithPrinter([&](Emulator& p) {
+  emu::WithDevice<Emulator>([&](Emulator& p) {
     change(p.state());
     p.Changed();
   });
@@ -38,11 +37,11 @@ void ChangeMemory(Change&& change) {
 extern "C" {
 
 void DarEmu_SetModel(int tipo) {
-  WithPrinter([&](Emulator& p) { p.SetModel(tipo); });
+  emu::WithDevice<Emulator>([&](Emulator& p) { p.SetModel(tipo); });
 }
 
 int DarEmu_Model(void) {
-  return WithPrinter([](Emulator& p) { return p.state().model; });
+  return emu::WithDevice<Emulator>([](Emulator& p) { return p.state().model; });
 }
 
 void DarEmu_SetIdentity(const char* ecf, const char* serial) {
@@ -106,7 +105,7 @@ void DarEmu_LeaveOpen(int document) {
 void DarEmu_AnswerError(int code, int count) { DarEmu_AnswerErrorAfter(0, code, count); }
 
 void DarEmu_AnswerErrorAfter(int commands, int code, int count) {
-  WithPrinter([&](Emulator& p) {
+  emu::WithDevice<Emulator>([&](Emulator& p) {
     p.printer_faults().error_after = std::max(commands, 0);
     p.printer_faults().error_code = code;
     p.printer_faults().error.Set(count);
@@ -114,49 +113,49 @@ void DarEmu_AnswerErrorAfter(int commands, int code, int count) {
 }
 
 void DarEmu_AnswerNothing(int commands, int count) {
-  WithPrinter([&](Emulator& p) {
+  emu::WithDevice<Emulator>([&](Emulator& p) {
     p.printer_faults().silent_after = std::max(commands, 0);
     p.printer_faults().silent.Set(count);
   });
 }
 
 void DarEmu_SetDrawerOpen(int open) {
-  WithPrinter([&](Emulator& p) { p.peripherals().drawer_open = open != 0; });
+  emu::WithDevice<Emulator>([&](Emulator& p) { p.peripherals().drawer_open = open != 0; });
 }
 
 int DarEmu_AnswerReads(void) {
-  return WithPrinter([](Emulator& p) { return p.answer_reads(); });
+  return emu::WithDevice<Emulator>([](Emulator& p) { return p.answer_reads(); });
 }
 
 int DarEmu_PortString(char* buf, int size) {
-  return WithPrinter([&](Emulator& p) { return CopyOut(p.port_string(), buf, size); });
+  return emu::WithDevice<Emulator>([&](Emulator& p) { return CopyOut(p.port_string(), buf, size); });
 }
 
 int DarEmu_CouponNumber(void) {
-  return WithPrinter([](Emulator& p) { return p.state().coo; });
+  return emu::WithDevice<Emulator>([](Emulator& p) { return p.state().coo; });
 }
 
 int DarEmu_OpenDocument(void) {
-  return WithPrinter([](Emulator& p) { return static_cast<int>(p.state().open); });
+  return emu::WithDevice<Emulator>([](Emulator& p) { return static_cast<int>(p.state().open); });
 }
 
 int DarEmu_ReductionCount(void) {
-  return WithPrinter([](Emulator& p) { return p.state().reductions; });
+  return emu::WithDevice<Emulator>([](Emulator& p) { return p.state().reductions; });
 }
 
 long long DarEmu_GrandTotalCents(void) {
-  return WithPrinter([](Emulator& p) { return p.state().grand_total; });
+  return emu::WithDevice<Emulator>([](Emulator& p) { return p.state().grand_total; });
 }
 
 long long DarEmu_DayCents(int what) {
-  return WithPrinter([&](Emulator& p) {
+  return emu::WithDevice<Emulator>([&](Emulator& p) {
     const daremu::PrinterState& s = p.state();
     return what == 1 ? s.day_supplies : what == 2 ? s.day_withdrawals : s.day_sales;
   });
 }
 
 int DarEmu_Tables(int which, char* buf, int size) {
-  return WithPrinter([&](Emulator& p) {
+  return emu::WithDevice<Emulator>([&](Emulator& p) {
     const daremu::PrinterState& s = p.state();
     std::string text;
     const auto add = [&text](const std::string& line) { text += (text.empty() ? "" : "\n") + line; };

@@ -1,7 +1,7 @@
 // The emulated Daruma printer as one object: the device every emulator is
 // (clock, tape, traffic, common faults, port) plus the fiscal memory, the
 // answer of the last command and the Daruma's own faults. Every call
-// reaches it through WithPrinter, under the library's one lock.
+// reaches it through emu::WithDevice, under the library's one lock.
 //
 // The common faults mean here: a refused transmission, "DAR_Envia" answers
 // -1 and the printer never sees the frame; a busy printer, its answer is
@@ -73,9 +73,5 @@ class Emulator : public emu::Device {
 };
 
 // Runs `work` on the printer under the library's one lock.
-template <typename Work>
-auto WithPrinter(Work&& work) {
-  return emu::Locked([&] { return work(Emulator::Instance()); });
-}
 
 }  // namespace daremu

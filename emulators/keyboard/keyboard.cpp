@@ -12,7 +12,7 @@
 #include "emulators/common/fields.h"
 #include "emulators/keyboard/tec_keyboard.h"
 
-#define TEC_API extern "C" __attribute__((visibility("default")))
+#include "emulators/common/export.h"
 
 using emu::CopyOut;
 
@@ -118,99 +118,99 @@ int ReadTrack(const char* name, char* buf, bool clear) {
 }  // namespace
 
 // ---- The keyboard's own functions ------------------------------------------
-TEC_API int EnableKbd(void) {
+EMU_EXPORT int EnableKbd(void) {
   Call call("EnableKbd()");
   call.k().enabled = true;
   return 1;
 }
-TEC_API int DisableKbd(void) {
+EMU_EXPORT int DisableKbd(void) {
   Call call("DisableKbd()");
   call.k().enabled = false;
   return 1;
 }
-TEC_API int OpenTec44(void) { return OpenKeyboard("OpenTec44"); }
-TEC_API int OpenTec65(void) { return OpenKeyboard("OpenTec65"); }
-TEC_API int CloseTec44(void) { return CloseKeyboard("CloseTec44"); }
-TEC_API int CloseTec65(void) { return CloseKeyboard("CloseTec65"); }
+EMU_EXPORT int OpenTec44(void) { return OpenKeyboard("OpenTec44"); }
+EMU_EXPORT int OpenTec65(void) { return OpenKeyboard("OpenTec65"); }
+EMU_EXPORT int CloseTec44(void) { return CloseKeyboard("CloseTec44"); }
+EMU_EXPORT int CloseTec65(void) { return CloseKeyboard("CloseTec65"); }
 
-TEC_API int FormFeed(void) {
+EMU_EXPORT int FormFeed(void) {
   Call call("FormFeed()");
   ClearDisplay(call.k());
   return 1;
 }
-TEC_API int CarRet(void) {
+EMU_EXPORT int CarRet(void) {
   Call call("CarRet()");
   call.k().column = 0;
   return 1;
 }
-TEC_API int LineFeed(void) {
+EMU_EXPORT int LineFeed(void) {
   Call call("LineFeed()");
   Keyboard& k = call.k();
   k.line = std::min(k.line + 1, kLines - 1);
   return 1;
 }
-TEC_API int BackSpace(void) {
+EMU_EXPORT int BackSpace(void) {
   Call call("BackSpace()");
   Keyboard& k = call.k();
   if (k.column > 0) k.lines[static_cast<std::size_t>(k.line)][static_cast<std::size_t>(--k.column)] = ' ';
   return 1;
 }
-TEC_API int DispStr(const char* text) {
+EMU_EXPORT int DispStr(const char* text) {
   Call call("DispStr(" + Text(text) + ")");
   Keyboard& k = call.k();
   if (!k.open() || !text) return 0;
   for (const char* c = text; *c; ++c) Put(k, *c);
   return 1;
 }
-TEC_API int DispCh(int ch) {
+EMU_EXPORT int DispCh(int ch) {
   Call call("DispCh(" + std::to_string(ch) + ")");
   if (!call.k().open()) return 0;
   Put(call.k(), static_cast<char>(ch));
   return 1;
 }
-TEC_API int GoToXY(int column, int line) {
+EMU_EXPORT int GoToXY(int column, int line) {
   Call call("GoToXY(" + std::to_string(column) + "," + std::to_string(line) + ")");
   if (column < 1 || column > kColumns || line < 1 || line > kLines) return 0;
   call.k().column = column - 1;
   call.k().line = line - 1;
   return 1;
 }
-TEC_API int DispClrLn1(void) {
+EMU_EXPORT int DispClrLn1(void) {
   Call call("DispClrLn1()");
   call.k().lines[0].assign(kColumns, ' ');
   return 1;
 }
-TEC_API int DispClrLn2(void) {
+EMU_EXPORT int DispClrLn2(void) {
   Call call("DispClrLn2()");
   call.k().lines[1].assign(kColumns, ' ');
   return 1;
 }
-TEC_API int GetMCRBuf(char* buf) { return ReadTrack("GetMCRBuf", buf, true); }
-TEC_API int GetMCRBufnc(char* buf) { return ReadTrack("GetMCRBufnc", buf, false); }
-TEC_API int GetMCRMsg(char* buf) {
+EMU_EXPORT int GetMCRBuf(char* buf) { return ReadTrack("GetMCRBuf", buf, true); }
+EMU_EXPORT int GetMCRBufnc(char* buf) { return ReadTrack("GetMCRBufnc", buf, false); }
+EMU_EXPORT int GetMCRMsg(char* buf) {
   Call call("GetMCRMsg()");
   if (!buf) return 0;
   return CopyOut(call.k().track.empty() ? "SEM CARTAO" : "CARTAO LIDO", buf, 16);
 }
-TEC_API int ReadOpKey(void) {
+EMU_EXPORT int ReadOpKey(void) {
   Call call("ReadOpKey()");
   return call.k().op_key;
 }
-TEC_API int TxKbd(const char* bytes) {
+EMU_EXPORT int TxKbd(const char* bytes) {
   Call call("TxKbd(" + Text(bytes) + ")");
   if (!call.k().open() || !bytes) return 0;
   call.k().received += bytes;
   return 1;
 }
-TEC_API int RxKbd(char* buf, int size) {
+EMU_EXPORT int RxKbd(char* buf, int size) {
   Call call("RxKbd(" + std::to_string(size) + ")");
   return CopyOut("", buf, size);
 }
-TEC_API int ProgSpecialChar(int key, const char* text) {
+EMU_EXPORT int ProgSpecialChar(int key, const char* text) {
   Call call("ProgSpecialChar(" + std::to_string(key) + "," + Text(text) + ")");
   return call.k().open() ? 1 : 0;
 }
-TEC_API int Reset(void) {
+EMU_EXPORT int Reset(void) {
   Call call("Reset()");
   Keyboard& k = call.k();
   ClearDisplay(k);
@@ -218,17 +218,17 @@ TEC_API int Reset(void) {
   k.received.clear();
   return 1;
 }
-TEC_API int BeepKeyOn(int on) { return Switch("BeepKeyOn", on); }
-TEC_API int BeepOn(int ms) { return Switch("BeepOn", ms); }
-TEC_API int SetCard(int on) { return Switch("SetCard", on); }
-TEC_API int SetDisp(int on) { return Switch("SetDisp", on); }
-TEC_API int SetEcho(int on) { return Switch("SetEcho", on); }
-TEC_API int SetOpKey(int on) { return Switch("SetOpKey", on); }
-TEC_API int SetPIN(int on) { return Switch("SetPIN", on); }
-TEC_API int NumLock(int on) { return Switch("NumLock", on); }
-TEC_API int CapsLock(int on) { return Switch("CapsLock", on); }
-TEC_API int SetNumL(int on) { return Switch("SetNumL", on); }
-TEC_API int SetCapsL(int on) { return Switch("SetCapsL", on); }
+EMU_EXPORT int BeepKeyOn(int on) { return Switch("BeepKeyOn", on); }
+EMU_EXPORT int BeepOn(int ms) { return Switch("BeepOn", ms); }
+EMU_EXPORT int SetCard(int on) { return Switch("SetCard", on); }
+EMU_EXPORT int SetDisp(int on) { return Switch("SetDisp", on); }
+EMU_EXPORT int SetEcho(int on) { return Switch("SetEcho", on); }
+EMU_EXPORT int SetOpKey(int on) { return Switch("SetOpKey", on); }
+EMU_EXPORT int SetPIN(int on) { return Switch("SetPIN", on); }
+EMU_EXPORT int NumLock(int on) { return Switch("NumLock", on); }
+EMU_EXPORT int CapsLock(int on) { return Switch("CapsLock", on); }
+EMU_EXPORT int SetNumL(int on) { return Switch("SetNumL", on); }
+EMU_EXPORT int SetCapsL(int on) { return Switch("SetCapsL", on); }
 
 // ---- Bench side ------------------------------------------------------------
 template <typename Work>
@@ -236,17 +236,17 @@ auto WithKeyboard(Work&& work) {
   return emu::Locked([&] { return work(Keyboard::Instance()); });
 }
 
-TEC_API const char* TecEmu_Model(void) { return TEC_MODEL; }
-TEC_API int TecEmu_Display(char* buf, int size) {
+EMU_EXPORT const char* TecEmu_Model(void) { return TEC_MODEL; }
+EMU_EXPORT int TecEmu_Display(char* buf, int size) {
   return WithKeyboard([&](Keyboard& k) { return CopyOut(k.lines[0] + "\n" + k.lines[1], buf, size); });
 }
-TEC_API void TecEmu_SwipeCard(const char* track) {
+EMU_EXPORT void TecEmu_SwipeCard(const char* track) {
   WithKeyboard([&](Keyboard& k) { k.track = std::string(track ? track : "").substr(0, kTrackBytes); });
 }
-TEC_API void TecEmu_TurnOpKey(int position) {
+EMU_EXPORT void TecEmu_TurnOpKey(int position) {
   WithKeyboard([&](Keyboard& k) { k.op_key = std::clamp(position, 0, 3); });
 }
-TEC_API int TecEmu_IsEnabled(void) {
+EMU_EXPORT int TecEmu_IsEnabled(void) {
   return WithKeyboard([](Keyboard& k) { return k.enabled ? 1 : 0; });
 }
 

@@ -99,7 +99,7 @@ void TextLine(Command& c) {
 }
 
 void Status(Command& c) {
-  c.answer = std::string(".+P00") + (c.peripherals.paper == 1 ? '5' : '0') + StateWord(c.state)[0] + "}";
+  c.answer = std::string(".+P00") + (c.peripherals.paper == emu::Paper::Low ? '5' : '0') + StateWord(c.state)[0] + "}";
 }
 
 void DrawerState(Command& c) { c.answer = DrawerAnswer(c.peripherals.drawer_open); }

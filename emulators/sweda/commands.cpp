@@ -60,9 +60,7 @@ const CommandEntry* FindCommand(const std::string& code, int model) {
 }
 
 bool ReductionDue(const PrinterState& state, const DateTime& now) {
-  if (!state.day_open) return false;
-  const int today = emu::DayNumber(now.year, now.month, now.day);
-  return (today > state.fiscal_day && now.hour >= 2) || today - 1 > state.fiscal_day;
+  return state.day_open && emu::ReductionDue(state.fiscal_day, now);
 }
 
 void StartMovement(PrinterState& state, int today) {
@@ -77,9 +75,15 @@ std::optional<long long> Digits(const std::string& text, std::size_t from, std::
 }
 
 void Execute(const CommandEntry& entry, Command& command) {
-  if ((entry.flags & kPrints) && command.peripherals.paper >= 2) return command.Refuse(Refusal::PaperOut);
-  if ((entry.flags & kMovement) && ReductionDue(command.state, command.now))
-    return command.Refuse(Refusal::ReductionDue);
+  switch (emu::CheckCommand(entry.flags, command.peripherals.paper,
+                            [&] { return ReductionDue(command.state, command.now); })) {
+    case emu::Gate::PaperOut:
+      return command.Refuse(Refusal::PaperOut);
+    case emu::Gate::ReductionDue:
+      return command.Refuse(Refusal::ReductionDue);
+    case emu::Gate::Go:
+      break;
+  }
   entry.handler(command);
 }
 

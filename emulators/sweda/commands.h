@@ -16,7 +16,7 @@ namespace swdemu {
 // What sits beside the fiscal memory.
 struct Peripherals {
   bool drawer_open = false;
-  int paper = 0;  // 0 ok, 1 low, 2 out
+  emu::Paper paper = emu::Paper::Ok;
 };
 
 struct Command : emu::CommandContext<PrinterState, Peripherals> {
@@ -34,12 +34,10 @@ struct Command : emu::CommandContext<PrinterState, Peripherals> {
 
 using Handler = void (*)(Command&);
 
-enum CommandFlags : unsigned {
-  kPrints = 1,        // needs paper
-  kMovement = 2,      // belongs to the fiscal day: refused while a Z is due
-  kChangesState = 4,  // saved to the fiscal memory when executed
-  kTellsPaper = 8,    // begins a document: its answer tells little paper
-};
+using emu::kMovement;
+using emu::kPrints;
+inline constexpr unsigned kChangesState = emu::kFirstOwnFlag;  // saved to the fiscal memory when executed
+inline constexpr unsigned kTellsPaper = emu::kFirstOwnFlag << 1;  // begins a document: its answer tells little paper
 
 struct CommandEntry {
   const char* code;

@@ -11,7 +11,6 @@
 #pragma GCC visibility pop
 
 using swdemu::Emulator;
-using swdemu::WithPrinter;
 using emu::CopyOut;
 
 namespace {
@@ -33,7 +32,7 @@ std::vector<std::string> Lines(const std::string& text, char separator) {
 extern "C" {
 
 void SwdEmu_SetModel(int tipo) {
-  WithPrinter([&](Emulator& p) {
+  emu::WithDevice<Emulator>([&](Emulator& p) {
     if (tipo < 3 || tipo > 6) return 0;
     p.state().model = tipo;
     p.Changed();
@@ -42,13 +41,13 @@ void SwdEmu_SetModel(int tipo) {
 }
 
 int SwdEmu_Model(void) {
-  return WithPrinter([&](Emulator& p) {
+  return emu::WithDevice<Emulator>([&](Emulator& p) {
     return p.state().model;
   });
 }
 
 void SwdEmu_SetFiscalDay(int year, int month, int day, int open) {
-  WithPrinter([&](Emulator& p) {
+  emu::WithDevice<Emulator>([&](Emulator& p) {
     if (!emu::ValidDate(year, month, day)) return 0;
     p.state().fiscal_day = emu::DayNumber(year, month, day);
     p.state().day_open = open != 0;
@@ -58,7 +57,7 @@ void SwdEmu_SetFiscalDay(int year, int month, int day, int open) {
 }
 
 void SwdEmu_SetIdentity(const char* ecf, const char* serial) {
-  WithPrinter([&](Emulator& p) {
+  emu::WithDevice<Emulator>([&](Emulator& p) {
     if (ecf) p.state().ecf = ecf;
     if (serial) p.state().serial = serial;
     p.Changed();
@@ -67,7 +66,7 @@ void SwdEmu_SetIdentity(const char* ecf, const char* serial) {
 }
 
 void SwdEmu_SetRates(const char* rates) {
-  WithPrinter([&](Emulator& p) {
+  emu::WithDevice<Emulator>([&](Emulator& p) {
     auto& table = p.state().rates;
     table = {};
     std::size_t i = 0;
@@ -79,7 +78,7 @@ void SwdEmu_SetRates(const char* rates) {
 }
 
 void SwdEmu_SetPaymentMethods(const char* methods) {
-  WithPrinter([&](Emulator& p) {
+  emu::WithDevice<Emulator>([&](Emulator& p) {
     auto& table = p.state().methods;
     table = {};
     std::size_t i = 0;
@@ -94,7 +93,7 @@ void SwdEmu_SetPaymentMethods(const char* methods) {
 }
 
 void SwdEmu_SetTotalizers(const char* entries) {
-  WithPrinter([&](Emulator& p) {
+  emu::WithDevice<Emulator>([&](Emulator& p) {
     auto& table = p.state().totalizers;
     table = {};
     std::size_t i = 0;
@@ -106,7 +105,7 @@ void SwdEmu_SetTotalizers(const char* entries) {
 }
 
 int SwdEmu_PaymentMethods(char* buf, int size) {
-  return WithPrinter([&](Emulator& p) {
+  return emu::WithDevice<Emulator>([&](Emulator& p) {
     std::string text;
     for (const swdemu::Method& m : p.state().methods)
       if (!m.name.empty()) text += std::string(1, m.flag) + "|" + m.name + "\n";
@@ -115,7 +114,7 @@ int SwdEmu_PaymentMethods(char* buf, int size) {
 }
 
 int SwdEmu_Totalizers(char* buf, int size) {
-  return WithPrinter([&](Emulator& p) {
+  return emu::WithDevice<Emulator>([&](Emulator& p) {
     std::string text;
     for (const std::string& entry : p.state().totalizers)
       if (!entry.empty()) text += entry + "\n";
@@ -124,7 +123,7 @@ int SwdEmu_Totalizers(char* buf, int size) {
 }
 
 void SwdEmu_Refuse(const char* code, const char* text, int count) {
-  WithPrinter([&](Emulator& p) {
+  emu::WithDevice<Emulator>([&](Emulator& p) {
     auto& f = p.sweda_faults();
     f.refuse_code = Text(code);
     f.refuse_text = Text(text);
@@ -134,83 +133,83 @@ void SwdEmu_Refuse(const char* code, const char* text, int count) {
 }
 
 void SwdEmu_RefuseAt(const char* command, const char* code, const char* text, int count) {
-  WithPrinter([&](Emulator& p) {
+  emu::WithDevice<Emulator>([&](Emulator& p) {
     p.FaultAt(Text(command), swdemu::RefusalAnswer(Text(code), Text(text)), count);
     return 0;
   });
 }
 
 void SwdEmu_HoldBusyAt(const char* command, int count) {
-  WithPrinter([&](Emulator& p) {
+  emu::WithDevice<Emulator>([&](Emulator& p) {
     p.FaultAt(Text(command), swdemu::RefusalAnswer(swdemu::Refusal::Busy), count);
     return 0;
   });
 }
 
 void SwdEmu_QueueState(const char* word_or_code) {
-  WithPrinter([&](Emulator& p) {
+  emu::WithDevice<Emulator>([&](Emulator& p) {
     p.sweda_faults().states.push_back(Text(word_or_code));
     return 0;
   });
 }
 
 int SwdEmu_OpenedPort(void) {
-  return WithPrinter([&](Emulator& p) {
+  return emu::WithDevice<Emulator>([&](Emulator& p) {
     return p.opened_port();
   });
 }
 
 int SwdEmu_ClosedPort(void) {
-  return WithPrinter([&](Emulator& p) {
+  return emu::WithDevice<Emulator>([&](Emulator& p) {
     return p.closed_port();
   });
 }
 
 int SwdEmu_CouponNumber(void) {
-  return WithPrinter([&](Emulator& p) {
+  return emu::WithDevice<Emulator>([&](Emulator& p) {
     return p.state().coo;
   });
 }
 
 int SwdEmu_ReductionCount(void) {
-  return WithPrinter([&](Emulator& p) {
+  return emu::WithDevice<Emulator>([&](Emulator& p) {
     return p.state().reductions;
   });
 }
 
 int SwdEmu_CouponOpen(void) {
-  return WithPrinter([&](Emulator& p) {
+  return emu::WithDevice<Emulator>([&](Emulator& p) {
     return p.state().coupon_open ? 1 : 0;
   });
 }
 
 int SwdEmu_ReportOpen(void) {
-  return WithPrinter([&](Emulator& p) {
+  return emu::WithDevice<Emulator>([&](Emulator& p) {
     return p.state().report_open ? 1 : 0;
   });
 }
 
 int SwdEmu_CheckInProgress(void) {
-  return WithPrinter([&](Emulator& p) {
+  return emu::WithDevice<Emulator>([&](Emulator& p) {
     return p.state().check_in_progress ? 1 : 0;
   });
 }
 
 double SwdEmu_GrandTotal(void) {
-  return WithPrinter([&](Emulator& p) {
+  return emu::WithDevice<Emulator>([&](Emulator& p) {
     return static_cast<double>(p.state().grand_total) / 100.0;
   });
 }
 
 void SwdEmu_SetDrawerOpen(int open) {
-  WithPrinter([&](Emulator& p) {
+  emu::WithDevice<Emulator>([&](Emulator& p) {
     p.peripherals().drawer_open = open != 0;
     return 0;
   });
 }
 
 int SwdEmu_DrawerOpen(void) {
-  return WithPrinter([&](Emulator& p) {
+  return emu::WithDevice<Emulator>([&](Emulator& p) {
     return p.peripherals().drawer_open ? 1 : 0;
   });
 }

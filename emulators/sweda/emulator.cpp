@@ -119,7 +119,7 @@ std::string Emulator::Run(const std::string& frame) {
   const CommandEntry* entry = FindCommand(code, state_.model);
   if (!entry) return RefusalAnswer(Refusal::UnknownCommand);
   if (memory_.fault() && code != kStateCode) return RefusalAnswer(Refusal::MemoryFault);
-  peripherals_.paper = static_cast<int>(paper());
+  peripherals_.paper = paper();
   Command command(state_, tape(), peripherals_, clock().Now());
   command.code = code;
   command.args = frame.substr(2 + code.size(), frame.size() - 3 - code.size());
@@ -137,7 +137,7 @@ std::string Emulator::Run(const std::string& frame) {
   }
   // Little paper is told where a document begins, not on every line.
   if (!command.answer.empty()) return command.answer;
-  return AcceptedAnswer(peripherals_.paper == 1 && (entry->flags & kTellsPaper) != 0);
+  return AcceptedAnswer(peripherals_.paper == emu::Paper::Low && (entry->flags & kTellsPaper) != 0);
 }
 
 bool Emulator::Persist() { return memory_.Save(state_); }

@@ -1,6 +1,6 @@
 // The emulated Sweda printer as one object: the device every emulator is
 // (clock, tape, traffic, common faults, port) plus the fiscal memory and
-// the Sweda's own faults. Every call reaches it through WithPrinter, under
+// the Sweda's own faults. Every call reaches it through emu::WithDevice, under
 // the library's one lock.
 #pragma once
 #include <deque>
@@ -82,9 +82,5 @@ class Emulator : public emu::Device {
 };
 
 // Runs `work` on the printer under the library's one lock.
-template <typename Work>
-auto WithPrinter(Work&& work) {
-  return emu::Locked([&] { return work(Emulator::Instance()); });
-}
 
 }  // namespace swdemu

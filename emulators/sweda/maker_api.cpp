@@ -4,24 +4,24 @@
 
 #include "emulators/sweda/emulator.h"
 
-#define SWEDA_EXPORT extern "C" __attribute__((visibility("default")))
+#include "emulators/common/export.h"
 
 namespace {
 constexpr std::size_t kMaxAnswer = 255;
 }  // namespace
 
-SWEDA_EXPORT int AbrePorta(int porta, int /*modo*/) {
-  return swdemu::WithPrinter([porta](swdemu::Emulator& p) { return p.OpenPort(porta); });
+EMU_EXPORT int AbrePorta(int porta, int /*modo*/) {
+  return emu::WithDevice<swdemu::Emulator>([porta](swdemu::Emulator& p) { return p.OpenPort(porta); });
 }
 
-SWEDA_EXPORT int FechaPorta(int porta) {
-  return swdemu::WithPrinter([porta](swdemu::Emulator& p) { return p.ClosePort(porta); });
+EMU_EXPORT int FechaPorta(int porta) {
+  return emu::WithDevice<swdemu::Emulator>([porta](swdemu::Emulator& p) { return p.ClosePort(porta); });
 }
 
 // The answer goes into the caller's 256 bytes: a length byte, then the text.
-SWEDA_EXPORT int EnviaComando(const char* frame, char* resposta) {
+EMU_EXPORT int EnviaComando(const char* frame, char* resposta) {
   if (!frame || !resposta) return -1;
-  const std::string answer = swdemu::WithPrinter([frame](swdemu::Emulator& p) { return p.Exchange(frame); });
+  const std::string answer = emu::WithDevice<swdemu::Emulator>([frame](swdemu::Emulator& p) { return p.Exchange(frame); });
   const std::size_t n = std::min(answer.size(), kMaxAnswer);
   resposta[0] = static_cast<char>(n);
   std::memcpy(resposta + 1, answer.data(), n);
@@ -30,5 +30,5 @@ SWEDA_EXPORT int EnviaComando(const char* frame, char* resposta) {
 
 // Reads the environment as the library loads.
 __attribute__((constructor)) static void LoadPrinter() {
-  swdemu::WithPrinter([](swdemu::Emulator&) { return 0; });
+  emu::WithDevice<swdemu::Emulator>([](swdemu::Emulator&) { return 0; });
 }

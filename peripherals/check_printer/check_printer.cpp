@@ -3,7 +3,7 @@
 
 #include "drivers/common/library.h"
 #include "facade/Qdm00000.h"
-#include "facade/operator_messages.h"
+#include "drivers/common/messages.h"
 #include "peripherals/check_printer/Qdm00700.h"
 #include "peripherals/common/device_port.h"
 #include "peripherals/common/maker_library.h"
@@ -65,7 +65,7 @@ void StopImpCheque() {
 
 bool Retorno_Imp(int status) {
   if (status == 0) {
-    Qdm00000::ShowError("ErroCom");
+    drivers::ShowError(drivers::CatalogueText("ErroCom"));
     return false;
   }
   resp[0] = 0;
@@ -75,7 +75,7 @@ bool Retorno_Imp(int status) {
   const int got = RespostaImpChq != nullptr ? RespostaImpChq(TamanhoRecComm, answer.data()) : 0;
   const std::size_t length = strnlen(answer.data(), TamanhoRecComm);
   if (got == 0 || length >= sizeof resp) {
-    Qdm00000::ShowError("ErroRecp");
+    drivers::ShowError(drivers::CatalogueText("ErroRecp"));
     return false;
   }
   std::memcpy(resp, answer.data(), length + 1);

@@ -21,8 +21,6 @@ bool DisplayOK();
 // IdPortaDisp (9600 8N1), accented letters folded; the port is opened and
 // closed on every call. True when the port was set up and every byte went.
 bool DisplayChar(const std::string& texto);
-// The byte the display receives for a Windows-1252 byte.
-unsigned char FoldForDisplay(unsigned char byte);
 
 }  // namespace Qdm00600
 

@@ -1,4 +1,5 @@
 #include "peripherals/display/Qdm00600.h"
+#include "peripherals/display/display.h"
 
 #include "facade/Qdm00000.h"
 #include "peripherals/common/device_port.h"

@@ -31,10 +31,6 @@ extern bool DigVerifOK;                          // set by the module
 extern platform::HMODULE DigVerifDLLHandle;      // set by the module
 extern TDescriptografaMatricula* DVDescriptografaMatricula;  // set by the module
 
-// The module's text global emptied and the check-digit entry point
-// forgotten, as when the library is loaded; run when it is unloaded (the
-// check-digit library itself is the front end's to stop).
-void ClearGlobals();
 
 // ---- Readers ------------------------------------------------------------
 // What the reader sent in one read: at most 51 bytes, within one second in
@@ -77,9 +73,6 @@ void StopDigVerif();
 // badge number cut short would be a wrong badge.
 std::string GetMatriculaDV(const std::string& matricula);
 constexpr std::size_t LongestMatricula = 32;
-// The program directory handed to the library: the host executable's
-// directory, without the trailing delimiter ("/opt/pdv"; the root stays "/").
-std::string ProgramDirectory();
 
 }  // namespace Qdm00800
 

@@ -5,6 +5,7 @@
 #include "drivers/common/module_globals.h"
 #include "peripherals/common/maker_library.h"
 #include "peripherals/readers/Qdm00800.h"
+#include "peripherals/readers/check_digit.h"
 #include "platform/os/files.h"
 
 namespace Qdm00800 {

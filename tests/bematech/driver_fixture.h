@@ -8,8 +8,11 @@
 #include <vector>
 
 #include "drivers/bematech/Qdm00100.h"
+#include "drivers/bematech/driver.h"
 #include "facade/Qdm00000.h"
+#include "facade/globals.h"
 #include "support/emulated_printer.h"
+#include "support/printer_marks.h"
 #include "support/sandbox.h"
 
 namespace bematech_test {
@@ -25,9 +28,9 @@ inline std::string Frame(const std::string& code, const std::vector<std::string>
   return Printer::FrameFor(code, args);
 }
 
-class DriverTest : public ::testing::Test {
+class DriverTest : public ::testing::Test, public testsupport::PrinterMarks {
  protected:
-  DriverTest() {
+  DriverTest() : PrinterMarks(sandbox, printer) {
     sandbox.ResetPrinter(printer);
     Qdm00000::ClearGlobals();
     Qdm00100::ClearGlobals();
@@ -44,26 +47,8 @@ class DriverTest : public ::testing::Test {
     Mark();
   }
 
-  // Forget the traffic, dialogs and log lines so far.
-  void Mark() {
-    printer.ClearFrames();
-    sandbox.dialogs->Clear();
-    log_mark_ = sandbox.DebugLog().size();
-  }
-
-  // Debug log messages since the mark, without their date and time.
-  std::vector<std::string> LogLines() const {
-    return testsupport::LogMessages(sandbox.DebugLog().substr(log_mark_));
-  }
-
-  std::vector<std::string> Frames() const { return printer.Frames(); }
-  std::vector<std::string> Dialogs() const { return sandbox.dialogs->Texts(); }
-
   testsupport::Sandbox sandbox;
   Printer printer;
-
- private:
-  std::size_t log_mark_ = 0;
 };
 
 }  // namespace bematech_test

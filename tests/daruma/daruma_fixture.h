@@ -7,10 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "daruma/daruma_printer.h"
+#include "support/daruma_printer.h"
 #include "support/payment_types.h"
+#include "support/printer_marks.h"
 #include "support/sandbox.h"
 #include "drivers/daruma/Qdm00300.h"
+#include "drivers/daruma/driver.h"
 #include "facade/Qdm00000.h"
 #include "tests/facade/facade_fixture.h"
 
@@ -22,9 +24,9 @@ inline const std::string kEsc = B(0x1B);
 // The driver's tables and the module's globals back to a fresh library.
 inline void ResetDriver() { Qdm00300::ClearGlobals(); }
 
-class DarumaTest : public facade_test::FacadeTest {
+class DarumaTest : public facade_test::FacadeTest, public testsupport::PrinterMarks {
  protected:
-  explicit DarumaTest(int tipo = 7) : tipo_(tipo) {
+  explicit DarumaTest(int tipo = 7) : PrinterMarks(sandbox, printer), tipo_(tipo) {
     ResetDriver();
     printer.ResetInto(sandbox, tipo);
     Qdm00000::DsDirCad = sandbox.dir.path() + "/";
@@ -45,22 +47,6 @@ class DarumaTest : public facade_test::FacadeTest {
     Mark();
   }
 
-  void Mark() {
-    printer.ClearFrames();
-    sandbox.dialogs->Clear();
-    log_mark_ = sandbox.DebugLog().size();
-  }
-
-  // Debug log messages since the mark, without their date and time.
-  std::vector<std::string> LogLines() const {
-    return testsupport::LogMessages(sandbox.DebugLog().substr(log_mark_));
-  }
-  bool Logged(const std::string& prefix) const {
-    for (const std::string& line : LogLines())
-      if (line.rfind(prefix, 0) == 0) return true;
-    return false;
-  }
-
   // The front end's payment-type file, which the driver reads.
   std::string TipoRecePath() const { return Qdm00000::DsDirCad + "tiporece.cds"; }
   void WriteTipoRece(const std::vector<testsupport::PaymentType>& types) const {
@@ -69,7 +55,6 @@ class DarumaTest : public facade_test::FacadeTest {
     ds.SaveToFile(TipoRecePath());
   }
 
-  std::vector<std::string> Frames() const { return printer.Frames(); }
   // The frames' command bytes after ESC, 0x1D or nothing (the first byte of a frame without one).
   std::vector<unsigned char> CommandBytes() const {
     std::vector<unsigned char> bytes;
@@ -81,10 +66,7 @@ class DarumaTest : public facade_test::FacadeTest {
   }
 
   int tipo_;
-  DarumaPrinter printer;
-
- private:
-  std::size_t log_mark_ = 0;
+  testsupport::DarumaPrinter printer;
 };
 
 // Runs a test body on both models.

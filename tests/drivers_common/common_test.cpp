@@ -11,6 +11,7 @@
 #include "drivers/common/library.h"
 #include "drivers/common/model_table.h"
 #include "facade/Qdm00000.h"
+#include "facade/globals.h"
 #include "platform/base/clock.h"
 #include "platform/dialogs/dialogs.h"
 #include "platform/os/application.h"
@@ -67,15 +68,33 @@ TEST_F(CommonTest, WaitEndsAtItsBoundOrWhenATryAbandons) {
             drivers::WaitEnd::OutOfTries);
 }
 
-TEST_F(CommonTest, CommandGuardClearsTheFlagAlsoWhenTheCommandRaises) {
+using TEntry = int();
+int Entry() { return 0; }
+
+TEST_F(CommonTest, CommandScopeRefusesReentryAndUnboundEntriesAndClearsItsFlag) {
   bool boComando = false;
+  TEntry* bound = &Entry;
+  TEntry* unbound = nullptr;
   try {
-    drivers::CommandGuard guard(boComando);
+    const drivers::CommandScope scope(boComando, {{bound, "Primeira"}});
+    EXPECT_FALSE(scope.Refused());
+    EXPECT_TRUE(boComando);
+    // A command started from inside this one is refused and leaves the
+    // flag to its owner.
+    { EXPECT_TRUE(drivers::CommandScope(boComando, {{bound, "Primeira"}}).Refused()); }
     EXPECT_TRUE(boComando);
     throw std::runtime_error("dialog failed");
   } catch (const std::runtime_error&) {
   }
   EXPECT_FALSE(boComando);
+
+  {
+    const drivers::CommandScope scope(boComando, {{bound, "Primeira"}, {unbound, "Segunda"}});
+    EXPECT_TRUE(scope.Refused());
+    EXPECT_FALSE(boComando);
+  }
+  EXPECT_FALSE(boComando);
+  EXPECT_THAT(sandbox.DebugLog(), EndsWith(" - ERRO!!! DLL nao carregada: Segunda\r\n"));
 }
 
 // ---- The maker library ---------------------------------------------------

@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include "support/emulated_printer.h"
+#include "support/temp_dir.h"
 
 namespace mp20test {
 
@@ -52,12 +53,10 @@ inline std::string ReadFile(const std::string& path) {
 class PrinterTest : public ::testing::Test {
  protected:
   const testsupport::EmulatedPrinter& lib = SharedPrinter();
-  std::string dir;
+  testsupport::TempDir temp{"mp20emu"};
+  std::string dir = temp.path();
 
   void SetUp() override {
-    std::string tmpl = (std::filesystem::temp_directory_path() / "mp20emu-XXXXXX").string();
-    ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
-    dir = tmpl;
     lib.SetStateFile(File("state").c_str());
     lib.SetTapeFile(File("tape.txt").c_str());
     lib.SetReportFile(File("mp20fi.ret").c_str());
@@ -71,8 +70,6 @@ class PrinterTest : public ::testing::Test {
     lib.SetStateFile("");
     lib.SetTapeFile("");
     lib.SetReportFile("");
-    std::error_code ignored;
-    std::filesystem::remove_all(dir, ignored);
   }
 
   std::string File(const std::string& name) const { return dir + "/" + name; }

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "emulators/common/bench.h"
+#include "tests/support/temp_dir.h"
 #include "emulators/common/clock.h"
 #include "emulators/common/locks.h"
 
@@ -49,17 +50,11 @@ TEST(Clock, FrozenOrHostWithOffset) {
 class PortLockTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string tmpl = (std::filesystem::temp_directory_path() / "emu-locks-XXXXXX").string();
-    ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
-    dir = tmpl;
     ASSERT_EQ(setenv("PKG_QDM_EMU_LOCK_DIR", (dir + "/ports").c_str(), 1), 0);
   }
-  void TearDown() override {
-    unsetenv("PKG_QDM_EMU_LOCK_DIR");
-    std::error_code ignored;
-    std::filesystem::remove_all(dir, ignored);
-  }
-  std::string dir;
+  void TearDown() override { unsetenv("PKG_QDM_EMU_LOCK_DIR"); }
+  testsupport::TempDir temp{"emu-locks"};
+  std::string dir = temp.path();
 };
 
 TEST_F(PortLockTest, OnePortWhateverItsSpellingAndDevicePathsApart) {

@@ -12,6 +12,7 @@
 
 #include "emulators/common/files.h"
 #include "emulators/common/state_memory.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
@@ -19,16 +20,10 @@ namespace fs = std::filesystem;
 
 class AtomicWriteTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string tmpl = (fs::temp_directory_path() / "emu-files-XXXXXX").string();
-    ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
-    dir = tmpl;
-  }
-  void TearDown() override {
-    ::chmod(dir.c_str(), 0700);
-    std::error_code ignored;
-    fs::remove_all(dir, ignored);
-  }
+  // Removed at the end whatever permissions the test left on it.
+  testsupport::TempDir temp{"emu-files"};
+  std::string dir = temp.path();
+
   std::string File(const std::string& name) const { return dir + "/" + name; }
   std::string Read(const std::string& path) const {
     std::string bytes;
@@ -40,7 +35,6 @@ class AtomicWriteTest : public ::testing::Test {
     for (const auto& entry : fs::directory_iterator(dir)) names.push_back(entry.path().filename().string());
     return names;
   }
-  std::string dir;
 };
 
 TEST_F(AtomicWriteTest, ReplacesWholeKeepsPermissionsAndLeavesNoWorkFile) {

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "daruma/daruma_printer.h"
+#include "support/daruma_printer.h"
 #include "support/sandbox.h"
 
 namespace daruma_emulator_test {
@@ -32,7 +32,7 @@ class PoweredPrinter : public ::testing::TestWithParam<int> {
   }
 
   testsupport::TempDir dir;
-  daruma_test::DarumaPrinter printer;
+  testsupport::DarumaPrinter printer;
   int (*Open)(const char*) = nullptr;
   int (*Close)() = nullptr;
   int (*Envia)(const char*, int, int) = nullptr;

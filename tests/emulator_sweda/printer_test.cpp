@@ -7,13 +7,14 @@
 #include <gmock/gmock.h>
 
 #include "emulators/sweda/wire_examples.h"
-#include "sweda/sweda_fixture.h"
+#include "support/sweda_printer.h"
 
 namespace sweda_emulator_test {
 namespace {
 
-using sweda_test::Frame;
-using sweda_test::SwedaPrinter;
+using testsupport::SwedaPrinter;
+
+std::string Frame(const std::string& body) { return SwedaPrinter::FrameFor(body); }
 
 class PrinterTest : public ::testing::TestWithParam<int> {
  protected:

@@ -61,9 +61,7 @@ std::vector<std::string> voucher_lines(const Fields& answer) {
 }
 
 TefRoot::TefRoot(const std::string& name, bool with_subdirectories) {
-  std::string pattern = (fs::temp_directory_path() / "emutef-XXXXXX").string();
-  base_ = ::mkdtemp(pattern.data());
-  root_ = base_ / name;
+  root_ = fs::path(base_.path()) / name;
   fs::create_directories(root_);
   if (with_subdirectories) {
     fs::create_directories(root_ / "req");
@@ -71,10 +69,7 @@ TefRoot::TefRoot(const std::string& name, bool with_subdirectories) {
   }
 }
 
-TefRoot::~TefRoot() {
-  std::error_code ec;
-  fs::remove_all(base_, ec);
-}
+TefRoot::~TefRoot() = default;
 
 void TefRoot::write_request(const std::vector<std::string>& lines,
                             const std::string& name) const {

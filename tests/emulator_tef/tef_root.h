@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/temp_dir.h"
+
 namespace tef_test {
 
 namespace fs = std::filesystem;
@@ -46,7 +48,7 @@ class TefRoot {
   std::string state_of(const std::string& nsu) const;
 
  private:
-  fs::path base_;
+  testsupport::TempDir base_{"emutef"};
   fs::path root_;
 };
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "facade/Qdm00000.h"
-#include "facade/catalogue.h"
+#include "data_module/catalogue.h"
 #include "tests/facade/facade_fixture.h"
 
 namespace {

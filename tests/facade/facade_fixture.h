@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "facade/Qdm00000.h"
+#include "facade/globals.h"
 #include "support/sandbox.h"
 
 namespace facade_test {

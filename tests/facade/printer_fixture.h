@@ -6,15 +6,16 @@
 
 #include "facade/Qdm00000.h"
 #include "support/emulated_printer.h"
+#include "support/printer_marks.h"
 #include "tests/facade/facade_fixture.h"
 
 namespace facade_test {
 
-class PrinterTest : public FacadeTest {
+class PrinterTest : public FacadeTest, public testsupport::PrinterMarks {
  protected:
   explicit PrinterTest(platform::TDateTime now = platform::EncodeDate(2026, 12, 10) +
                                                  platform::EncodeTime(14, 0, 0, 0))
-      : FacadeTest(now) {
+      : FacadeTest(now), PrinterMarks(sandbox, printer) {
     sandbox.ResetPrinter(printer);
   }
   ~PrinterTest() override {
@@ -27,8 +28,7 @@ class PrinterTest : public FacadeTest {
     Qdm00000::stPorta = "COM1";
     ASSERT_TRUE(Qdm00000::StartImpFiscal(tipo, "COM1"));
     Qdm00000::SetImpFiscalOK(true);
-    printer.ClearFrames();
-    sandbox.dialogs->Clear();
+    Mark();
   }
 
   // Command codes of the frames received, in order ("35", "26", ...).

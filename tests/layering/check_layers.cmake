@@ -10,19 +10,19 @@ set(layers
   "platform/dialogs:platform/base"
   "platform/dataset:platform/base,platform/text,platform/os"
   "utility:platform"
-  # The fiscal layer: facade -> drivers -> driver services -> utility, platform.
-  # The drivers reach the facade only through drivers/common/driver_services.h,
-  # which needs of the facade just the data module's class.
-  "facade/dtmCupomFiscal.h:utility,platform"
-  "drivers/common:facade/dtmCupomFiscal.h,utility,platform"
+  # The fiscal layer: facade -> drivers -> driver services -> cupom data
+  # module -> utility, platform. The drivers reach the facade only through
+  # drivers/common/driver_services.h, whose globals the facade defines.
+  "data_module:utility,platform"
+  "drivers/common:data_module,utility,platform"
   "drivers/bematech:drivers/common,utility,platform"
   "drivers/sweda:drivers/common,utility,platform"
   "drivers/daruma:drivers/common,utility,platform"
-  "tef:facade,drivers/common,utility,platform"
-  "facade:drivers,utility,platform"
-  "peripherals:facade,drivers/common,utility,platform"
+  "tef:facade,data_module,drivers/common,utility,platform"
+  "facade:data_module,drivers,utility,platform"
+  "peripherals:facade,data_module,drivers/common,utility,platform"
   # The sale runs the facade, the drivers and the TEF client together.
-  "sale:facade,drivers,tef,utility,platform"
+  "sale:facade,data_module,drivers,tef,utility,platform"
   # The emulators share only the library's durable save.
   "emulators:platform/os/durable_file.h"
 )

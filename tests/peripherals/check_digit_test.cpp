@@ -5,6 +5,7 @@
 
 #include "emulators/badge/dcvt32.h"
 #include "peripherals/readers/Qdm00800.h"
+#include "peripherals/readers/check_digit.h"
 #include "platform/os/files.h"
 #include "peripherals/library_bench.h"
 

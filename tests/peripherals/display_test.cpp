@@ -4,6 +4,7 @@
 
 #include "facade/Qdm00000.h"
 #include "peripherals/display/Qdm00600.h"
+#include "peripherals/display/display.h"
 #include "peripherals/device_fixture.h"
 
 namespace {

@@ -12,33 +12,18 @@
 
 #include "platform/base/clock.h"
 #include "platform/base/clock_testing.h"
+#include "support/temp_dir.h"
 
 namespace ostest {
 
-class ScratchDirectory {
+class ScratchDirectory : public testsupport::TempDir {
  public:
-  ScratchDirectory() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "qdm-os-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
-  }
-  ~ScratchDirectory() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  ScratchDirectory(const ScratchDirectory&) = delete;
-  ScratchDirectory& operator=(const ScratchDirectory&) = delete;
-
-  const std::string& path() const { return path_; }
-  std::string file(const std::string& name) const { return path_ + "/" + name; }
+  ScratchDirectory() : TempDir("qdm-os") {}
   std::vector<std::string> Entries() const {
     std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(path_)) names.push_back(entry.path().filename());
+    for (const auto& entry : std::filesystem::directory_iterator(path())) names.push_back(entry.path().filename());
     return names;
   }
-
- private:
-  std::string path_;
 };
 
 // Sets (or, with nullopt, removes) a variable for the scope.

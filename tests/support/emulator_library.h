@@ -22,6 +22,8 @@
 #include <string>
 #include <vector>
 
+#include "support/temp_dir.h"
+
 namespace testsupport {
 
 inline std::string ExecutableDirectory() {
@@ -36,22 +38,9 @@ inline std::string ExecutableDirectory() {
 // running side by side in other processes never hold each other's "COM1".
 // A test that wants two processes on one port forks: the child inherits it.
 inline void PrivatePortLocks() {
-  struct Directory {
-    std::string path;
-    Directory() {
-      std::string tmpl = (std::filesystem::temp_directory_path() / "qdm-ports-XXXXXX").string();
-      if (!mkdtemp(tmpl.data())) throw std::runtime_error("mkdtemp failed");
-      path = tmpl;
-      setenv("PKG_QDM_EMU_LOCK_DIR", path.c_str(), 1);
-    }
-    ~Directory() {
-      std::error_code ignored;
-      // Only the process that made it removes it (a forked child leaves it).
-      if (owner == getpid()) std::filesystem::remove_all(path, ignored);
-    }
-    pid_t owner = getpid();
-  };
-  static Directory directory;
+  static const TempDir directory("qdm-ports");
+  static const bool chosen = setenv("PKG_QDM_EMU_LOCK_DIR", directory.path().c_str(), 1) == 0;
+  (void)chosen;
 }
 
 class EmulatorLibrary {
@@ -107,6 +96,18 @@ class EmulatorLibrary {
   // What was printed since the last reset or clear.
   std::string TapeText() const { return ReadOut(Tape); }
 
+  // Text of an emulator call that copies into a buffer and answers the full
+  // length (asked first with no buffer).
+  template <typename Copy>
+  static std::string ReadOut(Copy copy) {
+    const int size = copy(nullptr, 0);
+    if (size <= 0) return {};
+    std::string buffer(static_cast<std::size_t>(size) + 1, '\0');
+    copy(buffer.data(), size + 1);
+    buffer.resize(static_cast<std::size_t>(size));
+    return buffer;
+  }
+
   // The neutral interface (emu_control.h).
   void (*Reset)(void) = nullptr;
   void (*PowerCycle)(void) = nullptr;
@@ -132,17 +133,6 @@ class EmulatorLibrary {
     if (!entry) throw std::runtime_error(std::string("emulator lacks ") + name);
     return entry;
   }
-  // Text of a call that copies into a buffer and answers the full length.
-  template <typename Copy>
-  static std::string ReadOut(Copy copy) {
-    const int size = copy(nullptr, 0);
-    if (size <= 0) return {};
-    std::string buffer(static_cast<std::size_t>(size) + 1, '\0');
-    copy(buffer.data(), size + 1);
-    buffer.resize(static_cast<std::size_t>(size));
-    return buffer;
-  }
-
   void* handle_ = nullptr;
 };
 

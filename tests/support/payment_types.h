@@ -4,7 +4,7 @@
 #include <initializer_list>
 #include <string>
 
-#include "facade/dtmCupomFiscal.h"
+#include "data_module/dtmCupomFiscal.h"
 #include "platform/dataset/dataset.h"
 
 namespace testsupport {

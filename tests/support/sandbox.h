@@ -14,6 +14,7 @@
 #include "platform/os/files.h"
 #include "platform/text/datetime.h"
 #include "support/emulator_library.h"
+#include "support/temp_dir.h"
 
 namespace testsupport {
 
@@ -31,27 +32,6 @@ inline std::vector<std::string> LogMessages(const std::string& log) {
   }
   return lines;
 }
-
-// A fresh temporary directory, removed at the end.
-class TempDir {
- public:
-  TempDir() {
-    std::string tmpl = (std::filesystem::temp_directory_path() / "qdm-test-XXXXXX").string();
-    if (!mkdtemp(tmpl.data())) throw std::runtime_error("mkdtemp failed");
-    path_ = tmpl;
-  }
-  ~TempDir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  const std::string& path() const { return path_; }
-  std::string file(const std::string& name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
-};
 
 // Runs a test inside `path`: a maker's library writes its report files in
 // the current directory, and tests running side by side must never share

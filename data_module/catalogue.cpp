@@ -1,7 +1,7 @@
 // The operator message catalogue: key, bar, text, in the order the data
 // module has always carried them. Texts are Windows-1252 bytes. Some keys
 // repeat; the catalogue answers the first entry of a key.
-#include "facade/catalogue.h"
+#include "data_module/catalogue.h"
 
 namespace Qdm00000 {
 

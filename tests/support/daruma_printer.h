@@ -5,9 +5,9 @@
 
 #include "support/emulator_library.h"
 
-namespace daruma_test {
+namespace testsupport {
 
-class DarumaPrinter : public testsupport::EmulatorLibrary {
+class DarumaPrinter : public EmulatorLibrary {
  public:
   DarumaPrinter() : EmulatorLibrary("fs345_32.dll") {
 #define DAR_BIND(name) Bind("DarEmu_" #name, name)
@@ -34,9 +34,9 @@ class DarumaPrinter : public testsupport::EmulatorLibrary {
 #undef DAR_BIND
   }
 
-  std::string Port() const { return Text(PortString); }
+  std::string Port() const { return ReadOut(PortString); }
   std::string Table(int which) const {
-    return Text([this, which](char* buf, int size) { return Tables(which, buf, size); });
+    return ReadOut([this, which](char* buf, int size) { return Tables(which, buf, size); });
   }
 
   // A fresh printer of the model, its memory and tape in the sandbox, its
@@ -67,15 +67,6 @@ class DarumaPrinter : public testsupport::EmulatorLibrary {
   long long (*GrandTotalCents)(void) = nullptr;
   long long (*DayCents)(int) = nullptr;
   int (*Tables)(int, char*, int) = nullptr;
-
- private:
-  template <typename Copy>
-  static std::string Text(Copy copy) {
-    std::string buffer(static_cast<std::size_t>(copy(nullptr, 0)) + 1, '\0');
-    copy(buffer.data(), static_cast<int>(buffer.size()));
-    buffer.pop_back();
-    return buffer;
-  }
 };
 
-}  // namespace daruma_test
+}  // namespace testsupport

@@ -1,11 +1,11 @@
 // The cupom data module: the catalogue, the dataset layouts and indexes, and
 // the display attributes of the payments grid. Datasets start closed and
 // empty; whoever fills one creates it from these declarations.
-#include "facade/dtmCupomFiscal.h"
+#include "data_module/dtmCupomFiscal.h"
 
 #include <initializer_list>
 
-#include "facade/catalogue.h"
+#include "data_module/catalogue.h"
 
 using platform::TClientDataSet;
 using platform::TFieldType;
