@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "drivers/daruma/support.h"
+#include "drivers/daruma/driver.h"
 #include "drivers/sweda/Qdm00200.h"
 #include "facade/Qdm00000.h"
 #include "data_module/dtmCupomFiscal.h"
