@@ -1,5 +1,7 @@
 #include "tests/crash/checks.h"
 
+#include <CLI/CLI.hpp>
+
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -242,6 +244,22 @@ int LeftOverWorkFiles(const fs::path& home) {
     if (name.front() == '.' && it->path().extension() == ".tmp") ++count;
   }
   return count;
+}
+
+std::optional<int> ParseRunOptions(int argc, char** argv, const std::string& program, bool with_only,
+                                   RunOptions& options) {
+  CLI::App app("Cuts the register at each file save and checks the run after the cut", program);
+  app.add_option("--sample", options.sample, "points chosen evenly (0: every point)");
+  app.add_option("--points", options.points, "these points only")->delimiter(',');
+  if (with_only) app.add_option("--only", options.only, "the points whose kind starts so");
+  app.add_option("--keep", options.keep, "keeps every point's home under this directory");
+  app.add_flag("--verbose", options.verbose, "shows the run after the cut of every point");
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    return app.exit(e);
+  }
+  return std::nullopt;
 }
 
 }  // namespace crash_run

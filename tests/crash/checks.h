@@ -3,12 +3,26 @@
 #pragma once
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace crash_run {
 
 namespace fs = std::filesystem;
+
+// What a run is asked for on its command line.
+struct RunOptions {
+  int sample = 0;  // 0: every point
+  std::vector<long> points;
+  std::string only;  // the points whose kind starts so (where the run has several sales)
+  fs::path keep;
+  bool verbose = false;
+};
+// Reads the command line of `program`; `with_only` offers --only. Answers
+// the exit status when the run must not go on (a usage error, --help).
+std::optional<int> ParseRunOptions(int argc, char** argv, const std::string& program, bool with_only,
+                                   RunOptions& options);
 
 // The card transactions of a TEF manager's journal and how they ended.
 struct JournalTally {

@@ -64,13 +64,7 @@ namespace {
 
 constexpr int kRunSeconds = 120;
 
-struct Options {
-  int sample = 0;  // 0: every point
-  std::vector<long> points;
-  std::string only;
-  fs::path keep;
-  bool verbose = false;
-};
+using Options = RunOptions;
 
 enum class Printer { Bematech, Daruma };
 
@@ -462,25 +456,6 @@ int Main(const Options& options) {
 
 int main(int argc, char** argv) {
   crash_run::Options options;
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    const bool has_value = i + 1 < argc;
-    if (arg == "--sample" && has_value) {
-      options.sample = std::atoi(argv[++i]);
-    } else if (arg == "--points" && has_value) {
-      std::istringstream list(argv[++i]);
-      std::string item;
-      while (std::getline(list, item, ',')) options.points.push_back(std::atol(item.c_str()));
-    } else if (arg == "--only" && has_value) {
-      options.only = argv[++i];
-    } else if (arg == "--keep" && has_value) {
-      options.keep = argv[++i];
-    } else if (arg == "--verbose") {
-      options.verbose = true;
-    } else {
-      std::cerr << "usage: crash_run [--sample N] [--points N,N,...] [--only PREFIX] [--keep DIR] [--verbose]\n";
-      return 2;
-    }
-  }
+  if (const auto status = crash_run::ParseRunOptions(argc, argv, "crash_run", true, options)) return *status;
   return crash_run::Main(options);
 }

@@ -56,12 +56,7 @@ const char* const kSale = R"({"idVenda": "corte-1",
              "tributacao": {"tipo": "T", "percentual": "18.00"}}],
   "pagamentos": [{"tipo": "002", "valor": "4.50", "cartao": true}]})";
 
-struct Options {
-  int sample = 0;
-  std::vector<long> points;
-  fs::path keep;
-  bool verbose = false;
-};
+using Options = RunOptions;
 
 std::string Bin() { return testsupport::ExecutableDirectory(); }
 
@@ -361,23 +356,6 @@ int Main(const Options& options) {
 
 int main(int argc, char** argv) {
   crash_run::Options options;
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    const bool has_value = i + 1 < argc;
-    if (arg == "--sample" && has_value) {
-      options.sample = std::atoi(argv[++i]);
-    } else if (arg == "--points" && has_value) {
-      std::istringstream list(argv[++i]);
-      std::string item;
-      while (std::getline(list, item, ',')) options.points.push_back(std::atol(item.c_str()));
-    } else if (arg == "--keep" && has_value) {
-      options.keep = argv[++i];
-    } else if (arg == "--verbose") {
-      options.verbose = true;
-    } else {
-      std::cerr << "usage: service_crash_run [--sample N] [--points N,N,...] [--keep DIR] [--verbose]\n";
-      return 2;
-    }
-  }
+  if (const auto status = crash_run::ParseRunOptions(argc, argv, "service_crash_run", false, options)) return *status;
   return crash_run::Main(options);
 }
