@@ -550,7 +550,9 @@ document.addEventListener("DOMContentLoaded", () => {
   $("entrada-form").addEventListener("submit", entrar);
   $("sair").addEventListener("click", () => sair(""));
   $("confirmar-form").addEventListener("submit", confirmar);
-  $("confirmar").addEventListener("close", () => { acaoAberta = null; });
+  // The close event comes in a task of its own: after an Escape and a quick
+  // reopen it may arrive with the dialog open again, for the new action.
+  $("confirmar").addEventListener("close", () => { if (!$("confirmar").open) acaoAberta = null; });
   for (const botao of document.querySelectorAll("[data-acao]"))
     botao.addEventListener("click", () => abrirConfirmacao(botao.dataset.acao, botao));
   $("atualizar-estado").addEventListener("click", atualizarEstado);
