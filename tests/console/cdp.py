@@ -151,7 +151,8 @@ class Browser:
         return result["result"].get("value")
 
     def wait(self, expression, bound=60, what=None):
-        """Polls until `expression` is true; answers its value."""
+        """Polls until `expression` is true; answers its value. A DOM node
+        comes back as no value: wait for one with "!!document.querySelector(...)"."""
         end = time.monotonic() + bound
         while True:
             value = self.js(expression)

@@ -6,9 +6,6 @@ would. Each test keeps a screenshot.
 
     console_test.py --service build-test/bin/qdm_service --openapi tools/qdm_service/openapi.json \
                     --screenshots build-test/console-screenshots
-
-The sale, the declined card and the recovery run once the service serves
-the sale module's routes; while those answer 501 their tests are skipped.
 """
 import argparse
 import json
@@ -70,11 +67,6 @@ class ConsoleTest(unittest.TestCase):
         self.b.press("Enter")
         if token is None:
             self.b.wait("document.body.dataset.pronto === 'sim'", what="the console shown")
-
-    def skip_unless_served(self, method, path):
-        answer = self.service.call(method, path, check=False, json={} if method == "POST" else None)
-        if answer.status_code == 501:
-            self.skipTest("%s %s answers 501 on this service (the sale module's route)" % (method, path))
 
     def act(self, action):
         """Opens an action's confirmation from its button, with the keyboard."""
@@ -196,6 +188,11 @@ class ActionsTest(ConsoleTest):
 
         self.b.press("Enter")
         self.b.wait("document.getElementById('confirmar').open")
+        # A loaded till may deliver a Cancel and the reopening before the
+        # dialog's close event: the reopened confirmation still prints.
+        self.b.js("document.getElementById('confirmar-cancelar').click();"
+                  "document.querySelector('[data-acao=leitura-x]').click()")
+        self.b.wait("document.getElementById('confirmar').open")
         self.confirm()
         self.result("Leitura X impressa")
         self.assertEqual(tape(self.home).count("LEITURA X"), 1)
@@ -234,7 +231,6 @@ class SaleTest(ConsoleTest):
         self.confirm()
 
     def test_a_test_sale_reaches_the_tape_and_the_days_sales(self):
-        self.skip_unless_served("POST", "/v1/vendas")
         self.sign_in()
         self.sell("4,50")
         self.result("Venda conclu", "4,50")
@@ -246,15 +242,14 @@ class SaleTest(ConsoleTest):
         self.assertIn("R$ 4,50", row)
 
     def test_a_declined_card_shows_as_declined(self):
-        self.skip_unless_served("POST", "/v1/vendas")
         with open(os.path.join(self.home, "drive_c", "tef_dial", "manager.ctl"), "w") as f:
             f.write("decline=1\n")
         self.sign_in()
         self.sell("7,00", card=True)
         self.result("recusado")
-        self.b.wait("document.querySelector('#vendas-tabela .cartao[data-estado=nao_aprovada]')",
+        self.b.wait("!!document.querySelector('#vendas-tabela .cartao[data-estado=nao_aprovada]')",
                     what="the card declined in the day's sales")
-        self.b.wait("document.querySelector('#tef-tabela td[data-estado=negada]')",
+        self.b.wait("!!document.querySelector('#tef-tabela td[data-estado=negada]')",
                     what="the transaction declined in the TEF journal")
         self.assertNotIn("CONFIRMADA", self.b.text("#tef-tabela").upper())
 
@@ -274,7 +269,6 @@ class RecoveryTest(ConsoleTest):
         left_open = self.service.call("GET", "/v1/estado").json()["impressora"]["cupomAberto"]
         self.b.wait("document.getElementById('imp-dados').innerText.match(/Cupom aberto\\s*%s/)"
                     % ("sim" if left_open else "n\u00e3o"), what="the coupon's state after the restart")
-        self.skip_unless_served("POST", "/v1/recuperacao")
         self.act("recuperacao")
         self.assertIn("cupom deixado aberto", self.b.text("#confirmar-texto"))
         self.confirm()

@@ -383,18 +383,26 @@ async function confirmar(evento) {
 
 // ---- The records ----
 
+// What a key's state says in the day's sales, when its sale does not say more.
+const ESTADOS_VENDA = { em_andamento: "em andamento", abandonada: "abandonada", reconciliada: "reconciliada" };
+
+// Each item of the day's sales is a key's record: the key, its state, when
+// it began and the sale (as answered, or as far as it went).
 async function atualizarVendas() {
   const corpo = $("vendas-tabela").tBodies[0];
   try {
     const resposta = await pedir("/v1/vendas");
-    const vendas = Array.isArray(resposta) ? resposta : (resposta && resposta.vendas) || [];
+    const registros = (resposta && resposta.vendas) || [];
     corpo.replaceChildren();
-    for (const v of vendas) {
-      const tr = el("tr");
+    for (const r of registros) {
+      const v = r.venda || {};
       const cupom = v.cupom || {};
-      tr.append(el("td", v.idVenda, "chave"), el("td", cupom.numero || "—"),
-                el("td", v.concluida === false ? "não concluída" : (cupom.estado || "").replace("_", " "),
-                   cupom.estado === "fechado" ? "bom" : "alerta"),
+      const situacao = r.estado === "em_andamento" ? ESTADOS_VENDA.em_andamento :
+        (cupom.estado || "").replace("_", " ") + (r.estado !== "concluida" && ESTADOS_VENDA[r.estado] ? " (" + ESTADOS_VENDA[r.estado] + ")" : "");
+      const tr = el("tr");
+      tr.dataset.estado = r.estado || "";
+      tr.append(el("td", r.idVenda, "chave"), el("td", cupom.numero || "—"),
+                el("td", situacao || "—", r.estado === "concluida" && cupom.estado === "fechado" ? "bom" : "alerta"),
                 el("td", dinheiro(v.total), "num"), el("td", dinheiro(v.pago), "num"), el("td", dinheiro(v.troco), "num"));
       const cartoes = el("td");
       for (const c of v.cartoes || []) {
@@ -408,10 +416,10 @@ async function atualizarVendas() {
       tr.append(cartoes);
       corpo.append(tr);
     }
-    $("vendas-aviso").textContent = vendas.length ? "" : "Nenhuma venda hoje.";
+    $("vendas-aviso").textContent = registros.length ? "" : "Nenhuma venda hoje.";
   } catch (e) {
     corpo.replaceChildren();
-    $("vendas-aviso").textContent = e.status === 501 || e.status === 404 ? "As vendas ainda não estão disponíveis neste serviço." : textoProblema(e);
+    $("vendas-aviso").textContent = textoProblema(e);
   }
 }
 
@@ -542,7 +550,9 @@ document.addEventListener("DOMContentLoaded", () => {
   $("entrada-form").addEventListener("submit", entrar);
   $("sair").addEventListener("click", () => sair(""));
   $("confirmar-form").addEventListener("submit", confirmar);
-  $("confirmar").addEventListener("close", () => { acaoAberta = null; });
+  // The close event comes in a task of its own: after an Escape and a quick
+  // reopen it may arrive with the dialog open again, for the new action.
+  $("confirmar").addEventListener("close", () => { if (!$("confirmar").open) acaoAberta = null; });
   for (const botao of document.querySelectorAll("[data-acao]"))
     botao.addEventListener("click", () => abrirConfirmacao(botao.dataset.acao, botao));
   $("atualizar-estado").addEventListener("click", atualizarEstado);
