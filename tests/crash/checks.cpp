@@ -3,6 +3,9 @@
 #include <CLI/CLI.hpp>
 
 #include <cstdlib>
+#include <algorithm>
+#include <map>
+#include <set>
 #include <fstream>
 #include <sstream>
 
@@ -260,6 +263,68 @@ std::optional<int> ParseRunOptions(int argc, char** argv, const std::string& pro
     return app.exit(e);
   }
   return std::nullopt;
+}
+
+std::string ReadAll(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+std::vector<std::string> TracedPoints(const fs::path& trace) {
+  std::vector<std::string> points;
+  std::istringstream in(ReadAll(trace));
+  std::string line;
+  while (std::getline(in, line))
+    if (const auto tab = line.find('\t'); tab != std::string::npos) points.push_back(line.substr(tab + 1));
+  return points;
+}
+
+namespace {
+
+// `count` points: kinds spread over the whole list first (one point of a
+// kind, from the middle of the sale out), then more of each, round after
+// round.
+std::vector<long> Sample(const std::vector<std::string>& points, int count) {
+  std::map<std::string, std::vector<long>> by_kind;
+  for (std::size_t i = 0; i < points.size(); ++i) by_kind[points[i]].push_back(static_cast<long>(i + 1));
+  std::vector<std::vector<long>> kinds;
+  for (auto& [kind, numbers] : by_kind) kinds.push_back(numbers);
+  const std::size_t want = std::min<std::size_t>(static_cast<std::size_t>(std::max(count, 0)), points.size());
+  std::set<long> chosen;
+  for (std::size_t round = 0; chosen.size() < want; ++round) {
+    const std::size_t per_round = std::min(kinds.size(), want - chosen.size());
+    bool any = false;
+    for (std::size_t i = 0; i < per_round; ++i) {
+      const auto& numbers = kinds[i * kinds.size() / per_round];
+      if (round >= numbers.size()) continue;
+      any = true;
+      chosen.insert(numbers[(numbers.size() / 2 + round * 5) % numbers.size()]);
+    }
+    if (!any) {  // the spread kinds are spent: any point not yet tried
+      for (std::size_t n = 1; n <= points.size() && chosen.size() < want; ++n) chosen.insert(static_cast<long>(n));
+    }
+  }
+  return {chosen.begin(), chosen.end()};
+}
+
+}  // namespace
+
+std::vector<long> ChosenPoints(const RunOptions& options, const std::vector<std::string>& points) {
+  std::vector<long> chosen = options.points;
+  if (chosen.empty()) {
+    if (options.sample > 0) {
+      chosen = Sample(points, options.sample);
+    } else {
+      for (std::size_t i = 1; i <= points.size(); ++i) chosen.push_back(static_cast<long>(i));
+    }
+  }
+  std::erase_if(chosen, [&](long n) {
+    return n < 1 || n > static_cast<long>(points.size()) ||
+           points[static_cast<std::size_t>(n - 1)].rfind(options.only, 0) != 0;
+  });
+  return chosen;
 }
 
 }  // namespace crash_run

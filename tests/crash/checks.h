@@ -24,6 +24,14 @@ struct RunOptions {
 std::optional<int> ParseRunOptions(int argc, char** argv, const std::string& program, bool with_only,
                                    RunOptions& options);
 
+// The kill points a traced run numbered, "N<TAB>what file" lines of `trace`.
+std::vector<std::string> TracedPoints(const fs::path& trace);
+// The numbers (from 1) of the points to cut: those asked for, a sample of
+// them or every one, of the kind asked for.
+std::vector<long> ChosenPoints(const RunOptions& options, const std::vector<std::string>& points);
+// A file's bytes; "" when it cannot be read.
+std::string ReadAll(const fs::path& path);
+
 // The card transactions of a TEF manager's journal and how they ended.
 struct JournalTally {
   int approved = 0;           // CRT and CNC answered PENDENTE

@@ -109,13 +109,6 @@ struct Run {
   std::string out;
 };
 
-std::string ReadAll(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
-
 std::string Bin() { return testsupport::ExecutableDirectory(); }
 
 // The register on `home`, in a process group of its own (what a power cut
@@ -176,18 +169,6 @@ Run RunRegister(const fs::path& home, const fs::path& work, long kill_at, const 
   return run;
 }
 
-// "N<TAB>what file" lines of the trace.
-std::vector<std::string> TracedPoints(const fs::path& trace) {
-  std::vector<std::string> points;
-  std::istringstream in(ReadAll(trace));
-  std::string line;
-  while (std::getline(in, line)) {
-    const auto tab = line.find('\t');
-    if (tab != std::string::npos) points.push_back(line.substr(tab + 1));
-  }
-  return points;
-}
-
 int Occurrences(const std::string& text, const std::string& part) {
   int n = 0;
   for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
@@ -197,32 +178,6 @@ int Occurrences(const std::string& text, const std::string& part) {
 // Kind of a point: the event and the file (a sale's archive names are
 // always the same).
 const std::string& KindOf(const std::string& point) { return point; }
-
-// `count` points: kinds spread over the whole list first (one point of a
-// kind, from the middle of the sale out), then more of each, round after
-// round.
-std::vector<long> Sample(const std::vector<std::string>& points, int count) {
-  std::map<std::string, std::vector<long>> by_kind;
-  for (std::size_t i = 0; i < points.size(); ++i) by_kind[KindOf(points[i])].push_back(static_cast<long>(i + 1));
-  std::vector<std::vector<long>> kinds;
-  for (auto& [kind, numbers] : by_kind) kinds.push_back(numbers);
-  const std::size_t want = std::min<std::size_t>(static_cast<std::size_t>(std::max(count, 0)), points.size());
-  std::set<long> chosen;
-  for (std::size_t round = 0; chosen.size() < want; ++round) {
-    const std::size_t per_round = std::min(kinds.size(), want - chosen.size());
-    bool any = false;
-    for (std::size_t i = 0; i < per_round; ++i) {
-      const auto& numbers = kinds[i * kinds.size() / per_round];
-      if (round >= numbers.size()) continue;
-      any = true;
-      chosen.insert(numbers[(numbers.size() / 2 + round * 5) % numbers.size()]);
-    }
-    if (!any) {  // the spread kinds are spent: any point not yet tried
-      for (std::size_t n = 1; n <= points.size() && chosen.size() < want; ++n) chosen.insert(static_cast<long>(n));
-    }
-  }
-  return {chosen.begin(), chosen.end()};
-}
 
 struct Totals {
   int tried = 0, cut = 0, not_reached = 0, passed = 0, failed = 0;
@@ -406,19 +361,7 @@ int Main(const Options& options) {
               << ": " << traced_points.size() << " pontos de corte de " << kinds.size() << " tipos\n";
   }
 
-  std::vector<long> chosen = options.points;
-  if (chosen.empty()) {
-    if (options.sample > 0) {
-      chosen = Sample(points, options.sample);
-    } else {
-      for (std::size_t i = 1; i <= points.size(); ++i) chosen.push_back(static_cast<long>(i));
-    }
-  }
-  if (!options.only.empty())
-    std::erase_if(chosen, [&](long n) {
-      return n < 1 || n > static_cast<long>(points.size()) ||
-             points[static_cast<std::size_t>(n - 1)].rfind(options.only, 0) != 0;
-    });
+  const std::vector<long> chosen = ChosenPoints(options, points);
   Totals totals;
   for (long number : chosen) {
     if (number < 1 || number > static_cast<long>(points.size())) continue;

@@ -60,13 +60,6 @@ using Options = RunOptions;
 
 std::string Bin() { return testsupport::ExecutableDirectory(); }
 
-std::string ReadAll(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
-
 // One qdm_service in a process group of its own (what a power cut takes).
 class Service {
  public:
@@ -166,37 +159,6 @@ class Service {
   int status_ = -1;
   std::string token_;
 };
-
-std::vector<std::string> TracedPoints(const fs::path& trace) {
-  std::vector<std::string> points;
-  std::istringstream in(ReadAll(trace));
-  std::string line;
-  while (std::getline(in, line))
-    if (const auto tab = line.find('\t'); tab != std::string::npos) points.push_back(line.substr(tab + 1));
-  return points;
-}
-
-// `count` points spread evenly over the sale, each kind of point once
-// before any kind twice.
-std::vector<long> Sample(const std::vector<std::string>& points, int count) {
-  std::map<std::string, std::vector<long>> by_kind;
-  for (std::size_t i = 0; i < points.size(); ++i) by_kind[points[i]].push_back(static_cast<long>(i + 1));
-  std::set<long> chosen;
-  for (std::size_t round = 0; static_cast<int>(chosen.size()) < count && chosen.size() < points.size(); ++round) {
-    const std::size_t before = chosen.size();
-    std::size_t i = 0;
-    for (const auto& [kind, numbers] : by_kind) {
-      if (static_cast<int>(chosen.size()) >= count) break;
-      // A stride over the kinds, so a small sample reaches the whole sale.
-      if (round == 0 && by_kind.size() > static_cast<std::size_t>(count) &&
-          (i++ * static_cast<std::size_t>(count)) % by_kind.size() >= static_cast<std::size_t>(count))
-        continue;
-      if (round < numbers.size()) chosen.insert(numbers[(numbers.size() / 2 + round) % numbers.size()]);
-    }
-    if (chosen.size() == before && round > points.size()) break;
-  }
-  return {chosen.begin(), chosen.end()};
-}
 
 struct Totals {
   int tried = 0, cut = 0, not_reached = 0, passed = 0, failed = 0;
@@ -325,14 +287,7 @@ int Main(const Options& options) {
   std::cout << "Venda com cartao pelo servico: " << points.size() << " pontos de corte de " << kinds.size()
             << " tipos\n";
 
-  std::vector<long> chosen = options.points;
-  if (chosen.empty()) {
-    if (options.sample > 0) {
-      chosen = Sample(points, options.sample);
-    } else {
-      for (std::size_t i = 1; i <= points.size(); ++i) chosen.push_back(static_cast<long>(i));
-    }
-  }
+  const std::vector<long> chosen = ChosenPoints(options, points);
   Totals totals;
   for (long number : chosen)
     if (number >= 1 && number <= static_cast<long>(points.size()))
