@@ -7,6 +7,7 @@
 #include <map>
 #include <set>
 #include <fstream>
+#include <iostream>
 #include <sstream>
 
 #include "platform/dataset/dataset.h"
@@ -325,6 +326,13 @@ std::vector<long> ChosenPoints(const RunOptions& options, const std::vector<std:
            points[static_cast<std::size_t>(n - 1)].rfind(options.only, 0) != 0;
   });
   return chosen;
+}
+
+int EndRun(const RunOptions& options, const fs::path& base, int failed) {
+  std::error_code ec;
+  if (options.keep.empty() && failed == 0) fs::remove_all(base, ec);
+  if (failed) std::cout << "Casas dos pontos que falharam: " << base << '\n';
+  return failed == 0 ? 0 : 1;
 }
 
 }  // namespace crash_run

@@ -29,6 +29,9 @@ std::vector<std::string> TracedPoints(const fs::path& trace);
 // The numbers (from 1) of the points to cut: those asked for, a sample of
 // them or every one, of the kind asked for.
 std::vector<long> ChosenPoints(const RunOptions& options, const std::vector<std::string>& points);
+// The run's exit status: 0 when no point failed. The homes under `base`
+// go unless kept or a point failed (then their place is printed).
+int EndRun(const RunOptions& options, const fs::path& base, int failed);
 // A file's bytes; "" when it cannot be read.
 std::string ReadAll(const fs::path& path);
 

@@ -387,11 +387,9 @@ int Main(const Options& options) {
       totals.tried, totals.cut, totals.not_reached, totals.passed, totals.failed, totals.open_after_cut,
       totals.cancelled_at_start, t.approved, t.confirmed, t.undone_by_client, t.undone_by_manager, t.cancelled,
       t.repeated, t.refused, t.torn_lines, totals.card_coupons, totals.card_coupons_confirmed,
-      totals.card_coupons_unprinted, totals.card_coupons_undone_silently, totals.sales_without_coupon, totals.sales_without_coupon_undone, totals.history_moved, totals.work_files);
-  std::error_code ec;
-  if (options.keep.empty() && totals.failed == 0) fs::remove_all(base, ec);
-  if (totals.failed) std::cout << "Casas dos pontos que falharam: " << base << '\n';
-  return totals.failed == 0 ? 0 : 1;
+      totals.card_coupons_unprinted, totals.card_coupons_undone_silently, totals.sales_without_coupon,
+      totals.sales_without_coupon_undone, totals.history_moved, totals.work_files);
+  return EndRun(options, base, totals.failed);
 }
 
 }  // namespace

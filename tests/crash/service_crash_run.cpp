@@ -300,10 +300,7 @@ int Main(const Options& options) {
       totals.tried, totals.cut, totals.not_reached, totals.passed, totals.failed, totals.answered_done,
       totals.answered_abandoned, totals.reconciled, totals.coupons_closed, totals.cards_confirmed,
       totals.cards_undone);
-  std::error_code ec;
-  if (options.keep.empty() && totals.failed == 0) fs::remove_all(base, ec);
-  if (totals.failed) std::cout << "Casas dos pontos que falharam: " << base << '\n';
-  return totals.failed == 0 ? 0 : 1;
+  return EndRun(options, base, totals.failed);
 }
 
 }  // namespace
