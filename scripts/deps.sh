@@ -3,13 +3,14 @@
 # file and binutils make and check the Debian packages and the installed
 # library: scripts/install_check; cpp-httplib and nlohmann-json build the
 # device service, curl and Python's requests and jsonschema test it;
-# Chromium runs the technician's console in the browser tests).
+# Chromium runs the technician's console in the browser tests;
+# clang-format-14 checks the sources' layout: scripts/format_check).
 # Sourced by scripts/demo and scripts/test.
 set -euo pipefail
 
 QDM_PACKAGES=(g++ cmake make pkg-config googletest libgtest-dev libgmock-dev
               libbenchmark-dev libexpat1-dev libcli11-dev
-              dpkg-dev file binutils ccache
+              dpkg-dev file binutils ccache clang-format-14
               libcpp-httplib-dev nlohmann-json3-dev curl python3 python3-requests python3-jsonschema
               chromium)
 
