@@ -28,28 +28,34 @@ void Declare(TClientDataSet& ds, std::initializer_list<FieldDecl> fields) {
 }
 
 constexpr FieldDecl kPaymentType[] = {
-    {"CDFILIAL", kText, 4},      {"CDTIPORECE", kText, 3},    {"NMTIPORECE", kText, 40},
-    {"VRTAXAADMI", kReal, 0},    {"VRMINCARTAO", kReal, 0},   {"CDTIPOTROCO", kText, 3},
-    {"NRORDTROCO", kText, 3},    {"IDEMIVALE", kText, 1},     {"IDVALE", kText, 1},
-    {"IDDEBCLIE", kText, 1},     {"CDFPIMPFIS", kText, 10},   {"IDTIPORECE", kText, 1},
-    {"CDTPINDICE", kText, 1},    {"IDPERVALOR", kText, 1},    {"CDINDICE", kText, 4},
-    {"NRCONFTELA", kText, 5},    {"IDTPBUTTON", kText, 1},    {"NRBUTTON", kText, 5},
-    {"NRPGCONFTELA", kText, 2},  {"IDTPBUTONAUX", kText, 1},  {"NRBUTTONAUX", kText, 5},
-    {"NRPGCONFTAUX", kText, 2},  {"CDIDENTBUTON", kText, 10}, {"DSBUTTON", kText, 40},
-    {"NRCOLORTEXT", kReal, 0},   {"NRCOLORBACK", kReal, 0},   {"DSMESSAGEBUT", kText, 300},
-    {"DSIMAGEMBUT", kText, 200},
+    {"CDFILIAL", kText, 4},    {"CDTIPORECE", kText, 3},   {"NMTIPORECE", kText, 40},    {"VRTAXAADMI", kReal, 0},
+    {"VRMINCARTAO", kReal, 0}, {"CDTIPOTROCO", kText, 3},  {"NRORDTROCO", kText, 3},     {"IDEMIVALE", kText, 1},
+    {"IDVALE", kText, 1},      {"IDDEBCLIE", kText, 1},    {"CDFPIMPFIS", kText, 10},    {"IDTIPORECE", kText, 1},
+    {"CDTPINDICE", kText, 1},  {"IDPERVALOR", kText, 1},   {"CDINDICE", kText, 4},       {"NRCONFTELA", kText, 5},
+    {"IDTPBUTTON", kText, 1},  {"NRBUTTON", kText, 5},     {"NRPGCONFTELA", kText, 2},   {"IDTPBUTONAUX", kText, 1},
+    {"NRBUTTONAUX", kText, 5}, {"NRPGCONFTAUX", kText, 2}, {"CDIDENTBUTON", kText, 10},  {"DSBUTTON", kText, 40},
+    {"NRCOLORTEXT", kReal, 0}, {"NRCOLORBACK", kReal, 0},  {"DSMESSAGEBUT", kText, 300}, {"DSIMAGEMBUT", kText, 200},
 };
 
 void DeclareMovCaixa(TClientDataSet& ds) {
-  Declare(ds, {{"CDFILIAL", kText, 4},       {"NRSEQUMOVI", kText, 10},
-               {"IDTIPOMOVIVE", kText, 1},   {"DSMOVIVEND", kText, 250},
-               {"NRSEQVENDA", kText, 10},    {"CDTIPORECE", kText, 3},
-               {"DTHRINCMOV", kDateTime, 0}, {"DTDEPCHEQUE", kDateTime, 0},
-               {"NRCONTRAVALE", kText, 10},  {"CDTIPOTROCO", kText, 3},
-               {"VRMOVIVEND", kReal, 0},     {"NMTIPORECE", kText, 40},
-               {"NRORDTROCO", kText, 3},     {"CDCLIENTE", kText, 21},
-               {"CDCONSUMIDOR", kText, 21},  {"DTMOVIMCAIXA", kDate, 0},
-               {"VRMOVIVEOUT", kReal, 0},    {"VRCOTINDOUT", kReal, 0}});
+  Declare(ds, {{"CDFILIAL", kText, 4},
+               {"NRSEQUMOVI", kText, 10},
+               {"IDTIPOMOVIVE", kText, 1},
+               {"DSMOVIVEND", kText, 250},
+               {"NRSEQVENDA", kText, 10},
+               {"CDTIPORECE", kText, 3},
+               {"DTHRINCMOV", kDateTime, 0},
+               {"DTDEPCHEQUE", kDateTime, 0},
+               {"NRCONTRAVALE", kText, 10},
+               {"CDTIPOTROCO", kText, 3},
+               {"VRMOVIVEND", kReal, 0},
+               {"NMTIPORECE", kText, 40},
+               {"NRORDTROCO", kText, 3},
+               {"CDCLIENTE", kText, 21},
+               {"CDCONSUMIDOR", kText, 21},
+               {"DTMOVIMCAIXA", kDate, 0},
+               {"VRMOVIVEOUT", kReal, 0},
+               {"VRCOTINDOUT", kReal, 0}});
   // Change is handed out by order, latest movement first.
   ds.AddIndexDef("idxNRORDTROCO", "NRORDTROCO;DTHRINCMOV", "DTHRINCMOV");
   ds.AddIndexDef("idxDTHRINCMOV", "DTHRINCMOV");
@@ -59,24 +65,21 @@ void DeclareMovCaixa(TClientDataSet& ds) {
   ds.FieldByName("VRMOVIVEND").DisplayLabel = "Valor";
   ds.FieldByName("VRMOVIVEND").DisplayFormat = "#,##0.00";
   ds.FieldByName("NMTIPORECE").DisplayLabel = "Recebimento";
-  for (const char* hidden : {"CDFILIAL", "NRSEQUMOVI", "IDTIPOMOVIVE", "DSMOVIVEND", "NRSEQVENDA",
-                             "CDTIPORECE", "DTHRINCMOV", "DTDEPCHEQUE", "NRCONTRAVALE"}) {
+  for (const char* hidden : {"CDFILIAL", "NRSEQUMOVI", "IDTIPOMOVIVE", "DSMOVIVEND", "NRSEQVENDA", "CDTIPORECE",
+                             "DTHRINCMOV", "DTDEPCHEQUE", "NRCONTRAVALE"}) {
     ds.FieldByName(hidden).Visible = false;
   }
 }
 
 void DeclareReducaoZ(TClientDataSet& ds) {
-  Declare(ds, {{"NRECFREDZ", kText, 4},     {"DTREDUCAOZ", kDateTime, 0},
-               {"NRREINIREDZ", kText, 10},  {"NRREDREDZ", kText, 10},
-               {"NRLEITREDZ", kText, 10},   {"NRGERCNFREDZ", kText, 10},
-               {"NRCANCFREDZ", kText, 10},  {"NRPRIMCFREDZ", kText, 10},
-               {"NRULTCFREDZ", kText, 10},  {"VRGTREDZ", kReal, 0},
-               {"VRVENBRUREDZ", kReal, 0},  {"VRISSREDZ", kReal, 0},
-               {"VRTOTCANREDZ", kReal, 0},  {"VRTOTDESREDZ", kReal, 0},
-               {"VRVENLIQREDZ", kReal, 0},  {"VRTOTACRREDZ", kReal, 0},
-               {"VRSTRIBREDZ", kReal, 0},   {"VRISENCREDZ", kReal, 0},
-               {"VRNINCIDREDZ", kReal, 0},  {"QTTEMLIGREDZ", kText, 6},
-               {"QTTEMPCFREDZ", kText, 6},  {"QTMEMRESREDZ", kReal, 0}});
+  Declare(ds, {{"NRECFREDZ", kText, 4},    {"DTREDUCAOZ", kDateTime, 0}, {"NRREINIREDZ", kText, 10},
+               {"NRREDREDZ", kText, 10},   {"NRLEITREDZ", kText, 10},    {"NRGERCNFREDZ", kText, 10},
+               {"NRCANCFREDZ", kText, 10}, {"NRPRIMCFREDZ", kText, 10},  {"NRULTCFREDZ", kText, 10},
+               {"VRGTREDZ", kReal, 0},     {"VRVENBRUREDZ", kReal, 0},   {"VRISSREDZ", kReal, 0},
+               {"VRTOTCANREDZ", kReal, 0}, {"VRTOTDESREDZ", kReal, 0},   {"VRVENLIQREDZ", kReal, 0},
+               {"VRTOTACRREDZ", kReal, 0}, {"VRSTRIBREDZ", kReal, 0},    {"VRISENCREDZ", kReal, 0},
+               {"VRNINCIDREDZ", kReal, 0}, {"QTTEMLIGREDZ", kText, 6},   {"QTTEMPCFREDZ", kText, 6},
+               {"QTMEMRESREDZ", kReal, 0}});
 }
 
 }  // namespace
@@ -92,24 +95,18 @@ TdtmCupomFiscal::TdtmCupomFiscal() : msgPadrao(Qdm00000::MessageCatalogue()) {
   Declare(cdsECFCaixa, {{"NRECFCAIXA", kText, 10}, {"NRSERIEECF", kText, 20}});
   DefinePaymentTypeFields(cdsTipoRece);
   DefinePaymentTypeFields(cdsTipoReceAux, false);
-  Declare(cdsAliqImpFis,
-          {{"CDALIQIMPFIS", kText, 10}, {"VRALIQIMPFIS", kReal, 0}, {"IDALIQIMPFIS", kText, 1}});
+  Declare(cdsAliqImpFis, {{"CDALIQIMPFIS", kText, 10}, {"VRALIQIMPFIS", kReal, 0}, {"IDALIQIMPFIS", kText, 1}});
   cdsAliqImpFis.AddIndexDef("idxIdAliqVrAliq", "IDALIQIMPFIS;VRALIQIMPFIS");
   cdsAliqImpFis.SetIndexName("idxIdAliqVrAliq");
   DefinePaymentTypeFields(cdsRecebAux);
   DeclareMovCaixa(cdsMovCaixa);
-  Declare(cdsSangria, {{"CDTIPORECE", kText, 3},
-                       {"NMTIPORECE", kText, 40},
-                       {"VRSANGRIA", kReal, 0},
-                       {"CDCLIENTE", kText, 21}});
-  Declare(cdsMovFecha, {{"CDTIPORECE", kText, 3},
-                        {"NMTIPORECE", kText, 40},
-                        {"DTABERCAIX", kDateTime, 0},
-                        {"VRFECHAINF", kReal, 0}});
-  Declare(cdsMovTot, {{"IDTIPOREG", kText, 1},
-                      {"CDTIPORECE", kText, 3},
-                      {"NMTIPORECE", kText, 40},
-                      {"VRSAIDA", kReal, 0}});
+  Declare(cdsSangria,
+          {{"CDTIPORECE", kText, 3}, {"NMTIPORECE", kText, 40}, {"VRSANGRIA", kReal, 0}, {"CDCLIENTE", kText, 21}});
+  Declare(
+      cdsMovFecha,
+      {{"CDTIPORECE", kText, 3}, {"NMTIPORECE", kText, 40}, {"DTABERCAIX", kDateTime, 0}, {"VRFECHAINF", kReal, 0}});
+  Declare(cdsMovTot,
+          {{"IDTIPOREG", kText, 1}, {"CDTIPORECE", kText, 3}, {"NMTIPORECE", kText, 40}, {"VRSAIDA", kReal, 0}});
   DeclareReducaoZ(cdsReducaoZ);
   Declare(cdsFormPgtoRedZ, {{"NRECFREDZ", kText, 4},
                             {"DTREDUCAOZ", kDateTime, 0},

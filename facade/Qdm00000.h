@@ -36,8 +36,8 @@ bool StartImpFiscal(const std::string& tipo, const std::string& porta);
 // payment types), totalizers, tax rates copied into `aliquotas`; offers the
 // Z reduction of a past fiscal day, and the X reading when `semLeituraX` is
 // empty. `sistema` is kept in stSistema. Never raises: false instead.
-bool IniciaImpressora(const std::string& sistema, const std::string& semLeituraX,
-                      TClientDataSet& recebimentos, TClientDataSet& aliquotas);
+bool IniciaImpressora(const std::string& sistema, const std::string& semLeituraX, TClientDataSet& recebimentos,
+                      TClientDataSet& aliquotas);
 // Closes the port and unbinds the driver; never raises.
 void StopImpFiscal();
 bool AbrePorta(const std::string& porta);
@@ -92,9 +92,9 @@ bool AbreCupom(const std::string& texto);
 // item (0 for none).
 // mesa, complemento: restaurant model (code 9) only, the first and third
 // fields of its table item; their content is the front end's.
-bool VendaItem(const std::string& mesa, const std::string& complemento,
-               const std::string& codigo, const std::string& descricao,
-               const std::string& aliquota, double quantidade, double preco, double desconto);
+bool VendaItem(const std::string& mesa, const std::string& complemento, const std::string& codigo,
+               const std::string& descricao, const std::string& aliquota, double quantidade, double preco,
+               double desconto);
 // Closes the coupon: start of the closing (discount, else surcharge), one
 // payment per movement, the footer, the change voucher. Answers false only
 // when an error interrupts it (never raises); a command the printer
@@ -119,13 +119,11 @@ bool VendaItem(const std::string& mesa, const std::string& complemento,
 //   nome                the buyer's name
 // Daruma codes: FechaCupomFormasPg_Daruma (discount, payments under their
 // letters, CNPJ/CPF and name; false unless the printer closed the coupon).
-bool FechaCupom(bool imprimeContraVale, bool avisa, double desconto, double valorContraVale,
-                double acrescimo, const std::string& permiteRepetir, bool repeteSeRecusado,
-                const std::string& naoUsado, TClientDataSet& movimentos,
-                TClientDataSet& recebimentos, std::string& numeroCupom,
-                const std::string& convenio, const std::string& comConsumidor,
-                const std::string& consumidor, const std::string& cnpjCpf,
-                const std::string& nome);
+bool FechaCupom(bool imprimeContraVale, bool avisa, double desconto, double valorContraVale, double acrescimo,
+                const std::string& permiteRepetir, bool repeteSeRecusado, const std::string& naoUsado,
+                TClientDataSet& movimentos, TClientDataSet& recebimentos, std::string& numeroCupom,
+                const std::string& convenio, const std::string& comConsumidor, const std::string& consumidor,
+                const std::string& cnpjCpf, const std::string& nome);
 // Cancels the coupon; `numero` receives the cancelled coupon's number.
 // Raises platform::EConvertError when the printer's coupon number is not a
 // number (numero is then left as it was).
@@ -146,13 +144,11 @@ bool Cupom_NFiscal_NVinculado(const std::string& totalizador, const std::string&
 // Opens a non-fiscal voucher linked to the coupon `numeroCupom`, for the
 // payment method `formaPagamento` and the amount `valor` (14 digits).
 // Refusals are not shown to the operator.
-bool Abre_Comp_NFiscalVinc(const std::string& formaPagamento, const std::string& valor,
-                           const std::string& numeroCupom);
+bool Abre_Comp_NFiscalVinc(const std::string& formaPagamento, const std::string& valor, const std::string& numeroCupom);
 // Names the non-fiscal totalizer `numero` (two digits) `nome`; texto3 and
 // texto4 are sent after them as given.
-bool Nomeia_TotParcial(const std::string& numero, const std::string& nome,
-                       const std::string& texto3, const std::string& texto4, bool avisa,
-                       bool repete);
+bool Nomeia_TotParcial(const std::string& numero, const std::string& nome, const std::string& texto3,
+                       const std::string& texto4, bool avisa, bool repete);
 // Programs the payment method named `forma`; the printer answers its
 // number, read with RetornoImpFiscal.
 bool Config_Forma_Pagamento(const std::string& forma, bool avisa, bool repete);
@@ -163,8 +159,8 @@ bool Reducao_Z(const std::string& texto);
 // Fiscal-memory reading from `de` to `ate`. opcaoBematech: Bematech only,
 // the third field of its reading, sent as given. tipo: Sweda only, "D"
 // between two dates, "R" between two Z-reduction numbers, else false.
-bool Memoria_Fiscal(const std::string& de, const std::string& ate,
-                    const std::string& opcaoBematech, const std::string& tipo);
+bool Memoria_Fiscal(const std::string& de, const std::string& ate, const std::string& opcaoBematech,
+                    const std::string& tipo);
 bool Relatorio_Gerencial();
 bool FechRelatGerenc(bool avisa, bool repete);
 // Asks for the tax-rate table, the totals, the printer state, the drawer
@@ -193,14 +189,13 @@ bool Suprimento(double valor);
 //   totaisSaida         NMTIPORECE, VRSAIDA, IDTIPOREG ("2" voucher, "3" supply)
 //   caixa               IDEMIRELPROD: products report "N" always, "S" ask
 //   data                not used
-bool GeraReciboSangria(TClientDataSet& fechamento, TClientDataSet& sangrias,
-                       TClientDataSet& produtosVendidos, TClientDataSet& operadorSupervisor,
-                       TClientDataSet& totaisSaida, TClientDataSet& caixa, TDateTime data);
+bool GeraReciboSangria(TClientDataSet& fechamento, TClientDataSet& sangrias, TClientDataSet& produtosVendidos,
+                       TClientDataSet& operadorSupervisor, TClientDataSet& totaisSaida, TClientDataSet& caixa,
+                       TDateTime data);
 // Exports the last Z reduction (Bematech) from the payment types
 // `tiposRecebimento` into the four result datasets.
-bool ExportRedZ(TClientDataSet& tiposRecebimento, TClientDataSet& reducaoZ,
-                TClientDataSet& formasPagamento, TClientDataSet& impostos,
-                TClientDataSet& totalizadoresNaoFiscais);
+bool ExportRedZ(TClientDataSet& tiposRecebimento, TClientDataSet& reducaoZ, TClientDataSet& formasPagamento,
+                TClientDataSet& impostos, TClientDataSet& totalizadoresNaoFiscais);
 // Ends check printing (Sweda type 4 only).
 bool Fecha_Imp_Chq(bool avisa, bool repete);
 
@@ -209,23 +204,21 @@ bool Fecha_Imp_Chq(bool avisa, bool repete);
 // waiter, ...) is the front end's.
 // Cancels an item of a table: the same fields as VendaItem, but the unit
 // price comes before the quantity here.
-bool Cancela_Item(const std::string& mesa, const std::string& complemento,
-                  const std::string& codigo, const std::string& descricao,
-                  const std::string& aliquota, double preco, double quantidade, double desconto);
+bool Cancela_Item(const std::string& mesa, const std::string& complemento, const std::string& codigo,
+                  const std::string& descricao, const std::string& aliquota, double preco, double quantidade,
+                  double desconto);
 // The table check; with percentual > 0 a percentage (0 to 99.99), else with
 // valor > 0 an amount, else neither and "0" replaces `ajuste`.
-bool Cupom_Conferencia(const std::string& mesa, const std::string& ajuste, double percentual,
-                       double valor);
+bool Cupom_Conferencia(const std::string& mesa, const std::string& ajuste, double percentual, double valor);
 // Closes the table check; valor 0 sends "0" in place of the table.
 bool Fecha_Conferencia(const std::string& mesa, double valor);
 bool Juncao_Mesa(const std::string& mesa, const std::string& outraMesa);
 bool AbreCupomRes(const std::string& mesa, const std::string& complemento);
 // Moves an item between tables: mesa, the percentage (0 to 99.99), campo3,
 // the unit price, the quantity, codigo (14), descricao (17), campo8, campo9.
-bool Transfere_Item(const std::string& mesa, const std::string& campo3,
-                    const std::string& codigo, const std::string& descricao,
-                    const std::string& campo8, const std::string& campo9, double percentual,
-                    double preco, double quantidade);
+bool Transfere_Item(const std::string& mesa, const std::string& campo3, const std::string& codigo,
+                    const std::string& descricao, const std::string& campo8, const std::string& campo9,
+                    double percentual, double preco, double quantidade);
 // Reversal: two texts and a percentage (0 to 99.99).
 bool Estorno(const std::string& campo1, const std::string& campo2, double percentual);
 bool Rel_MesaAber(const std::string& campo1);  // open-tables report

@@ -32,8 +32,8 @@ long long MinuteSeconds(TDateTime inicio, TDateTime fim) {
 // "DDMMYYhhnn" -> "DD/MM/YY hh:nn".
 std::string ClockText(const std::string& texto) {
   using platform::Copy;
-  return Copy(texto, 1, 2) + "/" + Copy(texto, 3, 2) + "/" + Copy(texto, 5, 2) + " " +
-         Copy(texto, 7, 2) + ":" + Copy(texto, 9, 2);
+  return Copy(texto, 1, 2) + "/" + Copy(texto, 3, 2) + "/" + Copy(texto, 5, 2) + " " + Copy(texto, 7, 2) + ":" +
+         Copy(texto, 9, 2);
 }
 
 // "h:mm" (sign dropped) read back as the number hhmm.
@@ -51,8 +51,7 @@ constexpr int kToleranciaRelogio = 15;
 bool PrinterClockAgrees(const std::string& texto) {
   const TDateTime impressora = platform::StrToDateTime(ClockText(texto));
   const std::string dia = "dd/mm/yyyy";
-  if (platform::FormatDateTime(dia, impressora) !=
-      platform::FormatDateTime(dia, platform::Date())) {
+  if (platform::FormatDateTime(dia, impressora) != platform::FormatDateTime(dia, platform::Date())) {
     drivers::ShowError(drivers::CatalogueText("DataDif"));
     return false;
   }
@@ -66,10 +65,8 @@ bool PrinterClockAgrees(const std::string& texto) {
 // "DDMMYY" in the current century.
 TDateTime FiscalDay(const std::string& data) {
   using platform::Copy;
-  const std::string seculo =
-      Copy(platform::FormatDateTime("yyyy", platform::Date()), 1, 2);
-  return platform::EncodeDate(platform::StrToInt(seculo + Copy(data, 5, 2)),
-                              platform::StrToInt(Copy(data, 3, 2)),
+  const std::string seculo = Copy(platform::FormatDateTime("yyyy", platform::Date()), 1, 2);
+  return platform::EncodeDate(platform::StrToInt(seculo + Copy(data, 5, 2)), platform::StrToInt(Copy(data, 3, 2)),
                               platform::StrToInt(Copy(data, 1, 2)));
 }
 
@@ -116,9 +113,7 @@ std::string Verifica_Aliquota(const std::string& /*texto*/) {
   return CdAliq;
 }
 
-std::string AjustaZero(const std::string& texto, int largura) {
-  return util::AjustaZero(texto, largura);
-}
+std::string AjustaZero(const std::string& texto, int largura) { return util::AjustaZero(texto, largura); }
 
 TDateTime DataMoviFiscal() {
   const TDateTime hoje = platform::Date();

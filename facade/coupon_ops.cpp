@@ -43,36 +43,31 @@ bool AbreCupom(const std::string& texto) {
   return result;
 }
 
-bool VendaItem(const std::string& mesa, const std::string& complemento,
-               const std::string& codigo, const std::string& descricao,
-               const std::string& aliquota, double quantidade, double preco, double desconto) {
+bool VendaItem(const std::string& mesa, const std::string& complemento, const std::string& codigo,
+               const std::string& descricao, const std::string& aliquota, double quantidade, double preco,
+               double desconto) {
   return Route<bool>({
-      {kBematechRetail, [&] {
-         return B::VendaItem_Bematech(codigo, descricao, aliquota, quantidade, preco, desconto);
-       }},
+      {kBematechRetail,
+       [&] { return B::VendaItem_Bematech(codigo, descricao, aliquota, quantidade, preco, desconto); }},
       // The restaurant entry takes the unit price before the quantity.
-      {kBematechRestaurant, [&] {
-         return B::Registra_Item_Bematech(mesa, complemento, codigo, descricao, aliquota, preco,
-                                           quantidade, desconto);
+      {kBematechRestaurant,
+       [&] {
+         return B::Registra_Item_Bematech(mesa, complemento, codigo, descricao, aliquota, preco, quantidade, desconto);
        }},
-      {kSweda, [&] {
-         return S::VendaItem_Sweda(codigo, descricao, aliquota, quantidade, preco, desconto);
-       }},
+      {kSweda, [&] { return S::VendaItem_Sweda(codigo, descricao, aliquota, quantidade, preco, desconto); }},
       {kDaruma, [&] { return D::VendaItem_Daruma(codigo, descricao, aliquota, quantidade, preco, desconto); }},
   });
 }
 
 std::string Nr_Cupom() {
-  const bool ok =
-      Route<bool>({{kBematech, B::Numero_Cupom_Bematech}, {kSweda, S::Numero_Cupom_Sweda}});
+  const bool ok = Route<bool>({{kBematech, B::Numero_Cupom_Bematech}, {kSweda, S::Numero_Cupom_Sweda}});
   return ok ? RetornoImpFiscal("27", true) : std::string();
 }
 
 std::string RetornoImpFiscal(const std::string& comando, bool /*aparaIgnorado*/) {
   // The answer is always trimmed, whatever the caller asked.
   return Route<std::string>({{kBematech, [&] { return B::RetornoImpFiscal_Bematech(comando, true); }},
-                             {kSweda,
-                              [&] { return S::RetornoImpFiscal_Sweda(comando, true); }},
+                             {kSweda, [&] { return S::RetornoImpFiscal_Sweda(comando, true); }},
                              {kDaruma, [&] {
                                 std::string resposta;
                                 D::RetornoImpFiscal_Daruma(comando, true, resposta);
@@ -80,8 +75,8 @@ std::string RetornoImpFiscal(const std::string& comando, bool /*aparaIgnorado*/)
                               }}});
 }
 
-bool Memoria_Fiscal(const std::string& de, const std::string& ate,
-                    const std::string& opcaoBematech, const std::string& tipo) {
+bool Memoria_Fiscal(const std::string& de, const std::string& ate, const std::string& opcaoBematech,
+                    const std::string& tipo) {
   return Route<bool>({
       {kBematech, [&] { return B::Memoria_Fiscal_Bematech(de, ate, opcaoBematech); }},
       // Between two dates, or between two Z-reduction numbers.
@@ -96,24 +91,18 @@ bool Memoria_Fiscal(const std::string& de, const std::string& ate,
 }
 
 bool Fecha_Conferencia(const std::string& mesa, double valor) {
-  return Route<bool>(
-      {{kBematechRestaurant, [&] { return B::Fecha_Conferencia_Bematech(mesa, valor); }}});
+  return Route<bool>({{kBematechRestaurant, [&] { return B::Fecha_Conferencia_Bematech(mesa, valor); }}});
 }
 
 bool Cupom_NFiscal_NVinculado(const std::string& totalizador, const std::string& valor,
                               const std::string& formaPagamento, const std::string& texto4) {
-  return Route<bool>({{kBematech, [&] {
-                         return B::Cupom_NFiscNVinc_Bematech(totalizador, valor, formaPagamento);
-                       }},
-                      {kSweda, [&] {
-                         return S::Cupom_NFiscNVinc_Sweda(totalizador, valor, formaPagamento, texto4);
-                       }},
-                      {kDaruma, [&] { return D::Cupom_NFiscNVinc_Daruma(totalizador, valor, formaPagamento, texto4); }}});
+  return Route<bool>(
+      {{kBematech, [&] { return B::Cupom_NFiscNVinc_Bematech(totalizador, valor, formaPagamento); }},
+       {kSweda, [&] { return S::Cupom_NFiscNVinc_Sweda(totalizador, valor, formaPagamento, texto4); }},
+       {kDaruma, [&] { return D::Cupom_NFiscNVinc_Daruma(totalizador, valor, formaPagamento, texto4); }}});
 }
 
-bool Abre_Gaveta() {
-  return Route<bool>({{kBematechRestaurant, B::Abre_Gaveta_Bematech}});
-}
+bool Abre_Gaveta() { return Route<bool>({{kBematechRestaurant, B::Abre_Gaveta_Bematech}}); }
 
 bool ImprimeTextoNaoFiscal(const std::string& texto) {
   return Route<bool>({{kBematechRetail, [&] { return B::Usa_CompNFis_Bematech(texto); }},

@@ -6,9 +6,7 @@
 
 namespace Qdm00000 {
 
-std::string DebugLogPath() {
-  return platform::ExtractFilePath(platform::GetModuleFileNameA()) + "impdebug.txt";
-}
+std::string DebugLogPath() { return platform::ExtractFilePath(platform::GetModuleFileNameA()) + "impdebug.txt"; }
 
 void ImpFisDebug(const std::string& mensagem) {
   platform::AppendLine(DebugLogPath(), platform::DateTimeToStr(platform::Now()) + " - " + mensagem);

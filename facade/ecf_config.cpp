@@ -21,8 +21,7 @@ bool RecordValid(TClientDataSet& ds, const std::string& caixa) {
     drivers::ShowError(drivers::CatalogueText("ArqConfig_Inv"));
     valid = false;
   }
-  const int esperado = ChecksumECF(ds.FieldByName("NRECFCAIXA").AsString(),
-                                   ds.FieldByName("NRSERIEECF").AsString());
+  const int esperado = ChecksumECF(ds.FieldByName("NRECFCAIXA").AsString(), ds.FieldByName("NRSERIEECF").AsString());
   if (ds.FieldByName("CHECKSUM").AsInteger() != esperado) {
     drivers::ShowError(drivers::CatalogueText("ArqConfig_Inv"));
     valid = false;

@@ -79,8 +79,8 @@ bool StartImpFiscal(const std::string& tipo, const std::string& porta) {
                      true);
 }
 
-bool IniciaImpressora(const std::string& sistema, const std::string& semLeituraX,
-                      TClientDataSet& recebimentos, TClientDataSet& aliquotas) {
+bool IniciaImpressora(const std::string& sistema, const std::string& semLeituraX, TClientDataSet& recebimentos,
+                      TClientDataSet& aliquotas) {
   try {
     DataModule();
     stSistema = sistema;
@@ -131,11 +131,10 @@ bool FechaPorta() {
   ImpFisDebug("Fechando porta " + stPorta);
   // A Daruma port is closed by the driver's own stop (StopImpFiscal_Daruma);
   // here it answers false, as callers of FechaPorta expect for Daruma codes.
-  return Route<bool>({{kBematech, Qdm00100::FechaPorta_Bematech},
-                      {kSweda, [] {
-                         Qdm00200::FechaPorta_Sweda();
-                         return true;
-                       }}});
+  return Route<bool>({{kBematech, Qdm00100::FechaPorta_Bematech}, {kSweda, [] {
+                                                                     Qdm00200::FechaPorta_Sweda();
+                                                                     return true;
+                                                                   }}});
 }
 
 void CarregaTotalizador() {

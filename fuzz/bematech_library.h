@@ -22,9 +22,7 @@ inline FuzzedDataProvider*& Input() {
 
 inline int IniPortaStr(const char*) { return 1; }
 inline int FechaPorta() { return 1; }
-inline int FormataTX(const char*) {
-  return Input() && Input()->ConsumeIntegralInRange<int>(0, 8) == 8 ? 1 : 0;
-}
+inline int FormataTX(const char*) { return Input() && Input()->ConsumeIntegralInRange<int>(0, 8) == 8 ? 1 : 0; }
 inline int Status(int* retorno, int* ack, int* st1, int* st2) {
   *retorno = 1;
   *ack = 6;

@@ -16,8 +16,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // The file lies beside the library, named after the register.
   static const std::string path =
-      platform::IncludeTrailingPathDelimiter(platform::ExtractFilePath(platform::GetModuleFileNameA())) +
-      "ecfFZ.cds";
+      platform::IncludeTrailingPathDelimiter(platform::ExtractFilePath(platform::GetModuleFileNameA())) + "ecfFZ.cds";
   fuzzsupport::WriteScratchFile(path, std::string(reinterpret_cast<const char*>(data), size));
   (void)Qdm00000::CarregaECF("FZ");
   return 0;

@@ -30,9 +30,13 @@ int Envia(const char*, int, int) {
 int Resposta(char* buffer, int size) {
   if (!input) return -1;
   switch (input->ConsumeIntegralInRange<int>(0, 15)) {
-    case 15: return -1;                                                  // nothing read
-    case 14: answer = input->ConsumeRandomLengthString(999); break;      // still arriving
-    default: break;
+    case 15:
+      return -1;  // nothing read
+    case 14:
+      answer = input->ConsumeRandomLengthString(999);
+      break;  // still arriving
+    default:
+      break;
   }
   const std::size_t n = std::min<std::size_t>(answer.size(), static_cast<std::size_t>(std::max(size, 0)));
   std::memcpy(buffer, answer.data(), n);

@@ -23,8 +23,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   } catch (const platform::EInOutError&) {
     return 0;
   }
-  for (const char* code : {"000-000", "001-000", "002-000", "003-000", "010-000", "012-000",
-                           "022-000", "023-000", "027-000", "028-000", "030-000", "999-999"}) {
+  for (const char* code : {"000-000", "001-000", "002-000", "003-000", "010-000", "012-000", "022-000", "023-000",
+                           "027-000", "028-000", "030-000", "999-999"}) {
     (void)FieldValue(answer, code);
   }
   const int lines = VoucherLineCount(answer);

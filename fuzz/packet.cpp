@@ -17,9 +17,8 @@ bool SameLayout(const std::vector<platform::TFieldDef>& a, const std::vector<pla
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i) {
     if (a[i].Name != b[i].Name || a[i].DataType != b[i].DataType || a[i].Size != b[i].Size ||
-        a[i].Precision != b[i].Precision || a[i].SubType != b[i].SubType ||
-        a[i].Attributes != b[i].Attributes || a[i].Params != b[i].Params ||
-        !SameLayout(a[i].Children, b[i].Children)) {
+        a[i].Precision != b[i].Precision || a[i].SubType != b[i].SubType || a[i].Attributes != b[i].Attributes ||
+        a[i].Params != b[i].Params || !SameLayout(a[i].Children, b[i].Children)) {
       return false;
     }
   }

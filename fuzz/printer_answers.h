@@ -18,7 +18,7 @@ inline const std::string& PaymentTypesPacket() {
   static const std::string packet = [] {
     platform::TClientDataSet types("tiporece");
     testsupport::FillPaymentTypes(
-        types, {{"001", "Dinheiro", "1"}, {"002", "Cart\xE3o D\xE9" "bito", "D"}, {"003", "Vale", "4"}});
+        types, {{"001", "Dinheiro", "1"}, {"002", "Cart\xE3o D\351bito", "D"}, {"003", "Vale", "4"}});
     return types.SaveToString();
   }();
   return packet;

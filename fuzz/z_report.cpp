@@ -19,9 +19,9 @@ namespace {
 platform::TClientDataSet& PaymentTypes() {
   static platform::TClientDataSet types("tiposRecebimento");
   if (!types.Active()) {
-    testsupport::FillPaymentTypes(types, {{"001", "Dinheiro", "1", "5", "01"},
-                                          {"002", "Cartao", "4", "5", "02"},
-                                          {"003", "Vale", "4", "5", "03"}});
+    testsupport::FillPaymentTypes(
+        types,
+        {{"001", "Dinheiro", "1", "5", "01"}, {"002", "Cartao", "4", "5", "02"}, {"003", "Vale", "4", "5", "03"}});
   }
   return types;
 }
@@ -63,8 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Qdm00000::IdTipoImpFis = types[size % 3];
   platform::TClientDataSet reducao("reducaoZ"), formas("formas"), impostos("impostos"), totais("totais");
   // A report read whole gives the reduction's one record.
-  if (Qdm00100::ExportRedZ_Bematech(PaymentTypes(), reducao, formas, impostos, totais) &&
-      reducao.RecordCount() != 1)
+  if (Qdm00100::ExportRedZ_Bematech(PaymentTypes(), reducao, formas, impostos, totais) && reducao.RecordCount() != 1)
     fuzzsupport::Broken("a whole report gives one reduction record");
   return 0;
 }

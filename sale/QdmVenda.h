@@ -73,11 +73,11 @@ struct Setup {
 };
 
 struct StartResult {
-  bool ok = false;        // the register may operate
-  int tipo = 0;           // the printer type code of the configuration
-  std::string ecf;        // the printer's number and serial, as it reports them
+  bool ok = false;  // the register may operate
+  int tipo = 0;     // the printer type code of the configuration
+  std::string ecf;  // the printer's number and serial, as it reports them
   std::string serie;
-  std::string failure;    // why not (the configuration file and its fault, ...)
+  std::string failure;                // why not (the configuration file and its fault, ...)
   std::vector<std::string> messages;  // the operator's dialogs shown
   std::vector<Step> steps;
 };
@@ -98,7 +98,7 @@ struct Item {
   std::string aliquota;     // the printer's tax code; "" finds it from kind and rate
   double quantity = 1;      // up to three decimals
   double unit_price = 0;
-  double discount = 0;      // reais off this item
+  double discount = 0;  // reais off this item
   // What the item comes to: quantity times price cut to the cent, less
   // its discount.
   double Amount() const;
@@ -117,8 +117,8 @@ struct Payment {
 struct Sale {
   std::vector<Item> items;
   std::vector<Payment> payments;
-  double discount = 0;     // reais off the subtotal at the closing
-  std::string buyer_id;    // CPF or CNPJ printed on the coupon, "" none
+  double discount = 0;   // reais off the subtotal at the closing
+  std::string buyer_id;  // CPF or CNPJ printed on the coupon, "" none
   std::string buyer_name;
   // The restaurant model: the coupon of a table whose items the printer
   // holds (registered with VendaItem on the table); `items` then only
@@ -139,14 +139,14 @@ enum class CardState {
 const char* CardStateName(CardState state);
 
 struct CardResult {
-  std::string type;        // the payment type's code
+  std::string type;  // the payment type's code
   double amount = 0;
   bool approved = false;
-  std::string identifier;  // the request's identifier (001-000)
-  std::string network;     // 010-000
-  std::string document;    // 012-000
+  std::string identifier;     // the request's identifier (001-000)
+  std::string network;        // 010-000
+  std::string document;       // 012-000
   std::string authorisation;  // 013-000
-  std::string message;     // the manager's message (030-000), or why no answer came
+  std::string message;        // the manager's message (030-000), or why no answer came
   CardState state = CardState::NotApproved;
 };
 
@@ -166,11 +166,11 @@ struct SaleResult {
   std::string coupon_number;  // the coupon opened, as the printer numbered it
   double subtotal = 0;        // the items
   double discount = 0;
-  double total = 0;           // subtotal less discount
-  double paid = 0;            // every payment
-  double change = 0;          // paid less total
+  double total = 0;   // subtotal less discount
+  double paid = 0;    // every payment
+  double change = 0;  // paid less total
   std::vector<CardResult> cards;
-  std::string failure;        // the step that failed, or why the sale was refused
+  std::string failure;  // the step that failed, or why the sale was refused
   // What went wrong without changing the sale (a completed sale may carry
   // one): the TEF ledger that could not be written (a full disk) while the
   // card's decision went to the manager all the same, the voucher's report

@@ -27,9 +27,8 @@ constexpr int kSaleAnswerSeconds = 120;
 constexpr double kSecondsPerDay = 86400.0;
 constexpr int kAnswerPollMs = 50;
 
-const char* const kManagerEnded =
-    "O Gerenciador Padr\xE3o terminou durante a transa\xE7\xE3o com cart\xE3o.\r\n"
-    "A venda n\xE3o foi conclu\xED" "da.";
+const char* const kManagerEnded = "O Gerenciador Padr\xE3o terminou durante a transa\xE7\xE3o com cart\xE3o.\r\n"
+                                  "A venda n\xE3o foi conclu\355da.";
 
 std::string AnswerDirectory(const std::string& root) { return root + std::string("resp\\"); }
 
@@ -114,7 +113,7 @@ CardResult RequestCard(const std::string& type, double amount, bool credit) {
     result.authorisation = FieldValue(answer, "013-000");
     result.message = FieldValue(answer, "030-000");
     result.approved = FieldValue(answer, "009-000") == "0";
-    if (!result.approved && result.message.empty()) result.message = "c\xF3" "digo " + FieldValue(answer, "009-000");
+    if (!result.approved && result.message.empty()) result.message = "c\363digo " + FieldValue(answer, "009-000");
     if (!result.approved) {
       // A declined sale leaves nothing to confirm or undo.
       DeleteIntPosFiles(tef::TefFile(tef::kAnswerDir), id);
@@ -144,8 +143,7 @@ bool AnswerKept(const std::string& network, const std::string& identifier) {
 }
 
 int AnswersLeft() {
-  return static_cast<int>(Answers(Qdm00500::detail::kRootDial).size() +
-                          Answers(Qdm00500::detail::kRootDisc).size());
+  return static_cast<int>(Answers(Qdm00500::detail::kRootDial).size() + Answers(Qdm00500::detail::kRootDisc).size());
 }
 
 }  // namespace QdmVenda::detail

@@ -18,14 +18,14 @@ const char* const kFields[] = {"CDCAIXA", "CHECKSUM", "NRSERIEECF", "NRECFCAIXA"
 std::string RecordFault(platform::TClientDataSet& ds, const std::string& file, const std::string& caixa) {
   const std::string named = ds.FieldByName("CDCAIXA").AsString();
   if (named != caixa)
-    return "o arquivo de configura\xE7\xE3o " + file + " \xE9 do caixa \"" + named + "\", n\xE3o do caixa \"" +
-           caixa + "\"";
-  const int checksum = Qdm00000::ChecksumECF(ds.FieldByName("NRECFCAIXA").AsString(),
-                                             ds.FieldByName("NRSERIEECF").AsString());
+    return "o arquivo de configura\xE7\xE3o " + file + " \xE9 do caixa \"" + named + "\", n\xE3o do caixa \"" + caixa +
+           "\"";
+  const int checksum =
+      Qdm00000::ChecksumECF(ds.FieldByName("NRECFCAIXA").AsString(), ds.FieldByName("NRSERIEECF").AsString());
   if (ds.FieldByName("CHECKSUM").AsInteger() != checksum)
     return "o arquivo de configura\xE7\xE3o " + file +
-           " tem a soma de verifica\xE7\xE3o (CHECKSUM) errada para o ECF " +
-           ds.FieldByName("NRECFCAIXA").AsString() + " de s\xE9rie " + ds.FieldByName("NRSERIEECF").AsString();
+           " tem a soma de verifica\xE7\xE3o (CHECKSUM) errada para o ECF " + ds.FieldByName("NRECFCAIXA").AsString() +
+           " de s\xE9rie " + ds.FieldByName("NRSERIEECF").AsString();
   return PrinterTypeFault(file, ds.FieldByName("IDTIPOIMPFIS").AsInteger());
 }
 
@@ -45,7 +45,7 @@ std::string ConfigurationFault(const std::string& directory, const std::string& 
   try {
     bytes = platform::ReadFileBytes(file);
   } catch (const std::exception&) {
-    return "o arquivo de configura\xE7\xE3o " + file + " n\xE3o p\xF4" "de ser lido";
+    return "o arquivo de configura\xE7\xE3o " + file + " n\xE3o p\364de ser lido";
   }
   if (bytes.empty()) return "o arquivo de configura\xE7\xE3o " + file + " est\xE1 vazio";
   if (bytes.find(kPacketEnd) == std::string::npos)

@@ -23,9 +23,7 @@ using platform::TClientDataSet;
 long long Cents(double amount) { return platform::Trunc(platform::RoundTo(amount * 100, 0)); }
 
 // Amounts as the printers take them: digits with two implied decimals.
-std::string AmountField(double amount, int width) {
-  return util::AjustaZero(platform::IntToStr(Cents(amount)), width);
-}
+std::string AmountField(double amount, int width) { return util::AjustaZero(platform::IntToStr(Cents(amount)), width); }
 
 std::string DiscountAndBuyer(const Sale& sale) {
   return "desconto " + platform::CurrToStr(sale.discount) + (sale.buyer_id.empty() ? "" : ", CPF " + sale.buyer_id);
@@ -75,8 +73,7 @@ bool CloseWithMovements(Closing& c, std::string& numero) {
   int order = 0;
   for (const Payment& payment : c.sale.payments) AddMovement(movimentos, payment, ++order);
   const bool closed = Qdm00000::FechaCupom(false, true, c.sale.discount, 0, 0, "S", true, "", movimentos,
-                                           c.recebimentos, numero, "", "", "", c.sale.buyer_id,
-                                           c.sale.buyer_name) &&
+                                           c.recebimentos, numero, "", "", "", c.sale.buyer_id, c.sale.buyer_name) &&
                       CouponClosed();
   return c.step("FechaCupom (" + DiscountAndBuyer(c.sale) + ")", closed);
 }
@@ -91,8 +88,8 @@ std::string NameOf(const std::vector<PaymentType>& types, const std::string& cod
 bool CloseSweda(Closing& c, std::string& numero) {
   for (const Payment& payment : c.sale.payments) {
     const auto method = c.methods.find(payment.type);
-    const bool taken = method != c.methods.end() &&
-                       Qdm00000::Totaliza_NFiscal(method->second, AmountField(payment.amount, 12));
+    const bool taken =
+        method != c.methods.end() && Qdm00000::Totaliza_NFiscal(method->second, AmountField(payment.amount, 12));
     if (!c.step("pagamento " + NameOf(c.types, payment.type) + " " + platform::CurrToStr(payment.amount), taken))
       return false;
   }
@@ -128,8 +125,8 @@ double DarumaItemDiscount(int tipo, const Item& item) {
 bool CloseReportLeftOpen(const StepFn& step) {
   using Qdm00300::detail::Document;
   if (Qdm00300::detail::AskOpenDocument() != Document::Report) return true;
-  const bool closed = Qdm00000::FechRelatGerenc(false, false) &&
-                      Qdm00300::detail::AskOpenDocument() != Document::Report;
+  const bool closed =
+      Qdm00000::FechRelatGerenc(false, false) && Qdm00300::detail::AskOpenDocument() != Document::Report;
   return step("FechRelatGerenc (relat\xF3rio do comprovante deixado aberto)", closed);
 }
 

@@ -19,7 +19,7 @@ using StepFn = std::function<bool(const std::string& what, bool ok)>;
 struct Closing {
   const Sale& sale;
   const std::vector<PaymentType>& types;
-  platform::TClientDataSet& recebimentos;           // as IniciaImpressora numbered them
+  platform::TClientDataSet& recebimentos;             // as IniciaImpressora numbered them
   const std::map<std::string, std::string>& methods;  // type code -> the printer's method
   double total = 0;
   double paid = 0;
@@ -28,15 +28,15 @@ struct Closing {
 
 // Where the driver takes the shop's payment types from.
 enum class TypesKept {
-  InDataset,            // the dataset handed to IniciaImpressora
-  FileBeforeStart,      // "tiporece.cds", reconciled and written back by the driver
-  FileAndDataset,       // the dataset, also kept in "tiporece.cds" for the driver
+  InDataset,        // the dataset handed to IniciaImpressora
+  FileBeforeStart,  // "tiporece.cds", reconciled and written back by the driver
+  FileAndDataset,   // the dataset, also kept in "tiporece.cds" for the driver
 };
 
 struct PrinterFamily {
   Qdm00000::CodeSet codes;
   TypesKept types;
-  bool sets_ready_flag;        // the driver's start-up sets the ready flag itself
+  bool sets_ready_flag;           // the driver's start-up sets the ready flag itself
   bool takes_discount_and_buyer;  // the closing prints a coupon discount and the buyer's id
   bool (*close)(Closing& closing, std::string& numero);
   // Opens the document the card's sale voucher is printed in (nullptr:

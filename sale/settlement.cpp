@@ -32,8 +32,8 @@ bool LedgerHoldsUndone(const CardResult& card) {
   const TStringList block = BlockOf(card);
   if (block.Count() == 0) return false;
   try {
-    const auto ledger =
-        Qdm00500::detail::Ledger::Load(card.network == "TECBAN" ? Qdm00500::detail::kRootDisc : Qdm00500::detail::kRootDial);
+    const auto ledger = Qdm00500::detail::Ledger::Load(card.network == "TECBAN" ? Qdm00500::detail::kRootDisc
+                                                                                : Qdm00500::detail::kRootDial);
     const Qdm00500::detail::LedgerEntry* entry = ledger.Find(Qdm00500::detail::KeyOf(block));
     return entry && entry->acknowledged && entry->decision == Qdm00500::detail::Decision::Undo;
   } catch (const std::exception&) {

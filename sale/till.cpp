@@ -124,20 +124,28 @@ double Item::Amount() const { return util::Trunc2(quantity * unit_price) - disco
 
 const char* CardStateName(CardState state) {
   switch (state) {
-    case CardState::Confirmed: return "confirmed";
-    case CardState::Undone: return "undone";
-    case CardState::Unsettled: return "unsettled";
-    case CardState::NotApproved: break;
+    case CardState::Confirmed:
+      return "confirmed";
+    case CardState::Undone:
+      return "undone";
+    case CardState::Unsettled:
+      return "unsettled";
+    case CardState::NotApproved:
+      break;
   }
   return "not_approved";
 }
 
 const char* CouponStateName(CouponState state) {
   switch (state) {
-    case CouponState::Closed: return "closed";
-    case CouponState::Cancelled: return "cancelled";
-    case CouponState::LeftOpen: return "left_open";
-    case CouponState::NotOpened: break;
+    case CouponState::Closed:
+      return "closed";
+    case CouponState::Cancelled:
+      return "cancelled";
+    case CouponState::LeftOpen:
+      return "left_open";
+    case CouponState::NotOpened:
+      break;
   }
   return "not_opened";
 }
@@ -200,8 +208,8 @@ StartResult Till::Start() {
     result.tipo = IdTipoImpFis;
     s.family = detail::FamilyOf(IdTipoImpFis);
     if (!s.family) {
-      result.failure = detail::PrinterTypeFault(platform::HostPath(DsDirCad + "ecf" + s.setup.caixa + ".cds"),
-                                                IdTipoImpFis);
+      result.failure =
+          detail::PrinterTypeFault(platform::HostPath(DsDirCad + "ecf" + s.setup.caixa + ".cds"), IdTipoImpFis);
       ImpFisDebug("ERRO!!! " + result.failure);
       call.Report("CarregaECF: " + result.failure, false);
       return result;
@@ -262,9 +270,9 @@ RecoveryResult Till::Recover() {
   Call call(state_->setup, result.messages, result.steps);
   try {
     result.left = detail::AnswersLeft();
-    const std::string left =
-        result.left == 0 ? std::string()
-                         : " (" + platform::IntToStr(result.left) + " resposta(s) deixada(s) por uma execu\xE7\xE3o anterior)";
+    const std::string left = result.left == 0 ? std::string()
+                                              : " (" + platform::IntToStr(result.left) +
+                                                    " resposta(s) deixada(s) por uma execu\xE7\xE3o anterior)";
     result.ok = call.Report("CheckIntPosFiles" + left, Qdm00500::CheckIntPosFiles());
   } catch (const std::exception& e) {
     call.Report(std::string("CheckIntPosFiles: ") + e.what(), false);
@@ -353,9 +361,9 @@ SaleResult Till::Sell(const Sale& sale) {
           produto.Post();
           aliquota = Verifica_Aliquota("");
         }
-        const bool sold = VendaItem("", "", item.code, item.description, aliquota, item.quantity, item.unit_price,
-                                    item.discount);
-        if (!step("VendaItem " + item.description + " (al\xED" "quota " + aliquota + ")", sold)) {
+        const bool sold =
+            VendaItem("", "", item.code, item.description, aliquota, item.quantity, item.unit_price, item.discount);
+        if (!step("VendaItem " + item.description + " (al\355quota " + aliquota + ")", sold)) {
           ok = false;
           result.failure = "a impressora recusou o item " + item.description;
           break;
@@ -382,8 +390,7 @@ SaleResult Till::Sell(const Sale& sale) {
 
     // The closing.
     if (ok) {
-      detail::Closing closing{sale, s.setup.payment_types, s.recebimentos, s.methods, totals.total, totals.paid,
-                              step};
+      detail::Closing closing{sale, s.setup.payment_types, s.recebimentos, s.methods, totals.total, totals.paid, step};
       ok = s.family->close(closing, numero);
       if (ok) {
         coupon_open = false;
@@ -411,9 +418,8 @@ SaleResult Till::Sell(const Sale& sale) {
           if (s.family->open_sale_voucher)
             s.family->open_sale_voucher(step, result.coupon_number, type ? type->name : card.type, card.amount);
         }
-        const bool printed =
-            step("ImprCupons (comprovante em duas vias, confirma\xE7\xE3o)",
-                 Qdm00500::ImprCupons(Qdm00500::stlCuponsTEF, Qdm00500::inContCuponsTEF, "", "", 0));
+        const bool printed = step("ImprCupons (comprovante em duas vias, confirma\xE7\xE3o)",
+                                  Qdm00500::ImprCupons(Qdm00500::stlCuponsTEF, Qdm00500::inContCuponsTEF, "", "", 0));
         for (CardResult& card : result.cards)
           card.state = Settled(card, printed ? CardState::Confirmed : CardState::Undone);
         if (!printed) result.failure = "o comprovante do cart\xE3o n\xE3o foi impresso: a transa\xE7\xE3o foi desfeita";
@@ -432,8 +438,9 @@ SaleResult Till::Sell(const Sale& sale) {
         step(std::string("relat\xF3rio do comprovante: ") + e.what(), false);
       }
       if (Qdm00500::detail::LedgerSaveFaults() != ledger_faults) {
-        result.warning = (result.warning.empty() ? "" : result.warning + "; ") + "o arquivo de controle do TEF (" + Qdm00500::detail::LedgerFile(Qdm00500::DirTef) +
-                         ") n\xE3o p\xF4" "de ser gravado; a decis\xE3o do cart\xE3o foi enviada ao gerenciador "
+        result.warning = (result.warning.empty() ? "" : result.warning + "; ") + "o arquivo de controle do TEF (" +
+                         Qdm00500::detail::LedgerFile(Qdm00500::DirTef) +
+                         ") n\xE3o p\364de ser gravado; a decis\xE3o do cart\xE3o foi enviada ao gerenciador "
                          "assim mesmo";
         step("livro TEF: " + result.warning, false);
       }
@@ -459,7 +466,7 @@ SaleResult Till::Sell(const Sale& sale) {
     if (coupon_open) {
       std::string cancelado;
       const bool cancelled = Cancela_Cupom(true, false, cancelado);
-      step("Cancela_Cupom (venda n\xE3o conclu\xED" "da)", cancelled);
+      step("Cancela_Cupom (venda n\xE3o conclu\355da)", cancelled);
       result.coupon = cancelled ? CouponState::Cancelled : CouponState::LeftOpen;
     }
     detail::UndoCards(result.cards, step);

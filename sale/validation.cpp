@@ -21,9 +21,9 @@ bool Known(const std::vector<PaymentType>& types, const std::string& code) {
 }
 
 std::string ItemProblem(const Item& item, std::size_t number) {
-  const std::string which = "o item " + platform::IntToStr(static_cast<long long>(number)) + " (" +
-                            item.description + ")";
-  if (item.description.empty() || item.code.empty()) return which + " n\xE3o tem c\xF3" "digo e descri\xE7\xE3o";
+  const std::string which =
+      "o item " + platform::IntToStr(static_cast<long long>(number)) + " (" + item.description + ")";
+  if (item.description.empty() || item.code.empty()) return which + " n\xE3o tem c\363digo e descri\xE7\xE3o";
   if (!(item.quantity > 0)) return which + " tem quantidade " + platform::FloatToStr(item.quantity);
   if (!(item.unit_price > 0)) return which + " tem pre\xE7o " + Money(item.unit_price);
   if (item.discount < 0 || Cents(item.discount) >= Cents(util::Trunc2(item.quantity * item.unit_price)))

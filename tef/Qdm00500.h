@@ -27,9 +27,9 @@ extern std::string DirTef;
 // Voucher stores, created, emptied and freed by the front end (never by the
 // library). A store is a run of blocks: a line holding the block number,
 // then the lines of one answer record.
-extern TStringList* stlCuponsTEF;       // approved sales of the current coupon
+extern TStringList* stlCuponsTEF;  // approved sales of the current coupon
 extern int inContCuponsTEF;
-extern TStringList* stlCancCuponsTEF;   // cancellations kept for later printing
+extern TStringList* stlCancCuponsTEF;  // cancellations kept for later printing
 extern int inContCancCuponsTEF;
 // Seconds to wait for the manager's answer to a cancellation request; the
 // operator may be working at the manager's own screen meanwhile.
@@ -91,8 +91,8 @@ class ExchangeLock {
 // and undoing the first that cannot be printed; then closes the report.
 // `contador` is the number of blocks (inContCuponsTEF or
 // inContCancCuponsTEF); the last three arguments are accepted and not used.
-bool ImprCupons(TStringList* lista, int contador, const std::string& naoUsado1,
-                const std::string& naoUsado2, double naoUsado3);
+bool ImprCupons(TStringList* lista, int contador, const std::string& naoUsado1, const std::string& naoUsado2,
+                double naoUsado3);
 // Prints the voucher lines of one answer record on the fiscal printer;
 // `cancelamento` marks a cancellation voucher and changes nothing printed.
 // On a refusal the operator is asked to print again; false when they decline.
@@ -104,9 +104,8 @@ bool ImprCupom(const TStringList& resposta, int copias, bool cancelamento);
 // `imprimeAgora` the cancellation voucher is printed at once, else kept in
 // stlCancCuponsTEF for ImprCupons. Waits for the manager's answer up to
 // inTimeoutRespostaTEF seconds, processing messages meanwhile.
-void CancelaTEF(const std::string& doc002, const std::string& valor003,
-                const std::string& rede010, const std::string& doc012,
-                const std::string& valor022, const std::string& valor023, bool imprimeAgora);
+void CancelaTEF(const std::string& doc002, const std::string& valor003, const std::string& rede010,
+                const std::string& doc012, const std::string& valor022, const std::string& valor023, bool imprimeAgora);
 // Cancels every card transaction of the sale held in stlCuponsTEF.
 void CancelaTEFs(bool imprimeAgora);
 

@@ -35,7 +35,7 @@ class TfrmCartaoDebito {
   void imgTecBanClick() { btnTecBanClick(); }
   void imgOutrosClick() { btnOutrosClick(); }
 
-  std::string Caption = "Cart\xE3o de D\xE9" "bito";
+  std::string Caption = "Cart\xE3o de D\351bito";
   static constexpr int ClientWidth = 382;
   static constexpr int ClientHeight = 314;
   int Choice = 0;  // 0 until a button is clicked

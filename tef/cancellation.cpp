@@ -61,17 +61,15 @@ bool PrintAndSettle(const TStringList& answer, const std::string& mensagem) {
 // The cancellation of one transaction; false when the manager gave no
 // answer to it.
 bool Cancel(const std::string& doc002, const std::string& valor003, const std::string& rede010,
-            const std::string& doc012, const std::string& valor022, const std::string& valor023,
-            bool imprimeAgora) {
+            const std::string& doc012, const std::string& valor022, const std::string& valor023, bool imprimeAgora) {
   DirTefPorRede(rede010);
   // The probe, the request and its answer are one exchange.
   ExchangeLock exchange;
   if (!exchange.Held() || !CheckGPAtivo()) return false;
   const std::string identificacao = GetSequence();
   try {
-    WriteRequest({FieldLine("000-000", "CNC"), FieldLine("001-000", identificacao),
-                  FieldLine("002-000", doc002), FieldLine("003-000", valor003),
-                  FieldLine("010-000", rede010), FieldLine("012-000", doc012),
+    WriteRequest({FieldLine("000-000", "CNC"), FieldLine("001-000", identificacao), FieldLine("002-000", doc002),
+                  FieldLine("003-000", valor003), FieldLine("010-000", rede010), FieldLine("012-000", doc012),
                   FieldLine("022-000", valor022), FieldLine("023-000", valor023)});
   } catch (const platform::Exception&) {
     ShowNotWritable();
@@ -81,13 +79,12 @@ bool Cancel(const std::string& doc002, const std::string& valor003, const std::s
 
   TStringList answer;
   if (!AwaitCancellation(identificacao, answer)) {
-    Qdm00000::ImpFisDebug("ERRO!!! TEF CNC " + identificacao + " sem resposta do gerenciador; Doc No: " +
-                          doc012 + " Rede: " + rede010);
+    Qdm00000::ImpFisDebug("ERRO!!! TEF CNC " + identificacao + " sem resposta do gerenciador; Doc No: " + doc012 +
+                          " Rede: " + rede010);
     // A late answer lands in the slot; the next probe archives it and the
     // next start undoes it, so the sale stands as it was.
-    util::TouchMessageDlg("O Gerenciador Padr\xE3o n\xE3o respondeu ao cancelamento.\r\nDoc No: " +
-                              doc012 + "\r\nRede: " + rede010 +
-                              "\r\nO cancelamento n\xE3o foi conclu\xED" "do.",
+    util::TouchMessageDlg("O Gerenciador Padr\xE3o n\xE3o respondeu ao cancelamento.\r\nDoc No: " + doc012 +
+                              "\r\nRede: " + rede010 + "\r\nO cancelamento n\xE3o foi conclu\355do.",
                           platform::mtError, platform::mbOK);
     return false;
   }
@@ -116,9 +113,9 @@ bool Cancel(const std::string& doc002, const std::string& valor003, const std::s
 
 }  // namespace
 
-void CancelaTEF(const std::string& doc002, const std::string& valor003,
-                const std::string& rede010, const std::string& doc012,
-                const std::string& valor022, const std::string& valor023, bool imprimeAgora) {
+void CancelaTEF(const std::string& doc002, const std::string& valor003, const std::string& rede010,
+                const std::string& doc012, const std::string& valor022, const std::string& valor023,
+                bool imprimeAgora) {
   Cancel(doc002, valor003, rede010, doc012, valor022, valor023, imprimeAgora);
 }
 
@@ -128,9 +125,8 @@ void CancelaTEFs(bool imprimeAgora) {
     const TStringList block = ExtractBlock(*stlCuponsTEF, k);
     if (block.Count() == 0) continue;
     const bool answered =
-        Cancel(FieldValue(block, "002-000"), FieldValue(block, "003-000"),
-               FieldValue(block, "010-000"), FieldValue(block, "012-000"),
-               FieldValue(block, "022-000"), FieldValue(block, "023-000"), imprimeAgora);
+        Cancel(FieldValue(block, "002-000"), FieldValue(block, "003-000"), FieldValue(block, "010-000"),
+               FieldValue(block, "012-000"), FieldValue(block, "022-000"), FieldValue(block, "023-000"), imprimeAgora);
     DirTefPorRede(FieldValue(block, "010-000"));
     // A sale the manager did not answer for keeps its archived answer, so
     // the next start undoes it; nor does a block without identifier delete

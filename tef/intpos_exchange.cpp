@@ -55,8 +55,7 @@ bool AwaitStatus(const std::string& comando, const std::string& identificacao) {
       platform::DeleteFile(status);
       // A damaged acknowledgement ends the wait as a failure.
       if (record.Count() < 2) return false;
-      if (record[0] == FieldLine("000-000", comando) &&
-          record[1] == FieldLine("001-000", identificacao)) {
+      if (record[0] == FieldLine("000-000", comando) && record[1] == FieldLine("001-000", identificacao)) {
         LastStatus() = record;
         return true;
       }
@@ -92,7 +91,7 @@ std::string RefusalIn(const TStringList& status) {
   const std::string result = FieldValue(status, "009-000");
   if (result.empty() || result == "0") return "";
   const std::string reason = FieldValue(status, "030-000");
-  return reason.empty() ? "c\xF3" "digo " + result : reason;
+  return reason.empty() ? "c\363digo " + result : reason;
 }
 
 std::string LastRefusal() { return RefusalIn(LastStatus()); }
@@ -110,8 +109,7 @@ void ClearAnswerSlot() {
     answer = LoadRecord(slot);
   } catch (const platform::Exception&) {
   }
-  if (!FieldValue(answer, "010-000").empty() &&
-      platform::RenameFile(slot, NewIntPosFileName(TefFile(kAnswerDir))))
+  if (!FieldValue(answer, "010-000").empty() && platform::RenameFile(slot, NewIntPosFileName(TefFile(kAnswerDir))))
     return;
   platform::DeleteFile(slot);
 }
@@ -129,17 +127,16 @@ std::string GetSequence() {
 void DirTefPorRede(const std::string& rede) { DirTef = rede == "TECBAN" ? kRootDisc : kRootDial; }
 
 ExchangeLock::ExchangeLock() {
-  const platform::TLockResult result =
-      lock_.Acquire(TefFile(kLockFile), static_cast<int>(kAckTimeoutSeconds * 1000));
+  const platform::TLockResult result = lock_.Acquire(TefFile(kLockFile), static_cast<int>(kAckTimeoutSeconds * 1000));
   switch (result) {
     case platform::TLockResult::Held:
     case platform::TLockResult::NoDirectory:
       held_ = true;
       break;
     case platform::TLockResult::Busy:
-      util::TouchMessageDlg("O Gerenciador Padr\xE3o est\xE1 atendendo outro caixa (" + DirTef +
-                                ").\r\nTente novamente.",
-                            platform::mtError, platform::mbOK);
+      util::TouchMessageDlg(
+          "O Gerenciador Padr\xE3o est\xE1 atendendo outro caixa (" + DirTef + ").\r\nTente novamente.",
+          platform::mtError, platform::mbOK);
       break;
     case platform::TLockResult::NotWritable:
       ShowNotWritable();

@@ -18,9 +18,7 @@ TStringList LoadRecord(const std::string& file) {
 
 std::string TefFile(const std::string& relative) { return DirTef + relative; }
 
-std::string FieldLine(const std::string& code, const std::string& value) {
-  return code + " = " + value;
-}
+std::string FieldLine(const std::string& code, const std::string& value) { return code + " = " + value; }
 
 std::string FieldValue(const TStringList& record, const std::string& code) {
   const int index = record.IndexOfName(code + " ");
@@ -53,8 +51,7 @@ int VoucherLineCount(const TStringList& answer) {
 }
 
 std::string VoucherLine(const TStringList& answer, int i) {
-  const std::string value =
-      FieldValue(answer, "029-" + Qdm00000::AjustaZero(platform::IntToStr(i), 3));
+  const std::string value = FieldValue(answer, "029-" + Qdm00000::AjustaZero(platform::IntToStr(i), 3));
   // The manager quotes every line; a value of one character is only a quote.
   if (value.size() < 2) return "";
   return value.substr(1, value.size() - 2);

@@ -151,9 +151,9 @@ void AppendToArchive(const std::string& root, const std::vector<std::string>& li
 }  // namespace
 
 std::string LedgerLine(const LedgerEntry& entry) {
-  return std::string(entry.decision == Decision::Confirm ? "CNF" : "NCN") + ";" +
-         (entry.acknowledged ? "1" : "0") + ";" + Escape(entry.key.network) + ";" +
-         Escape(entry.key.document) + ";" + Escape(entry.key.finalisation) + ";" + entry.settled_at;
+  return std::string(entry.decision == Decision::Confirm ? "CNF" : "NCN") + ";" + (entry.acknowledged ? "1" : "0") +
+         ";" + Escape(entry.key.network) + ";" + Escape(entry.key.document) + ";" + Escape(entry.key.finalisation) +
+         ";" + entry.settled_at;
 }
 
 bool ParseLedgerLine(const std::string& line, LedgerEntry& entry) {
@@ -171,8 +171,7 @@ bool ParseLedgerLine(const std::string& line, LedgerEntry& entry) {
 }
 
 TransactionKey KeyOf(const platform::TStringList& answer) {
-  return {FieldValue(answer, "010-000"), FieldValue(answer, "012-000"),
-          FieldValue(answer, "027-000")};
+  return {FieldValue(answer, "010-000"), FieldValue(answer, "012-000"), FieldValue(answer, "027-000")};
 }
 
 std::string LedgerFile(const std::string& root) { return root + kLedgerName; }

@@ -22,9 +22,9 @@ struct OperationCaption {
 
 // Any other operation keeps the form's own caption.
 constexpr std::array<OperationCaption, 3> kCaptions{{
-    {"D", "Cart\xE3o de D\xE9" "bito"},
+    {"D", "Cart\xE3o de D\351bito"},
     {"Q", "Consulta de Cheque"},
-    {"A", "Fun\xE7\xF5" "es Administrativas"},
+    {"A", "Fun\xE7\365es Administrativas"},
 }};
 
 platform::ChoiceOption OptionOf(const TfrmCartaoDebito::TButton& button) {

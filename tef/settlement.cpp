@@ -26,27 +26,27 @@ std::string AmountText(const std::string& cents) {
   if (cents.empty()) return "";
   try {
     const long long value = platform::StrToInt64(cents);
-    return "Valor: " + platform::FloatToStrF(static_cast<double>(value) / 100,
-                                             platform::TFloatFormat::ffCurrency, 18, 2);
+    return "Valor: " +
+           platform::FloatToStrF(static_cast<double>(value) / 100, platform::TFloatFormat::ffCurrency, 18, 2);
   } catch (const platform::EConvertError&) {
     return "";
   }
 }
 
 void ShowUndone(const TStringList& answer) {
-  util::TouchMessageDlg("Cancelada a Transa\xE7\xE3o\r\nDoc No: " + FieldValue(answer, "012-000") +
-                            "\r\nRede: " + FieldValue(answer, "010-000") + "\r\n" +
-                            AmountText(FieldValue(answer, "003-000")),
+  util::TouchMessageDlg("Cancelada a Transa\xE7\xE3o\r\nDoc No: " + FieldValue(answer, "012-000") + "\r\nRede: " +
+                            FieldValue(answer, "010-000") + "\r\n" + AmountText(FieldValue(answer, "003-000")),
                         platform::mtInformation, platform::mbOK);
 }
 
 // The transaction stands the other way: the operator is told what really
 // happened, never that it was done as asked.
 void ShowRefused(const TStringList& answer, bool undo, const std::string& reason) {
-  util::TouchMessageDlg(std::string(undo ? "A transa\xE7\xE3o N\xC3O foi desfeita" : "A transa\xE7\xE3o N\xC3O foi confirmada") +
-                            ": " + reason + "\r\nDoc No: " + FieldValue(answer, "012-000") + "\r\nRede: " +
-                            FieldValue(answer, "010-000") + "\r\n" + AmountText(FieldValue(answer, "003-000")),
-                        platform::mtError, platform::mbOK);
+  util::TouchMessageDlg(
+      std::string(undo ? "A transa\xE7\xE3o N\xC3O foi desfeita" : "A transa\xE7\xE3o N\xC3O foi confirmada") + ": " +
+          reason + "\r\nDoc No: " + FieldValue(answer, "012-000") + "\r\nRede: " + FieldValue(answer, "010-000") +
+          "\r\n" + AmountText(FieldValue(answer, "003-000")),
+      platform::mtError, platform::mbOK);
 }
 
 // A left-over answer: settled ones are only cleared away; a confirmation
@@ -68,8 +68,7 @@ int ledger_save_faults = 0;
 
 // The ledger, not the manager, is at fault: the operator is told which file.
 void ShowLedgerFault(const char* what) {
-  util::TouchMessageDlg(std::string("O arquivo de controle do TEF n\xE3o pode ser ") + what + ": " +
-                            LedgerFile(DirTef),
+  util::TouchMessageDlg(std::string("O arquivo de controle do TEF n\xE3o pode ser ") + what + ": " + LedgerFile(DirTef),
                         platform::mtError, platform::mbOK);
 }
 
@@ -91,9 +90,9 @@ bool SetAside(const std::string& file) {
     return false;
   }
   Qdm00000::ImpFisDebug("ERRO!!! TEF resposta ilegivel posta de lado: " + file + " -> " + target);
-  util::TouchMessageDlg("A resposta do Gerenciador Padr\xE3o " + file + " n\xE3o p\xF4" "de ser lida.\r\nFoi guardada em " +
-                            target + ".",
-                        platform::mtError, platform::mbOK);
+  util::TouchMessageDlg(
+      "A resposta do Gerenciador Padr\xE3o " + file + " n\xE3o p\364de ser lida.\r\nFoi guardada em " + target + ".",
+      platform::mtError, platform::mbOK);
   return true;
 }
 
@@ -128,8 +127,7 @@ bool ResolveRoot() {
   ExchangeLock exchange;
   if (!exchange.Held()) return false;
   // The slot goes to the archive first, so no exchange below moves it.
-  if (platform::FileExists(TefFile(kAnswerFile)))
-    platform::RenameFile(TefFile(kAnswerFile), NewIntPosFileName(dir));
+  if (platform::FileExists(TefFile(kAnswerFile))) platform::RenameFile(TefFile(kAnswerFile), NewIntPosFileName(dir));
   for (const std::string& name : platform::FindFiles(dir, "intpos.*")) {
     const std::string file = dir + name;
     // A stale acknowledgement names no transaction: nothing to undo.
@@ -198,9 +196,8 @@ Settlement Settle(const TStringList& answer, bool undo) {
   try {
     ClearAnswerSlot();
     platform::DeleteFile(TefFile(kStatusFile));
-    WriteRequest({FieldLine("000-000", comando), FieldLine("001-000", identificacao),
-                  FieldLine("010-000", key.network), FieldLine("012-000", key.document),
-                  FieldLine("027-000", key.finalisation)});
+    WriteRequest({FieldLine("000-000", comando), FieldLine("001-000", identificacao), FieldLine("010-000", key.network),
+                  FieldLine("012-000", key.document), FieldLine("027-000", key.finalisation)});
   } catch (const platform::Exception&) {
     if (platform::DirectoryExists(TefFile(kRequestDir)))
       ShowNotWritable();
@@ -213,8 +210,8 @@ Settlement Settle(const TStringList& answer, bool undo) {
   // The ledger keeps it as the manager holds it, settled.
   const std::string refusal = LastRefusal();
   if (!refusal.empty()) {
-    Qdm00000::ImpFisDebug("ERRO!!! TEF " + comando + " recusado pelo gerenciador: " + refusal + "; Doc No: " +
-                          key.document + " Rede: " + key.network);
+    Qdm00000::ImpFisDebug("ERRO!!! TEF " + comando + " recusado pelo gerenciador: " + refusal +
+                          "; Doc No: " + key.document + " Rede: " + key.network);
     ledger.Decide(key, undo ? Decision::Confirm : Decision::Undo);
   }
   try {
@@ -238,9 +235,7 @@ int LedgerSaveFaults() { return ledger_save_faults; }
 
 }  // namespace detail
 
-bool VerificaRetorno(const TStringList& resposta, bool desfaz) {
-  return Settled(Settle(resposta, desfaz));
-}
+bool VerificaRetorno(const TStringList& resposta, bool desfaz) { return Settled(Settle(resposta, desfaz)); }
 
 bool CheckIntPosFiles() {
   for (const char* root : {kRootDial, kRootDisc}) {

@@ -21,9 +21,9 @@ namespace {
 // the restaurant model, and unknown codes) print no voucher.
 struct VoucherLayout {
   Qdm00000::CodeSet codes;
-  const char* line_end;    // after every line
-  int lines_per_piece;     // lines handed over in one call
-  const char* copy_feed;   // handed over after each copy ("" none)
+  const char* line_end;   // after every line
+  int lines_per_piece;    // lines handed over in one call
+  const char* copy_feed;  // handed over after each copy ("" none)
 };
 
 constexpr std::array<VoucherLayout, 3> kLayouts{{
@@ -77,8 +77,8 @@ bool ImprCupom(const TStringList& resposta, int copias, bool /*cancelamento*/) {
   return true;
 }
 
-bool ImprCupons(TStringList* lista, int contador, const std::string& /*naoUsado1*/,
-                const std::string& /*naoUsado2*/, double /*naoUsado3*/) {
+bool ImprCupons(TStringList* lista, int contador, const std::string& /*naoUsado1*/, const std::string& /*naoUsado2*/,
+                double /*naoUsado3*/) {
   if (!lista || lista->Count() == 0) return true;
   bool impressos = true;
   for (int k = 1; k <= contador; ++k) {
@@ -92,8 +92,7 @@ bool ImprCupons(TStringList* lista, int contador, const std::string& /*naoUsado1
     // An unacknowledged decision keeps its answer for the next start, and
     // a block without identifier deletes nobody else's answers.
     const std::string id = FieldValue(block, "001-000");
-    if (settlement != Settlement::NotAcknowledged && !id.empty())
-      DeleteIntPosFiles(TefFile(kAnswerDir), id);
+    if (settlement != Settlement::NotAcknowledged && !id.empty()) DeleteIntPosFiles(TefFile(kAnswerDir), id);
     if (!impresso) {
       impressos = false;
       break;

@@ -90,9 +90,7 @@ double Trunc2(double value) { return platform::CutTo(value, 2); }
 double Trunc3(double value) { return platform::CutTo(value, 3); }
 
 int HexaToInt(const std::string& text) {
-  const auto invalid = [&text]() {
-    return platform::EConvertError("'" + text + "' is not a valid hexadecimal value");
-  };
+  const auto invalid = [&text]() { return platform::EConvertError("'" + text + "' is not a valid hexadecimal value"); };
   if (text.empty()) throw invalid();
   long long value = 0;
   for (char c : text) {
@@ -143,13 +141,13 @@ std::string TMessages::Entry(int index) const {
   return key + "|" + text;
 }
 
-int TouchMessageDlg(const std::string& text, int dialog_type, int buttons, int /*x*/,
-                    int /*y*/, const std::string& /*caption*/) {
+int TouchMessageDlg(const std::string& text, int dialog_type, int buttons, int /*x*/, int /*y*/,
+                    const std::string& /*caption*/) {
   return platform::CurrentDialogPresenter()->Show(Request(text, dialog_type, buttons, true));
 }
 
-void TouchMessage(const std::string& text, int dialog_type, int buttons, int /*x*/,
-                  int /*y*/, const std::string& /*caption*/) {
+void TouchMessage(const std::string& text, int dialog_type, int buttons, int /*x*/, int /*y*/,
+                  const std::string& /*caption*/) {
   platform::CurrentDialogPresenter()->Show(Request(text, dialog_type, buttons, false));
 }
 

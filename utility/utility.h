@@ -28,10 +28,10 @@ std::string Replicate(const std::string& text, int count);
 bool EmptyString(const std::string& text);  // true only for ""
 
 template <typename T>
-T iif(bool condition, T a, T b) { return condition ? a : b; }
-inline std::string iif(bool condition, const char* a, const char* b) {
+T iif(bool condition, T a, T b) {
   return condition ? a : b;
 }
+inline std::string iif(bool condition, const char* a, const char* b) { return condition ? a : b; }
 
 // The value cut (not rounded) to 2 or 3 decimals, on the decimal value the
 // double stands for: Trunc2(1.15 * 3) == 3.45.
@@ -62,11 +62,11 @@ class TMessages {
 // Modal touch dialog through the current presenter (platform/dialogs.h):
 // type 1 error, 2 information, 3 confirmation; buttons 4 OK, 3 Yes and No;
 // answers 6 Yes, 7 No, 1 OK.
-int TouchMessageDlg(const std::string& text, int dialog_type, int buttons,
-                    int x = 0, int y = 0, const std::string& caption = "");
+int TouchMessageDlg(const std::string& text, int dialog_type, int buttons, int x = 0, int y = 0,
+                    const std::string& caption = "");
 // A notice that waits for no answer.
-void TouchMessage(const std::string& text, int dialog_type, int buttons,
-                  int x = 0, int y = 0, const std::string& caption = "");
+void TouchMessage(const std::string& text, int dialog_type, int buttons, int x = 0, int y = 0,
+                  const std::string& caption = "");
 
 }  // namespace util
 

@@ -29,12 +29,11 @@ void BM_Coupon100Items(benchmark::State& state) {
   for (auto _ : state) {
     bool ok = Qdm00100::AbreCupom_Bematech("");
     for (int i = 1; i <= 100; ++i) {
-      ok = Qdm00100::VendaItem_Bematech(std::to_string(i), "PRODUTO DE TESTE", "FF", 1, 9.99, 0) &&
-           ok;
+      ok = Qdm00100::VendaItem_Bematech(std::to_string(i), "PRODUTO DE TESTE", "FF", 1, 9.99, 0) && ok;
     }
     std::string numero;
-    ok = Qdm00100::FechaCupom_Bematech(false, true, 0, 0, 0, "N", false, "", bench.movimentos,
-                                       bench.tipos, numero, "", "", "", "", "") &&
+    ok = Qdm00100::FechaCupom_Bematech(false, true, 0, 0, 0, "N", false, "", bench.movimentos, bench.tipos, numero, "",
+                                       "", "", "", "") &&
          ok;
     if (!ok) state.SkipWithError("coupon refused");
     state.PauseTiming();
@@ -48,8 +47,7 @@ BENCHMARK(BM_Coupon100Items)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchsupport::RegisterChannelBenchmarks<Bench>("\x1B|35|27|\x1B", [] {
-    return Qdm00100::EnviaComando_Bematech("35", {"27"}, false, false);
-  });
+  benchsupport::RegisterChannelBenchmarks<Bench>(
+      "\x1B|35|27|\x1B", [] { return Qdm00100::EnviaComando_Bematech("35", {"27"}, false, false); });
   return benchsupport::RunChannelBenchmarks(argc, argv);
 }

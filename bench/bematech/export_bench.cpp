@@ -47,8 +47,8 @@ struct Bench : benchsupport::PrinterBench {
     for (int i = 1; i <= kRates; ++i)
       ok = Qdm00000::VendaItem("", "", std::to_string(i), "PRODUTO", TwoDigits(i), 1, 10.00, 0) && ok;
     std::string numero;
-    ok = ok && Qdm00000::FechaCupom(false, true, 0, 0, 0, "N", false, "", movimentos, tipos, numero, "",
-                                    "", "", "", "");
+    ok =
+        ok && Qdm00000::FechaCupom(false, true, 0, 0, 0, "N", false, "", movimentos, tipos, numero, "", "", "", "", "");
     if (!ok || !Qdm00000::Reducao_Z("")) benchsupport::Fail("the day was refused");
     Export();
     std::ifstream file("mp20fi.ret", std::ios::binary);
@@ -92,8 +92,8 @@ double BareParse() {
   for (int i = n + 1; i <= n + 3; ++i) sum += Amount(r, i, 29, 48);
   const int p = Find(r, "--------------Formas de Pagamento---------------");
   for (int i = p + 1; r[static_cast<std::size_t>(i)].size() > 2; ++i) sum += Amount(r, i, 29, 48);
-  for (const char* header : {"-------------------Tributados-------------------",
-                             "----------------------ISS-----------------------"}) {
+  for (const char* header :
+       {"-------------------Tributados-------------------", "----------------------ISS-----------------------"}) {
     const int a = Find(r, header);
     for (int i = a + 2; r[static_cast<std::size_t>(i)].rfind("Total", 0) != 0; ++i)
       sum += Amount(r, i, 5, 9) + Amount(r, i, 15, 29) + Amount(r, i, 31, 48);

@@ -24,8 +24,7 @@ constexpr int kRows = 100000;
 class Packet {
  public:
   Packet() {
-    dir_ = (std::filesystem::temp_directory_path() /
-            ("qdm-bench-" + std::to_string(::getpid()))).string();
+    dir_ = (std::filesystem::temp_directory_path() / ("qdm-bench-" + std::to_string(::getpid()))).string();
     std::filesystem::create_directories(dir_);
     path_ = dir_ + "/movcaixa.cds";
     TClientDataSet ds("cdsMovCaixa");
@@ -41,7 +40,7 @@ class Packet {
     ds.AddFieldDef("DTMOVIMCAIXA", TFieldType::ftDate);
     ds.AddFieldDef("NRPARCELA", TFieldType::ftInteger);
     ds.CreateDataSet();
-    const char* names[] = {"Dinheiro", "Cart\xE3o de cr\xE9" "dito", "Conv\xEAnio", "Cheque"};
+    const char* names[] = {"Dinheiro", "Cart\xE3o de cr\351dito", "Conv\xEAnio", "Cheque"};
     for (int i = 0; i < kRows; ++i) {
       ds.Append();
       ds.FieldByName("CDFILIAL").SetAsString("0001");

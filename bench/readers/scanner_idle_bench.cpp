@@ -25,14 +25,14 @@ void BM_ScannerThreadOnAnIdleReader(benchmark::State& state) {
   Qdm00800::IdPortaOpt = 6;
   Qdm00800::IdVelocOpt = 5;
   Qdm00800::IdTipoOpt = 2;
-  const platform::HWND window = platform::RegisterWindow([](platform::HWND, platform::UINT, platform::WPARAM,
-                                                            platform::LPARAM) -> platform::LRESULT { return 0; });
+  const platform::HWND window = platform::RegisterWindow(
+      [](platform::HWND, platform::UINT, platform::WPARAM, platform::LPARAM) -> platform::LRESULT { return 0; });
   const auto idle = std::chrono::milliseconds(state.range(0));
 
   double processor = 0, wall = 0;
   for (auto _ : state) {
-    auto thread = std::make_unique<Qdm00800::TScannerThread>(platform::TThreadPriority::tpNormal,
-                                                             static_cast<uintptr_t>(window));
+    auto thread =
+        std::make_unique<Qdm00800::TScannerThread>(platform::TThreadPriority::tpNormal, static_cast<uintptr_t>(window));
     const std::clock_t cpu_start = std::clock();  // all threads of the process
     const auto wall_start = std::chrono::steady_clock::now();
     thread->Resume();

@@ -87,7 +87,8 @@ class ServiceProcess {
       ::dup2(null, STDERR_FILENO);
       // Beside this program (the library's idea of the host executable
       // moved to the in-process till's home).
-      const std::string program = (std::filesystem::read_symlink("/proc/self/exe").parent_path() / "qdm_service").string();
+      const std::string program =
+          (std::filesystem::read_symlink("/proc/self/exe").parent_path() / "qdm_service").string();
       ::execl(program.c_str(), program.c_str(), "--dir", home_.c_str(), "--sem-cartao", "--visor", "nenhum",
               "--sem-digito", nullptr);
       ::_exit(127);

@@ -29,8 +29,7 @@ Bench& OneBench() {
 // driver's channel after `prepare(bench, state)`. Answers the latter, for
 // its arguments.
 template <class Bench, class Command, class Prepare>
-benchmark::internal::Benchmark* RegisterChannelBenchmarks(const std::string& frame, Command command,
-                                                          Prepare prepare) {
+benchmark::internal::Benchmark* RegisterChannelBenchmarks(const std::string& frame, Command command, Prepare prepare) {
   benchmark::RegisterBenchmark("BM_DebugLogLine", [frame](benchmark::State& state) {
     OneBench<Bench>();
     DebugLogLine(state, frame);

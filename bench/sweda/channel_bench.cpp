@@ -31,8 +31,7 @@ struct Bench {
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchsupport::RegisterChannelBenchmarks<Bench>("\x1B.27}", [] {
-    return Qdm00200::EnviaComando_Sweda("27", {}, false, false);
-  });
+  benchsupport::RegisterChannelBenchmarks<Bench>("\x1B.27}",
+                                                 [] { return Qdm00200::EnviaComando_Sweda("27", {}, false, false); });
   return benchsupport::RunChannelBenchmarks(argc, argv);
 }

@@ -69,8 +69,8 @@ bool FechaPorta_Bematech();
 bool IniciaImp_Bematech();
 // The command channel: frames `comando` with `parametros`, sends it, waits
 // out a busy printer (bounded) and judges the status.
-bool EnviaComando_Bematech(const std::string& comando, const std::vector<std::string>& parametros,
-                           bool avisa, bool repete);
+bool EnviaComando_Bematech(const std::string& comando, const std::vector<std::string>& parametros, bool avisa,
+                           bool repete);
 // Judges the printer's status bytes; `cancelaAberto` cancels a coupon left
 // open (logging its number), `avisaPapel` tells the operator of little paper.
 bool ImpressoraOK(bool avisa, bool cancelaAberto, bool avisaPapel);
@@ -87,28 +87,24 @@ bool Retorno_Aliquotas_Bematech();
 bool Config_FormaPg_Bematech(const std::string& forma, bool avisa, bool repete);
 // Command "40" with its four fields as given: the totalizer's two-digit
 // number and its name first.
-bool Nomeia_TotParcial_Bematech(const std::string& campo1, const std::string& campo2,
-                                const std::string& campo3, const std::string& campo4, bool avisa,
-                                bool repete);
+bool Nomeia_TotParcial_Bematech(const std::string& campo1, const std::string& campo2, const std::string& campo3,
+                                const std::string& campo4, bool avisa, bool repete);
 
 // ---- Coupon cycle ----------------------------------------------------------
 bool AbreCupom_Bematech(const std::string& naoUsado);  // codes 1 and 2 only
 // `aliquota`: the printer's tax-rate code ("01", "FF"...); a quantity with
 // decimals is cut to three; a discount above 0 is cut to two decimals.
-bool VendaItem_Bematech(const std::string& codigo, const std::string& descricao,
-                        const std::string& aliquota, double quantidade, double preco,
-                        double desconto);
+bool VendaItem_Bematech(const std::string& codigo, const std::string& descricao, const std::string& aliquota,
+                        double quantidade, double preco, double desconto);
 // Restaurant model: an item sold to a table ("80|48") or cancelled
 // ("80|49"), as the facade passes a restaurant sale. `mesa` and `garcom`
 // are the front end's table and waiter; the product's code, description and
 // tax-rate code are those of VendaItem_Bematech.
-bool Registra_Item_Bematech(const std::string& mesa, const std::string& garcom,
-                            const std::string& codigo, const std::string& descricao,
-                            const std::string& aliquota, double preco, double quantidade,
+bool Registra_Item_Bematech(const std::string& mesa, const std::string& garcom, const std::string& codigo,
+                            const std::string& descricao, const std::string& aliquota, double preco, double quantidade,
                             double desconto);
-bool Cancela_Item_Bematech(const std::string& mesa, const std::string& garcom,
-                           const std::string& codigo, const std::string& descricao,
-                           const std::string& aliquota, double preco, double quantidade,
+bool Cancela_Item_Bematech(const std::string& mesa, const std::string& garcom, const std::string& codigo,
+                           const std::string& descricao, const std::string& aliquota, double preco, double quantidade,
                            double desconto);
 bool Cancela_ItGenerico_Bematech(const std::string& item, bool avisa);  // item number
 // `numero` receives the cancelled coupon's number (six characters), or is
@@ -120,12 +116,10 @@ bool Totaliza_NFiscal_Bematech(const std::string& campo1, const std::string& cam
 // A receipt not linked to a coupon: `totalizador` is a totalizer number, or
 // "SU" (cash supply) or "SA" (withdrawal), which carry no payment method;
 // `valor` comes formatted (14 digits, 2 implied decimals).
-bool Cupom_NFiscNVinc_Bematech(const std::string& totalizador, const std::string& valor,
-                               const std::string& forma);
+bool Cupom_NFiscNVinc_Bematech(const std::string& totalizador, const std::string& valor, const std::string& forma);
 // Opens a voucher linked to the last coupon: payment method's name, amount
 // (formatted), coupon number.
-bool Abre_Comp_NFiscalVinc_Bematech(const std::string& forma, const std::string& valor,
-                                    const std::string& cupom);
+bool Abre_Comp_NFiscalVinc_Bematech(const std::string& forma, const std::string& valor, const std::string& cupom);
 // One block of text (up to 620 characters) into the open voucher or report.
 bool Usa_CompNFis_Bematech(const std::string& texto);
 bool Numero_Cupom_Bematech();  // "30"; read the number with RetornoImpFiscal
@@ -145,19 +139,19 @@ bool Abre_Gaveta_Bematech();
 // missing from `tiposRecebimento`, a command was not taken and not sent
 // again, or its fate could not be read (logged): the coupon is then still
 // open, or its state unknown.
-bool FechaCupom_Bematech(bool contraVale,              // print the change voucher
-                         bool avisa,                   // for every command of the closing
-                         double desconto,              // on the total
-                         double valorContraVale,       // amount of the change voucher
-                         double acrescimo,             // on the total, when no discount
-                         const std::string& permiteRepetir,  // "S" (with repeteSeRecusado): a
-                         bool repeteSeRecusado,              //   refused command may be sent again
-                                                             //   if the operator answers Yes
-                         const std::string& naoUsado,  // accepted, not used
-                         TClientDataSet& movimentos,   // the coupon's payment movements
-                         TClientDataSet& tiposRecebimento,  // the payment types
-                         std::string& numeroCupom,     // receives the coupon's number
-                         const std::string& convenio,  // agreement text
+bool FechaCupom_Bematech(bool contraVale,                     // print the change voucher
+                         bool avisa,                          // for every command of the closing
+                         double desconto,                     // on the total
+                         double valorContraVale,              // amount of the change voucher
+                         double acrescimo,                    // on the total, when no discount
+                         const std::string& permiteRepetir,   // "S" (with repeteSeRecusado): a
+                         bool repeteSeRecusado,               //   refused command may be sent again
+                                                              //   if the operator answers Yes
+                         const std::string& naoUsado,         // accepted, not used
+                         TClientDataSet& movimentos,          // the coupon's payment movements
+                         TClientDataSet& tiposRecebimento,    // the payment types
+                         std::string& numeroCupom,            // receives the coupon's number
+                         const std::string& convenio,         // agreement text
                          const std::string& linhaConsumidor,  // not empty: print the consumer
                          const std::string& consumidor,       // the consumer's text
                          const std::string& cnpjCpf,          // the buyer's CNPJ or CPF
@@ -167,13 +161,12 @@ bool FechaCupom_Bematech(bool contraVale,              // print the change vouch
 bool Leitura_X_Bematech(const std::string& naoUsado);
 bool Reducao_Z_Bematech(const std::string& naoUsado);
 // Fiscal-memory reading between two limits; the three fields go as given.
-bool Memoria_Fiscal_Bematech(const std::string& de, const std::string& ate,
-                             const std::string& opcao);
+bool Memoria_Fiscal_Bematech(const std::string& de, const std::string& ate, const std::string& opcao);
 bool RelGerencial_Bematech();
 bool FechRelatGerenc_Bematech(bool avisa, bool repete);
 bool Leitura_Totais_Bematech(bool avisa, bool repete);  // read the answer with RetornoImpFiscal
-bool Suprimento_Bematech(double valor);  // 0 is sent as 0.01
-bool Sangria_Bematech(double valor);     // 0 is sent as 0.01
+bool Suprimento_Bematech(double valor);                 // 0 is sent as 0.01
+bool Sangria_Bematech(double valor);                    // 0 is sent as 0.01
 // The fiscal day as the printer reports it, or today's date.
 platform::TDateTime DataMov_Bematech();
 
@@ -182,10 +175,9 @@ platform::TDateTime DataMov_Bematech();
 // True when the operator keeps the till open; otherwise, when the Z is
 // confirmed, the products and closing reports (by IDEMIRELPROD of `caixa`:
 // "N" always, "S" when confirmed), the report closed and the Z sent.
-bool GeraReciboSangria_Bematech(TClientDataSet& fechamento, TClientDataSet& sangrias,
-                                TClientDataSet& produtosVendidos,
-                                TClientDataSet& operadorSupervisor, TClientDataSet& totaisSaida,
-                                TClientDataSet& caixa, platform::TDateTime data);
+bool GeraReciboSangria_Bematech(TClientDataSet& fechamento, TClientDataSet& sangrias, TClientDataSet& produtosVendidos,
+                                TClientDataSet& operadorSupervisor, TClientDataSet& totaisSaida, TClientDataSet& caixa,
+                                platform::TDateTime data);
 
 // ---- Restaurant model (type code 9): tables kept open in the printer -------
 // Each sends one command with `avisa` true and answers the channel's result;
@@ -193,21 +185,19 @@ bool GeraReciboSangria_Bematech(TClientDataSet& fechamento, TClientDataSet& sang
 // its field is refused before anything is sent.
 // Table check of `mesa`: with a percentage (above 0) or else an amount
 // (above 0) added to it; neither: "0" and no amount.
-bool Cupom_Conferencia_Bematech(const std::string& mesa, const std::string& ajuste,
-                                double percentual, double valor);
+bool Cupom_Conferencia_Bematech(const std::string& mesa, const std::string& ajuste, double percentual, double valor);
 // Closes the table check; an amount of exactly 0 sends "0" and no amount.
 bool Fecha_Conferencia_Bematech(const std::string& mesa, double valor);
 bool Juncao_Mesa_Bematech(const std::string& mesa, const std::string& outraMesa);
 bool AbreCupomRes_Bematech(const std::string& mesa, const std::string& complemento);
 // Moves an item between tables: the percentage (P4), the price (V8), the
 // quantity (Q6), the code made 14 characters, the description cut to 17.
-bool Transfere_Item_Bematech(const std::string& mesa, const std::string& destino,
-                             const std::string& codigo, const std::string& descricao,
-                             const std::string& campo8, const std::string& campo9,
+bool Transfere_Item_Bematech(const std::string& mesa, const std::string& destino, const std::string& codigo,
+                             const std::string& descricao, const std::string& campo8, const std::string& campo9,
                              double percentual, double preco, double quantidade);
 bool Estorno_Bematech(const std::string& campo1, const std::string& campo2, double percentual);
 bool Rel_MesaAber_Bematech(const std::string& campo1);  // open-tables report
-bool ImprimeCardapio_Bematech();                          // the menu
+bool ImprimeCardapio_Bematech();                        // the menu
 
 // ---- Z-reduction export ----------------------------------------------------
 // Asks the printer for the report of its last Z reduction ("69", written to
@@ -223,9 +213,8 @@ bool ImprimeCardapio_Bematech();                          // the menu
 // missing section is left empty, an unreadable figure ends the reading, and
 // the caller keeps what was read). A taxed-rate row that cannot be read is
 // skipped, logged.
-bool ExportRedZ_Bematech(TClientDataSet& tiposRecebimento, TClientDataSet& reducaoZ,
-                         TClientDataSet& formasPagamento, TClientDataSet& impostos,
-                         TClientDataSet& totaisNaoFiscais);
+bool ExportRedZ_Bematech(TClientDataSet& tiposRecebimento, TClientDataSet& reducaoZ, TClientDataSet& formasPagamento,
+                         TClientDataSet& impostos, TClientDataSet& totaisNaoFiscais);
 
 }  // namespace Qdm00100
 

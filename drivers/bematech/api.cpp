@@ -67,12 +67,11 @@ void ClearGlobals() {
 }
 
 bool StartImpFis_Bematech(const std::string& porta) {
-  const drivers::Started started =
-      drivers::StartDriver(ImpFisDLLHandle, kLibrary, kEntryPoints,
-                           {.open = [&porta] { return AbrePorta_Bematech(porta); },
-                            .close = [] { FechaPorta_Bematech(); },
-                            .unbind = StopImpFiscal_Bematech,
-                            .unbound = nullptr});
+  const drivers::Started started = drivers::StartDriver(ImpFisDLLHandle, kLibrary, kEntryPoints,
+                                                        {.open = [&porta] { return AbrePorta_Bematech(porta); },
+                                                         .close = [] { FechaPorta_Bematech(); },
+                                                         .unbind = StopImpFiscal_Bematech,
+                                                         .unbound = nullptr});
   if (started == drivers::Started::Open) boImpFiscalOK = true;
   return started != drivers::Started::NotLoaded;
 }

@@ -32,8 +32,7 @@ void CancelLeftOpenCoupon() {
   if (boComando) return;
   const std::optional<std::string> numero = Query("30", {}, false);
   if (!EnviaComando_Bematech("14", {}, false, false)) return;
-  Log((numero ? "Cupom " + *numero : std::string("Cupom")) +
-      " deixado aberto cancelado na abertura da porta");
+  Log((numero ? "Cupom " + *numero : std::string("Cupom")) + " deixado aberto cancelado na abertura da porta");
 }
 
 // Waits out a busy printer, polling it with bare status frames. False when
@@ -56,8 +55,7 @@ bool WaitWhileBusy() {
 
 namespace detail {
 
-std::optional<std::string> Query(const std::string& comando,
-                                 const std::vector<std::string>& parametros, bool avisa,
+std::optional<std::string> Query(const std::string& comando, const std::vector<std::string>& parametros, bool avisa,
                                  const std::string& leitura, bool apara) {
   return drivers::Query([&] { return EnviaComando_Bematech(comando, parametros, avisa, false); },
                         [&] { return RetornoImpFiscal_Bematech(leitura, apara); });
@@ -65,10 +63,9 @@ std::optional<std::string> Query(const std::string& comando,
 
 }  // namespace detail
 
-bool EnviaComando_Bematech(const std::string& comando, const std::vector<std::string>& parametros,
-                           bool avisa, bool /*repete*/) {
-  const drivers::CommandScope scope(
-      boComando, {{BemaFormataTX, "FormataTX"}, {BemaStatus_Mp20FI, "Status_Mp20FI"}});
+bool EnviaComando_Bematech(const std::string& comando, const std::vector<std::string>& parametros, bool avisa,
+                           bool /*repete*/) {
+  const drivers::CommandScope scope(boComando, {{BemaFormataTX, "FormataTX"}, {BemaStatus_Mp20FI, "Status_Mp20FI"}});
   if (scope.Refused()) return false;
   const std::string codigo = comando;
   const std::string frame = BuildFrame(codigo, parametros);

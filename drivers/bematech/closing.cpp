@@ -54,9 +54,8 @@ void CopyMovements(TClientDataSet& origem, TClientDataSet& destino) {
   destino.SetData(packet);
 }
 
-std::string Footer(bool pagoConvenio, const std::string& convenio,
-                   const std::string& linhaConsumidor, const std::string& consumidor,
-                   const std::string& cnpjCpf, const std::string& nome) {
+std::string Footer(bool pagoConvenio, const std::string& convenio, const std::string& linhaConsumidor,
+                   const std::string& consumidor, const std::string& cnpjCpf, const std::string& nome) {
   if (pagoConvenio) {
     std::string texto = kLf + CatalogueText("Convenio") + " ..: " + convenio;
     if (!linhaConsumidor.empty()) {
@@ -101,8 +100,7 @@ bool PlanPayments(TdtmCupomFiscal& dm, ClosingPlan& plan, bool& pagoConvenio) {
     if (dm.cdsRecebAux.FieldByName("IDTIPORECE").AsString() == "8") pagoConvenio = true;
     const std::string metodo = PaymentMethod(dm);
     if (metodo.empty()) return ReportUnknownPayment(cdtiporece);
-    const std::optional<std::string> valor =
-        AmountField(Format::V14, movimentos.FieldByName("VRMOVIVEND").AsFloat());
+    const std::optional<std::string> valor = AmountField(Format::V14, movimentos.FieldByName("VRMOVIVEND").AsFloat());
     if (!valor) return false;
     plan.pagamentos.push_back({metodo, *valor});
   }
@@ -110,17 +108,15 @@ bool PlanPayments(TdtmCupomFiscal& dm, ClosingPlan& plan, bool& pagoConvenio) {
   return true;
 }
 
-std::optional<ClosingPlan> PlanClosing(bool contraVale, double desconto, double valorContraVale,
-                                       double acrescimo, const std::string& convenio,
-                                       const std::string& linhaConsumidor,
+std::optional<ClosingPlan> PlanClosing(bool contraVale, double desconto, double valorContraVale, double acrescimo,
+                                       const std::string& convenio, const std::string& linhaConsumidor,
                                        const std::string& consumidor, const std::string& cnpjCpf,
                                        const std::string& nome) {
   TdtmCupomFiscal& dm = Qdm00000::DataModule();
   ClosingPlan plan;
   // A discount wins over a surcharge; the printer takes only one.
   if (desconto > 0 || acrescimo > 0) {
-    const std::optional<std::string> valor =
-        AmountField(Format::V14, desconto > 0 ? desconto : acrescimo);
+    const std::optional<std::string> valor = AmountField(Format::V14, desconto > 0 ? desconto : acrescimo);
     if (!valor) return std::nullopt;
     plan.inicio = {desconto > 0 ? "d" : "a", *valor};
   } else {
@@ -133,8 +129,7 @@ std::optional<ClosingPlan> PlanClosing(bool contraVale, double desconto, double 
     const std::optional<std::string> valor = AmountField(Format::V14, valorContraVale);
     if (!valor) return std::nullopt;
     plan.contravale = true;
-    plan.voucher = {IdTotParcCV, *valor,
-                    platform::Copy(CatalogueText("Dinheiro"), 1, kVoucherMethodWidth)};
+    plan.voucher = {IdTotParcCV, *valor, platform::Copy(CatalogueText("Dinheiro"), 1, kVoucherMethodWidth)};
   }
   return plan;
 }
@@ -229,14 +224,13 @@ class ClosingRun {
  private:
   // The closing's retry question, when the caller allows it; true on Yes.
   bool Again() const {
-    return pergunta_ && util::TouchMessageDlg(kRetryQuestion, platform::mtError, platform::mbYesNo,
-                                              0, 0, "") == platform::mrYes;
+    return pergunta_ &&
+           util::TouchMessageDlg(kRetryQuestion, platform::mtError, platform::mbYesNo, 0, 0, "") == platform::mrYes;
   }
 
   // One command until the printer takes it (true), or the operator gives
   // up on a command it did not take, or its fate cannot be told (false).
-  bool SendStep(const std::string& comando, const std::vector<std::string>& args,
-                const std::function<Fate()>& fate) {
+  bool SendStep(const std::string& comando, const std::vector<std::string>& args, const std::function<Fate()>& fate) {
     while (!EnviaComando_Bematech(comando, args, avisa_, false)) {
       const bool outraVez = Again();
       switch (fate()) {
@@ -279,8 +273,8 @@ class ClosingRun {
       return Fate::Taken;
     }
     if (*naImpressora != jaTomado) {
-      Log("ERRO!!! Pagamento da forma " + metodo + " diverge na impressora: " +
-          std::to_string(*naImpressora) + " centavos");
+      Log("ERRO!!! Pagamento da forma " + metodo + " diverge na impressora: " + std::to_string(*naImpressora) +
+          " centavos");
       return Fate::Unknown;
     }
     return Fate::NotTaken;
@@ -324,20 +318,17 @@ class ClosingRun {
 
 }  // namespace
 
-bool FechaCupom_Bematech(bool contraVale, bool avisa, double desconto, double valorContraVale,
-                         double acrescimo, const std::string& permiteRepetir, bool repeteSeRecusado,
-                         const std::string& /*naoUsado*/, TClientDataSet& movimentos,
-                         TClientDataSet& tiposRecebimento, std::string& numeroCupom,
-                         const std::string& convenio, const std::string& linhaConsumidor,
-                         const std::string& consumidor, const std::string& cnpjCpf,
-                         const std::string& nome) {
+bool FechaCupom_Bematech(bool contraVale, bool avisa, double desconto, double valorContraVale, double acrescimo,
+                         const std::string& permiteRepetir, bool repeteSeRecusado, const std::string& /*naoUsado*/,
+                         TClientDataSet& movimentos, TClientDataSet& tiposRecebimento, std::string& numeroCupom,
+                         const std::string& convenio, const std::string& linhaConsumidor, const std::string& consumidor,
+                         const std::string& cnpjCpf, const std::string& nome) {
   try {
     TdtmCupomFiscal& dm = Qdm00000::DataModule();
     CopyMovements(movimentos, dm.cdsMovCaixa);
     dm.cdsRecebAux.SetData(tiposRecebimento.GetData());
-    const std::optional<ClosingPlan> plan = PlanClosing(
-        contraVale, desconto, valorContraVale, acrescimo, convenio, linhaConsumidor, consumidor,
-        cnpjCpf, nome);
+    const std::optional<ClosingPlan> plan = PlanClosing(contraVale, desconto, valorContraVale, acrescimo, convenio,
+                                                        linhaConsumidor, consumidor, cnpjCpf, nome);
     if (!plan) return false;
     const std::optional<std::string> numero = Query("30", {}, avisa);
     numeroCupom = numero ? *numero : std::string();

@@ -28,9 +28,8 @@ std::optional<std::string> QuantityField(double quantidade) {
 }
 
 // The restaurant model's item, sold ("80|48") or cancelled ("80|49").
-bool RestaurantItem(const std::string& comando, bool cancelamento, const std::string& mesa,
-                    const std::string& garcom, const std::string& codigo,
-                    const std::string& descricao, const std::string& aliquota, double preco,
+bool RestaurantItem(const std::string& comando, bool cancelamento, const std::string& mesa, const std::string& garcom,
+                    const std::string& codigo, const std::string& descricao, const std::string& aliquota, double preco,
                     double quantidade, double desconto) {
   const std::optional<std::string> unitario = AmountField(Format::V8, preco);
   if (!unitario) return false;
@@ -41,8 +40,7 @@ bool RestaurantItem(const std::string& comando, bool cancelamento, const std::st
   return EnviaComando_Bematech(
       comando,
       {cancelamento ? util::Ajusta(mesa, kTableWidth) : mesa, *unitario, garcom, *valor, *qtd,
-       cancelamento ? util::Ajusta(codigo, kTableCodeWidth)
-                    : util::AjustaZero(codigo, kTableCodeWidth),
+       cancelamento ? util::Ajusta(codigo, kTableCodeWidth) : util::AjustaZero(codigo, kTableCodeWidth),
        platform::Copy(descricao, 1, kTableDescriptionWidth), aliquota},
       true, false);
 }
@@ -56,9 +54,8 @@ bool AbreCupom_Bematech(const std::string& /*naoUsado*/) {
   return EnviaComando_Bematech("00", {}, true, false);
 }
 
-bool VendaItem_Bematech(const std::string& codigo, const std::string& descricao,
-                        const std::string& aliquota, double quantidade, double preco,
-                        double desconto) {
+bool VendaItem_Bematech(const std::string& codigo, const std::string& descricao, const std::string& aliquota,
+                        double quantidade, double preco, double desconto) {
   const std::optional<std::string> qtd = QuantityField(quantidade);
   if (!qtd) return false;
   const std::optional<std::string> unitario = AmountField(Format::V8, preco);
@@ -67,26 +64,21 @@ bool VendaItem_Bematech(const std::string& codigo, const std::string& descricao,
   if (desconto > 0) desc = AmountField(Format::V8, util::Trunc2(desconto));
   if (!desc) return false;
   return EnviaComando_Bematech("09",
-                               {util::AjustaZero(codigo, kCodeWidth),
-                                platform::Copy(descricao, 1, kDescriptionWidth), aliquota, *qtd,
-                                *unitario, *desc},
+                               {util::AjustaZero(codigo, kCodeWidth), platform::Copy(descricao, 1, kDescriptionWidth),
+                                aliquota, *qtd, *unitario, *desc},
                                true, false);
 }
 
-bool Registra_Item_Bematech(const std::string& mesa, const std::string& garcom,
-                            const std::string& codigo, const std::string& descricao,
-                            const std::string& aliquota, double preco, double quantidade,
+bool Registra_Item_Bematech(const std::string& mesa, const std::string& garcom, const std::string& codigo,
+                            const std::string& descricao, const std::string& aliquota, double preco, double quantidade,
                             double desconto) {
-  return RestaurantItem("80|48", false, mesa, garcom, codigo, descricao, aliquota, preco,
-                        quantidade, desconto);
+  return RestaurantItem("80|48", false, mesa, garcom, codigo, descricao, aliquota, preco, quantidade, desconto);
 }
 
-bool Cancela_Item_Bematech(const std::string& mesa, const std::string& garcom,
-                           const std::string& codigo, const std::string& descricao,
-                           const std::string& aliquota, double preco, double quantidade,
+bool Cancela_Item_Bematech(const std::string& mesa, const std::string& garcom, const std::string& codigo,
+                           const std::string& descricao, const std::string& aliquota, double preco, double quantidade,
                            double desconto) {
-  return RestaurantItem("80|49", true, mesa, garcom, codigo, descricao, aliquota, preco,
-                        quantidade, desconto);
+  return RestaurantItem("80|49", true, mesa, garcom, codigo, descricao, aliquota, preco, quantidade, desconto);
 }
 
 bool Cancela_ItGenerico_Bematech(const std::string& item, bool avisa) {
@@ -114,8 +106,7 @@ bool Totaliza_NFiscal_Bematech(const std::string& campo1, const std::string& cam
   return EnviaComando_Bematech("10", {campo1, campo2}, true, false);
 }
 
-bool Cupom_NFiscNVinc_Bematech(const std::string& totalizador, const std::string& valor,
-                               const std::string& forma) {
+bool Cupom_NFiscNVinc_Bematech(const std::string& totalizador, const std::string& valor, const std::string& forma) {
   // Supply and withdrawal carry no payment method.
   if (totalizador == "SU" || totalizador == "SA") {
     return EnviaComando_Bematech("25", {totalizador, valor}, true, false);
@@ -123,24 +114,17 @@ bool Cupom_NFiscNVinc_Bematech(const std::string& totalizador, const std::string
   return EnviaComando_Bematech("25", {totalizador, valor, forma}, true, false);
 }
 
-bool Abre_Comp_NFiscalVinc_Bematech(const std::string& forma, const std::string& valor,
-                                    const std::string& cupom) {
+bool Abre_Comp_NFiscalVinc_Bematech(const std::string& forma, const std::string& valor, const std::string& cupom) {
   return EnviaComando_Bematech("66", {forma, valor, cupom}, false, false);
 }
 
-bool Usa_CompNFis_Bematech(const std::string& texto) {
-  return EnviaComando_Bematech("67", {texto}, false, false);
-}
+bool Usa_CompNFis_Bematech(const std::string& texto) { return EnviaComando_Bematech("67", {texto}, false, false); }
 
 bool Numero_Cupom_Bematech() { return EnviaComando_Bematech("30", {}, true, false); }
 
-bool Estado_Imp_Bematech(bool avisa, bool repete) {
-  return EnviaComando_Bematech("19", {}, avisa, repete);
-}
+bool Estado_Imp_Bematech(bool avisa, bool repete) { return EnviaComando_Bematech("19", {}, avisa, repete); }
 
-bool Estado_Gaveta_Bematech(bool avisa, bool repete) {
-  return EnviaComando_Bematech("23", {}, avisa, repete);
-}
+bool Estado_Gaveta_Bematech(bool avisa, bool repete) { return EnviaComando_Bematech("23", {}, avisa, repete); }
 
 bool Abre_Gaveta_Bematech() { return EnviaComando_Bematech("22|255", {}, true, false); }
 

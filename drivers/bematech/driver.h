@@ -45,8 +45,7 @@ drivers::EntryPoints LibraryEntryPoints();
 // Sends a command that answers data and reads the answer only when the
 // printer took the command, so a stale answer of an earlier command is
 // never taken for this one's.
-std::optional<std::string> Query(const std::string& comando,
-                                 const std::vector<std::string>& parametros, bool avisa,
+std::optional<std::string> Query(const std::string& comando, const std::vector<std::string>& parametros, bool avisa,
                                  const std::string& leitura = "", bool apara = true);
 
 }  // namespace Qdm00100::detail

@@ -69,9 +69,7 @@ class Report {
     return lines_[static_cast<std::size_t>(index)];
   }
   // Columns `from` to `to`, 1-based and inclusive.
-  std::string Columns(int index, int from, int to) const {
-    return platform::Copy(Line(index), from, to - from + 1);
-  }
+  std::string Columns(int index, int from, int to) const { return platform::Copy(Line(index), from, to - from + 1); }
   double Amount(int index, int from, int to) const { return ReadAmount(Columns(index, from, to)); }
 
  private:
@@ -106,8 +104,7 @@ void Fresh(TClientDataSet& ds) {
 }
 
 std::string Elapsed(const Report& report, int index) {
-  return report.Columns(index, 33, 34) + report.Columns(index, 36, 37) +
-         report.Columns(index, 39, 40);
+  return report.Columns(index, 33, 34) + report.Columns(index, 36, 37) + report.Columns(index, 39, 40);
 }
 
 void ReadReduction(const Report& r, TClientDataSet& z) {
@@ -126,8 +123,7 @@ void ReadReduction(const Report& r, TClientDataSet& z) {
     z.FieldByName("NRCANCFREDZ").SetAsString(r.Columns(h + 5, 45, 48));
     z.FieldByName("NRPRIMCFREDZ").SetAsString(r.Columns(h + 6, 43, 48));
     // No last-coupon line: the day's one coupon is both first and last.
-    z.FieldByName("NRULTCFREDZ")
-        .SetAsString(h + 7 == t ? r.Columns(h + 6, 43, 48) : r.Columns(h + 7, 43, 48));
+    z.FieldByName("NRULTCFREDZ").SetAsString(h + 7 == t ? r.Columns(h + 6, 43, 48) : r.Columns(h + 7, 43, 48));
   }
   if (t >= 0) {
     z.FieldByName("VRGTREDZ").SetAsFloat(r.Amount(t + 1, 29, 48));
@@ -265,14 +261,12 @@ double ReadAmount(const std::string& text) {
   const std::size_t cut = digits.size() < 2 ? 0 : digits.size() - 2;
   const std::string whole = digits.substr(0, cut);
   const std::string cents = digits.substr(cut);
-  const double value =
-      (whole.empty() ? 0 : std::stod(whole)) + std::stod(cents) / (cents.size() == 2 ? 100 : 10);
+  const double value = (whole.empty() ? 0 : std::stod(whole)) + std::stod(cents) / (cents.size() == 2 ? 100 : 10);
   return negative ? -value : value;
 }
 
-bool ExportRedZ_Bematech(TClientDataSet& tiposRecebimento, TClientDataSet& reducaoZ,
-                         TClientDataSet& formasPagamento, TClientDataSet& impostos,
-                         TClientDataSet& totaisNaoFiscais) {
+bool ExportRedZ_Bematech(TClientDataSet& tiposRecebimento, TClientDataSet& reducaoZ, TClientDataSet& formasPagamento,
+                         TClientDataSet& impostos, TClientDataSet& totaisNaoFiscais) {
   TdtmCupomFiscal& dm = Qdm00000::DataModule();
   CopyIn(tiposRecebimento, dm.cdsTipoRece);
   if (!dm.cdsTipoRece.Active()) dm.cdsTipoRece.CreateDataSet();
@@ -283,8 +277,7 @@ bool ExportRedZ_Bematech(TClientDataSet& tiposRecebimento, TClientDataSet& reduc
 
   // A report an earlier Z left behind must never pass for this one's: it
   // goes before the printer is asked for the new one.
-  if (platform::FileExists(kReportFile) &&
-      (!platform::DeleteFile(kReportFile) || platform::FileExists(kReportFile))) {
+  if (platform::FileExists(kReportFile) && (!platform::DeleteFile(kReportFile) || platform::FileExists(kReportFile))) {
     Log("ERRO!!! ExportRedZ: mp20fi.ret anterior n\xE3o removido");
     return false;
   }
@@ -308,8 +301,7 @@ bool ExportRedZ_Bematech(TClientDataSet& tiposRecebimento, TClientDataSet& reduc
     // The caller receives what was read before the fault.
     Log(std::string("ERRO!!! ExportRedZ: ") + erro.what());
     lido = false;
-    for (TClientDataSet* ds : {&dm.cdsReducaoZ, &dm.cdsFormPgtoRedZ, &dm.cdsImpostoRedZ,
-                               &dm.cdsTotNFiscRedZ}) {
+    for (TClientDataSet* ds : {&dm.cdsReducaoZ, &dm.cdsFormPgtoRedZ, &dm.cdsImpostoRedZ, &dm.cdsTotNFiscRedZ}) {
       if (!ds->Active() || ds->State() == platform::TDataSetState::dsBrowse) continue;
       // The reduction's record keeps the figures read; a half-read row goes.
       if (ds == &dm.cdsReducaoZ) {

@@ -7,8 +7,8 @@ namespace Qdm00100::detail {
 
 struct Model {
   int tipo;
-  bool opens_coupon;     // "00": codes 1 and 2; the restaurant model by table
-  int net_sales_shift;   // Z report: lines printed before the net sales
+  bool opens_coupon;    // "00": codes 1 and 2; the restaurant model by table
+  int net_sales_shift;  // Z report: lines printed before the net sales
 };
 
 // The model of a Bematech type code; nullptr for a code of another maker.

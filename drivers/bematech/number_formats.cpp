@@ -21,13 +21,9 @@ constexpr std::array<drivers::DigitField, 7> kFormats{{
 
 }  // namespace
 
-const drivers::DigitField& FormatOf(Format format) {
-  return kFormats[static_cast<std::size_t>(format)];
-}
+const drivers::DigitField& FormatOf(Format format) { return kFormats[static_cast<std::size_t>(format)]; }
 
-std::optional<std::string> Digits(Format format, double value) {
-  return drivers::Digits(FormatOf(format), value);
-}
+std::optional<std::string> Digits(Format format, double value) { return drivers::Digits(FormatOf(format), value); }
 
 std::optional<std::string> AmountField(Format format, double value) {
   return drivers::AmountField(FormatOf(format), value);

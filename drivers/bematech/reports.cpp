@@ -15,8 +15,7 @@ namespace {
 constexpr double kMinimumMovement = 0.01;
 
 bool CashMovement(const char* codigo, double valor) {
-  const std::optional<std::string> campo =
-      AmountField(Format::V14, valor == 0 ? kMinimumMovement : valor);
+  const std::optional<std::string> campo = AmountField(Format::V14, valor == 0 ? kMinimumMovement : valor);
   if (!campo) return false;
   if (!Cupom_NFiscNVinc_Bematech(codigo, *campo, "")) {
     ShowError(CatalogueText("ErroComando"));
@@ -35,28 +34,19 @@ bool TwoDigitNumber(const std::string& text, int& value) {
 
 }  // namespace
 
-bool Leitura_X_Bematech(const std::string& /*naoUsado*/) {
-  return EnviaComando_Bematech("06", {}, true, false);
-}
+bool Leitura_X_Bematech(const std::string& /*naoUsado*/) { return EnviaComando_Bematech("06", {}, true, false); }
 
-bool Reducao_Z_Bematech(const std::string& /*naoUsado*/) {
-  return EnviaComando_Bematech("05", {}, true, false);
-}
+bool Reducao_Z_Bematech(const std::string& /*naoUsado*/) { return EnviaComando_Bematech("05", {}, true, false); }
 
-bool Memoria_Fiscal_Bematech(const std::string& de, const std::string& ate,
-                             const std::string& opcao) {
+bool Memoria_Fiscal_Bematech(const std::string& de, const std::string& ate, const std::string& opcao) {
   return EnviaComando_Bematech("08", {de, ate, opcao}, true, false);
 }
 
 bool RelGerencial_Bematech() { return EnviaComando_Bematech("20", {" "}, true, false); }
 
-bool FechRelatGerenc_Bematech(bool avisa, bool repete) {
-  return EnviaComando_Bematech("21", {}, avisa, repete);
-}
+bool FechRelatGerenc_Bematech(bool avisa, bool repete) { return EnviaComando_Bematech("21", {}, avisa, repete); }
 
-bool Leitura_Totais_Bematech(bool avisa, bool repete) {
-  return EnviaComando_Bematech("27", {}, avisa, repete);
-}
+bool Leitura_Totais_Bematech(bool avisa, bool repete) { return EnviaComando_Bematech("27", {}, avisa, repete); }
 
 bool Suprimento_Bematech(double valor) { return CashMovement("SU", valor); }
 
@@ -70,8 +60,7 @@ platform::TDateTime DataMov_Bematech() {
   int dia = 0;
   int mes = 0;
   int ano = 0;
-  if (!TwoDigitNumber(platform::Copy(*resposta, 1, 2), dia) ||
-      !TwoDigitNumber(platform::Copy(*resposta, 3, 2), mes) ||
+  if (!TwoDigitNumber(platform::Copy(*resposta, 1, 2), dia) || !TwoDigitNumber(platform::Copy(*resposta, 3, 2), mes) ||
       !TwoDigitNumber(platform::Copy(*resposta, 5, 2), ano)) {
     return hoje;
   }

@@ -21,8 +21,7 @@ bool Table(const std::string& comando, const std::vector<std::string>& parametro
 
 }  // namespace
 
-bool Cupom_Conferencia_Bematech(const std::string& mesa, const std::string& ajuste,
-                                double percentual, double valor) {
+bool Cupom_Conferencia_Bematech(const std::string& mesa, const std::string& ajuste, double percentual, double valor) {
   if (percentual > 0) {
     const std::optional<std::string> p4 = AmountField(Format::P4, percentual);
     return p4 && Table("80|50", {mesa, ajuste, *p4});
@@ -48,9 +47,8 @@ bool AbreCupomRes_Bematech(const std::string& mesa, const std::string& complemen
   return Table("80|52", {mesa, complemento});
 }
 
-bool Transfere_Item_Bematech(const std::string& mesa, const std::string& destino,
-                             const std::string& codigo, const std::string& descricao,
-                             const std::string& campo8, const std::string& campo9,
+bool Transfere_Item_Bematech(const std::string& mesa, const std::string& destino, const std::string& codigo,
+                             const std::string& descricao, const std::string& campo8, const std::string& campo9,
                              double percentual, double preco, double quantidade) {
   const std::optional<std::string> p4 = AmountField(Format::P4, percentual);
   if (!p4) return false;

@@ -23,9 +23,7 @@ constexpr int kPaymentNameWidth = 16;
 
 std::string TwoDigits(int n) { return util::Ajusta(platform::IntToStr(n), 2); }
 
-std::string SlotName(const std::string& text) {
-  return platform::Trim(platform::Copy(text, 1, kTotalizerSlot));
-}
+std::string SlotName(const std::string& text) { return platform::Trim(platform::Copy(text, 1, kTotalizerSlot)); }
 
 // Whether rate i (from 1) is a service rate: bit 16 - i of the map, the
 // first rate being the highest bit of the first byte.
@@ -37,14 +35,12 @@ bool ServiceRate(int map, int i) {
 using drivers::AddRate;
 
 // One rate of the "26" answer; a malformed group keeps what was filled.
-void AddPrinterRate(platform::TClientDataSet& aliquotas, int i, const std::string& grupo,
-                    int mapa) {
+void AddPrinterRate(platform::TClientDataSet& aliquotas, int i, const std::string& grupo, int mapa) {
   aliquotas.Append();
   try {
     aliquotas.FieldByName("CDALIQIMPFIS").SetAsString(TwoDigits(i));
-    const std::string texto = platform::Copy(grupo, 1, 2) +
-                              platform::FormatSettings().DecimalSeparator +
-                              platform::Copy(grupo, 3, 2);
+    const std::string texto =
+        platform::Copy(grupo, 1, 2) + platform::FormatSettings().DecimalSeparator + platform::Copy(grupo, 3, 2);
     aliquotas.FieldByName("VRALIQIMPFIS").SetAsFloat(platform::StrToFloat(texto));
     aliquotas.FieldByName("IDALIQIMPFIS").SetAsString(ServiceRate(mapa, i) ? "S" : "T");
   } catch (const platform::Exception&) {
@@ -95,8 +91,7 @@ void CarregaAliq_Bematech() {
   int n = 0;
   stRetorno.clear();
   if (mapa_bytes && taxas && mapa_bytes->size() >= 2) {
-    mapa = static_cast<unsigned char>((*mapa_bytes)[0]) * 256 +
-           static_cast<unsigned char>((*mapa_bytes)[1]);
+    mapa = static_cast<unsigned char>((*mapa_bytes)[0]) * 256 + static_cast<unsigned char>((*mapa_bytes)[1]);
     stRetorno = *taxas;
     n = platform::StrToInt(platform::Copy(stRetorno, 1, 2));
     platform::Delete(stRetorno, 1, 2);
@@ -119,8 +114,7 @@ void CarregaRec_Bematech(TClientDataSet& recebimentos) {
   while (!recebimentos.Eof()) {
     const std::string tipo = recebimentos.FieldByName("IDTIPORECE").AsString();
     if (tipo != "B") {
-      const std::string nome =
-          platform::Copy(recebimentos.FieldByName("NMTIPORECE").AsString(), 1, kPaymentNameWidth);
+      const std::string nome = platform::Copy(recebimentos.FieldByName("NMTIPORECE").AsString(), 1, kPaymentNameWidth);
       const std::optional<std::string> numero = Query("71", {nome}, false);
       if (numero && !numero->empty()) {
         recebimentos.Edit();
@@ -140,9 +134,8 @@ bool Config_FormaPg_Bematech(const std::string& forma, bool avisa, bool repete) 
   return EnviaComando_Bematech("71", {forma}, avisa, repete);
 }
 
-bool Nomeia_TotParcial_Bematech(const std::string& campo1, const std::string& campo2,
-                                const std::string& campo3, const std::string& campo4, bool avisa,
-                                bool repete) {
+bool Nomeia_TotParcial_Bematech(const std::string& campo1, const std::string& campo2, const std::string& campo3,
+                                const std::string& campo4, bool avisa, bool repete) {
   return EnviaComando_Bematech("40", {campo1, campo2, campo3, campo4}, avisa, repete);
 }
 

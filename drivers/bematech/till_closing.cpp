@@ -50,8 +50,8 @@ void Send(std::string& bloco) {
 }
 
 bool Ask(const char* key) {
-  return util::TouchMessageDlg(Catalogue(key), platform::mtConfirmation, platform::mbYesNo, 0, 0,
-                               "") == platform::mrYes;
+  return util::TouchMessageDlg(Catalogue(key), platform::mtConfirmation, platform::mbYesNo, 0, 0, "") ==
+         platform::mrYes;
 }
 
 // One copy of the withdrawal receipt. `linhas` runs on across both copies:
@@ -63,10 +63,8 @@ void WithdrawalReceipt(TdtmCupomFiscal& dm, int via, int& linhas) {
     bloco += kLf;
     linhas += 1;
   }
-  bloco += util::Centraliza(Catalogue(via == 1 ? "RecSangria3" : "RecSangria1"), kLineWidth) +
-           kLf + kLf;
-  bloco += util::TamFixo(Catalogue("Modalidade"), 25) + " " +
-           util::TamFixoR(Catalogue("Valor_"), 15) + kLf + kLf;
+  bloco += util::Centraliza(Catalogue(via == 1 ? "RecSangria3" : "RecSangria1"), kLineWidth) + kLf + kLf;
+  bloco += util::TamFixo(Catalogue("Modalidade"), 25) + " " + util::TamFixoR(Catalogue("Valor_"), 15) + kLf + kLf;
   linhas += 4;
   Send(bloco);
   TClientDataSet& fecha = dm.cdsMovFecha;
@@ -74,8 +72,8 @@ void WithdrawalReceipt(TdtmCupomFiscal& dm, int via, int& linhas) {
   for (fecha.First(); !fecha.Eof(); fecha.Next()) {
     const long long valor = Cents(fecha.FieldByName("VRFECHAINF").AsFloat());
     soma += valor;
-    bloco += util::TamFixo(fecha.FieldByName("NMTIPORECE").AsString(), 25) + " " +
-             util::TamFixoR(Amount(valor), 15) + kLf;
+    bloco +=
+        util::TamFixo(fecha.FieldByName("NMTIPORECE").AsString(), 25) + " " + util::TamFixoR(Amount(valor), 15) + kLf;
     linhas += 1;
   }
   Send(bloco);
@@ -87,13 +85,12 @@ void WithdrawalReceipt(TdtmCupomFiscal& dm, int via, int& linhas) {
   }
   TClientDataSet& pessoas = dm.cdsOperadorSup;
   pessoas.First();
-  const std::string assinatura =
-      via == 1 ? Catalogue("Superv") + " : " + pessoas.FieldByName("CDSUPERVISOR").AsString() +
-                     " " + pessoas.FieldByName("NMSUPERVISOR").AsString()
-               : Catalogue("Operador") + " : " + pessoas.FieldByName("CDOPERADOR").AsString() +
-                     " " + pessoas.FieldByName("NMOPERADOR").AsString();
-  bloco += std::string(kLineWidth, '-') + kLf + platform::Copy(assinatura, 1, kLineWidth) + kLf +
-           kLf + kLf;
+  const std::string assinatura = via == 1
+                                     ? Catalogue("Superv") + " : " + pessoas.FieldByName("CDSUPERVISOR").AsString() +
+                                           " " + pessoas.FieldByName("NMSUPERVISOR").AsString()
+                                     : Catalogue("Operador") + " : " + pessoas.FieldByName("CDOPERADOR").AsString() +
+                                           " " + pessoas.FieldByName("NMOPERADOR").AsString();
+  bloco += std::string(kLineWidth, '-') + kLf + platform::Copy(assinatura, 1, kLineWidth) + kLf + kLf + kLf;
   linhas += 4;
   Send(bloco);
 }
@@ -105,21 +102,18 @@ long long ProductsReport(TdtmCupomFiscal& dm) {
   if (produtos.IsEmpty()) return vendas;
   std::string bloco = util::Centraliza(Catalogue("RelProdutos"), kLineWidth) + kLf + kLf;
   bloco += util::TamFixo(Catalogue("Codigo"), 15) + util::TamFixo(Catalogue("Nome"), 17) +
-           util::TamFixoR(Catalogue("Qtde_"), 6) + util::TamFixoR(Catalogue("Valor2"), 10) + kLf +
-           kLf;
+           util::TamFixoR(Catalogue("Qtde_"), 6) + util::TamFixoR(Catalogue("Valor2"), 10) + kLf + kLf;
   Send(bloco);
   for (produtos.First(); !produtos.Eof(); produtos.Next()) {
     const long long total = Cents(produtos.FieldByName("VRTOTAL").AsFloat());
     vendas += total;
     bloco = util::TamFixo(produtos.FieldByName("CDPRODUTO").AsString(), 14) + " " +
             util::TamFixo(produtos.FieldByName("NMPRODUTO").AsString(), 16) + " " +
-            util::TamFixoR(produtos.FieldByName("QTPRODVEND").AsString(), 6) +
-            util::TamFixoR(Amount(total), 10) + kLf;
+            util::TamFixoR(produtos.FieldByName("QTPRODVEND").AsString(), 6) + util::TamFixoR(Amount(total), 10) + kLf;
     Send(bloco);
   }
   produtos.Close();
-  bloco = util::TamFixo(Catalogue("Valor_"), 35) + util::TamFixoR(Amount(vendas), 13) + kLf + kLf +
-          kLf;
+  bloco = util::TamFixo(Catalogue("Valor_"), 35) + util::TamFixoR(Amount(vendas), 13) + kLf + kLf + kLf;
   Send(bloco);
   return vendas;
 }
@@ -158,10 +152,9 @@ void ClosingReport(TdtmCupomFiscal& dm, long long vendas) {
 
 }  // namespace
 
-bool GeraReciboSangria_Bematech(TClientDataSet& fechamento, TClientDataSet& sangrias,
-                                TClientDataSet& produtosVendidos,
-                                TClientDataSet& operadorSupervisor, TClientDataSet& totaisSaida,
-                                TClientDataSet& caixa, platform::TDateTime /*data*/) {
+bool GeraReciboSangria_Bematech(TClientDataSet& fechamento, TClientDataSet& sangrias, TClientDataSet& produtosVendidos,
+                                TClientDataSet& operadorSupervisor, TClientDataSet& totaisSaida, TClientDataSet& caixa,
+                                platform::TDateTime /*data*/) {
   TdtmCupomFiscal& dm = Qdm00000::DataModule();
   dm.cdsMovFecha.SetData(fechamento.GetData());
   dm.cdsSangria.SetData(sangrias.GetData());
@@ -174,9 +167,8 @@ bool GeraReciboSangria_Bematech(TClientDataSet& fechamento, TClientDataSet& sang
   Cupom_NFiscNVinc_Bematech(IdTotRelatorio, recibo, "Rel Gerencial");
   std::string cupom;
   if (Numero_Cupom_Bematech()) cupom = Qdm00000::RetornoImpFiscal("30", true);
-  if (Abre_Comp_NFiscalVinc_Bematech(platform::Copy(Catalogue("RelGerencial"), 1,
-                                                    kVoucherMethodWidth),
-                                     recibo, cupom)) {
+  if (Abre_Comp_NFiscalVinc_Bematech(platform::Copy(Catalogue("RelGerencial"), 1, kVoucherMethodWidth), recibo,
+                                     cupom)) {
     int linhas = 0;
     WithdrawalReceipt(dm, 1, linhas);
     WithdrawalReceipt(dm, 2, linhas);

@@ -43,8 +43,7 @@ WaitEnd WaitUntil(const std::function<Try()>& attempt, int pause_ms, int max_tri
 }
 
 bool WaitUntil(const std::function<bool()>& done, int pause_ms, int max_tries) {
-  return WaitUntil([&done] { return done() ? Try::Done : Try::Again; }, pause_ms, max_tries) ==
-         WaitEnd::Done;
+  return WaitUntil([&done] { return done() ? Try::Done : Try::Again; }, pause_ms, max_tries) == WaitEnd::Done;
 }
 
 }  // namespace drivers

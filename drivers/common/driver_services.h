@@ -17,12 +17,12 @@ namespace Qdm00000 {
 
 // ---- Exported globals, shared by every module -----------------------------
 extern TdtmCupomFiscal* dtmCupomFiscal;  // created on first need, never freed here
-extern int IdTipoImpFis;   // 1, 2, 9 Bematech; 3..6 Sweda; 7, 8 Daruma
+extern int IdTipoImpFis;                 // 1, 2, 9 Bematech; 3..6 Sweda; 7, 8 Daruma
 extern int IdTipoImpChq;
 extern int IdTipoTecl;
 extern std::string stSistema;
 extern std::string stPorta;
-extern std::string DsDirCad;   // host executable's directory, trailing delimiter
+extern std::string DsDirCad;  // host executable's directory, trailing delimiter
 extern std::string ECF;
 extern std::string SerieECF;
 extern std::string stData;     // DDMMYY

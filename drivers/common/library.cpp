@@ -44,8 +44,7 @@ void ClearAll(EntryPoints table) {
   for (const EntryPoint& entry : table) entry.Clear();
 }
 
-Started StartDriver(platform::HMODULE& handle, const char* file, EntryPoints table,
-                    const StartSteps& steps) {
+Started StartDriver(platform::HMODULE& handle, const char* file, EntryPoints table, const StartSteps& steps) {
   // The library stays loaded across stops; a new start only binds again.
   if (!LoadOnce(handle, file)) return Started::NotLoaded;
   if (!BindAll(handle, table)) {

@@ -82,7 +82,6 @@ enum class Started {
 
 // The start of every driver: loads the library once, binds its entry
 // points all or nothing, opens the port, and unwinds on a failed opening.
-Started StartDriver(platform::HMODULE& handle, const char* file, EntryPoints table,
-                    const StartSteps& steps);
+Started StartDriver(platform::HMODULE& handle, const char* file, EntryPoints table, const StartSteps& steps);
 
 }  // namespace drivers

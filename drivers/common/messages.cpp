@@ -14,15 +14,11 @@ namespace {
 const char* const kValorForaDoFormato = "Valor fora do formato da impressora fiscal.";
 }  // namespace
 
-std::string CatalogueText(const std::string& key) {
-  return Qdm00000::DataModule().msgPadrao.Msg(key);
-}
+std::string CatalogueText(const std::string& key) { return Qdm00000::DataModule().msgPadrao.Msg(key); }
 
 void Log(const std::string& line) { Qdm00000::ImpFisDebug(line); }
 
-void ShowError(const std::string& text) {
-  util::TouchMessageDlg(text, platform::mtError, platform::mbOK, 0, 0, "");
-}
+void ShowError(const std::string& text) { util::TouchMessageDlg(text, platform::mtError, platform::mbOK, 0, 0, ""); }
 
 void ShowInformation(const std::string& text) {
   util::TouchMessageDlg(text, platform::mtInformation, platform::mbOK, 0, 0, "");

@@ -11,9 +11,7 @@ namespace Qdm00000 {
 // A set of printer type codes, as a bit per code.
 struct CodeSet {
   unsigned bits = 0;
-  constexpr bool Has(int tipo) const {
-    return tipo >= 0 && tipo < 32 && ((bits >> tipo) & 1u) != 0;
-  }
+  constexpr bool Has(int tipo) const { return tipo >= 0 && tipo < 32 && ((bits >> tipo) & 1u) != 0; }
 };
 
 constexpr CodeSet Codes(std::initializer_list<int> tipos) {

@@ -97,8 +97,8 @@ bool IniciaImp_Daruma();
 // The command channel: `comando` is the command byte (as one character,
 // as type 7 names it) and `parametros` are joined with nothing between
 // them; the answer lands in DarumaRet.
-bool EnviaComando_Daruma(const std::string& comando, const std::vector<std::string>& parametros,
-                         bool avisa, bool repete);
+bool EnviaComando_Daruma(const std::string& comando, const std::vector<std::string>& parametros, bool avisa,
+                         bool repete);
 // Whether the last answer is not an error; the three flags are accepted
 // for the facade's sake and have no effect.
 bool ImpressoraOK(bool avisa, bool cancelaAberto, bool avisaPapel);
@@ -141,9 +141,8 @@ bool AbreCupom_Daruma();
 // digits) or with two decimals, the unit price with two, the discount as a
 // percentage of the unit price (type 7) or as the amount (type 8). Nothing
 // is sent when a number does not fit its field.
-bool VendaItem_Daruma(const std::string& codigo, const std::string& descricao,
-                      const std::string& aliquota, double quantidade, double preco,
-                      double desconto);
+bool VendaItem_Daruma(const std::string& codigo, const std::string& descricao, const std::string& aliquota,
+                      double quantidade, double preco, double desconto);
 bool Cancela_ItGenerico_Daruma(const std::string& item, bool avisa);  // item number
 // Cancels the coupon; `resposta` receives the printer's answer.
 bool Cancela_Cupom_Daruma(bool avisa, bool repete, std::string& resposta);
@@ -155,8 +154,8 @@ bool Cancela_Cupom_Daruma(bool avisa, bool repete, std::string& resposta);
 // effect. True when the printer closed the coupon (it is asked when the
 // closing's answer was lost); false when an amount does not fit its field.
 // Any other type code sends nothing and answers true.
-bool FechaCupom_Daruma(int tipo, bool flag, const std::string& cnpjCpf, double desconto,
-                       double descontoExtra, double valorPago, const std::string& nome);
+bool FechaCupom_Daruma(int tipo, bool flag, const std::string& cnpjCpf, double desconto, double descontoExtra,
+                       double valorPago, const std::string& nome);
 // The facade's coupon closing: the discount, each entry ("E") of the
 // payment movements in the order taken (DTHRINCMOV) under its payment
 // type's printer letter (CDFPIMPFIS of recebimentos), and the customer's
@@ -164,19 +163,17 @@ bool FechaCupom_Daruma(int tipo, bool flag, const std::string& cnpjCpf, double d
 // numeroCupom receives the coupon's number. Refused before anything is sent
 // (logged, the operator told): a surcharge, a change voucher, a payment type
 // without a letter, an amount that does not fit.
-bool FechaCupomFormasPg_Daruma(double desconto, double acrescimo, bool contraVale,
-                               TClientDataSet& movimentos, TClientDataSet& recebimentos,
-                               std::string& numeroCupom, const std::string& cnpjCpf,
+bool FechaCupomFormasPg_Daruma(double desconto, double acrescimo, bool contraVale, TClientDataSet& movimentos,
+                               TClientDataSet& recebimentos, std::string& numeroCupom, const std::string& cnpjCpf,
                                const std::string& nome);
 // The fields of these commands go as given, joined.
 bool Totaliza_NFiscal_Daruma(const std::string& totalizador, const std::string& valor);  // 0xF1
 // A receipt not linked to a coupon (0xD9).
-bool Cupom_NFiscNVinc_Daruma(const std::string& campo1, const std::string& campo2,
-                             const std::string& campo3, const std::string& campo4);
+bool Cupom_NFiscNVinc_Daruma(const std::string& campo1, const std::string& campo2, const std::string& campo3,
+                             const std::string& campo4);
 // Programs a totalizer (0xE2).
-bool Nomeia_TotParcial_Daruma(const std::string& campo1, const std::string& campo2,
-                              const std::string& campo3, const std::string& campo4, bool avisa,
-                              bool repete);
+bool Nomeia_TotParcial_Daruma(const std::string& campo1, const std::string& campo2, const std::string& campo3,
+                              const std::string& campo4, bool avisa, bool repete);
 // Programs a payment method (0xDA): "PGV", its letter and its 16-character name.
 bool Config_FormaPg_Daruma(const std::string& forma, bool avisa, bool repete);
 bool RelGerencial_Daruma();  // opens the management report
@@ -191,7 +188,7 @@ bool Leitura_X_Daruma(const std::string& texto);  // `texto` is not used
 // not used.
 bool Reducao_Z_Daruma(const std::string& texto);
 bool Leitura_Totais_Daruma(bool avisa, bool repete);  // read the answer in DarumaRet
-bool RetornoAliq_Daruma();                             // read the answer in DarumaRet
+bool RetornoAliq_Daruma();                            // read the answer in DarumaRet
 // The status request; read the drawer with Retorno_Daruma of the status byte.
 bool Estado_Gaveta_Daruma(bool avisa, bool repete);
 bool Estado_Imp_Daruma(bool avisa, bool repete);

@@ -76,8 +76,7 @@ void CloseLeftOpen(const Model& model) {
     open = AskOpenDocument();
   }
   if (open == Document::Coupon) {
-    if (model.closes_before_cancel)
-      EnviaComando_Daruma(Byte(kFechaCupom), {"0000", Byte(0xFF)}, false, false);
+    if (model.closes_before_cancel) EnviaComando_Daruma(Byte(kFechaCupom), {"0000", Byte(0xFF)}, false, false);
     EnviaComando_Daruma(Byte(kCancelaCupom), {}, false, false);
   } else if (open == Document::Report) {
     EnviaComando_Daruma(Byte(kFechaRelatorio), {}, false, false);
@@ -99,21 +98,21 @@ void ClearGlobals() {
 
 bool StartImpFis_Daruma(const std::string& /*tipo*/, const std::string& porta) {
   inTipoImpFis = Qdm00000::IdTipoImpFis;
-  const drivers::Started started = drivers::StartDriver(
-      DarumaDLLHandle, kLibrary, kEntryPoints,
-      {.open = [&porta] { return AbrePorta_Daruma(inTipoImpFis, porta); },
-       .close = [] { Qdm00000::FechaPorta(); },
-       .unbind =
-           [] {
-             Qdm00000::StopImpFiscal();
-             // The facade's stop does nothing while the ready flag is down:
-             // the driver closes the port it opened, then unbinds itself, so
-             // no command reaches a printer never opened and the port is
-             // free for the next start.
-             if (porta_aberta) FechaPorta_Daruma();
-             ClearEntryPoints();
-           },
-       .unbound = Qdm00000::StopImpFiscal});
+  const drivers::Started started =
+      drivers::StartDriver(DarumaDLLHandle, kLibrary, kEntryPoints,
+                           {.open = [&porta] { return AbrePorta_Daruma(inTipoImpFis, porta); },
+                            .close = [] { Qdm00000::FechaPorta(); },
+                            .unbind =
+                                [] {
+                                  Qdm00000::StopImpFiscal();
+                                  // The facade's stop does nothing while the ready flag is down:
+                                  // the driver closes the port it opened, then unbinds itself, so
+                                  // no command reaches a printer never opened and the port is
+                                  // free for the next start.
+                                  if (porta_aberta) FechaPorta_Daruma();
+                                  ClearEntryPoints();
+                                },
+                            .unbound = Qdm00000::StopImpFiscal});
   return started != drivers::Started::NotLoaded;
 }
 

@@ -38,20 +38,18 @@ std::optional<Document> AskOpenDocument() {
   return OpenDocumentIn(model, DarumaRet);
 }
 
-std::optional<std::string> Query(unsigned char command,
-                                 const std::vector<std::string>& parametros) {
+std::optional<std::string> Query(unsigned char command, const std::vector<std::string>& parametros) {
   return drivers::Query([&] { return EnviaComando_Daruma(Byte(command), parametros, false, false); },
                         [] { return DarumaRet; });
 }
 
 }  // namespace detail
 
-bool EnviaComando_Daruma(const std::string& comando, const std::vector<std::string>& parametros,
-                         bool /*avisa*/, bool /*repete*/) {
+bool EnviaComando_Daruma(const std::string& comando, const std::vector<std::string>& parametros, bool /*avisa*/,
+                         bool /*repete*/) {
   last_outcome = Outcome::Unknown;
-  const drivers::CommandScope scope(boComando, {{DarumaEnviaComando, "DAR_Envia"},
-                                                {Dar_Resposta, "DAR_Resposta"},
-                                                {Dar_Erro, "DAR_Erro"}});
+  const drivers::CommandScope scope(
+      boComando, {{DarumaEnviaComando, "DAR_Envia"}, {Dar_Resposta, "DAR_Resposta"}, {Dar_Erro, "DAR_Erro"}});
   if (scope.Refused()) return false;
   // Without a command byte there is nothing the printer could answer.
   if (comando.empty()) {
@@ -60,8 +58,7 @@ bool EnviaComando_Daruma(const std::string& comando, const std::vector<std::stri
   }
   const Model& model = CurrentModel();
   bool status = false;
-  const std::string frame =
-      BuildFrame(model, static_cast<unsigned char>(comando[0]), Joined(parametros), status);
+  const std::string frame = BuildFrame(model, static_cast<unsigned char>(comando[0]), Joined(parametros), status);
   drivers::LogCommand(frame);
   const int enviado = DarumaEnviaComando(frame.data(), static_cast<int>(frame.size()), kModoComando);
   if (enviado == -1) {

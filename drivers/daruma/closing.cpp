@@ -55,7 +55,7 @@ bool Closed(bool taken) {
 // is sent whatever the one before answered, so that a coupon paid in part is
 // closed by a later call that pays the rest.
 bool CloseByLetters(double desconto, const std::vector<Payment>& pagamentos, const std::string& cnpjCpf,
-                const std::string& nome) {
+                    const std::string& nome) {
   std::string subtotal = "000000000000";
   if (desconto > 0) {
     const std::optional<std::string> digits = AmountField(Format::Amount12, desconto);
@@ -113,8 +113,7 @@ std::optional<std::vector<Payment>> PlanPayments(TClientDataSet& movimentos, TCl
       Refuse("Forma de pagamento nao cadastrada: " + cdtiporece, kPaymentUnknown);
       return std::nullopt;
     }
-    taken.push_back({movs.FieldByName("DTHRINCMOV").AsDateTime(),
-                     {letter, movs.FieldByName("VRMOVIVEND").AsFloat()}});
+    taken.push_back({movs.FieldByName("DTHRINCMOV").AsDateTime(), {letter, movs.FieldByName("VRMOVIVEND").AsFloat()}});
   }
   std::stable_sort(taken.begin(), taken.end(), [](const Taken& a, const Taken& b) { return a.when < b.when; });
   std::vector<Payment> pagamentos;
@@ -124,8 +123,8 @@ std::optional<std::vector<Payment>> PlanPayments(TClientDataSet& movimentos, TCl
 
 }  // namespace
 
-bool FechaCupom_Daruma(int tipo, bool /*flag*/, const std::string& cnpjCpf, double desconto,
-                       double descontoExtra, double valorPago, const std::string& nome) {
+bool FechaCupom_Daruma(int tipo, bool /*flag*/, const std::string& cnpjCpf, double desconto, double descontoExtra,
+                       double valorPago, const std::string& nome) {
   const Model* model = FindModel(tipo);
   if (model == nullptr) return true;
   if (model->payments == Payments::ByLetter)
@@ -133,9 +132,8 @@ bool FechaCupom_Daruma(int tipo, bool /*flag*/, const std::string& cnpjCpf, doub
   return CloseWithAmountPaid(desconto, descontoExtra, valorPago);
 }
 
-bool FechaCupomFormasPg_Daruma(double desconto, double acrescimo, bool contraVale,
-                               TClientDataSet& movimentos, TClientDataSet& recebimentos,
-                               std::string& numeroCupom, const std::string& cnpjCpf,
+bool FechaCupomFormasPg_Daruma(double desconto, double acrescimo, bool contraVale, TClientDataSet& movimentos,
+                               TClientDataSet& recebimentos, std::string& numeroCupom, const std::string& cnpjCpf,
                                const std::string& nome) {
   // Neither is in the closing of these printers: a coupon is never closed
   // for less than the sale, nor a change voucher promised and not printed.

@@ -40,7 +40,6 @@ Outcome LastOutcome();
 std::optional<Document> AskOpenDocument();
 
 // Sends a command and, when the printer took it, answers its answer.
-std::optional<std::string> Query(unsigned char command,
-                                 const std::vector<std::string>& parametros = {});
+std::optional<std::string> Query(unsigned char command, const std::vector<std::string>& parametros = {});
 
 }  // namespace Qdm00300::detail

@@ -40,13 +40,8 @@ const Model kType7{
 // never hold its 0x80 bit, and the reading would always say "001".
 const Model kType8{
     .tipo = 8,
-    .translation = {{0xF3, 0xC9},
-                    {0xD5, std::nullopt},
-                    {0xF2, 0xDB},
-                    {0xDB, 0xD3},
-                    {0xE4, 0x14},
-                    {0xFF, 0x05},
-                    {0xE5, 0xEB}},
+    .translation =
+        {{0xF3, 0xC9}, {0xD5, std::nullopt}, {0xF2, 0xDB}, {0xDB, 0xD3}, {0xE4, 0x14}, {0xFF, 0x05}, {0xE5, 0xEB}},
     .status_hex_check_pos = 0,
     .drawer = {.pos = 2, .digits = 2, .mask = 0x80, .when_set = "000", .when_clear = "001"},
     .document = {.question = 0x05, .pos = 1, .hex_digit = false},

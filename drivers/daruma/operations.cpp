@@ -18,7 +18,7 @@ constexpr int kCodeWidth = 13;
 constexpr int kDescriptionWidth = 30;
 constexpr int kPriceWidth = 9;
 constexpr int kCouponNumberWidth = 6;
-const char* const kCodigoForaDoCampo = "C\xF3" "digo do item maior que o campo da impressora fiscal.";
+const char* const kCodigoForaDoCampo = "C\363digo do item maior que o campo da impressora fiscal.";
 
 bool Send(unsigned char command, const std::vector<std::string>& parametros = {}) {
   return EnviaComando_Daruma(Byte(command), parametros, false, false);
@@ -77,9 +77,8 @@ bool AbreCupom_Daruma() {
   return aberto;
 }
 
-bool VendaItem_Daruma(const std::string& codigo, const std::string& descricao,
-                      const std::string& aliquota, double quantidade, double preco,
-                      double desconto) {
+bool VendaItem_Daruma(const std::string& codigo, const std::string& descricao, const std::string& aliquota,
+                      double quantidade, double preco, double desconto) {
   // A code longer than its field would lose characters: a bar code sold
   // under another number.
   if (static_cast<int>(codigo.size()) > kCodeWidth) {
@@ -93,14 +92,12 @@ bool VendaItem_Daruma(const std::string& codigo, const std::string& descricao,
   if (!unitario) return false;
   const std::optional<std::string> qtd = QuantityField(quantidade);
   if (!qtd) return false;
-  return Send(kVendaItem, {aliquota, util::AjustaZero(codigo, kCodeWidth), *desc,
-                           util::AjustaZero(*unitario, kPriceWidth), *qtd,
-                           util::TamFixo(descricao, kDescriptionWidth)});
+  return Send(kVendaItem,
+              {aliquota, util::AjustaZero(codigo, kCodeWidth), *desc, util::AjustaZero(*unitario, kPriceWidth), *qtd,
+               util::TamFixo(descricao, kDescriptionWidth)});
 }
 
-bool Cancela_ItGenerico_Daruma(const std::string& item, bool /*avisa*/) {
-  return Send(kCancelaItem, {item});
-}
+bool Cancela_ItGenerico_Daruma(const std::string& item, bool /*avisa*/) { return Send(kCancelaItem, {item}); }
 
 bool Cancela_Cupom_Daruma(bool /*avisa*/, bool /*repete*/, std::string& resposta) {
   const bool cancelado = Send(kCancelaCupom);
@@ -112,14 +109,13 @@ bool Totaliza_NFiscal_Daruma(const std::string& totalizador, const std::string& 
   return Send(kTotaliza, {totalizador, valor});
 }
 
-bool Cupom_NFiscNVinc_Daruma(const std::string& campo1, const std::string& campo2,
-                             const std::string& campo3, const std::string& campo4) {
+bool Cupom_NFiscNVinc_Daruma(const std::string& campo1, const std::string& campo2, const std::string& campo3,
+                             const std::string& campo4) {
   return Send(kNaoFiscal, {campo1, campo2, campo3, campo4});
 }
 
-bool Nomeia_TotParcial_Daruma(const std::string& campo1, const std::string& campo2,
-                              const std::string& campo3, const std::string& campo4,
-                              bool /*avisa*/, bool /*repete*/) {
+bool Nomeia_TotParcial_Daruma(const std::string& campo1, const std::string& campo2, const std::string& campo3,
+                              const std::string& campo4, bool /*avisa*/, bool /*repete*/) {
   return Send(kTotalizador, {campo1, campo2, campo3, campo4});
 }
 
@@ -129,9 +125,7 @@ bool Config_FormaPg_Daruma(const std::string& forma, bool /*avisa*/, bool /*repe
 
 bool RelGerencial_Daruma() { return Send(kRelatorioGerencial, {" "}); }
 
-bool ImprimeTexto_Daruma(const std::string& texto) {
-  return Send(kTextoLivre, {PrintableText(texto)});
-}
+bool ImprimeTexto_Daruma(const std::string& texto) { return Send(kTextoLivre, {PrintableText(texto)}); }
 
 bool FechRelatGerenc_Daruma(bool /*avisa*/, bool /*repete*/) { return Send(kFechaRelatorio); }
 

@@ -41,8 +41,7 @@ OneRead ReadOnce() {
 
 std::string Byte(unsigned char command) { return std::string(1, static_cast<char>(command)); }
 
-std::string BuildFrame(const Model& model, unsigned char command, const std::string& parametros,
-                       bool& status) {
+std::string BuildFrame(const Model& model, unsigned char command, const std::string& parametros, bool& status) {
   status = command == kEstado;
   const std::optional<unsigned char> sent = Translate(model, command);
   std::string frame;

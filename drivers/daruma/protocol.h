@@ -43,8 +43,7 @@ std::string Byte(unsigned char command);
 // The frame: 0x1D and the byte for the status request, the bare 0x05, the
 // parameters alone where the model has no byte, ESC and the byte otherwise.
 // `status` tells whether it is the status request.
-std::string BuildFrame(const Model& model, unsigned char command, const std::string& parametros,
-                       bool& status);
+std::string BuildFrame(const Model& model, unsigned char command, const std::string& parametros, bool& status);
 
 // An answer "?E" + two digits reports an error, except the codes the
 // printer uses for warnings on a command it carried out.

@@ -41,8 +41,7 @@ std::string FindEntry(std::string table, int width, Match matches) {
 
 std::string FindSigned(const std::string& table, char sign, const std::string& key) {
   const std::string wanted = platform::UpperCase(sign + PrinterName(key));
-  return FindEntry(table, kSignedEntry,
-                   [&](const std::string& entry) { return platform::UpperCase(entry) == wanted; });
+  return FindEntry(table, kSignedEntry, [&](const std::string& entry) { return platform::UpperCase(entry) == wanted; });
 }
 
 std::string FindNamed(const std::string& table, int width, const std::string& key) {
@@ -124,21 +123,18 @@ void ProgramTotalizers(const Model& model) {
       SignedTotalizers(with_sign, Field(*first, model.signed_totalizers));
   const std::optional<std::string> second = Query(kTabelas);
   if (!second) return;
-  TakeBack(signed_programmed, [&](const Wanted& w) {
-    return FindSigned(Field(*second, model.signed_totalizers), w.prefix, w.key);
-  });
+  TakeBack(signed_programmed,
+           [&](const Wanted& w) { return FindSigned(Field(*second, model.signed_totalizers), w.prefix, w.key); });
   const std::vector<Wanted> named{{"CV-EMITIDO", &IdTotParcCV, 'V', false},
                                   {"RELAT-GER", &IdTotRelatGer, 'V', true},
                                   {"TEF", &IdTotTef, 'V', true},
                                   {"Compra-Cred", &IdTotCompCred, 'V', false}};
-  const std::vector<const Wanted*> named_programmed =
-      NamedTotalizers(named, Field(*second, model.named_totalizers));
+  const std::vector<const Wanted*> named_programmed = NamedTotalizers(named, Field(*second, model.named_totalizers));
   if (named_programmed.empty()) return;
   const std::optional<std::string> again = Query(kTabelas);
   if (!again) return;
-  TakeBack(named_programmed, [&](const Wanted& w) {
-    return FindNamed(Field(*again, model.named_totalizers), kNameWidth, w.key);
-  });
+  TakeBack(named_programmed,
+           [&](const Wanted& w) { return FindNamed(Field(*again, model.named_totalizers), kNameWidth, w.key); });
 }
 
 using drivers::AddRate;
@@ -210,8 +206,8 @@ void LetterPaymentMethods(TClientDataSet& recebimentos) {
     // This kind of method must let the printer issue a credit note: its
     // flag is set at its own letter.
     if (tipo == "4" && found.flag == "N") {
-      EnviaComando_Daruma(Byte(kFormaPagamento),
-                          {"PGV" + found.letter + util::TamFixo(nome, kMethodNameWidth)}, false, false);
+      EnviaComando_Daruma(Byte(kFormaPagamento), {"PGV" + found.letter + util::TamFixo(nome, kMethodNameWidth)}, false,
+                          false);
     }
   }
 
@@ -222,8 +218,8 @@ void LetterPaymentMethods(TClientDataSet& recebimentos) {
         letter > kLastLetter)
       continue;
     const std::string nome = FieldText(recebimentos, "NMTIPORECE");
-    if (EnviaComando_Daruma(Byte(kFormaPagamento),
-                            {"PGV" + Letter(letter) + util::TamFixo(nome, kMethodNameWidth)}, false, false)) {
+    if (EnviaComando_Daruma(Byte(kFormaPagamento), {"PGV" + Letter(letter) + util::TamFixo(nome, kMethodNameWidth)},
+                            false, false)) {
       SetLetter(recebimentos, Letter(letter), "S");
       ++letter;
     }
@@ -273,8 +269,7 @@ void CarregaTot_Daruma() {
   if (model.payments == Payments::ByLetter) return ProgramTotalizers(model);
   const std::optional<std::string> answer = Query(kTabelas);
   if (!answer) return;
-  const std::string letter =
-      FindNamed(Field(*answer, model.credit_note_table), kSignedEntry, model.credit_note_key);
+  const std::string letter = FindNamed(Field(*answer, model.credit_note_table), kSignedEntry, model.credit_note_key);
   if (!letter.empty()) IdTotParcCV = letter;
 }
 

@@ -51,7 +51,7 @@ extern std::string IdTotParcCV;  // totalizer of change vouchers
 
 // Totalizer and payment globals filled by the table loaders: a totalizer's
 // two-digit number on the printer, "" when the printer has none.
-extern std::string IdImpVendCon;  // set by the host: "S" asks for the consumer-sale totalizers
+extern std::string IdImpVendCon;    // set by the host: "S" asks for the consumer-sale totalizers
 extern std::string IdTotParcOutr;   // the group of the consumer-sale and credit totalizers
 extern std::string IdTotParcVCons;  // consumer sale
 extern std::string IdTotCompCred;   // credit purchase
@@ -90,8 +90,8 @@ void FechaPorta_Sweda();
 // text line of ours ("08").
 // The frame is ESC "." code, the arguments joined with nothing between
 // them, "}"; the answer lands in SwedaRet.
-bool EnviaComando_Sweda(const std::string& comando, const std::vector<std::string>& parametros,
-                        bool avisa, bool repete);
+bool EnviaComando_Sweda(const std::string& comando, const std::vector<std::string>& parametros, bool avisa,
+                        bool repete);
 // Judges the last answer as the channel does: true unless it is a refusal
 // (logged; shown when `avisa`). `cancelaAberto` and `avisaPapel` are
 // accepted for the facade's sake and have no effect: an unfinished
@@ -124,9 +124,8 @@ void CarregaRec_Sweda(TClientDataSet& recebimentos);
 // Programs the payment methods: `lista` is the whole list of entries.
 bool Config_FormaPg_Sweda(const std::string& lista, bool avisa, bool repete);
 // Command "38" with its four fields as given: "N" and the entries to add.
-bool Nomeia_TotParcial_Sweda(const std::string& campo1, const std::string& campo2,
-                             const std::string& campo3, const std::string& campo4, bool avisa,
-                             bool repete);
+bool Nomeia_TotParcial_Sweda(const std::string& campo1, const std::string& campo2, const std::string& campo3,
+                             const std::string& campo4, bool avisa, bool repete);
 
 // ---- Fiscal operations -----------------------------------------------------
 // Operations without `avisa` show a refusal to the operator.
@@ -138,9 +137,8 @@ bool AbreCupom_Sweda();  // "17"
 // (price times quantity) cut to the cent; the discount as a percentage text
 // (types 3 and 4) or four digits (5 and 6). Nothing is sent when a number
 // does not fit its field. The result is the sale's.
-bool VendaItem_Sweda(const std::string& codigo, const std::string& descricao,
-                     const std::string& aliquota, double quantidade, double preco,
-                     double desconto);
+bool VendaItem_Sweda(const std::string& codigo, const std::string& descricao, const std::string& aliquota,
+                     double quantidade, double preco, double desconto);
 bool Leitura_X_Sweda(const std::string& texto);  // "13" with `texto`
 // "14" with `texto` and today's date (DDMMYY) on the library clock.
 bool Reducao_Z_Sweda(const std::string& texto);
@@ -154,14 +152,14 @@ bool Cancela_ItGenerico_Sweda(const std::string& item, bool avisa);  // "04": it
 // Cancels the last coupon ("05"); `resposta` receives the printer's answer.
 bool Cancela_Cupom_Sweda(bool avisa, bool repete, std::string& resposta);
 // A receipt not linked to a coupon ("19") with its four fields as given.
-bool Cupom_NFiscNVinc_Sweda(const std::string& campo1, const std::string& campo2,
-                            const std::string& campo3, const std::string& campo4);
+bool Cupom_NFiscNVinc_Sweda(const std::string& campo1, const std::string& campo2, const std::string& campo3,
+                            const std::string& campo4);
 // The drawer's state ("22"); read it with RetornoImpFiscal_Sweda("22").
 bool Estado_Gaveta_Sweda(bool avisa, bool repete);
-bool Leitura_Totais_Sweda(bool avisa, bool repete);  // "27": read the answer in SwedaRet
+bool Leitura_Totais_Sweda(bool avisa, bool repete);   // "27": read the answer in SwedaRet
 bool FechRelatGerenc_Sweda(bool avisa, bool repete);  // "12": closes the open report
 bool Estado_Imp_Sweda(bool avisa, bool repete);       // "23": the printer's status
-bool Numero_Cupom_Sweda();  // "27"; read the number with RetornoImpFiscal_Sweda("27")
+bool Numero_Cupom_Sweda();                            // "27"; read the number with RetornoImpFiscal_Sweda("27")
 // Sends nothing and answers true: the supply is not registered on a Sweda
 // printer.
 bool Suprimento_Sweda(double valor);

@@ -107,12 +107,11 @@ void ClearGlobals() {
 bool StartImpFis_Sweda(const std::string& porta) {
   // All three entry points or none: a library without one of them is left
   // unbound, and the facade stops the printer.
-  const drivers::Started started =
-      drivers::StartDriver(ImpFisDLLHandle, kLibrary, kEntryPoints,
-                           {.open = [&porta] { return AbrePorta_Sweda(porta); },
-                            .close = FechaPorta_Sweda,
-                            .unbind = StopImpFis_Sweda,
-                            .unbound = Qdm00000::StopImpFiscal});
+  const drivers::Started started = drivers::StartDriver(ImpFisDLLHandle, kLibrary, kEntryPoints,
+                                                        {.open = [&porta] { return AbrePorta_Sweda(porta); },
+                                                         .close = FechaPorta_Sweda,
+                                                         .unbind = StopImpFis_Sweda,
+                                                         .unbound = Qdm00000::StopImpFiscal});
   if (started == drivers::Started::Open) boImpFiscalOK = true;
   return started != drivers::Started::NotLoaded;
 }

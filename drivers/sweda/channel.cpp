@@ -61,8 +61,7 @@ void PollState() {
   const drivers::WaitEnd end = drivers::WaitUntil(
       [&poll] {
         if (Stopped()) return drivers::Try::Abandon;
-        return JudgePoll(Exchange(kStatePoll), ++poll) == PollVerdict::Done ? drivers::Try::Done
-                                                                              : drivers::Try::Again;
+        return JudgePoll(Exchange(kStatePoll), ++poll) == PollVerdict::Done ? drivers::Try::Done : drivers::Try::Again;
       },
       kRetryPauseMs, SwedaPollTimeoutMs / kRetryPauseMs);
   if (end == drivers::WaitEnd::OutOfTries) Log("ERRO!!! Impressora nao concluiu o comando");
@@ -84,8 +83,7 @@ bool Judge(bool avisa, bool cancel_unfinished) {
     Log(std::string("Comando : ") + kCancelFrame);
     Exchange(kCancelFrame);
   }
-  if (avisa && Slice(SwedaRet, 1, 6) != ".-P006")
-    ShowInformation(CatalogueText("ComandoNExec") + "\r\n" + SwedaRet);
+  if (avisa && Slice(SwedaRet, 1, 6) != ".-P006") ShowInformation(CatalogueText("ComandoNExec") + "\r\n" + SwedaRet);
   return false;
 }
 
@@ -99,13 +97,12 @@ namespace detail {
 bool TextReportOpen() { return text_report_open; }
 }  // namespace detail
 
-bool EnviaComando_Sweda(const std::string& comando, const std::vector<std::string>& parametros,
-                        bool avisa, bool /*repete*/) {
+bool EnviaComando_Sweda(const std::string& comando, const std::vector<std::string>& parametros, bool avisa,
+                        bool /*repete*/) {
   const drivers::CommandScope scope(boComando, {{SwedaEnviaComando, "EnviaComando"}});
   if (scope.Refused()) return false;
   text_report_open = false;
-  const std::string frame =
-      BuildFrame(TranslateCode(comando, Qdm00000::IdTipoImpFis), parametros);
+  const std::string frame = BuildFrame(TranslateCode(comando, Qdm00000::IdTipoImpFis), parametros);
   Transmit(frame);
   // A busy printer did not take the command: it is sent again within the
   // bound whether the caller asked for it or not, and a printer still busy

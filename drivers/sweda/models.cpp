@@ -9,14 +9,30 @@ namespace {
 using drivers::TableRow;
 
 constexpr TableRow<int, SwedaModel> kModels[] = {
-    {3, {.method_width = 15, .discount = DiscountForm::PercentText, .drawer_state = "22",
-         .printer_state = "21", .report_close = "12SN"}},
-    {4, {.method_width = 15, .discount = DiscountForm::PercentText, .drawer_state = "43",
-         .printer_state = "42", .report_close = "12SN"}},
-    {5, {.method_width = 16, .discount = DiscountForm::FourDigits, .drawer_state = "43",
-         .printer_state = "42", .report_close = "12N"}},
-    {6, {.method_width = 16, .discount = DiscountForm::FourDigits, .drawer_state = "43",
-         .printer_state = "42", .report_close = "12N"}},
+    {3,
+     {.method_width = 15,
+      .discount = DiscountForm::PercentText,
+      .drawer_state = "22",
+      .printer_state = "21",
+      .report_close = "12SN"}},
+    {4,
+     {.method_width = 15,
+      .discount = DiscountForm::PercentText,
+      .drawer_state = "43",
+      .printer_state = "42",
+      .report_close = "12SN"}},
+    {5,
+     {.method_width = 16,
+      .discount = DiscountForm::FourDigits,
+      .drawer_state = "43",
+      .printer_state = "42",
+      .report_close = "12N"}},
+    {6,
+     {.method_width = 16,
+      .discount = DiscountForm::FourDigits,
+      .drawer_state = "43",
+      .printer_state = "42",
+      .report_close = "12N"}},
 };
 
 // The type-3 codes a model may take in place of, and where its own stands.

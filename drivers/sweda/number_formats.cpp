@@ -18,9 +18,7 @@ constexpr std::array<drivers::DigitField, 5> kFormats{{
 
 }  // namespace
 
-const drivers::DigitField& FormatOf(Format format) {
-  return kFormats[static_cast<std::size_t>(format)];
-}
+const drivers::DigitField& FormatOf(Format format) { return kFormats[static_cast<std::size_t>(format)]; }
 
 std::optional<std::string> AmountField(Format format, double value) {
   return drivers::AmountField(FormatOf(format), value);

@@ -25,9 +25,8 @@ struct ItemFrames {
 
 // Every number is checked against its field before anything is sent: a
 // value that does not fit is refused (and reported), never cut.
-std::optional<ItemFrames> BuildItem(int tipo, const std::string& codigo,
-                                    const std::string& descricao, const std::string& aliquota,
-                                    double quantidade, double preco, double desconto) {
+std::optional<ItemFrames> BuildItem(int tipo, const std::string& codigo, const std::string& descricao,
+                                    const std::string& aliquota, double quantidade, double preco, double desconto) {
   // A whole quantity and a fractional one share the field: 2 is 0002000,
   // 1.2345 is 0001234 (cut, not rounded); 10 000 and more do not fit.
   const auto qty = AmountField(Format::Quantity, util::Trunc3(quantidade));
@@ -73,9 +72,8 @@ bool Send(const char* comando, const std::vector<std::string>& args = {}) {
 
 bool AbreCupom_Sweda() { return Send("17"); }
 
-bool VendaItem_Sweda(const std::string& codigo, const std::string& descricao,
-                     const std::string& aliquota, double quantidade, double preco,
-                     double desconto) {
+bool VendaItem_Sweda(const std::string& codigo, const std::string& descricao, const std::string& aliquota,
+                     double quantidade, double preco, double desconto) {
   const std::optional<ItemFrames> item =
       BuildItem(Qdm00000::IdTipoImpFis, codigo, descricao, aliquota, quantidade, preco, desconto);
   if (!item) return false;
@@ -91,13 +89,9 @@ bool Reducao_Z_Sweda(const std::string& texto) {
   return Send("14", {texto, platform::FormatDateTime("ddmmyy", platform::Date())});
 }
 
-bool Memoria_Fiscal_Data_Sweda(const std::string& de, const std::string& ate) {
-  return Send("16", {de, ate});
-}
+bool Memoria_Fiscal_Data_Sweda(const std::string& de, const std::string& ate) { return Send("16", {de, ate}); }
 
-bool Memoria_Fiscal_RedZ_Sweda(const std::string& de, const std::string& ate) {
-  return Send("16", {de, ate});
-}
+bool Memoria_Fiscal_RedZ_Sweda(const std::string& de, const std::string& ate) { return Send("16", {de, ate}); }
 
 bool Totaliza_NFiscal_Sweda(const std::string& totalizador, const std::string& valor) {
   return Send("10", {totalizador, valor});
@@ -113,26 +107,18 @@ bool Cancela_Cupom_Sweda(bool avisa, bool repete, std::string& resposta) {
   return cancelado;
 }
 
-bool Cupom_NFiscNVinc_Sweda(const std::string& campo1, const std::string& campo2,
-                            const std::string& campo3, const std::string& campo4) {
+bool Cupom_NFiscNVinc_Sweda(const std::string& campo1, const std::string& campo2, const std::string& campo3,
+                            const std::string& campo4) {
   return Send("19", {campo1, campo2, campo3, campo4});
 }
 
-bool Estado_Gaveta_Sweda(bool avisa, bool repete) {
-  return EnviaComando_Sweda("22", {}, avisa, repete);
-}
+bool Estado_Gaveta_Sweda(bool avisa, bool repete) { return EnviaComando_Sweda("22", {}, avisa, repete); }
 
-bool Leitura_Totais_Sweda(bool avisa, bool repete) {
-  return EnviaComando_Sweda("27", {}, avisa, repete);
-}
+bool Leitura_Totais_Sweda(bool avisa, bool repete) { return EnviaComando_Sweda("27", {}, avisa, repete); }
 
-bool FechRelatGerenc_Sweda(bool avisa, bool repete) {
-  return EnviaComando_Sweda("12", {}, avisa, repete);
-}
+bool FechRelatGerenc_Sweda(bool avisa, bool repete) { return EnviaComando_Sweda("12", {}, avisa, repete); }
 
-bool Estado_Imp_Sweda(bool avisa, bool repete) {
-  return EnviaComando_Sweda("23", {}, avisa, repete);
-}
+bool Estado_Imp_Sweda(bool avisa, bool repete) { return EnviaComando_Sweda("23", {}, avisa, repete); }
 
 bool Numero_Cupom_Sweda() { return Send("27"); }
 
@@ -167,13 +153,9 @@ bool ImprimeTexto_Sweda(const std::string& texto) {
   return true;
 }
 
-bool Formato_Chq(const std::string& texto) {
-  return EnviaComando_Sweda("46", {"S", texto}, false, true);
-}
+bool Formato_Chq(const std::string& texto) { return EnviaComando_Sweda("46", {"S", texto}, false, true); }
 
-bool Altera_Chq(const std::string& campo1, const std::string& campo2) {
-  return Send("45", {campo1, campo2});
-}
+bool Altera_Chq(const std::string& campo1, const std::string& campo2) { return Send("45", {campo1, campo2}); }
 
 // The check's amount, payee, place and date go as the front end wrote them.
 bool Dados_Chq(const std::string& valor, const std::string& favorecido, const std::string& local,
@@ -181,8 +163,6 @@ bool Dados_Chq(const std::string& valor, const std::string& favorecido, const st
   return Send("44", {valor, favorecido, local, data});
 }
 
-bool Fecha_Imp_Chq_Sweda(bool avisa, bool repete) {
-  return EnviaComando_Sweda("_25", {}, avisa, repete);
-}
+bool Fecha_Imp_Chq_Sweda(bool avisa, bool repete) { return EnviaComando_Sweda("_25", {}, avisa, repete); }
 
 }  // namespace Qdm00200

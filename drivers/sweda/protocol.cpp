@@ -32,16 +32,13 @@ std::string Slice(const std::string& answer, int from, int to) {
 bool Refused(const std::string& answer) { return At(answer, 2) == '-'; }
 bool Busy(const std::string& answer) { return Slice(answer, 2, 6) == kBusyCode; }
 bool CouponData(const std::string& answer) { return Slice(answer, 2, 3) == "+C"; }
-bool LittlePaper(const std::string& answer) {
-  return Slice(answer, 1, 3) == ".+P" && At(answer, 6) == '5';
-}
+bool LittlePaper(const std::string& answer) { return Slice(answer, 1, 3) == ".+P" && At(answer, 6) == '5'; }
 
 PollVerdict JudgePoll(const std::string& answer, int poll) {
   const std::string head = Slice(answer, 1, 2);
   if (head == ".+") {
     const char state = At(answer, 10);
-    return state == 'C' || state == 'P' || state == 'E' ? PollVerdict::Done
-                                                        : PollVerdict::KeepPolling;
+    return state == 'C' || state == 'P' || state == 'E' ? PollVerdict::Done : PollVerdict::KeepPolling;
   }
   if (head == ".-") {
     const std::string code = Slice(answer, 2, 6);

@@ -30,10 +30,10 @@ inline char At(const std::string& answer, int position) {
              : '\0';
 }
 
-bool Refused(const std::string& answer);     // position 2 is "-"
-bool Busy(const std::string& answer);        // positions 2 to 6 are "-P006"
-bool CouponData(const std::string& answer);  // positions 2 to 3 are "+C"
-bool LittlePaper(const std::string& answer); // ".+P" and "5" at position 6
+bool Refused(const std::string& answer);      // position 2 is "-"
+bool Busy(const std::string& answer);         // positions 2 to 6 are "-P006"
+bool CouponData(const std::string& answer);   // positions 2 to 3 are "+C"
+bool LittlePaper(const std::string& answer);  // ".+P" and "5" at position 6
 
 // The state poll's verdict on one answer to "28".
 enum class PollVerdict { Done, KeepPolling };

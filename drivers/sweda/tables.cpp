@@ -31,8 +31,8 @@ constexpr int kMethodName = 15;
 struct TableSlice {
   char selector;
   int from;
-  int to;        // types 3 and 4
-  int to_wide;   // types 5 and 6
+  int to;       // types 3 and 4
+  int to_wide;  // types 5 and 6
 };
 
 constexpr std::array<TableSlice, 3> kRateSlices{{{'3', 49, 76, 76}, {'4', 8, 56, 56}, {'5', 8, 35, 35}}};
@@ -70,9 +70,7 @@ std::string TwoDigits(int n) { return util::Ajusta(platform::IntToStr(n), 2); }
 
 // The catalogue text of a key as a 14-character totalizer name, as written
 // and in upper case.
-std::string TotalizerName(const std::string& key) {
-  return util::TamFixo(CatalogueText(key), kTotalizerName);
-}
+std::string TotalizerName(const std::string& key) { return util::TamFixo(CatalogueText(key), kTotalizerName); }
 std::string UpperTotalizerName(const std::string& key) {
   return util::TamFixo(platform::UpperCase(CatalogueText(key)), kTotalizerName);
 }
@@ -118,12 +116,12 @@ bool FindTotalizers() {
 // The "38" the walk calls for, or nothing when every totalizer is there.
 std::optional<std::vector<std::string>> MissingTotalizers() {
   const bool vendaCons = IdImpVendCon == "S";
-  const std::vector<std::string> cash{"&" + TotalizerName("TOTALIZ"), "+" + TotalizerName("Suprimento"), "-" + TotalizerName("Sangria")};
+  const std::vector<std::string> cash{"&" + TotalizerName("TOTALIZ"), "+" + TotalizerName("Suprimento"),
+                                      "-" + TotalizerName("Sangria")};
   const std::vector<std::string> others{"&" + TotalizerName("TOTALIZOUTROS"), "+" + TotalizerName("TotalizVendaCons"),
                                         "+" + TotalizerName("Compra-Cred")};
   std::vector<std::string> args{"N"};
-  if ((IdTotCompCred.empty() || IdTotParcSup.empty() || IdTotParcSang.empty()) && vendaCons &&
-      IdTotParcVCons.empty()) {
+  if ((IdTotCompCred.empty() || IdTotParcSup.empty() || IdTotParcSang.empty()) && vendaCons && IdTotParcVCons.empty()) {
     args.insert(args.end(), cash.begin(), cash.end());
     args.insert(args.end(), others.begin(), others.end());
   } else if (IdTotParcSup.empty() || IdTotParcSang.empty()) {
@@ -139,12 +137,9 @@ std::optional<std::vector<std::string>> MissingTotalizers() {
 using drivers::AddRate;
 
 // The field text of the current record.
-std::string Field(platform::TClientDataSet& ds, const char* name) {
-  return ds.FieldByName(name).AsString();
-}
+std::string Field(platform::TClientDataSet& ds, const char* name) { return ds.FieldByName(name).AsString(); }
 
-void SetPaymentGlobals(platform::TClientDataSet& ds, std::string& cd, std::string& id,
-                       std::string& nm) {
+void SetPaymentGlobals(platform::TClientDataSet& ds, std::string& cd, std::string& id, std::string& nm) {
   cd = Field(ds, "CDTIPORECE");
   id = Field(ds, "CDFPIMPFIS");
   nm = platform::Copy(Field(ds, "NMTIPORECE"), 1, 16);
@@ -181,9 +176,8 @@ std::string NumberInOrder(platform::TClientDataSet& tipos, const std::string& pr
     if (tipo != "B") {
       // Only the change type of this row marks it: a row that names none
       // (or one not in the file) is never marked by a row found before.
-      const bool troco7 =
-          troco.Locate("CDTIPORECE", {platform::Variant(Field(tipos, "CDTIPOTROCO"))}) &&
-          Field(troco, "IDTIPORECE") == "7";
+      const bool troco7 = troco.Locate("CDTIPORECE", {platform::Variant(Field(tipos, "CDTIPOTROCO"))}) &&
+                          Field(troco, "IDTIPORECE") == "7";
       const std::string nome = Field(tipos, "NMTIPORECE");
       const std::string entry = EntryName(nome, troco7);
       std::string flag = "S";
@@ -221,8 +215,7 @@ void NumberByPrinter(platform::TClientDataSet& tipos, const std::string& printer
     // Only a whole entry counts: a name found across two entries is no method.
     int index = -1;
     for (int i = 0; (i + 1) * width <= static_cast<int>(upper.size()); ++i) {
-      if (upper.compare(static_cast<std::size_t>(i * width + width - kMethodName), kMethodName,
-                        candidate) == 0) {
+      if (upper.compare(static_cast<std::size_t>(i * width + width - kMethodName), kMethodName, candidate) == 0) {
         index = i;
         break;
       }
@@ -324,8 +317,7 @@ void CarregaRec_Sweda(TClientDataSet& recebimentos) {
     throw;
   }
   const std::string lista = NumberInOrder(recebimentos, printer);
-  const bool equal = platform::UpperCase(platform::Trim(lista)) ==
-                     platform::UpperCase(platform::Trim(printer));
+  const bool equal = platform::UpperCase(platform::Trim(lista)) == platform::UpperCase(platform::Trim(printer));
   if (read && !equal && !Config_FormaPg_Sweda(lista, false, false)) NumberByPrinter(recebimentos, printer);
   // Closing writes the changed rows back to the file, whole or not at all.
   recebimentos.Close();
@@ -335,9 +327,8 @@ bool Config_FormaPg_Sweda(const std::string& lista, bool avisa, bool repete) {
   return EnviaComando_Sweda("39", {lista}, avisa, repete);
 }
 
-bool Nomeia_TotParcial_Sweda(const std::string& campo1, const std::string& campo2,
-                             const std::string& campo3, const std::string& campo4, bool avisa,
-                             bool repete) {
+bool Nomeia_TotParcial_Sweda(const std::string& campo1, const std::string& campo2, const std::string& campo3,
+                             const std::string& campo4, bool avisa, bool repete) {
   return EnviaComando_Sweda("38", {campo1, campo2, campo3, campo4}, avisa, repete);
 }
 

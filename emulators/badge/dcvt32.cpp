@@ -45,8 +45,8 @@ class CheckDigitLibrary : public emu::Device {
         std::memset(answer_, '9', kAnswerBytes);
         return answer_;
     }
-    const bool digits = !badge.empty() && badge.size() <= kLongestBadge &&
-                        badge.find_first_not_of("0123456789") == std::string::npos;
+    const bool digits =
+        !badge.empty() && badge.size() <= kLongestBadge && badge.find_first_not_of("0123456789") == std::string::npos;
     return Keep(digits ? badge + CheckDigit(badge) : "");
   }
   void SetFault(int fault) { fault_ = fault; }

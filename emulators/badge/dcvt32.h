@@ -20,9 +20,9 @@ extern "C" {
 
 enum DcvtFault {
   DCVT_OK = 0,
-  DCVT_OVERLONG = 1,      /* a zero-terminated answer of 200 digits */
-  DCVT_UNTERMINATED = 2,  /* 256 digits and no zero in the answer buffer */
-  DCVT_NULL = 3           /* a null answer */
+  DCVT_OVERLONG = 1,     /* a zero-terminated answer of 200 digits */
+  DCVT_UNTERMINATED = 2, /* 256 digits and no zero in the answer buffer */
+  DCVT_NULL = 3          /* a null answer */
 };
 /* Holds until set back to DCVT_OK (Emu_Reset does too). */
 void DcvtEmu_SetFault(int fault);

@@ -11,13 +11,9 @@ namespace {
 constexpr std::size_t kDescriptionSize = 29;
 constexpr std::size_t kFooterLines = 8;
 
-bool Selling(const FiscalState& state) {
-  return state.CouponOpen() && state.coupon->phase == CouponPhase::Selling;
-}
+bool Selling(const FiscalState& state) { return state.CouponOpen() && state.coupon->phase == CouponPhase::Selling; }
 
-bool Paying(const FiscalState& state) {
-  return state.CouponOpen() && state.coupon->phase == CouponPhase::Paying;
-}
+bool Paying(const FiscalState& state) { return state.CouponOpen() && state.coupon->phase == CouponPhase::Paying; }
 
 // "0002" (whole units) or "0002500" (three implied decimals).
 std::optional<long long> QuantityField(const std::string& text) {
@@ -45,7 +41,7 @@ void StartCoupon(Command& c, const std::string& heading) {
   Coupon coupon;
   coupon.coo = s.NextDocument();
   s.coupon = coupon;
-  c.Print(DocumentHeader(s, c.now, coupon.coo, "CUPOM FISCAL") + heading + "ITEM C\xD3" "DIGO DESCRI\xC7\xC3O\n" +
+  c.Print(DocumentHeader(s, c.now, coupon.coo, "CUPOM FISCAL") + heading + "ITEM C\323DIGO DESCRI\xC7\xC3O\n" +
           Columns("     QTD x VL.UNIT ST", "VL.ITEM(R$)") + Rule());
 }
 
@@ -72,8 +68,7 @@ void SellItem(Command& c) {
   auto quantity = QuantityField(a[3]);
   auto price = DigitField(a[4], 8);
   auto discount = DiscountField(a[5]);
-  if (a[1].size() > kDescriptionSize || !quantity || !price ||
-      !discount || *quantity == 0 || *price == 0)
+  if (a[1].size() > kDescriptionSize || !quantity || !price || !discount || *quantity == 0 || *price == 0)
     return c.Refuse(0, kSt2FieldType);
   Item item{a[0], a[1], a[2], *quantity, *price, *discount, false};
   if (item.discount >= item.Gross()) return c.Refuse(0, kSt2NotExecuted);

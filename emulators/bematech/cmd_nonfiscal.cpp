@@ -29,8 +29,7 @@ void NonFiscalReceipt(Command& c) {
   auto totalizer = DigitField(kind, 2);
   // A supply or a withdrawal is cash by definition and carries no payment
   // method; a receipt on a totalizer always names one (blank allowed).
-  if ((supply || withdrawal || totalizer) && c.args.size() != (totalizer ? 3u : 2u))
-    return c.Refuse(kSt1FieldCount, 0);
+  if ((supply || withdrawal || totalizer) && c.args.size() != (totalizer ? 3u : 2u)) return c.Refuse(kSt1FieldCount, 0);
   if (s.DocumentOpen()) return c.Refuse(0, kSt2NotExecuted);
   auto amount = DigitField(c.args[1], 14);
   if ((!supply && !withdrawal && !totalizer) || !amount || *amount == 0) return c.Refuse(0, kSt2FieldType);
@@ -59,7 +58,8 @@ void NonFiscalReceipt(Command& c) {
     s.day.AddTotalizer(number, *amount);
     title = Digits(number, 2) + " " + s.totalizers[static_cast<std::size_t>(number - 1)];
   }
-  std::string text = DocumentHeader(s, c.now, coo, "COMPROVANTE N\xC3O FISCAL") + Rule() + Columns(title, Money(*amount));
+  std::string text =
+      DocumentHeader(s, c.now, coo, "COMPROVANTE N\xC3O FISCAL") + Rule() + Columns(title, Money(*amount));
   if (method) {
     s.day.AddMethod(method, *amount);
     text += Columns(s.methods[static_cast<std::size_t>(method - 1)], Money(*amount));
@@ -83,7 +83,7 @@ void OpenVoucher(Command& c) {
   int coo = s.NextDocument();
   s.non_fiscal += 1;
   s.open_doc = OpenDoc::Voucher;
-  c.Print(DocumentHeader(s, c.now, coo, "COMPROVANTE CR\xC9" "DITO OU D\xC9" "BITO") + Rule() +
+  c.Print(DocumentHeader(s, c.now, coo, "COMPROVANTE CR\311DITO OU D\311BITO") + Rule() +
           Columns("COO DO DOCUMENTO VINCULADO", Digits(linked_coo, 6)) +
           Columns(s.methods[static_cast<std::size_t>(method - 1)], Money(*amount)) + Rule());
 }

@@ -11,8 +11,8 @@ namespace {
 
 std::string ClockText(const DateTime& now) {
   char text[16];
-  std::snprintf(text, sizeof text, "%02d%02d%02d%02d%02d%02d", now.day, now.month, now.year % 100, now.hour,
-                now.minute, now.second);
+  std::snprintf(text, sizeof text, "%02d%02d%02d%02d%02d%02d", now.day, now.month, now.year % 100, now.hour, now.minute,
+                now.second);
   return text;
 }
 

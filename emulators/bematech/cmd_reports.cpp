@@ -58,13 +58,14 @@ void FiscalMemoryReading(Command& c) {
 
   int coo = s.NextDocument();
   std::string text = DocumentHeader(s, c.now, coo, "LEITURA DA MEM\xD3RIA FISCAL") +
-                     Columns(by_date ? "PER\xCDODO" : "REDU\xC7\xD5" "ES", from + " A " + to) + Rule();
+                     Columns(by_date ? "PER\xCDODO" : "REDU\xC7\325ES", from + " A " + to) + Rule();
   long long sum = 0;
   for (const Reduction& z : s.reduction_log) {
     int key = by_date ? z.day : z.number;
     if (key < low || key > high) continue;
     sum += z.gross;
-    text += Columns("CRZ " + Digits(z.number, 4) + " " + DaySlashed(z.day) + " COO " + Digits(z.coo, 6), Money(z.gross));
+    text +=
+        Columns("CRZ " + Digits(z.number, 4) + " " + DaySlashed(z.day) + " COO " + Digits(z.coo, 6), Money(z.gross));
   }
   c.Print(text + Columns("TOTAL DO PER\xCDODO", Money(sum)) + FiscalTrailer(s, c.now));
 }
@@ -74,9 +75,8 @@ void FiscalMemoryReading(Command& c) {
 void Totals(Command& c) {
   const FiscalState& s = c.state;
   const DayTotals& t = s.day;
-  c.answer = Digits(s.grand_total, 18) + Digits(t.gross, 14) + Digits(t.cancellations, 14) +
-             Digits(t.discounts, 14) + Digits(t.surcharges, 14) + Digits(t.Net(), 14) + Digits(s.coo, 6) +
-             Digits(s.reductions, 4);
+  c.answer = Digits(s.grand_total, 18) + Digits(t.gross, 14) + Digits(t.cancellations, 14) + Digits(t.discounts, 14) +
+             Digits(t.surcharges, 14) + Digits(t.Net(), 14) + Digits(s.coo, 6) + Digits(s.reductions, 4);
 }
 
 void WriteReductionFile(Command& c) {

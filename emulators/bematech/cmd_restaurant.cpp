@@ -179,8 +179,7 @@ void TableReversal(Command& c) {
   const std::string table = Bare(c.args[0]);
   const std::string position = Trim(c.args[1]);
   auto share = DigitField(c.args[2], 4);
-  if (!share || position.empty() || position.size() > 3 || !AllDigits(position))
-    return c.Refuse(0, kSt2FieldType);
+  if (!share || position.empty() || position.size() > 3 || !AllDigits(position)) return c.Refuse(0, kSt2FieldType);
   std::vector<TableItem*> items = ItemsOf(s, table);
   if (items.empty()) return c.Refuse(0, kSt2NotExecuted);
   if (Closed(c, table)) return;
@@ -195,8 +194,7 @@ void TableReversal(Command& c) {
   const long long after = item.quantity > 0 ? ItemAmount(item) : 0;
   c.Print(Columns("ESTORNO MESA " + table + " ITEM " + Digits(static_cast<long long>(number), 3),
                   "-" + Money(before - after)));
-  if (item.quantity == 0)
-    std::erase_if(s.tables, [&](const TableItem& t) { return &t == &item; });
+  if (item.quantity == 0) std::erase_if(s.tables, [&](const TableItem& t) { return &t == &item; });
 }
 
 // Every open table with its total.

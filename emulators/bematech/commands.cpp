@@ -63,11 +63,7 @@ struct FixedWidth {
 };
 
 constexpr FixedWidth kFixedWidths[] = {
-    {"09", 0, 13},
-    {"80|48", 5, 14},
-    {"80|49", 0, 4},
-    {"80|49", 5, 14},
-    {"80|53", 5, 14},
+    {"09", 0, 13}, {"80|48", 5, 14}, {"80|49", 0, 4}, {"80|49", 5, 14}, {"80|53", 5, 14},
 };
 
 bool FixedWidthsKept(const CommandEntry& entry, const std::vector<std::string>& args) {

@@ -136,9 +136,8 @@ void Mp20Emu_SetReportFile(const char* path) {
 }
 
 void Mp20Emu_SetReportText(const char* text) {
-  emu::WithDevice<Emulator>([&](Emulator& p) {
-    p.SetReportText(text && *text ? std::optional<std::string>(text) : std::nullopt);
-  });
+  emu::WithDevice<Emulator>(
+      [&](Emulator& p) { p.SetReportText(text && *text ? std::optional<std::string>(text) : std::nullopt); });
 }
 
 void Mp20Emu_SetRestaurantModel(int restaurant) {

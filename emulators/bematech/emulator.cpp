@@ -43,8 +43,7 @@ Emulator& Emulator::Instance() {
   return emulator;
 }
 
-Emulator::Emulator()
-    : Device("Mp20fi32.dll", "MP20FI", "mp20fi_tape.txt"), memory_(ParseState, SerializeState) {
+Emulator::Emulator() : Device("Mp20fi32.dll", "MP20FI", "mp20fi_tape.txt"), memory_(ParseState, SerializeState) {
   FreshPrinter();
   if (auto path = Setting("STATE")) SetStateFile(*path);
   // A refusal set from the environment: MP20FI_FAULT=34:0,1 refuses the

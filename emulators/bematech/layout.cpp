@@ -40,16 +40,16 @@ std::string Wrapped(const std::string& text) {
 namespace {
 std::string Clock(const DateTime& now) {
   char text[32];
-  std::snprintf(text, sizeof text, "%02d/%02d/%04d %02d:%02d:%02d", now.day, now.month, now.year,
-                now.hour, now.minute, now.second);
+  std::snprintf(text, sizeof text, "%02d/%02d/%04d %02d:%02d:%02d", now.day, now.month, now.year, now.hour, now.minute,
+                now.second);
   return text;
 }
 }  // namespace
 
 std::string DocumentHeader(const FiscalState&, const DateTime& now, int coo, const std::string& title) {
   return Center("EMPRESA DEMONSTRA\xC7\xC3O LTDA") + Center("RUA DO COM\xC9RCIO, 100 - CENTRO - S\xC3O PAULO SP") +
-         Center("CNPJ:00.000.000/0001-91 IE:000.000.000.000") + Rule() +
-         Columns(Clock(now), "COO:" + Digits(coo, 6)) + Center(title);
+         Center("CNPJ:00.000.000/0001-91 IE:000.000.000.000") + Rule() + Columns(Clock(now), "COO:" + Digits(coo, 6)) +
+         Center(title);
 }
 
 std::string FiscalTrailer(const FiscalState& state, const DateTime& now) {
@@ -69,8 +69,7 @@ std::string RateLabel(const FiscalState& state, const std::string& tax) {
 
 std::string ItemLines(const FiscalState& state, int number, const Item& item) {
   std::string text = (Digits(number, 3) + " " + item.code + " " + item.description).substr(0, kColumns) + "\n";
-  text += Columns("    " + Quantity(item.quantity) + " x " + Money(item.unit_price) + " " +
-                      RateLabel(state, item.tax),
+  text += Columns("    " + Quantity(item.quantity) + " x " + Money(item.unit_price) + " " + RateLabel(state, item.tax),
                   Money(item.Gross()));
   if (item.discount > 0) text += Columns("    desconto item", "-" + Money(item.discount));
   return text;
@@ -79,7 +78,7 @@ std::string ItemLines(const FiscalState& state, int number, const Item& item) {
 std::string DayReport(const FiscalState& state, const DayTotals& t) {
   std::string text = Rule() + "CONTADORES\n";
   text += Columns("REINICIO DE OPERA\xC7\xC3O (CRO)", Digits(state.restarts, 4));
-  text += Columns("REDU\xC7\xD5" "ES Z (CRZ)", Digits(state.reductions, 4));
+  text += Columns("REDU\xC7\325ES Z (CRZ)", Digits(state.reductions, 4));
   text += Columns("CONTADOR DE ORDEM (COO)", Digits(state.coo, 6));
   text += Columns("N\xC3O FISCAIS (GNF)", Digits(state.non_fiscal, 6));
   text += Columns("CUPONS CANCELADOS", Digits(t.cancelled_coupons, 4));

@@ -17,8 +17,7 @@ std::string Rule();
 std::string Wrapped(const std::string& text);
 
 // Shop heading, date, time and COO, then the document title.
-std::string DocumentHeader(const FiscalState& state, const DateTime& now, int coo,
-                           const std::string& title);
+std::string DocumentHeader(const FiscalState& state, const DateTime& now, int coo, const std::string& title);
 // The maker's trailer: model, printer number, serial.
 std::string FiscalTrailer(const FiscalState& state, const DateTime& now);
 // "01T18,00%", "F", "I", "N".

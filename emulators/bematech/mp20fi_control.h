@@ -58,9 +58,9 @@ void Mp20Emu_CutAnswer(const char* code, int length, int count);
 int Mp20Emu_StatusPolls(void);
 
 /* Counters of the fiscal memory, for checks. */
-int Mp20Emu_CouponNumber(void);      /* last coupon number (COO) */
-int Mp20Emu_ReductionCount(void);    /* Z reductions so far */
-int Mp20Emu_CouponOpen(void);        /* 1 while a coupon is open */
+int Mp20Emu_CouponNumber(void);   /* last coupon number (COO) */
+int Mp20Emu_ReductionCount(void); /* Z reductions so far */
+int Mp20Emu_CouponOpen(void);     /* 1 while a coupon is open */
 double Mp20Emu_GrandTotal(void);
 
 /* The cash drawer: "22|255" opens it; the operator shuts it. */

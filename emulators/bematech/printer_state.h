@@ -80,8 +80,8 @@ struct DayTotals {
   long long exempt = 0;        // "II"
   long long untaxed = 0;       // "NN"
   int cancelled_coupons = 0;
-  std::vector<long long> method_amounts;   // by method number - 1
-  std::vector<int> totalizer_counts;       // by totalizer number - 1
+  std::vector<long long> method_amounts;  // by method number - 1
+  std::vector<int> totalizer_counts;      // by totalizer number - 1
   std::vector<long long> totalizer_amounts;
 
   long long Net() const { return gross - cancellations - discounts + surcharges; }
@@ -114,7 +114,7 @@ struct TableItem {
 struct FiscalState {
   std::string printer_number = "001";
   std::string serial = "BE050375610000012345";
-  std::optional<int> fiscal_day;      // open movement day
+  std::optional<int> fiscal_day;  // open movement day
   std::optional<int> last_reduction_day;
   int reductions = 0;
   int coo = 0;

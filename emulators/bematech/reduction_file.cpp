@@ -67,11 +67,11 @@ std::string ReductionReport(const FiscalState& s, const DayTotals& t, const Redu
 
   std::string text = Center("REDU\xC7\xC3O Z") + Columns("MOVIMENTO DO DIA", DaySlashed(z.day));
   text += Line(kCounters);
-  text += Columns("Rein\xED" "cio de Opera\xE7\xE3o", Digits(s.restarts, 4));
+  text += Columns("Rein\355cio de Opera\xE7\xE3o", Digits(s.restarts, 4));
   // The reader adds one to this counter to number the reduction just made.
-  text += Columns("Redu\xE7\xF5" "es Z anteriores", Digits(z.number - 1, 4));
+  text += Columns("Redu\xE7\365es Z anteriores", Digits(z.number - 1, 4));
   text += Columns("Leituras X", Digits(s.x_readings, 6));
-  text += Columns("Opera\xE7\xF5" "es N\xE3o Fiscais", Digits(s.non_fiscal, 6));
+  text += Columns("Opera\xE7\365es N\xE3o Fiscais", Digits(s.non_fiscal, 6));
   text += Columns("Cupons Fiscais Cancelados", Digits(t.cancelled_coupons, 4));
   text += Columns("COO Inicial", Digits(t.first_coo, 6));
   text += Columns("COO Final", Digits(t.last_coo, 6));
@@ -113,7 +113,7 @@ std::string ReductionReport(const FiscalState& s, const DayTotals& t, const Redu
   int documents = t.last_coo >= t.first_coo && t.first_coo > 0 ? t.last_coo - t.first_coo + 1 : 0;
   text += Padded("Tempo Ligada", 32) + Elapsed(8 * 3600) + "\n";
   text += Padded("Tempo Emitindo Documentos", 32) + Elapsed(documents * 30LL) + "\n";
-  text += Padded("Redu\xE7\xF5" "es restantes", 18) + Digits(kFiscalMemoryReductions - z.number, 4) + "\n";
+  text += Padded("Redu\xE7\365es restantes", 18) + Digits(kFiscalMemoryReductions - z.number, 4) + "\n";
   return text;
 }
 

@@ -22,27 +22,32 @@ std::string DayField(const std::optional<int>& day) { return day ? std::to_strin
 
 const char* PhaseName(CouponPhase phase) {
   switch (phase) {
-    case CouponPhase::Selling: return "selling";
-    case CouponPhase::Paying: return "paying";
-    case CouponPhase::Closed: return "closed";
+    case CouponPhase::Selling:
+      return "selling";
+    case CouponPhase::Paying:
+      return "paying";
+    case CouponPhase::Closed:
+      return "closed";
   }
   return "closed";
 }
 
 const char* DocName(OpenDoc doc) {
   switch (doc) {
-    case OpenDoc::None: return "none";
-    case OpenDoc::Report: return "report";
-    case OpenDoc::Voucher: return "voucher";
+    case OpenDoc::None:
+      return "none";
+    case OpenDoc::Report:
+      return "report";
+    case OpenDoc::Voucher:
+      return "voucher";
   }
   return "none";
 }
 
 void WriteTotals(std::string& out, const std::string& prefix, const DayTotals& t) {
-  out += (Record(prefix) << t.first_coo << t.last_coo << t.gross << t.cancellations << t.discounts
-                         << t.surcharges << t.change << t.supplies << t.withdrawals << t.substitution
-                         << t.exempt << t.untaxed << t.cancelled_coupons << t.supply_count
-                         << t.withdrawal_count)
+  out += (Record(prefix) << t.first_coo << t.last_coo << t.gross << t.cancellations << t.discounts << t.surcharges
+                         << t.change << t.supplies << t.withdrawals << t.substitution << t.exempt << t.untaxed
+                         << t.cancelled_coupons << t.supply_count << t.withdrawal_count)
              .Line();
   out += Record::List(prefix + "_rates", std::vector<long long>(t.rate_base.begin(), t.rate_base.end())).Line();
   out += Record::List(prefix + "_methods", t.method_amounts).Line();
@@ -126,9 +131,7 @@ const std::map<std::string, Reader>& Readers() {
       s.x_readings = f.Int(4);
       s.grand_total = f.Number(5);
     };
-    r["rate"] = [](FiscalState& s, const RecordFields& f) {
-      s.rates.push_back(Rate{f.Int(0), f.Text(1) == "S"});
-    };
+    r["rate"] = [](FiscalState& s, const RecordFields& f) { s.rates.push_back(Rate{f.Int(0), f.Text(1) == "S"}); };
     r["totalizer"] = [](FiscalState& s, const RecordFields& f) { s.totalizers.push_back(f.Text(0)); };
     r["method"] = [](FiscalState& s, const RecordFields& f) { s.methods.push_back(f.Text(0)); };
     r["open_doc"] = [](FiscalState& s, const RecordFields& f) {
@@ -139,7 +142,9 @@ const std::map<std::string, Reader>& Readers() {
       Coupon c;
       c.coo = f.Int(0);
       std::string phase = f.Text(1);
-      c.phase = phase == "selling" ? CouponPhase::Selling : phase == "paying" ? CouponPhase::Paying : CouponPhase::Closed;
+      c.phase = phase == "selling"  ? CouponPhase::Selling
+                : phase == "paying" ? CouponPhase::Paying
+                                    : CouponPhase::Closed;
       c.surcharge = f.Number(2);
       c.discount = f.Number(3);
       s.coupon = c;
@@ -183,8 +188,7 @@ std::string SerializeState(const FiscalState& s) {
   std::string out;
   out += (Record("identity") << s.printer_number << s.serial).Line();
   out += (Record("fiscal_day") << DayField(s.fiscal_day) << DayField(s.last_reduction_day)).Line();
-  out += (Record("counters") << s.reductions << s.coo << s.restarts << s.non_fiscal << s.x_readings
-                             << s.grand_total)
+  out += (Record("counters") << s.reductions << s.coo << s.restarts << s.non_fiscal << s.x_readings << s.grand_total)
              .Line();
   for (const Rate& r : s.rates) out += (Record("rate") << r.hundredths << (r.service ? "S" : "T")).Line();
   for (const auto& t : s.totalizers) out += (Record("totalizer") << t).Line();
@@ -204,8 +208,7 @@ std::string SerializeState(const FiscalState& s) {
   for (const Reduction& r : s.reduction_log)
     out += (Record("reduction") << r.number << r.day << r.coo << r.gross << r.grand_total).Line();
   for (const TableItem& t : s.tables)
-    out += (Record("table") << t.table << t.code << t.description << t.quantity << t.unit_price << t.tax
-                            << t.discount)
+    out += (Record("table") << t.table << t.code << t.description << t.quantity << t.unit_price << t.tax << t.discount)
                .Line();
   for (const std::string& t : s.closed_tables) out += (Record("closed_table") << t).Line();
   return emu::StateText(kMagic, out);
@@ -220,9 +223,8 @@ std::optional<FiscalState> ParseState(const std::string& text) {
     reader->second(s, fields);
   });
   if (!whole) return std::nullopt;
-  bool tables_fit = s.rates.size() <= kMaxRates && s.totalizers.size() <= kMaxTotalizers &&
-                    !s.methods.empty() && s.methods.size() <= kMaxMethods &&
-                    s.day.totalizer_counts.size() == s.day.totalizer_amounts.size();
+  bool tables_fit = s.rates.size() <= kMaxRates && s.totalizers.size() <= kMaxTotalizers && !s.methods.empty() &&
+                    s.methods.size() <= kMaxMethods && s.day.totalizer_counts.size() == s.day.totalizer_amounts.size();
   if (!tables_fit || s.coo < 0 || s.reductions < 0) return std::nullopt;
   return s;
 }

@@ -147,7 +147,6 @@ class PertoPrinter : public emu::Device {
   std::optional<std::pair<std::string, bool>> raw_;  // bytes, terminated
 };
 
-
 }  // namespace
 
 EMU_EXPORT int IniComm(const char* porta) {

@@ -21,7 +21,7 @@ inline std::string TypeName(const std::string& english) {
 inline void Translate(CLI::App& app) {
   const auto formatter = app.get_formatter();
   formatter->label("Usage", "Uso");
-  formatter->label("OPTIONS", "OP\xC3\x87\xC3\x95" "ES");
+  formatter->label("OPTIONS", "OP\xC3\x87\xC3\225ES");
   formatter->label("SUBCOMMAND", "SUBCOMANDO");
   formatter->label("SUBCOMMANDS", "SUBCOMANDOS");
   formatter->label("REQUIRED", "OBRIGAT\xC3\x93RIO");
@@ -30,7 +30,7 @@ inline void Translate(CLI::App& app) {
   formatter->label("Needs", "Requer");
   formatter->label("Excludes", "Exclui");
   for (CLI::Option* option : app.get_options()) {
-    if (option->get_group() == "Options") option->group("Op\xC3\xA7\xC3\xB5" "es");
+    if (option->get_group() == "Options") option->group("Op\xC3\xA7\xC3\265es");
     // The type is shown before the validators' descriptions.
     const std::string shown = option->get_type_name();
     const std::string type = shown.substr(0, shown.find(':'));
@@ -68,6 +68,6 @@ inline std::string UsageText(const CLI::ParseError& e) {
 }
 
 // The hint after a usage error: where the options are told.
-inline const char* HelpHint() { return "(use --help para ver as op\xC3\xA7\xC3\xB5" "es)"; }
+inline const char* HelpHint() { return "(use --help para ver as op\xC3\xA7\xC3\265es)"; }
 
 }  // namespace cli_pt

@@ -49,8 +49,8 @@ std::mutex& LibraryLock() {
 
 }  // namespace emu
 
-using emu::Device;
 using emu::AskDevice;
+using emu::Device;
 using emu::OnDevice;
 
 extern "C" {

@@ -36,8 +36,7 @@ std::optional<int> FaultNumber(const std::string& text, int low, int high) {
 
 std::optional<CommandFaultSetting> ParseCommandFault(const std::string& text, std::string* error) {
   const std::vector<std::string> parts = Split(text, ':');
-  if (parts.size() < 2 || parts.size() > 3)
-    return Refuse(error, "use COMANDO:ESTADO[:VEZES], como 34:0,1:1");
+  if (parts.size() < 2 || parts.size() > 3) return Refuse(error, "use COMANDO:ESTADO[:VEZES], como 34:0,1:1");
   CommandFaultSetting setting;
   setting.command = parts[0];
   if (setting.command.empty()) return Refuse(error, "falta o comando");

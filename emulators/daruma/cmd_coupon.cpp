@@ -59,8 +59,7 @@ bool CustomerFooter(const std::string& footer) {
   const std::string rest = footer.substr(end + 2);
   if (rest.empty()) return true;
   const std::string name = "Nome : ";
-  return rest.rfind(name, 0) == 0 && rest.size() > name.size() + 2 &&
-         rest.find("\r\n") == rest.size() - 2;
+  return rest.rfind(name, 0) == 0 && rest.size() > name.size() + 2 && rest.find("\r\n") == rest.size() - 2;
 }
 
 bool LiveItems(const Coupon& c) {
@@ -86,8 +85,8 @@ void Finish(Command& c) {
   Coupon& coupon = *s.coupon;
   const long long total = coupon.Total();
   AddToMethods(s, coupon, 1);
-  c.Print("TOTAL R$ " + Money(total) + "\nPAGO R$ " + Money(coupon.paid) + "\nTROCO R$ " +
-          Money(coupon.paid - total) + "\nCOO " + Digits(coupon.coo, 6) + "\n---- FIM DO CUPOM ----\n");
+  c.Print("TOTAL R$ " + Money(total) + "\nPAGO R$ " + Money(coupon.paid) + "\nTROCO R$ " + Money(coupon.paid - total) +
+          "\nCOO " + Digits(coupon.coo, 6) + "\n---- FIM DO CUPOM ----\n");
   s.day_sales += total;
   s.grand_total += total;
   s.last_coupon = coupon;
@@ -132,8 +131,7 @@ void SellItem(Command& c) {
   s.coupon->items.push_back(item);
   const std::size_t number = s.coupon->items.size();
   c.Print(Digits(static_cast<long long>(number), 3) + " " + item.code + " " + item.description + "\n    " +
-          Money(item.quantity) + " x " + Money(item.price) + " " + item.tax + " " + Money(item.Gross()) +
-          "\n");
+          Money(item.quantity) + " x " + Money(item.price) + " " + item.tax + " " + Money(item.Gross()) + "\n");
   if (item.discount > 0) c.Print("    desconto -" + Money(item.discount) + "\n");
   c.answer = "0" + Digits(static_cast<long long>(number), 3);
   c.changed = true;
@@ -178,8 +176,7 @@ void CancelCoupon(Command& c) {
 // "1" and a discount on the subtotal in 12 digits.
 void Totalize(Command& c) {
   PrinterState& s = c.state;
-  if (!s.CouponOpen() || s.coupon->phase != Phase::Selling || !LiveItems(*s.coupon))
-    return c.Refuse(kOutOfOrder);
+  if (!s.CouponOpen() || s.coupon->phase != Phase::Selling || !LiveItems(*s.coupon)) return c.Refuse(kOutOfOrder);
   long long discount = 0;
   if (c.params.size() != 13 || c.params[0] != '1' || !ParseDigits(c.params.substr(1), 12, discount) ||
       discount >= s.coupon->Subtotal())
@@ -215,8 +212,7 @@ void Pay(Command& c) {
 // The footer (the customer's lines), up to 0xFF.
 void CloseCoupon(Command& c) {
   PrinterState& s = c.state;
-  if (c.params.empty() || c.params.back() != kEndOfText ||
-      !CustomerFooter(c.params.substr(0, c.params.size() - 1)))
+  if (c.params.empty() || c.params.back() != kEndOfText || !CustomerFooter(c.params.substr(0, c.params.size() - 1)))
     return c.Refuse(kBadParameters);
   if (!s.CouponOpen() || s.coupon->phase != Phase::Paying || s.coupon->paid < s.coupon->Total())
     return c.Refuse(kOutOfOrder);
@@ -236,8 +232,7 @@ void CloseCouponAtOnce(Command& c) {
     return c.Refuse(kBadParameters);
   const std::string amount = p.substr(4, p.size() - 5);
   if (!amount.empty() && !ParseAmountText(amount, paid)) return c.Refuse(kBadParameters);
-  if (!s.CouponOpen() || !LiveItems(*s.coupon) || discount >= s.coupon->Subtotal())
-    return c.Refuse(kOutOfOrder);
+  if (!s.CouponOpen() || !LiveItems(*s.coupon) || discount >= s.coupon->Subtotal()) return c.Refuse(kOutOfOrder);
   if (s.coupon->paid + paid < s.coupon->Subtotal() - discount) return c.Refuse(kOutOfOrder);
   s.coupon->discount = discount;
   s.coupon->paid += paid;

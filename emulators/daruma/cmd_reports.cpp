@@ -9,8 +9,8 @@ namespace {
 
 void DayFigures(Command& c) {
   const PrinterState& s = c.state;
-  c.Print("VENDA BRUTA R$ " + Money(s.day_sales) + "\nSUPRIMENTOS R$ " + Money(s.day_supplies) +
-          "\nSANGRIAS R$ " + Money(s.day_withdrawals) + "\nGT R$ " + Money(s.grand_total) + "\n");
+  c.Print("VENDA BRUTA R$ " + Money(s.day_sales) + "\nSUPRIMENTOS R$ " + Money(s.day_supplies) + "\nSANGRIAS R$ " +
+          Money(s.day_withdrawals) + "\nGT R$ " + Money(s.grand_total) + "\n");
   for (const Method& m : s.methods) c.Print(m.name + " R$ " + Money(m.day_amount) + "\n");
 }
 
@@ -52,8 +52,7 @@ void NonFiscal(Command& c) {
   PrinterState& s = c.state;
   const std::string& p = c.params;
   long long amount = 0;
-  if (p.size() < 15 || !ParseDigits(p.substr(1, 14), 14, amount) || amount <= 0)
-    return c.Refuse(kBadParameters);
+  if (p.size() < 15 || !ParseDigits(p.substr(1, 14), 14, amount) || amount <= 0) return c.Refuse(kBadParameters);
   const std::size_t slot = static_cast<std::size_t>(p[0] - 'A');
   if (p[0] < 'A' || slot >= s.signed_totalizers.size()) return c.Refuse(kBadParameters);
   if (s.open != Document::None) return c.Refuse(kOutOfOrder);

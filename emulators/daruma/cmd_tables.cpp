@@ -12,8 +12,7 @@ using emu::Padded;
 void NameTotalizer(Command& c) {
   PrinterState& s = c.state;
   const std::string& p = c.params;
-  if (p.size() != 1 + kTotalizerName || (p[0] != '+' && p[0] != '-' && p[0] != 'V'))
-    return c.Refuse(kBadParameters);
+  if (p.size() != 1 + kTotalizerName || (p[0] != '+' && p[0] != '-' && p[0] != 'V')) return c.Refuse(kBadParameters);
   const std::string name = p.substr(1);
   if (emu::Trim(name).empty()) return c.Refuse(kBadParameters);
   const bool named = p[0] == 'V';
@@ -33,8 +32,7 @@ void NameTotalizer(Command& c) {
 void ProgramMethod(Command& c) {
   PrinterState& s = c.state;
   const std::string& p = c.params;
-  if (p.size() != 4 + kMethodName || p.substr(0, 2) != "PG" || (p[2] != 'V' && p[2] != 'N') ||
-      p[3] < 'A' || p[3] > 'Q')
+  if (p.size() != 4 + kMethodName || p.substr(0, 2) != "PG" || (p[2] != 'V' && p[2] != 'N') || p[3] < 'A' || p[3] > 'Q')
     return c.Refuse(kBadParameters);
   const std::size_t slot = static_cast<std::size_t>(p[3] - 'A');
   const std::string name = emu::Trim(p.substr(4));

@@ -95,11 +95,12 @@ std::string StatusAnswer(const PrinterState& state, const Peripherals& p, bool d
   if (state.CouponOpen()) document = 4 + static_cast<int>(state.coupon->phase);
   if (state.open == Document::Report) document = 8;
   if (state.model == 8) {
-    const int first = (p.drawer_open ? 0 : 0x80) | (p.paper == emu::Paper::Low ? 0x01 : 0) |
-                      (p.paper == emu::Paper::Out ? 0x02 : 0);
+    const int first =
+        (p.drawer_open ? 0 : 0x80) | (p.paper == emu::Paper::Low ? 0x01 : 0) | (p.paper == emu::Paper::Out ? 0x02 : 0);
     return Hex(first, 2) + Hex(due ? 1 : 0, 2);
   }
-  return Hex(p.drawer_open ? 8 : 0, 1) + Hex(static_cast<int>(p.paper), 1) + Hex(due ? 1 : 0, 1) + Hex(document, 1) + "0000";
+  return Hex(p.drawer_open ? 8 : 0, 1) + Hex(static_cast<int>(p.paper), 1) + Hex(due ? 1 : 0, 1) + Hex(document, 1) +
+         "0000";
 }
 
 // The document byte (answered alone to a bare 0x05): 0x40, with 0x04
@@ -141,16 +142,13 @@ void FiscalDate(Command& c) {
   const PrinterState& s = c.state;
   const std::string day = emu::DayText(s.fiscal_day ? *s.fiscal_day : c.today);
   if (s.model == 8) {
-    c.answer = "00" + (s.ecf + "0000").substr(0, 4) + Digits(s.coo, 6) + Digits(s.reductions, 4) +
-               "00000" + day;
+    c.answer = "00" + (s.ecf + "0000").substr(0, 4) + Digits(s.coo, 6) + Digits(s.reductions, 4) + "00000" + day;
   } else {
     c.answer = "0" + Digits(s.coo, 6) + Digits(s.reductions, 4) + Digits(s.x_readings, 6) + day;
   }
 }
 
 // "DDMMYYhhnnss" at 3.
-void ClockAnswer(Command& c) {
-  c.answer = "0" + emu::Format(c.now, "%d%m%y%H%M%S");
-}
+void ClockAnswer(Command& c) { c.answer = "0" + emu::Format(c.now, "%d%m%y%H%M%S"); }
 
 }  // namespace daremu

@@ -25,10 +25,31 @@ struct Peripherals {
 
 // The printer's own operations, whatever byte each model gives them.
 enum class Op {
-  Status, DocumentState, OpenCoupon, SellItem, CancelItem, CancelCoupon, Totalize, Pay,
-  CloseCoupon, CloseCouponAtOnce, OpenReport, PrintText, CloseReport, NonFiscal,
-  NameTotalizer, ProgramMethod, ReadingX, ReductionZ, FiscalMemory, Totals, Rates, Identity,
-  FiscalDate, Clock, Tables,
+  Status,
+  DocumentState,
+  OpenCoupon,
+  SellItem,
+  CancelItem,
+  CancelCoupon,
+  Totalize,
+  Pay,
+  CloseCoupon,
+  CloseCouponAtOnce,
+  OpenReport,
+  PrintText,
+  CloseReport,
+  NonFiscal,
+  NameTotalizer,
+  ProgramMethod,
+  ReadingX,
+  ReductionZ,
+  FiscalMemory,
+  Totals,
+  Rates,
+  Identity,
+  FiscalDate,
+  Clock,
+  Tables,
 };
 
 struct Command : emu::CommandContext<PrinterState, Peripherals> {

@@ -6,7 +6,6 @@
 #include <cstring>
 #include <exception>
 
-
 namespace daremu {
 
 namespace {
@@ -27,23 +26,37 @@ struct ByteOp {
 
 // The command bytes of each model, after the ESC.
 constexpr std::array kType7 = {
-    ByteOp{0xC8, Op::OpenCoupon},   ByteOp{0xD7, Op::SellItem},     ByteOp{0xCD, Op::CancelItem},
-    ByteOp{0xCE, Op::CancelCoupon}, ByteOp{0xF1, Op::Totalize},     ByteOp{0xF2, Op::Pay},
-    ByteOp{0xF3, Op::CloseCoupon},  ByteOp{0xD3, Op::OpenReport},   ByteOp{0xD5, Op::PrintText},
-    ByteOp{0xD4, Op::CloseReport},  ByteOp{0xD9, Op::NonFiscal},    ByteOp{0xE2, Op::NameTotalizer},
-    ByteOp{0xDA, Op::ProgramMethod}, ByteOp{0xCF, Op::ReadingX},    ByteOp{0xD0, Op::ReductionZ},
-    ByteOp{0xD1, Op::FiscalMemory}, ByteOp{0xF0, Op::Totals},       ByteOp{0xE7, Op::Rates},
-    ByteOp{0xEC, Op::Identity},     ByteOp{0xFA, Op::FiscalDate},   ByteOp{0xE6, Op::Clock},
+    ByteOp{0xC8, Op::OpenCoupon},    ByteOp{0xD7, Op::SellItem},   ByteOp{0xCD, Op::CancelItem},
+    ByteOp{0xCE, Op::CancelCoupon},  ByteOp{0xF1, Op::Totalize},   ByteOp{0xF2, Op::Pay},
+    ByteOp{0xF3, Op::CloseCoupon},   ByteOp{0xD3, Op::OpenReport}, ByteOp{0xD5, Op::PrintText},
+    ByteOp{0xD4, Op::CloseReport},   ByteOp{0xD9, Op::NonFiscal},  ByteOp{0xE2, Op::NameTotalizer},
+    ByteOp{0xDA, Op::ProgramMethod}, ByteOp{0xCF, Op::ReadingX},   ByteOp{0xD0, Op::ReductionZ},
+    ByteOp{0xD1, Op::FiscalMemory},  ByteOp{0xF0, Op::Totals},     ByteOp{0xE7, Op::Rates},
+    ByteOp{0xEC, Op::Identity},      ByteOp{0xFA, Op::FiscalDate}, ByteOp{0xE6, Op::Clock},
     ByteOp{0xEE, Op::Tables},
 };
 constexpr std::array kType8 = {
-    ByteOp{0xC8, Op::OpenCoupon},   ByteOp{0xD7, Op::SellItem},      ByteOp{0xCD, Op::CancelItem},
-    ByteOp{0xCE, Op::CancelCoupon}, ByteOp{0xF1, Op::Totalize},      ByteOp{0xDB, Op::Pay},
-    ByteOp{0xC9, Op::CloseCouponAtOnce}, ByteOp{0xD3, Op::OpenReport}, ByteOp{0xD4, Op::CloseReport},
-    ByteOp{0xD9, Op::NonFiscal},    ByteOp{0xE2, Op::NameTotalizer}, ByteOp{0xDA, Op::ProgramMethod},
-    ByteOp{0xCF, Op::ReadingX},     ByteOp{0xD0, Op::ReductionZ},    ByteOp{0xD1, Op::FiscalMemory},
-    ByteOp{0xF0, Op::Totals},       ByteOp{0xE7, Op::Rates},         ByteOp{0xEC, Op::Identity},
-    ByteOp{0xEF, Op::FiscalDate},   ByteOp{0xE6, Op::Clock},         ByteOp{0xEE, Op::Tables},
+    ByteOp{0xC8, Op::OpenCoupon},
+    ByteOp{0xD7, Op::SellItem},
+    ByteOp{0xCD, Op::CancelItem},
+    ByteOp{0xCE, Op::CancelCoupon},
+    ByteOp{0xF1, Op::Totalize},
+    ByteOp{0xDB, Op::Pay},
+    ByteOp{0xC9, Op::CloseCouponAtOnce},
+    ByteOp{0xD3, Op::OpenReport},
+    ByteOp{0xD4, Op::CloseReport},
+    ByteOp{0xD9, Op::NonFiscal},
+    ByteOp{0xE2, Op::NameTotalizer},
+    ByteOp{0xDA, Op::ProgramMethod},
+    ByteOp{0xCF, Op::ReadingX},
+    ByteOp{0xD0, Op::ReductionZ},
+    ByteOp{0xD1, Op::FiscalMemory},
+    ByteOp{0xF0, Op::Totals},
+    ByteOp{0xE7, Op::Rates},
+    ByteOp{0xEC, Op::Identity},
+    ByteOp{0xEF, Op::FiscalDate},
+    ByteOp{0xE6, Op::Clock},
+    ByteOp{0xEE, Op::Tables},
 };
 
 template <typename Table>
@@ -65,8 +78,7 @@ Emulator& Emulator::Instance() {
   return emulator;
 }
 
-Emulator::Emulator()
-    : Device("fs345_32.dll", "FS345", "fs345_tape.txt"), memory_(ParseState, SerializeState) {
+Emulator::Emulator() : Device("fs345_32.dll", "FS345", "fs345_tape.txt"), memory_(ParseState, SerializeState) {
   const std::optional<std::string> model = Setting("MODEL");
   FreshPrinter(model && *model == "8" ? 8 : 7);
   if (auto path = Setting("STATE")) SetStateFile(*path);
@@ -121,8 +133,8 @@ int Emulator::Send(const char* bytes, int count, int mode) {
   arriving_ = 0;
   int forced = 0;
   const std::string& frame = traffic().last();
-  const bool aimed = faults_.error_command < 0 ||
-                     (frame.size() >= 2 && frame[0] == kEsc && static_cast<unsigned char>(frame[1]) == faults_.error_command);
+  const bool aimed = faults_.error_command < 0 || (frame.size() >= 2 && frame[0] == kEsc &&
+                                                   static_cast<unsigned char>(frame[1]) == faults_.error_command);
   if (faults_.error.armed() && aimed) {
     if (faults_.error_after > 0) {
       --faults_.error_after;

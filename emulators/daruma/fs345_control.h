@@ -51,11 +51,11 @@ void DarEmu_AnswerErrorAfter(int commands, int code, int count);
 void DarEmu_AnswerNothing(int commands, int count);
 void DarEmu_SetDrawerOpen(int open);
 
-int DarEmu_AnswerReads(void);                /* DAR_Resposta calls since the frames were cleared */
-int DarEmu_PortString(char* buf, int size);  /* the text DAR_AbreSerial last got */
+int DarEmu_AnswerReads(void);               /* DAR_Resposta calls since the frames were cleared */
+int DarEmu_PortString(char* buf, int size); /* the text DAR_AbreSerial last got */
 
 int DarEmu_CouponNumber(void);
-int DarEmu_OpenDocument(void);   /* 0 none, 1 coupon, 2 report */
+int DarEmu_OpenDocument(void); /* 0 none, 1 coupon, 2 report */
 int DarEmu_ReductionCount(void);
 long long DarEmu_GrandTotalCents(void);
 long long DarEmu_DayCents(int what); /* 0 sales, 1 supplies, 2 withdrawals */

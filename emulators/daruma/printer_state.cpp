@@ -97,8 +97,8 @@ std::optional<PrinterState> ParseState(const std::string& text) {
     } else if (key == "coupon.item" || key == "last.item") {
       std::optional<Coupon>& c = key == "coupon.item" ? s.coupon : s.last_coupon;
       if (!c) throw std::runtime_error("item before its coupon");
-      c->items.push_back({f.Text(0), f.Text(1), OneLetter(f.Text(2)), f.Number(3), f.Number(4), f.Number(5),
-                          f.Int(6) == 1});
+      c->items.push_back(
+          {f.Text(0), f.Text(1), OneLetter(f.Text(2)), f.Number(3), f.Number(4), f.Number(5), f.Int(6) == 1});
     } else {
       throw std::runtime_error("unknown record");
     }

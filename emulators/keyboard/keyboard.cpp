@@ -44,7 +44,7 @@ class Keyboard : public emu::Device {
   std::array<std::string, kLines> lines;
   int column = 0, line = 0;  // the cursor, 0-based
   bool enabled = false;
-  std::string track;     // the last card swiped
+  std::string track;  // the last card swiped
   int op_key = 0;
   std::string received;  // raw bytes the host sent with TxKbd
 

@@ -17,10 +17,9 @@ struct Speed {
   unsigned baud;
   speed_t code;
 };
-constexpr Speed kSpeeds[] = {{110, B110},     {300, B300},       {1200, B1200},     {2400, B2400},
-                             {4800, B4800},   {9600, B9600},     {19200, B19200},   {38400, B38400},
-                             {57600, B57600}, {115200, B115200}, {230400, B230400}, {460800, B460800},
-                             {921600, B921600}};
+constexpr Speed kSpeeds[] = {{110, B110},       {300, B300},       {1200, B1200},    {2400, B2400},   {4800, B4800},
+                             {9600, B9600},     {19200, B19200},   {38400, B38400},  {57600, B57600}, {115200, B115200},
+                             {230400, B230400}, {460800, B460800}, {921600, B921600}};
 
 long long NowMs() {
   using namespace std::chrono;
@@ -54,8 +53,10 @@ bool PtyDevice::Send(const std::string& bytes) {
   const long long end = NowMs() + 1000;
   while (done < bytes.size() && NowMs() < end) {
     const ssize_t n = ::write(master_, bytes.data() + done, bytes.size() - done);
-    if (n > 0) done += static_cast<std::size_t>(n);
-    else ::poll(nullptr, 0, 1);
+    if (n > 0)
+      done += static_cast<std::size_t>(n);
+    else
+      ::poll(nullptr, 0, 1);
   }
   return done == bytes.size();
 }

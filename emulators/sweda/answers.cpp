@@ -76,39 +76,38 @@ std::string RefusalAnswer(const std::string& code, const std::string& text) {
   return answer;
 }
 
-std::string AcceptedAnswer(bool little_paper) {
-  return std::string(".+P00") + (little_paper ? '5' : '0') + "}";
-}
+std::string AcceptedAnswer(bool little_paper) { return std::string(".+P00") + (little_paper ? '5' : '0') + "}"; }
 
 std::string CouponDataAnswer(const PrinterState& state) {
-  return ".+C" + Fixed(state.ecf, 3) + "1" + emu::DayText(state.fiscal_day) +
-         Digits(state.coo % 10000, 4) + Digits(state.grand_total, 18) + Digits(state.day_gross, 14) +
-         Digits(state.day_cancelled, 14) + Digits(state.day_discounts, 14) +
-         Digits(state.reductions % 10000, 4) + "}";
+  return ".+C" + Fixed(state.ecf, 3) + "1" + emu::DayText(state.fiscal_day) + Digits(state.coo % 10000, 4) +
+         Digits(state.grand_total, 18) + Digits(state.day_gross, 14) + Digits(state.day_cancelled, 14) +
+         Digits(state.day_discounts, 14) + Digits(state.reductions % 10000, 4) + "}";
 }
 
 std::string IdentityAnswer(const PrinterState& state) {
-  return ".+C" + Fixed(state.ecf, 3) + "3" + "IFS0" + std::to_string(state.model % 10) +
-         Fixed(state.serial, 9) + "}";
+  return ".+C" + Fixed(state.ecf, 3) + "3" + "IFS0" + std::to_string(state.model % 10) + Fixed(state.serial, 9) + "}";
 }
 
 std::string StateWord(const PrinterState& state) {
   switch (state.Open()) {
-    case Document::Coupon: return state.coupon && state.coupon->paying ? "E VENDAS" : "P VENDAS";
-    case Document::Report: return "R RELAT ";
-    case Document::Check: return "Q CHEQUE";
-    case Document::None: break;
+    case Document::Coupon:
+      return state.coupon && state.coupon->paying ? "E VENDAS" : "P VENDAS";
+    case Document::Report:
+      return "R RELAT ";
+    case Document::Check:
+      return "Q CHEQUE";
+    case Document::None:
+      break;
   }
   return "C LIVRE ";
 }
 
 std::string StateAnswer(const PrinterState& state, const DateTime& now, const std::string& word) {
   char clock[16];
-  std::snprintf(clock, sizeof clock, "%02d%02d%02d%02d%02d", now.day, now.month, now.year % 100,
-                now.hour, now.minute);
+  std::snprintf(clock, sizeof clock, "%02d%02d%02d%02d%02d", now.day, now.month, now.year % 100, now.hour, now.minute);
   return ".+" + Fixed(state.ecf, 3) + Digits(state.coo % 10000, 4) + Fixed(word, 8) + "   " +
-         (state.day_open ? "F" : "A") + Digits(state.reductions % 10000, 4) +
-         Digits(state.x_readings % 10000, 4) + std::string(17, ' ') + clock + "}";
+         (state.day_open ? "F" : "A") + Digits(state.reductions % 10000, 4) + Digits(state.x_readings % 10000, 4) +
+         std::string(17, ' ') + clock + "}";
 }
 
 std::string DrawerAnswer(bool open) { return std::string(".+GAV") + (open ? '1' : '0') + "}"; }
@@ -116,18 +115,41 @@ std::string DrawerAnswer(bool open) { return std::string(".+GAV") + (open ? '1' 
 std::string TableAnswer(const PrinterState& state, char selector) {
   std::string data;
   switch (selector) {
-    case '3': data = Fixed("CNPJ 00.000.000/0001-91 IE 110042490114", 41) + Rates(state, 0, 4); break;
-    case '4': data = Rates(state, 4, 7); break;
-    case '5': data = Rates(state, 11, 4) + Methods(state, 0, 3); break;
-    case '6': data = Methods(state, 3, 7); break;
-    case '7': data = Fixed("TOTALIZADORES NAO FISCAIS", 30) + Totalizers(state, 0, 6); break;
-    case '8': data = Totalizers(state, 6, 8); break;
-    case '9': data = Totalizers(state, 14, 8); break;
-    case 'A': data = Totalizers(state, 22, 8); break;
-    case 'B': data = Totalizers(state, 30, 8); break;
-    case 'C': data = Totalizers(state, 38, 8); break;
-    case 'D': data = Totalizers(state, 46, 4); break;
-    default: return {};
+    case '3':
+      data = Fixed("CNPJ 00.000.000/0001-91 IE 110042490114", 41) + Rates(state, 0, 4);
+      break;
+    case '4':
+      data = Rates(state, 4, 7);
+      break;
+    case '5':
+      data = Rates(state, 11, 4) + Methods(state, 0, 3);
+      break;
+    case '6':
+      data = Methods(state, 3, 7);
+      break;
+    case '7':
+      data = Fixed("TOTALIZADORES NAO FISCAIS", 30) + Totalizers(state, 0, 6);
+      break;
+    case '8':
+      data = Totalizers(state, 6, 8);
+      break;
+    case '9':
+      data = Totalizers(state, 14, 8);
+      break;
+    case 'A':
+      data = Totalizers(state, 22, 8);
+      break;
+    case 'B':
+      data = Totalizers(state, 30, 8);
+      break;
+    case 'C':
+      data = Totalizers(state, 38, 8);
+      break;
+    case 'D':
+      data = Totalizers(state, 46, 4);
+      break;
+    default:
+      return {};
   }
   return std::string(".+0000") + selector + data + "}";
 }

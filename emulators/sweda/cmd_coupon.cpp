@@ -18,9 +18,7 @@ using emu::Quantity;
 constexpr std::size_t kItemFields[] = {13, 7, 9, 12, 24, 3, 40};
 constexpr std::size_t kItemSize = 13 + 7 + 9 + 12 + 24 + 3 + 40;
 
-bool Selling(const PrinterState& state) {
-  return state.coupon_open && state.coupon && !state.coupon->paying;
-}
+bool Selling(const PrinterState& state) { return state.coupon_open && state.coupon && !state.coupon->paying; }
 
 bool KnownTax(const PrinterState& state, const std::string& tax) {
   if (tax == "F  " || tax == "I  " || tax == "N  ") return true;
@@ -87,8 +85,8 @@ void SellItem(Command& c) {
   s.coupon->items.push_back(item);
   s.day_gross += item.total;
   c.Print(emu::Digits(static_cast<long long>(s.coupon->items.size()), 3) + " " + item.code + " " +
-          emu::Trim(item.description) + "\n    " + Quantity(item.quantity) + " x " +
-          Money(item.unit_price) + " " + emu::Trim(tax) + "  " + Money(item.total) + "\n");
+          emu::Trim(item.description) + "\n    " + Quantity(item.quantity) + " x " + Money(item.unit_price) + " " +
+          emu::Trim(tax) + "  " + Money(item.total) + "\n");
 }
 
 void ItemDiscount(Command& c) {
@@ -171,8 +169,8 @@ void CloseDocument(Command& c) {
     const long long total = s.coupon->Total();
     if (!s.coupon->paying || s.coupon->paid < total) return c.Refuse(Refusal::PaymentShort);
     s.grand_total += total;
-    c.Print("TROCO  R$ " + Money(s.coupon->paid - total) + "\nCOO:" + emu::Digits(s.coupon->coo, 6) +
-            "  " + emu::DaySlashed(c.today) + "\n\n");
+    c.Print("TROCO  R$ " + Money(s.coupon->paid - total) + "\nCOO:" + emu::Digits(s.coupon->coo, 6) + "  " +
+            emu::DaySlashed(c.today) + "\n\n");
     s.coupon_open = false;  // kept in `coupon` while it may be cancelled
     return;
   }

@@ -18,7 +18,7 @@ void NewDocument(PrinterState& s) {
 bool ValidDay(const std::string& ddmmyy) {
   if (ddmmyy.size() != 6 || !emu::AllDigits(ddmmyy)) return false;
   return emu::ValidDate(2000 + std::stoi(ddmmyy.substr(4, 2)), std::stoi(ddmmyy.substr(2, 2)),
-                            std::stoi(ddmmyy.substr(0, 2)));
+                        std::stoi(ddmmyy.substr(0, 2)));
 }
 
 }  // namespace
@@ -28,8 +28,8 @@ void ReadingX(Command& c) {
   if (s.Open() != Document::None) return c.Refuse(Refusal::Unfinished);
   NewDocument(s);
   ++s.x_readings;
-  c.Print("LEITURA X " + emu::Trim(c.args) + "\nVENDA BRUTA DIARIA  " + Money(s.day_gross) +
-          "\nGT  " + Money(s.grand_total) + "\n\n");
+  c.Print("LEITURA X " + emu::Trim(c.args) + "\nVENDA BRUTA DIARIA  " + Money(s.day_gross) + "\nGT  " +
+          Money(s.grand_total) + "\n\n");
 }
 
 void ReductionZ(Command& c) {
@@ -79,9 +79,8 @@ void NonFiscalReceipt(Command& c) {
   ++s.coo;
   s.totalizer_amounts[static_cast<std::size_t>(*totalizer - 1)] += *amount;
   s.method_amounts[static_cast<std::size_t>(*method - 1)] += *amount;
-  c.Print("COMPROVANTE NAO FISCAL        COO:" + emu::Digits(s.coo, 6) + "\n" +
-          emu::Trim(entry.substr(1)) + "  " + Money(*amount) + "\n" + emu::Trim(c.args.substr(16)) +
-          "\n\n");
+  c.Print("COMPROVANTE NAO FISCAL        COO:" + emu::Digits(s.coo, 6) + "\n" + emu::Trim(entry.substr(1)) + "  " +
+          Money(*amount) + "\n" + emu::Trim(c.args.substr(16)) + "\n\n");
 }
 
 void TextLine(Command& c) {

@@ -15,8 +15,7 @@ void ProgramTotalizers(Command& c) {
   PrinterState& s = c.state;
   if (s.day_open) return c.Refuse(Refusal::DayOpen);
   // "N" (new entries), then entries of a sign and a 14-character name.
-  if (c.args.empty() || c.args[0] != 'N' || (c.args.size() - 1) % kTotalizerEntry != 0 ||
-      c.args.size() == 1)
+  if (c.args.empty() || c.args[0] != 'N' || (c.args.size() - 1) % kTotalizerEntry != 0 || c.args.size() == 1)
     return c.Refuse(Refusal::BadParameter);
   std::vector<std::string> entries;
   for (std::size_t at = 1; at < c.args.size(); at += kTotalizerEntry) {

@@ -23,8 +23,8 @@ struct Command : emu::CommandContext<PrinterState, Peripherals> {
   using CommandContext::CommandContext;
 
   std::string code;
-  std::string args;  // everything between the code and "}"
-  std::string answer;               // a data answer; empty: the plain acceptance
+  std::string args;    // everything between the code and "}"
+  std::string answer;  // a data answer; empty: the plain acceptance
   std::optional<Refusal> refusal;
 
   void Refuse(Refusal r) {
@@ -36,7 +36,7 @@ using Handler = void (*)(Command&);
 
 using emu::kMovement;
 using emu::kPrints;
-inline constexpr unsigned kChangesState = emu::kFirstOwnFlag;  // saved to the fiscal memory when executed
+inline constexpr unsigned kChangesState = emu::kFirstOwnFlag;     // saved to the fiscal memory when executed
 inline constexpr unsigned kTellsPaper = emu::kFirstOwnFlag << 1;  // begins a document: its answer tells little paper
 
 struct CommandEntry {
@@ -58,24 +58,24 @@ void StartMovement(PrinterState& state, int today);
 std::optional<long long> Digits(const std::string& text, std::size_t from, std::size_t width);
 
 // Handlers, by family.
-void OpenCoupon(Command&);     // "17"
-void SellItem(Command&);       // "01"
-void ItemDiscount(Command&);   // "02"
-void CancelItem(Command&);     // "04"
-void CancelDocument(Command&); // "05"
-void Pay(Command&);            // "10"
-void CloseDocument(Command&);  // "12"
+void OpenCoupon(Command&);      // "17"
+void SellItem(Command&);        // "01"
+void ItemDiscount(Command&);    // "02"
+void CancelItem(Command&);      // "04"
+void CancelDocument(Command&);  // "05"
+void Pay(Command&);             // "10"
+void CloseDocument(Command&);   // "12"
 
-void ReadingX(Command&);           // "13"
-void ReductionZ(Command&);         // "14"
-void FiscalMemoryReading(Command&); // "16"
-void NonFiscalReceipt(Command&);   // "19"
-void TextLine(Command&);           // "08"
-void Status(Command&);             // "23"
-void DrawerState(Command&);        // "22" / "43"
-void OpenDrawer(Command&);         // "21" / "42"
-void CouponData(Command&);         // "27"
-void State(Command&);              // "28"
+void ReadingX(Command&);             // "13"
+void ReductionZ(Command&);           // "14"
+void FiscalMemoryReading(Command&);  // "16"
+void NonFiscalReceipt(Command&);     // "19"
+void TextLine(Command&);             // "08"
+void Status(Command&);               // "23"
+void DrawerState(Command&);          // "22" / "43"
+void OpenDrawer(Command&);           // "21" / "42"
+void CouponData(Command&);           // "27"
+void State(Command&);                // "28"
 
 void ReadTable(Command&);          // "29"
 void ProgramTotalizers(Command&);  // "38"

@@ -10,8 +10,8 @@
 #include "emulators/sweda/sersweda_control.h"
 #pragma GCC visibility pop
 
-using swdemu::Emulator;
 using emu::CopyOut;
+using swdemu::Emulator;
 
 namespace {
 
@@ -41,9 +41,7 @@ void SwdEmu_SetModel(int tipo) {
 }
 
 int SwdEmu_Model(void) {
-  return emu::WithDevice<Emulator>([&](Emulator& p) {
-    return p.state().model;
-  });
+  return emu::WithDevice<Emulator>([&](Emulator& p) { return p.state().model; });
 }
 
 void SwdEmu_SetFiscalDay(int year, int month, int day, int open) {
@@ -154,51 +152,35 @@ void SwdEmu_QueueState(const char* word_or_code) {
 }
 
 int SwdEmu_OpenedPort(void) {
-  return emu::WithDevice<Emulator>([&](Emulator& p) {
-    return p.opened_port();
-  });
+  return emu::WithDevice<Emulator>([&](Emulator& p) { return p.opened_port(); });
 }
 
 int SwdEmu_ClosedPort(void) {
-  return emu::WithDevice<Emulator>([&](Emulator& p) {
-    return p.closed_port();
-  });
+  return emu::WithDevice<Emulator>([&](Emulator& p) { return p.closed_port(); });
 }
 
 int SwdEmu_CouponNumber(void) {
-  return emu::WithDevice<Emulator>([&](Emulator& p) {
-    return p.state().coo;
-  });
+  return emu::WithDevice<Emulator>([&](Emulator& p) { return p.state().coo; });
 }
 
 int SwdEmu_ReductionCount(void) {
-  return emu::WithDevice<Emulator>([&](Emulator& p) {
-    return p.state().reductions;
-  });
+  return emu::WithDevice<Emulator>([&](Emulator& p) { return p.state().reductions; });
 }
 
 int SwdEmu_CouponOpen(void) {
-  return emu::WithDevice<Emulator>([&](Emulator& p) {
-    return p.state().coupon_open ? 1 : 0;
-  });
+  return emu::WithDevice<Emulator>([&](Emulator& p) { return p.state().coupon_open ? 1 : 0; });
 }
 
 int SwdEmu_ReportOpen(void) {
-  return emu::WithDevice<Emulator>([&](Emulator& p) {
-    return p.state().report_open ? 1 : 0;
-  });
+  return emu::WithDevice<Emulator>([&](Emulator& p) { return p.state().report_open ? 1 : 0; });
 }
 
 int SwdEmu_CheckInProgress(void) {
-  return emu::WithDevice<Emulator>([&](Emulator& p) {
-    return p.state().check_in_progress ? 1 : 0;
-  });
+  return emu::WithDevice<Emulator>([&](Emulator& p) { return p.state().check_in_progress ? 1 : 0; });
 }
 
 double SwdEmu_GrandTotal(void) {
-  return emu::WithDevice<Emulator>([&](Emulator& p) {
-    return static_cast<double>(p.state().grand_total) / 100.0;
-  });
+  return emu::WithDevice<Emulator>([&](Emulator& p) { return static_cast<double>(p.state().grand_total) / 100.0; });
 }
 
 void SwdEmu_SetDrawerOpen(int open) {
@@ -209,9 +191,7 @@ void SwdEmu_SetDrawerOpen(int open) {
 }
 
 int SwdEmu_DrawerOpen(void) {
-  return emu::WithDevice<Emulator>([&](Emulator& p) {
-    return p.peripherals().drawer_open ? 1 : 0;
-  });
+  return emu::WithDevice<Emulator>([&](Emulator& p) { return p.peripherals().drawer_open ? 1 : 0; });
 }
 
 }  // extern "C"

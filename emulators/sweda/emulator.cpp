@@ -29,8 +29,7 @@ Emulator& Emulator::Instance() {
   return emulator;
 }
 
-Emulator::Emulator()
-    : Device("SERSWEDA.dll", "SERSWEDA", "sersweda_tape.txt"), memory_(ParseState, SerializeState) {
+Emulator::Emulator() : Device("SERSWEDA.dll", "SERSWEDA", "sersweda_tape.txt"), memory_(ParseState, SerializeState) {
   if (auto model = Setting("MODEL")) {
     const int tipo = std::atoi(model->c_str());
     if (tipo >= 3 && tipo <= 6) model_ = tipo;
@@ -84,8 +83,7 @@ std::string Emulator::Exchange(const std::string& frame) {
       if (scripted.rfind("-P", 0) == 0) return RefusalAnswer(scripted, "ERRO-ESTADO");
       return StateAnswer(state_, clock().Now(), scripted);
     }
-  } else if (frame.compare(2, faults_.refuse_command.size(), faults_.refuse_command) == 0 &&
-             faults_.refuse.Take()) {
+  } else if (frame.compare(2, faults_.refuse_command.size(), faults_.refuse_command) == 0 && faults_.refuse.Take()) {
     return RefusalAnswer(faults_.refuse_code, faults_.refuse_text);
   }
   try {

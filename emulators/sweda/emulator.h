@@ -76,7 +76,7 @@ class Emulator : public emu::Device {
   Peripherals peripherals_;
   SwedaFaults faults_;
   int model_ = 3;  // of a factory-fresh printer
-  int port_ = 0;  // open port, 0 when closed
+  int port_ = 0;   // open port, 0 when closed
   int opened_port_ = -1;
   int closed_port_ = -1;
 };

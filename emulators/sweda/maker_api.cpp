@@ -21,7 +21,8 @@ EMU_EXPORT int FechaPorta(int porta) {
 // The answer goes into the caller's 256 bytes: a length byte, then the text.
 EMU_EXPORT int EnviaComando(const char* frame, char* resposta) {
   if (!frame || !resposta) return -1;
-  const std::string answer = emu::WithDevice<swdemu::Emulator>([frame](swdemu::Emulator& p) { return p.Exchange(frame); });
+  const std::string answer =
+      emu::WithDevice<swdemu::Emulator>([frame](swdemu::Emulator& p) { return p.Exchange(frame); });
   const std::size_t n = std::min(answer.size(), kMaxAnswer);
   resposta[0] = static_cast<char>(n);
   std::memcpy(resposta + 1, answer.data(), n);

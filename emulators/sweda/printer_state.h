@@ -12,7 +12,7 @@ namespace swdemu {
 inline constexpr std::size_t kRates = 15;
 inline constexpr std::size_t kMethods = 10;
 inline constexpr std::size_t kTotalizers = 50;
-inline constexpr std::size_t kRateEntry = 7;       // code (3) and rate (4 digits)
+inline constexpr std::size_t kRateEntry = 7;  // code (3) and rate (4 digits)
 inline constexpr std::size_t kMethodName = 15;
 inline constexpr std::size_t kTotalizerEntry = 15;  // sign and name
 

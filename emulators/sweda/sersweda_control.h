@@ -56,7 +56,6 @@ void SwdEmu_QueueState(const char* word_or_code);
 int SwdEmu_OpenedPort(void);
 int SwdEmu_ClosedPort(void);
 
-
 /* Counters of the fiscal memory. */
 int SwdEmu_CouponNumber(void);
 int SwdEmu_ReductionCount(void);

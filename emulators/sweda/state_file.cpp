@@ -100,9 +100,9 @@ std::string SerializeState(const PrinterState& s) {
   for (std::size_t i = 0; i < kTotalizers; ++i)
     if (!s.totalizers[i].empty())
       out += (Record("totalizer") << static_cast<int>(i) << s.totalizers[i] << s.totalizer_amounts[i]).Line();
-  out += (Record("documents") << Flag(s.coupon_open) << Flag(s.report_open) << Flag(s.check_in_progress)
-                              << s.check_format)
-             .Line();
+  out +=
+      (Record("documents") << Flag(s.coupon_open) << Flag(s.report_open) << Flag(s.check_in_progress) << s.check_format)
+          .Line();
   if (s.coupon) {
     out += (Record("coupon") << s.coupon->coo << Flag(s.coupon->paying) << s.coupon->paid).Line();
     for (const SaleItem& item : s.coupon->items)

@@ -30,14 +30,14 @@ inline std::string Item(const std::string& quantity, const std::string& price, c
   description.resize(24, ' ');
   std::string promotion = " Promocao COCA COLA 2L";
   promotion.resize(40, ' ');
-  return "01" "0000000000123" + quantity + price + total + description + rate + promotion;
+  return "01"
+         "0000000000123" +
+         quantity + price + total + description + rate + promotion;
 }
 
 // An item discount: the discount again (10 characters on types 3 and 4,
 // 4 digits on 5 and 6), then its 12 digits.
-inline std::string Discount(const std::string& first, const std::string& amount) {
-  return "02" + first + amount;
-}
+inline std::string Discount(const std::string& first, const std::string& amount) { return "02" + first + amount; }
 
 inline const std::vector<WireExample>& WireExamples() {
   static const std::vector<WireExample> examples = {
@@ -73,7 +73,10 @@ inline const std::vector<WireExample>& WireExamples() {
       {"3456", {"17"}, Item("0001500", "000000200", "000000000300"), ".+", "quantity 1.5"},
       {"3456", {"17"}, Item("0001234", "000001000", "000000001234"), ".+", "quantity 1.2345 cut to 1.234"},
       {"3456", {"17"}, Item("0003000", "000001250", "000000003750"), ".+", "12.5 x 3 is 37.50"},
-      {"3456", {"17"}, Item("0003000", "000000100", "000000000299"), ".+",
+      {"3456",
+       {"17"},
+       Item("0003000", "000000100", "000000000299"),
+       ".+",
        "0.999 x 3: the price rounds to 1.00, the total is cut from 2.997"},
       {"3456", {"17"}, Item("0003000", "000000115", "000000000345"), ".+", "1.15 x 3 is 3.45"},
       {"3456", {"17"}, Item("0003000", "000001250", "000000037500"), ".-", "a total ten times the sale"},
@@ -85,21 +88,45 @@ inline const std::vector<WireExample>& WireExamples() {
       {"3456", {}, Item("0001000", "000000500", "000000000500"), ".-", "an item with no coupon open"},
 
       // The item discount, also when zero.
-      {"34", {"17", Item("0002000", "000001250", "000000002500")}, Discount("0,00% =   ", "000000000000"), ".+",
+      {"34",
+       {"17", Item("0002000", "000001250", "000000002500")},
+       Discount("0,00% =   ", "000000000000"),
+       ".+",
        "no discount, types 3 and 4"},
-      {"34", {"17", Item("0002000", "000001250", "000000002500")}, Discount("0.00% =   ", "000000000000"), ".+",
+      {"34",
+       {"17", Item("0002000", "000001250", "000000002500")},
+       Discount("0.00% =   ", "000000000000"),
+       ".+",
        "no discount, a point for decimal separator"},
-      {"34", {"17", Item("0002000", "000001250", "000000002500")}, Discount("0,50% =   ", "000000000050"), ".+",
+      {"34",
+       {"17", Item("0002000", "000001250", "000000002500")},
+       Discount("0,50% =   ", "000000000050"),
+       ".+",
        "a discount of 0.50, types 3 and 4"},
-      {"56", {"17", Item("0002000", "000001250", "000000002500")}, Discount("0000", "000000000000"), ".+",
+      {"56",
+       {"17", Item("0002000", "000001250", "000000002500")},
+       Discount("0000", "000000000000"),
+       ".+",
        "no discount, types 5 and 6"},
-      {"56", {"17", Item("0002000", "000001250", "000000002500")}, Discount("0050", "000000000050"), ".+",
+      {"56",
+       {"17", Item("0002000", "000001250", "000000002500")},
+       Discount("0050", "000000000050"),
+       ".+",
        "a discount of 0.50, types 5 and 6"},
-      {"56", {"17", Item("0002000", "000001250", "000000002500")}, Discount("0050", "000000000049"), ".-",
+      {"56",
+       {"17", Item("0002000", "000001250", "000000002500")},
+       Discount("0050", "000000000049"),
+       ".-",
        "the two fields of a discount disagree"},
-      {"34", {"17", Item("0002000", "000001250", "000000002500")}, Discount("0000", "000000000000"), ".-",
+      {"34",
+       {"17", Item("0002000", "000001250", "000000002500")},
+       Discount("0000", "000000000000"),
+       ".-",
        "the short form on types 3 and 4"},
-      {"56", {"17", Item("0002000", "000001250", "000000002500")}, Discount("0,00% =   ", "000000000000"), ".-",
+      {"56",
+       {"17", Item("0002000", "000001250", "000000002500")},
+       Discount("0,00% =   ", "000000000000"),
+       ".-",
        "the text form on types 5 and 6"},
 
       // Payment, item cancel, coupon cancel.

@@ -23,9 +23,7 @@ std::optional<long long> parse_cents(const std::string& text) {
   return std::stoll(text);
 }
 
-std::string or_default(std::string value, const std::string& fallback) {
-  return value.empty() ? fallback : value;
-}
+std::string or_default(std::string value, const std::string& fallback) { return value.empty() ? fallback : value; }
 
 std::string finalisation(const emu::DateTime& now, const std::string& nsu) {
   return emu::Format(now, "%Y%m%d%H%M%S") + nsu;
@@ -38,8 +36,8 @@ std::string authorisation(const std::string& nsu) {
 }
 
 // Fields every transaction answer carries.
-Answer answer_head(const std::string& command, const Record& request, const Transaction& t,
-                   const emu::DateTime& now, const char* status) {
+Answer answer_head(const std::string& command, const Record& request, const Transaction& t, const emu::DateTime& now,
+                   const char* status) {
   return {
       {"000-000", command},
       {"001-000", request.field("001-000")},
@@ -63,8 +61,8 @@ void add_voucher(Answer& answer, const std::vector<std::string>& lines) {
   }
 }
 
-Transaction new_transaction(const char* kind, Context& context, std::string network,
-                            long long amount, const emu::DateTime& now) {
+Transaction new_transaction(const char* kind, Context& context, std::string network, long long amount,
+                            const emu::DateTime& now) {
   Transaction t;
   t.kind = kind;
   t.nsu = context.journal.next_nsu();
@@ -101,8 +99,7 @@ int undo_abandoned(Context& context, const std::string& id, const AbandonReason&
 // The client starts another transaction: whatever it left pending is
 // abandoned, but `spared` (the sale a cancellation names, which the
 // cancellation itself settles).
-int undo_before_new_transaction(Context& context, const std::string& id,
-                                const std::string& spared = {}) {
+int undo_before_new_transaction(Context& context, const std::string& id, const std::string& spared = {}) {
   return undo_abandoned(context, id, [&](const Transaction& t) -> std::optional<std::string> {
     if (!spared.empty() && t.nsu == spared) return std::nullopt;
     return "nova transacao";
@@ -114,7 +111,7 @@ std::optional<Answer> serve_crt(const Record& request, Context& context) {
   const auto now = manager_clock().Now();
   const auto amount = parse_cents(request.field("003-000"));
   auto sale = new_transaction("CRT", context, request.field("010-000"), amount.value_or(0), now);
-  const char* refusal = (!amount || *amount == 0) ? "Valor invalido"
+  const char* refusal = (!amount || *amount == 0)  ? "Valor invalido"
                         : context.settings.decline ? "Transacao negada"
                                                    : nullptr;
   sale.state = refusal ? State::Negada : State::Pendente;
@@ -129,8 +126,7 @@ std::optional<Answer> serve_crt(const Record& request, Context& context) {
     return answer;
   }
   answer["013-000"] = authorisation(sale.nsu);
-  add_voucher(answer, voucher_lines(SaleVoucher{sale.network, credit, sale.nsu,
-                                                answer["013-000"], sale.amount, now}));
+  add_voucher(answer, voucher_lines(SaleVoucher{sale.network, credit, sale.nsu, answer["013-000"], sale.amount, now}));
   answer["030-000"] = "Transacao aprovada";
   return answer;
 }
@@ -184,13 +180,11 @@ std::optional<Answer> settle(const Record& request, Context& context, const char
     return std::nullopt;
   }
   Transaction t = *found;
-  const auto rule = std::find_if(rules.begin(), rules.end(),
-                                 [&](const Transition& r) { return r.from == t.state; });
+  const auto rule = std::find_if(rules.begin(), rules.end(), [&](const Transition& r) { return r.from == t.state; });
   t.state = rule->to;
   context.journal.record(command, id, t, rule->note);
   if (std::string_view(rule->note).starts_with("recusada")) context.refusal = rule->note;
-  if (rule->from == State::Pendente && t.state == State::Desfeita && t.kind == "CNC")
-    reinstate_sale(t, id, context);
+  if (rule->from == State::Pendente && t.state == State::Desfeita && t.kind == "CNC") reinstate_sale(t, id, context);
   return std::nullopt;
 }
 
@@ -205,11 +199,9 @@ std::optional<Answer> serve_ncn(const Record& request, Context& context) {
 const char* cancel_refusal(const Transaction* sale, const std::string& amount_text) {
   if (!sale) return "Transacao nao encontrada";
   if (sale->state == State::Cancelada) return "Transacao ja cancelada";
-  if (sale->kind != "CRT" ||
-      (sale->state != State::Pendente && sale->state != State::Confirmada))
+  if (sale->kind != "CRT" || (sale->state != State::Pendente && sale->state != State::Confirmada))
     return "Transacao nao pode ser cancelada";
-  if (!amount_text.empty() && parse_cents(amount_text) != sale->amount)
-    return "Valor nao confere";
+  if (!amount_text.empty() && parse_cents(amount_text) != sale->amount) return "Valor nao confere";
   return nullptr;
 }
 
@@ -222,8 +214,7 @@ std::optional<Answer> serve_cnc(const Record& request, Context& context) {
   const auto* sale = context.journal.find(network, request.field("012-000"));
   const char* refusal = cancel_refusal(sale, request.field("003-000"));
 
-  const long long amount =
-      sale ? sale->amount : parse_cents(request.field("003-000")).value_or(0);
+  const long long amount = sale ? sale->amount : parse_cents(request.field("003-000")).value_or(0);
   auto cancellation = new_transaction("CNC", context, network, amount, now);
   cancellation.original = request.field("012-000");
   cancellation.state = refusal ? State::Negada : State::Pendente;
@@ -244,8 +235,8 @@ std::optional<Answer> serve_cnc(const Record& request, Context& context) {
     answer["030-000"] = std::string("Cancelamento negado: ") + refusal;
     return answer;
   }
-  add_voucher(answer, voucher_lines(CancellationVoucher{cancellation.network, cancellation.nsu,
-                                                        cancellation.original, amount, now}));
+  add_voucher(answer, voucher_lines(CancellationVoucher{cancellation.network, cancellation.nsu, cancellation.original,
+                                                        amount, now}));
   answer["030-000"] = "Cancelamento aprovado";
   return answer;
 }

@@ -22,8 +22,7 @@
 namespace tef_emu {
 namespace {
 
-constexpr std::array<std::string_view, 5> state_names{"PENDENTE", "CONFIRMADA", "DESFEITA",
-                                                      "CANCELADA", "NEGADA"};
+constexpr std::array<std::string_view, 5> state_names{"PENDENTE", "CONFIRMADA", "DESFEITA", "CANCELADA", "NEGADA"};
 
 std::optional<State> state_from_name(std::string_view name) {
   for (std::size_t i = 0; i < state_names.size(); ++i)
@@ -43,9 +42,7 @@ std::string encode(std::string_view text) { return emu::PercentEscape(text, " ="
 
 // A token that is not well escaped (a line edited by hand) is taken as it
 // stands.
-std::string decode(std::string_view text) {
-  return emu::PercentUnescape(text).value_or(std::string(text));
-}
+std::string decode(std::string_view text) { return emu::PercentUnescape(text).value_or(std::string(text)); }
 
 long long number_or_zero(std::string_view text) {
   long long value = 0;
@@ -54,9 +51,8 @@ long long number_or_zero(std::string_view text) {
 }
 
 std::string transaction_tokens(const Transaction& t) {
-  std::string tokens = "tipo=" + encode(t.kind) + " nsu=" + encode(t.nsu) +
-                       " rede=" + encode(t.network) + " valor=" + std::to_string(t.amount) +
-                       " fin=" + encode(t.finalisation) +
+  std::string tokens = "tipo=" + encode(t.kind) + " nsu=" + encode(t.nsu) + " rede=" + encode(t.network) +
+                       " valor=" + std::to_string(t.amount) + " fin=" + encode(t.finalisation) +
                        " estado=" + std::string(state_name(t.state));
   if (t.state == State::Cancelada) tokens += " antes=" + std::string(state_name(t.before));
   if (!t.original.empty()) tokens += " orig=" + encode(t.original);
@@ -79,7 +75,6 @@ std::map<std::string, std::string> line_tokens(const std::string& line) {
   }
   return tokens;
 }
-
 
 // What a journal line says.
 struct JournalLine {
@@ -215,9 +210,8 @@ const Transaction* Journal::look_back(const std::function<bool(const Transaction
 const Transaction* Journal::find(std::string_view network, std::string_view nsu) const {
   if (nsu.empty()) return nullptr;
   const auto it = transactions_.find(std::string(nsu));
-  const Transaction* t = it != transactions_.end()
-                             ? &it->second
-                             : look_back([&](const Transaction& older) { return older.nsu == nsu; });
+  const Transaction* t =
+      it != transactions_.end() ? &it->second : look_back([&](const Transaction& older) { return older.nsu == nsu; });
   return (t && t->network == network) ? t : nullptr;
 }
 
@@ -247,18 +241,16 @@ std::vector<Transaction> Journal::transactions() const {
   return found;
 }
 
-void Journal::record(std::string_view command, std::string_view id,
-                     const Transaction& transaction, std::string_view note) {
+void Journal::record(std::string_view command, std::string_view id, const Transaction& transaction,
+                     std::string_view note) {
   keep(transaction);
-  std::string line = std::string(command) + " id=" + encode(id) + " " +
-                     transaction_tokens(transaction);
+  std::string line = std::string(command) + " id=" + encode(id) + " " + transaction_tokens(transaction);
   if (!note.empty()) line += " nota=" + std::string(note);
   append(std::move(line));
 }
 
 void Journal::note(std::string_view command, std::string_view id, std::string_view note) {
-  append(std::string(command.empty() ? "?" : command) + " id=" + encode(id) +
-         " nota=" + std::string(note));
+  append(std::string(command.empty() ? "?" : command) + " id=" + encode(id) + " nota=" + std::string(note));
 }
 
 void Journal::append(std::string line) {
@@ -268,8 +260,7 @@ void Journal::append(std::string line) {
   if (torn_tail_) line.insert(0, std::string(" ") + torn_mark + "\n");
   // Opened, written and closed per event: a crash loses no finished line.
   const int fd = ::open(path_.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
-  const bool ok = fd >= 0 && ::write(fd, line.data(), line.size()) ==
-                                 static_cast<ssize_t>(line.size());
+  const bool ok = fd >= 0 && ::write(fd, line.data(), line.size()) == static_cast<ssize_t>(line.size());
   if (ok) torn_tail_ = false;
   if (fd >= 0) ::close(fd);
   if (!ok)

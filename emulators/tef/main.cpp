@@ -19,8 +19,7 @@ int main(int argc, char** argv) {
   Options options;
   std::string root, journal, pidfile;
   bool once = false, print_journal = false;
-  app.add_option("--root", root, "Pasta raiz, no lugar de c:\\tef_dial\\ ou c:\\tef_disc\\")
-      ->required();
+  app.add_option("--root", root, "Pasta raiz, no lugar de c:\\tef_dial\\ ou c:\\tef_disc\\")->required();
   app.add_option("--journal", journal, "Arquivo do di\xC3\xA1rio (padr\xC3\xA3o: journal.txt na raiz)");
   app.add_option("--network", options.network,
                  "Rede das vendas sem 010-000 (padr\xC3\xA3o: TECBAN numa raiz chamada "
@@ -30,9 +29,8 @@ int main(int argc, char** argv) {
       ->check(CLI::Validator(CLI::NonNegativeNumber).description("0 ou mais"));
   app.add_flag("--once", once, "Atende um pedido e termina");
   app.add_flag("--print-journal", print_journal,
-               "Mostra as transa\xC3\xA7\xC3\xB5" "es do di\xC3\xA1rio e seus estados, e termina");
-  for (const auto& f : flag_settings())
-    app.add_flag(std::string("--") + f.name, options.settings.*f.member, f.help);
+               "Mostra as transa\xC3\xA7\xC3\265es do di\xC3\xA1rio e seus estados, e termina");
+  for (const auto& f : flag_settings()) app.add_flag(std::string("--") + f.name, options.settings.*f.member, f.help);
   for (const auto& d : delay_settings())
     app.add_option(std::string("--") + d.name, options.settings.*d.member, d.help)
         ->check(CLI::Range(0, max_delay_ms).description("0 a " + std::to_string(max_delay_ms)));

@@ -72,7 +72,8 @@ bool Manager::open() {
     return false;
   }
   if (!journal_.writable()) {
-    std::cerr << "tef_manager: n\xC3\xA3o \xC3\xA9 poss\xC3\xADvel gravar o di\xC3\xA1rio " << journal_path(options_).string() << '\n';
+    std::cerr << "tef_manager: n\xC3\xA3o \xC3\xA9 poss\xC3\xADvel gravar o di\xC3\xA1rio "
+              << journal_path(options_).string() << '\n';
     return false;
   }
   std::filesystem::remove(taken_, ec);
@@ -84,16 +85,17 @@ bool Manager::open() {
   // for the client's next transaction.
   Context context{journal_, options_.settings, options_.network};
   const int pending = static_cast<int>(journal_.pending().size());
-  const int undone =
-      undo_abandoned_at_start(context, [this](const Transaction& t) -> std::optional<std::string> {
-        if (withdraw_answer(t)) return "pendente na partida, resposta nao retirada";
-        if (!t.answered) return "pendente na partida, resposta nao gravada";
-        return std::nullopt;
-      });
-  if (undone) std::cerr << "tef_manager: " << undone << " transa\xC3\xA7\xC3\xA3o(\xC3\xB5" "es) pendente(s) desfeita(s) na partida\n";
+  const int undone = undo_abandoned_at_start(context, [this](const Transaction& t) -> std::optional<std::string> {
+    if (withdraw_answer(t)) return "pendente na partida, resposta nao retirada";
+    if (!t.answered) return "pendente na partida, resposta nao gravada";
+    return std::nullopt;
+  });
+  if (undone)
+    std::cerr << "tef_manager: " << undone
+              << " transa\xC3\xA7\xC3\xA3o(\xC3\265es) pendente(s) desfeita(s) na partida\n";
   if (pending > undone)
     std::cerr << "tef_manager: " << pending - undone
-              << " transa\xC3\xA7\xC3\xA3o(\xC3\xB5" "es) pendente(s) aguardam a decis\xC3\xA3o do caixa\n";
+              << " transa\xC3\xA7\xC3\xA3o(\xC3\265es) pendente(s) aguardam a decis\xC3\xA3o do caixa\n";
   return true;
 }
 
@@ -101,8 +103,7 @@ bool Manager::withdraw_answer(const Transaction& transaction) {
   const auto slot = find_file_nocase(answers_, "intpos.001");
   if (!slot) return false;
   const Record answer = parse_record(read_file(*slot).value_or(""));
-  if (answer.field("012-000") != transaction.nsu || answer.field("010-000") != transaction.network)
-    return false;
+  if (answer.field("012-000") != transaction.nsu || answer.field("010-000") != transaction.network) return false;
   // The rename decides it: once it succeeds the client can never take the
   // answer; when it fails the client has just taken it.
   const auto withdrawn = answers_ / ".tef_manager.withdrawn";
@@ -112,8 +113,7 @@ bool Manager::withdraw_answer(const Transaction& transaction) {
   return true;
 }
 
-void Manager::journal_answered(const std::string& command, const std::string& id,
-                               const Answer& answer) {
+void Manager::journal_answered(const std::string& command, const std::string& id, const Answer& answer) {
   const auto network = answer.find("010-000");
   const auto nsu = answer.find("012-000");
   if (network == answer.end() || nsu == answer.end()) return;
@@ -123,8 +123,8 @@ void Manager::journal_answered(const std::string& command, const std::string& id
 }
 
 int Manager::run() {
-  std::cerr << "tef_manager: atendendo " << options_.root.string() << " (rede "
-            << options_.network << ", di\xC3\xA1rio " << journal_path(options_).string() << ")\n";
+  std::cerr << "tef_manager: atendendo " << options_.root.string() << " (rede " << options_.network
+            << ", di\xC3\xA1rio " << journal_path(options_).string() << ")\n";
   int served = 0;
   while (!stop_requested()) {
     if (!serve_next()) {
@@ -155,8 +155,7 @@ bool Manager::take_request(const std::filesystem::path& found, Record& request) 
   emu::ReadResult read = emu::ReadResult::Read;
   for (int waited = 0;; waited += reread_ms) {
     request = parse_record(read_file(taken_, &read).value_or(""));
-    if (request.complete() || read == emu::ReadResult::TooLarge || waited >= incomplete_wait_ms ||
-        stop_requested())
+    if (request.complete() || read == emu::ReadResult::TooLarge || waited >= incomplete_wait_ms || stop_requested())
       break;
     pause_ms(reread_ms);
   }
@@ -167,8 +166,7 @@ bool Manager::take_request(const std::filesystem::path& found, Record& request) 
     return false;
   }
   if (request.complete()) return true;
-  journal_.note(request.field("000-000"), request.field("001-000"),
-                "pedido incompleto descartado");
+  journal_.note(request.field("000-000"), request.field("001-000"), "pedido incompleto descartado");
   std::cerr << "tef_manager: pedido incompleto descartado\n";
   return false;
 }
@@ -184,8 +182,7 @@ void Manager::respond(const Record& request, const Settings& settings) {
   const auto answer = serve_request(request, context);
 
   pause_ms(settings.ack_delay_ms);
-  std::vector<Field> acknowledgement{{"000-000", command},
-                                     {"001-000", settings.wrong_id ? other_identifier(id) : id}};
+  std::vector<Field> acknowledgement{{"000-000", command}, {"001-000", settings.wrong_id ? other_identifier(id) : id}};
   // A refused confirmation or undo says so, with the manager's reason:
   // the client must not tell its operator it happened.
   if (!context.refusal.empty()) {

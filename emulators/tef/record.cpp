@@ -10,8 +10,7 @@ std::string Record::field(std::string_view code) const {
   for (const auto& line : lines) {
     const auto eq = line.find('=');
     if (eq == std::string::npos) continue;
-    if (Trim(std::string_view(line).substr(0, eq)) == code)
-      return Trim(std::string_view(line).substr(eq + 1));
+    if (Trim(std::string_view(line).substr(0, eq)) == code) return Trim(std::string_view(line).substr(eq + 1));
   }
   return {};
 }

@@ -9,7 +9,7 @@
 namespace tef_emu {
 
 struct Field {
-  std::string code;   // "010-000"
+  std::string code;  // "010-000"
   std::string value;
 };
 

@@ -16,7 +16,7 @@ constexpr std::array flags{
     FlagSetting{"absent", &Settings::absent, "Deixa os pedidos como est\xC3\xA3o (gerenciador parado)"},
     FlagSetting{"no-ack", &Settings::no_ack, "Toma os pedidos e nunca confirma nem responde"},
     FlagSetting{"no-ack-settle", &Settings::no_ack_settle,
-                "Toma as confirma\xC3\xA7\xC3\xB5" "es e os desfazimentos (CNF, NCN) e nunca os confirma"},
+                "Toma as confirma\xC3\xA7\xC3\265es e os desfazimentos (CNF, NCN) e nunca os confirma"},
     FlagSetting{"wrong-id", &Settings::wrong_id, "Confirma com outro identificador de pedido"},
     FlagSetting{"decline", &Settings::decline, "Nega as vendas com cart\xC3\xA3o"},
 };
@@ -25,8 +25,7 @@ constexpr std::array delays{
     DelaySetting{"ack-delay-ms", &Settings::ack_delay_ms, "Espera antes de confirmar o pedido (ms)"},
     DelaySetting{"answer-delay-ms", &Settings::answer_delay_ms,
                  "Espera entre a confirma\xC3\xA7\xC3\xA3o e a resposta (ms)"},
-    DelaySetting{"slow-write-ms", &Settings::slow_write_ms,
-                 "Pausa entre as linhas ao gravar uma resposta (ms)"},
+    DelaySetting{"slow-write-ms", &Settings::slow_write_ms, "Pausa entre as linhas ao gravar uma resposta (ms)"},
 };
 
 std::optional<int> parse_int(const std::string& text, int low, int high) {
@@ -76,11 +75,8 @@ Settings with_control_file(const Settings& base, const std::filesystem::path& co
     if (text.empty()) continue;
     const auto eq = text.find('=');
     const bool ok = eq != std::string::npos &&
-                    apply(settings, normalised_key(emu::Trim(text.substr(0, eq))),
-                          emu::Trim(text.substr(eq + 1)));
-    if (!ok)
-      std::cerr << "tef_manager: " << control_file.string() << ": linha ignorada \"" << text
-                << "\"\n";
+                    apply(settings, normalised_key(emu::Trim(text.substr(0, eq))), emu::Trim(text.substr(eq + 1)));
+    if (!ok) std::cerr << "tef_manager: " << control_file.string() << ": linha ignorada \"" << text << "\"\n";
   }
   return settings;
 }

@@ -11,14 +11,14 @@
 namespace tef_emu {
 
 struct Settings {
-  bool absent = false;     // leave requests untouched, as if not running
-  bool no_ack = false;     // take requests and stay silent
+  bool absent = false;         // leave requests untouched, as if not running
+  bool no_ack = false;         // take requests and stay silent
   bool no_ack_settle = false;  // the same for confirmations and undos only (hung after approving)
-  bool wrong_id = false;   // acknowledge with another identifier
-  bool decline = false;    // the network declines card sales
+  bool wrong_id = false;       // acknowledge with another identifier
+  bool decline = false;        // the network declines card sales
   int ack_delay_ms = 0;
   int answer_delay_ms = 0;
-  int slow_write_ms = 0;   // pause between lines while writing an answer
+  int slow_write_ms = 0;  // pause between lines while writing an answer
 };
 
 struct FlagSetting {

@@ -102,8 +102,8 @@ int main(int argc, char** argv) {
   movimentos.FieldByName("DTHRINCMOV").SetAsDateTime(platform::Now());
   movimentos.Post();
   std::string numero;
-  const bool closed = FechaCupom(false, true, 0.50, 0, 0, "S", true, "", movimentos, recebimentos,
-                                 numero, "", "", "", "123.456.789-09", "");
+  const bool closed = FechaCupom(false, true, 0.50, 0, 0, "S", true, "", movimentos, recebimentos, numero, "", "", "",
+                                 "123.456.789-09", "");
   StopImpFiscal();
   std::printf("coupon %s %s\n", numero.c_str(), closed ? "closed" : "NOT closed");
 

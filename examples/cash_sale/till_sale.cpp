@@ -66,7 +66,7 @@ int main(int argc, char** argv) {
   setup.caixa = "001";
   setup.porta = "COM1";
   setup.offer_x_reading = false;
-  setup.payment_types = {{"001", "Dinheiro", "1"}, {"002", "Cart\xE3o D\xE9" "bito", "D"}};
+  setup.payment_types = {{"001", "Dinheiro", "1"}, {"002", "Cart\xE3o D\351bito", "D"}};
   setup.on_step = [](const QdmVenda::Step& step) {
     std::printf("  %s %s\n", step.ok ? "ok   " : "FALHA", Utf8(step.what).c_str());
   };
@@ -85,7 +85,7 @@ int main(int argc, char** argv) {
   // together.
   QdmVenda::Sale sale;
   sale.items = {{"7891000100103", "CAF\xC9 TORRADO 500G", "T", 18, "", 2, 8.99, 0},
-                {"7891910000197", "A\xC7\xDA" "CAR REFINADO 1KG", "F", 0, "", 3, 4.29, 0}};
+                {"7891910000197", "A\xC7\332CAR REFINADO 1KG", "F", 0, "", 3, 4.29, 0}};
   sale.payments = {{"001", 40.00, false}};
   sale.discount = 0.85;
   sale.buyer_id = "123.456.789-09";

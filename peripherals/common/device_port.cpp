@@ -22,13 +22,14 @@ std::string PortName(int port_index) {
 
 DWORD Speed(int speed_index) {
   if (speed_index < 0 || speed_index >= static_cast<int>(Qdm00000::Velocidades.size())) return 0;
-  return static_cast<DWORD>(std::strtoul(Qdm00000::Velocidades[static_cast<std::size_t>(speed_index)].c_str(), nullptr, 10));
+  return static_cast<DWORD>(
+      std::strtoul(Qdm00000::Velocidades[static_cast<std::size_t>(speed_index)].c_str(), nullptr, 10));
 }
 
 DevicePort::DevicePort(const std::string& port_name, DWORD baud) {
   if (port_name.empty() || baud == 0) return;
-  handle_ = CreateFileA(port_name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                        FILE_ATTRIBUTE_NORMAL, 0);
+  handle_ =
+      CreateFileA(port_name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, 0);
   if (handle_ == INVALID_HANDLE_VALUE) return;
   DCB dcb;
   if (!GetCommState(handle_, &dcb)) return;

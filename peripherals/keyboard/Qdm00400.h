@@ -20,14 +20,14 @@ extern bool TecladoOK;
 extern platform::HMODULE TecladoDLLHandle;
 
 // Tec44 only.
-extern TTeclEntry TeclRxKbd, TeclProgSpecialChar, TeclGetMCRBufnc, TeclDispClrLn1, TeclDispClrLn2,
-    TeclGetMCRMsg44, CloseTec44, OpenTec44, TeclTxKbd44, TeclNumLock, TeclCapsLock;
+extern TTeclEntry TeclRxKbd, TeclProgSpecialChar, TeclGetMCRBufnc, TeclDispClrLn1, TeclDispClrLn2, TeclGetMCRMsg44,
+    CloseTec44, OpenTec44, TeclTxKbd44, TeclNumLock, TeclCapsLock;
 // Tec65 only.
 extern TTeclEntry TeclSetCapsL65, TeclSetNumL65, TeclGetMCRMsg65, CloseTec65, OpenTec65, TeclTxKbd65;
 // Both models.
-extern TTeclEntry TeclEnableKbd, TeclDisableKbd, TeclBackSpace, TeclBeepKeyOn, TeclBeepOn, TeclCarRet,
-    TeclDispStr, TeclDispCh, TeclGetMCRBuf, TeclGoToXY, TeclLineFeed, TeclFormFeed, TeclReadOpKey, TeclReset,
-    TeclSetCard, TeclSetDisp, TeclSetEcho, TeclSetOpKey, TeclSetPIN;
+extern TTeclEntry TeclEnableKbd, TeclDisableKbd, TeclBackSpace, TeclBeepKeyOn, TeclBeepOn, TeclCarRet, TeclDispStr,
+    TeclDispCh, TeclGetMCRBuf, TeclGoToXY, TeclLineFeed, TeclFormFeed, TeclReadOpKey, TeclReset, TeclSetCard,
+    TeclSetDisp, TeclSetEcho, TeclSetOpKey, TeclSetPIN;
 
 // Loads, binds (all names or none) and switches on the keyboard: "EnableKbd",
 // the model's open function, "FormFeed". Sets TecladoOK.

@@ -8,12 +8,12 @@ namespace Qdm00400 {
 
 bool TecladoOK = false;
 platform::HMODULE TecladoDLLHandle = nullptr;
-TTeclEntry TeclRxKbd, TeclProgSpecialChar, TeclGetMCRBufnc, TeclDispClrLn1, TeclDispClrLn2, TeclGetMCRMsg44,
-    CloseTec44, OpenTec44, TeclTxKbd44, TeclNumLock, TeclCapsLock;
+TTeclEntry TeclRxKbd, TeclProgSpecialChar, TeclGetMCRBufnc, TeclDispClrLn1, TeclDispClrLn2, TeclGetMCRMsg44, CloseTec44,
+    OpenTec44, TeclTxKbd44, TeclNumLock, TeclCapsLock;
 TTeclEntry TeclSetCapsL65, TeclSetNumL65, TeclGetMCRMsg65, CloseTec65, OpenTec65, TeclTxKbd65;
-TTeclEntry TeclEnableKbd, TeclDisableKbd, TeclBackSpace, TeclBeepKeyOn, TeclBeepOn, TeclCarRet, TeclDispStr,
-    TeclDispCh, TeclGetMCRBuf, TeclGoToXY, TeclLineFeed, TeclFormFeed, TeclReadOpKey, TeclReset, TeclSetCard,
-    TeclSetDisp, TeclSetEcho, TeclSetOpKey, TeclSetPIN;
+TTeclEntry TeclEnableKbd, TeclDisableKbd, TeclBackSpace, TeclBeepKeyOn, TeclBeepOn, TeclCarRet, TeclDispStr, TeclDispCh,
+    TeclGetMCRBuf, TeclGoToXY, TeclLineFeed, TeclFormFeed, TeclReadOpKey, TeclReset, TeclSetCard, TeclSetDisp,
+    TeclSetEcho, TeclSetOpKey, TeclSetPIN;
 
 namespace {
 
@@ -23,14 +23,21 @@ using drivers::EntryPoint;
 // model's first. "GetMCRMsg" and "TxKbd" are in both libraries and go to a
 // global per model.
 const EntryPoint kTec44Rows[] = {
-    {"RxKbd", &TeclRxKbd},           {"ProgSpecialChar", &TeclProgSpecialChar}, {"GetMCRBufnc", &TeclGetMCRBufnc},
-    {"DispClrLn1", &TeclDispClrLn1}, {"DispClrLn2", &TeclDispClrLn2},           {"GetMCRMsg", &TeclGetMCRMsg44},
-    {"CloseTec44", &CloseTec44},     {"OpenTec44", &OpenTec44},                 {"TxKbd", &TeclTxKbd44},
-    {"NumLock", &TeclNumLock},       {"CapsLock", &TeclCapsLock},
+    {"RxKbd", &TeclRxKbd},
+    {"ProgSpecialChar", &TeclProgSpecialChar},
+    {"GetMCRBufnc", &TeclGetMCRBufnc},
+    {"DispClrLn1", &TeclDispClrLn1},
+    {"DispClrLn2", &TeclDispClrLn2},
+    {"GetMCRMsg", &TeclGetMCRMsg44},
+    {"CloseTec44", &CloseTec44},
+    {"OpenTec44", &OpenTec44},
+    {"TxKbd", &TeclTxKbd44},
+    {"NumLock", &TeclNumLock},
+    {"CapsLock", &TeclCapsLock},
 };
 const EntryPoint kTec65Rows[] = {
-    {"SetCapsL", &TeclSetCapsL65},  {"SetNumL", &TeclSetNumL65}, {"GetMCRMsg", &TeclGetMCRMsg65},
-    {"CloseTec65", &CloseTec65},    {"OpenTec65", &OpenTec65},   {"TxKbd", &TeclTxKbd65},
+    {"SetCapsL", &TeclSetCapsL65}, {"SetNumL", &TeclSetNumL65}, {"GetMCRMsg", &TeclGetMCRMsg65},
+    {"CloseTec65", &CloseTec65},   {"OpenTec65", &OpenTec65},   {"TxKbd", &TeclTxKbd65},
 };
 const EntryPoint kCommonRows[] = {
     {"EnableKbd", &TeclEnableKbd}, {"DisableKbd", &TeclDisableKbd}, {"BackSpace", &TeclBackSpace},

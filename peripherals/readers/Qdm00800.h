@@ -20,17 +20,16 @@ namespace Qdm00800 {
 using TDescriptografaMatricula = const char*(const char* diretorio, const char* matricula);
 
 // ---- Exported globals (set by the front end unless noted) ---------------
-extern int IdPortaOpt;   // optical reader: index into Portas (1..12 COM1..COM12)
-extern int IdVelocOpt;   // optical reader: index into Velocidades
-extern int IdTipoOpt;    // 2: the reader ends each reading with one character to drop
-extern int IdPortaProx;  // proximity reader: index into Portas
-extern int IdVelocProx;  // proximity reader: index into Velocidades
-extern int IdTipoProx;   // kept for the front end
-extern std::string IdCriptoCons;  // "1" enables the check-digit library
-extern bool DigVerifOK;                          // set by the module
-extern platform::HMODULE DigVerifDLLHandle;      // set by the module
+extern int IdPortaOpt;                       // optical reader: index into Portas (1..12 COM1..COM12)
+extern int IdVelocOpt;                       // optical reader: index into Velocidades
+extern int IdTipoOpt;                        // 2: the reader ends each reading with one character to drop
+extern int IdPortaProx;                      // proximity reader: index into Portas
+extern int IdVelocProx;                      // proximity reader: index into Velocidades
+extern int IdTipoProx;                       // kept for the front end
+extern std::string IdCriptoCons;             // "1" enables the check-digit library
+extern bool DigVerifOK;                      // set by the module
+extern platform::HMODULE DigVerifDLLHandle;  // set by the module
 extern TDescriptografaMatricula* DVDescriptografaMatricula;  // set by the module
-
 
 // ---- Readers ------------------------------------------------------------
 // What the reader sent in one read: at most 51 bytes, within one second in

@@ -33,13 +33,10 @@ int DaysInMonth(int year, int month) {
 }
 
 bool IsValidDate(int year, int month, int day) {
-  return year >= 1 && year <= 9999 && month >= 1 && month <= 12 && day >= 1 &&
-         day <= DaysInMonth(year, month);
+  return year >= 1 && year <= 9999 && month >= 1 && month <= 12 && day >= 1 && day <= DaysInMonth(year, month);
 }
 
-long long DaysFromCivil(int year, int month, int day) {
-  return DaysFromCivilEpoch0(year, month, day) - kEpoch;
-}
+long long DaysFromCivil(int year, int month, int day) { return DaysFromCivilEpoch0(year, month, day) - kEpoch; }
 
 void CivilFromDays(long long days, int& year, int& month, int& day) {
   const long long z = days + kEpoch;

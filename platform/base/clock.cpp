@@ -21,10 +21,8 @@ TDateTime SystemNow() {
   tm local{};
   ::localtime_r(&now.tv_sec, &local);
   const int second = local.tm_sec > 59 ? 59 : local.tm_sec;  // leap second
-  const long long ms = ((local.tm_hour * 60LL + local.tm_min) * 60 + second) * 1000 +
-                       now.tv_nsec / 1000000;
-  return calendar::Join(
-      calendar::DaysFromCivil(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday), ms);
+  const long long ms = ((local.tm_hour * 60LL + local.tm_min) * 60 + second) * 1000 + now.tv_nsec / 1000000;
+  return calendar::Join(calendar::DaysFromCivil(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday), ms);
 }
 
 // Sleeps without spinning; a signal does not cut the pause short.

@@ -73,8 +73,7 @@ char32_t Cp1252ToUnicode(unsigned char byte) {
 }
 
 int UnicodeToCp1252(char32_t code_point) {
-  if (code_point < 0x80 || (code_point >= 0xA0 && code_point <= 0xFF))
-    return static_cast<int>(code_point);
+  if (code_point < 0x80 || (code_point >= 0xA0 && code_point <= 0xFF)) return static_cast<int>(code_point);
   for (size_t k = 0; k < kHighControls.size(); ++k)
     if (kHighControls[k] == code_point) return static_cast<int>(0x80 + k);
   return -1;

@@ -89,8 +89,7 @@ bool TClientDataSet::Locate(const std::string& key_fields, const std::vector<Var
     fields.push_back(field.Index());
     if (!dataset::SearchKey(field.def_, values[i], keys[i])) return false;
     // A text field's null and the empty text are the same search.
-    if (dataset::IsTextType(field.DataType()) &&
-        std::holds_alternative<std::monostate>(keys[i])) {
+    if (dataset::IsTextType(field.DataType()) && std::holds_alternative<std::monostate>(keys[i])) {
       keys[i] = std::string();
     }
   }
@@ -100,8 +99,8 @@ bool TClientDataSet::Locate(const std::string& key_fields, const std::vector<Var
     bool all = true;
     for (std::size_t i = 0; all && i < fields.size(); ++i) {
       const auto f = static_cast<std::size_t>(fields[i]);
-      const bool text_null = dataset::IsTextType(impl_->layout[f].DataType) &&
-                             std::holds_alternative<std::monostate>(row[f]);
+      const bool text_null =
+          dataset::IsTextType(impl_->layout[f].DataType) && std::holds_alternative<std::monostate>(row[f]);
       all = dataset::CompareValues(text_null ? kEmptyText : row[f], keys[i]) == 0;
     }
     if (all) {

@@ -31,8 +31,7 @@ void ValidateLayout(const std::vector<TFieldDef>& defs) {
 
 // The dataset's own index definitions, then the packet's; a packet index
 // replaces one of the same name.
-std::vector<TIndexDef> MergeIndexes(const std::vector<TIndexDef>& own,
-                                    const std::vector<TIndexDef>& brought) {
+std::vector<TIndexDef> MergeIndexes(const std::vector<TIndexDef>& own, const std::vector<TIndexDef>& brought) {
   std::vector<TIndexDef> merged = own;
   for (const TIndexDef& index : brought) {
     bool replaced = false;
@@ -55,8 +54,7 @@ void TClientDataSet::Impl::CheckActive() const {
   if (!active) throw EDatabaseError("Cannot perform this operation on a closed dataset");
 }
 
-dataset::SortKey TClientDataSet::Impl::ResolveKey(const std::string& name,
-                                                  const std::vector<TFieldDef>& defs,
+dataset::SortKey TClientDataSet::Impl::ResolveKey(const std::string& name, const std::vector<TFieldDef>& defs,
                                                   const std::vector<TIndexDef>& indexes) const {
   if (name.empty()) return {};
   for (const TIndexDef& index : indexes) {
@@ -65,8 +63,8 @@ dataset::SortKey TClientDataSet::Impl::ResolveKey(const std::string& name,
   throw EDatabaseError("Index '" + name + "' not found");
 }
 
-std::unique_ptr<dataset::Filter> TClientDataSet::Impl::CompileFilter(
-    const std::string& text, const std::vector<TFieldDef>& defs) const {
+std::unique_ptr<dataset::Filter> TClientDataSet::Impl::CompileFilter(const std::string& text,
+                                                                     const std::vector<TFieldDef>& defs) const {
   if (Trim(text).empty()) return nullptr;
   return dataset::Filter::Parse(text, defs);
 }
@@ -122,9 +120,7 @@ void TClientDataSet::Impl::SyncFields(const std::vector<TFieldDef>& defs) {
     }
     return false;
   };
-  auto match = [&](const TField* f, const TFieldDef& def) {
-    return !taken(f) && SameText(f->def_.Name, def.Name);
-  };
+  auto match = [&](const TField* f, const TFieldDef& def) { return !taken(f) && SameText(f->def_.Name, def.Name); };
   for (std::size_t i = 0; i < defs.size(); ++i) {
     const TFieldDef& def = defs[i];
     TField* field = nullptr;
@@ -176,8 +172,7 @@ void TClientDataSet::Impl::Rebuild(int keep_pos) {
 
 // ---- Construction and layout -----------------------------------------
 
-TClientDataSet::TClientDataSet(std::string name)
-    : Name(std::move(name)), impl_(std::make_unique<Impl>(*this)) {}
+TClientDataSet::TClientDataSet(std::string name) : Name(std::move(name)), impl_(std::make_unique<Impl>(*this)) {}
 
 TClientDataSet::~TClientDataSet() {
   // As on Close: changed records go back to the dataset's file.
@@ -191,8 +186,7 @@ void TClientDataSet::AddFieldDef(const std::string& name, TFieldType type, int s
   FieldDefs.push_back(TFieldDef{name, type, size});
 }
 
-void TClientDataSet::AddIndexDef(const std::string& name, const std::string& fields,
-                                 const std::string& desc_fields) {
+void TClientDataSet::AddIndexDef(const std::string& name, const std::string& fields, const std::string& desc_fields) {
   IndexDefs = MergeIndexes(IndexDefs, {TIndexDef{name, fields, desc_fields}});
 }
 

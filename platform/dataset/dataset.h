@@ -50,8 +50,7 @@ enum class TDataSetState { dsInactive, dsBrowse, dsEdit, dsInsert };
 
 struct TFieldDef {
   TFieldDef() = default;
-  TFieldDef(std::string name, TFieldType type, int size = 0)
-      : Name(std::move(name)), DataType(type), Size(size) {}
+  TFieldDef(std::string name, TFieldType type, int size = 0) : Name(std::move(name)), DataType(type), Size(size) {}
 
   std::string Name;
   TFieldType DataType = TFieldType::ftString;
@@ -141,8 +140,7 @@ class TClientDataSet {
   std::vector<TFieldDef> FieldDefs;
   std::vector<TIndexDef> IndexDefs;
   void AddFieldDef(const std::string& name, TFieldType type, int size = 0);
-  void AddIndexDef(const std::string& name, const std::string& fields,
-                   const std::string& desc_fields = "");
+  void AddIndexDef(const std::string& name, const std::string& fields, const std::string& desc_fields = "");
 
   // Empty table with FieldDefs, active, in browse state.
   void CreateDataSet();

@@ -31,13 +31,9 @@ TField::TField(TClientDataSet* owner, TFieldDef def, int index)
 
 Variant TField::Value() const { return owner_->impl_->Value(*this); }
 
-bool TField::IsNull() const {
-  return std::holds_alternative<std::monostate>(owner_->impl_->Value(*this));
-}
+bool TField::IsNull() const { return std::holds_alternative<std::monostate>(owner_->impl_->Value(*this)); }
 
-std::string TField::AsString() const {
-  return dataset::ReadString(def_, owner_->impl_->Value(*this));
-}
+std::string TField::AsString() const { return dataset::ReadString(def_, owner_->impl_->Value(*this)); }
 
 int TField::AsInteger() const {
   const long long value = dataset::ReadInteger(def_, owner_->impl_->Value(*this));
@@ -47,17 +43,11 @@ int TField::AsInteger() const {
   return static_cast<int>(value);
 }
 
-double TField::AsFloat() const {
-  return dataset::ReadFloat(def_, owner_->impl_->Value(*this));
-}
+double TField::AsFloat() const { return dataset::ReadFloat(def_, owner_->impl_->Value(*this)); }
 
-TDateTime TField::AsDateTime() const {
-  return dataset::ReadDateTime(def_, owner_->impl_->Value(*this));
-}
+TDateTime TField::AsDateTime() const { return dataset::ReadDateTime(def_, owner_->impl_->Value(*this)); }
 
-bool TField::AsBoolean() const {
-  return dataset::ReadBoolean(def_, owner_->impl_->Value(*this));
-}
+bool TField::AsBoolean() const { return dataset::ReadBoolean(def_, owner_->impl_->Value(*this)); }
 
 void TField::SetAsString(const std::string& value) {
   Variant& slot = owner_->impl_->Slot(*this);

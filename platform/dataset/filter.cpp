@@ -21,11 +21,16 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 Filter::Op Mirror(Filter::Op op) {
   switch (op) {
-    case Filter::Op::kLess: return Filter::Op::kGreater;
-    case Filter::Op::kGreater: return Filter::Op::kLess;
-    case Filter::Op::kLessEqual: return Filter::Op::kGreaterEqual;
-    case Filter::Op::kGreaterEqual: return Filter::Op::kLessEqual;
-    default: return op;
+    case Filter::Op::kLess:
+      return Filter::Op::kGreater;
+    case Filter::Op::kGreater:
+      return Filter::Op::kLess;
+    case Filter::Op::kLessEqual:
+      return Filter::Op::kGreaterEqual;
+    case Filter::Op::kGreaterEqual:
+      return Filter::Op::kLessEqual;
+    default:
+      return op;
   }
 }
 
@@ -95,13 +100,11 @@ class FilterParser {
       static const struct {
         const char* text;
         Filter::Op op;
-      } kOps[] = {{"<>", Filter::Op::kNotEqual},  {"!=", Filter::Op::kNotEqual},
-                  {"<=", Filter::Op::kLessEqual}, {">=", Filter::Op::kGreaterEqual},
-                  {"=", Filter::Op::kEqual},      {"<", Filter::Op::kLess},
+      } kOps[] = {{"<>", Filter::Op::kNotEqual},     {"!=", Filter::Op::kNotEqual}, {"<=", Filter::Op::kLessEqual},
+                  {">=", Filter::Op::kGreaterEqual}, {"=", Filter::Op::kEqual},     {"<", Filter::Op::kLess},
                   {">", Filter::Op::kGreater}};
       for (const auto& candidate : kOps) {
-        if (text_.compare(pos_, std::char_traits<char>::length(candidate.text), candidate.text) ==
-            0) {
+        if (text_.compare(pos_, std::char_traits<char>::length(candidate.text), candidate.text) == 0) {
           token_.kind = Token::Kind::kOp;
           token_.op = candidate.op;
           token_.text = candidate.text;
@@ -191,8 +194,7 @@ class FilterParser {
 
   Token Operand() {
     const Token token = token_;
-    if (token.kind != Token::Kind::kName && token.kind != Token::Kind::kText &&
-        token.kind != Token::Kind::kNumber) {
+    if (token.kind != Token::Kind::kName && token.kind != Token::Kind::kText && token.kind != Token::Kind::kNumber) {
       Fail(token.kind == Token::Kind::kEnd ? "unexpected end" : "field or value expected");
     }
     Advance();
@@ -217,8 +219,7 @@ class FilterParser {
       double real = 0;
       if (auto r = std::from_chars(first, last, whole); r.ec == std::errc() && r.ptr == last) {
         given = whole;
-      } else if (auto r2 = std::from_chars(first, last, real); r2.ec == std::errc() &&
-                                                              r2.ptr == last) {
+      } else if (auto r2 = std::from_chars(first, last, real); r2.ec == std::errc() && r2.ptr == last) {
         given = real;
       } else {
         Fail("bad number '" + token.text + "'");
@@ -226,8 +227,8 @@ class FilterParser {
     }
     Variant key;
     if (!SearchKey(def, given, key)) {
-      throw EDatabaseError("Invalid filter \"" + text_ + "\": '" + token.text +
-                           "' is not a valid value for field '" + def.Name + "'");
+      throw EDatabaseError("Invalid filter \"" + text_ + "\": '" + token.text + "' is not a valid value for field '" +
+                           def.Name + "'");
     }
     return key;
   }
@@ -242,8 +243,7 @@ class FilterParser {
   Token token_{Token::Kind::kEnd, "", Filter::Op::kEqual, 0};
 };
 
-std::unique_ptr<Filter> Filter::Parse(const std::string& text,
-                                      const std::vector<TFieldDef>& layout) {
+std::unique_ptr<Filter> Filter::Parse(const std::string& text, const std::vector<TFieldDef>& layout) {
   auto filter = std::make_unique<Filter>();
   for (const TFieldDef& def : layout) {
     filter->text_fields_.push_back(IsTextType(def.DataType));
@@ -257,8 +257,7 @@ bool Filter::Matches(const Row& row) const { return root_ < 0 || Eval(root_, row
 const Variant& Filter::ValueOf(int field, const Row& row) const {
   static const Variant kEmptyText = std::string();
   const Variant& value = row[static_cast<std::size_t>(field)];
-  if (text_fields_[static_cast<std::size_t>(field)] &&
-      std::holds_alternative<std::monostate>(value)) {
+  if (text_fields_[static_cast<std::size_t>(field)] && std::holds_alternative<std::monostate>(value)) {
     return kEmptyText;
   }
   return value;
@@ -267,10 +266,14 @@ const Variant& Filter::ValueOf(int field, const Row& row) const {
 bool Filter::Eval(int index, const Row& row) const {
   const Node& node = nodes_[static_cast<std::size_t>(index)];
   switch (node.kind) {
-    case Node::Kind::kAnd: return Eval(node.left, row) && Eval(node.right, row);
-    case Node::Kind::kOr: return Eval(node.left, row) || Eval(node.right, row);
-    case Node::Kind::kNot: return !Eval(node.left, row);
-    case Node::Kind::kCompare: break;
+    case Node::Kind::kAnd:
+      return Eval(node.left, row) && Eval(node.right, row);
+    case Node::Kind::kOr:
+      return Eval(node.left, row) || Eval(node.right, row);
+    case Node::Kind::kNot:
+      return !Eval(node.left, row);
+    case Node::Kind::kCompare:
+      break;
   }
   const Variant& a = ValueOf(node.field, row);
   const Variant& b = node.other >= 0 ? ValueOf(node.other, row) : node.literal;
@@ -280,12 +283,18 @@ bool Filter::Eval(int index, const Row& row) const {
   }
   const int c = CompareValues(a, b);
   switch (node.op) {
-    case Op::kEqual: return c == 0;
-    case Op::kNotEqual: return c != 0;
-    case Op::kLess: return c < 0;
-    case Op::kGreater: return c > 0;
-    case Op::kLessEqual: return c <= 0;
-    case Op::kGreaterEqual: return c >= 0;
+    case Op::kEqual:
+      return c == 0;
+    case Op::kNotEqual:
+      return c != 0;
+    case Op::kLess:
+      return c < 0;
+    case Op::kGreater:
+      return c > 0;
+    case Op::kLessEqual:
+      return c <= 0;
+    case Op::kGreaterEqual:
+      return c >= 0;
   }
   return false;
 }

@@ -14,8 +14,7 @@ namespace platform::dataset {
 class Filter {
  public:
   // Raises EDatabaseError on a malformed expression or an unknown field.
-  static std::unique_ptr<Filter> Parse(const std::string& text,
-                                       const std::vector<TFieldDef>& layout);
+  static std::unique_ptr<Filter> Parse(const std::string& text, const std::vector<TFieldDef>& layout);
   bool Matches(const Row& row) const;
 
   enum class Op { kEqual, kNotEqual, kLess, kGreater, kLessEqual, kGreaterEqual };
@@ -24,8 +23,8 @@ class Filter {
     int left = -1;  // operands of and/or/not
     int right = -1;
     Op op = Op::kEqual;
-    int field = -1;   // compared field
-    int other = -1;   // compared field on the right, or -1 for `literal`
+    int field = -1;  // compared field
+    int other = -1;  // compared field on the right, or -1 for `literal`
     Variant literal;
   };
 

@@ -32,9 +32,9 @@ struct PKG_QDM_HIDDEN TClientDataSet::Impl {
   bool bof = true;
   bool eof = true;
 
-  dataset::Row buffer;  // the record being edited or inserted
-  int edit_pos = -1;    // store position of the record under edit
-  int insert_pos = -1;  // store position the inserted record will take
+  dataset::Row buffer;   // the record being edited or inserted
+  int edit_pos = -1;     // store position of the record under edit
+  int insert_pos = -1;   // store position the inserted record will take
   bool changed = false;  // records changed since the file was read
   // PARAMS attributes of the packet read (LCID, ...), written back on save.
   std::vector<std::pair<std::string, std::string>> params;
@@ -73,8 +73,7 @@ struct PKG_QDM_HIDDEN TClientDataSet::Impl {
   void CheckBrowseMode();  // posts a pending edit
   dataset::SortKey ResolveKey(const std::string& name, const std::vector<TFieldDef>& defs,
                               const std::vector<TIndexDef>& indexes) const;
-  std::unique_ptr<dataset::Filter> CompileFilter(const std::string& text,
-                                                 const std::vector<TFieldDef>& defs) const;
+  std::unique_ptr<dataset::Filter> CompileFilter(const std::string& text, const std::vector<TFieldDef>& defs) const;
 };
 
 }  // namespace platform

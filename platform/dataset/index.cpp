@@ -23,8 +23,7 @@ struct Before {
   const std::vector<Row>& rows;
   const SortKey& key;
   bool operator()(int x, int y) const {
-    const int c = CompareRows(key, rows[static_cast<std::size_t>(x)],
-                              rows[static_cast<std::size_t>(y)]);
+    const int c = CompareRows(key, rows[static_cast<std::size_t>(x)], rows[static_cast<std::size_t>(y)]);
     return c < 0 || (c == 0 && x < y);
   }
 };
@@ -39,9 +38,8 @@ SortKey ResolveIndex(const TIndexDef& index, const std::vector<TFieldDef>& layou
     if (field < 0) {
       throw EDatabaseError("Index '" + index.Name + "': field '" + name + "' not found");
     }
-    const bool desc = std::any_of(descending.begin(), descending.end(), [&](const std::string& d) {
-      return FindFieldDef(layout, d) == field;
-    });
+    const bool desc = std::any_of(descending.begin(), descending.end(),
+                                  [&](const std::string& d) { return FindFieldDef(layout, d) == field; });
     key.push_back({field, desc});
   }
   return key;
@@ -61,16 +59,15 @@ int RecordOrder::PlaceOf(const std::vector<Row>& rows, int pos, const SortKey& k
   return static_cast<int>(it - order_.begin());
 }
 
-RecordOrder::Spot RecordOrder::Place(const std::vector<Row>& rows, int pos, const SortKey& key,
-                                     const Filter* filter) {
+RecordOrder::Spot RecordOrder::Place(const std::vector<Row>& rows, int pos, const SortKey& key, const Filter* filter) {
   const int place = PlaceOf(rows, pos, key);
   if (filter && !filter->Matches(rows[static_cast<std::size_t>(pos)])) return {place, false};
   order_.insert(order_.begin() + place, pos);
   return {place, true};
 }
 
-RecordOrder::Spot RecordOrder::Inserted(const std::vector<Row>& rows, int pos,
-                                        const SortKey& key, const Filter* filter) {
+RecordOrder::Spot RecordOrder::Inserted(const std::vector<Row>& rows, int pos, const SortKey& key,
+                                        const Filter* filter) {
   for (int& p : order_) {
     if (p >= pos) ++p;
   }

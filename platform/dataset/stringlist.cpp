@@ -8,9 +8,7 @@ namespace platform {
 
 namespace {
 
-[[noreturn]] void OutOfBounds(int index) {
-  throw Exception("List index out of bounds (" + IntToStr(index) + ")");
-}
+[[noreturn]] void OutOfBounds(int index) { throw Exception("List index out of bounds (" + IntToStr(index) + ")"); }
 
 }  // namespace
 

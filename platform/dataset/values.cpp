@@ -14,8 +14,12 @@ namespace {
 
 bool IsIntegerType(TFieldType type) {
   switch (type) {
-    case TFieldType::ftShortint: case TFieldType::ftByte: case TFieldType::ftSmallint:
-    case TFieldType::ftWord: case TFieldType::ftInteger: case TFieldType::ftLongWord:
+    case TFieldType::ftShortint:
+    case TFieldType::ftByte:
+    case TFieldType::ftSmallint:
+    case TFieldType::ftWord:
+    case TFieldType::ftInteger:
+    case TFieldType::ftLongWord:
     case TFieldType::ftLargeint:
       return true;
     default:
@@ -24,8 +28,8 @@ bool IsIntegerType(TFieldType type) {
 }
 
 bool IsDateType(TFieldType type) {
-  return type == TFieldType::ftDate || type == TFieldType::ftDateTime ||
-         type == TFieldType::ftTime || type == TFieldType::ftTimeStamp;
+  return type == TFieldType::ftDate || type == TFieldType::ftDateTime || type == TFieldType::ftTime ||
+         type == TFieldType::ftTimeStamp;
 }
 
 bool IsRealType(TFieldType type) {
@@ -34,9 +38,7 @@ bool IsRealType(TFieldType type) {
 
 // Date-time values kept to the millisecond; a time field keeps only the
 // time of day.
-bool IsMomentType(TFieldType type) {
-  return type == TFieldType::ftDateTime || type == TFieldType::ftTimeStamp;
-}
+bool IsMomentType(TFieldType type) { return type == TFieldType::ftDateTime || type == TFieldType::ftTimeStamp; }
 
 [[noreturn]] void CannotConvert(const TFieldDef& def, const char* kind) {
   throw EConvertError("Field '" + def.Name + "' cannot be used as " + kind);
@@ -46,8 +48,8 @@ long long CheckRange(const TFieldDef& def, long double value) {
   long long low = 0, high = 0;
   IntegerRange(def.DataType, low, high);
   if (!(value >= static_cast<long double>(low) && value <= static_cast<long double>(high))) {
-    throw EDatabaseError("Value " + DecimalText(static_cast<double>(value)) +
-                         " out of range for field '" + def.Name + "'");
+    throw EDatabaseError("Value " + DecimalText(static_cast<double>(value)) + " out of range for field '" + def.Name +
+                         "'");
   }
   return static_cast<long long>(value);
 }
@@ -132,29 +134,41 @@ int TextCapacity(const TFieldDef& def) { return def.Size > 0 ? def.Size : kDefau
 
 bool IsTextType(TFieldType type) {
   switch (type) {
-    case TFieldType::ftString: case TFieldType::ftWideString: case TFieldType::ftMemo:
-    case TFieldType::ftBlob: case TFieldType::ftDataSet:
+    case TFieldType::ftString:
+    case TFieldType::ftWideString:
+    case TFieldType::ftMemo:
+    case TFieldType::ftBlob:
+    case TFieldType::ftDataSet:
       return true;
     default:
       return false;
   }
 }
 
-bool HasCapacity(TFieldType type) {
-  return type == TFieldType::ftString || type == TFieldType::ftWideString;
-}
+bool HasCapacity(TFieldType type) { return type == TFieldType::ftString || type == TFieldType::ftWideString; }
 
 void IntegerRange(TFieldType type, long long& low, long long& high) {
   switch (type) {
-    case TFieldType::ftShortint: low = -128, high = 127; break;
-    case TFieldType::ftByte: low = 0, high = 255; break;
-    case TFieldType::ftSmallint: low = -32768, high = 32767; break;
-    case TFieldType::ftWord: low = 0, high = 65535; break;
-    case TFieldType::ftLongWord: low = 0, high = 4294967295LL; break;
+    case TFieldType::ftShortint:
+      low = -128, high = 127;
+      break;
+    case TFieldType::ftByte:
+      low = 0, high = 255;
+      break;
+    case TFieldType::ftSmallint:
+      low = -32768, high = 32767;
+      break;
+    case TFieldType::ftWord:
+      low = 0, high = 65535;
+      break;
+    case TFieldType::ftLongWord:
+      low = 0, high = 4294967295LL;
+      break;
     case TFieldType::ftLargeint:
       low = std::numeric_limits<long long>::min(), high = std::numeric_limits<long long>::max();
       break;
-    default: low = std::numeric_limits<int>::min(), high = std::numeric_limits<int>::max();
+    default:
+      low = std::numeric_limits<int>::min(), high = std::numeric_limits<int>::max();
   }
 }
 

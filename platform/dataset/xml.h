@@ -17,14 +17,13 @@ using PacketParams = std::vector<std::pair<std::string, std::string>>;
 // other PARAMS attributes. Anything that is not a well-formed data packet
 // raises EDatabaseError naming `source` (a file name, or "" for text in
 // memory).
-TDataPacket ReadPacket(std::string_view bytes, const std::string& source,
-                       PacketParams* params = nullptr);
+TDataPacket ReadPacket(std::string_view bytes, const std::string& source, PacketParams* params = nullptr);
 
 // Rows as elements named `tag`: values as attributes, the rows of a nested
 // field as an element named after the field holding its rows' text, which
 // is this function's output for the nested layout with NestedRowTag.
-void AppendRows(std::string& out, const std::vector<TFieldDef>& fields,
-                const std::vector<std::vector<Variant>>& rows, std::string_view tag);
+void AppendRows(std::string& out, const std::vector<TFieldDef>& fields, const std::vector<std::vector<Variant>>& rows,
+                std::string_view tag);
 std::string NestedRowTag(const TFieldDef& def);
 // FIELD attributes the writer gives a field of its own accord; the reader
 // keeps the others in TFieldDef::Attributes.

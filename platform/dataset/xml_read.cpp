@@ -26,8 +26,7 @@ constexpr int kRowDeleted = 2;
 constexpr int kRowModified = 8;
 
 bool IsWindows1252(const XML_Char* name) {
-  return SameText(name, "windows-1252") || SameText(name, "cp1252") ||
-         SameText(name, "x-cp1252");
+  return SameText(name, "windows-1252") || SameText(name, "cp1252") || SameText(name, "x-cp1252");
 }
 
 int XMLCALL OnUnknownEncoding(void*, const XML_Char* name, XML_Encoding* info) {
@@ -45,10 +44,11 @@ bool IsValidUtf8(std::string_view text) {
   std::size_t i = 0;
   while (i < text.size()) {
     const auto lead = static_cast<unsigned char>(text[i]);
-    const std::size_t length = lead < 0x80 ? 1 : (lead & 0xE0) == 0xC0 ? 2
-                             : (lead & 0xF0) == 0xE0                   ? 3
-                             : (lead & 0xF8) == 0xF0                   ? 4
-                                                                       : 0;
+    const std::size_t length = lead < 0x80             ? 1
+                               : (lead & 0xE0) == 0xC0 ? 2
+                               : (lead & 0xF0) == 0xE0 ? 3
+                               : (lead & 0xF8) == 0xF0 ? 4
+                                                       : 0;
     if (length == 0 || i + length > text.size()) return false;
     for (std::size_t k = 1; k < length; ++k) {
       if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
@@ -69,7 +69,7 @@ std::string ToCp1252(std::string_view utf8) {
 struct Names {
   std::vector<std::string> names;
   std::unordered_map<std::string, int> by_name;
-  std::vector<int> guess;  // field of each attribute position in the last row
+  std::vector<int> guess;                      // field of each attribute position in the last row
   std::vector<std::unique_ptr<Names>> nested;  // per field, null when not nested
   // Per field: whether it is a text field that came without a width, and
   // the longest value it holds, from which the loader gives it one.
@@ -153,18 +153,17 @@ class PacketReader {
     Where where = Where::kSkip;
     std::vector<TFieldDef>* defs = nullptr;
     Names* names = nullptr;
-    std::vector<RawRow>* rows = nullptr;   // kRowData, kNested: rows read; kRow: its own list
-    std::size_t row = 0;                    // kRow: its place in `rows`
-    int field = -1;                         // kNested: the field in the parent row
+    std::vector<RawRow>* rows = nullptr;       // kRowData, kNested: rows read; kRow: its own list
+    std::size_t row = 0;                       // kRow: its place in `rows`
+    int field = -1;                            // kNested: the field in the parent row
     std::unique_ptr<std::vector<RawRow>> own;  // kNested: the nested rows
-    TFieldDef* nested_def = nullptr;        // kNestedField: the nested field
-    bool saw_fields = false;                // kNestedField
-    bool saw_params = false;                // kNestedField
+    TFieldDef* nested_def = nullptr;           // kNestedField: the nested field
+    bool saw_fields = false;                   // kNestedField
+    bool saw_params = false;                   // kNestedField
   };
 
   std::string Prefix() const {
-    return "Error reading data packet" + (source_.empty() ? std::string() : " '" + source_ + "'") +
-           ": ";
+    return "Error reading data packet" + (source_.empty() ? std::string() : " '" + source_ + "'") + ": ";
   }
 
   void Fail(const std::string& message) {
@@ -181,8 +180,7 @@ class PacketReader {
     static_cast<PacketReader*>(data)->declared_encoding_ = encoding != nullptr;
   }
 
-  static void XMLCALL OnDoctype(void* data, const XML_Char*, const XML_Char*, const XML_Char*,
-                                int) {
+  static void XMLCALL OnDoctype(void* data, const XML_Char*, const XML_Char*, const XML_Char*, int) {
     static_cast<PacketReader*>(data)->Fail("document type declarations are not accepted");
   }
 
@@ -286,8 +284,7 @@ class PacketReader {
       case Where::kRow: {
         const auto it = parent.names->by_name.find(name);
         if (it != parent.names->by_name.end() &&
-            (*parent.defs)[static_cast<std::size_t>(it->second)].DataType ==
-                TFieldType::ftDataSet) {
+            (*parent.defs)[static_cast<std::size_t>(it->second)].DataType == TFieldType::ftDataSet) {
           return EnterNested(parent, it->second);
         }
         break;
@@ -450,8 +447,7 @@ class PacketReader {
       if (end == at) break;
       long long number = 0;
       if (!ParseInteger(text.substr(at, end - at), number) || number < 0) {
-        return Fail("the change log holds '" + ToCp1252(text.substr(at, end - at)) +
-                    "', not a row number");
+        return Fail("the change log holds '" + ToCp1252(text.substr(at, end - at)) + "', not a row number");
       }
       change_log_.push_back(number);
       at = end;
@@ -525,8 +521,8 @@ class PacketReader {
       // A value longer than its field's width is refused, never cut.
       if (def.Size > 0 && s.size() > static_cast<std::size_t>(def.Size)) {
         Fail("row " + IntToStr(static_cast<long long>(row + 1)) + " has a value of " +
-             IntToStr(static_cast<long long>(s.size())) + " characters for field '" + def.Name +
-             "', whose width is " + IntToStr(def.Size));
+             IntToStr(static_cast<long long>(s.size())) + " characters for field '" + def.Name + "', whose width is " +
+             IntToStr(def.Size));
         return false;
       }
       return true;
@@ -545,8 +541,12 @@ class PacketReader {
     bool good = false;
     double number = 0;
     switch (def.DataType) {
-      case TFieldType::ftShortint: case TFieldType::ftByte: case TFieldType::ftSmallint:
-      case TFieldType::ftWord: case TFieldType::ftInteger: case TFieldType::ftLongWord:
+      case TFieldType::ftShortint:
+      case TFieldType::ftByte:
+      case TFieldType::ftSmallint:
+      case TFieldType::ftWord:
+      case TFieldType::ftInteger:
+      case TFieldType::ftLongWord:
       case TFieldType::ftLargeint: {
         long long whole = 0, low = 0, high = 0;
         IntegerRange(def.DataType, low, high);
@@ -554,15 +554,18 @@ class PacketReader {
         if (good) value = whole;
         break;
       }
-      case TFieldType::ftFloat: case TFieldType::ftBCD: case TFieldType::ftFMTBcd:
+      case TFieldType::ftFloat:
+      case TFieldType::ftBCD:
+      case TFieldType::ftFMTBcd:
         good = ParseReal(view, number);
         if (good) value = number;
         break;
-      case TFieldType::ftDate: case TFieldType::ftDateTime: case TFieldType::ftTimeStamp:
+      case TFieldType::ftDate:
+      case TFieldType::ftDateTime:
+      case TFieldType::ftTimeStamp:
         // A date field holds whole days: a time of day in it is not dropped
         // but refused.
-        good = ParseDateTime(view, number) &&
-               (def.DataType != TFieldType::ftDate || number == std::trunc(number));
+        good = ParseDateTime(view, number) && (def.DataType != TFieldType::ftDate || number == std::trunc(number));
         if (good) value = number;
         break;
       case TFieldType::ftTime:
@@ -579,8 +582,8 @@ class PacketReader {
         break;
     }
     if (!good) {
-      Fail("row " + IntToStr(static_cast<long long>(row + 1)) + " has the bad value '" +
-           ToCp1252(view) + "' for field '" + def.Name + "'");
+      Fail("row " + IntToStr(static_cast<long long>(row + 1)) + " has the bad value '" + ToCp1252(view) +
+           "' for field '" + def.Name + "'");
     }
     return good;
   }
@@ -613,8 +616,7 @@ class PacketReader {
     }
     for (std::size_t t = 0; t < change_log_.size(); t += 3) {
       const long long row = change_log_[t], before = change_log_[t + 1], change = change_log_[t + 2];
-      if (row < 1 || static_cast<std::size_t>(row) > n || static_cast<std::size_t>(before) > n ||
-          before == row) {
+      if (row < 1 || static_cast<std::size_t>(row) > n || static_cast<std::size_t>(before) > n || before == row) {
         Fail("the change log names row " + IntToStr(row) + " of " + IntToStr(static_cast<long long>(n)));
         return false;
       }
@@ -713,8 +715,7 @@ bool IsWritableName(std::string_view name) {
   XML_Parser parser = XML_ParserCreate(nullptr);
   if (!parser) return false;
   XML_SetUnknownEncodingHandler(parser, &OnUnknownEncoding, nullptr);
-  const bool good = XML_Parse(parser, document.data(), static_cast<int>(document.size()), XML_TRUE) ==
-                    XML_STATUS_OK;
+  const bool good = XML_Parse(parser, document.data(), static_cast<int>(document.size()), XML_TRUE) == XML_STATUS_OK;
   XML_ParserFree(parser);
   return good;
 }

@@ -13,16 +13,16 @@ namespace {
 // The client dataset's own type names. The first entry of a type is the
 // one written.
 constexpr PacketType kPacketTypes[] = {
-    {"string", TFieldType::ftString, 1},      {"string.uni", TFieldType::ftWideString, 2},
-    {"i4", TFieldType::ftInteger, 0},         {"i2", TFieldType::ftSmallint, 0},
-    {"i1", TFieldType::ftShortint, 0},        {"i8", TFieldType::ftLargeint, 0},
-    {"ui1", TFieldType::ftByte, 0},           {"ui2", TFieldType::ftWord, 0},
-    {"ui4", TFieldType::ftLongWord, 0},       {"r8", TFieldType::ftFloat, 0},
-    {"fixed", TFieldType::ftBCD, 0},          {"fixedFMT", TFieldType::ftFMTBcd, 0},
-    {"date", TFieldType::ftDate, 0},          {"time", TFieldType::ftTime, 0},
-    {"dateTime", TFieldType::ftDateTime, 0},  {"SQLdateTime", TFieldType::ftTimeStamp, 0},
-    {"boolean", TFieldType::ftBoolean, 0},    {"bin.hex", TFieldType::ftBlob, 0},
-    {"bin.hex", TFieldType::ftMemo, 0},       {"nested", TFieldType::ftDataSet, 0},
+    {"string", TFieldType::ftString, 1},     {"string.uni", TFieldType::ftWideString, 2},
+    {"i4", TFieldType::ftInteger, 0},        {"i2", TFieldType::ftSmallint, 0},
+    {"i1", TFieldType::ftShortint, 0},       {"i8", TFieldType::ftLargeint, 0},
+    {"ui1", TFieldType::ftByte, 0},          {"ui2", TFieldType::ftWord, 0},
+    {"ui4", TFieldType::ftLongWord, 0},      {"r8", TFieldType::ftFloat, 0},
+    {"fixed", TFieldType::ftBCD, 0},         {"fixedFMT", TFieldType::ftFMTBcd, 0},
+    {"date", TFieldType::ftDate, 0},         {"time", TFieldType::ftTime, 0},
+    {"dateTime", TFieldType::ftDateTime, 0}, {"SQLdateTime", TFieldType::ftTimeStamp, 0},
+    {"boolean", TFieldType::ftBoolean, 0},   {"bin.hex", TFieldType::ftBlob, 0},
+    {"bin.hex", TFieldType::ftMemo, 0},      {"nested", TFieldType::ftDataSet, 0},
 };
 
 constexpr char kBase64[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
@@ -122,8 +122,7 @@ bool ParseInteger(std::string_view text, long long& value) {
 bool ParseReal(std::string_view text, double& value) {
   if (!text.empty() && text.front() == '+') text.remove_prefix(1);
   if (text.empty()) return false;
-  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value,
-                                         std::chars_format::general);
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::general);
   return ec == std::errc() && end == text.data() + text.size() && std::isfinite(value);
 }
 
@@ -131,9 +130,8 @@ bool ParseReal(std::string_view text, double& value) {
 // end of the text.
 bool ParseClock(std::string_view text, std::size_t at, long long& ms) {
   unsigned h = 0, n = 0, s = 0;
-  if (text.size() < at + 8 || !Digits(text, at, 2, h) || text[at + 2] != ':' ||
-      !Digits(text, at + 3, 2, n) || text[at + 5] != ':' || !Digits(text, at + 6, 2, s) ||
-      h > 23 || n > 59 || s > 59) {
+  if (text.size() < at + 8 || !Digits(text, at, 2, h) || text[at + 2] != ':' || !Digits(text, at + 3, 2, n) ||
+      text[at + 5] != ':' || !Digits(text, at + 6, 2, s) || h > 23 || n > 59 || s > 59) {
     return false;
   }
   at += 8;
@@ -160,8 +158,7 @@ bool ParseDateTime(std::string_view text, double& value) {
       return false;
     }
     at = 10;
-  } else if (!Digits(text, 0, 4, year) || !Digits(text, 4, 2, month) ||
-             !Digits(text, 6, 2, day)) {
+  } else if (!Digits(text, 0, 4, year) || !Digits(text, 4, 2, month) || !Digits(text, 6, 2, day)) {
     return false;
   }
   if (year < 1 || month < 1 || month > 12 || day < 1 || day > DaysInMonth(year, month)) return false;
@@ -213,8 +210,7 @@ bool ParseBase64(std::string_view text, std::string& bytes) {
 void AppendBase64(std::string& out, std::string_view bytes) {
   std::size_t i = 0;
   for (; i + 3 <= bytes.size(); i += 3) {
-    const unsigned v = static_cast<unsigned char>(bytes[i]) << 16 |
-                       static_cast<unsigned char>(bytes[i + 1]) << 8 |
+    const unsigned v = static_cast<unsigned char>(bytes[i]) << 16 | static_cast<unsigned char>(bytes[i + 1]) << 8 |
                        static_cast<unsigned char>(bytes[i + 2]);
     for (int shift = 18; shift >= 0; shift -= 6) out += kBase64[(v >> shift) & 63];
   }
@@ -257,8 +253,7 @@ void AppendReal(std::string& out, double value, int decimals) {
   char buffer[400];
   const double magnitude = std::fabs(value);
   const bool plain = magnitude == 0 || (magnitude >= 1e-5 && magnitude < 1e15);
-  const auto result = plain ? std::to_chars(buffer, buffer + sizeof buffer, value,
-                                            std::chars_format::fixed)
+  const auto result = plain ? std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed)
                             : std::to_chars(buffer, buffer + sizeof buffer, value);
   const std::size_t start = out.size();
   out.append(buffer, result.ptr);
@@ -306,10 +301,18 @@ void AppendEscaped(std::string& out, std::string_view cp1252) {
     out.append(cp1252.data() + run, i - run);
     run = i + 1;
     switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
       default:
         if (IsXmlControl(c)) {
           AppendReference(out, kControlEscape + c);

@@ -111,13 +111,22 @@ void AppendValue(std::string& out, const TFieldDef& def, const Variant& value) {
     AppendInteger(out, *integer);
   } else if (const auto* number = std::get_if<double>(&value)) {
     switch (def.DataType) {
-      case TFieldType::ftDate: AppendDate(out, *number); break;
-      case TFieldType::ftTime: AppendTime(out, *number); break;
+      case TFieldType::ftDate:
+        AppendDate(out, *number);
+        break;
+      case TFieldType::ftTime:
+        AppendTime(out, *number);
+        break;
       case TFieldType::ftDateTime:
-      case TFieldType::ftTimeStamp: AppendDateTime(out, *number); break;
+      case TFieldType::ftTimeStamp:
+        AppendDateTime(out, *number);
+        break;
       case TFieldType::ftBCD:
-      case TFieldType::ftFMTBcd: AppendReal(out, *number, def.Size); break;
-      default: AppendReal(out, *number, 0);
+      case TFieldType::ftFMTBcd:
+        AppendReal(out, *number, def.Size);
+        break;
+      default:
+        AppendReal(out, *number, 0);
     }
   } else if (const auto* flag = std::get_if<bool>(&value)) {
     out += *flag ? "TRUE" : "FALSE";
@@ -135,8 +144,8 @@ bool IsWrittenAttribute(const TFieldDef& def, std::string_view name) {
 
 std::string NestedRowTag(const TFieldDef& def) { return "ROW" + def.Name; }
 
-void AppendRows(std::string& out, const std::vector<TFieldDef>& fields,
-                const std::vector<std::vector<Variant>>& rows, std::string_view tag) {
+void AppendRows(std::string& out, const std::vector<TFieldDef>& fields, const std::vector<std::vector<Variant>>& rows,
+                std::string_view tag) {
   for (const Row& row : rows) {
     out += '<';
     out += tag;
@@ -185,7 +194,8 @@ std::string WritePacket(const std::vector<TFieldDef>& fields, const std::vector<
   AppendRows(out, fields, rows, "ROW");
   out += "</ROWDATA></DATAPACKET>";
   // Values are all ASCII; a byte beyond it belongs to a name.
-  const bool code_page = std::any_of(out.begin(), out.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+  const bool code_page =
+      std::any_of(out.begin(), out.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
   if (code_page) out.insert(out.find(" standalone"), " encoding=\"windows-1252\"");
   return out;
 }

@@ -42,11 +42,11 @@ struct DialogRequest {
 
 // A small modal form offering a few choices (the card-network chooser).
 struct ChoiceOption {
-  char accelerator = 0;  // key that picks it ('1', '2', '9')
-  std::string caption;   // "&1", "&9 - Encerra"
+  char accelerator = 0;     // key that picks it ('1', '2', '9')
+  std::string caption;      // "&1", "&9 - Encerra"
   std::string description;  // what the option stands for, e.g. "TecBan"
-  int result = 0;        // what choosing it answers
-  bool cancel = false;   // also chosen by Esc
+  int result = 0;           // what choosing it answers
+  bool cancel = false;      // also chosen by Esc
 };
 struct ChoiceRequest {
   std::string caption;  // form caption

@@ -15,8 +15,7 @@ std::vector<std::string> ScriptedPresenter::Texts() const {
 namespace {
 
 // The hook may show further dialogs or replace itself; run a copy.
-void RunHook(const std::function<void(const RecordedDialog&)>& on_show,
-             const RecordedDialog& dialog) {
+void RunHook(const std::function<void(const RecordedDialog&)>& on_show, const RecordedDialog& dialog) {
   auto hook = on_show;
   if (hook) hook(dialog);
 }

@@ -37,7 +37,10 @@ class ScriptedPresenter : public DialogPresenter {
   std::size_t Pending() const { return answers_.size(); }
   const std::vector<RecordedDialog>& Seen() const { return seen_; }
   std::vector<std::string> Texts() const;
-  void Clear() { answers_.clear(); seen_.clear(); }
+  void Clear() {
+    answers_.clear();
+    seen_.clear();
+  }
   // Called inside Show/Choose before answering (lets a test act while a
   // dialog is "open", e.g. start a re-entrant command).
   std::function<void(const RecordedDialog&)> on_show;

@@ -24,10 +24,14 @@ const std::string kRule(50, '=');
 
 std::string TypeLabel(int type) {
   switch (type) {
-    case mtError: return "ERRO";
-    case mtInformation: return "INFORMACAO";
-    case mtConfirmation: return "CONFIRMACAO";
-    default: return "AVISO";
+    case mtError:
+      return "ERRO";
+    case mtInformation:
+      return "INFORMACAO";
+    case mtConfirmation:
+      return "CONFIRMACAO";
+    default:
+      return "AVISO";
   }
 }
 
@@ -161,8 +165,7 @@ int TerminalPresenter::Show(const DialogRequest& request) {
   if (dialogs_detail::IsNotice(request)) return mrNone;
 
   const bool question = request.buttons == mbYesNo;
-  const std::string prompt =
-      question ? "Confirma? (S = sim, N = n\xE3o): " : "Tecle Enter para continuar: ";
+  const std::string prompt = question ? "Confirma? (S = sim, N = n\xE3o): " : "Tecle Enter para continuar: ";
   for (int invalid = 0; invalid < kMaxInvalidAnswers; ++invalid) {
     say(prompt);
     std::string typed;

@@ -26,12 +26,18 @@ void Log(const std::string& line) {
 
 std::string AnswerWord(int answer) {
   switch (answer) {
-    case mrOk: return "OK";
-    case mrYes: return "Sim";
-    case mrNo: return "Nao";
-    case mrCancel: return "Cancela";
-    case mrNone: return "sem resposta";
-    default: return std::to_string(answer);
+    case mrOk:
+      return "OK";
+    case mrYes:
+      return "Sim";
+    case mrNo:
+      return "Nao";
+    case mrCancel:
+      return "Cancela";
+    case mrNone:
+      return "sem resposta";
+    default:
+      return std::to_string(answer);
   }
 }
 
@@ -44,9 +50,7 @@ void SetDialogLogger(std::function<void(const std::string&)> logger) {
 
 namespace dialogs_detail {
 
-bool IsNotice(const DialogRequest& request) {
-  return !request.modal || request.buttons == mbNone;
-}
+bool IsNotice(const DialogRequest& request) { return !request.modal || request.buttons == mbNone; }
 
 int UnattendedAnswer(const DialogRequest& request) {
   if (IsNotice(request)) return mrNone;

@@ -176,8 +176,8 @@ int RemoveLeftovers(const std::string& directory) {
     // A save still running holds its work file's lock (one on another
     // machine sharing the directory has a process id unknown here).
     if (::fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
-        ::lstat(path.c_str(), &named) == 0 && named.st_ino == opened.st_ino &&
-        named.st_dev == opened.st_dev && ::unlink(path.c_str()) == 0) {
+        ::lstat(path.c_str(), &named) == 0 && named.st_ino == opened.st_ino && named.st_dev == opened.st_dev &&
+        ::unlink(path.c_str()) == 0) {
       ++removed;
     }
     ::close(fd);

@@ -15,7 +15,7 @@ namespace platform {
 using HMODULE = void*;
 using FARPROC = void*;
 
-HMODULE LoadLibraryA(const char* file_name);  // nullptr on failure
+HMODULE LoadLibraryA(const char* file_name);                    // nullptr on failure
 FARPROC GetProcAddress(HMODULE module, const char* proc_name);  // nullptr when missing
 bool FreeLibrary(HMODULE module);
 // Text of the last load or bind failure, for log lines.

@@ -26,7 +26,7 @@ constexpr ErrnoName kErrnoTexts[] = {
     {EISDIR, "\xE9 um diret\xF3rio"},
     {ENOTDIR, "um componente do caminho n\xE3o \xE9 um diret\xF3rio"},
     {ENAMETOOLONG, "nome de arquivo longo demais"},
-    {EIO, "erro de entrada e sa\xED" "da"},
+    {EIO, "erro de entrada e sa\355da"},
     {EMFILE, "arquivos abertos demais"},
     {ENFILE, "arquivos abertos demais no sistema"},
     {EBUSY, "dispositivo ou recurso ocupado"},
@@ -35,7 +35,7 @@ constexpr ErrnoName kErrnoTexts[] = {
     {ENXIO, "dispositivo ou endere\xE7o inexistente"},
     {EINVAL, "argumento inv\xE1lido"},
     {EBADF, "descritor de arquivo inv\xE1lido"},
-    {ELOOP, "liga\xE7\xF5" "es simb\xF3licas demais"},
+    {ELOOP, "liga\xE7\365es simb\xF3licas demais"},
 };
 
 }  // namespace

@@ -60,8 +60,7 @@ TLockResult TFileLock::Acquire(const std::string& path, int wait_ms) {
         const int error = errno;
         Holds().erase(host);
         error_ = os::ErrnoText(error);
-        return error == ENOENT || error == ENOTDIR ? TLockResult::NoDirectory
-                                                   : TLockResult::NotWritable;
+        return error == ENOENT || error == ENOTDIR ? TLockResult::NoDirectory : TLockResult::NotWritable;
       }
       if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
         hold = {fd, 1, ::getpid()};

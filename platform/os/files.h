@@ -44,7 +44,7 @@ std::string IncludeTrailingPathDelimiter(const std::string& path);
 bool FileExists(const std::string& path);
 bool DirectoryExists(const std::string& path);
 bool ForceDirectories(const std::string& path);
-bool DeleteFile(const std::string& path);  // false when absent or refused
+bool DeleteFile(const std::string& path);                         // false when absent or refused
 bool RenameFile(const std::string& from, const std::string& to);  // replaces `to`
 
 // Names (not paths) of the regular files in a directory whose name matches

@@ -138,8 +138,8 @@ std::string ExtractShortPathName(const std::string& path) { return path; }
 std::string IncludeTrailingPathDelimiter(const std::string& path) {
   if (!path.empty() && (path.back() == '/' || path.back() == '\\')) return path;
   // A path in the original platform's form keeps its own delimiter.
-  const bool windows_form = HasDriveLetter(path) || (path.find('\\') != std::string::npos &&
-                                                     path.find('/') == std::string::npos);
+  const bool windows_form =
+      HasDriveLetter(path) || (path.find('\\') != std::string::npos && path.find('/') == std::string::npos);
   return path + (windows_form ? '\\' : PathDelim);
 }
 

@@ -179,14 +179,13 @@ BOOL ReadFile(HANDLE handle, void* buffer, DWORD count, DWORD* read, void*) {
   const COMMTIMEOUTS t = port->Timeouts();
   // MAXDWORD interval alone: what is there, at once. With a MAXDWORD
   // multiplier and a constant: wait that long for the first byte only.
-  const bool at_once = t.ReadIntervalTimeout == MAXDWORD && t.ReadTotalTimeoutMultiplier == 0 &&
-                       t.ReadTotalTimeoutConstant == 0;
+  const bool at_once =
+      t.ReadIntervalTimeout == MAXDWORD && t.ReadTotalTimeoutMultiplier == 0 && t.ReadTotalTimeoutConstant == 0;
   const bool first_bytes_only = t.ReadIntervalTimeout == MAXDWORD && t.ReadTotalTimeoutMultiplier == MAXDWORD &&
                                 t.ReadTotalTimeoutConstant != 0 && t.ReadTotalTimeoutConstant != MAXDWORD;
   const bool interval = t.ReadIntervalTimeout != 0 && t.ReadIntervalTimeout != MAXDWORD;
-  const os::Deadline total(first_bytes_only
-                               ? t.ReadTotalTimeoutConstant
-                               : TotalMs(t.ReadTotalTimeoutMultiplier, t.ReadTotalTimeoutConstant, count));
+  const os::Deadline total(first_bytes_only ? t.ReadTotalTimeoutConstant
+                                            : TotalMs(t.ReadTotalTimeoutMultiplier, t.ReadTotalTimeoutConstant, count));
   std::optional<os::Deadline> gap;  // silence allowed after the last byte
 
   auto* bytes = static_cast<unsigned char*>(buffer);

@@ -54,8 +54,8 @@ std::string PortDevicePath(const std::string& port_name);
 // stay as the port had them, as GetCommState then tells. A Linux terminal
 // new from boot has XON/XOFF output control on: set the port up (stty) as
 // the devices need, as a Windows port is set up once for the shop.
-HANDLE CreateFileA(const char* name, DWORD access, DWORD share, void* security,
-                   DWORD creation, DWORD flags, HANDLE template_file);
+HANDLE CreateFileA(const char* name, DWORD access, DWORD share, void* security, DWORD creation, DWORD flags,
+                   HANDLE template_file);
 BOOL GetCommState(HANDLE port, DCB* dcb);
 BOOL SetCommState(HANDLE port, const DCB* dcb);
 BOOL SetupComm(HANDLE port, DWORD in_queue, DWORD out_queue);

@@ -11,15 +11,14 @@ namespace platform {
 namespace {
 
 // Brazilian names, Windows-1252.
-constexpr std::array<const char*, 7> kShortDayNames = {"dom", "seg", "ter", "qua", "qui", "sex", "s\xE1" "b"};
-constexpr std::array<const char*, 7> kLongDayNames = {
-    "domingo", "segunda-feira", "ter\xE7" "a-feira", "quarta-feira", "quinta-feira", "sexta-feira",
-    "s\xE1" "bado"};
+constexpr std::array<const char*, 7> kShortDayNames = {"dom", "seg", "ter", "qua", "qui", "sex", "s\341b"};
+constexpr std::array<const char*, 7> kLongDayNames = {"domingo",      "segunda-feira", "ter\347a-feira", "quarta-feira",
+                                                      "quinta-feira", "sexta-feira",   "s\341bado"};
 constexpr std::array<const char*, 12> kShortMonthNames = {"jan", "fev", "mar", "abr", "mai", "jun",
                                                           "jul", "ago", "set", "out", "nov", "dez"};
-constexpr std::array<const char*, 12> kLongMonthNames = {
-    "janeiro", "fevereiro", "mar\xE7o", "abril",   "maio",     "junho",
-    "julho",   "agosto",    "setembro", "outubro", "novembro", "dezembro"};
+constexpr std::array<const char*, 12> kLongMonthNames = {"janeiro",  "fevereiro", "mar\xE7o", "abril",
+                                                         "maio",     "junho",     "julho",    "agosto",
+                                                         "setembro", "outubro",   "novembro", "dezembro"};
 
 // Expansions of c, ddddd and t nest at most this deep: a format setting
 // that names itself cannot loop.
@@ -56,9 +55,7 @@ void Append(std::string& out, const std::string& format, const Parts& p, int dep
     const char c = format[i];
     const char token = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     size_t run = 1;
-    while (i + run < format.size() &&
-           std::tolower(static_cast<unsigned char>(format[i + run])) == token)
-      ++run;
+    while (i + run < format.size() && std::tolower(static_cast<unsigned char>(format[i + run])) == token) ++run;
     const bool nest = depth < kMaxNesting;
     switch (token) {
       case '"':
@@ -78,16 +75,24 @@ void Append(std::string& out, const std::string& format, const Parts& p, int dep
         run = 1;
         break;
       case 'd':
-        if (run <= 2) out += Padded(p.day, run);
-        else if (run == 3) out += kShortDayNames[p.weekday];
-        else if (run == 4) out += kLongDayNames[p.weekday];
-        else if (nest) Append(out, settings.ShortDateFormat, p, depth + 1);
+        if (run <= 2)
+          out += Padded(p.day, run);
+        else if (run == 3)
+          out += kShortDayNames[p.weekday];
+        else if (run == 4)
+          out += kLongDayNames[p.weekday];
+        else if (nest)
+          Append(out, settings.ShortDateFormat, p, depth + 1);
         break;
       case 'm':
-        if (last_letter == 'h') out += Padded(p.minute, run >= 2 ? 2 : 1);
-        else if (run <= 2) out += Padded(p.month, run);
-        else if (run == 3) out += kShortMonthNames[p.month - 1];
-        else out += kLongMonthNames[p.month - 1];
+        if (last_letter == 'h')
+          out += Padded(p.minute, run >= 2 ? 2 : 1);
+        else if (run <= 2)
+          out += Padded(p.month, run);
+        else if (run == 3)
+          out += kShortMonthNames[p.month - 1];
+        else
+          out += kLongMonthNames[p.month - 1];
         break;
       case 'y':
         out += run <= 2 ? Padded(p.year % 100, 2) : Padded(p.year, 4);

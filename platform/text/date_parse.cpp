@@ -62,8 +62,8 @@ bool ScanDate(Scanner& in, TDateTime& value) {
   const char separator = FormatSettings().DateSeparator;
   int day = 0, month = 0, year = 0;
   size_t year_digits = 0;
-  if (!in.Number(2, day) || !in.Accept(separator) || !in.Number(2, month) ||
-      !in.Accept(separator) || !in.Number(4, year, year_digits))
+  if (!in.Number(2, day) || !in.Accept(separator) || !in.Number(2, month) || !in.Accept(separator) ||
+      !in.Number(4, year, year_digits))
     return false;
   return TryEncodeDate(FullYear(year, year_digits), month, day, value);
 }

@@ -24,17 +24,16 @@ bool TryEncodeDate(int year, int month, int day, TDateTime& value) {
 TDateTime EncodeDate(int year, int month, int day) {
   TDateTime value = 0;
   if (!TryEncodeDate(year, month, day, value))
-    throw EConvertError("Argumento inv\xE1lido para uma data: " + std::to_string(year) + "-" +
-                        std::to_string(month) + "-" + std::to_string(day));
+    throw EConvertError("Argumento inv\xE1lido para uma data: " + std::to_string(year) + "-" + std::to_string(month) +
+                        "-" + std::to_string(day));
   return value;
 }
 
 TDateTime EncodeTime(int hour, int minute, int second, int millisecond) {
-  if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59 ||
-      millisecond < 0 || millisecond > 999)
-    throw EConvertError("Argumento inv\xE1lido para uma hora: " + std::to_string(hour) + ":" +
-                        std::to_string(minute) + ":" + std::to_string(second) + "." +
-                        std::to_string(millisecond));
+  if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59 || millisecond < 0 ||
+      millisecond > 999)
+    throw EConvertError("Argumento inv\xE1lido para uma hora: " + std::to_string(hour) + ":" + std::to_string(minute) +
+                        ":" + std::to_string(second) + "." + std::to_string(millisecond));
   return calendar::Join(0, ((hour * 60LL + minute) * 60 + second) * 1000 + millisecond);
 }
 

@@ -57,9 +57,8 @@ Decimal FromDouble(double value, int significant) {
   if (!std::isfinite(value)) return Decimal{};
   significant = std::clamp(significant, 1, 17);
   char buffer[64];
-  const auto end = std::to_chars(buffer, buffer + sizeof buffer, value,
-                                 std::chars_format::scientific, significant - 1)
-                       .ptr;
+  const auto end =
+      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, significant - 1).ptr;
   // d.ddddde[+-]xx
   const std::string text(buffer, end);
   Decimal result;
@@ -94,9 +93,7 @@ int Exponent(const Decimal& value) {
   return -static_cast<int>(value.fraction.find_first_not_of('0')) - 1;
 }
 
-int DecimalsForSignificant(const Decimal& value, int significant) {
-  return significant - 1 - Exponent(value);
-}
+int DecimalsForSignificant(const Decimal& value, int significant) { return significant - 1 - Exponent(value); }
 
 std::string PlainText(const Decimal& value) {
   std::string text = value.negative ? "-" : "";

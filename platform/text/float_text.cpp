@@ -17,9 +17,9 @@ constexpr int kMaxDecimals = 18;
 // Currency layouts as the component library numbers them: '$' is the
 // currency string, '1' the amount.
 constexpr std::array<const char*, 4> kPositiveCurrency = {"$1", "1$", "$ 1", "1 $"};
-constexpr std::array<const char*, 16> kNegativeCurrency = {
-    "($1)", "-$1", "$-1", "$1-", "(1$)", "-1$", "1-$", "1$-",
-    "-1 $", "-$ 1", "1 $-", "$ 1-", "$ -1", "1- $", "($ 1)", "(1 $)"};
+constexpr std::array<const char*, 16> kNegativeCurrency = {"($1)", "-$1",  "$-1",   "$1-",  "(1$)", "-1$",
+                                                           "1-$",  "1$-",  "-1 $",  "-$ 1", "1 $-", "$ 1-",
+                                                           "$ -1", "1- $", "($ 1)", "(1 $)"};
 
 std::string Sign(const number::Decimal& value) { return value.negative ? "-" : ""; }
 
@@ -40,8 +40,7 @@ std::string FixedDigits(const number::Decimal& value, int decimals, bool thousan
 // d,dddE+xx. `full` keeps all `precision` digits and always signs the
 // exponent (ffExponent); otherwise trailing zeros go and only '-' shows.
 std::string ScientificText(const number::Decimal& value, int precision, int exponent_digits, bool full) {
-  const number::Decimal rounded =
-      number::Rounded(value, number::DecimalsForSignificant(value, precision));
+  const number::Decimal rounded = number::Rounded(value, number::DecimalsForSignificant(value, precision));
   const int exponent = number::Exponent(rounded);
   std::string digits = rounded.integer + rounded.fraction;
   digits.erase(0, std::min(digits.find_first_not_of('0'), digits.size()));
@@ -55,16 +54,17 @@ std::string ScientificText(const number::Decimal& value, int precision, int expo
   std::string text = Sign(rounded) + digits[0];
   if (digits.size() > 1) text += FormatSettings().DecimalSeparator + digits.substr(1);
   text += 'E';
-  if (exponent < 0) text += '-';
-  else if (full) text += '+';
+  if (exponent < 0)
+    text += '-';
+  else if (full)
+    text += '+';
   std::string power = std::to_string(std::abs(exponent));
   if (static_cast<int>(power.size()) < exponent_digits) power.insert(0, exponent_digits - power.size(), '0');
   return text + power;
 }
 
 std::string GeneralText(const number::Decimal& value, int precision, int exponent_digits) {
-  const number::Decimal rounded =
-      number::Rounded(value, number::DecimalsForSignificant(value, precision));
+  const number::Decimal rounded = number::Rounded(value, number::DecimalsForSignificant(value, precision));
   const int exponent = number::Exponent(rounded);
   if (!rounded.IsZero() && (exponent >= precision || exponent < -5))
     return ScientificText(value, precision, exponent_digits, false);
@@ -86,9 +86,12 @@ std::string CurrencyText(const number::Decimal& value, int precision, int decima
   const std::string amount = FixedDigits(rounded, decimals, true);
   std::string text;
   for (const char* c = layout; *c; ++c) {
-    if (*c == '$') text += settings.CurrencyString;
-    else if (*c == '1') text += amount;
-    else text += *c;
+    if (*c == '$')
+      text += settings.CurrencyString;
+    else if (*c == '1')
+      text += amount;
+    else
+      text += *c;
   }
   return text;
 }
@@ -119,9 +122,7 @@ std::string FloatToStrF(double value, TFloatFormat format, int precision, int di
   return GeneralText(decimal, precision, 0);
 }
 
-std::string FloatToStr(double value) {
-  return FloatToStrF(value, TFloatFormat::ffGeneral, kMaxPrecision, 0);
-}
+std::string FloatToStr(double value) { return FloatToStrF(value, TFloatFormat::ffGeneral, kMaxPrecision, 0); }
 
 std::string CurrToStr(double value) {
   return FloatToStrF(value, TFloatFormat::ffCurrency, kMaxPrecision, FormatSettings().CurrencyDecimals);

@@ -61,8 +61,7 @@ bool TryStrToFloat(const std::string& text, double& value) {
 
 double StrToFloat(const std::string& text) {
   double value = 0;
-  if (!TryStrToFloat(text, value))
-    throw EConvertError("'" + text + "' n\xE3o \xE9 um n\xFAmero v\xE1lido");
+  if (!TryStrToFloat(text, value)) throw EConvertError("'" + text + "' n\xE3o \xE9 um n\xFAmero v\xE1lido");
   return value;
 }
 

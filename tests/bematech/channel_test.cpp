@@ -9,9 +9,9 @@
 namespace bematech_test {
 namespace {
 
+using Qdm00100::EnviaComando_Bematech;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
-using Qdm00100::EnviaComando_Bematech;
 
 using ChannelTest = DriverTest;
 
@@ -23,8 +23,7 @@ TEST_F(ChannelTest, FramesAreByteExactAndLogged) {
   const std::string status("\x1B\x7C\x31\x39\x7C\x1B", 6);
   const std::string variable("\x1B\x7C\x33\x35\x7C\x32\x37\x7C\x1B", 9);
   EXPECT_THAT(Frames(), ElementsAre(status, variable, "\x1B|22|255|\x1B"));
-  EXPECT_THAT(LogLines(), ElementsAre("Comando : " + status, "Comando : " + variable,
-                                      "Comando : \x1B|22|255|\x1B"));
+  EXPECT_THAT(LogLines(), ElementsAre("Comando : " + status, "Comando : " + variable, "Comando : \x1B|22|255|\x1B"));
   EXPECT_FALSE(Qdm00100::boComando);
 }
 
@@ -49,9 +48,9 @@ TEST_F(ChannelTest, AnswerReaderTrimsOrKeepsTheRawBuffer) {
 TEST_F(ChannelTest, SeparatorAndEscapeInsideAnArgumentNeverSplitTheFrame) {
   ASSERT_TRUE(Qdm00100::AbreCupom_Bematech(""));
   Mark();
-  ASSERT_TRUE(Qdm00100::VendaItem_Bematech("1", "CAFE|LEITE\x1B" "GRANDE", "FF", 1, 2.5, 0));
-  EXPECT_THAT(Frames(), ElementsAre(Frame("09", {"0000000000001", "CAFE/LEITE GRANDE", "FF", "0001",
-                                                 "00000250", "0000"})));
+  ASSERT_TRUE(Qdm00100::VendaItem_Bematech("1", "CAFE|LEITE\033GRANDE", "FF", 1, 2.5, 0));
+  EXPECT_THAT(Frames(),
+              ElementsAre(Frame("09", {"0000000000001", "CAFE/LEITE GRANDE", "FF", "0001", "00000250", "0000"})));
   EXPECT_THAT(Dialogs(), IsEmpty());
 }
 
@@ -70,9 +69,7 @@ TEST_F(ChannelTest, CommandStartedWhileAnotherIsInProgressIsRefusedUnsent) {
 }
 
 TEST_F(ChannelTest, GuardIsReleasedWhenADialogRaises) {
-  sandbox.dialogs->on_show = [](const platform::RecordedDialog&) {
-    throw std::runtime_error("dialog failed");
-  };
+  sandbox.dialogs->on_show = [](const platform::RecordedDialog&) { throw std::runtime_error("dialog failed"); };
   printer.ForceStatus(0, 1, 1);
   EXPECT_THROW(EnviaComando_Bematech("06", {}, true, false), std::runtime_error);
   EXPECT_FALSE(Qdm00100::boComando);
@@ -98,8 +95,8 @@ TEST_F(ChannelTest, BusyPollIsBoundedAndTheStatusJudgedAsItStands) {
   EXPECT_EQ(Frames().size(), 1u + 5u);
   // The polls wait on the library clock, never spinning.
   EXPECT_GT(platform::clock::Now(), before);
-  EXPECT_THAT(LogLines(), ElementsAre("Comando : " + Frame("06"), "ERRO!!! Impressora ocupada",
-                                      "ERRO!!! " + Text("MemLotada")));
+  EXPECT_THAT(LogLines(),
+              ElementsAre("Comando : " + Frame("06"), "ERRO!!! Impressora ocupada", "ERRO!!! " + Text("MemLotada")));
   EXPECT_THAT(Dialogs(), ElementsAre(Text("MemLotada")));
   printer.HoldBusy(0);
 }
@@ -115,7 +112,8 @@ TEST_F(ChannelTest, StopFromAHandlerWhileThePrinterIsBusyEndsTheCommandAsFailed)
     std::vector<std::string> stop_log;
   };
   const Case cases[] = {
-      {"facade", [] { Qdm00000::StopImpFiscal(); },
+      {"facade",
+       [] { Qdm00000::StopImpFiscal(); },
        {"Fechando porta", "Fechando porta COM1", "Descarregando DLL Impressora Fiscal"}},
       {"driver", [] { Qdm00100::StopImpFiscal_Bematech(); }, {}},
   };
@@ -151,8 +149,7 @@ TEST_F(ChannelTest, RefusedTransmissionIsLoggedAndReportedOnce) {
   Mark();
   printer.RefuseTransmission(1);
   EXPECT_FALSE(EnviaComando_Bematech("06", {}, true, false));
-  EXPECT_THAT(LogLines(),
-              ElementsAre("Comando : " + Frame("06"), "ERRO!!! Comando : " + Frame("06")));
+  EXPECT_THAT(LogLines(), ElementsAre("Comando : " + Frame("06"), "ERRO!!! Comando : " + Frame("06")));
   ASSERT_EQ(sandbox.dialogs->Seen().size(), 1u);
   EXPECT_EQ(sandbox.dialogs->Seen()[0].text, Text("ErroComando"));
   EXPECT_EQ(sandbox.dialogs->Seen()[0].type, platform::mtError);
@@ -164,8 +161,7 @@ TEST_F(ChannelTest, RefusedTransmissionIsLoggedAndReportedOnce) {
   printer.RefuseTransmission(1);
   EXPECT_FALSE(EnviaComando_Bematech("06", {}, false, false));
   EXPECT_THAT(Dialogs(), IsEmpty());
-  EXPECT_THAT(LogLines(),
-              ElementsAre("Comando : " + Frame("06"), "ERRO!!! Comando : " + Frame("06")));
+  EXPECT_THAT(LogLines(), ElementsAre("Comando : " + Frame("06"), "ERRO!!! Comando : " + Frame("06")));
 }
 
 class UnboundDriverTest : public DriverTest {
@@ -186,12 +182,10 @@ TEST_F(UnboundDriverTest, EveryPortAndCommandOperationAnswersFalseWithoutCalling
 
   EXPECT_THAT(Frames(), IsEmpty());
   EXPECT_THAT(Dialogs(), IsEmpty());
-  EXPECT_THAT(LogLines(), ElementsAre("ERRO!!! DLL nao carregada: FormataTX",
-                                      "ERRO!!! DLL nao carregada: Status_Mp20FI",
-                                      "ERRO!!! DLL nao carregada: Le_Variaveis",
-                                      "ERRO!!! DLL nao carregada: IniPortaStr",
-                                      "ERRO!!! DLL nao carregada: FechaPorta",
-                                      "ERRO!!! DLL nao carregada: FormataTX"));
+  EXPECT_THAT(LogLines(),
+              ElementsAre("ERRO!!! DLL nao carregada: FormataTX", "ERRO!!! DLL nao carregada: Status_Mp20FI",
+                          "ERRO!!! DLL nao carregada: Le_Variaveis", "ERRO!!! DLL nao carregada: IniPortaStr",
+                          "ERRO!!! DLL nao carregada: FechaPorta", "ERRO!!! DLL nao carregada: FormataTX"));
 }
 
 TEST_F(UnboundDriverTest, ANewStartBindsAgainWithoutReloading) {

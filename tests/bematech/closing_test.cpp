@@ -46,9 +46,9 @@ class ClosingTest : public DriverTest {
     std::string convenio, consumidor_linha, consumidor, cpf, nome;
   };
   bool FechaCupom(const Close& c) {
-    return Qdm00100::FechaCupom_Bematech(c.voucher, c.avisa, c.desconto, c.contravale, c.acrescimo,
-                                         c.retry, true, "", movimentos, tipos, numero, c.convenio,
-                                         c.consumidor_linha, c.consumidor, c.cpf, c.nome);
+    return Qdm00100::FechaCupom_Bematech(c.voucher, c.avisa, c.desconto, c.contravale, c.acrescimo, c.retry, true, "",
+                                         movimentos, tipos, numero, c.convenio, c.consumidor_linha, c.consumidor, c.cpf,
+                                         c.nome);
   }
 
   // A closing that may ask the retry question, the operator answering Yes
@@ -76,12 +76,10 @@ TEST_F(ClosingTest, CompleteCouponWithDiscountTwoPaymentsFooterAndVoucher) {
   c.cpf = "12345678909";
   ASSERT_TRUE(FechaCupom(c));
 
-  EXPECT_THAT(Frames(),
-              ElementsAre(Frame("30"), Frame("32", {"d", "00000000000100"}),
-                          Frame("72", {"01", "00000000002000"}),
-                          Frame("72", {"02", "00000000001000"}),
-                          Frame("34", {"\n" + Text("CNPJCPF") + " : 12345678909\n"}),
-                          Frame("25", {Qdm00100::IdTotParcCV, "00000000000500", "Dinheiro"})));
+  EXPECT_THAT(Frames(), ElementsAre(Frame("30"), Frame("32", {"d", "00000000000100"}),
+                                    Frame("72", {"01", "00000000002000"}), Frame("72", {"02", "00000000001000"}),
+                                    Frame("34", {"\n" + Text("CNPJCPF") + " : 12345678909\n"}),
+                                    Frame("25", {Qdm00100::IdTotParcCV, "00000000000500", "Dinheiro"})));
   EXPECT_THAT(Dialogs(), IsEmpty());
   EXPECT_EQ(printer.CouponOpen(), 0);
   EXPECT_EQ(platform::StrToInt(numero), printer.CouponNumber() - 1);
@@ -103,12 +101,23 @@ struct ShapeCase {
 
 TEST_F(ClosingTest, StartOfTheClosingAndFooterFollowTheArguments) {
   const ShapeCase cases[] = {
-      {5, 2, "003", "", "", "", {"d", "00000000000500"},
-       "\n" + Text("Convenio") + " ..: EMPRESA X\n"},
-      {0, 2, "003", "S", "", "", {"a", "00000000000200"},
+      {5, 2, "003", "", "", "", {"d", "00000000000500"}, "\n" + Text("Convenio") + " ..: EMPRESA X\n"},
+      {0,
+       2,
+       "003",
+       "S",
+       "",
+       "",
+       {"a", "00000000000200"},
        "\n" + Text("Convenio") + " ..: EMPRESA X\n" + Text("Consumidor") + " : JOAO\n"},
       {0, 0, "001", "", "", "", {"D", "0000"}, " "},
-      {0, 0, "001", "", "123", "MARIA", {"D", "0000"},
+      {0,
+       0,
+       "001",
+       "",
+       "123",
+       "MARIA",
+       {"D", "0000"},
        "\n" + Text("CNPJCPF") + " : 123\n" + Text("Nome") + " : MARIA\n"},
   };
   for (const ShapeCase& k : cases) {
@@ -123,8 +132,8 @@ TEST_F(ClosingTest, StartOfTheClosingAndFooterFollowTheArguments) {
     c.cpf = k.cpf;
     c.nome = k.nome;
     EXPECT_TRUE(FechaCupom(c));
-    EXPECT_THAT(Frames(), ElementsAre(Frame("30"), Frame("32", k.inicio),
-                                      Frame("72", {"01", "00000000010000"}), Frame("34", {k.rodape})));
+    EXPECT_THAT(Frames(), ElementsAre(Frame("30"), Frame("32", k.inicio), Frame("72", {"01", "00000000010000"}),
+                                      Frame("34", {k.rodape})));
     EXPECT_EQ(printer.CouponOpen(), 0);
     // A fresh sale for the next case.
     ASSERT_TRUE(Qdm00100::AbreCupom_Bematech(""));
@@ -142,9 +151,8 @@ TEST_F(ClosingTest, RefusedPaymentIsSentAgainOnYes) {
     if (d.text == kRetry) printer.SetPaymentMethods("Dinheiro\nCartao\nCheque");
   };
   EXPECT_TRUE(FechaCupomRetrying());
-  EXPECT_THAT(Frames(), ElementsAre(Frame("30"), Frame("32", {"D", "0000"}),
-                                    Frame("72", {"03", "00000000003000"}), Frame("35", {"32"}),
-                                    Frame("72", {"03", "00000000003000"}), Frame("34", {" "})));
+  EXPECT_THAT(Frames(), ElementsAre(Frame("30"), Frame("32", {"D", "0000"}), Frame("72", {"03", "00000000003000"}),
+                                    Frame("35", {"32"}), Frame("72", {"03", "00000000003000"}), Frame("34", {" "})));
   EXPECT_THAT(Dialogs(), ElementsAre(kRetry));
   EXPECT_EQ(sandbox.dialogs->Seen()[0].type, platform::mtError);
   EXPECT_EQ(sandbox.dialogs->Seen()[0].buttons, platform::mbYesNo);
@@ -159,8 +167,8 @@ constexpr int kAfterRegistering = 1;
 
 struct RetryCase {
   const char* why;
-  int when;   // kNothingDone or kAfterRegistering
-  int count;  // payments refused, from the first
+  int when;                             // kNothingDone or kAfterRegistering
+  int count;                            // payments refused, from the first
   std::vector<std::string> pagamentos;  // what goes out after the coupon number and "32"
 };
 
@@ -201,8 +209,8 @@ TEST_F(ClosingTest, APaymentWhoseFateCannotBeReadIsNotSentAgain) {
   printer.FailCommand("72", 0, kNotExecuted, kAfterRegistering, 1);
   printer.FailCommand("35", 0, kNotExecuted, kNothingDone, 1);
   EXPECT_FALSE(FechaCupomRetrying());
-  EXPECT_THAT(Frames(), ElementsAre(Frame("30"), Frame("32", {"D", "0000"}),
-                                    Frame("72", {"01", "00000000002500"}), Frame("35", {"32"})));
+  EXPECT_THAT(Frames(), ElementsAre(Frame("30"), Frame("32", {"D", "0000"}), Frame("72", {"01", "00000000002500"}),
+                                    Frame("35", {"32"})));
   const std::vector<std::string> log = LogLines();
   EXPECT_THAT(log, Contains("ERRO!!! Pagamento nao conferido na impressora: forma 01"));
   EXPECT_EQ(log.back(), "ERRO!!! Cupom nao encerrado");
@@ -218,9 +226,8 @@ TEST_F(ClosingTest, ARefusedFooterIsSentAgainAloneOnYes) {
   FillMovements(movimentos, {{"E", "001", 25.00, 1.0}});
   printer.FailCommand("34", 0, kNotExecuted, kNothingDone, 1);
   EXPECT_TRUE(FechaCupomRetrying());
-  EXPECT_THAT(Frames(), ElementsAre(Frame("30"), Frame("32", {"D", "0000"}),
-                                    Frame("72", {"01", "00000000002500"}), Frame("34", {" "}),
-                                    Frame("35", {"17"}), Frame("34", {" "})));
+  EXPECT_THAT(Frames(), ElementsAre(Frame("30"), Frame("32", {"D", "0000"}), Frame("72", {"01", "00000000002500"}),
+                                    Frame("34", {" "}), Frame("35", {"17"}), Frame("34", {" "})));
   EXPECT_EQ(printer.CouponOpen(), 0);
 }
 
@@ -257,8 +264,8 @@ TEST_F(ClosingTest, AFooterOrVoucherThePrinterTookIsNeverSentAgainAndTheCouponSt
     c.avisa = false;
     c.retry = k.retry;
     EXPECT_TRUE(FechaCupom(c)) << "the printer closed the coupon";
-    std::vector<std::string> expected{Frame("30"), Frame("32", {"D", "0000"}),
-                                      Frame("72", {"01", "00000000002500"}), Frame("34", {" "})};
+    std::vector<std::string> expected{Frame("30"), Frame("32", {"D", "0000"}), Frame("72", {"01", "00000000002500"}),
+                                      Frame("34", {" "})};
     if (std::string(k.code) == "25") expected.push_back(voucher);
     expected.insert(expected.end(), k.after.begin(), k.after.end());
     EXPECT_EQ(Frames(), expected);
@@ -289,12 +296,11 @@ TEST_F(ClosingTest, APaymentQueryAnswerCutShortSendsNothingAgain) {
     printer.FailCommand("72", 0, kNotExecuted, kAfterRegistering, 1);
     printer.CutAnswer("35", cut, 1);
     EXPECT_FALSE(FechaCupomRetrying(2));
-    EXPECT_THAT(Frames(), ElementsAre(Frame("30"), Frame("32", {"D", "0000"}),
-                                      Frame("72", {"02", "00000000002500"}), Frame("35", {"32"})));
+    EXPECT_THAT(Frames(), ElementsAre(Frame("30"), Frame("32", {"D", "0000"}), Frame("72", {"02", "00000000002500"}),
+                                      Frame("35", {"32"})));
     EXPECT_THAT(LogLines(), Contains("ERRO!!! Pagamento nao conferido na impressora: forma 02"));
     EXPECT_EQ(printer.CouponOpen(), 1);
-    EXPECT_EQ(printer.TapeText().find("Cartao"), printer.TapeText().rfind("Cartao"))
-        << "the card registered once";
+    EXPECT_EQ(printer.TapeText().find("Cartao"), printer.TapeText().rfind("Cartao")) << "the card registered once";
     ASSERT_TRUE(Qdm00100::Cancela_Cupom_Bematech(false, false, numero));
     ASSERT_TRUE(Qdm00100::AbreCupom_Bematech(""));
     ASSERT_TRUE(Qdm00100::VendaItem_Bematech("1", "ARROZ", "FF", 1, 25, 0));
@@ -309,9 +315,8 @@ TEST_F(ClosingTest, ACouponStateThatCannotBeReadIsNeverTakenAsClosed) {
   printer.FailCommand("34", 0, kNotExecuted, kNothingDone, 1);
   printer.CutAnswer("35", 2, 1);
   EXPECT_FALSE(FechaCupomRetrying());
-  EXPECT_THAT(Frames(), ElementsAre(Frame("30"), Frame("32", {"D", "0000"}),
-                                    Frame("72", {"01", "00000000002500"}), Frame("34", {" "}),
-                                    Frame("35", {"17"})));
+  EXPECT_THAT(Frames(), ElementsAre(Frame("30"), Frame("32", {"D", "0000"}), Frame("72", {"01", "00000000002500"}),
+                                    Frame("34", {" "}), Frame("35", {"17"})));
   const std::vector<std::string> log = LogLines();
   EXPECT_THAT(log, Contains("ERRO!!! Estado do cupom nao conferido na impressora: resposta '00'"));
   EXPECT_EQ(log.back(), "ERRO!!! Cupom nao encerrado");
@@ -330,8 +335,8 @@ TEST_F(ClosingTest, RefusedPaymentEndsTheClosingOnNoOrWithoutTheQuestion) {
     // The coupon is still open: the closing did not complete.
     EXPECT_FALSE(FechaCupom(c));
     // Asked, the printer holds no method 09: nothing it can tell of it.
-    EXPECT_THAT(Frames(), ElementsAre(Frame("30"), Frame("32", {"D", "0000"}),
-                                      Frame("72", {"09", "00000000003000"}), Frame("35", {"32"})));
+    EXPECT_THAT(Frames(), ElementsAre(Frame("30"), Frame("32", {"D", "0000"}), Frame("72", {"09", "00000000003000"}),
+                                      Frame("35", {"32"})));
     EXPECT_EQ(Dialogs().size(), std::string(retry) == "S" ? 1u : 0u);
     EXPECT_EQ(printer.CouponOpen(), 1);
     ASSERT_TRUE(Qdm00100::Cancela_Cupom_Bematech(false, false, numero));
@@ -349,16 +354,15 @@ TEST_F(ClosingTest, AFooterRefusedForAnUncoveredTotalAnswersFalse) {
   c.avisa = false;
   EXPECT_FALSE(FechaCupom(c));
   // Asked, the printer says the coupon is still open.
-  EXPECT_THAT(Frames(), ElementsAre(Frame("30"), Frame("32", {"D", "0000"}),
-                                    Frame("72", {"01", "00000000001000"}), Frame("34", {" "}),
-                                    Frame("35", {"17"})));
+  EXPECT_THAT(Frames(), ElementsAre(Frame("30"), Frame("32", {"D", "0000"}), Frame("72", {"01", "00000000001000"}),
+                                    Frame("34", {" "}), Frame("35", {"17"})));
   EXPECT_EQ(printer.CouponOpen(), 1);
   EXPECT_EQ(LogLines().back(), "ERRO!!! Cupom nao encerrado");
 }
 
 struct StartCase {
   const char* why;
-  int when;  // the start of the closing refused: kNothingDone or kAfterRegistering
+  int when;                        // the start of the closing refused: kNothingDone or kAfterRegistering
   std::vector<std::string> after;  // what follows the question
 };
 
@@ -390,9 +394,9 @@ TEST_F(ClosingTest, AClosingStartedWithoutTheCouponNumberStillCloses) {
   printer.RefuseTransmission(2);  // the coupon number and the start of the closing
   EXPECT_TRUE(FechaCupomRetrying());
   EXPECT_EQ(numero, "");
-  EXPECT_THAT(Frames(), ElementsAre(Frame("30"), Frame("32", {"D", "0000"}), Frame("35", {"17"}),
-                                    Frame("32", {"D", "0000"}), Frame("72", {"01", "00000000002500"}),
-                                    Frame("34", {" "})));
+  EXPECT_THAT(Frames(),
+              ElementsAre(Frame("30"), Frame("32", {"D", "0000"}), Frame("35", {"17"}), Frame("32", {"D", "0000"}),
+                          Frame("72", {"01", "00000000002500"}), Frame("34", {" "})));
   EXPECT_EQ(printer.CouponOpen(), 0);
 }
 
@@ -405,9 +409,10 @@ TEST_F(ClosingTest, NothingIsSentForAnAmountOrPaymentTheClosingCannotCarry) {
   };
   const Case cases[] = {
       {"payment too large", {"E", "001", 1e12, 1.0}, 0, "Valor fora do formato da impressora fiscal."},
-      {"discount too large", {"E", "001", 25.0, 1.0}, 1e13,
-       "Valor fora do formato da impressora fiscal."},
-      {"type not handed over", {"E", "777", 25.0, 1.0}, 0,
+      {"discount too large", {"E", "001", 25.0, 1.0}, 1e13, "Valor fora do formato da impressora fiscal."},
+      {"type not handed over",
+       {"E", "777", 25.0, 1.0},
+       0,
        "Forma de pagamento n\xE3o cadastrada na impressora fiscal."},
   };
   for (const Case& k : cases) {

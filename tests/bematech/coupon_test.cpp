@@ -34,18 +34,19 @@ TEST_F(CouponTest, ItemSaleFields) {
   const std::string forty(40, 'D');
   const SaleCase cases[] = {
       {"1", "ARROZ", 1, 10, 0, {"0000000000001", "ARROZ", "FF", "0001", "00001000", "0000"}},
-      {"7891234567890", "FEIJAO", 1.5, 4.99, 0,
-       {"7891234567890", "FEIJAO", "FF", "0001500", "00000499", "0000"}},
-      {"12", "QUEIJO", 0.3333, 39.9, -1,
-       {"0000000000012", "QUEIJO", "FF", "0000333", "00003990", "0000"}},
-      {"12", forty.c_str(), 2, 3.5, 0.129,
+      {"7891234567890", "FEIJAO", 1.5, 4.99, 0, {"7891234567890", "FEIJAO", "FF", "0001500", "00000499", "0000"}},
+      {"12", "QUEIJO", 0.3333, 39.9, -1, {"0000000000012", "QUEIJO", "FF", "0000333", "00003990", "0000"}},
+      {"12",
+       forty.c_str(),
+       2,
+       3.5,
+       0.129,
        {"0000000000012", forty.substr(0, 29), "FF", "0002", "00000350", "00000012"}},
   };
   for (const SaleCase& c : cases) {
     SCOPED_TRACE(c.descricao);
     Mark();
-    EXPECT_TRUE(Qdm00100::VendaItem_Bematech(c.codigo, c.descricao, "FF", c.quantidade, c.preco,
-                                             c.desconto));
+    EXPECT_TRUE(Qdm00100::VendaItem_Bematech(c.codigo, c.descricao, "FF", c.quantidade, c.preco, c.desconto));
     EXPECT_THAT(Frames(), ElementsAre(Frame("09", c.fields)));
   }
 }
@@ -58,12 +59,10 @@ struct MisfitCase {
 
 TEST_F(CouponTest, AmountsOutsideTheirFieldsAreNeverSent) {
   const MisfitCase cases[] = {
-      {1, 1000000.00, 0},  // V8 holds six integer digits
-      {1, -1, 0},
-      {1, 999999.999, 0},  // rounds up past the field
-      {10000, 1, 0},       // four digits of whole quantity
-      {-2, 1, 0},
-      {1.5, 1, 1000000},
+      {1, 1000000.00, 0},                      // V8 holds six integer digits
+      {1, -1, 0},         {1, 999999.999, 0},  // rounds up past the field
+      {10000, 1, 0},                           // four digits of whole quantity
+      {-2, 1, 0},         {1.5, 1, 1000000},
   };
   for (const MisfitCase& c : cases) {
     SCOPED_TRACE(c.preco);
@@ -91,8 +90,7 @@ TEST_F(CouponTest, SurchargeItemCancelAndCouponCancel) {
 
   EXPECT_THAT(Frames(), ElementsAre(Frame("09", {"0000000000001", "ITEM", "FF", "0002", "00000500", "0000"}),
                                     Frame("09", {"0000000000002", "OUTRO", "FF", "0001", "00000300", "0000"}),
-                                    Frame("31", {"002"}), Frame("62|50", {"0000000150"}),
-                                    Frame("14"), Frame("30")));
+                                    Frame("31", {"002"}), Frame("62|50", {"0000000150"}), Frame("14"), Frame("30")));
   EXPECT_EQ(printer.CouponOpen(), 0);
   // The cancelled coupon is the one before the printer's current number.
   const int current = printer.CouponNumber();
@@ -117,14 +115,12 @@ using RestaurantItemTest = DriverTest;
 
 TEST_F(RestaurantItemTest, ItemFieldsForSaleAndCancellation) {
   Qdm00000::IdTipoImpFis = 9;
-  Qdm00100::Registra_Item_Bematech("12", "0000000000123", "7", "PICANHA NA CHAPA PARA DOIS", "FF",
-                                   89.9, 1.5, 134.85);
+  Qdm00100::Registra_Item_Bematech("12", "0000000000123", "7", "PICANHA NA CHAPA PARA DOIS", "FF", 89.9, 1.5, 134.85);
   Qdm00100::Cancela_Item_Bematech("12", "0000000000123", "7", "PICANHA", "FF", 89.9, 1, 89.9);
-  EXPECT_THAT(Frames(),
-              ElementsAre(Frame("80|48", {"12", "00008990", "0000000000123", "00013485", "001500",
-                                          "00000000000007", "PICANHA NA CHAPA ", "FF"}),
-                          Frame("80|49", {"0012", "00008990", "0000000000123", "00008990", "001000",
-                                          "00000000000007", "PICANHA", "FF"})));
+  EXPECT_THAT(Frames(), ElementsAre(Frame("80|48", {"12", "00008990", "0000000000123", "00013485", "001500",
+                                                    "00000000000007", "PICANHA NA CHAPA ", "FF"}),
+                                    Frame("80|49", {"0012", "00008990", "0000000000123", "00008990", "001000",
+                                                    "00000000000007", "PICANHA", "FF"})));
 }
 
 using ReceiptTest = DriverTest;
@@ -140,11 +136,9 @@ TEST_F(ReceiptTest, ReceiptsAndStatusCommandsFrames) {
   Qdm00100::Estado_Gaveta_Bematech(false, false);
   Qdm00100::Abre_Gaveta_Bematech();
   EXPECT_THAT(Frames(),
-              ElementsAre(Frame("25", {"03", "00000000001000", "Dinheiro"}),
-                          Frame("25", {"SU", "00000000001000"}),
-                          Frame("66", {"Dinheiro", "00000000000001", "000001"}),
-                          Frame("67", {"linha\n"}), Frame("10", {"01", "2"}), Frame("30"),
-                          Frame("19"), Frame("23"), Frame("22|255")));
+              ElementsAre(Frame("25", {"03", "00000000001000", "Dinheiro"}), Frame("25", {"SU", "00000000001000"}),
+                          Frame("66", {"Dinheiro", "00000000000001", "000001"}), Frame("67", {"linha\n"}),
+                          Frame("10", {"01", "2"}), Frame("30"), Frame("19"), Frame("23"), Frame("22|255")));
 }
 
 }  // namespace

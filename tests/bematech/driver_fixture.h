@@ -20,9 +20,7 @@ namespace bematech_test {
 using Printer = testsupport::EmulatedPrinter;
 
 // The catalogue text of a key, as the operator sees it.
-inline std::string Text(const std::string& key) {
-  return Qdm00000::DataModule().msgPadrao.Msg(key);
-}
+inline std::string Text(const std::string& key) { return Qdm00000::DataModule().msgPadrao.Msg(key); }
 
 inline std::string Frame(const std::string& code, const std::vector<std::string>& args = {}) {
   return Printer::FrameFor(code, args);

@@ -52,17 +52,14 @@ class ExportTest : public DriverTest {
     platform::TClientDataSet movimentos{"movimentos"};
     FillMovements(movimentos, {{"E", "001", 20.00, 1.0}, {"E", "002", 5.00, 2.0}});
     std::string numero;
-    ASSERT_TRUE(Qdm00100::FechaCupom_Bematech(false, true, 0, 0, 0, "N", false, "", movimentos,
-                                              tipos, numero, "", "", "", "", ""));
+    ASSERT_TRUE(Qdm00100::FechaCupom_Bematech(false, true, 0, 0, 0, "N", false, "", movimentos, tipos, numero, "", "",
+                                              "", "", ""));
     ASSERT_TRUE(Qdm00100::Suprimento_Bematech(3));
     ASSERT_TRUE(Qdm00100::Reducao_Z_Bematech(""));
     Mark();
   }
 
-  bool Export() {
-    return Qdm00100::ExportRedZ_Bematech(tipos, sets.reducao, sets.formas, sets.impostos,
-                                         sets.totais);
-  }
+  bool Export() { return Qdm00100::ExportRedZ_Bematech(tipos, sets.reducao, sets.formas, sets.impostos, sets.totais); }
 
   platform::TClientDataSet tipos{"tipos"};
   ExportSets sets;
@@ -150,9 +147,7 @@ TEST_F(ExportTest, RestaurantModelReadsNetSalesAndSurchargesOneLineLower) {
     printer.SetRestaurantModel(c.restaurant_printer ? 1 : 0);
     Qdm00000::IdTipoImpFis = c.tipo;
     ExportSets fresh;
-    EXPECT_EQ(Qdm00100::ExportRedZ_Bematech(tipos, fresh.reducao, fresh.formas, fresh.impostos,
-                                            fresh.totais),
-              c.whole);
+    EXPECT_EQ(Qdm00100::ExportRedZ_Bematech(tipos, fresh.reducao, fresh.formas, fresh.impostos, fresh.totais), c.whole);
     EXPECT_DOUBLE_EQ(fresh.reducao.FieldByName("VRVENLIQREDZ").AsFloat(), c.liquida);
     EXPECT_DOUBLE_EQ(fresh.reducao.FieldByName("VRGTREDZ").AsFloat(), 25.00);
     if (c.whole) {
@@ -179,13 +174,11 @@ TEST_F(ExportTest, WhenThePrinterWritesNoReportNothingIsExported) {
     Mark();
     ExportSets fresh;
     FillPaymentTypes(fresh.formas, {{"999", "Antigo", "1"}});
-    EXPECT_FALSE(Qdm00100::ExportRedZ_Bematech(tipos, fresh.reducao, fresh.formas, fresh.impostos,
-                                               fresh.totais));
+    EXPECT_FALSE(Qdm00100::ExportRedZ_Bematech(tipos, fresh.reducao, fresh.formas, fresh.impostos, fresh.totais));
     EXPECT_EQ(fresh.formas.RecordCount(), 1);
     EXPECT_EQ(fresh.formas.FieldByName("CDTIPORECE").AsString(), "999");
     EXPECT_EQ(fresh.reducao.FieldDefs.size(), 0u);
-    EXPECT_EQ(LogLines().back(),
-              "ERRO!!! ExportRedZ: relat\xF3rio da redu\xE7\xE3o recusado pela impressora");
+    EXPECT_EQ(LogLines().back(), "ERRO!!! ExportRedZ: relat\xF3rio da redu\xE7\xE3o recusado pela impressora");
     EXPECT_FALSE(platform::FileExists("mp20fi.ret")) << "the old report is gone";
   }
 }
@@ -193,7 +186,8 @@ TEST_F(ExportTest, WhenThePrinterWritesNoReportNothingIsExported) {
 TEST_F(ExportTest, ReportAboveItsBoundIsRefusedUnreadNamingIt) {
   SellAndReduce();
   // A report past its bound (1 MB) is refused before it is read.
-  printer.SetReportText(("-------------------CONTADORES-------------------\n" + std::string(std::size_t{2} << 20, ' ')).c_str());
+  printer.SetReportText(
+      ("-------------------CONTADORES-------------------\n" + std::string(std::size_t{2} << 20, ' ')).c_str());
   try {
     Export();
     ADD_FAILURE() << "a report of 100 MB was taken";
@@ -203,16 +197,15 @@ TEST_F(ExportTest, ReportAboveItsBoundIsRefusedUnreadNamingIt) {
   }
 }
 
-const char* const kCountersOnly =
-    "-------------------CONTADORES-------------------\n"
-    "Rein\xED" "cio de Opera\xE7\xE3o                        0001\n"
-    "Redu\xE7\xF5" "es Z anteriores                       0041\n"
-    "Leituras X                                000003\n"
-    "Opera\xE7\xF5" "es N\xE3o Fiscais                     000004\n"
-    "Cupons Fiscais Cancelados                   0000\n"
-    "COO Inicial                               000120\n"
-    "-------------TOTALIZADORES FISCAIS--------------\n"
-    "Totalizador Geral                       1.234,56\n";
+const char* const kCountersOnly = "-------------------CONTADORES-------------------\n"
+                                  "Rein\355cio de Opera\xE7\xE3o                        0001\n"
+                                  "Redu\xE7\365es Z anteriores                       0041\n"
+                                  "Leituras X                                000003\n"
+                                  "Opera\xE7\365es N\xE3o Fiscais                     000004\n"
+                                  "Cupons Fiscais Cancelados                   0000\n"
+                                  "COO Inicial                               000120\n"
+                                  "-------------TOTALIZADORES FISCAIS--------------\n"
+                                  "Totalizador Geral                       1.234,56\n";
 
 TEST_F(ExportTest, ReportCutShortKeepsWhatWasReadAndLogs) {
   Qdm00000::IdTipoImpFis = 1;
@@ -265,8 +258,7 @@ TEST_F(ExportTest, AReportCutShortIsNoExport) {
   printer.SetReportText(whole.substr(0, cut + 5).c_str());
   Mark();
   ExportSets fresh;
-  EXPECT_FALSE(Qdm00100::ExportRedZ_Bematech(tipos, fresh.reducao, fresh.formas, fresh.impostos,
-                                             fresh.totais));
+  EXPECT_FALSE(Qdm00100::ExportRedZ_Bematech(tipos, fresh.reducao, fresh.formas, fresh.impostos, fresh.totais));
   std::string log;
   for (const std::string& line : LogLines()) log += line + "\n";
   EXPECT_THAT(log, HasSubstr("ERRO!!! ExportRedZ: "));
@@ -283,8 +275,7 @@ TEST_F(ExportTest, ASignedAmountIsReadWithItsSign) {
   report.replace(line + 28, 20, std::string(15, ' ') + "-5,00");
   printer.SetReportText(report.c_str());
   ExportSets fresh;
-  EXPECT_TRUE(Qdm00100::ExportRedZ_Bematech(tipos, fresh.reducao, fresh.formas, fresh.impostos,
-                                            fresh.totais));
+  EXPECT_TRUE(Qdm00100::ExportRedZ_Bematech(tipos, fresh.reducao, fresh.formas, fresh.impostos, fresh.totais));
   fresh.formas.First();
   EXPECT_EQ(fresh.formas.FieldByName("CDTIPORECE").AsString(), "001");
   EXPECT_DOUBLE_EQ(fresh.formas.FieldByName("VRFORMPGTORZ").AsFloat(), -5.00);

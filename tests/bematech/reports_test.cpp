@@ -22,9 +22,8 @@ TEST_F(ReportTest, ReadingsAndManagementReportFrames) {
   EXPECT_TRUE(Qdm00100::Leitura_Totais_Bematech(true, false));
   Qdm00100::Memoria_Fiscal_Bematech("011226", "101226", "x");
   EXPECT_TRUE(Qdm00100::Reducao_Z_Bematech("ignored"));
-  EXPECT_THAT(Frames(), ElementsAre(Frame("06"), Frame("20", {" "}), Frame("67", {"TEXTO LIVRE\n"}),
-                                    Frame("21"), Frame("27"),
-                                    Frame("08", {"011226", "101226", "x"}), Frame("05")));
+  EXPECT_THAT(Frames(), ElementsAre(Frame("06"), Frame("20", {" "}), Frame("67", {"TEXTO LIVRE\n"}), Frame("21"),
+                                    Frame("27"), Frame("08", {"011226", "101226", "x"}), Frame("05")));
   EXPECT_EQ(printer.ReductionCount(), 1);
 }
 
@@ -43,8 +42,7 @@ TEST_F(ReportTest, SupplyAndWithdrawalAsReceiptsNeverOfZero) {
   for (const CashCase& c : cases) {
     SCOPED_TRACE(c.args[1]);
     Mark();
-    EXPECT_TRUE(c.suprimento ? Qdm00100::Suprimento_Bematech(c.valor)
-                             : Qdm00100::Sangria_Bematech(c.valor));
+    EXPECT_TRUE(c.suprimento ? Qdm00100::Suprimento_Bematech(c.valor) : Qdm00100::Sangria_Bematech(c.valor));
     EXPECT_THAT(Frames(), ElementsAre(Frame("25", c.args)));
     EXPECT_THAT(Dialogs(), IsEmpty());
   }

@@ -36,27 +36,30 @@ TEST_F(RestaurantTest, EachOperationSendsItsFrame) {
   namespace B = Qdm00100;
   const TableCase cases[] = {
       {"check with a percentage wins over the amount",
-       [] { return B::Cupom_Conferencia_Bematech("05", "1", 10, 25); }, "80|50",
+       [] { return B::Cupom_Conferencia_Bematech("05", "1", 10, 25); },
+       "80|50",
        {"05", "1", "1000"}},
-      {"check with an amount", [] { return B::Cupom_Conferencia_Bematech("05", "1", 0, 25); },
-       "80|50", {"05", "1", "00000000002500"}},
-      {"check without either", [] { return B::Cupom_Conferencia_Bematech("05", "X", 0, 0); },
-       "80|50", {"05", "0", "00000000000000"}},
-      {"close check with an amount", [] { return B::Fecha_Conferencia_Bematech("05", 30.1); },
-       "80|58", {"05", "00000000003010"}},
-      {"close check of zero", [] { return B::Fecha_Conferencia_Bematech("05", 0); }, "80|58",
-       {"0", "00000000000000"}},
+      {"check with an amount",
+       [] { return B::Cupom_Conferencia_Bematech("05", "1", 0, 25); },
+       "80|50",
+       {"05", "1", "00000000002500"}},
+      {"check without either",
+       [] { return B::Cupom_Conferencia_Bematech("05", "X", 0, 0); },
+       "80|50",
+       {"05", "0", "00000000000000"}},
+      {"close check with an amount",
+       [] { return B::Fecha_Conferencia_Bematech("05", 30.1); },
+       "80|58",
+       {"05", "00000000003010"}},
+      {"close check of zero", [] { return B::Fecha_Conferencia_Bematech("05", 0); }, "80|58", {"0", "00000000000000"}},
       {"join", [] { return B::Juncao_Mesa_Bematech("05", "07"); }, "80|51", {"05", "07"}},
-      {"coupon of a table", [] { return B::AbreCupomRes_Bematech("05", "2"); }, "80|52",
-       {"05", "2"}},
+      {"coupon of a table", [] { return B::AbreCupomRes_Bematech("05", "2"); }, "80|52", {"05", "2"}},
       {"transfer",
        [] {
-         return B::Transfere_Item_Bematech("05", "07", "7891", "FEIJAO CARIOQUINHA TIPO 1", "01",
-                                           "X", 5.5, 12.34, 1.5);
+         return B::Transfere_Item_Bematech("05", "07", "7891", "FEIJAO CARIOQUINHA TIPO 1", "01", "X", 5.5, 12.34, 1.5);
        },
        "80|53",
-       {"05", "0550", "07", "00001234", "001500", "00000000007891", "FEIJAO CARIOQUINH", "01",
-        "X"}},
+       {"05", "0550", "07", "00001234", "001500", "00000000007891", "FEIJAO CARIOQUINH", "01", "X"}},
       {"reversal", [] { return B::Estorno_Bematech("05", "1", 5.5); }, "74", {"05", "1", "0550"}},
       {"open tables", [] { return B::Rel_MesaAber_Bematech("1"); }, "80|54", {"1"}},
       {"menu", [] { return B::ImprimeCardapio_Bematech(); }, "80|55", {}},
@@ -183,8 +186,7 @@ TEST_F(RestaurantTest, ATableCouponTakesTheTablesItemsAndTheZOfAType9PrinterRead
   platform::TClientDataSet movimentos{"movimentos"};
   FillMovements(movimentos, {{"E", "001", 20.00, 1.0}, {"E", "002", 14.10, 2.0}});
   std::string numero;
-  ASSERT_TRUE(F::FechaCupom(false, true, 0, 0, 3.10, "N", false, "", movimentos, tipos, numero, "",
-                            "", "", "", ""));
+  ASSERT_TRUE(F::FechaCupom(false, true, 0, 0, 3.10, "N", false, "", movimentos, tipos, numero, "", "", "", "", ""));
   EXPECT_EQ(printer.CouponOpen(), 0);
   sandbox.dialogs->Clear();
   EXPECT_FALSE(F::Cupom_Conferencia("05", "1", 0, 0)) << "the table went with its coupon";
@@ -196,8 +198,7 @@ TEST_F(RestaurantTest, ATableCouponTakesTheTablesItemsAndTheZOfAType9PrinterRead
   EXPECT_DOUBLE_EQ(TapeFigure(z, "VENDA BRUTA"), 32.00);
   EXPECT_DOUBLE_EQ(TapeFigure(z, "ACR\xC9SCIMOS"), 3.10);
 
-  platform::TClientDataSet reducao{"reducao"}, formas{"formas"}, impostos{"impostos"},
-      totais{"totais"};
+  platform::TClientDataSet reducao{"reducao"}, formas{"formas"}, impostos{"impostos"}, totais{"totais"};
   ASSERT_TRUE(F::ExportRedZ(tipos, reducao, formas, impostos, totais));
   std::remove("mp20fi.ret");
   ASSERT_EQ(reducao.RecordCount(), 1);
@@ -206,8 +207,7 @@ TEST_F(RestaurantTest, ATableCouponTakesTheTablesItemsAndTheZOfAType9PrinterRead
   EXPECT_DOUBLE_EQ(reducao.FieldByName("VRTOTDESREDZ").AsFloat(), TapeFigure(z, "DESCONTOS"));
   EXPECT_DOUBLE_EQ(reducao.FieldByName("VRVENLIQREDZ").AsFloat(), TapeFigure(z, "VENDA L\xCDQUIDA"));
   EXPECT_DOUBLE_EQ(reducao.FieldByName("VRTOTACRREDZ").AsFloat(), TapeFigure(z, "ACR\xC9SCIMOS"));
-  EXPECT_DOUBLE_EQ(reducao.FieldByName("VRSTRIBREDZ").AsFloat(),
-                   TapeFigure(z, "F  SUBSTITUI\xC7\xC3O TRIBUT\xC1RIA"));
+  EXPECT_DOUBLE_EQ(reducao.FieldByName("VRSTRIBREDZ").AsFloat(), TapeFigure(z, "F  SUBSTITUI\xC7\xC3O TRIBUT\xC1RIA"));
   ASSERT_EQ(formas.RecordCount(), 2);
   formas.First();
   EXPECT_DOUBLE_EQ(formas.FieldByName("VRFORMPGTORZ").AsFloat(), TapeFigure(z, "01 Dinheiro"));

@@ -44,8 +44,7 @@ TEST_F(StartTest, ACouponLeftOpenAndCancelledAtThePortIsNamedInTheLog) {
   EXPECT_TRUE(Qdm00100::AbrePorta_Bematech("COM1"));
   const std::vector<std::string> lines = LogLines();
   EXPECT_EQ(std::count(lines.begin(), lines.end(),
-                       "Cupom " + std::string(numero) +
-                           " deixado aberto cancelado na abertura da porta"),
+                       "Cupom " + std::string(numero) + " deixado aberto cancelado na abertura da porta"),
             1);
   EXPECT_THAT(Dialogs(), IsEmpty());
 
@@ -100,8 +99,8 @@ TEST_F(StartupReadingTest, DatesAndIdentityLandInTheFacadeGlobals) {
   printer.SetFiscalDay(2026, 12, 9);
   EXPECT_TRUE(Qdm00100::IniciaImp_Bematech());
 
-  EXPECT_THAT(Frames(), ElementsAre(Frame("35", {"27"}), Frame("35", {"23"}), Frame("35", {"14"}),
-                                    Frame("35", {"00"})));
+  EXPECT_THAT(Frames(),
+              ElementsAre(Frame("35", {"27"}), Frame("35", {"23"}), Frame("35", {"14"}), Frame("35", {"00"})));
   EXPECT_EQ(Qdm00000::stData, "091226");
   EXPECT_EQ(Qdm00000::stDataAtu.substr(0, 10), "1012261400");
   EXPECT_EQ(Qdm00000::ECF, "007");
@@ -117,8 +116,8 @@ TEST_F(StartupReadingTest, ALaterRefusedReadingKeepsItsGlobalAndTheOthersAreRead
   platform::Application().Queue([this] { printer.RefuseTransmission(2); });
 
   EXPECT_TRUE(Qdm00100::IniciaImp_Bematech());
-  EXPECT_THAT(Frames(), ElementsAre(Frame("35", {"27"}), "\x1B|19|\x1B", Frame("35", {"23"}),
-                                    Frame("35", {"14"}), Frame("35", {"00"})));
+  EXPECT_THAT(Frames(), ElementsAre(Frame("35", {"27"}), "\x1B|19|\x1B", Frame("35", {"23"}), Frame("35", {"14"}),
+                                    Frame("35", {"00"})));
   EXPECT_EQ(Qdm00000::stData, "101226");
   EXPECT_EQ(Qdm00000::stDataAtu, "keep");
   EXPECT_EQ(Qdm00000::ECF, "007");

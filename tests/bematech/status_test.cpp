@@ -8,9 +8,9 @@
 namespace bematech_test {
 namespace {
 
+using Qdm00100::EnviaComando_Bematech;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
-using Qdm00100::EnviaComando_Bematech;
 
 struct BitCase {
   int st1;
@@ -49,20 +49,13 @@ TEST_P(StatusBitTest, BitGivesItsMessageAndVerdict) {
 
 INSTANTIATE_TEST_SUITE_P(
     EveryBit, StatusBitTest,
-    ::testing::Values(BitCase{128, 0, "FimPapel", true, false},
-                      BitCase{64, 0, "PoucoPapel", false, true},
-                      BitCase{32, 0, "ErroRelogio", true, false},
-                      BitCase{16, 0, "ImpErro", true, false},
-                      BitCase{8, 0, "SyntaxErro", true, false},
-                      BitCase{4, 0, "ComandoErro", true, false},
-                      BitCase{2, 0, "CupomAberto", false, true},
-                      BitCase{1, 0, "ParamErro", true, false},
-                      BitCase{0, 128, "TipoParamErro", true, false},
-                      BitCase{0, 32, "MemRAMErro", true, false},
-                      BitCase{0, 16, "AliqNProg", true, false},
-                      BitCase{0, 8, "AliqLotada", true, false},
-                      BitCase{0, 4, "CancNPermitido", true, false},
-                      BitCase{0, 2, "CGCIENProg", true, false},
+    ::testing::Values(BitCase{128, 0, "FimPapel", true, false}, BitCase{64, 0, "PoucoPapel", false, true},
+                      BitCase{32, 0, "ErroRelogio", true, false}, BitCase{16, 0, "ImpErro", true, false},
+                      BitCase{8, 0, "SyntaxErro", true, false}, BitCase{4, 0, "ComandoErro", true, false},
+                      BitCase{2, 0, "CupomAberto", false, true}, BitCase{1, 0, "ParamErro", true, false},
+                      BitCase{0, 128, "TipoParamErro", true, false}, BitCase{0, 32, "MemRAMErro", true, false},
+                      BitCase{0, 16, "AliqNProg", true, false}, BitCase{0, 8, "AliqLotada", true, false},
+                      BitCase{0, 4, "CancNPermitido", true, false}, BitCase{0, 2, "CGCIENProg", true, false},
                       BitCase{0, 1, "ComandoNExec", true, false}));
 
 using StatusTest = DriverTest;

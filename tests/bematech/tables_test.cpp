@@ -65,25 +65,20 @@ class RateTest : public DriverTest {
     ds.SetIndexName("");
     std::vector<Rate> rates;
     for (ds.First(); !ds.Eof(); ds.Next()) {
-      rates.push_back({ds.FieldByName("CDALIQIMPFIS").AsString(),
-                       ds.FieldByName("VRALIQIMPFIS").AsFloat(),
+      rates.push_back({ds.FieldByName("CDALIQIMPFIS").AsString(), ds.FieldByName("VRALIQIMPFIS").AsFloat(),
                        ds.FieldByName("IDALIQIMPFIS").AsString()});
     }
     return rates;
   }
 };
 
-
 TEST_F(RateTest, RatesAndServiceMapGiveTheTableAndTheUntaxedClasses) {
   printer.SetRates("1800T,0500S,1200T");
   Qdm00100::CarregaAliq_Bematech();
   EXPECT_THAT(Frames(), ElementsAre(Frame("35", {"29"}), Frame("26")));
-  EXPECT_EQ(Table(), (std::vector<Rate>{{"01", 18, "T"},
-                                         {"02", 5, "S"},
-                                         {"03", 12, "T"},
-                                         {"NN", 0, "N"},
-                                         {"II", 0, "I"},
-                                         {"FF", 0, "F"}}));
+  EXPECT_EQ(Table(),
+            (std::vector<Rate>{
+                {"01", 18, "T"}, {"02", 5, "S"}, {"03", 12, "T"}, {"NN", 0, "N"}, {"II", 0, "I"}, {"FF", 0, "F"}}));
 }
 
 TEST_F(RateTest, NoRatesOrARefusedAnswerLeaveOnlyTheUntaxedClasses) {
@@ -141,8 +136,7 @@ TEST_F(PaymentMethodTest, TableCommandsPassTheirArgumentsUnchanged) {
   EXPECT_TRUE(Qdm00100::Config_FormaPg_Bematech("Ticket", false, false));
   EXPECT_TRUE(Qdm00100::Retorno_Aliquotas_Bematech());
   Qdm00100::Nomeia_TotParcial_Bematech("05", "Gorjeta", "", "", false, false);
-  EXPECT_THAT(Frames(), ElementsAre(Frame("71", {"Ticket"}), Frame("26"),
-                                    Frame("40", {"05", "Gorjeta", "", ""})));
+  EXPECT_THAT(Frames(), ElementsAre(Frame("71", {"Ticket"}), Frame("26"), Frame("40", {"05", "Gorjeta", "", ""})));
 }
 
 }  // namespace

@@ -9,11 +9,11 @@
 namespace bematech_test {
 namespace {
 
+using platform::mrNo;
+using platform::mrYes;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::Not;
-using platform::mrNo;
-using platform::mrYes;
 
 using Field = std::pair<const char*, platform::TFieldType>;
 constexpr auto kText = platform::TFieldType::ftString;
@@ -44,22 +44,16 @@ class TillClosingTest : public DriverTest {
     Qdm00100::CarregaTot_Bematech();
     Layout(fecha, {{"NMTIPORECE", kText}, {"VRFECHAINF", kReal}});
     Layout(sangrias, {{"CDTIPORECE", kText}});
-    Layout(produtos, {{"CDPRODUTO", kText}, {"NMPRODUTO", kText}, {"QTPRODVEND", kText},
-                      {"VRTOTAL", kReal}});
-    Layout(pessoas, {{"CDSUPERVISOR", kText}, {"NMSUPERVISOR", kText}, {"CDOPERADOR", kText},
-                     {"NMOPERADOR", kText}});
-    Row(pessoas, {{"CDSUPERVISOR", "7"}, {"NMSUPERVISOR", "ANA"}, {"CDOPERADOR", "9"},
-                  {"NMOPERADOR", "RUI"}});
+    Layout(produtos, {{"CDPRODUTO", kText}, {"NMPRODUTO", kText}, {"QTPRODVEND", kText}, {"VRTOTAL", kReal}});
+    Layout(pessoas, {{"CDSUPERVISOR", kText}, {"NMSUPERVISOR", kText}, {"CDOPERADOR", kText}, {"NMOPERADOR", kText}});
+    Row(pessoas, {{"CDSUPERVISOR", "7"}, {"NMSUPERVISOR", "ANA"}, {"CDOPERADOR", "9"}, {"NMOPERADOR", "RUI"}});
     Layout(totais, {{"IDTIPOREG", kText}, {"NMTIPORECE", kText}, {"VRSAIDA", kReal}});
     Layout(caixa, {{"IDEMIRELPROD", kText}});
     Row(caixa, {{"IDEMIRELPROD", "N"}});
     Mark();
   }
 
-  bool Close() {
-    return Qdm00100::GeraReciboSangria_Bematech(fecha, sangrias, produtos, pessoas, totais, caixa,
-                                                0);
-  }
+  bool Close() { return Qdm00100::GeraReciboSangria_Bematech(fecha, sangrias, produtos, pessoas, totais, caixa, 0); }
 
   // The texts of the "67" blocks, in order.
   std::vector<std::string> Blocks() const {
@@ -73,8 +67,8 @@ class TillClosingTest : public DriverTest {
     return all;
   }
 
-  platform::TClientDataSet fecha{"fecha"}, sangrias{"sangrias"}, produtos{"produtos"},
-      pessoas{"pessoas"}, totais{"totais"}, caixa{"caixa"};
+  platform::TClientDataSet fecha{"fecha"}, sangrias{"sangrias"}, produtos{"produtos"}, pessoas{"pessoas"},
+      totais{"totais"}, caixa{"caixa"};
 };
 
 TEST_F(TillClosingTest, WithdrawalReceiptWithSixPaymentsGetsTheSpacingLine) {
@@ -95,8 +89,8 @@ TEST_F(TillClosingTest, WithdrawalReceiptWithSixPaymentsGetsTheSpacingLine) {
   const std::string pad(13, ' ');
   const std::vector<std::string> blocks = Blocks();
   ASSERT_EQ(blocks.size(), 6u);
-  EXPECT_EQ(blocks[0], "\n" + pad + "RECIBO SAIDA NUMERARIO" + pad + "\n\n" + "MODALIDADE" +
-                           std::string(18, ' ') + "V  A  L  O  R\n\n");
+  EXPECT_EQ(blocks[0], "\n" + pad + "RECIBO SAIDA NUMERARIO" + pad + "\n\n" + "MODALIDADE" + std::string(18, ' ') +
+                           "V  A  L  O  R\n\n");
   EXPECT_EQ(blocks[1], "TIPO 1                             100,10\n"
                        "TIPO 2                               0,20\n"
                        "TIPO 3                            1000,00\n"
@@ -104,11 +98,11 @@ TEST_F(TillClosingTest, WithdrawalReceiptWithSixPaymentsGetsTheSpacingLine) {
                        "TIPO 5                               0,01\n"
                        "TIPO 6                              12,35\n");
   // 1 + 2 + 2 + 6 + 2 = 13 lines after the total: 13 - 3 is a multiple of ten.
-  EXPECT_EQ(blocks[2], "V  A  L  O  R" + std::string(28, ' ') + "1145,99\n\n\n" +
-                           std::string(48, '-') + "\nSupervisor : 7 ANA\n\n\n");
+  EXPECT_EQ(blocks[2], "V  A  L  O  R" + std::string(28, ' ') + "1145,99\n\n\n" + std::string(48, '-') +
+                           "\nSupervisor : 7 ANA\n\n\n");
   // Copy 2 runs on at 19: 19 + 2 + 2 + 6 + 2 = 31, no spacing line.
-  EXPECT_EQ(blocks[5], "V  A  L  O  R" + std::string(28, ' ') + "1145,99\n\n" +
-                           std::string(48, '-') + "\nOperador : 9 RUI\n\n\n");
+  EXPECT_EQ(blocks[5],
+            "V  A  L  O  R" + std::string(28, ' ') + "1145,99\n\n" + std::string(48, '-') + "\nOperador : 9 RUI\n\n\n");
   EXPECT_THAT(blocks[3], HasSubstr("SAIDA DE NUMERARIO - SANGRIA"));
 }
 
@@ -163,10 +157,8 @@ TEST_F(TillClosingTest, EveryAnswerOfEveryQuestion) {
     Qdm00100::CarregaTot_Bematech();
     Layout(caixa, {{"IDEMIRELPROD", kText}});
     Row(caixa, {{"IDEMIRELPROD", c.relatorio}});
-    Layout(produtos, {{"CDPRODUTO", kText}, {"NMPRODUTO", kText}, {"QTPRODVEND", kText},
-                      {"VRTOTAL", kReal}});
-    Row(produtos, {{"CDPRODUTO", "7891"}, {"NMPRODUTO", "ARROZ"}, {"QTPRODVEND", "2"}},
-        {{"VRTOTAL", 20}});
+    Layout(produtos, {{"CDPRODUTO", kText}, {"NMPRODUTO", kText}, {"QTPRODVEND", kText}, {"VRTOTAL", kReal}});
+    Row(produtos, {{"CDPRODUTO", "7891"}, {"NMPRODUTO", "ARROZ"}, {"QTPRODVEND", "2"}}, {{"VRTOTAL", 20}});
     Mark();
     for (int a : c.answers) sandbox.dialogs->Answer(a);
     EXPECT_EQ(Close(), c.result);
@@ -195,13 +187,10 @@ TEST_F(TillClosingTest, ClosingReportShowsWithdrawalsAndShortageOrSurplus) {
   };
   for (const ResultCase& c : cases) {
     SCOPED_TRACE(c.resultado);
-    Layout(produtos, {{"CDPRODUTO", kText}, {"NMPRODUTO", kText}, {"QTPRODVEND", kText},
-                      {"VRTOTAL", kReal}});
+    Layout(produtos, {{"CDPRODUTO", kText}, {"NMPRODUTO", kText}, {"QTPRODVEND", kText}, {"VRTOTAL", kReal}});
     if (c.vendas > 0) {
-      Row(produtos, {{"CDPRODUTO", "1"}, {"NMPRODUTO", "A"}, {"QTPRODVEND", "1"}},
-          {{"VRTOTAL", c.vendas - 0.01}});
-      Row(produtos, {{"CDPRODUTO", "2"}, {"NMPRODUTO", "B"}, {"QTPRODVEND", "1"}},
-          {{"VRTOTAL", 0.01}});
+      Row(produtos, {{"CDPRODUTO", "1"}, {"NMPRODUTO", "A"}, {"QTPRODVEND", "1"}}, {{"VRTOTAL", c.vendas - 0.01}});
+      Row(produtos, {{"CDPRODUTO", "2"}, {"NMPRODUTO", "B"}, {"QTPRODVEND", "1"}}, {{"VRTOTAL", 0.01}});
     }
     Mark();
     sandbox.dialogs->AnswerMany({mrNo, mrYes});

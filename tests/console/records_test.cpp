@@ -76,7 +76,7 @@ TEST(Records, AFilesEndStartsAtALine) {
 TEST(Records, TheTapeAndTheLogReadableTheJournalAsTransactions) {
   testsupport::TempDir dir;
   const std::string home = dir.path() + "/";
-  Write(home + "tape.txt", "\x1b" "E  PROMO\xC7\xC3O\r\nTOTAL    4,50\r\n");
+  Write(home + "tape.txt", "\033E  PROMO\xC7\xC3O\r\nTOTAL    4,50\r\n");
   Write(home + "impdebug.txt", "10:00:01 Cupom aberto\r\n10:00:02 ERRO!!! Sem papel\r\n10:00:03 ok\r\n");
   const std::string journal = home + "drive_c/tef_dial/journal.txt";
   fs::create_directories(fs::path(journal).parent_path());

@@ -173,8 +173,7 @@ std::vector<std::string> CheckFiles(const fs::path& home) {
         platform::TStringList lines;
         lines.LoadFromFile(path.string());
         const std::string bytes = platform::ReadFileBytes(path.string());
-        if (static_cast<int>(ledger.Entries().size()) != lines.Count() ||
-            (!bytes.empty() && bytes.back() != '\n'))
+        if (static_cast<int>(ledger.Entries().size()) != lines.Count() || (!bytes.empty() && bytes.back() != '\n'))
           faults.push_back("livro TEF rasgado: " + path.string());
       }
     } catch (const std::exception& e) {

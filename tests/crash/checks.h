@@ -49,7 +49,7 @@ struct JournalTally {
   int sales = 0;
   int sales_confirmed = 0;
   int sales_undone = 0;
-  long long confirmed_cents = 0;  // what the confirmed sales took
+  long long confirmed_cents = 0;    // what the confirmed sales took
   std::vector<std::string> faults;  // transactions left pending, settled twice, ...
 };
 

@@ -204,8 +204,8 @@ struct Trial {
   std::string summary;
 };
 
-Trial TryPoint(long number, const Point& point, const PrinterMemory& clean, const fs::path& base,
-               Totals& totals, const Options& options) {
+Trial TryPoint(long number, const Point& point, const PrinterMemory& clean, const fs::path& base, Totals& totals,
+               const Options& options) {
   const std::string& expected = point.name;
   Trial trial;
   const fs::path work = base / ("point_" + std::to_string(number));
@@ -232,8 +232,9 @@ Trial TryPoint(long number, const Point& point, const PrinterMemory& clean, cons
 
   // The run after the cut: the same register, its disk no longer full.
   const Run next = RunRegister(home, work, -1, point.scenario, false);
-  if (next.exit_code != 0) faults.push_back("a execucao seguinte terminou com " + std::to_string(next.exit_code) +
-                                            (next.signal ? " (sinal " + std::to_string(next.signal) + ")" : ""));
+  if (next.exit_code != 0)
+    faults.push_back("a execucao seguinte terminou com " + std::to_string(next.exit_code) +
+                     (next.signal ? " (sinal " + std::to_string(next.signal) + ")" : ""));
   const PrinterMemory printer = ReadMemory(kind_of_printer, home);
   // The Bematech start logs the coupon it cancels; on the Daruma the
   // printer's memory tells: nothing open, the next coupon printed.
@@ -276,8 +277,8 @@ Trial TryPoint(long number, const Point& point, const PrinterMemory& clean, cons
     faults.push_back("cupom fechado com cartao e transacao desfeita sem o operador avisado: " +
                      std::to_string(unprinted));
   if (tef.sales_undone != std::max(without_coupon, 0) + std::max(unprinted, 0))
-    faults.push_back("vendas no cartao sem cupom fechado: " + std::to_string(without_coupon) + ", desfeitas: " +
-                     std::to_string(tef.sales_undone - std::max(unprinted, 0)));
+    faults.push_back("vendas no cartao sem cupom fechado: " + std::to_string(without_coupon) +
+                     ", desfeitas: " + std::to_string(tef.sales_undone - std::max(unprinted, 0)));
   totals.card_coupons += card_coupons;
   totals.card_coupons_confirmed += std::min(tef.sales_confirmed, card_coupons);
   (silent ? totals.card_coupons_undone_silently : totals.card_coupons_unprinted) += std::max(unprinted, 0);
@@ -303,8 +304,8 @@ Trial TryPoint(long number, const Point& point, const PrinterMemory& clean, cons
   trial.summary = head + what;
   trial.summary += "  [cupom aberto no corte: " + std::string(after_cut.coupon_open ? "sim" : "nao") +
                    "; TEF: " + std::to_string(tef.approved) + " aprovadas, " + std::to_string(tef.confirmed) +
-                   " confirmadas, " + std::to_string(tef.undone_by_client + tef.undone_by_manager) +
-                   " desfeitas (" + std::to_string(tef.undone_by_manager) + " pelo gerenciador)";
+                   " confirmadas, " + std::to_string(tef.undone_by_client + tef.undone_by_manager) + " desfeitas (" +
+                   std::to_string(tef.undone_by_manager) + " pelo gerenciador)";
   if (tef.repeated) trial.summary += ", " + std::to_string(tef.repeated) + " repetidas";
   if (tef.refused) trial.summary += ", " + std::to_string(tef.refused) + " recusadas";
   trial.summary += "; cupons com cartao: " + std::to_string(card_coupons);
@@ -374,21 +375,21 @@ int Main(const Options& options) {
   for (const auto& [kind, counts] : totals.by_kind)
     std::printf("  %-40s %4d / %d\n", kind.c_str(), counts.first, counts.second);
   const auto& t = totals.tef;
-  std::printf(
-      "\nPontos tentados: %d (cortes: %d, nao alcancados: %d); passaram: %d, falharam: %d\n"
-      "Impressora: %d cupons abertos pelo corte, %d cancelados na partida seguinte\n"
-      "TEF: %d transacoes aprovadas: %d confirmadas, %d desfeitas pelo caixa, %d desfeitas pelo gerenciador, "
-      "%d canceladas depois; %d decisoes repetidas, %d recusadas; %d linhas cortadas no diario (marcadas)\n"
-      "Cartao x cupom: %d cupons fechados com cartao: %d com a venda confirmada, %d com o comprovante nao "
-      "impresso (desfeita pelo caixa, operador avisado), %d desfeitas sem aviso (falha); %d vendas no cartao em cupom cancelado ou nunca "
-      "fechado: %d desfeitas\n"
-      "Livro TEF: historico liquidado movido ao arquivo, uma vez e em ordem, em %d pontos\n"
-      "Arquivos de trabalho deixados por gravacoes interrompidas: %d\n",
-      totals.tried, totals.cut, totals.not_reached, totals.passed, totals.failed, totals.open_after_cut,
-      totals.cancelled_at_start, t.approved, t.confirmed, t.undone_by_client, t.undone_by_manager, t.cancelled,
-      t.repeated, t.refused, t.torn_lines, totals.card_coupons, totals.card_coupons_confirmed,
-      totals.card_coupons_unprinted, totals.card_coupons_undone_silently, totals.sales_without_coupon,
-      totals.sales_without_coupon_undone, totals.history_moved, totals.work_files);
+  std::printf("\nPontos tentados: %d (cortes: %d, nao alcancados: %d); passaram: %d, falharam: %d\n"
+              "Impressora: %d cupons abertos pelo corte, %d cancelados na partida seguinte\n"
+              "TEF: %d transacoes aprovadas: %d confirmadas, %d desfeitas pelo caixa, %d desfeitas pelo gerenciador, "
+              "%d canceladas depois; %d decisoes repetidas, %d recusadas; %d linhas cortadas no diario (marcadas)\n"
+              "Cartao x cupom: %d cupons fechados com cartao: %d com a venda confirmada, %d com o comprovante nao "
+              "impresso (desfeita pelo caixa, operador avisado), %d desfeitas sem aviso (falha); %d vendas no cartao "
+              "em cupom cancelado ou nunca "
+              "fechado: %d desfeitas\n"
+              "Livro TEF: historico liquidado movido ao arquivo, uma vez e em ordem, em %d pontos\n"
+              "Arquivos de trabalho deixados por gravacoes interrompidas: %d\n",
+              totals.tried, totals.cut, totals.not_reached, totals.passed, totals.failed, totals.open_after_cut,
+              totals.cancelled_at_start, t.approved, t.confirmed, t.undone_by_client, t.undone_by_manager, t.cancelled,
+              t.repeated, t.refused, t.torn_lines, totals.card_coupons, totals.card_coupons_confirmed,
+              totals.card_coupons_unprinted, totals.card_coupons_undone_silently, totals.sales_without_coupon,
+              totals.sales_without_coupon_undone, totals.history_moved, totals.work_files);
   return EndRun(options, base, totals.failed);
 }
 

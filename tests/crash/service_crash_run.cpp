@@ -100,7 +100,8 @@ class Service {
     }
     ::close(out[0]);
     const std::size_t colon = line.rfind(':');
-    if (line.rfind("http://127.0.0.1:", 0) == 0 && colon != std::string::npos) port_ = std::atoi(line.c_str() + colon + 1);
+    if (line.rfind("http://127.0.0.1:", 0) == 0 && colon != std::string::npos)
+      port_ = std::atoi(line.c_str() + colon + 1);
     token_ = ReadAll(home / "qdm_service.token");
     while (!token_.empty() && (token_.back() == '\n' || token_.back() == '\r')) token_.pop_back();
   }
@@ -124,7 +125,8 @@ class Service {
   int Stop(int wait_seconds) {
     if (pid_ <= 0) return status_;
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(wait_seconds);
-    while (std::chrono::steady_clock::now() < end && !Reaped()) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    while (std::chrono::steady_clock::now() < end && !Reaped())
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
     if (!Reaped()) {
       ::kill(pid_, SIGTERM);
       const auto hard = std::chrono::steady_clock::now() + std::chrono::seconds(kStartSeconds);
@@ -249,7 +251,9 @@ bool TryPoint(long number, const std::string& kind, const fs::path& base, Totals
 
   std::printf("%4ld  %-5s %s  [resposta %d, cupom %s, cartao %s, chave %s]\n", number, passed ? "ok" : "FALHA",
               what.c_str(), status, State(answer).c_str(),
-              says_confirmed ? "confirmado" : says_undone ? "desfeito" : "-",
+              says_confirmed ? "confirmado"
+              : says_undone  ? "desfeito"
+                             : "-",
               known.is_object() ? known.value("estado", "?").c_str() : "?");
   for (const auto& f : faults) std::printf("        %s\n", f.c_str());
   if (!passed || options.verbose) std::printf("        %s\n", answer.dump().substr(0, 2000).c_str());
@@ -293,13 +297,12 @@ int Main(const Options& options) {
     if (number >= 1 && number <= static_cast<long>(points.size()))
       TryPoint(number, points[static_cast<std::size_t>(number - 1)], base, totals, options);
 
-  std::printf(
-      "\nPontos tentados: %d (cortes: %d, nao alcancados: %d); passaram: %d, falharam: %d\n"
-      "Respostas da chave depois do corte: %d concluidas, %d abandonadas (%d reconciliadas na partida)\n"
-      "Cupons fechados da venda: %d; cartoes confirmados: %d, desfeitos: %d\n",
-      totals.tried, totals.cut, totals.not_reached, totals.passed, totals.failed, totals.answered_done,
-      totals.answered_abandoned, totals.reconciled, totals.coupons_closed, totals.cards_confirmed,
-      totals.cards_undone);
+  std::printf("\nPontos tentados: %d (cortes: %d, nao alcancados: %d); passaram: %d, falharam: %d\n"
+              "Respostas da chave depois do corte: %d concluidas, %d abandonadas (%d reconciliadas na partida)\n"
+              "Cupons fechados da venda: %d; cartoes confirmados: %d, desfeitos: %d\n",
+              totals.tried, totals.cut, totals.not_reached, totals.passed, totals.failed, totals.answered_done,
+              totals.answered_abandoned, totals.reconciled, totals.coupons_closed, totals.cards_confirmed,
+              totals.cards_undone);
   return EndRun(options, base, totals.failed);
 }
 

@@ -45,8 +45,7 @@ INSTANTIATE_TEST_SUITE_P(
         FrameCase{8, 0xF3, {"0000"}, kEsc + B(0xC9) + "0000"}, FrameCase{8, 0xE4, {}, kEsc + B(0x14)},
         FrameCase{8, 0xE5, {}, kEsc + B(0xEB)},
         // Type 8 sends 0xD5's parameters alone.
-        FrameCase{7, 0xD5, {"LINHA ", "1"}, kEsc + B(0xD5) + "LINHA 1"},
-        FrameCase{8, 0xD5, {"LINHA ", "1"}, "LINHA 1"},
+        FrameCase{7, 0xD5, {"LINHA ", "1"}, kEsc + B(0xD5) + "LINHA 1"}, FrameCase{8, 0xD5, {"LINHA ", "1"}, "LINHA 1"},
         // Other bytes are the same on both.
         FrameCase{7, 0xC8, {}, kEsc + B(0xC8)}, FrameCase{8, 0xC8, {}, kEsc + B(0xC8)}));
 

@@ -30,16 +30,16 @@ TEST_F(OperationsTest, ItemSaleFieldsWithThePercentageDiscount) {
   ASSERT_TRUE(Qdm00000::AbreCupom(""));
   Mark();
   EXPECT_TRUE(Qdm00000::VendaItem("", "", "789", "REFRIGERANTE LATA", "A", 2, 10.00, 1.00));
-  EXPECT_THAT(Frames(), ElementsAre(kEsc + B(0xD7) + "A" + "0000000000789" + "00001000" + "000001000" +
-                                    "00002  " + Description()));
+  EXPECT_THAT(Frames(), ElementsAre(kEsc + B(0xD7) + "A" + "0000000000789" + "00001000" + "000001000" + "00002  " +
+                                    Description()));
 }
 
 TEST_F(Type8OperationsTest, ItemSaleFieldsWithTheDiscountAmount) {
   ASSERT_TRUE(Qdm00000::AbreCupom(""));
   Mark();
   EXPECT_TRUE(Qdm00000::VendaItem("", "", "789", "REFRIGERANTE LATA", "A", 2, 10.00, 5));
-  EXPECT_THAT(Frames(), ElementsAre(kEsc + B(0xD7) + "A" + "0000000000789" + "00000500" + "000001000" +
-                                    "00002  " + Description()));
+  EXPECT_THAT(Frames(), ElementsAre(kEsc + B(0xD7) + "A" + "0000000000789" + "00000500" + "000001000" + "00002  " +
+                                    Description()));
 }
 
 TEST_F(OperationsTest, FractionalQuantityKeepsItsCommaSoThePrinterTellsItFromAWholeOne) {
@@ -208,13 +208,13 @@ TEST_F(OperationsTest, FacadeClosingRegistersEachPaymentUnderItsMethod) {
   bematech_test::FillMovements(movimentos, {{"E", "001", 50.00, 2}, {"S", "001", 3.23, 3}, {"E", "002", 20.00, 1}});
   Mark();
   std::string numero;
-  EXPECT_TRUE(Qdm00000::FechaCupom(false, true, 0, 0, 0, "S", true, "", movimentos, recebimentos, numero, "", "",
-                                   "", "123.456.789-09", ""));
+  EXPECT_TRUE(Qdm00000::FechaCupom(false, true, 0, 0, 0, "S", true, "", movimentos, recebimentos, numero, "", "", "",
+                                   "123.456.789-09", ""));
   EXPECT_EQ(numero, Qdm00300::NumeroCupom());
-  EXPECT_THAT(Frames(), ElementsAre(kEsc + B(0xF1) + "1" + "000000000000",
-                                    kEsc + B(0xF2) + "B" + "000000002000" + B(0xFF),
-                                    kEsc + B(0xF2) + "A" + "000000005000" + B(0xFF),
-                                    kEsc + B(0xF3) + "\r\nCNPJ/CPF : 123.456.789-09\r\n" + B(0xFF)));
+  EXPECT_THAT(Frames(),
+              ElementsAre(kEsc + B(0xF1) + "1" + "000000000000", kEsc + B(0xF2) + "B" + "000000002000" + B(0xFF),
+                          kEsc + B(0xF2) + "A" + "000000005000" + B(0xFF),
+                          kEsc + B(0xF3) + "\r\nCNPJ/CPF : 123.456.789-09\r\n" + B(0xFF)));
   EXPECT_EQ(printer.OpenDocument(), 0);
   EXPECT_THAT(printer.TapeText(), HasSubstr("Cartao Debito R$ 20,00\nDinheiro R$ 50,00\n"));
   ASSERT_TRUE(Qdm00000::Leitura_X(""));
@@ -244,8 +244,8 @@ TEST_F(OperationsTest, FacadeClosingRefusesWhatThePrinterCannotRegister) {
     SCOPED_TRACE(c.log);
     Mark();
     bematech_test::FillMovements(movimentos, {c.pagos[0]});
-    EXPECT_FALSE(Qdm00000::FechaCupom(c.contravale, true, 0, 1, c.acrescimo, "S", true, "", movimentos,
-                                      recebimentos, numero, "", "", "", "", ""));
+    EXPECT_FALSE(Qdm00000::FechaCupom(c.contravale, true, 0, 1, c.acrescimo, "S", true, "", movimentos, recebimentos,
+                                      numero, "", "", "", "", ""));
     EXPECT_THAT(Frames(), IsEmpty());
     EXPECT_TRUE(Logged(c.log));
     EXPECT_EQ(sandbox.dialogs->Texts().size(), 1u);
@@ -282,8 +282,8 @@ TEST_F(Type8OperationsTest, FacadeClosingSendsTheSumPaid) {
   bematech_test::FillMovements(movimentos, {{"E", "001", 10.50, 2}, {"E", "002", 20.00, 1}});
   Mark();
   std::string numero;
-  EXPECT_TRUE(Qdm00000::FechaCupom(false, true, 0.25, 0, 0, "S", true, "", movimentos, recebimentos, numero, "",
-                                   "", "", "", ""));
+  EXPECT_TRUE(Qdm00000::FechaCupom(false, true, 0.25, 0, 0, "S", true, "", movimentos, recebimentos, numero, "", "", "",
+                                   "", ""));
   EXPECT_THAT(Frames(), ElementsAre(kEsc + B(0xC9) + "0025" + "30,5" + B(0xFF)));
   EXPECT_EQ(printer.OpenDocument(), 0);
 }
@@ -294,8 +294,7 @@ TEST_F(OperationsTest, ReadingsReportsAndStatusCommands) {
     std::string frame;
   } cases[] = {
       {[] { return Qdm00000::Leitura_X("qualquer"); }, kEsc + B(0xCF)},
-      {[] { return Qdm00000::Memoria_Fiscal("010126", "101226", "s3", "D"); },
-       kEsc + B(0xD1) + "x010126101226"},
+      {[] { return Qdm00000::Memoria_Fiscal("010126", "101226", "s3", "D"); }, kEsc + B(0xD1) + "x010126101226"},
       {[] { return Qdm00000::Relatorio_Gerencial(); }, kEsc + B(0xD3) + " "},
       {[] { return Qdm00000::ImprimeTextoNaoFiscal("COMPROVANTE TEF"); }, kEsc + B(0xD5) + "COMPROVANTE TEF"},
       {[] { return Qdm00000::FechRelatGerenc(false, false); }, kEsc + B(0xD4)},

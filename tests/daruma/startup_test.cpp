@@ -109,7 +109,7 @@ INSTANTIATE_TEST_SUITE_P(Daruma, StartTest, ::testing::Values(7, 8));
 
 struct LeftOpenCase {
   int tipo;
-  int document;  // 0 none, 1 coupon, 2 report
+  int document;                      // 0 none, 1 coupon, 2 report
   std::vector<std::string> cleanup;  // frames after the status request
   int open_after;
 };
@@ -131,13 +131,13 @@ TEST_P(LeftOpenTest, DocumentLeftOpenIsClosedAtPortOpening) {
   EXPECT_EQ(printer.OpenDocument(), c.open_after);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    BothModels, LeftOpenTest,
-    ::testing::Values(LeftOpenCase{7, 0, {}, 0}, LeftOpenCase{7, 1, {kEsc + B(0xCE)}, 0},
-                      // A report left open is closed on both models.
-                      LeftOpenCase{7, 2, {kEsc + B(0xD4)}, 0}, LeftOpenCase{8, 0, {B(0x05)}, 0},
-                      LeftOpenCase{8, 1, {B(0x05), kEsc + B(0xC9) + "0000" + B(0xFF), kEsc + B(0xCE)}, 0},
-                      LeftOpenCase{8, 2, {B(0x05), kEsc + B(0xD4)}, 0}));
+INSTANTIATE_TEST_SUITE_P(BothModels, LeftOpenTest,
+                         ::testing::Values(LeftOpenCase{7, 0, {}, 0}, LeftOpenCase{7, 1, {kEsc + B(0xCE)}, 0},
+                                           // A report left open is closed on both models.
+                                           LeftOpenCase{7, 2, {kEsc + B(0xD4)}, 0}, LeftOpenCase{8, 0, {B(0x05)}, 0},
+                                           LeftOpenCase{
+                                               8, 1, {B(0x05), kEsc + B(0xC9) + "0000" + B(0xFF), kEsc + B(0xCE)}, 0},
+                                           LeftOpenCase{8, 2, {B(0x05), kEsc + B(0xD4)}, 0}));
 
 }  // namespace
 }  // namespace daruma_test

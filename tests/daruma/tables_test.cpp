@@ -35,8 +35,7 @@ class TablesTest : public DarumaTest {
 };
 
 TEST_F(TablesTest, ProximaLetraSkipsTheLettersOfThePaymentTypeFile) {
-  WriteTipoRece(
-      {{"1", "Dinheiro", "1", "5", "A"}, {"2", "Cheque", "4", "5", "B"}, {"3", "Cartao", "2", "5", "D"}});
+  WriteTipoRece({{"1", "Dinheiro", "1", "5", "A"}, {"2", "Cheque", "4", "5", "B"}, {"3", "Cartao", "2", "5", "D"}});
   EXPECT_EQ(Qdm00300::ProximaLetra('A'), 'C');
   EXPECT_EQ(Qdm00300::ProximaLetra('D'), 'E');
   std::vector<PaymentType> all;
@@ -83,8 +82,7 @@ TEST_F(TablesTest, MissingTotalizersAreProgrammedAndTheirLettersReadBack) {
   Qdm00300::CarregaTot_Daruma();
   EXPECT_THAT(Programmed(),
               ElementsAre(Name("+", "Suprimento"), Name("-", "Sangria"), Name("+", "VENDA-CONS"),
-                          Name("V", "CV-EMITIDO"), Name("V", "RELAT-GER"), Name("V", "TEF"),
-                          Name("V", "Compra-Cred")));
+                          Name("V", "CV-EMITIDO"), Name("V", "RELAT-GER"), Name("V", "TEF"), Name("V", "Compra-Cred")));
   // The printer put them after what it held: its letters, not the picked ones.
   EXPECT_EQ(Qdm00300::IdTotParcSup, "B");
   EXPECT_EQ(Qdm00300::IdTotParcSang, "C");
@@ -141,12 +139,12 @@ TEST_F(TablesTest, PaymentLettersAreThePrintersPlacesAndMissingOnesProgrammed) {
   // name in another case: each takes the place its name has on the
   // printer, and none is programmed twice.
   testsupport::FillPaymentTypes(recebimentos, {{"03", "Cartao Debito", "2"},
-                                                {"01", "DINHEIRO", "1"},
-                                                {"99", "Troco", "B"},
-                                                {"02", "Cheque", "4"},
-                                                {"05", "Ticket", "4"},
-                                                {"07", "Convenio", "9"},
-                                                {"08", "Venda Consumidor", "A"}});
+                                               {"01", "DINHEIRO", "1"},
+                                               {"99", "Troco", "B"},
+                                               {"02", "Cheque", "4"},
+                                               {"05", "Ticket", "4"},
+                                               {"07", "Convenio", "9"},
+                                               {"08", "Venda Consumidor", "A"}});
   Qdm00300::CarregaRec_Daruma(recebimentos);
   std::vector<std::string> letras, vales;
   for (recebimentos.First(); !recebimentos.Eof(); recebimentos.Next()) {
@@ -160,8 +158,7 @@ TEST_F(TablesTest, PaymentLettersAreThePrintersPlacesAndMissingOnesProgrammed) {
   std::vector<std::string> programmed;
   for (const std::string& f : Frames())
     if (f.size() > 2 && f[1] == '\xDA') programmed.push_back(f.substr(2));
-  EXPECT_THAT(programmed, ElementsAre("PGVD" + util::TamFixo("Ticket", 16),
-                                      "PGVE" + util::TamFixo("Convenio", 16),
+  EXPECT_THAT(programmed, ElementsAre("PGVD" + util::TamFixo("Ticket", 16), "PGVE" + util::TamFixo("Convenio", 16),
                                       "PGVF" + util::TamFixo("Venda Consumidor", 16)));
   EXPECT_EQ(Qdm00300::CdFormPagCPess, "07");
   EXPECT_EQ(Qdm00300::DsFormPagCPess, "Convenio");
@@ -198,8 +195,8 @@ TEST_F(TablesTest, RateKindGoodsForAToQServicesOtherwiseEmptySlotsSkipped) {
     rows.push_back(rates.FieldByName("CDALIQIMPFIS").AsString() + " " +
                    platform::FormatFloat("0.00", rates.FieldByName("VRALIQIMPFIS").AsFloat()) + " " +
                    rates.FieldByName("IDALIQIMPFIS").AsString());
-  EXPECT_THAT(rows, ::testing::UnorderedElementsAre("T 18,00 S", "s 5,00 S", "B 12,25 T", "Q 7,00 T",
-                                                    "R 3,00 S", "N 0,00 N", "I 0,00 I", "F 0,00 F"));
+  EXPECT_THAT(rows, ::testing::UnorderedElementsAre("T 18,00 S", "s 5,00 S", "B 12,25 T", "Q 7,00 T", "R 3,00 S",
+                                                    "N 0,00 N", "I 0,00 I", "F 0,00 F"));
   EXPECT_EQ(CommandBytes(), std::vector<unsigned char>{0xE7});
 }
 
@@ -226,8 +223,7 @@ TEST_F(Type8TablesTest, CreditNoteTotalizerFoundAndNothingProgrammed) {
 TEST_F(Type8TablesTest, PaymentTypesAreReadWithoutPrinterTraffic) {
   Start();
   platform::TClientDataSet recebimentos("recebimentos");
-  testsupport::FillPaymentTypes(recebimentos,
-                                {{"07", "Convenio da Empresa XYZ", "9"}, {"08", "Consumidor", "A"}});
+  testsupport::FillPaymentTypes(recebimentos, {{"07", "Convenio da Empresa XYZ", "9"}, {"08", "Consumidor", "A"}});
   Qdm00300::CdFormPagCPess = "old";
   Qdm00300::CarregaRec_Daruma(recebimentos);
   EXPECT_THAT(Frames(), IsEmpty());

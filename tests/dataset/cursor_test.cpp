@@ -162,14 +162,12 @@ TEST_P(IndexOrderTest, VisitsInTheIndexOrder) {
   EXPECT_EQ(Column(ds, "NRSEQUMOVI"), GetParam().expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Movements, IndexOrderTest,
-    ::testing::Values(
-        OrderCase{"", {"1", "2", "3", "4", "5", "6"}},
-        OrderCase{"idxDTHRINCMOV", {"6", "2", "5", "1", "3", "4"}},
-        // Change order, latest movement first within an order; a blank order first.
-        OrderCase{"idxNRORDTROCO", {"4", "3", "2", "5", "1", "6"}},
-        OrderCase{"idxnrordtroco", {"4", "3", "2", "5", "1", "6"}}));
+INSTANTIATE_TEST_SUITE_P(Movements, IndexOrderTest,
+                         ::testing::Values(OrderCase{"", {"1", "2", "3", "4", "5", "6"}},
+                                           OrderCase{"idxDTHRINCMOV", {"6", "2", "5", "1", "3", "4"}},
+                                           // Change order, latest movement first within an order; a blank order first.
+                                           OrderCase{"idxNRORDTROCO", {"4", "3", "2", "5", "1", "6"}},
+                                           OrderCase{"idxnrordtroco", {"4", "3", "2", "5", "1", "6"}}));
 
 TEST_F(MovementsTest, OrderStaysRightAfterInsertsAndEdits) {
   ds.SetIndexName("idxNRORDTROCO");
@@ -265,7 +263,8 @@ TEST_F(LocateTest, FindsTheFirstExactMatchOnEveryField) {
     const char* found;  // nullptr: no match
   } cases[] = {
       {{std::string("T"), 18.0}, "03"},
-      {{std::string("T"), 18LL}, "03"},  // an integer matches a real of the same value
+      {{std::string("T"), 18LL}, "03"},  // an integer matches a real of the same
+                                         // value
       {{std::string("t"), 18.0}, "04"},  // text is case-sensitive
       {{std::string("T"), 7.0}, "02"},
       {{std::string("T"), 18.5}, nullptr},
@@ -294,8 +293,7 @@ TEST_F(LocateTest, FollowsFilterAndConvertsKeys) {
 
 TEST_F(LocateTest, BadArgumentsRaise) {
   EXPECT_THROW(ds.Locate("NOFIELD", {Variant(1LL)}), EDatabaseError);
-  EXPECT_THROW(ds.Locate("IDALIQIMPFIS;VRALIQIMPFIS", {Variant(std::string("T"))}),
-               EDatabaseError);
+  EXPECT_THROW(ds.Locate("IDALIQIMPFIS;VRALIQIMPFIS", {Variant(std::string("T"))}), EDatabaseError);
 }
 
 }  // namespace

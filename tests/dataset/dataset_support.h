@@ -12,9 +12,7 @@ using platform::TClientDataSet;
 using platform::TFieldType;
 using platform::Variant;
 
-inline std::string Fixture(const std::string& name) {
-  return std::string(QDM_DATASET_FIXTURES) + "/" + name;
-}
+inline std::string Fixture(const std::string& name) { return std::string(QDM_DATASET_FIXTURES) + "/" + name; }
 
 // The values of one field, in the order the dataset visits its records.
 inline std::vector<std::string> Column(TClientDataSet& ds, const std::string& field) {
@@ -37,8 +35,8 @@ inline platform::TDateTime At(int hour, int minute) {
   return platform::EncodeDate(2026, 12, 10) + platform::EncodeTime(hour, minute, 0, 0);
 }
 
-inline void AddMovement(TClientDataSet& ds, const std::string& seq, const std::string& ord,
-                        platform::TDateTime when, double value = 1) {
+inline void AddMovement(TClientDataSet& ds, const std::string& seq, const std::string& ord, platform::TDateTime when,
+                        double value = 1) {
   ds.Append();
   ds.FieldByName("NRSEQUMOVI").SetAsString(seq);
   ds.FieldByName("NRORDTROCO").SetAsString(ord);

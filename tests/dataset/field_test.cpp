@@ -42,8 +42,7 @@ struct Conversion {
 };
 
 TEST_F(FieldTest, ConvertsOnWriteAndRead) {
-  const platform::TDateTime moment = platform::EncodeDate(2026, 12, 10) +
-                                     platform::EncodeTime(14, 3, 27, 0);
+  const platform::TDateTime moment = platform::EncodeDate(2026, 12, 10) + platform::EncodeTime(14, 3, 27, 0);
   const Conversion cases[] = {
       {"TEXTO", [](TField& f) { f.SetAsString("12,5"); }, "12,5", 12.5},
       {"TEXTO", [](TField& f) { f.SetAsFloat(2.5); }, "2,5", 2.5},
@@ -56,11 +55,9 @@ TEST_F(FieldTest, ConvertsOnWriteAndRead) {
       {"REAL", [](TField& f) { f.SetAsFloat(1234.56); }, "1234,56", 1234.56},
       {"REAL", [](TField& f) { f.SetAsInteger(3); }, "3", 3},
       {"EXATO", [](TField& f) { f.SetAsString("12.50"); }, "12,5", 12.5},
-      {"DATA", [&](TField& f) { f.SetAsDateTime(moment); }, "10/12/2026",
-       platform::EncodeDate(2026, 12, 10)},
+      {"DATA", [&](TField& f) { f.SetAsDateTime(moment); }, "10/12/2026", platform::EncodeDate(2026, 12, 10)},
       {"MOMENTO", [&](TField& f) { f.SetAsDateTime(moment); }, "10/12/2026 14:03:27", moment},
-      {"MOMENTO", [](TField& f) { f.SetAsString("10/12/2026 14:03:27"); },
-       "10/12/2026 14:03:27", moment},
+      {"MOMENTO", [](TField& f) { f.SetAsString("10/12/2026 14:03:27"); }, "10/12/2026 14:03:27", moment},
       {"FLAG", [](TField& f) { f.SetAsBoolean(true); }, "True", 1},
       {"FLAG", [](TField& f) { f.SetAsString("false"); }, "False", 0},
   };
@@ -82,8 +79,8 @@ TEST_F(FieldTest, BadValuesRaise) {
   const struct {
     const char* field;
     const char* text;
-  } bad_text[] = {{"INTEIRO", "4x"}, {"INTEIRO", "1,5"}, {"REAL", "abc"},
-                  {"MOMENTO", "31/02/2026"}, {"FLAG", "talvez"}};
+  } bad_text[] = {
+      {"INTEIRO", "4x"}, {"INTEIRO", "1,5"}, {"REAL", "abc"}, {"MOMENTO", "31/02/2026"}, {"FLAG", "talvez"}};
   for (const auto& c : bad_text) {
     SCOPED_TRACE(c.text);
     EXPECT_THROW(F(c.field).SetAsString(c.text), EConvertError);

@@ -23,8 +23,8 @@ class PaymentTypesTest : public ::testing::Test {
       const char* button;  // nullptr: null
       double rate;
       int order;
-    } types[] = {{"001", "5", 0, 1}, {"002", "3", 2.5, 2}, {"003", "5", 3.75, 3},
-                 {"004", nullptr, 1, 4}, {"005", "5", 0.5, 5}};
+    } types[] = {
+        {"001", "5", 0, 1}, {"002", "3", 2.5, 2}, {"003", "5", 3.75, 3}, {"004", nullptr, 1, 4}, {"005", "5", 0.5, 5}};
     for (const auto& t : types) {
       ds.Append();
       ds.FieldByName("CDTIPORECE").SetAsString(t.code);
@@ -56,26 +56,22 @@ TEST_P(FilterMatchTest, VisitsOnlyMatchingRecords) {
 
 INSTANTIATE_TEST_SUITE_P(
     Filters, FilterMatchTest,
-    ::testing::Values(
-        FilterCase{"IDTPBUTTON = '5'", {"001", "003", "005"}},
-        FilterCase{"IDTPBUTTON <> '5'", {"002", "004"}},  // a null text reads as ''
-        FilterCase{"IDTPBUTTON = ''", {"004"}},
-        FilterCase{"'5' = IDTPBUTTON", {"001", "003", "005"}},
-        FilterCase{"VRTAXAADMI >= 2.5", {"002", "003"}},
-        FilterCase{"VRTAXAADMI < 1", {"001", "005"}},
-        FilterCase{"VRTAXAADMI <= '1,0'", {"001", "004", "005"}},  // text typed by the field
-        FilterCase{"NRORDEM > 2 and IDTPBUTTON = '5'", {"003", "005"}},
-        FilterCase{"idtpbutton = '3' OR nrordem = 4", {"002", "004"}},
-        FilterCase{"(IDTPBUTTON = '5' or IDTPBUTTON = '3') and not VRTAXAADMI = 0",
-                   {"002", "003", "005"}},
-        FilterCase{"IDTPBUTTON = '5' and (NRORDEM = 1 or NRORDEM = 5)", {"001", "005"}},
-        FilterCase{"CDTIPORECE = '00'", {}},
-        FilterCase{"", {"001", "002", "003", "004", "005"}}));
+    ::testing::Values(FilterCase{"IDTPBUTTON = '5'", {"001", "003", "005"}},
+                      FilterCase{"IDTPBUTTON <> '5'", {"002", "004"}},  // a null text reads as ''
+                      FilterCase{"IDTPBUTTON = ''", {"004"}}, FilterCase{"'5' = IDTPBUTTON", {"001", "003", "005"}},
+                      FilterCase{"VRTAXAADMI >= 2.5", {"002", "003"}}, FilterCase{"VRTAXAADMI < 1", {"001", "005"}},
+                      FilterCase{"VRTAXAADMI <= '1,0'", {"001", "004", "005"}},  // text typed by the field
+                      FilterCase{"NRORDEM > 2 and IDTPBUTTON = '5'", {"003", "005"}},
+                      FilterCase{"idtpbutton = '3' OR nrordem = 4", {"002", "004"}},
+                      FilterCase{"(IDTPBUTTON = '5' or IDTPBUTTON = '3') and not VRTAXAADMI = 0",
+                                 {"002", "003", "005"}},
+                      FilterCase{"IDTPBUTTON = '5' and (NRORDEM = 1 or NRORDEM = 5)", {"001", "005"}},
+                      FilterCase{"CDTIPORECE = '00'", {}}, FilterCase{"", {"001", "002", "003", "004", "005"}}));
 
 TEST_F(PaymentTypesTest, MalformedFiltersRaiseAndChangeNothing) {
-  const char* bad[] = {"IDTPBUTTON = ",      "IDTPBUTTON '5'",   "(IDTPBUTTON = '5'",
-                       "NOFIELD = 1",        "NRORDEM = 'abc'",  "IDTPBUTTON = '5",
-                       "IDTPBUTTON = '5' x", "'5' = '5'",        "IDTPBUTTON == '5'"};
+  const char* bad[] = {"IDTPBUTTON = ",      "IDTPBUTTON '5'",  "(IDTPBUTTON = '5'",
+                       "NOFIELD = 1",        "NRORDEM = 'abc'", "IDTPBUTTON = '5",
+                       "IDTPBUTTON = '5' x", "'5' = '5'",       "IDTPBUTTON == '5'"};
   for (const char* filter : bad) {
     SCOPED_TRACE(filter);
     ds.SetFiltered(false);

@@ -32,7 +32,7 @@ TEST(StringList, IndexOfNameComparesTheRawTextBeforeEquals) {
       {"001-000", -1, ""},             // without the blank: no such name
       {"010-000 ", 2, " REDECARD"},    // the first of two
       {"010-000  ", 4, " segunda"},
-      {"SEM IGUAL", -1, ""},           // a line without "=" has no name
+      {"SEM IGUAL", -1, ""},  // a line without "=" has no name
       {"999-999 ", -1, ""},
   };
   for (const auto& c : cases) {
@@ -79,8 +79,12 @@ TEST(StringList, TextEndsEveryLineWithCrLfAndReadsAnyLineEnd) {
     const char* text;
     Strings lines;
   } cases[] = {
-      {"a\r\nb\r\n", {"a", "b"}}, {"a\nb\n", {"a", "b"}},     {"a\rb", {"a", "b"}},
-      {"a\n\nb", {"a", "", "b"}}, {"a\r\n\r\n", {"a", ""}},  {"", {}},
+      {"a\r\nb\r\n", {"a", "b"}},
+      {"a\nb\n", {"a", "b"}},
+      {"a\rb", {"a", "b"}},
+      {"a\n\nb", {"a", "", "b"}},
+      {"a\r\n\r\n", {"a", ""}},
+      {"", {}},
       {"\n", {""}},
   };
   for (const auto& c : cases) {

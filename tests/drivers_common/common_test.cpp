@@ -58,14 +58,11 @@ TEST_F(CommonTest, WaitEndsAtItsBoundOrWhenATryAbandons) {
   EXPECT_EQ(tries, 4);
 
   tries = 0;
-  EXPECT_EQ(drivers::WaitUntil(
-                [&tries] { return ++tries == 2 ? drivers::Try::Abandon : drivers::Try::Again; },
-                10, 5),
+  EXPECT_EQ(drivers::WaitUntil([&tries] { return ++tries == 2 ? drivers::Try::Abandon : drivers::Try::Again; }, 10, 5),
             drivers::WaitEnd::Abandoned);
   EXPECT_EQ(tries, 2);
 
-  EXPECT_EQ(drivers::WaitUntil([] { return drivers::Try::Again; }, 10, 0),
-            drivers::WaitEnd::OutOfTries);
+  EXPECT_EQ(drivers::WaitUntil([] { return drivers::Try::Again; }, 10, 0), drivers::WaitEnd::OutOfTries);
 }
 
 using TEntry = int();
@@ -117,8 +114,7 @@ TEST_F(CommonTest, EntryPointsAreBoundAllOrNothing) {
   EXPECT_NE(formata, nullptr);
   EXPECT_TRUE(drivers::AllBound(complete));
 
-  const std::array<drivers::EntryPoint, 2> lacking{{{"FormataTX", &formata},
-                                                    {"NaoExiste", &ausente}}};
+  const std::array<drivers::EntryPoint, 2> lacking{{{"FormataTX", &formata}, {"NaoExiste", &ausente}}};
   EXPECT_FALSE(drivers::BindAll(library, lacking));
   EXPECT_EQ(formata, nullptr);
   EXPECT_EQ(ausente, nullptr);
@@ -137,8 +133,7 @@ TEST_F(CommonTest, AMissingMakerLibraryIsNamedToTheOperatorAndLogged) {
   EXPECT_EQ(library, nullptr);
   EXPECT_THAT(sandbox.DebugLog(), HasSubstr(" - ERRO!!! DLL nao carregada: Ausente32.dll "));
   ASSERT_EQ(sandbox.dialogs->Seen().size(), 1u);
-  EXPECT_EQ(sandbox.dialogs->Seen()[0].text,
-            "Biblioteca da impressora fiscal n\xE3o encontrada: Ausente32.dll");
+  EXPECT_EQ(sandbox.dialogs->Seen()[0].text, "Biblioteca da impressora fiscal n\xE3o encontrada: Ausente32.dll");
   EXPECT_EQ(sandbox.dialogs->Seen()[0].type, platform::mtError);
   EXPECT_EQ(sandbox.dialogs->Seen()[0].buttons, platform::mbOK);
 }
@@ -159,10 +154,8 @@ TEST_F(CommonTest, DigitFieldsOfTheOtherMakersFitTheSameRule) {
   EXPECT_THAT(sandbox.dialogs->Texts(), IsEmpty());
 
   EXPECT_EQ(drivers::AmountField(desconto, 123.45), std::nullopt);
-  EXPECT_THAT(sandbox.DebugLog(),
-              HasSubstr(" - ERRO!!! Valor fora do formato da impressora fiscal. P4: 123"));
-  EXPECT_THAT(sandbox.dialogs->Texts(),
-              ElementsAre("Valor fora do formato da impressora fiscal."));
+  EXPECT_THAT(sandbox.DebugLog(), HasSubstr(" - ERRO!!! Valor fora do formato da impressora fiscal. P4: 123"));
+  EXPECT_THAT(sandbox.dialogs->Texts(), ElementsAre("Valor fora do formato da impressora fiscal."));
 }
 
 // Per model, the code a command goes out with.

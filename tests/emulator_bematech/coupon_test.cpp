@@ -23,11 +23,26 @@ TEST_F(CouponTest, CompleteCouponWithChangePrintsEveryPartAndCountsTheCoo) {
   EXPECT_EQ(lib.CouponNumber(), 1);
   EXPECT_DOUBLE_EQ(lib.GrandTotal(), 31.00);
   std::string tape = TapeText();
-  for (const char* expected :
-       {"CUPOM FISCAL", "COO:000001", "001 0000000000123 ARROZ TIPO 1 5KG", "2 x 12,50 01T18,00%",
-        "002 0000000000456 FEIJ\xC3O", "1,500 x 4,00 F", "desconto item", "-0,50", "TOTAL R$", "30,50",
-        "Cartao", "10,00", "Dinheiro", "50,00", "TROCO R$", "29,50", "Obrigado\nVolte sempre\n", "BEMATECH",
-        "FAB:BE050375610000012345", "ECF:001"})
+  for (const char* expected : {"CUPOM FISCAL",
+                               "COO:000001",
+                               "001 0000000000123 ARROZ TIPO 1 5KG",
+                               "2 x 12,50 01T18,00%",
+                               "002 0000000000456 FEIJ\xC3O",
+                               "1,500 x 4,00 F",
+                               "desconto item",
+                               "-0,50",
+                               "TOTAL R$",
+                               "30,50",
+                               "Cartao",
+                               "10,00",
+                               "Dinheiro",
+                               "50,00",
+                               "TROCO R$",
+                               "29,50",
+                               "Obrigado\nVolte sempre\n",
+                               "BEMATECH",
+                               "FAB:BE050375610000012345",
+                               "ECF:001"})
     EXPECT_NE(tape.find(expected), std::string::npos) << expected;
   for (std::size_t start = 0, end; (end = tape.find('\n', start)) != std::string::npos; start = end + 1)
     EXPECT_LE(end - start, 48u) << tape.substr(start, end - start);
@@ -128,8 +143,7 @@ TEST_F(CouponTest, ClosedCouponCanNoLongerBeCancelledOnceAnotherDocumentWasPrint
 }
 
 TEST_F(CouponTest, RestaurantItemIsCancelledOnlyWhereItWasRegistered) {
-  const std::vector<std::string> item{"0012", "00000550", "01", "00000000", "002000", "00000000000077",
-                                      "CHOPP", "01"};
+  const std::vector<std::string> item{"0012", "00000550", "01", "00000000", "002000", "00000000000077", "CHOPP", "01"};
   Ok("80|48", item);
   std::vector<std::string> other_table = item;
   other_table[0] = "0013";
@@ -148,8 +162,7 @@ TEST_F(CouponTest, TablesCouponHoldsItsItemsAndClosesLikeTheCounters) {
   Ok("80|48", {"12", "00000550", "01", "00000000", "002000", "00000000000077", "CHOPP", "01"});
   Ok("80|48", {"12", "00003200", "01", "00000000", "001000", "00000000000042", "FRITAS", "FF"});
   Ok("80|48", {"13", "00000650", "01", "00000000", "001000", "00000000000035", "REFRIGERANTE", "01"});
-  EXPECT_EQ(Send("80|48", {"12", "00000100", "01", "00000000", "001000", "00000000000099", "PAO", "09"}).st2,
-            0x10)
+  EXPECT_EQ(Send("80|48", {"12", "00000100", "01", "00000000", "001000", "00000000000099", "PAO", "09"}).st2, 0x10)
       << "a rate the printer does not have";
   lib.PowerCycle();
   ASSERT_NE(lib.IniPortaStr("COM1"), 0);
@@ -163,8 +176,8 @@ TEST_F(CouponTest, TablesCouponHoldsItsItemsAndClosesLikeTheCounters) {
   EXPECT_EQ(lib.CouponOpen(), 0);
   EXPECT_DOUBLE_EQ(lib.GrandTotal(), 43.00);
   const std::string tape = TapeText();
-  for (const char* expected : {"CUPOM FISCAL", "001 77 CHOPP", "2 x 5,50 01T18,00%", "002 42 FRITAS",
-                               "1 x 32,00 F", "43,00", "TROCO R$"})
+  for (const char* expected :
+       {"CUPOM FISCAL", "001 77 CHOPP", "2 x 5,50 01T18,00%", "002 42 FRITAS", "1 x 32,00 F", "43,00", "TROCO R$"})
     EXPECT_NE(tape.find(expected), std::string::npos) << expected << "\n" << tape;
   EXPECT_EQ(tape.find("REFRIGERANTE", tape.find("CUPOM FISCAL")), std::string::npos) << "table 13 is not on it";
   EXPECT_EQ(Send("80|50", {"12", "0", "00000000000000"}).st2, 0x01) << "table 12 is free";

@@ -63,7 +63,8 @@ TEST_F(FaultsTest, BusyPrinterShowsBit6ForTheHeldPollsAndKeepsTheAnswer) {
   }
   EXPECT_EQ(polls, 3);
   EXPECT_EQ(Answer(), "120626") << "the busy polls do not replace the answer";
-  EXPECT_EQ(Frames(), (std::vector<std::string>{FrameFor("35", {"27"}), FrameFor("19"), FrameFor("19"), FrameFor("19")}));
+  EXPECT_EQ(Frames(),
+            (std::vector<std::string>{FrameFor("35", {"27"}), FrameFor("19"), FrameFor("19"), FrameFor("19")}));
   EXPECT_EQ(lib.StatusPolls(), 4);
 
   lib.HoldBusy(1);

@@ -26,7 +26,7 @@ TEST_F(PersistenceTest, PowerCycleKeepsTheFiscalMemoryAndTheOpenCoupon) {
   Ok("05");
   Ok("00");
   Sell("9", 2, 333);
-  Ok("09", {"0000000000010", "PE\xC7" "A 100%", "02", "0001", "00000100", "0000"});
+  Ok("09", {"0000000000010", "PE\307A 100%", "02", "0001", "00000100", "0000"});
   Ok("31", {"001"});
   const std::vector<std::vector<std::string>> questions = {
       {"27"}, {"30"}, {"26"}, {"35", "25"}, {"35", "29"}, {"35", "27"}, {"35", "00"}, {"71", "dinheiro"}};
@@ -69,9 +69,7 @@ TEST_F(PersistenceTest, UnreadableMemoryIsReportedAndNeverOverwritten) {
   };
   for (const auto& [name, text] : cases) {
     SCOPED_TRACE(name);
-    {
-      std::ofstream(File("broken"), std::ios::binary) << text;
-    }
+    { std::ofstream(File("broken"), std::ios::binary) << text; }
     lib.SetStateFile(File("broken").c_str());
     ASSERT_NE(lib.IniPortaStr("COM1"), 0);
     EXPECT_EQ(Send("00").st2, 0x20);
@@ -114,7 +112,10 @@ TEST_F(PersistenceTest, ReductionFallsDueAtTwoInTheMorningOfTheNextDay) {
     int day, hour, minute;
     bool due;
   } cases[] = {
-      {12, 23, 59, false}, {13, 1, 59, false}, {13, 2, 0, true}, {14, 0, 30, true},
+      {12, 23, 59, false},
+      {13, 1, 59, false},
+      {13, 2, 0, true},
+      {14, 0, 30, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.day << " " << c.hour << ":" << c.minute);

@@ -78,12 +78,11 @@ const Refusal kRefusals[] = {
     {"reduction file before any Z", {}, FrameFor("69"), 0, 0x01},
 };
 
-INSTANTIATE_TEST_SUITE_P(Commands, RefusalTest, ::testing::ValuesIn(kRefusals),
-                         [](const auto& info) {
-                           std::string name;
-                           for (char c : std::string(info.param.name)) name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
-                           return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Commands, RefusalTest, ::testing::ValuesIn(kRefusals), [](const auto& info) {
+  std::string name;
+  for (char c : std::string(info.param.name)) name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+  return name;
+});
 
 using OpenCouponBitTest = PrinterTest;
 

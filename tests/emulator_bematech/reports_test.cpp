@@ -35,13 +35,25 @@ TEST_F(ReportsTest, ReadingXPrintsTheDayAndReductionZClosesIt) {
   EXPECT_NE(tape.find("LEITURA X"), std::string::npos);
   EXPECT_NE(tape.find("VENDA BRUTA"), std::string::npos);
   // Grand total 18, gross, cancellations, discounts, surcharges, net 14 each, COO 6, CRZ 4.
-  EXPECT_EQ(Ask("27"), "000000000000001000" "00000000001000" "00000000000000" "00000000000000"
-                       "00000000000000" "00000000001000" "000002" "0000");
+  EXPECT_EQ(Ask("27"), "000000000000001000"
+                       "00000000001000"
+                       "00000000000000"
+                       "00000000000000"
+                       "00000000000000"
+                       "00000000001000"
+                       "000002"
+                       "0000");
 
   Ok("05");
   EXPECT_EQ(lib.ReductionCount(), 1);
-  EXPECT_EQ(Ask("27"), "000000000000001000" "00000000000000" "00000000000000" "00000000000000"
-                       "00000000000000" "00000000000000" "000003" "0001");
+  EXPECT_EQ(Ask("27"), "000000000000001000"
+                       "00000000000000"
+                       "00000000000000"
+                       "00000000000000"
+                       "00000000000000"
+                       "00000000000000"
+                       "000003"
+                       "0001");
   EXPECT_EQ(Send("05").st2, 0x01) << "the day was already reduced";
   Ok("00");
   EXPECT_EQ(Send("05").st2, 0x01) << "not with a coupon open";
@@ -145,7 +157,7 @@ TEST_F(ReportsTest, VoucherAndReportPrintTheirTextAsSent) {
   Ok("67", {"RELATORIO\n"});
   Ok("21");
   std::string tape = TapeText();
-  for (const char* expected : {"COMPROVANTE N\xC3O FISCAL", "01 Relatorios", "COMPROVANTE CR\xC9" "DITO OU D\xC9" "BITO",
+  for (const char* expected : {"COMPROVANTE N\xC3O FISCAL", "01 Relatorios", "COMPROVANTE CR\311DITO OU D\311BITO",
                                "\nLINHA UM\nLINHA DOIS\n", "RELAT\xD3RIO GERENCIAL", "RELATORIO\n"})
     EXPECT_NE(tape.find(expected), std::string::npos) << expected;
   EXPECT_EQ(lib.CouponNumber(), 3);

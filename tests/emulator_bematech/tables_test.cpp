@@ -52,7 +52,9 @@ TEST_F(TablesTest, RatesAndTheServiceMapFollowTheProgrammedTable) {
       {"", std::string(2, '\0'), "00"},
       {"0500S", std::string("\x80\x00", 2), "010500"},
       {"1700T,1800T,1200T,0700T,2500T,0400T,0300T,0200T,0100T,1100T,1300T,1400T,1500T,1600T,1900T,0200S",
-       std::string("\x00\x01", 2), "16170018001200070025000400030002000100110013001400150016001900" "0200"},
+       std::string("\x00\x01", 2),
+       "16170018001200070025000400030002000100110013001400150016001900"
+       "0200"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.rates);
@@ -70,7 +72,10 @@ TEST_F(TablesTest, StartUpVariablesAnswerIdentityClockAndFiscalDay) {
     const char* variable;
     const char* answer;
   } cases[] = {
-      {"00", "BE0903SC95540000777"}, {"14", "007"}, {"23", "120626090507"}, {"27", "120626"},
+      {"00", "BE0903SC95540000777"},
+      {"14", "007"},
+      {"23", "120626090507"},
+      {"27", "120626"},
   };
   for (const Case& c : cases) EXPECT_EQ(Ask("35", {c.variable}), c.answer) << c.variable;
   lib.SetFiscalDay(0, 0, 0);

@@ -25,17 +25,28 @@ std::vector<std::string> Steps(Before before) {
   const std::string paid = W("72|01|00000000002000");
   const std::string footer = W("34| ");
   switch (before) {
-    case Before::Rest: return {};
-    case Before::Totalizer: return {W("40|01|CONTRA-VALE EMITIDO")};
-    case Before::Coupon: return {open};
-    case Before::Item: return {open, item};
-    case Before::Closing: return {open, item, closing};
-    case Before::Paid: return {open, item, closing, paid};
-    case Before::Closed: return {open, item, closing, paid, footer};
-    case Before::Voucher: return {open, item, closing, paid, footer, W("66|Dinheiro|00000000002000|000001")};
-    case Before::Report: return {W("20| ")};
-    case Before::Reduced: return {W("05")};
-    case Before::Table: return {W("80|48|12|00001000|01|00000000|002000|00000000000001|ARROZ|FF")};
+    case Before::Rest:
+      return {};
+    case Before::Totalizer:
+      return {W("40|01|CONTRA-VALE EMITIDO")};
+    case Before::Coupon:
+      return {open};
+    case Before::Item:
+      return {open, item};
+    case Before::Closing:
+      return {open, item, closing};
+    case Before::Paid:
+      return {open, item, closing, paid};
+    case Before::Closed:
+      return {open, item, closing, paid, footer};
+    case Before::Voucher:
+      return {open, item, closing, paid, footer, W("66|Dinheiro|00000000002000|000001")};
+    case Before::Report:
+      return {W("20| ")};
+    case Before::Reduced:
+      return {W("05")};
+    case Before::Table:
+      return {W("80|48|12|00001000|01|00000000|002000|00000000000001|ARROZ|FF")};
   }
   return {};
 }
@@ -47,10 +58,10 @@ struct WireCase {
   int st1 = 0, st2 = 0;  // both 0: taken
 };
 
-constexpr int kFieldCount = 0x01;       // ST1 bit 0
-constexpr int kSyntax = 0x08;           // ST1 bit 3
-constexpr int kFieldType = 0x80;        // ST2 bit 7
-constexpr int kNotExecuted = 0x01;      // ST2 bit 0
+constexpr int kFieldCount = 0x01;   // ST1 bit 0
+constexpr int kSyntax = 0x08;       // ST1 bit 3
+constexpr int kFieldType = 0x80;    // ST2 bit 7
+constexpr int kNotExecuted = 0x01;  // ST2 bit 0
 
 const std::string k620(620, 'A');
 const std::string k29(29, 'D');
@@ -84,12 +95,9 @@ const WireCase kCases[] = {
      kFieldType},
     {"item, code of 12", Before::Coupon, W("09|000000000001|ARROZ|FF|0001|00001000|0000"), 0, kFieldType},
     {"item, code of 14", Before::Coupon, W("09|00000000000001|ARROZ|FF|0001|00001000|0000"), 0, kFieldType},
-    {"item, quantity with a comma", Before::Coupon, W("09|0000000000001|ARROZ|FF|001,50|00001000|0000"), 0,
-     kFieldType},
-    {"item, price of seven digits", Before::Coupon, W("09|0000000000001|ARROZ|FF|0001|0001000|0000"), 0,
-     kFieldType},
-    {"item, discount of three zeros", Before::Coupon, W("09|0000000000001|ARROZ|FF|0001|00001000|000"), 0,
-     kFieldType},
+    {"item, quantity with a comma", Before::Coupon, W("09|0000000000001|ARROZ|FF|001,50|00001000|0000"), 0, kFieldType},
+    {"item, price of seven digits", Before::Coupon, W("09|0000000000001|ARROZ|FF|0001|0001000|0000"), 0, kFieldType},
+    {"item, discount of three zeros", Before::Coupon, W("09|0000000000001|ARROZ|FF|0001|00001000|000"), 0, kFieldType},
     {"item, five fields", Before::Coupon, W("09|0000000000001|ARROZ|FF|0001|00001000"), kFieldCount, 0},
     {"item cancelled by number", Before::Item, W("31|001")},
     {"surcharge in ten digits", Before::Item, W("62|50|0000000100")},

@@ -49,9 +49,7 @@ TEST(Clock, FrozenOrHostWithOffset) {
 
 class PortLockTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ASSERT_EQ(setenv("PKG_QDM_EMU_LOCK_DIR", (dir + "/ports").c_str(), 1), 0);
-  }
+  void SetUp() override { ASSERT_EQ(setenv("PKG_QDM_EMU_LOCK_DIR", (dir + "/ports").c_str(), 1), 0); }
   void TearDown() override { unsetenv("PKG_QDM_EMU_LOCK_DIR"); }
   testsupport::TempDir temp{"emu-locks"};
   std::string dir = temp.path();

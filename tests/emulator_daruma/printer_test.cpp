@@ -39,8 +39,9 @@ class PrinterTest : public PoweredPrinter {
   std::string CloseCoupon(long long cents) {
     char digits[16];
     std::snprintf(digits, sizeof digits, "%012lld", cents);
-    if (type8()) return Command(0xC9, "0000" + std::to_string(cents / 100) + "," +
-                                         std::to_string(cents % 100 / 10) + std::to_string(cents % 10) + B(0xFF));
+    if (type8())
+      return Command(0xC9, "0000" + std::to_string(cents / 100) + "," + std::to_string(cents % 100 / 10) +
+                               std::to_string(cents % 10) + B(0xFF));
     EXPECT_EQ(Command(0xF1, "1000000000000").substr(0, 2), ":0");
     EXPECT_EQ(Command(0xF2, "P" + std::string(digits) + B(0xFF)).substr(0, 2), ":0");
     return Command(0xF3, B(0xFF));
@@ -78,15 +79,15 @@ TEST_P(PrinterTest, CouponCycleOfTheModel) {
 
 TEST_P(PrinterTest, RefusedCommandChangesNothing) {
   const std::string tape_before = printer.TapeText();
-  EXPECT_EQ(Sale("A", "000001000"), ":E10");          // no coupon
-  EXPECT_EQ(Command(0xCE), ":E13");                   // nothing to cancel
-  EXPECT_EQ(Command(0x77), ":E01");                   // no such command
+  EXPECT_EQ(Sale("A", "000001000"), ":E10");  // no coupon
+  EXPECT_EQ(Command(0xCE), ":E13");           // nothing to cancel
+  EXPECT_EQ(Command(0x77), ":E01");           // no such command
   ASSERT_EQ(Command(0xC8), ":0000001");
-  EXPECT_EQ(Command(0xC8), ":E10");                   // already open
-  EXPECT_EQ(Sale("Z", "000001000"), ":E12");          // no such rate
-  EXPECT_EQ(Sale("A", "00000100X"), ":E02");          // not digits
-  EXPECT_EQ(Command(0xD7, "A123"), ":E02");           // short
-  EXPECT_EQ(Command(0xCD, "1"), ":E13");              // no item 1
+  EXPECT_EQ(Command(0xC8), ":E10");           // already open
+  EXPECT_EQ(Sale("Z", "000001000"), ":E12");  // no such rate
+  EXPECT_EQ(Sale("A", "00000100X"), ":E02");  // not digits
+  EXPECT_EQ(Command(0xD7, "A123"), ":E02");   // short
+  EXPECT_EQ(Command(0xCD, "1"), ":E13");      // no item 1
   printer.SetPaper(2);
   EXPECT_EQ(Sale("A", "000001000"), ":E20");
   printer.SetPaper(0);

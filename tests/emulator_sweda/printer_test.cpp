@@ -60,8 +60,8 @@ TEST_P(PrinterTest, EveryTableSelectorAndItsSlices) {
     char selector;
     std::size_t data_end;  // last position of the table's data
   };
-  const Table tables[] = {{'3', 76}, {'4', 56}, {'5', 35 + 3 * w}, {'6', 7 + 7 * w}, {'7', 127},
-                          {'8', 127}, {'9', 127}, {'A', 127}, {'B', 127}, {'C', 127}, {'D', 67}};
+  const Table tables[] = {{'3', 76},  {'4', 56},  {'5', 35 + 3 * w}, {'6', 7 + 7 * w}, {'7', 127}, {'8', 127},
+                          {'9', 127}, {'A', 127}, {'B', 127},        {'C', 127},       {'D', 67}};
   for (const Table& t : tables) {
     const std::string answer = Send("29", std::string(1, t.selector));
     ASSERT_EQ(answer.size(), t.data_end + 1) << t.selector;
@@ -116,12 +116,18 @@ TEST_P(PrinterTest, TablesAreProgrammedOnlyBetweenAReductionAndTheDaysFirstMovem
 
 TEST_P(PrinterTest, MemoryKeptAcrossAPowerCycleAndARefusalChangesNothing) {
   ASSERT_EQ(Send("17"), ".+P000}");
-  const std::string item = "0000000000001" "0001000" "000000250" "000000000250" + std::string(24, 'A') + "T01" +
-                           std::string(40, ' ');
+  const std::string item = "0000000000001"
+                           "0001000"
+                           "000000250"
+                           "000000000250" +
+                           std::string(24, 'A') + "T01" + std::string(40, ' ');
   ASSERT_EQ(Send("01", item), ".+P000}");
   // A total the printer does not agree with is refused.
-  const std::string wrong = "0000000000001" "0003000" "000000115" "000000003450" + std::string(24, 'A') +
-                            "T01" + std::string(40, ' ');
+  const std::string wrong = "0000000000001"
+                            "0003000"
+                            "000000115"
+                            "000000003450" +
+                            std::string(24, 'A') + "T01" + std::string(40, ' ');
   EXPECT_EQ(Send("01", wrong), ".-P011ERRO-VALOR INVALIDO}");
   printer.PowerCycle();
   abre_(1, 5);
@@ -146,8 +152,11 @@ TEST_P(PrinterTest, FaultsAtOneCommandLeaveTheOthersAlone) {
   printer.HoldBusyAt("01", 1);
   printer.RefuseAt("273", "-P010", "ERRO-MEMORIA FISCAL", -1);
   ASSERT_EQ(Send("17"), ".+P000}");
-  const std::string item = "0000000000001" "0001000" "000000250" "000000000250" + std::string(24, 'A') + "T01" +
-                           std::string(40, ' ');
+  const std::string item = "0000000000001"
+                           "0001000"
+                           "000000250"
+                           "000000000250" +
+                           std::string(24, 'A') + "T01" + std::string(40, ' ');
   // Busy: answered, not carried out; the next one is.
   EXPECT_EQ(Send("01", item), ".-P006ERRO-IMPRESSORA OCUPADA}");
   EXPECT_EQ(Send("01", item), ".+P000}");

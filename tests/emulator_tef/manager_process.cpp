@@ -30,8 +30,7 @@ std::string manager_binary() {
   return (std::filesystem::read_symlink("/proc/self/exe").parent_path() / "tef_manager").string();
 }
 
-ManagerProcess::ManagerProcess(const std::filesystem::path& root,
-                               const std::vector<std::string>& args) {
+ManagerProcess::ManagerProcess(const std::filesystem::path& root, const std::vector<std::string>& args) {
   std::vector<std::string> all{"--root", root.string()};
   all.insert(all.end(), args.begin(), args.end());
   const std::string log = root.string() + ".log";

@@ -47,8 +47,7 @@ Fields parse_fields(const std::string& bytes) {
   std::string line;
   while (std::getline(in, line)) {
     const auto eq = line.find('=');
-    if (eq != std::string::npos)
-      fields.emplace(trimmed(line.substr(0, eq)), trimmed(line.substr(eq + 1)));
+    if (eq != std::string::npos) fields.emplace(trimmed(line.substr(0, eq)), trimmed(line.substr(eq + 1)));
   }
   return fields;
 }
@@ -71,8 +70,7 @@ TefRoot::TefRoot(const std::string& name, bool with_subdirectories) {
 
 TefRoot::~TefRoot() = default;
 
-void TefRoot::write_request(const std::vector<std::string>& lines,
-                            const std::string& name) const {
+void TefRoot::write_request(const std::vector<std::string>& lines, const std::string& name) const {
   std::string bytes;
   for (const auto& line : lines) bytes += line + "\r\n";
   write_whole(root_ / "req" / name, bytes + "999-999 = 0\r\n");
@@ -96,9 +94,7 @@ Fields TefRoot::transaction(const std::vector<std::string>& lines) const {
   return parse_fields(take("intpos.001").value_or(""));
 }
 
-void TefRoot::write_control(const std::string& text) const {
-  write_whole(root_ / "manager.ctl", text);
-}
+void TefRoot::write_control(const std::string& text) const { write_whole(root_ / "manager.ctl", text); }
 
 std::string TefRoot::journal() const { return read_all(root_ / "journal.txt"); }
 

@@ -32,8 +32,7 @@ class TefRoot {
   const fs::path& path() const { return root_; }
 
   // Writes the record (lines + "999-999 = 0", CR LF) whole to req/<name>.
-  void write_request(const std::vector<std::string>& lines,
-                     const std::string& name = "intpos.001") const;
+  void write_request(const std::vector<std::string>& lines, const std::string& name = "intpos.001") const;
   // Waits (polling, bounded) for resp/<name>, reads it and deletes it, as
   // the library does with the status file; nullopt when it never comes.
   std::optional<std::string> take(const std::string& name) const;

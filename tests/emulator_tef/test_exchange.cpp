@@ -15,9 +15,8 @@ const std::string ack_atv = "000-000 = ATV\r\n001-000 = 0123456789\r\n999-999 = 
 TEST(TefManagerStart, CreatesRequestAndAnswerDirectories) {
   TefRoot root("tef_dial", /*with_subdirectories=*/false);
   ManagerProcess manager(root.path());
-  EXPECT_TRUE(eventually([&] {
-    return fs::is_directory(root.path() / "req") && fs::is_directory(root.path() / "resp");
-  }));
+  EXPECT_TRUE(
+      eventually([&] { return fs::is_directory(root.path() / "req") && fs::is_directory(root.path() / "resp"); }));
 }
 
 TEST(TefManagerStart, RefusesASecondManagerOnTheSameRoot) {
@@ -41,7 +40,8 @@ TEST(TefManagerStart, UnwritableRootIsNotTakenForAnotherManager) {
   ManagerProcess manager(root.path());
   EXPECT_EQ(manager.wait_exit(), 1);
   const std::string log = ManagerLog(root);
-  EXPECT_NE(log.find("n\xC3\xA3o \xC3\xA9 poss\xC3\xADvel gravar em " + root.path().string()), std::string::npos) << log;
+  EXPECT_NE(log.find("n\xC3\xA3o \xC3\xA9 poss\xC3\xADvel gravar em " + root.path().string()), std::string::npos)
+      << log;
   EXPECT_EQ(log.find("outro gerenciador"), std::string::npos) << log;
 }
 
@@ -67,9 +67,7 @@ struct SaleCase {
   const char* expected_card;
 };
 
-void PrintTo(const SaleCase& c, std::ostream* os) {
-  *os << c.root_name << "/" << c.expected_network;
-}
+void PrintTo(const SaleCase& c, std::ostream* os) { *os << c.root_name << "/" << c.expected_network; }
 
 class CardSale : public ::testing::TestWithParam<SaleCase> {};
 
@@ -77,8 +75,7 @@ TEST_P(CardSale, IsAnsweredAfterItsAcknowledgementWithAQuotedVoucher) {
   const auto& c = GetParam();
   TefRoot root(c.root_name);
   ManagerProcess manager(root.path());
-  std::vector<std::string> request{"000-000 = CRT", "001-000 = 0000004711", "003-000 = 1234",
-                                   "004-000 = 0"};
+  std::vector<std::string> request{"000-000 = CRT", "001-000 = 0000004711", "003-000 = 1234", "004-000 = 0"};
   for (const char* line : {c.network_line, c.type_line})
     if (*line) request.push_back(line);
   root.write_request(request);
@@ -113,18 +110,17 @@ TEST_P(CardSale, IsAnsweredAfterItsAcknowledgementWithAQuotedVoucher) {
     voucher += line + "\n";
   }
   for (const std::string& expected :
-       {std::string(c.expected_network), std::string(c.expected_card),
-        std::string("VALOR: R$ 12,34"), std::string("APROVADA"), "NSU: " + answer["012-000"]})
+       {std::string(c.expected_network), std::string(c.expected_card), std::string("VALOR: R$ 12,34"),
+        std::string("APROVADA"), "NSU: " + answer["012-000"]})
     EXPECT_NE(voucher.find(expected), std::string::npos) << expected << " in\n" << voucher;
   EXPECT_EQ(root.state_of(answer["012-000"]), "PENDENTE");
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Networks, CardSale,
-    ::testing::Values(SaleCase{"tef_dial", "", "", "REDECARD", "CARTAO DE DEBITO"},
-                      SaleCase{"tef_disc", "", "011-000 = 10", "TECBAN", "CARTAO DE CREDITO"},
-                      SaleCase{"tef_dial", "010-000 = CIELO", "011-000 = 20", "CIELO",
-                               "CARTAO DE DEBITO"}));
+INSTANTIATE_TEST_SUITE_P(Networks, CardSale,
+                         ::testing::Values(SaleCase{"tef_dial", "", "", "REDECARD", "CARTAO DE DEBITO"},
+                                           SaleCase{"tef_disc", "", "011-000 = 10", "TECBAN", "CARTAO DE CREDITO"},
+                                           SaleCase{"tef_dial", "010-000 = CIELO", "011-000 = 20", "CIELO",
+                                                    "CARTAO DE DEBITO"}));
 
 TEST(CardSaleNumbers, KeepIncreasingAcrossRestarts) {
   TefRoot root;

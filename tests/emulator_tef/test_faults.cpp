@@ -100,8 +100,8 @@ TEST(Faults, UnknownCommandIsOnlyAcknowledged) {
 TEST(Faults, RequestAboveTheBoundIsDiscardedUnread) {
   TefRoot root;
   ManagerProcess manager(root.path());
-  root.write_request({"000-000 = CRT", "001-000 = 0000000009", "003-000 = 1234",
-                      "002-000 = " + std::string(2 << 20, 'x')});
+  root.write_request(
+      {"000-000 = CRT", "001-000 = 0000000009", "003-000 = 1234", "002-000 = " + std::string(2 << 20, 'x')});
   EXPECT_TRUE(eventually([&] { return root.journal().find("pedido grande demais descartado") != std::string::npos; }));
   EXPECT_TRUE(fs::is_empty(root.path() / "req"));
   EXPECT_FALSE(fs::exists(root.path() / "resp" / "intpos.sts"));

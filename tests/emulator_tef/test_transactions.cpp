@@ -36,17 +36,19 @@ class Transactions : public ::testing::Test {
     const std::string echo = "000-000 = " + command + "\r\n001-000 = " + id + "\r\n";
     const auto reason = acknowledgement.find("030-000 = ");
     const std::string refusal =
-        reason == std::string::npos ? "" : acknowledgement.substr(reason + 10, acknowledgement.find('\r', reason) - reason - 10);
-    EXPECT_EQ(acknowledgement, echo + (refusal.empty() ? "" : "009-000 = 05\r\n030-000 = " + refusal + "\r\n") +
-                                   "999-999 = 0\r\n");
+        reason == std::string::npos
+            ? ""
+            : acknowledgement.substr(reason + 10, acknowledgement.find('\r', reason) - reason - 10);
+    EXPECT_EQ(acknowledgement,
+              echo + (refusal.empty() ? "" : "009-000 = 05\r\n030-000 = " + refusal + "\r\n") + "999-999 = 0\r\n");
     return refusal;
   }
 
   Fields cancel(const Fields& sold, const std::string& amount) {
-    return root.transaction({"000-000 = CNC", "001-000 = " + next_id(),
-                             "002-000 = " + sold.at("002-000"), "003-000 = " + amount,
-                             "010-000 = " + sold.at("010-000"), "012-000 = " + sold.at("012-000"),
-                             "022-000 = " + sold.at("022-000"), "023-000 = " + sold.at("023-000")});
+    return root.transaction({"000-000 = CNC", "001-000 = " + next_id(), "002-000 = " + sold.at("002-000"),
+                             "003-000 = " + amount, "010-000 = " + sold.at("010-000"),
+                             "012-000 = " + sold.at("012-000"), "022-000 = " + sold.at("022-000"),
+                             "023-000 = " + sold.at("023-000")});
   }
 
   std::string next_id() { return std::to_string(1000000000 + ++ids_); }
@@ -84,8 +86,7 @@ TEST_P(Settling, NeverConfirmsAndUndoesTheSameTransaction) {
   // One real transition at most: the first settling command.
   int transitions = 0;
   for (const char* state : {"estado=CONFIRMADA\n", "estado=DESFEITA\n"})
-    for (auto at = journal.find(state); at != std::string::npos; at = journal.find(state, at + 1))
-      ++transitions;
+    for (auto at = journal.find(state); at != std::string::npos; at = journal.find(state, at + 1)) ++transitions;
   EXPECT_EQ(transitions, 1) << journal;
 }
 
@@ -96,10 +97,8 @@ INSTANTIATE_TEST_SUITE_P(
         SettleCase{"ConfirmByFinalisation", {"CNF"}, true, "CONFIRMADA", ""},
         SettleCase{"Undo", {"NCN"}, false, "DESFEITA", ""},
         SettleCase{"ConfirmTwice", {"CNF", "CNF"}, false, "CONFIRMADA", "ja confirmada"},
-        SettleCase{"UndoAfterConfirm", {"CNF", "NCN"}, false, "CONFIRMADA",
-                   "recusada: transacao ja confirmada"},
-        SettleCase{"ConfirmAfterUndo", {"NCN", "CNF"}, false, "DESFEITA",
-                   "recusada: transacao desfeita"}),
+        SettleCase{"UndoAfterConfirm", {"CNF", "NCN"}, false, "CONFIRMADA", "recusada: transacao ja confirmada"},
+        SettleCase{"ConfirmAfterUndo", {"NCN", "CNF"}, false, "DESFEITA", "recusada: transacao desfeita"}),
     [](const auto& info) { return info.param.name; });
 
 TEST_F(Transactions, UnknownTransactionIsAcknowledgedAndJournaled) {
@@ -155,8 +154,7 @@ struct RefusalCase {
 
 void PrintTo(const RefusalCase& c, std::ostream* os) { *os << c.name; }
 
-class CancellationRefused : public Transactions,
-                            public ::testing::WithParamInterface<RefusalCase> {};
+class CancellationRefused : public Transactions, public ::testing::WithParamInterface<RefusalCase> {};
 
 TEST_P(CancellationRefused, IsDeclinedWithoutVoucher) {
   const auto& c = GetParam();
@@ -183,17 +181,16 @@ TEST_P(CancellationRefused, IsDeclinedWithoutVoucher) {
   EXPECT_EQ(root.state_of(answer["012-000"]), "NEGADA");
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, CancellationRefused,
-    ::testing::Values(
-        // The refused cancellation is still the client's next transaction:
-        // the sale it left pending is undone by the manager.
-        RefusalCase{"UnknownDocument", "", true, "1234", "Transacao nao encontrada", "DESFEITA"},
-        RefusalCase{"OtherAmount", "", false, "1235", "Valor nao confere", "PENDENTE"},
-        RefusalCase{"AlreadyCancelled", "CNC", false, "1234", "Transacao ja cancelada",
-                    "CANCELADA"},
-        RefusalCase{"UndoneSale", "NCN", false, "1234", "nao pode ser cancelada", "DESFEITA"}),
-    [](const auto& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Cases, CancellationRefused,
+                         ::testing::Values(
+                             // The refused cancellation is still the client's next transaction:
+                             // the sale it left pending is undone by the manager.
+                             RefusalCase{"UnknownDocument", "", true, "1234", "Transacao nao encontrada", "DESFEITA"},
+                             RefusalCase{"OtherAmount", "", false, "1235", "Valor nao confere", "PENDENTE"},
+                             RefusalCase{"AlreadyCancelled", "CNC", false, "1234", "Transacao ja cancelada",
+                                         "CANCELADA"},
+                             RefusalCase{"UndoneSale", "NCN", false, "1234", "nao pode ser cancelada", "DESFEITA"}),
+                         [](const auto& info) { return info.param.name; });
 
 int count(const std::string& text, const std::string& part) {
   int n = 0;
@@ -271,7 +268,8 @@ class AtStart : public Transactions, public ::testing::WithParamInterface<StartC
               {"027-000", token_of(root.journal(), "valor=300", "fin")}};
     }
     const auto answer = root.path() / "resp" / "intpos.001";
-    EXPECT_TRUE(eventually([&] { return root.journal().find("nota=resposta gravada: rede REDECARD doc ") != std::string::npos; }));
+    EXPECT_TRUE(eventually(
+        [&] { return root.journal().find("nota=resposta gravada: rede REDECARD doc ") != std::string::npos; }));
     manager.stop(SIGTERM);
     std::ifstream in(answer, std::ios::binary);
     std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -329,14 +327,13 @@ TEST_P(AtStart, TheManagerUndoesOnlyAnswersThatNeverReachedTheClient) {
   EXPECT_EQ(count(root.journal(), "desfeita pelo gerenciador"), *c.note ? 1 : 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Transactions, AtStart,
-    ::testing::Values(StartCase{"AnswerTaken", AnswerFate::Taken, "PENDENTE", ""},
-                      StartCase{"AnswerLeftInResp", AnswerFate::LeftInResp, "DESFEITA",
-                                "pendente na partida, resposta nao retirada"},
-                      StartCase{"AnswerNeverWritten", AnswerFate::NeverWritten, "DESFEITA",
-                                "pendente na partida, resposta nao gravada"}),
-    [](const auto& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Transactions, AtStart,
+                         ::testing::Values(StartCase{"AnswerTaken", AnswerFate::Taken, "PENDENTE", ""},
+                                           StartCase{"AnswerLeftInResp", AnswerFate::LeftInResp, "DESFEITA",
+                                                     "pendente na partida, resposta nao retirada"},
+                                           StartCase{"AnswerNeverWritten", AnswerFate::NeverWritten, "DESFEITA",
+                                                     "pendente na partida, resposta nao gravada"}),
+                         [](const auto& info) { return info.param.name; });
 
 // A taken answer left pending at start is still undone when the client
 // starts another transaction without deciding it.
@@ -428,7 +425,6 @@ TEST(Journal, LineCutByAPowerFailureIsNotReplayed) {
   EXPECT_EQ(journal.back(), '\n');
 }
 
-
 // A shop's journal grows for years; the manager reads back at start only
 // what recovery needs. Here the journal's head is 8 GB (sparse): a start
 // that read it whole would never be ready, nor have the memory for it.
@@ -473,11 +469,10 @@ TEST(Journal, OlderTransactionIsLookedUpWhenARequestNamesIt) {
     for (int n = 1; n <= 1000; ++n) {
       char nsu[16];
       std::snprintf(nsu, sizeof nsu, "%06d", n);
-      const std::string t = std::string("tipo=CRT nsu=") + nsu + " rede=REDECARD valor=" + std::to_string(n) +
-                            " fin=F" + nsu;
+      const std::string t =
+          std::string("tipo=CRT nsu=") + nsu + " rede=REDECARD valor=" + std::to_string(n) + " fin=F" + nsu;
       journal << "2026-12-10 14:00:00 CRT id=" << 2 * n << " " << t << " estado=PENDENTE\n"
-              << "2026-12-10 14:00:00 CRT id=" << 2 * n << " nota=resposta gravada: rede REDECARD doc " << nsu
-              << "\n"
+              << "2026-12-10 14:00:00 CRT id=" << 2 * n << " nota=resposta gravada: rede REDECARD doc " << nsu << "\n"
               << "2026-12-10 14:00:01 CNF id=" << 2 * n + 1 << " " << t << " estado=CONFIRMADA\n";
     }
   }
@@ -488,9 +483,8 @@ TEST(Journal, OlderTransactionIsLookedUpWhenARequestNamesIt) {
   };
   request({"000-000 = CNF", "001-000 = 9000000001", "010-000 = REDECARD", "012-000 = 000001", "027-000 = F000001"});
   request({"000-000 = NCN", "001-000 = 9000000002", "027-000 = F000003"});
-  const auto cancellation =
-      root.transaction({"000-000 = CNC", "001-000 = 9000000003", "003-000 = 2", "010-000 = REDECARD",
-                        "012-000 = 000002"});
+  const auto cancellation = root.transaction(
+      {"000-000 = CNC", "001-000 = 9000000003", "003-000 = 2", "010-000 = REDECARD", "012-000 = 000002"});
   EXPECT_EQ(cancellation.at("009-000"), "0");
   EXPECT_EQ(cancellation.at("012-000"), "001001");
 

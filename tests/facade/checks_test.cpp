@@ -15,9 +15,7 @@ using platform::EncodeDate;
 using platform::EncodeTime;
 using platform::TDateTime;
 
-TDateTime At(int y, int mo, int d, int h, int mi, int s = 0) {
-  return EncodeDate(y, mo, d) + EncodeTime(h, mi, s, 0);
-}
+TDateTime At(int y, int mo, int d, int h, int mi, int s = 0) { return EncodeDate(y, mo, d) + EncodeTime(h, mi, s, 0); }
 
 struct ClockCase {
   const char* name;
@@ -28,8 +26,7 @@ struct ClockCase {
   TDateTime fiscal_day;
 };
 
-class VerificaData : public facade_test::FacadeTest,
-                     public ::testing::WithParamInterface<ClockCase> {};
+class VerificaData : public facade_test::FacadeTest, public ::testing::WithParamInterface<ClockCase> {};
 
 TEST_P(VerificaData, ChecksTheClockAndDecodesTheFiscalDay) {
   const ClockCase& c = GetParam();
@@ -51,24 +48,18 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, VerificaData,
     ::testing::Values(
         ClockCase{"FifteenMinutesBehind", At(2026, 12, 10, 10, 15), "1012261000", "", true, kDia},
-        ClockCase{"SecondsDoNotCount", At(2026, 12, 10, 10, 15, 59), "1012261000", "", true,
-                  kDia},
-        ClockCase{"SixteenMinutesBehind", At(2026, 12, 10, 10, 16), "1012261000", "", false,
-                  kDia},
+        ClockCase{"SecondsDoNotCount", At(2026, 12, 10, 10, 15, 59), "1012261000", "", true, kDia},
+        ClockCase{"SixteenMinutesBehind", At(2026, 12, 10, 10, 16), "1012261000", "", false, kDia},
         ClockCase{"SixteenMinutesAhead", At(2026, 12, 10, 10, 0), "1012261016", "", false, kDia},
         ClockCase{"HoursApart", At(2026, 12, 10, 12, 5), "1012261000", "", false, kDia},
-        ClockCase{"AcrossMidnight", At(2026, 12, 11, 0, 5), "101226235530", "", false,
-                  EncodeDate(2026, 12, 11)},
-        ClockCase{"FiscalDayDecoded", At(2026, 12, 10, 10, 0), "1012261000", "091226", true,
-                  EncodeDate(2026, 12, 9)},
+        ClockCase{"AcrossMidnight", At(2026, 12, 11, 0, 5), "101226235530", "", false, EncodeDate(2026, 12, 11)},
+        ClockCase{"FiscalDayDecoded", At(2026, 12, 10, 10, 0), "1012261000", "091226", true, EncodeDate(2026, 12, 9)},
         ClockCase{"NoClockTextStillDecodesTheDay", At(2026, 12, 10, 10, 0), "", "091226", true,
                   EncodeDate(2026, 12, 9)},
-        ClockCase{"LastYearsFiscalDay", At(2026, 1, 1, 10, 0), "", "311225", true,
-                  EncodeDate(2025, 12, 31)},
-        ClockCase{"UnreadableClockText", At(2026, 12, 10, 10, 0), "99999999999", "", true,
-                  kDia},
-        ClockCase{"UnreadableClockTextKeepsTheFiscalDay", At(2026, 12, 10, 10, 0),
-                  "99999999999", "091226", true, EncodeDate(2026, 12, 9)},
+        ClockCase{"LastYearsFiscalDay", At(2026, 1, 1, 10, 0), "", "311225", true, EncodeDate(2025, 12, 31)},
+        ClockCase{"UnreadableClockText", At(2026, 12, 10, 10, 0), "99999999999", "", true, kDia},
+        ClockCase{"UnreadableClockTextKeepsTheFiscalDay", At(2026, 12, 10, 10, 0), "99999999999", "091226", true,
+                  EncodeDate(2026, 12, 9)},
         ClockCase{"UnreadableFiscalDay", At(2026, 12, 10, 10, 0), "", "AB1226", true, kDia}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -84,24 +75,24 @@ TEST_P(SubtDataHora, GivesTheSignedHoursAndMinutes) {
   EXPECT_EQ(Qdm00000::SubtDataHora(GetParam().inicio, GetParam().fim), GetParam().expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, SubtDataHora,
-    ::testing::Values(DifferenceCase{At(2026, 12, 10, 10, 0), At(2026, 12, 10, 10, 7), "0:07"},
-                      DifferenceCase{At(2026, 12, 10, 10, 20), At(2026, 12, 10, 10, 0), "-0:20"},
-                      DifferenceCase{At(2026, 12, 10, 23, 55), At(2026, 12, 11, 0, 5), "0:10"},
-                      DifferenceCase{At(2026, 12, 10, 9, 0), At(2026, 12, 11, 11, 30), "26:30"},
-                      DifferenceCase{At(2026, 12, 10, 10, 0, 59), At(2026, 12, 10, 10, 1),
-                                     "0:01"},
-                      DifferenceCase{At(2026, 12, 10, 10, 0), At(2026, 12, 10, 10, 0), "0:00"}));
+INSTANTIATE_TEST_SUITE_P(Cases, SubtDataHora,
+                         ::testing::Values(DifferenceCase{At(2026, 12, 10, 10, 0), At(2026, 12, 10, 10, 7), "0:07"},
+                                           DifferenceCase{At(2026, 12, 10, 10, 20), At(2026, 12, 10, 10, 0), "-0:20"},
+                                           DifferenceCase{At(2026, 12, 10, 23, 55), At(2026, 12, 11, 0, 5), "0:10"},
+                                           DifferenceCase{At(2026, 12, 10, 9, 0), At(2026, 12, 11, 11, 30), "26:30"},
+                                           DifferenceCase{At(2026, 12, 10, 10, 0, 59), At(2026, 12, 10, 10, 1), "0:01"},
+                                           DifferenceCase{At(2026, 12, 10, 10, 0), At(2026, 12, 10, 10, 0), "0:00"}));
 
 class VerificaAliquota : public facade_test::FacadeTest {
  protected:
   VerificaAliquota() {
     platform::TClientDataSet& rates = Qdm00000::DataModule().cdsAliqImpFis;
     rates.CreateDataSet();
-    const struct { const char* cd; double vr; const char* id; } rows[] = {
-        {"01", 18, "T"}, {"02", 7, "T"}, {"03", 5, "S"},
-        {"FF", 0, "F"},  {"II", 0, "I"}, {"NN", 0, "N"}};
+    const struct {
+      const char* cd;
+      double vr;
+      const char* id;
+    } rows[] = {{"01", 18, "T"}, {"02", 7, "T"}, {"03", 5, "S"}, {"FF", 0, "F"}, {"II", 0, "I"}, {"NN", 0, "N"}};
     for (const auto& r : rows) {
       rates.Append();
       rates.FieldByName("CDALIQIMPFIS").SetAsString(r.cd);
@@ -159,9 +150,8 @@ TEST_F(DebugLog, AppendsOneDatedLinePerCallBesideTheHostProgram) {
   Qdm00000::ImpFisDebug("Abrindo porta COM1");
   platform::clock::Advance(61000);
   Qdm00000::ImpFisDebug("Comando : \x1B|19|\x1B");
-  EXPECT_EQ(sandbox.DebugLog(),
-            "10/12/2026 14:00:00 - Abrindo porta COM1\r\n"
-            "10/12/2026 14:01:01 - Comando : \x1B|19|\x1B\r\n");
+  EXPECT_EQ(sandbox.DebugLog(), "10/12/2026 14:00:00 - Abrindo porta COM1\r\n"
+                                "10/12/2026 14:01:01 - Comando : \x1B|19|\x1B\r\n");
 }
 
 TEST_F(DebugLog, AnUnwritableLogRaisesToTheCaller) {
@@ -172,9 +162,7 @@ TEST_F(DebugLog, AnUnwritableLogRaisesToTheCaller) {
 TEST_F(DebugLog, AnUnattendedAnswerLeavesALine) {
   Qdm00000::DataModule();
   platform::SetDialogPresenter(std::make_shared<platform::UnattendedPresenter>());
-  EXPECT_EQ(util::TouchMessageDlg(Text("ConfLeitX"), platform::mtConfirmation,
-                                  platform::mbYesNo),
-            platform::mrNo);
+  EXPECT_EQ(util::TouchMessageDlg(Text("ConfLeitX"), platform::mtConfirmation, platform::mbYesNo), platform::mrNo);
   EXPECT_NE(sandbox.DebugLog().find("Leitura X"), std::string::npos);
 }
 

@@ -17,21 +17,18 @@ TEST(Catalogue, HoldsTheSixtySevenEntriesInOrder) {
   ASSERT_EQ(msg.Count(), 67);
   EXPECT_EQ(msg.Entry(0), "Nome|NOME");
   EXPECT_EQ(msg.Entry(6), "Convenio|Conv\xEAnio");
-  EXPECT_EQ(msg.Entry(39),
-            "DataFiscalAnterior|A data fiscal da impressora est\xE1 menor que a data atual. "
-            "\xC9 necess\xE1ria a impress\xE3o de uma Redu\xE7\xE3o Z. Confirma?");
+  EXPECT_EQ(msg.Entry(39), "DataFiscalAnterior|A data fiscal da impressora est\xE1 menor que a data atual. "
+                           "\xC9 necess\xE1ria a impress\xE3o de uma Redu\xE7\xE3o Z. Confirma?");
   EXPECT_EQ(msg.Entry(42), "AliqNaoCad|AliqNaoCad");
   EXPECT_EQ(msg.Entry(48), "Valor_|V  A  L  O  R");
-  EXPECT_EQ(msg.Entry(66),
-            "ConfRelProds|Confirma impress\xE3o do Relat\xF3rio de Produtos?");
+  EXPECT_EQ(msg.Entry(66), "ConfRelProds|Confirma impress\xE3o do Relat\xF3rio de Produtos?");
   for (int i = 0; i < msg.Count(); ++i) {
     EXPECT_EQ(msg.Entry(i), Qdm00000::MessageCatalogue()[static_cast<std::size_t>(i)]);
   }
 }
 
 TEST(Catalogue, AnswersKeysWithoutRegardToCaseAndTheFirstOfARepeatedKey) {
-  EXPECT_EQ(Text("Datadif"),
-            "Data da impressora fiscal difere da data do sistema em mais de 15 minutos.");
+  EXPECT_EQ(Text("Datadif"), "Data da impressora fiscal difere da data do sistema em mais de 15 minutos.");
   EXPECT_EQ(Text("RELATORIO"), "Relatorios");
   EXPECT_EQ(Text("AliqNaoCad"), "Al\xEDquota n\xE3o cadastrada na impressora fiscal.");
   EXPECT_EQ(Text("Suprimento"), "Suprimento");
@@ -39,8 +36,7 @@ TEST(Catalogue, AnswersKeysWithoutRegardToCaseAndTheFirstOfARepeatedKey) {
 }
 
 TEST(Catalogue, KeysItLacksAnswerTheKeyItself) {
-  for (const char* key : {"ErroCom", "ErroRecp", "Promocao", "TOTALIZ", "TOTALIZOUTROS",
-                          "TotalizVendaCons"}) {
+  for (const char* key : {"ErroCom", "ErroRecp", "Promocao", "TOTALIZ", "TOTALIZOUTROS", "TotalizVendaCons"}) {
     EXPECT_EQ(Text(key), key);
   }
 }
@@ -63,15 +59,13 @@ TEST(DataModule, DeclaresTheLayoutsAndStartsClosed) {
   EXPECT_EQ(dm.cdsTipoReceAux.FieldDefs.back().Name, "DSMESSAGEBUT");
   EXPECT_EQ(dm.cdsMovCaixa.FieldDefs.size(), 18u);
   EXPECT_EQ(dm.cdsReducaoZ.FieldDefs.size(), 22u);
-  EXPECT_EQ(FieldNames(dm.cdsAliqImpFis),
-            (std::vector<std::string>{"CDALIQIMPFIS", "VRALIQIMPFIS", "IDALIQIMPFIS"}));
+  EXPECT_EQ(FieldNames(dm.cdsAliqImpFis), (std::vector<std::string>{"CDALIQIMPFIS", "VRALIQIMPFIS", "IDALIQIMPFIS"}));
   EXPECT_EQ(dm.cdsAliqImpFis.FieldDefs[0].Size, 10);
   EXPECT_EQ(dm.cdsAliqImpFis.FieldDefs[1].DataType, TFieldType::ftFloat);
 
   // Filled from files or by the front end: no layout of their own.
-  for (TClientDataSet* ds : {&dm.cdsCheckECF, &dm.cdsTipoTroco, &dm.cdsProduto,
-                             &dm.cdsProdVend, &dm.cdsOperadorSup, &dm.cdsIdCaixa,
-                             &dm.cdsProxLetra}) {
+  for (TClientDataSet* ds : {&dm.cdsCheckECF, &dm.cdsTipoTroco, &dm.cdsProduto, &dm.cdsProdVend, &dm.cdsOperadorSup,
+                             &dm.cdsIdCaixa, &dm.cdsProxLetra}) {
     EXPECT_TRUE(ds->FieldDefs.empty()) << ds->Name;
   }
   EXPECT_FALSE(dm.cdsMovCaixa.Active());
@@ -92,8 +86,11 @@ TEST(DataModule, PaymentTypeLayoutForAFrontEndDataset) {
 TEST(DataModule, TaxRateTableIsSearchedByKindAndRate) {
   TClientDataSet& rates = Qdm00000::DataModule().cdsAliqImpFis;
   rates.CreateDataSet();
-  const struct { const char* cd; double vr; const char* id; } rows[] = {
-      {"01", 18, "S"}, {"02", 7, "T"}, {"03", 18, "T"}, {"FF", 0, "F"}};
+  const struct {
+    const char* cd;
+    double vr;
+    const char* id;
+  } rows[] = {{"01", 18, "S"}, {"02", 7, "T"}, {"03", 18, "T"}, {"FF", 0, "F"}};
   for (const auto& r : rows) {
     rates.Append();
     rates.FieldByName("CDALIQIMPFIS").SetAsString(r.cd);
@@ -113,8 +110,11 @@ TEST(DataModule, TaxRateTableIsSearchedByKindAndRate) {
 TEST(DataModule, PaymentMovementsComeByChangeOrderLatestFirst) {
   TClientDataSet& mov = Qdm00000::DataModule().cdsMovCaixa;
   mov.CreateDataSet();
-  const struct { const char* ordem; double quando; const char* nome; } rows[] = {
-      {"2", 100.5, "B"}, {"1", 100.1, "A-antigo"}, {"1", 100.9, "A-novo"}};
+  const struct {
+    const char* ordem;
+    double quando;
+    const char* nome;
+  } rows[] = {{"2", 100.5, "B"}, {"1", 100.1, "A-antigo"}, {"1", 100.9, "A-novo"}};
   for (const auto& r : rows) {
     mov.Append();
     mov.FieldByName("NRORDTROCO").SetAsString(r.ordem);

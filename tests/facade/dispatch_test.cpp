@@ -41,9 +41,8 @@ TClientDataSet& Scratch() {
 TClientDataSet& ClosingScratch() {
   static TClientDataSet ds("closing");
   if (!ds.Active()) {
-    for (const char* name : {"NMTIPORECE", "CDPRODUTO", "NMPRODUTO", "QTPRODVEND", "CDSUPERVISOR",
-                             "NMSUPERVISOR", "CDOPERADOR", "NMOPERADOR", "IDTIPOREG",
-                             "IDEMIRELPROD"}) {
+    for (const char* name : {"NMTIPORECE", "CDPRODUTO", "NMPRODUTO", "QTPRODVEND", "CDSUPERVISOR", "NMSUPERVISOR",
+                             "CDOPERADOR", "NMOPERADOR", "IDTIPOREG", "IDEMIRELPROD"}) {
       ds.AddFieldDef(name, platform::TFieldType::ftString, 20);
     }
     for (const char* name : {"VRFECHAINF", "VRTOTAL", "VRSAIDA"}) {
@@ -66,27 +65,25 @@ const std::vector<Operation>& Operations() {
   using namespace Qdm00000;
   static const std::vector<Operation> ops = {
       {"AbreCupom", [] { return AbreCupom(""); }, kRetail, kSweda, kDaruma, kRestaurant},
-      {"VendaItem", [] { return VendaItem("1", "1", "7891", "ARROZ", "01", 2, 5.5, 0); }, kAll,
-       kSweda, kDaruma},
-      {"Cancela_Cupom", [] { std::string n; return Cancela_Cupom(true, false, n); }, kAll, kSweda,
-       kDaruma},
-      {"Cancela_Item_Generico", [] { return Cancela_Item_Generico("001", true); }, kRetail, kSweda,
-       kDaruma},
+      {"VendaItem", [] { return VendaItem("1", "1", "7891", "ARROZ", "01", 2, 5.5, 0); }, kAll, kSweda, kDaruma},
+      {"Cancela_Cupom",
+       [] {
+         std::string n;
+         return Cancela_Cupom(true, false, n);
+       },
+       kAll, kSweda, kDaruma},
+      {"Cancela_Item_Generico", [] { return Cancela_Item_Generico("001", true); }, kRetail, kSweda, kDaruma},
       {"Acrescimo", [] { return Acrescimo(1.5); }, kRetail, kNone, kNone},
       {"Totaliza_NFiscal", [] { return Totaliza_NFiscal("01", "100"); }, kNone, kSweda, kDaruma},
-      {"Cupom_NFiscal_NVinculado",
-       [] { return Cupom_NFiscal_NVinculado("SU", "00000000001000", "", ""); }, kAll, kSweda,
+      {"Cupom_NFiscal_NVinculado", [] { return Cupom_NFiscal_NVinculado("SU", "00000000001000", "", ""); }, kAll,
+       kSweda, kDaruma},
+      {"Abre_Comp_NFiscalVinc", [] { return Abre_Comp_NFiscalVinc("Dinheiro", "10", ""); }, kAll, kNone, kNone},
+      {"Nomeia_TotParcial", [] { return Nomeia_TotParcial("01", "TESTE", "", "", true, false); }, kAll, kSweda,
        kDaruma},
-      {"Abre_Comp_NFiscalVinc", [] { return Abre_Comp_NFiscalVinc("Dinheiro", "10", ""); }, kAll,
-       kNone, kNone},
-      {"Nomeia_TotParcial", [] { return Nomeia_TotParcial("01", "TESTE", "", "", true, false); },
-       kAll, kSweda, kDaruma},
-      {"Config_Forma_Pagamento", [] { return Config_Forma_Pagamento("Cheque", true, false); },
-       kAll, kSweda, kDaruma},
+      {"Config_Forma_Pagamento", [] { return Config_Forma_Pagamento("Cheque", true, false); }, kAll, kSweda, kDaruma},
       {"Leitura_X", [] { return Leitura_X(""); }, kAll, kSweda, kDaruma},
       {"Reducao_Z", [] { return Reducao_Z(""); }, kAll, kSweda, kDaruma},
-      {"Memoria_Fiscal", [] { return Memoria_Fiscal("010126", "311226", "", "D"); }, kAll, kSweda,
-       kDaruma},
+      {"Memoria_Fiscal", [] { return Memoria_Fiscal("010126", "311226", "", "D"); }, kAll, kSweda, kDaruma},
       {"Relatorio_Gerencial", [] { return Relatorio_Gerencial(); }, kAll, kNone, kDaruma},
       {"FechRelatGerenc", [] { return FechRelatGerenc(true, true); }, kAll, kSweda, kDaruma},
       {"Retorno_Aliquotas", [] { return Retorno_Aliquotas(); }, kAll, kNone, kDaruma},
@@ -100,11 +97,9 @@ const std::vector<Operation>& Operations() {
       // Daruma driver refuses it unsent while its printer has no supply
       // totalizer, as a fresh one has none.
       {"Suprimento", [] { return Suprimento(10); }, kAll, kNone, kNone, kSweda},
-      {"Cancela_Item",
-       [] { return Cancela_Item("01", "1", "7891", "ARROZ", "01", 1, 5.5, 0); }, kRestaurant,
-       kNone, kNone},
-      {"ImprimeTextoNaoFiscal", [] { return ImprimeTextoNaoFiscal("TEXTO\n"); }, kRetail, kSweda,
-       kDaruma},
+      {"Cancela_Item", [] { return Cancela_Item("01", "1", "7891", "ARROZ", "01", 1, 5.5, 0); }, kRestaurant, kNone,
+       kNone},
+      {"ImprimeTextoNaoFiscal", [] { return ImprimeTextoNaoFiscal("TEXTO\n"); }, kRetail, kSweda, kDaruma},
       {"Fecha_Imp_Chq", [] { return Fecha_Imp_Chq(true, false); }, kNone, kSwedaCheck, kNone},
       {"GeraReciboSangria",
        [] {
@@ -118,14 +113,12 @@ const std::vector<Operation>& Operations() {
          return ExportRedZ(d, d, d, d, d);
        },
        kAll, kNone, kNone},
-      {"Cupom_Conferencia", [] { return Cupom_Conferencia("01", "1", 0, 0); }, kRestaurant, kNone,
-       kNone},
+      {"Cupom_Conferencia", [] { return Cupom_Conferencia("01", "1", 0, 0); }, kRestaurant, kNone, kNone},
       {"Fecha_Conferencia", [] { return Fecha_Conferencia("01", 0); }, kRestaurant, kNone, kNone},
       {"Juncao_Mesa", [] { return Juncao_Mesa("01", "02"); }, kRestaurant, kNone, kNone},
       {"AbreCupomRes", [] { return AbreCupomRes("01", "1"); }, kRestaurant, kNone, kNone},
-      {"Transfere_Item",
-       [] { return Transfere_Item("01", "02", "1", "7891", "ARROZ", "01", 1, 5.5, 0); },
-       kRestaurant, kNone, kNone},
+      {"Transfere_Item", [] { return Transfere_Item("01", "02", "1", "7891", "ARROZ", "01", 1, 5.5, 0); }, kRestaurant,
+       kNone, kNone},
       {"Estorno", [] { return Estorno("01", "1", 0); }, kRestaurant, kNone, kNone},
       {"Rel_MesaAber", [] { return Rel_MesaAber("01"); }, kRestaurant, kNone, kNone},
       {"ImprimeCardapio", [] { return ImprimeCardapio(); }, kRestaurant, kNone, kNone},
@@ -136,8 +129,7 @@ const std::vector<Operation>& Operations() {
 // The three emulated printers loaded; the driver of the code's maker
 // started on its own, bound and its port open whatever the operation, so
 // silence proves the routing, not an idle driver.
-class Dispatch : public facade_test::FacadeTest,
-                 public ::testing::WithParamInterface<std::tuple<std::size_t, int>> {
+class Dispatch : public facade_test::FacadeTest, public ::testing::WithParamInterface<std::tuple<std::size_t, int>> {
  protected:
   ~Dispatch() override {
     if (Qdm00000::ImpFiscalOK()) Qdm00000::StopImpFiscal();
@@ -175,9 +167,7 @@ class Dispatch : public facade_test::FacadeTest,
     return *printer;
   }
 
-  std::vector<std::string> LogLines() const {
-    return testsupport::LogMessages(sandbox.DebugLog().substr(log_mark_));
-  }
+  std::vector<std::string> LogLines() const { return testsupport::LogMessages(sandbox.DebugLog().substr(log_mark_)); }
 
   testsupport::EmulatedPrinter bematech;
   testsupport::SwedaPrinter sweda;
@@ -205,14 +195,13 @@ TEST_P(Dispatch, ReachesTheDriverOfTheCodesMakerOnlyForItsCodes) {
     EXPECT_EQ(line.find("DLL nao carregada"), std::string::npos) << op.name << " on code " << tipo;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    OperationsByCode, Dispatch,
-    ::testing::Combine(::testing::Range<std::size_t>(0, Operations().size()),
-                       ::testing::Values(1, 2, 9, 3, 4, 7, 8, 0)),
-    [](const auto& info) {
-      return std::string(Operations()[std::get<0>(info.param)].name) + "_code" +
-             std::to_string(std::get<1>(info.param));
-    });
+INSTANTIATE_TEST_SUITE_P(OperationsByCode, Dispatch,
+                         ::testing::Combine(::testing::Range<std::size_t>(0, Operations().size()),
+                                            ::testing::Values(1, 2, 9, 3, 4, 7, 8, 0)),
+                         [](const auto& info) {
+                           return std::string(Operations()[std::get<0>(info.param)].name) + "_code" +
+                                  std::to_string(std::get<1>(info.param));
+                         });
 
 class Routing : public facade_test::PrinterTest {};
 
@@ -223,8 +212,7 @@ TEST_F(Routing, RestaurantItemTakesThePriceBeforeTheQuantity) {
   Qdm00000::VendaItem("01", "1", "7891", "ARROZ", "01", 2, 5.5, 0);
   EXPECT_EQ(printer.Frames(),
             std::vector<std::string>{testsupport::EmulatedPrinter::FrameFor(
-                "80|48", {"01", "00000550", "1", "00000000", "002000", "00000000007891",
-                          "ARROZ", "01"})});
+                "80|48", {"01", "00000550", "1", "00000000", "002000", "00000000007891", "ARROZ", "01"})});
 }
 
 TEST_F(Routing, ExportAfterTheReductionReadsThePrintersReport) {
@@ -232,8 +220,7 @@ TEST_F(Routing, ExportAfterTheReductionReadsThePrintersReport) {
   StartBematech("1");
   ASSERT_TRUE(Qdm00000::Suprimento(10));
   ASSERT_TRUE(Qdm00000::Reducao_Z(""));
-  TClientDataSet tipos("tipos"), reducao("reducao"), formas("formas"), impostos("impostos"),
-      totais("totais");
+  TClientDataSet tipos("tipos"), reducao("reducao"), formas("formas"), impostos("impostos"), totais("totais");
   DefinePaymentTypeFields(tipos);
   tipos.CreateDataSet();
   tipos.Append();
@@ -259,8 +246,7 @@ TEST_F(Routing, RestaurantTablesThroughTheFacade) {
   EXPECT_TRUE(Qdm00000::Rel_MesaAber("1"));
   EXPECT_EQ(printer.FramesOf("80|53"),
             std::vector<std::string>{testsupport::EmulatedPrinter::FrameFor(
-                "80|53", {"05", "0000", "07", "00000550", "002000", "00000000007891", "ARROZ",
-                          "01", "1"})});
+                "80|53", {"05", "0000", "07", "00000550", "002000", "00000000007891", "ARROZ", "01", "1"})});
 }
 
 TEST_F(Routing, RetailCouponTakesTheNumberFromThePrinter) {

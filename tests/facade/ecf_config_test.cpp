@@ -27,16 +27,13 @@ TEST_P(ChecksumECF, IsTheFractionOfTheRootOfTheByteSum) {
   EXPECT_EQ(Qdm00000::ChecksumECF(GetParam().nr_ecf, GetParam().serie), GetParam().expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, ChecksumECF,
-    ::testing::Values(ChecksumCase{"001", "ABC", 52025},   // 343
-                      ChecksumCase{"", "", 0},
-                      ChecksumCase{"1", "", 0},           // 49, a perfect square
-                      ChecksumCase{"001", "\xC7", 54723},  // C cedilla counts 199
-                      ChecksumCase{"001", "\xC7" "A", 22374},
-                      ChecksumCase{"000", "999999", 4540},
-                      // A byte sum beyond the range of an int (9 MB of 0xFF).
-                      ChecksumCase{"", std::string(9000000, '\xFF'), 15826}));
+INSTANTIATE_TEST_SUITE_P(Cases, ChecksumECF,
+                         ::testing::Values(ChecksumCase{"001", "ABC", 52025},                  // 343
+                                           ChecksumCase{"", "", 0}, ChecksumCase{"1", "", 0},  // 49, a perfect square
+                                           ChecksumCase{"001", "\xC7", 54723},                 // C cedilla counts 199
+                                           ChecksumCase{"001", "\307A", 22374}, ChecksumCase{"000", "999999", 4540},
+                                           // A byte sum beyond the range of an int (9 MB of 0xFF).
+                                           ChecksumCase{"", std::string(9000000, '\xFF'), 15826}));
 
 struct EcfRecord {
   std::string caixa;
@@ -46,8 +43,7 @@ struct EcfRecord {
   std::optional<int> checksum = std::nullopt;  // the right one when absent
 };
 
-void WriteEcf(const std::string& path, const std::vector<EcfRecord>& records,
-              bool with_tipo = true) {
+void WriteEcf(const std::string& path, const std::vector<EcfRecord>& records, bool with_tipo = true) {
   platform::TClientDataSet ds("config");
   ds.AddFieldDef("CDCAIXA", TFieldType::ftString, 10);
   ds.AddFieldDef("CHECKSUM", TFieldType::ftInteger);
@@ -59,8 +55,7 @@ void WriteEcf(const std::string& path, const std::vector<EcfRecord>& records,
   for (const EcfRecord& r : records) {
     ds.Append();
     ds.FieldByName("CDCAIXA").SetAsString(r.caixa);
-    ds.FieldByName("CHECKSUM").SetAsInteger(
-        r.checksum.value_or(Qdm00000::ChecksumECF(r.nr_ecf, r.serie)));
+    ds.FieldByName("CHECKSUM").SetAsInteger(r.checksum.value_or(Qdm00000::ChecksumECF(r.nr_ecf, r.serie)));
     ds.FieldByName("NRSERIEECF").SetAsString(r.serie);
     ds.FieldByName("NRECFCAIXA").SetAsString(r.nr_ecf);
     if (with_tipo) ds.FieldByName("IDTIPOIMPFIS").SetAsInteger(r.tipo);
@@ -93,7 +88,7 @@ TEST_F(CarregaECF, MissingFileSaysTheRegisterCannotOperate) {
 }
 
 TEST_F(CarregaECF, ExtendedCharactersOfTheSerialCountUnsigned) {
-  WriteEcf(File("ecf001.cds"), {{"001", "001", "\xC7" "A", 1, 22374}});
+  WriteEcf(File("ecf001.cds"), {{"001", "001", "\307A", 1, 22374}});
   EXPECT_TRUE(Qdm00000::CarregaECF("001"));
   EXPECT_TRUE(DialogTexts().empty());
 }
@@ -115,8 +110,7 @@ TEST_P(CarregaECFRejects, WithTheInvalidFileMessage) {
   Qdm00000::IdTipoImpFis = 7;
   WriteEcf(File(c.file), c.records);
   EXPECT_FALSE(Qdm00000::CarregaECF("003"));
-  EXPECT_EQ(DialogTexts(),
-            std::vector<std::string>(static_cast<std::size_t>(c.dialogs), Text("ArqConfig_Inv")));
+  EXPECT_EQ(DialogTexts(), std::vector<std::string>(static_cast<std::size_t>(c.dialogs), Text("ArqConfig_Inv")));
   EXPECT_EQ(Qdm00000::IdTipoImpFis, c.tipo_after);
   EXPECT_FALSE(Qdm00000::DataModule().cdsCheckECF.Active());
 }
@@ -126,15 +120,10 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         RejectCase{"OtherRegister", "", "ecf003.cds", {{"004", "001", "ABC", 2}}, 1, 2},
         RejectCase{"WrongChecksum", "", "ecf003.cds", {{"003", "001", "ABC", 2, 52026}}, 1, 2},
-        RejectCase{"FirstOfTwoBad",
-                   "",
-                   "ecf003.cds",
-                   {{"003", "001", "ABD", 1, 52025}, {"003", "002", "XYZ", 3}},
-                   1,
-                   3},
+        RejectCase{
+            "FirstOfTwoBad", "", "ecf003.cds", {{"003", "001", "ABD", 1, 52025}, {"003", "002", "XYZ", 3}}, 1, 3},
         // The KMZ system uses one file with no register code in it.
-        RejectCase{"KmzFileWithARegisterCode", "KMZ", "ecf.cds", {{"003", "001", "ABC", 2}}, 1,
-                   2}),
+        RejectCase{"KmzFileWithARegisterCode", "KMZ", "ecf.cds", {{"003", "001", "ABC", 2}}, 1, 2}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(CarregaECF, KmzUsesTheFileWithoutRegisterCodeOnlyInCapitals) {
@@ -171,8 +160,7 @@ TEST_F(CarregaECF, UnreadableFileOrMissingFieldIsInvalidNotAnError) {
   EXPECT_FALSE(Qdm00000::CarregaECF("003"));
   platform::WriteFileAtomic(File("ecf004.cds"), "<?xml version=\"1.0\"?><DATAPACKET");
   EXPECT_FALSE(Qdm00000::CarregaECF("004"));
-  EXPECT_EQ(DialogTexts(),
-            (std::vector<std::string>{Text("ArqConfig_Inv"), Text("ArqConfig_Inv")}));
+  EXPECT_EQ(DialogTexts(), (std::vector<std::string>{Text("ArqConfig_Inv"), Text("ArqConfig_Inv")}));
   EXPECT_FALSE(Qdm00000::DataModule().cdsCheckECF.Active());
 }
 

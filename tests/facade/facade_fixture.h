@@ -23,14 +23,11 @@ inline void ResetFacade() {
 }
 
 // The catalogue text of a key, as the operator sees it.
-inline std::string Text(const std::string& key) {
-  return Qdm00000::DataModule().msgPadrao.Msg(key);
-}
+inline std::string Text(const std::string& key) { return Qdm00000::DataModule().msgPadrao.Msg(key); }
 
 class FacadeTest : public ::testing::Test {
  protected:
-  explicit FacadeTest(platform::TDateTime now = platform::EncodeDate(2026, 12, 10) +
-                                                platform::EncodeTime(14, 0, 0, 0))
+  explicit FacadeTest(platform::TDateTime now = platform::EncodeDate(2026, 12, 10) + platform::EncodeTime(14, 0, 0, 0))
       : sandbox(now) {
     ResetFacade();
   }

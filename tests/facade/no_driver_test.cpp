@@ -23,10 +23,9 @@ TEST_P(NoDriver, StartsWithoutADriverAndAnswersFalseAtThePort) {
   EXPECT_FALSE(Qdm00000::ImpFiscalOK());
   EXPECT_FALSE(Qdm00000::AbrePorta("COM1"));
   EXPECT_FALSE(Qdm00000::FechaPorta());
-  EXPECT_EQ(sandbox.DebugLog(),
-            "10/12/2026 14:00:00 - Carregando DLL Impressora Fiscal\r\n"
-            "10/12/2026 14:00:00 - Abrindo porta COM1\r\n"
-            "10/12/2026 14:00:00 - Fechando porta COM1\r\n");
+  EXPECT_EQ(sandbox.DebugLog(), "10/12/2026 14:00:00 - Carregando DLL Impressora Fiscal\r\n"
+                                "10/12/2026 14:00:00 - Abrindo porta COM1\r\n"
+                                "10/12/2026 14:00:00 - Fechando porta COM1\r\n");
 }
 
 TEST_P(NoDriver, StartUpRunsTheChecksAndALeituraXThatNobodyPrintsFails) {

@@ -13,8 +13,7 @@ namespace facade_test {
 
 class PrinterTest : public FacadeTest, public testsupport::PrinterMarks {
  protected:
-  explicit PrinterTest(platform::TDateTime now = platform::EncodeDate(2026, 12, 10) +
-                                                 platform::EncodeTime(14, 0, 0, 0))
+  explicit PrinterTest(platform::TDateTime now = platform::EncodeDate(2026, 12, 10) + platform::EncodeTime(14, 0, 0, 0))
       : FacadeTest(now), PrinterMarks(sandbox, printer) {
     sandbox.ResetPrinter(printer);
   }

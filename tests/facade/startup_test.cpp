@@ -19,8 +19,7 @@ using platform::TDateTime;
 
 class StartUp : public facade_test::PrinterTest {
  protected:
-  explicit StartUp(TDateTime now = EncodeDate(2026, 12, 10) + EncodeTime(14, 0, 0, 0))
-      : PrinterTest(now) {
+  explicit StartUp(TDateTime now = EncodeDate(2026, 12, 10) + EncodeTime(14, 0, 0, 0)) : PrinterTest(now) {
     DefinePaymentTypeFields(recebimentos);
     recebimentos.CreateDataSet();
     recebimentos.Append();
@@ -78,12 +77,9 @@ TEST_P(StartUpClock, RejectsAClockMoreThanFifteenMinutesOffAndLoadsNothing) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, StartUpClock,
     ::testing::Values(
-        ClockCase{"SixteenBehind", EncodeDate(2026, 12, 10) + EncodeTime(14, 0, 0, 0), 2026, 12,
-                  10, 13, 44},
-        ClockCase{"SixteenAhead", EncodeDate(2026, 12, 10) + EncodeTime(14, 0, 0, 0), 2026, 12,
-                  10, 14, 16},
-        ClockCase{"AcrossMidnight", EncodeDate(2026, 12, 11) + EncodeTime(0, 5, 0, 0), 2026, 12,
-                  10, 23, 55}),
+        ClockCase{"SixteenBehind", EncodeDate(2026, 12, 10) + EncodeTime(14, 0, 0, 0), 2026, 12, 10, 13, 44},
+        ClockCase{"SixteenAhead", EncodeDate(2026, 12, 10) + EncodeTime(14, 0, 0, 0), 2026, 12, 10, 14, 16},
+        ClockCase{"AcrossMidnight", EncodeDate(2026, 12, 11) + EncodeTime(0, 5, 0, 0), 2026, 12, 10, 23, 55}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct FiscalDayCase {
@@ -119,14 +115,10 @@ TEST_P(StartUpFiscalDay, OffersTheZReductionOnlyWhenTheDayIsPast) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, StartUpFiscalDay,
     ::testing::Values(
-        FiscalDayCase{"Today", EncodeDate(2026, 12, 10) + EncodeTime(23, 0, 0, 0), 2026, 12, 10,
-                      false},
-        FiscalDayCase{"YesterdayAt0159", EncodeDate(2026, 12, 11) + EncodeTime(1, 59, 0, 0),
-                      2026, 12, 10, false},
-        FiscalDayCase{"YesterdayAt0200", EncodeDate(2026, 12, 11) + EncodeTime(2, 0, 0, 0), 2026,
-                      12, 10, true},
-        FiscalDayCase{"TwoDaysBackAt0030", EncodeDate(2026, 12, 12) + EncodeTime(0, 30, 0, 0),
-                      2026, 12, 10, true}),
+        FiscalDayCase{"Today", EncodeDate(2026, 12, 10) + EncodeTime(23, 0, 0, 0), 2026, 12, 10, false},
+        FiscalDayCase{"YesterdayAt0159", EncodeDate(2026, 12, 11) + EncodeTime(1, 59, 0, 0), 2026, 12, 10, false},
+        FiscalDayCase{"YesterdayAt0200", EncodeDate(2026, 12, 11) + EncodeTime(2, 0, 0, 0), 2026, 12, 10, true},
+        FiscalDayCase{"TwoDaysBackAt0030", EncodeDate(2026, 12, 12) + EncodeTime(0, 30, 0, 0), 2026, 12, 10, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 class StartUpOverdue : public StartUp {
@@ -140,8 +132,7 @@ class StartUpOverdue : public StartUp {
 TEST_F(StartUpOverdue, RefusedZStillAsksForTheXReading) {
   sandbox.dialogs->AnswerMany({mrNo, mrNo});
   EXPECT_FALSE(Inicia(""));
-  EXPECT_EQ(DialogTexts(),
-            (std::vector<std::string>{Text("DataFiscalAnterior"), Text("ConfLeitX")}));
+  EXPECT_EQ(DialogTexts(), (std::vector<std::string>{Text("DataFiscalAnterior"), Text("ConfLeitX")}));
   EXPECT_FALSE(Received("05"));
   EXPECT_FALSE(Received("06"));
 }
@@ -207,10 +198,9 @@ TEST_F(Port, StopClosesThePortAndUnbindsTheDriver) {
   EXPECT_FALSE(Qdm00000::ImpFiscalOK());
   EXPECT_EQ(Qdm00000::IdTipoImpFis, 1);
   EXPECT_EQ(Qdm00100::BemaFormataTX, nullptr);
-  EXPECT_EQ(sandbox.DebugLog().substr(antes.size()),
-            "10/12/2026 14:00:00 - Fechando porta\r\n"
-            "10/12/2026 14:00:00 - Fechando porta COM1\r\n"
-            "10/12/2026 14:00:00 - Descarregando DLL Impressora Fiscal\r\n");
+  EXPECT_EQ(sandbox.DebugLog().substr(antes.size()), "10/12/2026 14:00:00 - Fechando porta\r\n"
+                                                     "10/12/2026 14:00:00 - Fechando porta COM1\r\n"
+                                                     "10/12/2026 14:00:00 - Descarregando DLL Impressora Fiscal\r\n");
 }
 
 }  // namespace

@@ -28,9 +28,7 @@ namespace {
 
 using facade_test::Text;
 
-bool Has(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
+bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
 std::string Joined(const std::vector<std::string>& texts) {
   std::string all;
@@ -72,26 +70,46 @@ struct PrinterFault {
 
 const PrinterFault kPrinterFaults[] = {
     {"NAK",
-     [](PrinterFaults& t) { t.printer.InjectNak(1); return Qdm00000::AbreCupom(""); },
+     [](PrinterFaults& t) {
+       t.printer.InjectNak(1);
+       return Qdm00000::AbreCupom("");
+     },
      false, "ImpErro", "ERRO!!! NAK recebido", 0},
     {"ReturnCode1",
-     [](PrinterFaults& t) { t.printer.InjectReturnCode1(1); return Qdm00000::AbreCupom(""); },
+     [](PrinterFaults& t) {
+       t.printer.InjectReturnCode1(1);
+       return Qdm00000::AbreCupom("");
+     },
      false, "ImpErro", "ERRO!!! Ret recebido", 0},
     {"RefusedTransmission",
-     [](PrinterFaults& t) { t.printer.RefuseTransmission(1); return Qdm00000::AbreCupom(""); },
+     [](PrinterFaults& t) {
+       t.printer.RefuseTransmission(1);
+       return Qdm00000::AbreCupom("");
+     },
      false, "ComandoNExec", "ERRO!!! Comando : \x1B|00|\x1B", 0},
     // The printer took the coupon and stayed busy: the wait is bounded, the
     // call fails, and the open coupon is the printer's to report next. The
     // busy bit is the one the status table reads as a full memory.
     {"BusyForever",
-     [](PrinterFaults& t) { t.printer.HoldBusy(1000000); return Qdm00000::AbreCupom(""); },
+     [](PrinterFaults& t) {
+       t.printer.HoldBusy(1000000);
+       return Qdm00000::AbreCupom("");
+     },
      false, "MemLotada", "ERRO!!! Impressora ocupada", 1},
     {"PaperOutInTheMiddleOfACoupon",
-     [](PrinterFaults& t) { t.OpenAndSell(); t.printer.SetPaper(2); return t.Sell(); },
+     [](PrinterFaults& t) {
+       t.OpenAndSell();
+       t.printer.SetPaper(2);
+       return t.Sell();
+     },
      false, "FimPapel", "ERRO!!! Impressora fiscal sem papel.", 1},
     // The coupon left open by the cut is cancelled when the register starts.
     {"PowerCycleInTheMiddleOfACoupon",
-     [](PrinterFaults& t) { t.OpenAndSell(); t.printer.PowerCycle(); return t.Restart(); },
+     [](PrinterFaults& t) {
+       t.OpenAndSell();
+       t.printer.PowerCycle();
+       return t.Restart();
+     },
      true, "", "Comando : \x1B|14|\x1B", 0},
     {"UnreadableStateFile",
      [](PrinterFaults& t) {
@@ -173,27 +191,40 @@ struct TefFault {
 };
 
 const TefFault kTefFaults[] = {
-    {"Absent", {"--absent"},
+    {"Absent",
+     {"--absent"},
      [](TefFaults& t) {
        t.FastTimeOut([&t] { return platform::FileExists(t.dial + "/req/intpos.001"); });
        return Qdm00500::CheckGPAtivo();
      },
-     false, kInactive.c_str(), "", "ERRO!!! TEF ATV"},
-    {"NoAcknowledgement", {"--no-ack"},
+     false,
+     kInactive.c_str(),
+     "",
+     "ERRO!!! TEF ATV"},
+    {"NoAcknowledgement",
+     {"--no-ack"},
      [](TefFaults& t) {
        t.FastTimeOut([&t] { return Has(t.Journal(), " ATV "); });
        return Qdm00500::CheckGPAtivo();
      },
-     false, kInactive.c_str(), " ATV ", "ERRO!!! TEF ATV"},
-    {"WrongIdentifier", {"--wrong-id"},
+     false,
+     kInactive.c_str(),
+     " ATV ",
+     "ERRO!!! TEF ATV"},
+    {"WrongIdentifier",
+     {"--wrong-id"},
      [](TefFaults& t) {
        t.FastTimeOut([&t] { return platform::FileExists(t.dial + "/resp/intpos.sts"); });
        return Qdm00500::CheckGPAtivo();
      },
-     false, kInactive.c_str(), " ATV ", "ERRO!!! TEF ATV"},
+     false,
+     kInactive.c_str(),
+     " ATV ",
+     "ERRO!!! TEF ATV"},
     // The acknowledgement comes after the library gave up: the operator is
     // told once, and the next probe clears the late file and succeeds.
-    {"LateAnswer", {"--ack-delay-ms", "400"},
+    {"LateAnswer",
+     {"--ack-delay-ms", "400"},
      [](TefFaults& t) {
        platform::clock::SetManual(platform::clock::Now());
        const bool first = Qdm00500::CheckGPAtivo();
@@ -201,20 +232,28 @@ const TefFault kTefFaults[] = {
        tef_test::Eventually([&t] { return platform::FileExists(t.dial + "/resp/intpos.sts"); });
        return !first && Qdm00500::CheckGPAtivo();
      },
-     true, kInactive.c_str(), " ATV ", "ERRO!!! TEF ATV"},
+     true,
+     kInactive.c_str(),
+     " ATV ",
+     "ERRO!!! TEF ATV"},
     // A declined sale left over from a cut is settled at start: undone, the
     // manager keeps it declined, and the operator sees it undone.
-    {"Declined", {"--decline"},
+    {"Declined",
+     {"--decline"},
      [](TefFaults& t) {
        const platform::TStringList answer = tef_test::CardSale(t.dial, 1234);
        return !answer.Lines().empty() && Qdm00500::CheckIntPosFiles();
      },
-     true, "Cancelada a Transa\xE7\xE3o", "NEGADA", ""},
+     true,
+     "Cancelada a Transa\xE7\xE3o",
+     "NEGADA",
+     ""},
     // The manager dies while writing its answer to a cancellation: nothing
     // half-written is taken, the wait for the answer ends, and the operator
     // is told the cancellation was not done. The manager's journal holds
     // the cancellation it took.
-    {"KilledWhileWriting", {},
+    {"KilledWhileWriting",
+     {},
      [](TefFaults& t) {
        const platform::TStringList sale = tef_test::CardSale(t.dial, 1234);
        const std::string document = platform::Trim(sale.Values("012-000 "));
@@ -223,10 +262,9 @@ const TefFault kTefFaults[] = {
        // Killed at the first line of the answer: after the cancellation's
        // acknowledgement is whole and gone.
        std::thread killer([&t] {
-         const bool answering =
-             tef_test::Eventually([&t] { return Has(t.Journal(), " CNC "); }) &&
-             tef_test::Eventually([&t] { return !t.Writing(); }) &&
-             tef_test::Eventually([&t] { return t.Writing(); });
+         const bool answering = tef_test::Eventually([&t] { return Has(t.Journal(), " CNC "); }) &&
+                                tef_test::Eventually([&t] { return !t.Writing(); }) &&
+                                tef_test::Eventually([&t] { return t.Writing(); });
          if (answering) t.manager->stop(SIGKILL);
        });
        Qdm00500::CancelaTEF("", "1234", "REDECARD", document, "", "", true);
@@ -234,7 +272,10 @@ const TefFault kTefFaults[] = {
        t.manager.reset();
        return !platform::FileExists(t.dial + "/resp/intpos.001");
      },
-     true, "n\xE3o respondeu ao cancelamento", " CNC ", "ERRO!!! TEF CNC"},
+     true,
+     "n\xE3o respondeu ao cancelamento",
+     " CNC ",
+     "ERRO!!! TEF CNC"},
 };
 
 class TefFaultTest : public TefFaults, public ::testing::WithParamInterface<TefFault> {};

@@ -73,25 +73,22 @@ int main() {
   Qdm00000::SetImpFiscalOK(true);
 
   Check(Qdm00000::AbreCupom(""), "AbreCupom");
-  Check(Qdm00000::VendaItem("", "", "789100010010", "CAFE TORRADO 500G", "01", 2, 8.99, 0),
-        "VendaItem (2 x 8,99)");
+  Check(Qdm00000::VendaItem("", "", "789100010010", "CAFE TORRADO 500G", "01", 2, 8.99, 0), "VendaItem (2 x 8,99)");
 
   platform::TClientDataSet movimentos("movimentos");
   platform::TClientDataSet recebimentos("recebimentos");
   AddCashPayment(movimentos, 20.00);
   AddCashType(recebimentos);
   std::string numero;
-  Check(Qdm00000::FechaCupom(false, true, 0, 0, 0, "N", false, "", movimentos, recebimentos, numero,
-                             "", "", "", "", ""),
-        "FechaCupom (R$ 20,00 em dinheiro)");
+  Check(
+      Qdm00000::FechaCupom(false, true, 0, 0, 0, "N", false, "", movimentos, recebimentos, numero, "", "", "", "", ""),
+      "FechaCupom (R$ 20,00 em dinheiro)");
   Check(!numero.empty() && numero.find_first_not_of("0123456789") == std::string::npos,
         "coupon number \"" + numero + "\"");
   const std::string log = platform::ReadFileBytes((home / "impdebug.txt").string());
-  Check(log.find("|09|0789100010010|CAFE TORRADO 500G|01|0002|00000899|0000|") !=
-            std::string::npos,
+  Check(log.find("|09|0789100010010|CAFE TORRADO 500G|01|0002|00000899|0000|") != std::string::npos,
         "debug log holds the item sale");
-  Check(log.find("|72|01|00000000002000|") != std::string::npos,
-        "debug log holds the cash payment");
+  Check(log.find("|72|01|00000000002000|") != std::string::npos, "debug log holds the cash payment");
 
   Qdm00000::StopImpFiscal();
   platform::SetHostExecutable("");

@@ -56,8 +56,8 @@ TEST_F(CheckDigitTest, BadgeNumberGetsItsModuloElevenDigit) {
   const struct {
     const char* badge;
     const char* with_digit;
-  } cases[] = {{"12345", "123455"}, {"0004711", "00047112"}, {"1", "19"}, {"6", "60"}, {"261533", "2615339"},
-               {"", ""}, {"12A45", ""}};
+  } cases[] = {{"12345", "123455"}, {"0004711", "00047112"}, {"1", "19"}, {"6", "60"}, {"261533", "2615339"}, {"", ""},
+               {"12A45", ""}};
   for (const auto& c : cases) EXPECT_EQ(GetMatriculaDV(c.badge), c.with_digit) << c.badge;
 }
 

@@ -65,8 +65,8 @@ TEST_F(CheckPrinterTest, PertoTypeBindsTheFourEntryPointsAndThePrinterAnswers) {
     ASSERT_TRUE(Retorno_Imp(1)) << command;
     EXPECT_EQ(std::string(resp).substr(0, 3), "000") << command;
   }
-  EXPECT_EQ(bench.Tape(),
-            "BANCO 001   R$ 123,45\nPAGUE-SE A JOSE DA SILVA\nS\xC3O PAULO, 10/12/2026\n" + std::string(40, '-') + "\n");
+  EXPECT_EQ(bench.Tape(), "BANCO 001   R$ 123,45\nPAGUE-SE A JOSE DA SILVA\nS\xC3O PAULO, 10/12/2026\n" +
+                              std::string(40, '-') + "\n");
   ASSERT_EQ(EnviaComImpChq("I"), 1);  // the check went out with the print
   ASSERT_TRUE(Retorno_Imp(1));
   EXPECT_STREQ(resp, "001");
@@ -86,7 +86,7 @@ TEST_F(CheckPrinterTest, SecondStartBindsAgainAndLeavesThePrinterTheFrontEndOpen
     ASSERT_TRUE(ImpChequeOk);
     ASSERT_TRUE(IniciaImpChq && FinalizaImpChq && EnviaComImpChq && RespostaImpChq);
     EXPECT_EQ(bench.Commands(), "IniComm COM2\n");  // no "EndComm"
-    ASSERT_EQ(EnviaComImpChq("S"), 1);  // still open, the check still in
+    ASSERT_EQ(EnviaComImpChq("S"), 1);              // still open, the check still in
     ASSERT_TRUE(Retorno_Imp(1));
     EXPECT_STREQ(resp, "000 CHEQUE");
     StopImpCheque();
@@ -172,8 +172,11 @@ TEST_F(CheckPrinterTest, NoAnswerOrOneThatDoesNotFitShowsErroRecpAndLeavesRespEm
     std::string raw;  // empty: no answer at all
     bool terminated;
   };
-  const Case cases[] = {{"", true}, {std::string(256, 'A'), true}, {std::string(499, 'B'), true},
-                        {std::string(600, 'C'), false}, {std::string(500, 'D'), false}};
+  const Case cases[] = {{"", true},
+                        {std::string(256, 'A'), true},
+                        {std::string(499, 'B'), true},
+                        {std::string(600, 'C'), false},
+                        {std::string(500, 'D'), false}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.raw.size());
     std::memset(resp, 'x', sizeof resp - 1);
@@ -225,9 +228,7 @@ TEST_F(SerialCheckPrinterTest, SendsTheBytesUnchangedAtTheConfiguredSpeedAndClos
 }
 
 TEST_F(SerialCheckPrinterTest, BadPortOrSpeedGivesFalseAndSendsNothing) {
-  const struct {
-    int port, speed;
-  } cases[] = {{0, 6}, {14, 6}, {-2, 6}, {8, -1}, {8, 13}};
+  const struct { int port, speed; } cases[] = {{0, 6}, {14, 6}, {-2, 6}, {8, -1}, {8, 13}};
   for (const auto& c : cases) {
     Qdm00000::DataModule().IdPortaChq = c.port;
     Qdm00000::DataModule().IdVelocChq = c.speed;

@@ -52,14 +52,15 @@ TEST(DisplayFolding, AccentedLettersBecomePlainOthersStay) {
   for (const auto& f : folds)
     for (int b = f.first; b <= f.last; ++b) expected[static_cast<std::size_t>(b)] = f.plain;
   EXPECT_EQ(out, expected);
-  for (int kept : {0xC5, 0xD1, 0xDD, 0xE5, 0xF1, 0xFD, 0xD7, 0xF7, 0xFF}) EXPECT_EQ(Qdm00600::FoldForDisplay(kept), kept);
+  for (int kept : {0xC5, 0xD1, 0xDD, 0xE5, 0xF1, 0xFD, 0xD7, 0xF7, 0xFF})
+    EXPECT_EQ(Qdm00600::FoldForDisplay(kept), kept);
 }
 
 TEST_F(DisplayTest, SendsTheFoldedBytesAtNineSixHundredAndClosesThePort) {
   display.SetBaud(19200);  // left so by another program
-  const std::string text = "P\xC3O FRAN\xC7\xCA" "S  R$ 1,50\r\nMa\xE7\xE3 \xD1" "ANDU";
+  const std::string text = "P\xC3O FRAN\xC7\312S  R$ 1,50\r\nMa\xE7\xE3 \321ANDU";
   ASSERT_TRUE(Qdm00600::DisplayChar(text));
-  EXPECT_EQ(display.Receive(text.size()), "PAO FRANCES  R$ 1,50\r\nMaca \xD1" "ANDU");
+  EXPECT_EQ(display.Receive(text.size()), "PAO FRANCES  R$ 1,50\r\nMaca \321ANDU");
   EXPECT_EQ(display.Baud(), 9600u);
   const termios line = display.LineSettings();
   EXPECT_EQ(line.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));

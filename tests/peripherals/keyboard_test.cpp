@@ -25,13 +25,13 @@ class KeyboardBench : public peripheral_test::LibraryBench {
 
 using peripheral_test::Loaded;
 
-const std::vector<TTeclEntry*> kTec44Globals = {&TeclRxKbd,       &TeclProgSpecialChar, &TeclGetMCRBufnc, &TeclDispClrLn1,
-                                                &TeclDispClrLn2,  &TeclGetMCRMsg44,     &CloseTec44,      &OpenTec44,
-                                                &TeclTxKbd44,     &TeclNumLock,         &TeclCapsLock};
+const std::vector<TTeclEntry*> kTec44Globals = {
+    &TeclRxKbd,  &TeclProgSpecialChar, &TeclGetMCRBufnc, &TeclDispClrLn1, &TeclDispClrLn2, &TeclGetMCRMsg44,
+    &CloseTec44, &OpenTec44,           &TeclTxKbd44,     &TeclNumLock,    &TeclCapsLock};
 const std::vector<TTeclEntry*> kTec65Globals = {&TeclSetCapsL65, &TeclSetNumL65, &TeclGetMCRMsg65,
                                                 &CloseTec65,     &OpenTec65,     &TeclTxKbd65};
 const std::vector<TTeclEntry*> kCommonGlobals = {
-    &TeclEnableKbd, &TeclDisableKbd, &TeclBackSpace, &TeclBeepKeyOn, &TeclBeepOn,   &TeclCarRet,   &TeclDispStr,
+    &TeclEnableKbd, &TeclDisableKbd, &TeclBackSpace, &TeclBeepKeyOn, &TeclBeepOn,   &TeclCarRet,    &TeclDispStr,
     &TeclDispCh,    &TeclGetMCRBuf,  &TeclGoToXY,    &TeclLineFeed,  &TeclFormFeed, &TeclReadOpKey, &TeclReset,
     &TeclSetCard,   &TeclSetDisp,    &TeclSetEcho,   &TeclSetOpKey,  &TeclSetPIN};
 

@@ -64,7 +64,9 @@ TEST_F(ReadersTest, ProximityReaderKeepsTheReadingAsSentAtItsOwnSpeed) {
 }
 
 TEST_F(ReadersTest, TextEndsAtTheFirstZeroByte) {
-  ASSERT_TRUE(optical.Present(std::string("123\0" "456", 7)));
+  ASSERT_TRUE(optical.Present(std::string("123\0"
+                                          "456",
+                                          7)));
   EXPECT_EQ(Qdm00800::GetOpticalReaderValue(), "123");
 }
 
@@ -153,9 +155,7 @@ TEST_F(ReadersTest, ReaderThatKeepsSendingHoldsTheCallerOneSecondAtMost) {
 
 TEST_F(ReadersTest, MissingPortOrBadIndexesReadEmptyAtOnce) {
   const long long before = clock.ElapsedMs();
-  const struct {
-    int port, speed;
-  } cases[] = {{0, 5}, {9, 5}, {2, -1}, {2, 13}, {15, 5}};
+  const struct { int port, speed; } cases[] = {{0, 5}, {9, 5}, {2, -1}, {2, 13}, {15, 5}};
   platform::MapPort("COM9", "/nonexistent/tty");
   for (const auto& c : cases) {
     Qdm00800::IdPortaOpt = c.port;

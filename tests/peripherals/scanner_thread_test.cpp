@@ -39,7 +39,8 @@ class RecordingWindow {
   // What was typed, Enter keys as "\n".
   std::string Typed() const {
     std::string text;
-    for (const Keystroke& k : keys) text += k.message == WM_KEYDOWN && k.key == VK_RETURN ? '\n' : static_cast<char>(k.key);
+    for (const Keystroke& k : keys)
+      text += k.message == WM_KEYDOWN && k.key == VK_RETURN ? '\n' : static_cast<char>(k.key);
     return text;
   }
   std::vector<Keystroke> keys;
@@ -61,9 +62,8 @@ bool PumpUntil(Done done) {
 TEST(PostTextHandle, OneCharacterMessagePerByteThenEnter) {
   Application().SetMainThread();
   RecordingWindow window;
-  Qdm00800::PostTextHandle(static_cast<uintptr_t>(window.handle()), "A\xE7" "9");
-  const std::vector<Keystroke> expected = {
-      {WM_CHAR, 'A'}, {WM_CHAR, 0xE7}, {WM_CHAR, '9'}, {WM_KEYDOWN, VK_RETURN}};
+  Qdm00800::PostTextHandle(static_cast<uintptr_t>(window.handle()), "A\3479");
+  const std::vector<Keystroke> expected = {{WM_CHAR, 'A'}, {WM_CHAR, 0xE7}, {WM_CHAR, '9'}, {WM_KEYDOWN, VK_RETURN}};
   EXPECT_EQ(window.keys, expected);
   window.keys.clear();
   Qdm00800::PostTextHandle(static_cast<uintptr_t>(window.handle()), "");

@@ -37,9 +37,7 @@ int AnswerOf(const char* file_name) {
 
 class LibraryLookup : public ::testing::Test {
  protected:
-  LibraryLookup() {
-    std::filesystem::copy_file(BuiltLibrary(), elsewhere.file("QdmPathLib.dll"));
-  }
+  LibraryLookup() { std::filesystem::copy_file(BuiltLibrary(), elsewhere.file("QdmPathLib.dll")); }
   ~LibraryLookup() override {
     platform::SetHostExecutable("");
     platform::UnmapDrive('c');

@@ -243,13 +243,13 @@ TEST_F(Files, FirstSaveIntoADirectoryRemovesOnlyWorkFilesOfEndedSaves) {
   const std::vector<std::string> leftovers = {".tiporece.cds." + ended.id() + ".0.tmp",
                                               ".intpos.001." + ended.id() + ".17.tmp",
                                               ".intpos.sts." + uncollected.id() + ".1.tmp"};
-  std::vector<std::string> kept = {
-      ".tiporece.cds." + running.id() + ".0.tmp",  // a save still running
-      ".tiporece.cds." + self + ".999999.tmp",     // this process's id
-      ".ecf001.cds." + ended.id() + ".2.tmp",      // locked: a save on another machine
-      // Other programs' files, and names that only look like a work file.
-      ".tiporece.cds.swp", "tiporece.cds." + ended.id() + ".0.tmp", ".tiporece.cds." + ended.id() + ".tmp",
-      "." + ended.id() + ".0.tmp", ".x." + ended.id() + ".0.tmp.bak", ".x.1a.0.tmp", "notes.tmp"};
+  std::vector<std::string> kept = {".tiporece.cds." + running.id() + ".0.tmp",  // a save still running
+                                   ".tiporece.cds." + self + ".999999.tmp",     // this process's id
+                                   ".ecf001.cds." + ended.id() + ".2.tmp",      // locked: a save on another machine
+                                   // Other programs' files, and names that only look like a work file.
+                                   ".tiporece.cds.swp", "tiporece.cds." + ended.id() + ".0.tmp",
+                                   ".tiporece.cds." + ended.id() + ".tmp", "." + ended.id() + ".0.tmp",
+                                   ".x." + ended.id() + ".0.tmp.bak", ".x.1a.0.tmp", "notes.tmp"};
   for (const std::string& name : leftovers) Touch(dir.file(name));
   for (const std::string& name : kept) Touch(dir.file(name));
   // Never a directory, never through a link.
@@ -312,8 +312,8 @@ TEST_F(Files, ReadFileBytesRaisesForMissingFile) {
     ADD_FAILURE() << "no error raised";
   } catch (const platform::EInOutError& e) {
     // Said to the operator in Portuguese (Windows-1252).
-    EXPECT_EQ(e.Message(), "N\xE3o foi poss\xEDvel abrir " + dir.file("ecf003.cds") +
-                               ": arquivo ou diret\xF3rio inexistente");
+    EXPECT_EQ(e.Message(),
+              "N\xE3o foi poss\xEDvel abrir " + dir.file("ecf003.cds") + ": arquivo ou diret\xF3rio inexistente");
   }
 }
 

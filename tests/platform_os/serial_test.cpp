@@ -102,9 +102,9 @@ TEST(PortNames, MappingThenEnvironmentThenSerialDevice) {
     const char* name;
     const char* device;
   } cases[] = {
-      {"COM7", "/dev/pts/9"},       {"\\\\.\\COM7", "/dev/pts/9"}, {"COM5:", "/dev/ttyUSB0"},
-      {"COM1", "/dev/ttyS0"},       {"com12:", "/dev/ttyS11"},     {"LPT1", "/dev/lp0"},
-      {"/dev/pts/3", "/dev/pts/3"}, {"COM0", "COM0"},              {"COMX", "COMX"},
+      {"COM7", "/dev/pts/9"},    {"\\\\.\\COM7", "/dev/pts/9"}, {"COM5:", "/dev/ttyUSB0"},    {"COM1", "/dev/ttyS0"},
+      {"com12:", "/dev/ttyS11"}, {"LPT1", "/dev/lp0"},          {"/dev/pts/3", "/dev/pts/3"}, {"COM0", "COM0"},
+      {"COMX", "COMX"},
   };
   for (const Case& c : cases) EXPECT_EQ(PortDevicePath(c.name), c.device) << c.name;
   UnmapPort("COM7");
@@ -199,10 +199,14 @@ TEST(LineSettings, DcbAndTermiosAgree) {
     DCB dcb;
     bool taken;
   } cases[] = {
-      {Line(110, 7, EVENPARITY, TWOSTOPBITS), true}, {Line(921600, 8, ODDPARITY, ONESTOPBIT), true},
-      {Line(300, 5, NOPARITY, ONESTOPBIT), true},    {hardware, true},
-      {software, true},                              {Line(14400, 8, NOPARITY, ONESTOPBIT), false},
-      {Line(9600, 9, NOPARITY, ONESTOPBIT), false},  {Line(9600, 8, 4, ONESTOPBIT), false},
+      {Line(110, 7, EVENPARITY, TWOSTOPBITS), true},
+      {Line(921600, 8, ODDPARITY, ONESTOPBIT), true},
+      {Line(300, 5, NOPARITY, ONESTOPBIT), true},
+      {hardware, true},
+      {software, true},
+      {Line(14400, 8, NOPARITY, ONESTOPBIT), false},
+      {Line(9600, 9, NOPARITY, ONESTOPBIT), false},
+      {Line(9600, 8, 4, ONESTOPBIT), false},
       {Line(9600, 8, NOPARITY, 1), false},
   };
   for (const Case& c : cases) {

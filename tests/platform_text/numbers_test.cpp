@@ -25,14 +25,14 @@ struct PatternCase {
 
 TEST_F(NumberTextTest, FormatFloatRoundsHalfAwayOnTheDecimalValue) {
   const PatternCase cases[] = {
-      {"0.00", 2.675, "2,68"},      // binary 2.67499999...
-      {"0.00", 1.005, "1,01"},      // binary 1.00499999...
+      {"0.00", 2.675, "2,68"},  // binary 2.67499999...
+      {"0.00", 1.005, "1,01"},  // binary 1.00499999...
       {"0.00", -2.675, "-2,68"},
-      {"0.00", 1.15 * 3, "3,45"},   // 3.4499999999999997
+      {"0.00", 1.15 * 3, "3,45"},  // 3.4499999999999997
       {"0.00", 0.1 + 0.2, "0,30"},
-      {"0.00", 99.995, "100,00"},   // carry into the integer
-      {"0.00", -0.001, "0,00"},     // never "-0,00"
-      {"0", 2.5, "3"},              // away from zero, not to even
+      {"0.00", 99.995, "100,00"},  // carry into the integer
+      {"0.00", -0.001, "0,00"},    // never "-0,00"
+      {"0", 2.5, "3"},             // away from zero, not to even
       {"0", -0.5, "-1"},
       // Printer fields: V14, V10, V8, Q7, Q6.
       {"000000000000.00", 12.5, "000000000012,50"},
@@ -53,8 +53,7 @@ TEST_F(NumberTextTest, FormatFloatRoundsHalfAwayOnTheDecimalValue) {
       {"'R$ '0.00", 3, "R$ 3,00"},
       {"", 2.5, "2,5"},
   };
-  for (const auto& c : cases)
-    EXPECT_EQ(FormatFloat(c.pattern, c.value), c.expected) << c.pattern << " " << c.value;
+  for (const auto& c : cases) EXPECT_EQ(FormatFloat(c.pattern, c.value), c.expected) << c.pattern << " " << c.value;
 }
 
 TEST_F(NumberTextTest, PrinterFieldsAreDigitsOnceTheSeparatorIsDeleted) {
@@ -134,8 +133,8 @@ TEST_F(NumberTextTest, CurrencyLayoutFollowsTheSettings) {
 }
 
 TEST_F(NumberTextTest, StrToFloatAcceptsBothPointsAndRejectsGarbage) {
-  const std::pair<const char*, double> good[] = {
-      {"12,5", 12.5}, {"12.5", 12.5}, {" -3 ", -3}, {"+7", 7}, {",5", 0.5}, {"1E3", 1000}, {"2,5e-1", 0.25}};
+  const std::pair<const char*, double> good[] = {{"12,5", 12.5}, {"12.5", 12.5}, {" -3 ", -3},    {"+7", 7},
+                                                 {",5", 0.5},    {"1E3", 1000},  {"2,5e-1", 0.25}};
   for (const auto& [text, value] : good) EXPECT_EQ(StrToFloat(text), value) << text;
   for (const char* bad : {"", " ", "1,2,3", "1.2,3", "abc", "1e", "-", "1 2", "12,5x", "1e999"}) {
     double value = 42;

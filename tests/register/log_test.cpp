@@ -20,16 +20,16 @@ using qdm_register::Readable;
 bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
 TEST(LogView, ControlBytesByNameTextInUtf8PaddingFolded) {
-  const std::string log =
-      "10/12/2026 14:03:27 - Comando : \x1B|09|CAF\xC9|\x1B\r\n"
-      "10/12/2026 14:03:28 - Retorno: 0001" + std::string(40, ' ') + "FIM" + std::string(3000, ' ') + std::string(1, '\0') + "\r\n"
-      "10/12/2026 14:03:29 - ERRO!!! Cupom aberto.\r\n"
-      "linha\x02" "com\x7F" "bytes\rsoltos\n";
-  EXPECT_EQ(Readable(log),
-            "10/12/2026 14:03:27 - Comando : <ESC>|09|CAF\xC3\x89|<ESC>\n"
-            "10/12/2026 14:03:28 - Retorno: 0001 <40 brancos> FIM\n"
-            "10/12/2026 14:03:29 - ERRO!!! Cupom aberto.\n"
-            "linha<STX>com<DEL>bytes<CR>soltos\n");
+  const std::string log = "10/12/2026 14:03:27 - Comando : \x1B|09|CAF\xC9|\x1B\r\n"
+                          "10/12/2026 14:03:28 - Retorno: 0001" +
+                          std::string(40, ' ') + "FIM" + std::string(3000, ' ') + std::string(1, '\0') +
+                          "\r\n"
+                          "10/12/2026 14:03:29 - ERRO!!! Cupom aberto.\r\n"
+                          "linha\002com\177bytes\rsoltos\n";
+  EXPECT_EQ(Readable(log), "10/12/2026 14:03:27 - Comando : <ESC>|09|CAF\xC3\x89|<ESC>\n"
+                           "10/12/2026 14:03:28 - Retorno: 0001 <40 brancos> FIM\n"
+                           "10/12/2026 14:03:29 - ERRO!!! Cupom aberto.\n"
+                           "linha<STX>com<DEL>bytes<CR>soltos\n");
   LogViewOptions errors;
   errors.errors_only = true;
   EXPECT_EQ(Readable(log, errors), "10/12/2026 14:03:29 - ERRO!!! Cupom aberto.\n");
@@ -46,21 +46,20 @@ TEST(LogView, ControlBytesByNameTextInUtf8PaddingFolded) {
 // into one count; a coupon found open at the start, or still open after its
 // closing, is an error and listed.
 TEST(LogView, ErrorsFoldTheCouponOpenOfAHealthySale) {
-  const std::string log =
-      "1 - Carregando DLL Impressora Fiscal\r\n"
-      "2 - Comando : \x1B|19|\x1B\r\n"
-      "3 - ERRO!!! Cupom aberto.\r\n"
-      "4 - Comando : \x1B|14|\x1B\r\n"
-      "5 - Comando : \x1B|00|\x1B\r\n"
-      "6 - ERRO!!! Cupom aberto.\r\n"
-      "7 - Comando : \x1B|09|7891000100103|CAF\xC9|01|0002|00000899|0000|\x1B\r\n"
-      "8 - ERRO!!! Cupom aberto.\r\n"
-      "9 - ERRO!!! Comando n\xE3o executado\r\n"
-      "10 - Comando : \x1B|34|\x1B\r\n"
-      "11 - Comando : \x1B|19|\x1B\r\n"
-      "12 - ERRO!!! Cupom aberto.\r\n"
-      "13 - Comando : \x1B|80|52|10|01|\x1B\r\n"
-      "14 - ERRO!!! Cupom aberto.\r\n";
+  const std::string log = "1 - Carregando DLL Impressora Fiscal\r\n"
+                          "2 - Comando : \x1B|19|\x1B\r\n"
+                          "3 - ERRO!!! Cupom aberto.\r\n"
+                          "4 - Comando : \x1B|14|\x1B\r\n"
+                          "5 - Comando : \x1B|00|\x1B\r\n"
+                          "6 - ERRO!!! Cupom aberto.\r\n"
+                          "7 - Comando : \x1B|09|7891000100103|CAF\xC9|01|0002|00000899|0000|\x1B\r\n"
+                          "8 - ERRO!!! Cupom aberto.\r\n"
+                          "9 - ERRO!!! Comando n\xE3o executado\r\n"
+                          "10 - Comando : \x1B|34|\x1B\r\n"
+                          "11 - Comando : \x1B|19|\x1B\r\n"
+                          "12 - ERRO!!! Cupom aberto.\r\n"
+                          "13 - Comando : \x1B|80|52|10|01|\x1B\r\n"
+                          "14 - ERRO!!! Cupom aberto.\r\n";
   LogViewOptions errors;
   errors.errors_only = true;
   EXPECT_EQ(Readable(log, errors),
@@ -75,16 +74,14 @@ TEST(LogView, ErrorsFoldTheCouponOpenOfAHealthySale) {
 }
 
 TEST(LogView, NotableLinesAreErrorsAndCancellations) {
-  const std::string log =
-      "1 - Comando : \x1B|14|\x1B\r\n"
-      "2 - ERRO!!! Cupom aberto.\r\n"
-      "3 - Cupom 000012 cancelado ao iniciar: ficou aberto\r\n"
-      "4 - Transa\xE7\xE3o CANCELADA\r\n"
-      "5 - Fechando porta\r\n";
-  EXPECT_EQ(NotableLines(log),
-            (std::vector<std::string>{"2 - ERRO!!! Cupom aberto.",
-                                      "3 - Cupom 000012 cancelado ao iniciar: ficou aberto",
-                                      "4 - Transa\xE7\xE3o CANCELADA"}));
+  const std::string log = "1 - Comando : \x1B|14|\x1B\r\n"
+                          "2 - ERRO!!! Cupom aberto.\r\n"
+                          "3 - Cupom 000012 cancelado ao iniciar: ficou aberto\r\n"
+                          "4 - Transa\xE7\xE3o CANCELADA\r\n"
+                          "5 - Fechando porta\r\n";
+  EXPECT_EQ(NotableLines(log), (std::vector<std::string>{"2 - ERRO!!! Cupom aberto.",
+                                                         "3 - Cupom 000012 cancelado ao iniciar: ficou aberto",
+                                                         "4 - Transa\xE7\xE3o CANCELADA"}));
 }
 
 TEST(RegisterLog, ShowsTheLogReadablyAndLeavesTheFileAlone) {
@@ -109,7 +106,8 @@ TEST(RegisterLog, ShowsTheLogReadablyAndLeavesTheFileAlone) {
   EXPECT_EQ(errors.exit_code, 0) << errors.err;
   std::istringstream lines(errors.out);
   int listed = 0;
-  for (std::string line; std::getline(lines, line); ++listed) EXPECT_TRUE(Has(line, "durante cupons em andamento")) << line;
+  for (std::string line; std::getline(lines, line); ++listed)
+    EXPECT_TRUE(Has(line, "durante cupons em andamento")) << line;
   EXPECT_EQ(listed, 1) << errors.out;
 
   const Finished none = RunRegister({"log", "--dir", (home.path() / "nada").string()});

@@ -38,9 +38,7 @@ void Drain(int& fd, std::string& into) {
 
 }  // namespace
 
-std::string RegisterBinary() {
-  return (fs::read_symlink("/proc/self/exe").parent_path() / "qdm_register").string();
-}
+std::string RegisterBinary() { return (fs::read_symlink("/proc/self/exe").parent_path() / "qdm_register").string(); }
 
 RegisterProcess::RegisterProcess(const std::vector<std::string>& args, bool close_output, const Environment& env) {
   int out[2], err[2];
@@ -96,8 +94,7 @@ std::optional<Finished> RegisterProcess::Wait(int seconds) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
   while (!reaped_) {
     pollfd fds[2] = {{out_, POLLIN, 0}, {err_, POLLIN, 0}};
-    if (::poll(fds, 2, 20) <= 0 && out_ < 0 && err_ < 0)
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    if (::poll(fds, 2, 20) <= 0 && out_ < 0 && err_ < 0) std::this_thread::sleep_for(std::chrono::milliseconds(10));
     Drain(out_, finished_.out);
     Drain(err_, finished_.err);
     // Reaped without waiting for the pipes' end: a child it left running

@@ -18,10 +18,10 @@ namespace fs = std::filesystem;
 std::string RegisterBinary();
 
 struct Finished {
-  int exit_code = -1;   // -1 when it ended by a signal
-  int signal = 0;       // the signal that ended it
-  std::string out;      // standard output
-  std::string err;      // standard error
+  int exit_code = -1;  // -1 when it ended by a signal
+  int signal = 0;      // the signal that ended it
+  std::string out;     // standard output
+  std::string err;     // standard error
 };
 
 // Variables set in the register's environment (an empty value unsets).

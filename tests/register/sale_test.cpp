@@ -176,9 +176,9 @@ TEST(RegisterSale, CardNotApprovedFailsTheRun) {
     const char* control;  // manager.ctl
     const char* reason;   // shown on the failure line
   } cases[] = {
-      {"decline=1\n", "Transacao negada"},                 // the manager's own reason
-      {"absent=1\n", "gerenciador TEF inativo"},          // nobody takes the request
-      {"no-ack=1\n", "gerenciador TEF inativo"},          // taken, never acknowledged
+      {"decline=1\n", "Transacao negada"},        // the manager's own reason
+      {"absent=1\n", "gerenciador TEF inativo"},  // nobody takes the request
+      {"no-ack=1\n", "gerenciador TEF inativo"},  // taken, never acknowledged
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.control);
@@ -243,8 +243,8 @@ TEST(RegisterSale, UnacknowledgedConfirmationExitsThree) {
 // an existing configuration that keeps its own type says so.
 TEST(RegisterSale, OptionsAreCheckedAndAnOverriddenTypeIsTold) {
   Home home;
-  for (const auto& args : {std::vector<std::string>{"--tipo", "42"}, {"--tipo", "0"},
-                           {"--caixa", "12345678901"}, {"--caixa", "a/b"}}) {
+  for (const auto& args :
+       {std::vector<std::string>{"--tipo", "42"}, {"--tipo", "0"}, {"--caixa", "12345678901"}, {"--caixa", "a/b"}}) {
     SCOPED_TRACE(args.front() + " " + args.back());
     const Finished refused = RunRegister(Sale(home, args));
     EXPECT_EQ(refused.exit_code, 2) << refused.out << refused.err;
@@ -268,8 +268,8 @@ TEST(RegisterSale, ConfigurationThatDoesNotLoadIsNamedWithItsFault) {
   std::ofstream(file, std::ios::binary | std::ios::trunc) << whole.substr(0, whole.size() - 20);
   const Finished run = RunRegister(Sale(home, {"--sem-cartao"}));
   EXPECT_EQ(run.exit_code, 1) << run.out << run.err;
-  EXPECT_TRUE(Has(run.out, "FALHA CarregaECF: o arquivo de configura\xC3\xA7\xC3\xA3o " + file.string() +
-                               " est\xC3\xA1 cortado"))
+  EXPECT_TRUE(Has(
+      run.out, "FALHA CarregaECF: o arquivo de configura\xC3\xA7\xC3\xA3o " + file.string() + " est\xC3\xA1 cortado"))
       << run.out;
   EXPECT_EQ(ReadFile(file), whole.substr(0, whole.size() - 20));
 }

@@ -20,7 +20,7 @@
 namespace sale_test {
 
 inline std::vector<QdmVenda::PaymentType> ShopTypes() {
-  return {{"001", "Dinheiro", "1"}, {"002", "Cart\xE3o D\xE9" "bito", "D"}};
+  return {{"001", "Dinheiro", "1"}, {"002", "Cart\xE3o D\351bito", "D"}};
 }
 
 inline QdmVenda::Item Coffee() { return {"7891000100103", "CAF\xC9 TORRADO 500G", "T", 18, "", 2, 8.99, 0}; }

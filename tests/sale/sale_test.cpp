@@ -135,9 +135,21 @@ TEST_F(SaleTest, SaleThatDoesNotHoldTogetherNeverReachesThePrinter) {
       {"no items", [](QdmVenda::Sale& s) { s.items.clear(); }, "n\xE3o tem itens"},
       {"zero quantity", [](QdmVenda::Sale& s) { s.items[0].quantity = 0; }, "quantidade"},
       {"discount as large as the sale", [](QdmVenda::Sale& s) { s.discount = 1000; }, "desconto"},
-      {"payments short", [](QdmVenda::Sale& s) { s.payments = {{"001", 10.00, false}}; }, "n\xE3o cobrem"},
-      {"two cards", [](QdmVenda::Sale& s) { s.payments.push_back({"002", 1.00, true}); }, "um s\xF3"},
-      {"card beyond the total", [](QdmVenda::Sale& s) { s.payments = {{"002", 20.00, true}}; }, "troco"},
+      {"payments short",
+       [](QdmVenda::Sale& s) {
+         s.payments = {{"001", 10.00, false}};
+       },
+       "n\xE3o cobrem"},
+      {"two cards",
+       [](QdmVenda::Sale& s) {
+         s.payments.push_back({"002", 1.00, true});
+       },
+       "um s\xF3"},
+      {"card beyond the total",
+       [](QdmVenda::Sale& s) {
+         s.payments = {{"002", 20.00, true}};
+       },
+       "troco"},
       {"unknown payment type", [](QdmVenda::Sale& s) { s.payments[1].type = "099"; }, "099"},
       {"a table on a shop's printer", [](QdmVenda::Sale& s) { s.table = "10"; }, "mesa"},
   };

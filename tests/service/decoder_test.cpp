@@ -72,13 +72,13 @@ Problem ProblemOf(F&& read) {
 
 TEST(RequestDecoderTest, RefusesWhatIsNotOneJsonObject) {
   const char* bodies[] = {
-      "{",                         // cut short
-      "[1, 2]",                    // not an object
+      "{",       // cut short
+      "[1, 2]",  // not an object
       "\"texto\"",
       "{\"valor\": 1, \"valor\": 2}",  // a member twice
-      "{\"a\": \"\xC3\"}",         // broken UTF-8
+      "{\"a\": \"\xC3\"}",             // broken UTF-8
       "{\"a\": [[[[[[[[[1]]]]]]]]]}",  // deeper than the bound
-      "{\"a\": 1} {}",             // two documents
+      "{\"a\": 1} {}",                 // two documents
   };
   for (const char* body : bodies) {
     const Problem problem = ProblemOf([&] { RequestBody::Parse(body); });
@@ -131,12 +131,12 @@ TEST(RequestDecoderTest, TextsReachTheCodePageExactlyOrAreRefusedByField) {
   };
   const Case cases[] = {
       {"{\"t\": \"Conce\xC3\xA7\xC3\xA3o\"}", "", "Conce\xE7\xE3o"},
-      {"{\"t\": \"\xE2\x82\xAC 5\"}", "", "\x80 5"},              // the euro sign is in the code page
+      {"{\"t\": \"\xE2\x82\xAC 5\"}", "", "\x80 5"},                           // the euro sign is in the code page
       {"{\"t\": \"ok \xE2\x9C\x93\"}", "texto_fora_da_pagina_de_codigo", ""},  // a check mark is not
       {"{\"t\": \"\\u4e2d\"}", "texto_fora_da_pagina_de_codigo", ""},
-      {"{\"t\": \"a\\u001bb\"}", "campo_invalido", ""},          // ESC would end a printer frame
+      {"{\"t\": \"a\\u001bb\"}", "campo_invalido", ""},  // ESC would end a printer frame
       {"{\"t\": \"a\\nb\"}", "campo_invalido", ""},
-      {"{\"t\": \"\\u0081\"}", "campo_invalido", ""},             // a C1 control
+      {"{\"t\": \"\\u0081\"}", "campo_invalido", ""},  // a C1 control
       {"{\"t\": \"12345678901\"}", "valor_nao_cabe", ""},
       {"{\"t\": \"\"}", "campo_invalido", ""},
       {"{\"t\": 5}", "campo_invalido", ""},
@@ -161,7 +161,8 @@ TEST(RequestDecoderTest, ListItemsAndUnknownMembersAreNamed) {
   problem = ProblemOf([&] { body.NoOtherFields(); });
   EXPECT_EQ(problem.codigo, "campo_desconhecido");
   EXPECT_EQ(problem.campo, "extra");
-  problem = ProblemOf([&] { RequestBody::Parse(R"({"linhas": ["a", "b", "c"]})").TextList("linhas", TextField{4}, 2); });
+  problem =
+      ProblemOf([&] { RequestBody::Parse(R"({"linhas": ["a", "b", "c"]})").TextList("linhas", TextField{4}, 2); });
   EXPECT_EQ(problem.codigo, "valor_nao_cabe");
 }
 

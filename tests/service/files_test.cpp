@@ -128,9 +128,11 @@ TEST_F(ServiceFilesTest, HowFarASaleWentIsKeptWithItsKeyAcrossARestart) {
 }
 
 TEST(SaleJournalKeyTest, KeysAreShortPlainNames) {
-  for (const char* good : {"a", "venda-2024.001_x", "loja:7:caixa-1", "0123456789012345678901234567890123456789012345678901234567890123"})
+  for (const char* good :
+       {"a", "venda-2024.001_x", "loja:7:caixa-1", "0123456789012345678901234567890123456789012345678901234567890123"})
     EXPECT_TRUE(SaleJournal::ValidKey(good)) << good;
-  for (const char* bad : {"", "../x", "a b", "a/b", "\xE7", "01234567890123456789012345678901234567890123456789012345678901234"})
+  for (const char* bad :
+       {"", "../x", "a b", "a/b", "\xE7", "01234567890123456789012345678901234567890123456789012345678901234"})
     EXPECT_FALSE(SaleJournal::ValidKey(bad)) << bad;
 }
 

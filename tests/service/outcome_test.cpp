@@ -23,7 +23,8 @@ TEST(OutcomeTest, TheLogAndTheOperatorsNotesNameTheProblem) {
       {"10/05/2024 10:00:00 - ERRO!!! Ret recebido\r\n", {}, "tempo_esgotado", ""},
       {"10/05/2024 10:00:00 - Comando : \x1B|05|\x1B\r\n",
        {{platform::mtConfirmation, "Confirma?"}, {platform::mtInformation, "Comando n\xE3o executado"}},
-       "impressora_recusou", "Comando n\xE3o executado"},
+       "impressora_recusou",
+       "Comando n\xE3o executado"},
       {"", {{platform::mtConfirmation, "Confirma?"}}, "impressora_recusou", "recusou"},
       {"", {}, "impressora_recusou", "recusou"},
   };

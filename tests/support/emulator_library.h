@@ -92,7 +92,9 @@ class EmulatorLibrary {
     for (int i = 0; i < count; ++i) frames.push_back(FrameAt(i));
     return frames;
   }
-  std::string FrameAt(int index) const { return ReadOut([&](char* buf, int size) { return Frame(index, buf, size); }); }
+  std::string FrameAt(int index) const {
+    return ReadOut([&](char* buf, int size) { return Frame(index, buf, size); });
+  }
   // What was printed since the last reset or clear.
   std::string TapeText() const { return ReadOut(Tape); }
 

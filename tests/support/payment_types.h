@@ -14,7 +14,7 @@ struct PaymentType {
   std::string nmtiporece;
   std::string idtiporece;
   std::string idtpbutton = "5";
-  std::string cdfpimpfis = "";  // the printer's payment method, once known
+  std::string cdfpimpfis = "";   // the printer's payment method, once known
   std::string cdtipotroco = "";  // the type the change is given in
 };
 

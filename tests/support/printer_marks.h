@@ -14,8 +14,7 @@ namespace testsupport {
 class PrinterMarks {
  public:
   // Only references are kept: the fixture's members may be built after.
-  PrinterMarks(const Sandbox& sandbox, EmulatorLibrary& printer)
-      : marks_sandbox_(sandbox), marks_printer_(printer) {}
+  PrinterMarks(const Sandbox& sandbox, EmulatorLibrary& printer) : marks_sandbox_(sandbox), marks_printer_(printer) {}
 
   // Forget the traffic, dialogs and log lines so far.
   void Mark() {
@@ -25,9 +24,7 @@ class PrinterMarks {
   }
 
   // Debug log messages since the mark, without their date and time.
-  std::vector<std::string> LogLines() const {
-    return LogMessages(marks_sandbox_.DebugLog().substr(log_mark_));
-  }
+  std::vector<std::string> LogLines() const { return LogMessages(marks_sandbox_.DebugLog().substr(log_mark_)); }
   bool Logged(const std::string& prefix) const {
     for (const std::string& line : LogLines())
       if (line.rfind(prefix, 0) == 0) return true;

@@ -59,8 +59,7 @@ class InDirectory {
 // own, and an emulated printer keeps its state and tape there too.
 class Sandbox {
  public:
-  explicit Sandbox(platform::TDateTime now = platform::EncodeDate(2026, 12, 10) +
-                                             platform::EncodeTime(14, 0, 0, 0))
+  explicit Sandbox(platform::TDateTime now = platform::EncodeDate(2026, 12, 10) + platform::EncodeTime(14, 0, 0, 0))
       : dialogs(std::make_shared<platform::ScriptedPresenter>()) {
     PrivatePortLocks();
     platform::SetHostExecutable(dir.file("pdv"));

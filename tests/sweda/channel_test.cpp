@@ -10,10 +10,10 @@
 namespace sweda_test {
 namespace {
 
-using ::testing::ElementsAre;
-using ::testing::IsEmpty;
 using Qdm00200::EnviaComando_Sweda;
 using Qdm00200::RetornoImpFiscal_Sweda;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
 
 using ChannelTest = Type3Test;
 
@@ -102,8 +102,8 @@ TEST_F(ChannelTest, RefusalIsLoggedAndShownWithThePrinterText) {
   printer.Refuse("-P003", "ERRO-FORA DE SEQUENCIA", 1);
   EXPECT_FALSE(EnviaComando_Sweda("13", {}, true, false));
   const std::string answer = ".-P003ERRO-FORA DE SEQUENCIA}";
-  EXPECT_THAT(LogLines(), ElementsAre("Comando : " + Frame("13"), "ERRO!!! Comando : " + Frame("13"),
-                                      "ERRO!!! " + answer));
+  EXPECT_THAT(LogLines(),
+              ElementsAre("Comando : " + Frame("13"), "ERRO!!! Comando : " + Frame("13"), "ERRO!!! " + answer));
   EXPECT_THAT(Dialogs(), ElementsAre(Text("ComandoNExec") + "\r\n" + answer));
 
   // Unasked, the refusal is only logged.
@@ -130,8 +130,8 @@ TEST_F(ChannelTest, TextLineRefusedAsUnfinishedCancelsNothing) {
   EXPECT_FALSE(EnviaComando_Sweda("08", {"LINHA"}, false, false));
   EXPECT_THAT(Frames(), ElementsAre(Frame("08", "LINHA")));
   EXPECT_EQ(printer.CouponOpen(), 1);
-  EXPECT_THAT(LogLines(), ElementsAre("Comando : " + Frame("08", "LINHA"),
-                                      "ERRO!!! .-P007ERRO-OPERACAO NAO ENCERRADA}"));
+  EXPECT_THAT(LogLines(),
+              ElementsAre("Comando : " + Frame("08", "LINHA"), "ERRO!!! .-P007ERRO-OPERACAO NAO ENCERRADA}"));
 }
 
 TEST_F(ChannelTest, StatePollFollowsEveryCommandOnlyWhenTheHostAsks) {
@@ -144,12 +144,12 @@ TEST_F(ChannelTest, StatePollFollowsEveryCommandOnlyWhenTheHostAsks) {
     std::size_t polls;
   };
   const std::vector<Case> cases = {
-      {{}, 1},                                // "C LIVRE ": done at once
-      {{"I IMPRIM", "I IMPRIM"}, 3},          // printing: asked again
-      {{"-P002"}, 2},                         // tolerated in the first poll
-      {{"I IMPRIM", "-P002"}, 2},             // not in a later one
-      {{"-P006", "-P006", "P VENDAS"}, 3},    // busy: asked again; "P" ends it
-      {{"-P001"}, 1},                         // any other refusal ends it
+      {{}, 1},                              // "C LIVRE ": done at once
+      {{"I IMPRIM", "I IMPRIM"}, 3},        // printing: asked again
+      {{"-P002"}, 2},                       // tolerated in the first poll
+      {{"I IMPRIM", "-P002"}, 2},           // not in a later one
+      {{"-P006", "-P006", "P VENDAS"}, 3},  // busy: asked again; "P" ends it
+      {{"-P001"}, 1},                       // any other refusal ends it
   };
   for (const Case& c : cases) {
     Mark();

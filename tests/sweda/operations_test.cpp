@@ -74,8 +74,8 @@ TEST_P(EveryModelTest, ItemFieldsOfTheModel) {
     std::string text = c.discount_text;
     std::replace(text.begin(), text.end(), ',', sep);
     const std::string first = Tipo() <= 4 ? util::TamFixo(text + "% =", 10) : std::string(c.discount_short);
-    EXPECT_THAT(Frames(), ElementsAre(Frame("01", Sale(c.qty, c.unit, c.total)),
-                                      Frame("02", first + c.discount_digits)))
+    EXPECT_THAT(Frames(),
+                ElementsAre(Frame("01", Sale(c.qty, c.unit, c.total)), Frame("02", first + c.discount_digits)))
         << c.quantity << " x " << c.price;
     EXPECT_THAT(Dialogs(), IsEmpty());
     std::string numero;
@@ -104,8 +104,7 @@ TEST_P(EveryModelTest, ValuesThatDoNotFitAreRefusedNeverCut) {
     Mark();
     EXPECT_FALSE(Qdm00000::VendaItem("", "", "123", "COCA COLA 2L", "T01", m.quantity, m.price, m.discount));
     EXPECT_THAT(Frames(), IsEmpty()) << m.field;
-    EXPECT_THAT(LogLines(),
-                ElementsAre(std::string("ERRO!!! Valor fora do formato da impressora fiscal. ") + m.field));
+    EXPECT_THAT(LogLines(), ElementsAre(std::string("ERRO!!! Valor fora do formato da impressora fiscal. ") + m.field));
     EXPECT_THAT(Dialogs(), ElementsAre("Valor fora do formato da impressora fiscal."));
   }
 }
@@ -182,8 +181,7 @@ TEST_P(EveryModelTest, TextLineIsRefusedWhileACouponIsOpenAndTheSaleStands) {
   ASSERT_TRUE(Qdm00000::AbreCupom(""));
   ASSERT_TRUE(Qdm00000::VendaItem("", "", "123", "COCA COLA 2L", "T01", 2, 12.5, 0));
   Mark();
-  for (int tries = 0; tries < 2; ++tries)
-    EXPECT_FALSE(Qdm00000::ImprimeTextoNaoFiscal("VIA DO CLIENTE\nLINHA 2"));
+  for (int tries = 0; tries < 2; ++tries) EXPECT_FALSE(Qdm00000::ImprimeTextoNaoFiscal("VIA DO CLIENTE\nLINHA 2"));
   // Asked, never printed, never cancelled.
   EXPECT_THAT(Frames(), ElementsAre(Frame("28"), Frame("28")));
   EXPECT_EQ(printer.CouponOpen(), 1);

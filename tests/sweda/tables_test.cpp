@@ -21,8 +21,7 @@ std::vector<std::string> CodesOf(const std::vector<std::string>& frames, const s
 }
 
 TEST_F(TablesTest, TotalizersFoundUnderTheirGroupHeadSendNothing) {
-  printer.SetTotalizers(
-      "&CAIXA\n+ENTRADA\n-SAIDA\n+OUTRA\n&TOTALIZ\n+Suprimento\n-Sangria\n+QUALQUER");
+  printer.SetTotalizers("&CAIXA\n+ENTRADA\n-SAIDA\n+OUTRA\n&TOTALIZ\n+Suprimento\n-Sangria\n+QUALQUER");
   Qdm00200::CarregaTot_Sweda();
   EXPECT_EQ(Qdm00200::IdTotParcES, "05");
   EXPECT_EQ(Qdm00200::IdTotParcSup, "06");
@@ -76,9 +75,8 @@ TEST_F(TablesTest, TaxRatesWithTheUntaxedClassesAfterThem) {
   std::vector<std::string> rows;
   rates.SetIndexName("");
   for (rates.First(); !rates.Eof(); rates.Next())
-    rows.push_back(rates.FieldByName("CDALIQIMPFIS").AsString() + "|" +
-                   rates.FieldByName("VRALIQIMPFIS").AsString() + "|" +
-                   rates.FieldByName("IDALIQIMPFIS").AsString());
+    rows.push_back(rates.FieldByName("CDALIQIMPFIS").AsString() + "|" + rates.FieldByName("VRALIQIMPFIS").AsString() +
+                   "|" + rates.FieldByName("IDALIQIMPFIS").AsString());
   EXPECT_THAT(rows, ::testing::UnorderedElementsAre("A01|18|A", "T02|7|T", "S03|5|S", "N|0|N", "I|0|I", "F|0|F"));
   EXPECT_THAT(Frames(), ElementsAre(Frame("29", "3"), Frame("29", "4"), Frame("29", "5")));
 }
@@ -149,8 +147,8 @@ TEST_P(PaymentTest, FirstPassNumbersInOrderAndProgramsTheNewList) {
   StandardTypes();
   Load();
   const std::string flag = Wide() ? "S" : "";
-  const std::string list = flag + "Dinheiro       " + flag + "#Cheque        " + flag + "Cartao         " +
-                           flag + "Cred Pessoal   ";
+  const std::string list =
+      flag + "Dinheiro       " + flag + "#Cheque        " + flag + "Cartao         " + flag + "Cred Pessoal   ";
   EXPECT_THAT(CodesOf(Frames(), "39"), ElementsAre(Frame("39", list)));
   // The "B" row takes no index.
   EXPECT_THAT(Numbers(), ElementsAre("01/S", "02/S", "/", "03/S", "04/S"));
@@ -198,8 +196,7 @@ TEST_P(PaymentTest, FlagOfAMethodAlreadyOnThePrinterIsKeptOnTheWideModels) {
   // Dinheiro found with "N"; Cartao found after "#", so the flag before
   // it; Ticket is new, "S".
   EXPECT_THAT(Numbers(), ElementsAre("01/N", "02/N", "03/S"));
-  EXPECT_THAT(CodesOf(Frames(), "39"),
-              ElementsAre(Frame("39", "NDinheiro       NCartao         STicket         ")));
+  EXPECT_THAT(CodesOf(Frames(), "39"), ElementsAre(Frame("39", "NDinheiro       NCartao         STicket         ")));
 }
 
 TEST_P(PaymentTest, ConsumerSaleGlobalsAreSetAlsoWhenTheListsAgree) {

@@ -43,7 +43,7 @@ bool AsPlainUser(const std::function<bool()>& check) {
 
 // Lets a plain user reach the sandbox's files.
 void OpenToAll(const fs::path& from, const fs::path& to) {
-  for (fs::path p = to; ; p = p.parent_path()) {
+  for (fs::path p = to;; p = p.parent_path()) {
     fs::permissions(p, fs::perms::others_exec | fs::perms::others_read, fs::perm_options::add);
     if (p == from || p == p.parent_path()) break;
   }
@@ -73,8 +73,8 @@ class DiagnosisTest : public TefTest {
 TEST_F(DiagnosisTest, DirectoryThatCannotBeWrittenIsNamedAsSuch) {
   OpenToAll(fs::temp_directory_path(), dial + "/resp");
   OpenToAll(fs::temp_directory_path(), dial + "/req");
-  const auto read_only = fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
-                         fs::perms::others_read | fs::perms::others_exec;
+  const auto read_only = fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec | fs::perms::others_read |
+                         fs::perms::others_exec;
   struct Case {
     const char* what;
     fs::perms root;

@@ -53,8 +53,7 @@ TEST_F(ExchangeTest, AbsentManagerFailsAfterSevenSecondsWithoutSpinning) {
   // One look every 50 ms of library time, not a busy loop.
   EXPECT_GE(passes, 140);
   EXPECT_LE(passes, 145);
-  EXPECT_EQ(TefState::Read(dial + "/req/intpos.001"),
-            "000-000 = ATV\r\n001-000 = " + kId + "\r\n999-999 = 0\r\n");
+  EXPECT_EQ(TefState::Read(dial + "/req/intpos.001"), "000-000 = ATV\r\n001-000 = " + kId + "\r\n999-999 = 0\r\n");
   EXPECT_EQ(TefState::Files(dial + "/resp"), std::vector<std::string>{});
   ASSERT_EQ(sandbox.dialogs->Seen().size(), 1u);
   EXPECT_EQ(sandbox.dialogs->Seen()[0].text, kInactive);
@@ -210,8 +209,7 @@ TEST_F(ExchangeTest, DeleteByIdentifierOrEverything) {
   };
   fill();
   Qdm00500::DeleteIntPosFiles("c:\\tef_dial\\resp\\", "111");
-  EXPECT_EQ(TefState::Files(dial + "/resp"),
-            (std::vector<std::string>{"intpos.2", "intpos.sts", "journal.txt"}));
+  EXPECT_EQ(TefState::Files(dial + "/resp"), (std::vector<std::string>{"intpos.2", "intpos.sts", "journal.txt"}));
 
   fill();
   Qdm00500::DeleteIntPosFiles("c:\\tef_dial\\resp\\", "");
@@ -222,8 +220,10 @@ TEST(NetworkRuleTest, OnlyTecBanGoesToTheDiscRoot) {
   struct Case {
     const char* network;
     const char* root;
-  } cases[] = {{"TECBAN", "c:\\tef_disc\\"}, {"tecban", "c:\\tef_dial\\"},
-               {"REDECARD", "c:\\tef_dial\\"}, {"", "c:\\tef_dial\\"},
+  } cases[] = {{"TECBAN", "c:\\tef_disc\\"},
+               {"tecban", "c:\\tef_dial\\"},
+               {"REDECARD", "c:\\tef_dial\\"},
+               {"", "c:\\tef_dial\\"},
                {"TECBAN ", "c:\\tef_dial\\"}};
   for (const auto& c : cases) {
     Qdm00500::DirTefPorRede(c.network);

@@ -45,8 +45,7 @@ void FakeManager::Poll() {
     if (!acknowledge) continue;
     const std::string id = request.Field("001-000");
     platform::WriteFileAtomic(root + "/resp/intpos.sts",
-                              RecordText({"000-000 = " + request.command, "001-000 = " + id,
-                                          "999-999 = 0"}));
+                              RecordText({"000-000 = " + request.command, "001-000 = " + id, "999-999 = 0"}));
     if (request.command != "CNC" || !answer_cancellations) continue;
     Answer answer;
     answer.command = "CNC";

@@ -33,8 +33,7 @@ class FakeManager {
 
   bool acknowledge = true;
   bool answer_cancellations = true;
-  std::vector<std::string> cancellation_voucher{"COMPROVANTE DE CANCELAMENTO",
-                                                "VALOR CANCELADO: R$ 12,34"};
+  std::vector<std::string> cancellation_voucher{"COMPROVANTE DE CANCELAMENTO", "VALOR CANCELADO: R$ 12,34"};
   std::string cancellation_message = "Cancelamento aprovado";
 
  private:

@@ -151,8 +151,7 @@ TEST_F(LedgerTest, EachMoveGoesToTheNewestMonthNeverBackInTime) {
 TEST_F(LedgerTest, LedgerOfTheOldLayoutGivesItsHistoryToTheArchiveOnce) {
   // Lines without the settling moment, as ledgers were written before.
   std::string old;
-  for (int n = 1; n <= 5000; ++n)
-    old += "CNF;1;REDECARD;" + Key(n).document + ";" + Key(n).finalisation + "\r\n";
+  for (int n = 1; n <= 5000; ++n) old += "CNF;1;REDECARD;" + Key(n).document + ";" + Key(n).finalisation + "\r\n";
   TefState::Write(dial + "/qdm_tef.ldg", old);
   Settle(5001, 5001);
   EXPECT_EQ(Documents(Archive("202612")), Range(1, 5001 - static_cast<int>(kSettledKept)));

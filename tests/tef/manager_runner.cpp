@@ -34,13 +34,11 @@ bool Eventually(const std::function<bool()>& condition) {
   return true;
 }
 
-platform::TStringList CardSale(const std::string& root, long long cents,
-                               const std::string& network) {
+platform::TStringList CardSale(const std::string& root, long long cents, const std::string& network) {
   // Identifiers of their own, never equal to the library's.
   static int sequence = 0;
   const std::string id = "9" + platform::IntToStr(100000000 + ++sequence);
-  std::vector<std::string> lines{"000-000 = CRT", "001-000 = " + id,
-                                 "003-000 = " + platform::IntToStr(cents)};
+  std::vector<std::string> lines{"000-000 = CRT", "001-000 = " + id, "003-000 = " + platform::IntToStr(cents)};
   if (!network.empty()) lines.push_back("010-000 = " + network);
   lines.push_back("999-999 = 0");
   platform::WriteFileAtomic(root + "/req/intpos.001", RecordText(lines));

@@ -24,8 +24,7 @@ class ManagerRunner {
 // A card sale as the front end makes it: a CRT request, the manager's
 // acknowledgement and answer, the answer archived under the next number.
 // Fails the test (empty record) when the manager does not answer.
-platform::TStringList CardSale(const std::string& root, long long cents,
-                               const std::string& network = "");
+platform::TStringList CardSale(const std::string& root, long long cents, const std::string& network = "");
 
 // State of a transaction in the manager's journal ("CONFIRMADA", ...).
 std::string StateOf(const std::string& root, const std::string& document);

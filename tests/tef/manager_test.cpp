@@ -107,9 +107,8 @@ TEST_F(ManagerTest, ConfirmationAndUndoReachTheManagerOnce) {
     EXPECT_EQ(StateOf(dial, nsu), c.state);
     EXPECT_EQ(Count(JournalOf(dial), "nsu=" + nsu + " "), 2);  // the sale and one settlement
     if (c.amount_line) {
-      EXPECT_EQ(DialogTexts(), std::vector<std::string>{"Cancelada a Transa\xE7\xE3o\r\nDoc No: " +
-                                                        nsu + "\r\nRede: REDECARD\r\n" +
-                                                        c.amount_line});
+      EXPECT_EQ(DialogTexts(), std::vector<std::string>{"Cancelada a Transa\xE7\xE3o\r\nDoc No: " + nsu +
+                                                        "\r\nRede: REDECARD\r\n" + c.amount_line});
       EXPECT_EQ(sandbox.dialogs->Seen()[0].type, platform::mtInformation);
     } else {
       EXPECT_TRUE(DialogTexts().empty());
@@ -122,8 +121,8 @@ TEST_F(ManagerTest, CancellationKeptForLaterIsConfirmedWhenItsVoucherPrints) {
   const TStringList sale = CardSale(dial, 2500);
   const std::string nsu = Field(sale, "012-000");
 
-  Qdm00500::CancelaTEF(Field(sale, "002-000"), "2500", "REDECARD", nsu, Field(sale, "022-000"),
-                       Field(sale, "023-000"), false);
+  Qdm00500::CancelaTEF(Field(sale, "002-000"), "2500", "REDECARD", nsu, Field(sale, "022-000"), Field(sale, "023-000"),
+                       false);
 
   EXPECT_EQ(DialogTexts(), std::vector<std::string>{"Cancelamento aprovado"});
   EXPECT_EQ(Qdm00500::inContCancCuponsTEF, 1);
@@ -141,8 +140,7 @@ TEST_F(ManagerTest, CancellationKeptForLaterIsConfirmedWhenItsVoucherPrints) {
   // The sale's own answer is the front end's; the cancellation's is gone.
   EXPECT_EQ(TefState::Files(dial + "/resp"), std::vector<std::string>{"intpos.1"});
 
-  EXPECT_TRUE(Qdm00500::ImprCupons(Qdm00500::stlCancCuponsTEF, Qdm00500::inContCancCuponsTEF, "",
-                                   "", 0));
+  EXPECT_TRUE(Qdm00500::ImprCupons(Qdm00500::stlCancCuponsTEF, Qdm00500::inContCancCuponsTEF, "", "", 0));
   EXPECT_EQ(StateOf(dial, cancellation), "CONFIRMADA");
 }
 
@@ -179,7 +177,7 @@ TEST_F(ManagerTest, WholeSaleIsCancelledThroughEachNetworksManager) {
 
   EXPECT_EQ(StateOf(dial, Field(redecard, "012-000")), "CANCELADA");
   EXPECT_EQ(StateOf(disc, Field(tecban, "012-000")), "CANCELADA");
-  EXPECT_EQ(Count(JournalOf(dial), "tipo=CNC") , 2);  // cancellation made, then confirmed
+  EXPECT_EQ(Count(JournalOf(dial), "tipo=CNC"), 2);  // cancellation made, then confirmed
   EXPECT_EQ(Count(JournalOf(disc), "estado=CONFIRMADA"), 1);
   EXPECT_EQ(TefState::Files(dial + "/resp"), std::vector<std::string>{});
   EXPECT_EQ(TefState::Files(disc + "/resp"), std::vector<std::string>{});
@@ -190,9 +188,8 @@ TEST_F(ManagerTest, WholeSaleIsCancelledThroughEachNetworksManager) {
 TEST_F(ManagerTest, AnswersOfOtherRequestsAreArchivedWhileWaiting) {
   managers.Start(dial, {"--answer-delay-ms", "400"});
   const TStringList sale = CardSale(dial, 700);
-  const std::string foreign = RecordText({"000-000 = CNC", "001-000 = 0000000001",
-                                          "010-000 = REDECARD", "012-000 = 999999",
-                                          "999-999 = 0"});
+  const std::string foreign =
+      RecordText({"000-000 = CNC", "001-000 = 0000000001", "010-000 = REDECARD", "012-000 = 999999", "999-999 = 0"});
   // Another request's answer turns up once the manager has taken ours.
   bool dropped = false;
   platform::Application().SetProcessMessagesHook([&] {

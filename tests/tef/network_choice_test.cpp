@@ -13,7 +13,7 @@
 namespace tef_test {
 namespace {
 
-const char* const kDebit = "Cart\xE3o de D\xE9" "bito";
+const char* const kDebit = "Cart\xE3o de D\351bito";
 
 // Answers a choice form as scripted and keeps what it was shown.
 class ChoiceRecorder : public platform::ScriptedPresenter {
@@ -27,9 +27,7 @@ class ChoiceRecorder : public platform::ScriptedPresenter {
 
 class NetworkChoiceTest : public TefTest {
  protected:
-  NetworkChoiceTest() : recorder(std::make_shared<ChoiceRecorder>()) {
-    platform::SetDialogPresenter(recorder);
-  }
+  NetworkChoiceTest() : recorder(std::make_shared<ChoiceRecorder>()) { platform::SetDialogPresenter(recorder); }
   std::shared_ptr<ChoiceRecorder> recorder;
 };
 
@@ -50,11 +48,8 @@ TEST_F(NetworkChoiceTest, FormAnswersForEveryTypeAndEveryWayOfClosing) {
   struct Type {
     const char* tipo;
     const char* caption;
-  } types[] = {{"D", kDebit},
-               {"Q", "Consulta de Cheque"},
-               {"A", "Fun\xE7\xF5" "es Administrativas"},
-               {"X", kDebit},
-               {"", kDebit}};
+  } types[] = {
+      {"D", kDebit}, {"Q", "Consulta de Cheque"}, {"A", "Fun\xE7\365es Administrativas"}, {"X", kDebit}, {"", kDebit}};
   for (const auto& t : types) {
     for (const auto& c : closes) {
       SCOPED_TRACE(testing::Message() << "'" << t.tipo << "' " << c.name);

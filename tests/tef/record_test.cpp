@@ -24,20 +24,19 @@ TStringList ListOf(const std::vector<std::string>& lines) {
 }
 
 TEST(IntPosFieldTest, ReadsTheFirstLineOfTheCodeTrimmed) {
-  const TStringList record = ListOf({"000-000 = CNC", "010-000 =   REDECARD  ", "012-000 = 1",
-                                     "012-000 = 2", "030-000 = a = b", "0100-000 = X",
-                                     "027-000 ="});
+  const TStringList record = ListOf({"000-000 = CNC", "010-000 =   REDECARD  ", "012-000 = 1", "012-000 = 2",
+                                     "030-000 = a = b", "0100-000 = X", "027-000 ="});
   struct Case {
     const char* code;
     const char* value;
-  } cases[] = {{"000-000", "CNC"}, {"010-000", "REDECARD"}, {"012-000", "1"},
-               {"030-000", "a = b"}, {"027-000", ""}, {"028-000", ""}, {"0100-00", ""}};
+  } cases[] = {{"000-000", "CNC"}, {"010-000", "REDECARD"}, {"012-000", "1"}, {"030-000", "a = b"},
+               {"027-000", ""},    {"028-000", ""},         {"0100-00", ""}};
   for (const auto& c : cases) EXPECT_EQ(FieldValue(record, c.code), c.value) << c.code;
 }
 
 TEST(VoucherStoreTest, BlockRunsFromItsNumberToTheNextOrTheEnd) {
-  const TStringList store = ListOf({"1", "000-000 = CRT", "001-000 = A", "2", "001-000 = B",
-                                    "3", "001-000 = C", "010-000 = X"});
+  const TStringList store =
+      ListOf({"1", "000-000 = CRT", "001-000 = A", "2", "001-000 = B", "3", "001-000 = C", "010-000 = X"});
   EXPECT_EQ(ExtractBlock(store, 1).Lines(), (std::vector<std::string>{"000-000 = CRT", "001-000 = A"}));
   EXPECT_EQ(ExtractBlock(store, 2).Lines(), (std::vector<std::string>{"001-000 = B"}));
   EXPECT_EQ(ExtractBlock(store, 3).Lines(), (std::vector<std::string>{"001-000 = C", "010-000 = X"}));
@@ -45,8 +44,7 @@ TEST(VoucherStoreTest, BlockRunsFromItsNumberToTheNextOrTheEnd) {
   EXPECT_EQ(ExtractBlock(TStringList(), 1).Count(), 0);
   // Block 1 of a store whose block 2 is missing runs to block 3's header.
   const TStringList gap = ListOf({"1", "001-000 = A", "3", "001-000 = C"});
-  EXPECT_EQ(ExtractBlock(gap, 1).Lines(),
-            (std::vector<std::string>{"001-000 = A", "3", "001-000 = C"}));
+  EXPECT_EQ(ExtractBlock(gap, 1).Lines(), (std::vector<std::string>{"001-000 = A", "3", "001-000 = C"}));
 }
 
 TEST(VoucherLineTest, QuotesAreDroppedAndShortValuesPrintEmpty) {

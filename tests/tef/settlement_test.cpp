@@ -163,10 +163,10 @@ TEST_F(SettlementTest, UnreadableAnswerIsSetAsideAndTheStartGoesOn) {
     const char* name;
     std::string bytes;
   } cases[] = {
-      {"intpos.001", garbage},                     // in the answer slot
-      {"intpos.7", garbage},                       // archived
-      {"intpos.3", RecordText(odd.Lines())},       // a record that names no network
-      {"intpos.4", std::string(2 << 20, '\n')},    // above the bound of a record
+      {"intpos.001", garbage},                   // in the answer slot
+      {"intpos.7", garbage},                     // archived
+      {"intpos.3", RecordText(odd.Lines())},     // a record that names no network
+      {"intpos.4", std::string(2 << 20, '\n')},  // above the bound of a record
   };
   int document = 512;
   for (const auto& c : cases) {
@@ -250,9 +250,8 @@ TEST_F(SettlementTest, UnansweredCancellationIsBoundedAndLeavesTheLateAnswerReso
   EXPECT_GT(waited, 2.0);
   EXPECT_LT(waited, 3.0);
   ASSERT_EQ(DialogTexts().size(), 1u);
-  EXPECT_EQ(DialogTexts()[0],
-            "O Gerenciador Padr\xE3o n\xE3o respondeu ao cancelamento.\r\nDoc No: 000601\r\n"
-            "Rede: REDECARD\r\nO cancelamento n\xE3o foi conclu\xED" "do.");
+  EXPECT_EQ(DialogTexts()[0], "O Gerenciador Padr\xE3o n\xE3o respondeu ao cancelamento.\r\nDoc No: 000601\r\n"
+                              "Rede: REDECARD\r\nO cancelamento n\xE3o foi conclu\355do.");
   EXPECT_EQ(sandbox.dialogs->Seen()[0].type, platform::mtError);
   EXPECT_EQ(TefState::Files(dial + "/resp"), std::vector<std::string>{"intpos.1"});
 

@@ -31,17 +31,13 @@ std::string TefState::MakeRoot(const std::string& name) const {
   return Root(name);
 }
 
-std::vector<std::string> TefState::Files(const std::string& directory) {
-  return platform::FindFiles(directory, "*");
-}
+std::vector<std::string> TefState::Files(const std::string& directory) { return platform::FindFiles(directory, "*"); }
 
 std::string TefState::Read(const std::string& path) { return platform::ReadFileBytes(path); }
 
 bool TefState::Exists(const std::string& path) { return platform::FileExists(path); }
 
-void TefState::Write(const std::string& path, const std::string& bytes) {
-  platform::WriteFileAtomic(path, bytes);
-}
+void TefState::Write(const std::string& path, const std::string& bytes) { platform::WriteFileAtomic(path, bytes); }
 
 void TefState::AddSale(const platform::TStringList& answer) {
   cupons.Add(platform::IntToStr(++Qdm00500::inContCuponsTEF));

@@ -71,8 +71,7 @@ TEST_F(VoucherTest, BematechGetsPiecesOfTenLinesThenSixLineFeedsPerCopy) {
 
   EXPECT_TRUE(Qdm00500::ImprCupom(a.Record(), 2, false));
 
-  const std::vector<std::string> copy{Piece(lines, 1, 10), Piece(lines, 11, 20),
-                                      Piece(lines, 21, 25), kFeed};
+  const std::vector<std::string> copy{Piece(lines, 1, 10), Piece(lines, 11, 20), Piece(lines, 21, 25), kFeed};
   std::vector<std::string> both = copy;
   both.insert(both.end(), copy.begin(), copy.end());
   EXPECT_EQ(TextBlocks(), both);
@@ -82,8 +81,8 @@ TEST_F(VoucherTest, BematechGetsPiecesOfTenLinesThenSixLineFeedsPerCopy) {
 TEST_F(VoucherTest, VoucherLinesPrintWithoutTheirQuotes) {
   OpenReport();
   TStringList record = Sale("000101", 0).Record();
-  for (const char* line : {"028-000 = 4", "029-001 = \"REDECARD\"", "029-002 = \"",
-                           "029-003 =  \"  VALOR: R$ 1,00\" ", "029-004 = \"\""})
+  for (const char* line :
+       {"028-000 = 4", "029-001 = \"REDECARD\"", "029-002 = \"", "029-003 =  \"  VALOR: R$ 1,00\" ", "029-004 = \"\""})
     record.Add(line);
 
   EXPECT_TRUE(Qdm00500::ImprCupom(record, 1, true));
@@ -124,9 +123,8 @@ TEST_F(VoucherTest, UnprintedVoucherIsUndoneAndLaterOnesAreLeft) {
   EXPECT_EQ(manager.Requests().back().Field("012-000"), "000103");
   EXPECT_EQ(TextBlocks().size(), 1u);  // only the refused one
   EXPECT_EQ(TefState::Files(dial + "/resp"), std::vector<std::string>{"intpos.2"});
-  EXPECT_EQ(DialogTexts(), (std::vector<std::string>{
-                               kRetry, "Cancelada a Transa\xE7\xE3o\r\nDoc No: 000103\r\n"
-                                       "Rede: REDECARD\r\nValor: R$ 12,34"}));
+  EXPECT_EQ(DialogTexts(), (std::vector<std::string>{kRetry, "Cancelada a Transa\xE7\xE3o\r\nDoc No: 000103\r\n"
+                                                             "Rede: REDECARD\r\nValor: R$ 12,34"}));
   EXPECT_EQ(printer.FramesOf("21").size(), 1u);  // the report is closed all the same
 }
 

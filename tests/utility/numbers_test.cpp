@@ -26,16 +26,13 @@ TEST_P(Trunc, CutsTheDecimalValueNeverRounds) {
   EXPECT_EQ(util::Trunc3(c.value), c.trunc3) << c.value;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Money, Trunc,
-    ::testing::Values(TruncCase{1.15 * 3, 3.45, 3.45},      // 3.4499999999999997 in binary
-                      TruncCase{0.3333, 0.33, 0.333},
-                      TruncCase{2.675, 2.67, 2.675},
-                      TruncCase{19.999, 19.99, 19.999},
-                      TruncCase{0.1 + 0.2, 0.3, 0.3},       // 0.30000000000000004
-                      TruncCase{-1.239, -1.23, -1.239},     // toward zero
-                      TruncCase{12.5, 12.5, 12.5},
-                      TruncCase{0.0, 0.0, 0.0}));
+INSTANTIATE_TEST_SUITE_P(Money, Trunc,
+                         ::testing::Values(TruncCase{1.15 * 3, 3.45, 3.45},  // 3.4499999999999997 in binary
+                                           TruncCase{0.3333, 0.33, 0.333}, TruncCase{2.675, 2.67, 2.675},
+                                           TruncCase{19.999, 19.99, 19.999},
+                                           TruncCase{0.1 + 0.2, 0.3, 0.3},    // 0.30000000000000004
+                                           TruncCase{-1.239, -1.23, -1.239},  // toward zero
+                                           TruncCase{12.5, 12.5, 12.5}, TruncCase{0.0, 0.0, 0.0}));
 
 TEST(HexaToInt, ReadsStatusBytesInEitherCase) {
   EXPECT_EQ(util::HexaToInt("1F"), 31);

@@ -78,14 +78,10 @@ TEST_P(TerminalYesNo, AnswersTheQuestion) {
 
 INSTANTIATE_TEST_SUITE_P(
     Keys, TerminalYesNo,
-    ::testing::Values(YesNoCase{"LowerS", "s\n", mrYes},
-                      YesNoCase{"UpperY", "Y\n", mrYes},
-                      YesNoCase{"UpperNWithCrLf", "N\r\n", mrNo},
-                      YesNoCase{"InvalidThenN", "talvez\n\nn\n", mrNo},
-                      YesNoCase{"EndOfInput", "", mrNo},
-                      YesNoCase{"LineWithoutEnd", "s", mrYes},
-                      YesNoCase{"OnlyNoise", std::string(200, 'x') + "\nq\nq\nq\nq\nq\nq\nq\nq\nq\nq\ns\n",
-                                mrNo}),
+    ::testing::Values(YesNoCase{"LowerS", "s\n", mrYes}, YesNoCase{"UpperY", "Y\n", mrYes},
+                      YesNoCase{"UpperNWithCrLf", "N\r\n", mrNo}, YesNoCase{"InvalidThenN", "talvez\n\nn\n", mrNo},
+                      YesNoCase{"EndOfInput", "", mrNo}, YesNoCase{"LineWithoutEnd", "s", mrYes},
+                      YesNoCase{"OnlyNoise", std::string(200, 'x') + "\nq\nq\nq\nq\nq\nq\nq\nq\nq\nq\ns\n", mrNo}),
     [](const ::testing::TestParamInfo<YesNoCase>& info) { return info.param.name; });
 
 TEST_F(Terminal, ShowsTheTextInUtf8WithItsTypeAndReasksOnNonsense) {
@@ -130,29 +126,22 @@ void PrintTo(const ChoiceCase& c, std::ostream* os) { *os << c.name; }
 
 class TerminalChoice : public Terminal, public ::testing::WithParamInterface<ChoiceCase> {};
 
-TEST_P(TerminalChoice, PicksTheOption) {
-  EXPECT_EQ(Typed(GetParam().keys).Choose(NetworkForm()), GetParam().expected);
-}
+TEST_P(TerminalChoice, PicksTheOption) { EXPECT_EQ(Typed(GetParam().keys).Choose(NetworkForm()), GetParam().expected); }
 
-INSTANTIATE_TEST_SUITE_P(
-    Keys, TerminalChoice,
-    ::testing::Values(ChoiceCase{"Other", "2\n", 2},
-                      ChoiceCase{"TecBan", " 1 \n", 1},
-                      ChoiceCase{"Quit", "9\n", 9},
-                      ChoiceCase{"EscWord", "ESC\n", 9},
-                      ChoiceCase{"EscByte", "\x1B\n", 9},
-                      ChoiceCase{"CloseWithoutChoice", "0\n", 0},
-                      ChoiceCase{"CloseX", "x\n", 0},
-                      ChoiceCase{"InvalidThenOther", "5\n\x1B[A\n2\n", 2},
-                      ChoiceCase{"EndOfInput", "", 0}),
-    [](const ::testing::TestParamInfo<ChoiceCase>& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Keys, TerminalChoice,
+                         ::testing::Values(ChoiceCase{"Other", "2\n", 2}, ChoiceCase{"TecBan", " 1 \n", 1},
+                                           ChoiceCase{"Quit", "9\n", 9}, ChoiceCase{"EscWord", "ESC\n", 9},
+                                           ChoiceCase{"EscByte", "\x1B\n", 9},
+                                           ChoiceCase{"CloseWithoutChoice", "0\n", 0}, ChoiceCase{"CloseX", "x\n", 0},
+                                           ChoiceCase{"InvalidThenOther", "5\n\x1B[A\n2\n", 2},
+                                           ChoiceCase{"EndOfInput", "", 0}),
+                         [](const ::testing::TestParamInfo<ChoiceCase>& info) { return info.param.name; });
 
 TEST_F(Terminal, ChoiceMenuListsEveryWayOut) {
   EXPECT_EQ(Typed("2\n").Choose(NetworkForm()), 2);
   const std::string screen = Screen();
-  for (const char* line : {"Cart\xC3\xA3o de D\xC3\xA9" "bito", "Escolha a Rede Desejada",
-                           "1 - TecBan\n", "2 - Outras redes\n", "9 - Encerra\n",
-                           "Esc - Encerra\n", "0 - Fechar sem escolher\n"}) {
+  for (const char* line : {"Cart\xC3\xA3o de D\xC3\251bito", "Escolha a Rede Desejada", "1 - TecBan\n",
+                           "2 - Outras redes\n", "9 - Encerra\n", "Esc - Encerra\n", "0 - Fechar sem escolher\n"}) {
     EXPECT_NE(screen.find(line), std::string::npos) << line;
   }
 }

@@ -55,8 +55,7 @@ bool WaitForExit(pid_t pid, int milliseconds) {
 
 }  // namespace
 
-TefManager::TefManager(const std::string& program, const std::string& root,
-                       const std::vector<std::string>& options)
+TefManager::TefManager(const std::string& program, const std::string& root, const std::vector<std::string>& options)
     : root_(root) {
   std::vector<std::string> args = {program, "--root", root};
   args.insert(args.end(), options.begin(), options.end());

@@ -13,8 +13,7 @@ namespace qdm_register {
 // register dies.
 class TefManager {
  public:
-  TefManager(const std::string& program, const std::string& root,
-             const std::vector<std::string>& options = {});
+  TefManager(const std::string& program, const std::string& root, const std::vector<std::string>& options = {});
   ~TefManager();  // asks it to stop and waits for it (bounded)
   TefManager(const TefManager&) = delete;
   TefManager& operator=(const TefManager&) = delete;

@@ -29,15 +29,14 @@ std::string CheckText(const char* what, const std::string& value, std::size_t wi
 
 std::string CheckEcfConfig(const EcfConfig& config) {
   for (const std::string& problem :
-       {CheckText("o c\xF3" "digo do caixa (--caixa)", config.caixa, kCaixaWidth, true),
+       {CheckText("o c\363digo do caixa (--caixa)", config.caixa, kCaixaWidth, true),
         CheckText("o n\xFAmero do ECF (--ecf)", config.nr_ecf, kNrEcfWidth, false),
         CheckText("o n\xFAmero de s\xE9rie (--serie)", config.serie, kSerieWidth, false)}) {
     if (!problem.empty()) return problem;
   }
   // The register code is part of the file's name.
-  if (config.caixa.find_first_of("/\\:*?\"<>|") != std::string::npos || config.caixa == "." ||
-      config.caixa == "..")
-    return "o c\xF3" "digo do caixa (--caixa) n\xE3o pode conter / \\ : * ? \" < > |";
+  if (config.caixa.find_first_of("/\\:*?\"<>|") != std::string::npos || config.caixa == "." || config.caixa == "..")
+    return "o c\363digo do caixa (--caixa) n\xE3o pode conter / \\ : * ? \" < > |";
   if (config.tipo < kLowestType || config.tipo > kHighestType)
     return "tipo de impressora desconhecido (--tipo " + platform::IntToStr(config.tipo) +
            "): use 1, 2 ou 9 Bematech, 3 a 6 Sweda, 7 ou 8 Daruma";
@@ -61,8 +60,9 @@ void WriteEcfConfig(const std::string& path, const EcfConfig& config) {
   ds.FieldByName("NRSERIEECF").SetAsString(config.serie);
   ds.FieldByName("NRECFCAIXA").SetAsString(config.nr_ecf);
   // On the values as stored, so the file always passes its own check.
-  ds.FieldByName("CHECKSUM").SetAsInteger(Qdm00000::ChecksumECF(
-      ds.FieldByName("NRECFCAIXA").AsString(), ds.FieldByName("NRSERIEECF").AsString()));
+  ds.FieldByName("CHECKSUM")
+      .SetAsInteger(
+          Qdm00000::ChecksumECF(ds.FieldByName("NRECFCAIXA").AsString(), ds.FieldByName("NRSERIEECF").AsString()));
   ds.FieldByName("IDTIPOIMPFIS").SetAsInteger(config.tipo);
   ds.Post();
   ds.SaveToFile(path);

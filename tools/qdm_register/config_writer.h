@@ -8,10 +8,10 @@ namespace qdm_register {
 
 // Texts are Windows-1252, as stored.
 struct EcfConfig {
-  std::string caixa = "001";       // register code (empty for the "KMZ" system)
-  std::string nr_ecf = "001";      // number of the fiscal printer at this register
+  std::string caixa = "001";                   // register code (empty for the "KMZ" system)
+  std::string nr_ecf = "001";                  // number of the fiscal printer at this register
   std::string serie = "BE050375610000012345";  // serial number of the printer
-  int tipo = 1;                    // printer type code
+  int tipo = 1;                                // printer type code
 };
 
 // Widths of the file's text fields, in bytes.

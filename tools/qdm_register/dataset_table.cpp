@@ -26,9 +26,15 @@ std::string Padded(const std::string& cp1252, std::size_t width, bool right) {
 bool Numeric(platform::TFieldType type) {
   using platform::TFieldType;
   switch (type) {
-    case TFieldType::ftSmallint: case TFieldType::ftInteger: case TFieldType::ftFloat:
-    case TFieldType::ftBCD: case TFieldType::ftShortint: case TFieldType::ftByte:
-    case TFieldType::ftWord: case TFieldType::ftLongWord: case TFieldType::ftLargeint:
+    case TFieldType::ftSmallint:
+    case TFieldType::ftInteger:
+    case TFieldType::ftFloat:
+    case TFieldType::ftBCD:
+    case TFieldType::ftShortint:
+    case TFieldType::ftByte:
+    case TFieldType::ftWord:
+    case TFieldType::ftLongWord:
+    case TFieldType::ftLargeint:
     case TFieldType::ftFMTBcd:
       return true;
     default:

@@ -176,8 +176,7 @@ void DayClosing::Prepare() {
   if (supply_ > 0) Exit(saidas, kRecordSupply, kCashType, "Suprimento", supply_);
 }
 
-bool CloseTheDay(RegisterSession& session, DayClosing& closing, TClientDataSet& recebimentos,
-                 DayExport& exported) {
+bool CloseTheDay(RegisterSession& session, DayClosing& closing, TClientDataSet& recebimentos, DayExport& exported) {
   using namespace Qdm00000;
   const int before = ReductionCounter();
   closing.Prepare();
@@ -188,8 +187,8 @@ bool CloseTheDay(RegisterSession& session, DayClosing& closing, TClientDataSet& 
   // cut before that leaves a day past, whose Z the next start offers).
   long long kept = 0;
   const std::string next_day = RecordNextMorning(session.directory(), kept);
-  const bool kept_open = GeraReciboSangria(closing.fechamento, closing.sangrias, closing.produtos,
-                                           closing.pessoas, closing.saidas, closing.caixa, platform::Now());
+  const bool kept_open = GeraReciboSangria(closing.fechamento, closing.sangrias, closing.produtos, closing.pessoas,
+                                           closing.saidas, closing.caixa, platform::Now());
   const int after = kept_open ? before : ReductionCounter();
   const bool reduced = after < 0 || before < 0 || after != before;
   if (reduced) {
@@ -201,7 +200,7 @@ bool CloseTheDay(RegisterSession& session, DayClosing& closing, TClientDataSet& 
   if (!Step(std::string("GeraReciboSangria (") + (kept_open ? "caixa mantido aberto" : "caixa fechado") + ")",
             !kept_open))
     return false;
-  if (!Step("Redu\xE7\xE3o Z (contador de redu\xE7\xF5" "es " + platform::IntToStr(before) + " -> " +
+  if (!Step("Redu\xE7\xE3o Z (contador de redu\xE7\365es " + platform::IntToStr(before) + " -> " +
                 platform::IntToStr(after) + ")",
             before >= 0 && after == before + 1))
     return false;
@@ -209,16 +208,16 @@ bool CloseTheDay(RegisterSession& session, DayClosing& closing, TClientDataSet& 
   bool exported_ok = false;
   {
     InDirectory home(session.directory());
-    exported_ok = home.entered() && ExportRedZ(recebimentos, exported.reducao, exported.formas,
-                                               exported.impostos, exported.nao_fiscais);
+    exported_ok = home.entered() &&
+                  ExportRedZ(recebimentos, exported.reducao, exported.formas, exported.impostos, exported.nao_fiscais);
   }
   // The export answers true even without the report: the figures decide.
   exported_ok = exported_ok && exported.reducao.Active() && exported.reducao.RecordCount() == 1 &&
                 !Figure(exported.reducao, "VRGTREDZ").empty();
   return Step("ExportRedZ (venda bruta " + Figure(exported.reducao, "VRVENBRUREDZ") + ", venda l\xEDquida " +
-                Figure(exported.reducao, "VRVENLIQREDZ") + ", grande total " + Figure(exported.reducao, "VRGTREDZ") +
-                ")",
-            exported_ok);
+                  Figure(exported.reducao, "VRVENLIQREDZ") + ", grande total " + Figure(exported.reducao, "VRGTREDZ") +
+                  ")",
+              exported_ok);
 }
 
 void ShowExport(DayExport& exported) {

@@ -21,11 +21,11 @@ const std::vector<Product> kMorningBasket = {
 const std::vector<Product> kAfternoonBasket = {
     {"7891000100103", "CAF\xC9 TORRADO 500G", "T", 18, "", 1, 8.99, 0},
     {"7894900011517", "SUCO UVA|MA\xC7\xC3 1L", "T", 18, "", 1, 7.49, 1.00},
-    {"7891910000197", "A\xC7\xDA" "CAR REFINADO 1KG", "F", 0, "", 3, 4.29, 0},
+    {"7891910000197", "A\xC7\332CAR REFINADO 1KG", "F", 0, "", 3, 4.29, 0},
 };
-const double kFloat = 100.00;       // the opening cash supply
-const double kCashHanded = 50.00;   // the afternoon's note
-const double kWithdrawal = 20.00;   // taken out during the day
+const double kFloat = 100.00;      // the opening cash supply
+const double kCashHanded = 50.00;  // the afternoon's note
+const double kWithdrawal = 20.00;  // taken out during the day
 
 // One customer: the basket sold and paid, the coupon closed, the card
 // voucher printed; the day's closing learns what the till took.
@@ -78,7 +78,7 @@ int RunRegisterDay(RegisterSession& session, const SaleOptions& options) {
   reg.StopManager();
   reg.ShowOutputs();
   if (ok) ShowExport(exported);
-  if (!ok) Say("== Dia n\xE3o conclu\xED" "do\n");
+  if (!ok) Say("== Dia n\xE3o conclu\355do\n");
   return ok ? 0 : 1;
 }
 

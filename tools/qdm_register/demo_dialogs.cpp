@@ -11,9 +11,7 @@ namespace qdm_register {
 namespace {
 
 // Texts of the catalogue the unattended operator recognises (Windows-1252).
-bool Contains(const std::string& text, const char* part) {
-  return text.find(part) != std::string::npos;
-}
+bool Contains(const std::string& text, const char* part) { return text.find(part) != std::string::npos; }
 
 // The till closing's questions, known by their catalogue keys: at the end
 // of the day the till is closed, the Z reduction confirmed and the products
@@ -39,10 +37,14 @@ int UnattendedAnswer(const platform::DialogRequest& request) {
 
 const char* AnswerName(int answer) {
   switch (answer) {
-    case platform::mrYes: return "Sim";
-    case platform::mrNo: return "N\xE3o";
-    case platform::mrOk: return "OK";
-    default: return "-";
+    case platform::mrYes:
+      return "Sim";
+    case platform::mrNo:
+      return "N\xE3o";
+    case platform::mrOk:
+      return "OK";
+    default:
+      return "-";
   }
 }
 

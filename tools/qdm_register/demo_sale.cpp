@@ -28,7 +28,7 @@ const std::vector<Product> kBasket = {
     {"7891000100103", "CAF\xC9 TORRADO 500G", "T", 18, "", 2, 8.99, 0},
     {"2000000000015", "QUEIJO MUSSARELA KG", "T", 12, "", 0.750, 39.90, 0},
     {"7894900011517", "SUCO UVA|MA\xC7\xC3 1L", "T", 18, "", 1, 7.49, 1.00},
-    {"7891910000197", "A\xC7\xDA" "CAR REFINADO 1KG", "F", 0, "", 3, 4.29, 0},
+    {"7891910000197", "A\xC7\332CAR REFINADO 1KG", "F", 0, "", 3, 4.29, 0},
 };
 
 const double kCardPaid = 20.00;
@@ -52,9 +52,10 @@ int RunDemoSale(RegisterSession& session, const SaleOptions& options) {
   ok = ok && till.SignIn(kOperatorBadge) && till.Scan(kBasket.front().code);
   // Each item on the customer display as it is registered.
   for (const Product& p : kBasket) {
-    if (ok) ok = till.Show(p.description, platform::FloatToStr(p.quantity) + " x " +
-                                              platform::FormatFloat("0.00", p.unit_price) + " = " +
-                                              platform::FormatFloat("0.00", p.Amount()));
+    if (ok)
+      ok = till.Show(p.description, platform::FloatToStr(p.quantity) + " x " +
+                                        platform::FormatFloat("0.00", p.unit_price) + " = " +
+                                        platform::FormatFloat("0.00", p.Amount()));
   }
 
   QdmVenda::Sale sale;
@@ -77,8 +78,9 @@ int RunDemoSale(RegisterSession& session, const SaleOptions& options) {
   reg.Finish();
   reg.StopManager();
   reg.ShowOutputs();
-  if (!ok) Say(failed == kExitCardUnsettled ? "== Venda com a confirma\xE7\xE3o do cart\xE3o pendente\n"
-                                              : "== Venda n\xE3o conclu\xED" "da\n");
+  if (!ok)
+    Say(failed == kExitCardUnsettled ? "== Venda com a confirma\xE7\xE3o do cart\xE3o pendente\n"
+                                     : "== Venda n\xE3o conclu\355da\n");
   return ok ? 0 : failed;
 }
 
@@ -124,7 +126,7 @@ int RunRecoveryDemo(RegisterSession& session, const SaleOptions& options) {
     Step("caixa interrompido (sinal " + platform::IntToStr(WIFSIGNALED(status) ? WTERMSIG(status) : 0) + ")",
          WIFSIGNALED(status));
     const int left = QdmVenda::PendingCardAnswers();
-    ok = Step("pr\xF3ximo in\xED" "cio: CheckIntPosFiles desfaz a transa\xE7\xE3o pendente",
+    ok = Step("pr\xF3ximo in\355cio: CheckIntPosFiles desfaz a transa\xE7\xE3o pendente",
               reg.Recover() && left > 0 && QdmVenda::PendingCardAnswers() == 0);
   }
   reg.Finish();

@@ -13,9 +13,9 @@ namespace qdm_register {
 
 struct SaleOptions {
   std::string caixa = "001";
-  bool card = true;  // pay part of the sale by card through the TEF manager
-  double discount = 0.50;  // on the coupon's subtotal, at the closing
-  int tipo = 1;      // printer type code of a new register (7, 8: Daruma)
+  bool card = true;         // pay part of the sale by card through the TEF manager
+  double discount = 0.50;   // on the coupon's subtotal, at the closing
+  int tipo = 1;             // printer type code of a new register (7, 8: Daruma)
   bool tipo_given = false;  // --tipo was given (an existing configuration keeps its own)
 };
 

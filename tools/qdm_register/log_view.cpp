@@ -13,9 +13,8 @@ namespace {
 constexpr std::size_t kFoldedBlanks = 8;
 
 constexpr std::array<const char*, 32> kControlNames = {
-    "NUL", "SOH", "STX", "ETX", "EOT", "ENQ", "ACK", "BEL", "BS",  "TAB", "LF",
-    "VT",  "FF",  "CR",  "SO",  "SI",  "DLE", "DC1", "DC2", "DC3", "DC4", "NAK",
-    "SYN", "ETB", "CAN", "EM",  "SUB", "ESC", "FS",  "GS",  "RS",  "US"};
+    "NUL", "SOH", "STX", "ETX", "EOT", "ENQ", "ACK", "BEL", "BS",  "TAB", "LF",  "VT",  "FF", "CR", "SO", "SI",
+    "DLE", "DC1", "DC2", "DC3", "DC4", "NAK", "SYN", "ETB", "CAN", "EM",  "SUB", "ESC", "FS", "GS", "RS", "US"};
 
 std::vector<std::string> Lines(const std::string& bytes) {
   std::vector<std::string> lines;
@@ -123,8 +122,7 @@ std::string Readable(const std::string& bytes, const LogViewOptions& options) {
 std::vector<std::string> NotableLines(const std::string& bytes) {
   std::vector<std::string> notable;
   for (const std::string& line : Lines(bytes)) {
-    if (IsError(line) || platform::LowerCase(line).find("cancelad") != std::string::npos)
-      notable.push_back(line);
+    if (IsError(line) || platform::LowerCase(line).find("cancelad") != std::string::npos) notable.push_back(line);
   }
   return notable;
 }

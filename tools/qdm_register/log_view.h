@@ -13,7 +13,7 @@ struct LogViewOptions {
   // the printer answers to every command of a coupon the run opened itself
   // is folded into one count at the end.
   bool errors_only = false;
-  bool fold_blanks = true;   // runs of blanks as "<N brancos>" (not for a printed tape's columns)
+  bool fold_blanks = true;  // runs of blanks as "<N brancos>" (not for a printed tape's columns)
 };
 
 // UTF-8 text: each line of `bytes` (CR LF or LF ends a line) with control

@@ -41,9 +41,7 @@ constexpr int kUsageError = 2;
 // UTF-8.
 std::string T(const std::string& cp1252) { return platform::Cp1252ToUtf8(cp1252); }
 
-void Complain(const std::string& cp1252) {
-  std::fprintf(stderr, "qdm_register: %s\n", T(cp1252).c_str());
-}
+void Complain(const std::string& cp1252) { std::fprintf(stderr, "qdm_register: %s\n", T(cp1252).c_str()); }
 
 int ShowLog(const std::string& home, bool errors_only) {
   const std::string path = platform::IncludeTrailingPathDelimiter(home) + "impdebug.txt";
@@ -94,11 +92,13 @@ int main(int argc, char** argv) {
   qdm_register::SaleOptions sale;
   app.add_option("--dir", home,
                  T("Pasta do caixa: configura\xE7\xE3o, log de depura\xE7\xE3o, mem\xF3ria e bobina da impressora "
-                   "(padr\xE3o: ") + home + ")");
-  app.add_option("--caixa", sale.caixa, T("C\xF3" "digo do caixa"));
+                   "(padr\xE3o: ") +
+                     home + ")");
+  app.add_option("--caixa", sale.caixa, T("C\363digo do caixa"));
   std::string fabricante;
-  app.add_option("--fabricante", fabricante,
-                 T("Vende numa impressora Sweda emulada: \"sweda\" ou o c\xF3" "digo de tipo 3 a 6 (padr\xE3o: Bematech)"));
+  app.add_option(
+      "--fabricante", fabricante,
+      T("Vende numa impressora Sweda emulada: \"sweda\" ou o c\363digo de tipo 3 a 6 (padr\xE3o: Bematech)"));
   bool unattended = false;
   app.add_flag("--unattended", unattended, T("Responde \xE0s perguntas ao operador por regra, mesmo num terminal"));
   bool no_card = false;
@@ -107,16 +107,16 @@ int main(int argc, char** argv) {
       ->check(CLI::Validator(
           [](std::string& value) {
             double amount = -1;
-            return CLI::detail::lexical_cast(value, amount) && amount >= 0
-                       ? std::string()
-                       : T("use um valor em reais, como 0.50");
+            return CLI::detail::lexical_cast(value, amount) && amount >= 0 ? std::string()
+                                                                           : T("use um valor em reais, como 0.50");
           },
           "REAIS"));
   auto* tipo = app.add_option("--tipo", sale.tipo,
-                 T("Tipo da impressora de um caixa novo (1 Bematech; 3 a 6 Sweda; 7, 8 Daruma)"));
+                              T("Tipo da impressora de um caixa novo (1 Bematech; 3 a 6 Sweda; 7, 8 Daruma)"));
 
   auto* recovery = app.add_subcommand(
-      "recovery", T("Pagamentos com cart\xE3o recuperados: venda abandonada e caixa interrompido depois da aprova\xE7\xE3o"));
+      "recovery",
+      T("Pagamentos com cart\xE3o recuperados: venda abandonada e caixa interrompido depois da aprova\xE7\xE3o"));
 
   auto* day = app.add_subcommand(
       "dia", T("Um dia inteiro do caixa: suprimento, vendas no cart\xE3o e em dinheiro, sangria, fechamento do "
@@ -131,7 +131,7 @@ int main(int argc, char** argv) {
   std::string out_dir;
   bool overwrite = false;
   config->add_option("--out", out_dir, T("Pasta do arquivo (a pasta do programa de frente de caixa)"))->required();
-  config->add_option("--caixa", ecf.caixa, T("C\xF3" "digo do caixa, at\xE9 10 caracteres (vazio no sistema KMZ)"))
+  config->add_option("--caixa", ecf.caixa, T("C\363digo do caixa, at\xE9 10 caracteres (vazio no sistema KMZ)"))
       ->required();
   config->add_option("--ecf", ecf.nr_ecf, T("N\xFAmero do ECF neste caixa, at\xE9 10 caracteres"))->required();
   config->add_option("--serie", ecf.serie, T("N\xFAmero de s\xE9rie do ECF, at\xE9 20 caracteres"))->required();
@@ -160,12 +160,11 @@ int main(int argc, char** argv) {
     if (config->parsed()) return WriteConfig(ecf, out_dir, overwrite);
     if (log->parsed()) return ShowLog(home, errors_only);
     // --tipo 3 to 6 is the same Sweda sale as --fabricante.
-    const int tipo_sweda = !fabricante.empty()            ? qdm_register::SwedaTypeCode(fabricante)
+    const int tipo_sweda = !fabricante.empty()                ? qdm_register::SwedaTypeCode(fabricante)
                            : sale.tipo >= 3 && sale.tipo <= 6 ? sale.tipo
                                                               : 0;
     if (!fabricante.empty() && tipo_sweda == 0) {
-      Complain("fabricante desconhecido: " + platform::Utf8ToCp1252(fabricante) +
-               " (use sweda ou um tipo de 3 a 6)");
+      Complain("fabricante desconhecido: " + platform::Utf8ToCp1252(fabricante) + " (use sweda ou um tipo de 3 a 6)");
       return kUsageError;
     }
     // The sale's options are checked as the configuration tool checks them.

@@ -43,17 +43,17 @@ TillDevices::TillDevices(StepReport step) : step_(std::move(step)), devices_(std
   Qdm00800::IdTipoOpt = kReaderWithCarriageReturn;
 
   // The register's window: where a scanned code is typed, as at the keyboard.
-  d.window = platform::RegisterWindow([&d](platform::HWND, platform::UINT message, platform::WPARAM key,
-                                           platform::LPARAM) -> platform::LRESULT {
-    if (message == platform::WM_CHAR) d.typing += static_cast<char>(key);
-    if (message == platform::WM_KEYDOWN && key == platform::VK_RETURN) {
-      d.entered.push_back(d.typing);
-      d.typing.clear();
-    }
-    return 0;
-  });
-  d.scanner = std::make_unique<Qdm00800::TScannerThread>(platform::TThreadPriority::tpNormal,
-                                                         static_cast<uintptr_t>(d.window));
+  d.window = platform::RegisterWindow(
+      [&d](platform::HWND, platform::UINT message, platform::WPARAM key, platform::LPARAM) -> platform::LRESULT {
+        if (message == platform::WM_CHAR) d.typing += static_cast<char>(key);
+        if (message == platform::WM_KEYDOWN && key == platform::VK_RETURN) {
+          d.entered.push_back(d.typing);
+          d.typing.clear();
+        }
+        return 0;
+      });
+  d.scanner =
+      std::make_unique<Qdm00800::TScannerThread>(platform::TThreadPriority::tpNormal, static_cast<uintptr_t>(d.window));
   d.scanner->Resume();
 }
 
@@ -80,10 +80,9 @@ bool TillDevices::Scan(const std::string& code) {
   d.entered.clear();
   bool sent = d.reader.Present(code);
   const auto end = std::chrono::steady_clock::now() + kLongestScan;
-  while (sent && d.entered.empty() && std::chrono::steady_clock::now() < end)
-    platform::Application().HandleMessage(50);
+  while (sent && d.entered.empty() && std::chrono::steady_clock::now() < end) platform::Application().HandleMessage(50);
   const std::string typed = d.entered.empty() ? "" : d.entered.front();
-  return step_("leitor \xF3ptico: c\xF3" "digo " + typed + " digitado na janela do caixa", sent && typed == code);
+  return step_("leitor \xF3ptico: c\363digo " + typed + " digitado na janela do caixa", sent && typed == code);
 }
 
 bool TillDevices::Show(const std::string& line1, const std::string& line2) {

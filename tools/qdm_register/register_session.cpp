@@ -42,8 +42,8 @@ RegisterSession::RegisterSession(const std::string& directory)
     case platform::TLockResult::Busy:
       throw HomeBusy("Outro caixa j\xE1 est\xE1 em execu\xE7\xE3o nesta pasta: " + directory_);
     default:
-      throw HomeBusy("N\xE3o foi poss\xEDvel reservar a pasta do caixa: " + directory_ + " (" +
-                     home_lock_.ErrorText() + ")");
+      throw HomeBusy("N\xE3o foi poss\xEDvel reservar a pasta do caixa: " + directory_ + " (" + home_lock_.ErrorText() +
+                     ")");
   }
   platform::ForceDirectories(drive_c());
 
@@ -73,8 +73,6 @@ std::string RegisterSession::BytesSince(const std::string& path) const {
   return TailFrom(path, start == starts_.end() ? 0 : start->second);
 }
 
-std::string RegisterSession::WrittenSince(const std::string& path) const {
-  return Readable(BytesSince(path));
-}
+std::string RegisterSession::WrittenSince(const std::string& path) const { return Readable(BytesSince(path)); }
 
 }  // namespace qdm_register

@@ -121,9 +121,9 @@ int RunRestaurantDay(RegisterSession& session, const SaleOptions& options) {
   if (ok) tables.Order(kTableA, kTableAOrder), tables.Order(kTableB, kTableBOrder);
   // The soda goes to the other table, whole.
   const Product& soda = kTableBOrder.front();
-  ok = ok && Step("Transfere_Item " + soda.description + " da mesa " + kTableB + " para a mesa " + kTableA,
-                  Transfere_Item(kTableB, kTableA, soda.code, soda.description, "", "", 0, soda.unit_price,
-                                 soda.quantity));
+  ok = ok &&
+       Step("Transfere_Item " + soda.description + " da mesa " + kTableB + " para a mesa " + kTableA,
+            Transfere_Item(kTableB, kTableA, soda.code, soda.description, "", "", 0, soda.unit_price, soda.quantity));
   if (ok) tables.Move(kTableB, kTableA, soda.code);
   // The first item of the table is reversed whole (a share of 0).
   const std::size_t reversed_item = 1;
@@ -171,7 +171,7 @@ int RunRestaurantDay(RegisterSession& session, const SaleOptions& options) {
   reg.Finish();
   reg.ShowOutputs();
   if (ok) ShowExport(exported);
-  if (!ok) Say("== Dia n\xE3o conclu\xED" "do\n");
+  if (!ok) Say("== Dia n\xE3o conclu\355do\n");
   return ok ? 0 : 1;
 }
 

@@ -17,12 +17,10 @@ constexpr long long kSecondsPerDay = 86400;
 
 // The emulated printers take their clock offset when their library loads,
 // the TEF manager when it starts: its vouchers are dated as the coupons.
-const char* const kPrinterClockSettings[] = {"MP20FI_CLOCK_OFFSET", "SERSWEDA_CLOCK_OFFSET",
-                                             "FS345_CLOCK_OFFSET", "TEF_MANAGER_CLOCK_OFFSET"};
+const char* const kPrinterClockSettings[] = {"MP20FI_CLOCK_OFFSET", "SERSWEDA_CLOCK_OFFSET", "FS345_CLOCK_OFFSET",
+                                             "TEF_MANAGER_CLOCK_OFFSET"};
 
-std::string ClockFile(const std::string& home) {
-  return platform::IncludeTrailingPathDelimiter(home) + kShopClockName;
-}
+std::string ClockFile(const std::string& home) { return platform::IncludeTrailingPathDelimiter(home) + kShopClockName; }
 
 long long ReadOffset(const std::string& home) {
   const std::string path = ClockFile(home);

@@ -23,12 +23,15 @@ namespace {
 
 const char* CardStateText(QdmVenda::CardState state) {
   switch (state) {
-    case QdmVenda::CardState::Confirmed: return "confirmado";
-    case QdmVenda::CardState::Undone: return "desfeito com o gerenciador (o cliente n\xE3o paga)";
+    case QdmVenda::CardState::Confirmed:
+      return "confirmado";
+    case QdmVenda::CardState::Undone:
+      return "desfeito com o gerenciador (o cliente n\xE3o paga)";
     case QdmVenda::CardState::Unsettled:
-      return "confirma\xE7\xE3o pendente: o gerenciador n\xE3o a reconheceu; o pr\xF3ximo in\xED" "cio do caixa a "
+      return "confirma\xE7\xE3o pendente: o gerenciador n\xE3o a reconheceu; o pr\xF3ximo in\355cio do caixa a "
              "resolve";
-    case QdmVenda::CardState::NotApproved: break;
+    case QdmVenda::CardState::NotApproved:
+      break;
   }
   return "n\xE3o aprovado";
 }
@@ -51,7 +54,7 @@ std::vector<QdmVenda::PaymentType> ShopPaymentTypes() {
   return {
       {kCashType, "Dinheiro", "1"},
       {kDebitType, kDebitName, "D"},
-      {"003", "Cart\xE3o Cr\xE9" "dito", "C"},
+      {"003", "Cart\xE3o Cr\351dito", "C"},
       {"004", "Vale Troca", "4"},
   };
 }
@@ -172,8 +175,7 @@ QdmVenda::SaleResult Register::Sell(const QdmVenda::Sale& sale) {
   return result;
 }
 
-bool Register::SellToTable(const std::vector<Product>& products, const std::string& mesa,
-                           const std::string& garcom) {
+bool Register::SellToTable(const std::vector<Product>& products, const std::string& mesa, const std::string& garcom) {
   using namespace Qdm00000;
   TClientDataSet& produto = DataModule().cdsProduto;
   produto.Close();
@@ -188,7 +190,7 @@ bool Register::SellToTable(const std::vector<Product>& products, const std::stri
     produto.FieldByName("VRPEALIMPFIS").SetAsFloat(p.tax_rate);
     produto.Post();
     const std::string aliquota = Verifica_Aliquota("");
-    if (!Step("VendaItem " + p.description + " na mesa " + mesa + " (al\xED" "quota " + aliquota + ")",
+    if (!Step("VendaItem " + p.description + " na mesa " + mesa + " (al\355quota " + aliquota + ")",
               VendaItem(mesa, garcom, p.code, p.description, aliquota, p.quantity, p.unit_price, p.discount)))
       return false;
   }

@@ -23,7 +23,7 @@ using Product = QdmVenda::Item;
 // The shop's payment types.
 inline constexpr const char* kCashType = "001";
 inline constexpr const char* kDebitType = "002";
-inline constexpr const char* kDebitName = "Cart\xE3o D\xE9" "bito";
+inline constexpr const char* kDebitName = "Cart\xE3o D\351bito";
 std::vector<QdmVenda::PaymentType> ShopPaymentTypes();
 // The sale module's setup of the register `caixa` in the home `session`:
 // the shop's payment types (those of `setup` when it names some) and the

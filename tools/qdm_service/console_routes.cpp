@@ -29,9 +29,12 @@ struct FileKind {
 };
 
 constexpr FileKind kKinds[] = {
-    {".html", "text/html; charset=utf-8"},      {".css", "text/css; charset=utf-8"},
-    {".js", "text/javascript; charset=utf-8"},  {".svg", "image/svg+xml"},
-    {".png", "image/png"},                      {".txt", "text/plain; charset=utf-8"},
+    {".html", "text/html; charset=utf-8"},
+    {".css", "text/css; charset=utf-8"},
+    {".js", "text/javascript; charset=utf-8"},
+    {".svg", "image/svg+xml"},
+    {".png", "image/png"},
+    {".txt", "text/plain; charset=utf-8"},
     {".ico", "image/x-icon"},
 };
 
@@ -104,13 +107,13 @@ Reply ConsoleFiles::Serve(const std::string& name) const {
     Reply reply;
     reply.content_type = file.type;
     reply.body = file.bytes;
-    reply.headers = {{"Content-Security-Policy", kPagePolicy}, {"X-Frame-Options", "DENY"},
-                     {"Referrer-Policy", "no-referrer"}};
+    reply.headers = {
+        {"Content-Security-Policy", kPagePolicy}, {"X-Frame-Options", "DENY"}, {"Referrer-Policy", "no-referrer"}};
     return reply;
   }
   return ProblemReply(Problem{"nao_encontrado",
-                              files_.empty() ? "A console do t\xE9" "cnico n\xE3o est\xE1 instalada com o servi\xE7o"
-                                             : "Arquivo desconhecido na console do t\xE9" "cnico",
+                              files_.empty() ? "A console do t\351cnico n\xE3o est\xE1 instalada com o servi\xE7o"
+                                             : "Arquivo desconhecido na console do t\351cnico",
                               ""});
 }
 

@@ -86,8 +86,8 @@ std::shared_ptr<Task> Dispatcher::Submit(const std::string& what, Work work) {
     std::lock_guard<std::mutex> lock(mutex_);
     if (stopping_) Fail("servico_encerrando", "O servi\xE7o est\xE1 encerrando");
     if (queue_.size() >= limits_.max_queued)
-      Fail("servico_ocupado", "H\xE1 " + std::to_string(queue_.size()) +
-                                  " pedidos esperando os dispositivos; tente de novo em instantes");
+      Fail("servico_ocupado",
+           "H\xE1 " + std::to_string(queue_.size()) + " pedidos esperando os dispositivos; tente de novo em instantes");
     Forget();
     task = std::make_shared<Task>(RandomHex(), what, std::move(work));
     queue_.push_back(task);

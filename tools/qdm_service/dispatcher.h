@@ -58,9 +58,9 @@ class Task {
 class Dispatcher {
  public:
   struct Limits {
-    std::size_t max_queued = 32;       // work waiting for the main thread
-    std::size_t max_kept = 512;        // tasks kept to be asked for by id
-    std::chrono::minutes kept_for{10}; // how long a finished task is kept
+    std::size_t max_queued = 32;        // work waiting for the main thread
+    std::size_t max_kept = 512;         // tasks kept to be asked for by id
+    std::chrono::minutes kept_for{10};  // how long a finished task is kept
   };
   using Finished = std::function<void(const Task&)>;
 

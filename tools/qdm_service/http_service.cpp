@@ -40,8 +40,7 @@ class BoundedPool : public httplib::TaskQueue {
 
   void enqueue(std::function<void()> fn) override {
     std::unique_lock<std::mutex> lock(mutex_);
-    while (jobs_.size() >= waiting_ && !shutdown_ && !stopping_)
-      room_.wait_for(lock, std::chrono::milliseconds(100));
+    while (jobs_.size() >= waiting_ && !shutdown_ && !stopping_) room_.wait_for(lock, std::chrono::milliseconds(100));
     jobs_.push_back(std::move(fn));
     ready_.notify_one();
   }
@@ -136,7 +135,7 @@ struct HttpService::Impl {
     std::size_t header_bytes = 0;
     for (const auto& [name, value] : req.headers) header_bytes += name.size() + value.size() + 4;
     if (req.headers.size() > options.max_headers || header_bytes > options.max_header_bytes) {
-      WriteProblem(res, "cabecalhos_grandes", "Cabe\xE7" "alhos demais ou grandes demais na requisi\xE7\xE3o");
+      WriteProblem(res, "cabecalhos_grandes", "Cabe\347alhos demais ou grandes demais na requisi\xE7\xE3o");
       return Handled::Handled;
     }
     // A page from elsewhere that made a name of its own point at the
@@ -287,14 +286,21 @@ struct HttpService::Impl {
     server.set_error_handler(httplib::Server::HandlerWithResponse([](const Request&, Response& res) {
       if (!res.body.empty()) return Handled::Unhandled;
       switch (res.status) {
-        case 404: WriteProblem(res, "nao_encontrado", "Rota desconhecida"); break;
-        case 413: WriteProblem(res, "corpo_grande", "O corpo da requisi\xE7\xE3o passa do limite do servi\xE7o"); break;
-        case 431: WriteProblem(res, "cabecalhos_grandes", "Cabe\xE7" "alhos grandes demais"); break;
+        case 404:
+          WriteProblem(res, "nao_encontrado", "Rota desconhecida");
+          break;
+        case 413:
+          WriteProblem(res, "corpo_grande", "O corpo da requisi\xE7\xE3o passa do limite do servi\xE7o");
+          break;
+        case 431:
+          WriteProblem(res, "cabecalhos_grandes", "Cabe\347alhos grandes demais");
+          break;
         case 400:
           WriteProblem(res, "requisicao_invalida",
                        "Requisi\xE7\xE3o HTTP malformada (um POST sem corpo leva Content-Length: 0)");
           break;
-        default: return Handled::Unhandled;
+        default:
+          return Handled::Unhandled;
       }
       return Handled::Handled;
     }));
@@ -334,7 +340,8 @@ int HttpService::Bind() {
                              " (porta em uso?)");
   }
   if (IsLoopback(s.options.address)) {
-    for (const char* name : {"127.0.0.1", "localhost", "[::1]"}) s.hosts.insert(std::string(name) + ":" + std::to_string(port));
+    for (const char* name : {"127.0.0.1", "localhost", "[::1]"})
+      s.hosts.insert(std::string(name) + ":" + std::to_string(port));
   }
   return port;
 }

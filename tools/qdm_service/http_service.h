@@ -23,8 +23,8 @@ struct HttpOptions {
   std::size_t max_body = 64 * 1024;
   std::size_t max_headers = 64;
   std::size_t max_header_bytes = 16 * 1024;
-  int idle_seconds = 5;                  // read, write and keep-alive bound
-  int default_wait_ms = 30000;           // `espera` when the request names none
+  int idle_seconds = 5;         // read, write and keep-alive bound
+  int default_wait_ms = 30000;  // `espera` when the request names none
   int max_wait_ms = 120000;
 };
 

@@ -71,12 +71,12 @@ int main(int argc, char** argv) {
   CLI::App app{T("Servi\xE7o HTTP/JSON local do caixa sobre Pkg_Qdm e os dispositivos do caixa")};
   app.fallthrough();
   app.get_formatter()->label("Usage", T("Uso"));
-  app.get_formatter()->label("OPTIONS", T("OP\xC7\xD5" "ES"));
-  app.get_formatter()->label("Options", T("Op\xE7\xF5" "es"));
+  app.get_formatter()->label("OPTIONS", T("OP\xC7\325ES"));
+  app.get_formatter()->label("Options", T("Op\xE7\365es"));
   app.get_formatter()->label("SUBCOMMAND", T("SUBCOMANDO"));
   app.get_formatter()->label("Subcommands", T("Subcomandos"));
   app.get_formatter()->label("REQUIRED", T("OBRIGAT\xD3RIA"));
-  app.option_defaults()->group(T("Op\xE7\xF5" "es"));
+  app.option_defaults()->group(T("Op\xE7\365es"));
   app.set_help_flag("-h,--help", T("Mostra esta ajuda"));
 
   qdm_service::DeviceOptions devices;
@@ -87,19 +87,20 @@ int main(int argc, char** argv) {
   bool no_digit = false;
   bool unattended = false;
 
-  app.add_option("--dir", devices.home,
-                 T("Pasta do caixa: configura\xE7\xE3o, log de depura\xE7\xE3o, mem\xF3ria e bobina da impressora, token"))
+  app.add_option(
+         "--dir", devices.home,
+         T("Pasta do caixa: configura\xE7\xE3o, log de depura\xE7\xE3o, mem\xF3ria e bobina da impressora, token"))
       ->type_name("PASTA");
-  app.add_option("--caixa", devices.caixa, T("C\xF3" "digo do caixa (padr\xE3o 001)"))
-      ->type_name("CODIGO");
+  app.add_option("--caixa", devices.caixa, T("C\363digo do caixa (padr\xE3o 001)"))->type_name("CODIGO");
   app.add_option("--tipo", devices.tipo,
                  T("Tipo da impressora de um caixa novo (1, 2, 9 Bematech; 3 a 6 Sweda; 7, 8 Daruma)"))
       ->check(CLI::Range(1, 9).description(""))
       ->type_name("TIPO");
   app.add_flag("--sem-cartao", no_card, T("N\xE3o inicia o gerenciador TEF emulado"));
-  app.add_flag("--unattended", unattended, T("Aceita a op\xE7\xE3o do qdm_register: o servi\xE7o sempre responde por regra"));
+  app.add_flag("--unattended", unattended,
+               T("Aceita a op\xE7\xE3o do qdm_register: o servi\xE7o sempre responde por regra"));
   app.add_option("--endereco", http.address,
-                 T("Endere\xE7o em que escuta (padr\xE3o 127.0.0.1; outro exp\xF5" "e o caixa \xE0 rede)"))
+                 T("Endere\xE7o em que escuta (padr\xE3o 127.0.0.1; outro exp\365e o caixa \xE0 rede)"))
       ->type_name("ENDERECO");
   app.add_option("--porta", http.port, T("Porta em que escuta (padr\xE3o 0: uma porta livre)"))
       ->check(CLI::Range(0, 65535).description(""))
@@ -112,7 +113,7 @@ int main(int argc, char** argv) {
                  T("Visor do cliente: emulado (padr\xE3o), nenhum, COM1 a COM12 ou o caminho do dispositivo"))
       ->type_name("PORTA");
   app.add_option("--leitor", devices.leitor,
-                 T("Leitor de c\xF3" "digo de barras: nenhum (padr\xE3o), COM1 a COM12 ou o caminho do dispositivo"))
+                 T("Leitor de c\363digo de barras: nenhum (padr\xE3o), COM1 a COM12 ou o caminho do dispositivo"))
       ->type_name("PORTA");
   app.add_flag("--sem-digito", no_digit, T("N\xE3o carrega a biblioteca do d\xEDgito verificador (DCVT32.dll)"));
   app.add_flag("--comando-livre", route_options.raw_command,
@@ -132,7 +133,7 @@ int main(int argc, char** argv) {
     return app.exit(e);
   } catch (const CLI::ParseError& e) {
     std::fprintf(stderr, "qdm_service: %s: %s %s\n", T("uso incorreto").c_str(), e.what(),
-                 T("(use --help para ver as op\xE7\xF5" "es)").c_str());
+                 T("(use --help para ver as op\xE7\365es)").c_str());
     return kUsageError;
   }
   devices.tef = !no_card;

@@ -20,8 +20,7 @@ struct LogSign {
 };
 const LogSign kLogSigns[] = {
     {"ERRO!!! Impressora ocupada", "tempo_esgotado", "A impressora ficou ocupada al\xE9m do tempo de espera"},
-    {"ERRO!!! Impressora parada durante o comando", "dispositivo_ausente",
-     "A impressora foi parada durante o comando"},
+    {"ERRO!!! Impressora parada durante o comando", "dispositivo_ausente", "A impressora foi parada durante o comando"},
     {"ERRO!!! Comando : ", "dispositivo_ausente", "A impressora n\xE3o recebeu o comando"},
     {"ERRO!!! Ret recebido", "tempo_esgotado", "A impressora n\xE3o respondeu ao comando"},
     {"ERRO!!! DLL nao carregada", "dispositivo_ausente", "A biblioteca da impressora n\xE3o est\xE1 carregada"},

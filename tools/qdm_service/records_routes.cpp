@@ -21,12 +21,8 @@ constexpr std::size_t kLogBytes = 256 * 1024;
 
 Json FileBody(const std::string& name, const std::string& text, std::uintmax_t size, std::uintmax_t from,
               bool present) {
-  return Json{{"arquivo", name},
-              {"existe", present},
-              {"tamanho", size},
-              {"inicio", from},
-              {"cortado", from > 0},
-              {"texto", text}};
+  return Json{{"arquivo", name}, {"existe", present},   {"tamanho", size},
+              {"inicio", from},  {"cortado", from > 0}, {"texto", text}};
 }
 
 Route Record(const char* pattern, std::function<Reply()> answer) {
@@ -42,8 +38,8 @@ Reply Tape(const std::string& path) {
   const std::string bytes = TailOfFile(path, kTapeBytes, size, from);
   qdm_register::LogViewOptions options;
   options.fold_blanks = false;  // the printer's columns
-  return JsonReply(200, FileBody("tape.txt", qdm_register::Readable(bytes, options), size, from,
-                                 std::filesystem::exists(path)));
+  return JsonReply(
+      200, FileBody("tape.txt", qdm_register::Readable(bytes, options), size, from, std::filesystem::exists(path)));
 }
 
 Reply DebugLog(const std::string& path, bool errors_only) {
@@ -51,8 +47,8 @@ Reply DebugLog(const std::string& path, bool errors_only) {
   const std::string bytes = TailOfFile(path, kLogBytes, size, from);
   qdm_register::LogViewOptions options;
   options.errors_only = errors_only;
-  Json body = FileBody("impdebug.txt", qdm_register::Readable(bytes, options), size, from,
-                       std::filesystem::exists(path));
+  Json body =
+      FileBody("impdebug.txt", qdm_register::Readable(bytes, options), size, from, std::filesystem::exists(path));
   body["somenteErros"] = errors_only;
   return JsonReply(200, body);
 }

@@ -57,11 +57,9 @@ struct PrinterModel {
   const char* modelo;
 };
 constexpr PrinterModel kModels[] = {
-    {1, "Bematech", "MP-20 FI II"},     {2, "Bematech", "MP-20 FI II"},
-    {9, "Bematech", "MP-20 FI II restaurante"},
-    {3, "Sweda", "Sweda tipo 3"},       {4, "Sweda", "Sweda tipo 4 (cheque)"},
-    {5, "Sweda", "Sweda tipo 5"},       {6, "Sweda", "Sweda tipo 6"},
-    {7, "Daruma", "FS345 tipo 7"},      {8, "Daruma", "FS345 tipo 8"},
+    {1, "Bematech", "MP-20 FI II"}, {2, "Bematech", "MP-20 FI II"},        {9, "Bematech", "MP-20 FI II restaurante"},
+    {3, "Sweda", "Sweda tipo 3"},   {4, "Sweda", "Sweda tipo 4 (cheque)"}, {5, "Sweda", "Sweda tipo 5"},
+    {6, "Sweda", "Sweda tipo 6"},   {7, "Daruma", "FS345 tipo 7"},         {8, "Daruma", "FS345 tipo 8"},
 };
 
 // "COM1".."COM12" is that port of the facade's table; anything else is a
@@ -72,7 +70,6 @@ int PortIndex(const std::string& given, int fallback) {
   platform::MapPort(Qdm00000::Portas[static_cast<std::size_t>(fallback)], given);
   return fallback;
 }
-
 
 std::string Iso(platform::TDateTime day) { return platform::FormatDateTime("yyyy-mm-dd", day); }
 
@@ -105,9 +102,7 @@ struct RegisterHost::Reader {
 };
 
 RegisterHost::RegisterHost(DeviceOptions options, EventHub& events)
-    : options_(std::move(options)),
-      events_(events),
-      observer_(operator_, [] { return Qdm00000::DebugLogPath(); }) {
+    : options_(std::move(options)), events_(events), observer_(operator_, [] { return Qdm00000::DebugLogPath(); }) {
   session_ = std::make_unique<qdm_register::RegisterSession>(options_.home);
   options_.home = session_->directory();
   // The printer writes its reports (the Z reduction's "mp20fi.ret") where
@@ -216,7 +211,7 @@ std::optional<long long> RegisterHost::DayPayments() {
 void RegisterHost::RequirePrinterForSale() {
   if (printer_ready_) return;
   if (printer_started_ && ReadPrinterState(true).z_due)
-    Fail("reducao_z_pendente", "O dia fiscal anterior n\xE3o foi encerrado: fa\xE7" "a a redu\xE7\xE3o Z");
+    Fail("reducao_z_pendente", "O dia fiscal anterior n\xE3o foi encerrado: fa\347a a redu\xE7\xE3o Z");
   Fail("dispositivo_ausente", printer_fault_.empty() ? std::string("Impressora n\xE3o iniciada") : printer_fault_);
 }
 
@@ -243,17 +238,17 @@ void RegisterHost::StartReader() {
   Reader& r = *reader_;
   // The register's window, where the reader thread types each reading as
   // keystrokes and an Enter: each reading becomes an event.
-  r.window = platform::RegisterWindow([this, &r](platform::HWND, platform::UINT message, platform::WPARAM key,
-                                                 platform::LPARAM) -> platform::LRESULT {
-    if (message == platform::WM_CHAR) r.typing += static_cast<char>(key);
-    if (message == platform::WM_KEYDOWN && key == platform::VK_RETURN) {
-      events_.Publish("leitura", {{"leitor", "codigo_barras"}, {"valor", platform::Cp1252ToUtf8(r.typing)}});
-      r.typing.clear();
-    }
-    return 0;
-  });
-  r.scanner = std::make_unique<Qdm00800::TScannerThread>(platform::TThreadPriority::tpNormal,
-                                                         static_cast<uintptr_t>(r.window));
+  r.window = platform::RegisterWindow(
+      [this, &r](platform::HWND, platform::UINT message, platform::WPARAM key, platform::LPARAM) -> platform::LRESULT {
+        if (message == platform::WM_CHAR) r.typing += static_cast<char>(key);
+        if (message == platform::WM_KEYDOWN && key == platform::VK_RETURN) {
+          events_.Publish("leitura", {{"leitor", "codigo_barras"}, {"valor", platform::Cp1252ToUtf8(r.typing)}});
+          r.typing.clear();
+        }
+        return 0;
+      });
+  r.scanner =
+      std::make_unique<Qdm00800::TScannerThread>(platform::TThreadPriority::tpNormal, static_cast<uintptr_t>(r.window));
   r.scanner->Resume();
   reader_configured_ = true;
 }
@@ -282,8 +277,7 @@ PrinterState RegisterHost::ReadPrinterState(bool ask) {
   const int tipo = Qdm00000::IdTipoImpFis;
   if (ask) {
     Qdm00000::Estado_Impressora(false, false);
-    const platform::TDateTime movement =
-        IsBematech(tipo) ? Qdm00000::DataMoviFiscal() : Qdm00000::dtDate;
+    const platform::TDateTime movement = IsBematech(tipo) ? Qdm00000::DataMoviFiscal() : Qdm00000::dtDate;
     if (movement > 0) {
       state.movement_date = Iso(movement);
       state.z_due = ZDue(movement);

@@ -20,7 +20,7 @@ class PtyDevice;
 namespace qdm_register {
 class RegisterSession;
 class TefManager;
-}
+}  // namespace qdm_register
 
 namespace qdm_service {
 
@@ -28,11 +28,11 @@ namespace qdm_service {
 struct DeviceOptions {
   std::string home;
   std::string caixa = "001";
-  int tipo = 1;                     // printer type code of a new configuration
-  bool tef = true;                  // start the emulated TEF manager
-  std::string visor = "emulado";    // "emulado", "nenhum", "COM1".."COM12" or a device path
-  std::string leitor = "nenhum";    // the bar-code reader: "nenhum", "COMn" or a device path
-  bool digito = true;               // the badge check-digit library "DCVT32.dll"
+  int tipo = 1;                   // printer type code of a new configuration
+  bool tef = true;                // start the emulated TEF manager
+  std::string visor = "emulado";  // "emulado", "nenhum", "COM1".."COM12" or a device path
+  std::string leitor = "nenhum";  // the bar-code reader: "nenhum", "COMn" or a device path
+  bool digito = true;             // the badge check-digit library "DCVT32.dll"
 };
 
 // The printer's state as the service last saw it.

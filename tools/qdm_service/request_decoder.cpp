@@ -89,8 +89,7 @@ class ExactDocument {
 std::string FieldName(const std::string& utf8) { return platform::Utf8ToCp1252(utf8); }
 
 bool IsControl(unsigned char byte) {
-  return byte < 0x20 || byte == 0x7F || byte == 0x81 || byte == 0x8D || byte == 0x8F || byte == 0x90 ||
-         byte == 0x9D;
+  return byte < 0x20 || byte == 0x7F || byte == 0x81 || byte == 0x8D || byte == 0x8F || byte == 0x90 || byte == 0x9D;
 }
 
 std::string Kind(const Json& value) {
@@ -158,8 +157,7 @@ std::string ReadText(const std::string& utf8, const std::string& name, const Tex
   }
   if (text.empty() && !field.allow_empty) Fail("campo_invalido", "O campo " + name + " est\xE1 vazio", name);
   if (text.size() > field.max_chars)
-    Fail("valor_nao_cabe",
-         "O campo " + name + " passa de " + std::to_string(field.max_chars) + " caracteres", name);
+    Fail("valor_nao_cabe", "O campo " + name + " passa de " + std::to_string(field.max_chars) + " caracteres", name);
   return text;
 }
 
@@ -171,12 +169,12 @@ std::int64_t ReadDecimal(std::string_view text, const std::string& name, const D
     case DecimalFault::NotDecimal:
       Fail("campo_invalido", "O campo " + name + " deve ser um n\xFAmero decimal, como \"12.34\"", name);
     case DecimalFault::TooManyDecimals:
-      Fail("valor_nao_cabe",
-           "O campo " + name + " tem mais de " + std::to_string(field.decimals) + " casas decimais", name);
+      Fail("valor_nao_cabe", "O campo " + name + " tem mais de " + std::to_string(field.decimals) + " casas decimais",
+           name);
     case DecimalFault::TooLarge:
       Fail("valor_nao_cabe",
-           "O campo " + name + " n\xE3o cabe no campo da impressora (at\xE9 " +
-               std::to_string(field.integer_digits) + " d\xEDgitos antes do ponto)",
+           "O campo " + name + " n\xE3o cabe no campo da impressora (at\xE9 " + std::to_string(field.integer_digits) +
+               " d\xEDgitos antes do ponto)",
            name);
     case DecimalFault::Negative:
       Fail("campo_invalido", "O campo " + name + " n\xE3o pode ser negativo", name);
@@ -240,8 +238,8 @@ std::optional<std::int64_t> RequestBody::OptionalDecimal(const std::string& memb
   return ReadDecimal(DecimalTextOf(*value, name), name, field);
 }
 
-std::vector<std::string> RequestBody::TextList(const std::string& member, const TextField& field,
-                                               std::size_t max_items, bool allow_empty_list) const {
+std::vector<std::string> RequestBody::TextList(const std::string& member, const TextField& field, std::size_t max_items,
+                                               bool allow_empty_list) const {
   const Json* value = Member(member);
   const std::string name = Field(member);
   if (!value) Fail("campo_obrigatorio", "Falta o campo " + name, name);

@@ -20,9 +20,9 @@ namespace qdm_service {
 
 // How a text field is read.
 struct TextField {
-  std::size_t max_chars;          // Windows-1252 characters (bytes)
+  std::size_t max_chars;  // Windows-1252 characters (bytes)
   bool allow_empty = false;
-  const char* only = nullptr;     // when set, the only characters allowed
+  const char* only = nullptr;  // when set, the only characters allowed
 };
 
 // Bounds of what a body may hold, beyond the HTTP layer's size bound.

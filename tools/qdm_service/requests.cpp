@@ -150,10 +150,10 @@ int DecodeWait(const std::string* given, int default_ms, int max_ms) {
   if (!given) return default_ms;
   std::int64_t ms = 0;
   if (ParseDecimal(*given, DecimalField{9, 0}, ms) != DecimalFault::None || ms > max_ms)
-    Fail("campo_invalido",
-         "espera: milissegundos de 0 a " + std::to_string(max_ms) + " (veio \"" + platform::Utf8ToCp1252(*given) +
-             "\")",
-         "espera");
+    Fail(
+        "campo_invalido",
+        "espera: milissegundos de 0 a " + std::to_string(max_ms) + " (veio \"" + platform::Utf8ToCp1252(*given) + "\")",
+        "espera");
   return static_cast<int>(ms);
 }
 

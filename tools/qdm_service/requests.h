@@ -66,8 +66,7 @@ struct SaleOrder {
   QdmVenda::Sale sale;
 };
 // The key's characters: letters, digits and ._:-, 1 to 64 of them.
-inline constexpr TextField kSaleKey{64, false,
-                                    "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz._:-"};
+inline constexpr TextField kSaleKey{64, false, "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz._:-"};
 SaleOrder DecodeSale(std::string_view body);
 
 // The `espera` of a request in milliseconds: `given` when there is one

@@ -20,8 +20,8 @@ namespace qdm_service {
 
 namespace {
 
-using Qdm00000::CodeSet;
 using Qdm00000::Codes;
+using Qdm00000::CodeSet;
 
 // Which printers serve each operation, by type code (the facade's routing).
 constexpr CodeSet kEveryPrinter = Codes({1, 2, 3, 4, 5, 6, 7, 8, 9});
@@ -33,21 +33,21 @@ constexpr CodeSet kReportPrinters = Codes({1, 2, 3, 4, 5, 6, 7, 8});
 // What a printer operation needs before anything is sent.
 struct Needs {
   CodeSet printers = kEveryPrinter;
-  bool ready = true;           // through its start-up (else: started)
-  bool no_coupon = false;      // no fiscal coupon open
-  bool current_day = false;    // no Z reduction due
+  bool ready = true;         // through its start-up (else: started)
+  bool no_coupon = false;    // no fiscal coupon open
+  bool current_day = false;  // no Z reduction due
 };
 
 // Runs one operation on the printer: the checks of `needs`, the call
 // observed, the printer's state noted; the answer is `result` (with the
 // operator's notices) or the problem the call ended in.
-Reply OnPrinter(RegisterHost& host, const Needs& needs, const std::string& refusal,
-                const std::function<bool()>& call, const std::function<Json()>& result = {}) {
+Reply OnPrinter(RegisterHost& host, const Needs& needs, const std::string& refusal, const std::function<bool()>& call,
+                const std::function<Json()>& result = {}) {
   if (!host.printer_started() || (needs.ready && !host.printer_ready())) {
-    const std::string why = host.printer_fault().empty() ? std::string("Impressora n\xE3o iniciada")
-                                                         : host.printer_fault();
+    const std::string why =
+        host.printer_fault().empty() ? std::string("Impressora n\xE3o iniciada") : host.printer_fault();
     if (host.printer_started() && host.ReadPrinterState(true).z_due)
-      Fail("reducao_z_pendente", "O dia fiscal anterior n\xE3o foi encerrado: fa\xE7" "a a redu\xE7\xE3o Z");
+      Fail("reducao_z_pendente", "O dia fiscal anterior n\xE3o foi encerrado: fa\347a a redu\xE7\xE3o Z");
     Fail("dispositivo_ausente", why);
   }
   if (!needs.printers.Has(host.tipo()))
@@ -58,7 +58,7 @@ Reply OnPrinter(RegisterHost& host, const Needs& needs, const std::string& refus
     if (needs.no_coupon && state.coupon_open.value_or(false))
       Fail("cupom_aberto", "H\xE1 um cupom fiscal aberto na impressora");
     if (needs.current_day && state.z_due)
-      Fail("reducao_z_pendente", "O dia fiscal anterior n\xE3o foi encerrado: fa\xE7" "a a redu\xE7\xE3o Z");
+      Fail("reducao_z_pendente", "O dia fiscal anterior n\xE3o foi encerrado: fa\347a a redu\xE7\xE3o Z");
   }
   Observation seen;
   bool ok = false;
@@ -83,7 +83,9 @@ Work CashSupply(RegisterHost& host, const Call& call) {
     return OnPrinter(
         host, {kEveryPrinter, true, true, true}, "A impressora recusou o suprimento",
         [cents] { return Qdm00000::Suprimento(UnitsToDouble(cents, kAmount.decimals)); },
-        [cents] { return Json{{"operacao", "suprimento"}, {"valor", AmountText(cents)}}; });
+        [cents] {
+          return Json{{"operacao", "suprimento"}, {"valor", AmountText(cents)}};
+        });
   };
 }
 
@@ -93,15 +95,21 @@ Work CashWithdrawal(RegisterHost& host, const Call& call) {
     return OnPrinter(
         host, {kWithdrawalPrinters, true, true, true}, "A impressora recusou a sangria",
         [cents] { return Qdm00000::Sangria(UnitsToDouble(cents, kAmount.decimals)); },
-        [cents] { return Json{{"operacao", "sangria"}, {"valor", AmountText(cents)}}; });
+        [cents] {
+          return Json{{"operacao", "sangria"}, {"valor", AmountText(cents)}};
+        });
   };
 }
 
 Work XReading(RegisterHost& host, const Call& call) {
   DecodeEmpty(call.body);
   return [&host] {
-    return OnPrinter(host, {kEveryPrinter, true, true, false}, "A impressora recusou a leitura X",
-                     [] { return Qdm00000::Leitura_X(""); }, [] { return Json{{"operacao", "leitura_x"}}; });
+    return OnPrinter(
+        host, {kEveryPrinter, true, true, false}, "A impressora recusou a leitura X",
+        [] { return Qdm00000::Leitura_X(""); },
+        [] {
+          return Json{{"operacao", "leitura_x"}};
+        });
   };
 }
 
@@ -110,9 +118,12 @@ Work ZReduction(RegisterHost& host, const Call& call) {
   return [&host] {
     // A past fiscal day holds the start-up back until its reduction; once
     // reduced, the start-up runs again.
-    Reply reply = OnPrinter(host, {kEveryPrinter, false, true, false}, "A impressora recusou a redu\xE7\xE3o Z",
-                            [] { return Qdm00000::Reducao_Z(""); },
-                            [] { return Json{{"operacao", "reducao_z"}}; });
+    Reply reply = OnPrinter(
+        host, {kEveryPrinter, false, true, false}, "A impressora recusou a redu\xE7\xE3o Z",
+        [] { return Qdm00000::Reducao_Z(""); },
+        [] {
+          return Json{{"operacao", "reducao_z"}};
+        });
     if (reply.status == 200 && !host.printer_ready()) {
       host.Initialise();
       host.NotePrinterState();
@@ -148,8 +159,7 @@ Work ReceiptWork(RegisterHost& host, const Call& call) {
     return OnPrinter(
         host, {kEveryPrinter, true, true, true}, "A impressora recusou o comprovante n\xE3o fiscal",
         [&] {
-          return Qdm00000::Cupom_NFiscal_NVinculado(receipt.totalizer, AmountDigits(receipt.cents), receipt.method,
-                                                    "");
+          return Qdm00000::Cupom_NFiscal_NVinculado(receipt.totalizer, AmountDigits(receipt.cents), receipt.method, "");
         },
         [&] {
           return Json{{"operacao", "comprovante_nao_fiscal"},
@@ -178,15 +188,21 @@ Work ReportWork(RegisterHost& host, const Call& call) {
           const bool closed = Qdm00000::FechRelatGerenc(true, false);
           return printed && closed;
         },
-        [&] { return Json{{"operacao", "relatorio_gerencial"}, {"linhas", lines.size()}}; });
+        [&] {
+          return Json{{"operacao", "relatorio_gerencial"}, {"linhas", lines.size()}};
+        });
   };
 }
 
 Work OpenDrawer(RegisterHost& host, const Call& call) {
   DecodeEmpty(call.body);
   return [&host] {
-    return OnPrinter(host, {kDrawerPrinters, true, false, false}, "A impressora n\xE3o abriu a gaveta",
-                     [] { return Qdm00000::Abre_Gaveta(); }, [] { return Json{{"operacao", "gaveta"}}; });
+    return OnPrinter(
+        host, {kDrawerPrinters, true, false, false}, "A impressora n\xE3o abriu a gaveta",
+        [] { return Qdm00000::Abre_Gaveta(); },
+        [] {
+          return Json{{"operacao", "gaveta"}};
+        });
   };
 }
 
@@ -214,10 +230,10 @@ Work BadgeDigit(RegisterHost& host, const Call& call) {
       Fail("dispositivo_ausente", "A biblioteca do d\xEDgito verificador (DCVT32.dll) n\xE3o est\xE1 carregada");
     const std::string with_digit = Qdm00800::GetMatriculaDV(badge);
     if (with_digit.empty())
-      Fail("dispositivo_recusou", "A biblioteca n\xE3o deu o d\xEDgito verificador da matr\xED" "cula", "matricula");
-    return JsonReply(200, {{"matricula", badge},
-                           {"matriculaComDigito", platform::Cp1252ToUtf8(with_digit)},
-                           {"avisos", Json::array()}});
+      Fail("dispositivo_recusou", "A biblioteca n\xE3o deu o d\xEDgito verificador da matr\355cula", "matricula");
+    return JsonReply(
+        200,
+        {{"matricula", badge}, {"matriculaComDigito", platform::Cp1252ToUtf8(with_digit)}, {"avisos", Json::array()}});
   };
 }
 
@@ -254,8 +270,7 @@ Route Device(const char* method, const char* pattern, const char* what,
   return route;
 }
 
-Route Immediate(const char* method, const char* pattern, std::function<Reply(const Call&)> answer,
-                bool open = false) {
+Route Immediate(const char* method, const char* pattern, std::function<Reply(const Call&)> answer, bool open = false) {
   Route route;
   route.method = method;
   route.pattern = pattern;
@@ -289,7 +304,12 @@ Json TaskBody(const Task& task) {
 std::vector<Route> ServiceRoutes(RegisterHost& host, SaleDesk& sales, Dispatcher& dispatcher,
                                  const RouteOptions& options) {
   std::vector<Route> routes = {
-      Immediate("GET", "/v1/saude", [](const Call&) { return JsonReply(200, {{"estado", "ok"}}); }, true),
+      Immediate(
+          "GET", "/v1/saude",
+          [](const Call&) {
+            return JsonReply(200, {{"estado", "ok"}});
+          },
+          true),
       Immediate("GET", "/v1/openapi.json",
                 [](const Call&) {
                   Reply reply;
@@ -300,13 +320,13 @@ std::vector<Route> ServiceRoutes(RegisterHost& host, SaleDesk& sales, Dispatcher
                 [&dispatcher](const Call& call) {
                   const std::shared_ptr<Task> task = dispatcher.Find(call.captures.at(0));
                   if (!task)
-                    return ProblemReply(Problem{"tarefa_desconhecida",
-                                                "Tarefa desconhecida (ou encerrada h\xE1 muito tempo)", ""});
+                    return ProblemReply(
+                        Problem{"tarefa_desconhecida", "Tarefa desconhecida (ou encerrada h\xE1 muito tempo)", ""});
                   return JsonReply(200, TaskBody(*task));
                 }),
-      Device("GET", "/v1/estado", "estado",
-             [](RegisterHost& h, const Call&) -> Work { return [&h] { return JsonReply(200, h.Status()); }; },
-             host),
+      Device(
+          "GET", "/v1/estado", "estado",
+          [](RegisterHost& h, const Call&) -> Work { return [&h] { return JsonReply(200, h.Status()); }; }, host),
       Device("POST", "/v1/suprimento", "suprimento", CashSupply, host),
       Device("POST", "/v1/sangria", "sangria", CashWithdrawal, host),
       Device("POST", "/v1/leitura-x", "leitura_x", XReading, host),
@@ -317,19 +337,19 @@ std::vector<Route> ServiceRoutes(RegisterHost& host, SaleDesk& sales, Dispatcher
       Device("POST", "/v1/gaveta/abrir", "gaveta", OpenDrawer, host),
       Device("POST", "/v1/visor", "visor", DisplayWork, host),
       Device("POST", "/v1/cracha/digito", "digito_verificador", BadgeDigit, host),
-      Device("POST", "/v1/vendas", "venda",
-             [&sales](RegisterHost&, const Call& call) { return sales.Sell(DecodeSale(call.body)); }, host),
+      Device(
+          "POST", "/v1/vendas", "venda",
+          [&sales](RegisterHost&, const Call& call) { return sales.Sell(DecodeSale(call.body)); }, host),
       Immediate("GET", "/v1/vendas", [&sales](const Call&) { return sales.List(); }),
       Immediate("GET", "/v1/vendas/([^/]+)",
-                [&sales](const Call& call) {
-                  return sales.Find(ReadText(call.captures.at(0), "idVenda", kSaleKey));
-                }),
-      Device("POST", "/v1/recuperacao", "recuperacao",
-             [&sales](RegisterHost&, const Call& call) {
-               DecodeEmpty(call.body);
-               return sales.Recover();
-             },
-             host),
+                [&sales](const Call& call) { return sales.Find(ReadText(call.captures.at(0), "idVenda", kSaleKey)); }),
+      Device(
+          "POST", "/v1/recuperacao", "recuperacao",
+          [&sales](RegisterHost&, const Call& call) {
+            DecodeEmpty(call.body);
+            return sales.Recover();
+          },
+          host),
   };
   Route events;
   events.method = "GET";

@@ -34,7 +34,7 @@ struct Route {
   std::string method;   // "GET", "POST"
   std::string pattern;  // a regular expression over the whole path
   Kind kind = Kind::Immediate;
-  std::string what;     // the task's name ("suprimento")
+  std::string what;                          // the task's name ("suprimento")
   std::function<Reply(const Call&)> answer;  // Immediate
   std::function<Work(const Call&)> decode;   // Device: raises ProblemError
   bool open = false;                         // served without the token

@@ -28,20 +28,28 @@ std::string Money(double reais) { return DecimalText(std::llround(reais * 100), 
 
 const char* CouponName(CouponState state) {
   switch (state) {
-    case CouponState::Closed: return "fechado";
-    case CouponState::Cancelled: return "cancelado";
-    case CouponState::LeftOpen: return "aberto";
-    case CouponState::NotOpened: break;
+    case CouponState::Closed:
+      return "fechado";
+    case CouponState::Cancelled:
+      return "cancelado";
+    case CouponState::LeftOpen:
+      return "aberto";
+    case CouponState::NotOpened:
+      break;
   }
   return "nao_aberto";
 }
 
 const char* CardName(CardState state) {
   switch (state) {
-    case CardState::Confirmed: return "confirmada";
-    case CardState::Undone: return "desfeita";
-    case CardState::Unsettled: return "pendente";
-    case CardState::NotApproved: break;
+    case CardState::Confirmed:
+      return "confirmada";
+    case CardState::Undone:
+      return "desfeita";
+    case CardState::Unsettled:
+      return "pendente";
+    case CardState::NotApproved:
+      break;
   }
   return "nao_aprovada";
 }
@@ -75,7 +83,7 @@ Json SaleJson(const std::string& key, const QdmVenda::SaleResult& r) {
       {"cartoes", cards},
       {"mensagens", messages},
   };
-  if (!r.completed) sale["falha"] = Utf8(r.failure.empty() ? "a venda n\xE3o foi conclu\xED" "da" : r.failure);
+  if (!r.completed) sale["falha"] = Utf8(r.failure.empty() ? "a venda n\xE3o foi conclu\355da" : r.failure);
   return sale;
 }
 
@@ -83,9 +91,9 @@ Json SaleJson(const std::string& key, const QdmVenda::SaleResult& r) {
 // the sale in its member "venda".
 Reply SaleReply(const Json& sale) {
   if (sale.value("concluida", false)) return JsonReply(200, sale);
-  Json body = ProblemBody(Problem{"venda_abandonada",
-                                  platform::Utf8ToCp1252(sale.value("falha", std::string("venda n\xC3\xA3o conclu\xC3\xAD" "da"))),
-                                  ""});
+  Json body = ProblemBody(
+      Problem{"venda_abandonada",
+              platform::Utf8ToCp1252(sale.value("falha", std::string("venda n\xC3\xA3o conclu\xC3\255da"))), ""});
   body["venda"] = sale;
   Reply reply = JsonReply(StatusOf("venda_abandonada"), body);
   reply.content_type = "application/problem+json";
@@ -172,9 +180,10 @@ Json Reconciled(const SaleJournal::Entry& entry, std::optional<long long> day_no
   if (sale["concluida"].get<bool>())
     sale.erase("falha");
   else
-    sale["falha"] = closed ? "venda interrompida por falta de energia: o cupom ficou fechado, o cart\xC3\xA3o n\xC3\xA3o"
-                             " foi confirmado"
-                           : "venda interrompida por falta de energia: nada ficou registrado para o cliente";
+    sale["falha"] = closed
+                        ? "venda interrompida por falta de energia: o cupom ficou fechado, o cart\xC3\xA3o n\xC3\xA3o"
+                          " foi confirmado"
+                        : "venda interrompida por falta de energia: nada ficou registrado para o cliente";
   for (const char* money : {"subtotal", "desconto", "total", "pago", "troco"})
     if (!sale.contains(money)) sale[money] = "0.00";
   return sale;
@@ -237,7 +246,8 @@ Work SaleDesk::Sell(SaleOrder order) {
     if (const std::optional<long long> day = host_.DayPayments()) begun[kDayPayments] = *day;
     SaleJournal::Entry entry;
     switch (journal_.Begin(order.key, order.canonical, &entry, begun.dump(), Now())) {
-      case SaleJournal::Claim::Begun: break;
+      case SaleJournal::Claim::Begun:
+        break;
       case SaleJournal::Claim::Conflict:
         Fail("chave_reutilizada", "A chave " + order.key + " j\xE1 foi usada com outro pedido de venda", "idVenda");
       case SaleJournal::Claim::Pending:
@@ -272,9 +282,8 @@ Work SaleDesk::Sell(SaleOrder order) {
 
     const Json sale = SaleJson(key, result);
     journal_.Finish(key, Outcome(result.completed ? "concluida" : "abandonada", sale));
-    host_.events().Publish("venda", {{"idVenda", key},
-                                     {"estado", result.completed ? "concluida" : "abandonada"},
-                                     {"venda", sale}});
+    host_.events().Publish(
+        "venda", {{"idVenda", key}, {"estado", result.completed ? "concluida" : "abandonada"}, {"venda", sale}});
     return SaleReply(sale);
   };
 }

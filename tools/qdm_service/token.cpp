@@ -49,7 +49,7 @@ std::string Read(const std::string& path) {
   if ((st.st_mode & 077) != 0) {
     ::close(fd);
     errno = 0;
-    Refuse("O arquivo do token pode ser lido por outros usu\xE1rios (permiss\xF5" "es " + Octal(st.st_mode) +
+    Refuse("O arquivo do token pode ser lido por outros usu\xE1rios (permiss\365es " + Octal(st.st_mode) +
                "); restrinja-o com chmod 600",
            path);
   }
@@ -85,8 +85,8 @@ std::string Create(const std::string& home, const std::string& path, bool replac
     ::unlink(temporary.c_str());
     Refuse("N\xE3o foi poss\xEDvel gravar o token do servi\xE7o", temporary);
   }
-  const bool placed = replace ? ::rename(temporary.c_str(), path.c_str()) == 0
-                              : ::link(temporary.c_str(), path.c_str()) == 0;
+  const bool placed =
+      replace ? ::rename(temporary.c_str(), path.c_str()) == 0 : ::link(temporary.c_str(), path.c_str()) == 0;
   const int placed_errno = errno;
   if (!replace) ::unlink(temporary.c_str());
   SyncDirectory(home);
@@ -115,8 +115,7 @@ std::string LoadOrCreateToken(const std::string& home) {
 bool TokenMatches(const std::string& expected, const std::string& given) {
   if (expected.empty() || expected.size() != given.size()) return false;
   unsigned char difference = 0;
-  for (std::size_t i = 0; i < expected.size(); ++i)
-    difference |= static_cast<unsigned char>(expected[i] ^ given[i]);
+  for (std::size_t i = 0; i < expected.size(); ++i) difference |= static_cast<unsigned char>(expected[i] ^ given[i]);
   return difference == 0;
 }
 
