@@ -27,7 +27,7 @@ class FrameTest : public DarumaTest, public ::testing::WithParamInterface<FrameC
 TEST_P(FrameTest, CommandGoesOutAsTheModelFramesIt) {
   Start();
   const FrameCase& c = GetParam();
-  Qdm00300::EnviaComando_Daruma(B(c.command), c.parametros, false, false);
+  Qdm00300::EnviaComando_Daruma(Byte(c.command), c.parametros, false, false);
   EXPECT_THAT(Frames(), ElementsAre(c.frame));
 }
 
@@ -35,19 +35,20 @@ INSTANTIATE_TEST_SUITE_P(
     BothModels, FrameTest,
     ::testing::Values(
         // The status request: 0x1D and the model's status byte.
-        FrameCase{7, 0xFF, {}, B(0x1D) + B(0xFF)}, FrameCase{8, 0xFF, {}, B(0x1D) + B(0x05)},
+        FrameCase{7, 0xFF, {}, Byte(0x1D) + Byte(0xFF)}, FrameCase{8, 0xFF, {}, Byte(0x1D) + Byte(0x05)},
         // A 0x05 given directly goes bare.
-        FrameCase{7, 0x05, {}, B(0x05)}, FrameCase{8, 0x05, {}, B(0x05)},
+        FrameCase{7, 0x05, {}, Byte(0x05)}, FrameCase{8, 0x05, {}, Byte(0x05)},
         // Each byte translated once: 0xF2 becomes 0xDB, never 0xD3.
-        FrameCase{7, 0xF2, {"P", "000000002550", B(0xFF)}, kEsc + B(0xF2) + "P000000002550" + B(0xFF)},
-        FrameCase{8, 0xF2, {"P", "000000002550", B(0xFF)}, kEsc + B(0xDB) + "P000000002550" + B(0xFF)},
-        FrameCase{7, 0xDB, {}, kEsc + B(0xDB)}, FrameCase{8, 0xDB, {}, kEsc + B(0xD3)},
-        FrameCase{8, 0xF3, {"0000"}, kEsc + B(0xC9) + "0000"}, FrameCase{8, 0xE4, {}, kEsc + B(0x14)},
-        FrameCase{8, 0xE5, {}, kEsc + B(0xEB)},
+        FrameCase{7, 0xF2, {"P", "000000002550", Byte(0xFF)}, kEsc + Byte(0xF2) + "P000000002550" + Byte(0xFF)},
+        FrameCase{8, 0xF2, {"P", "000000002550", Byte(0xFF)}, kEsc + Byte(0xDB) + "P000000002550" + Byte(0xFF)},
+        FrameCase{7, 0xDB, {}, kEsc + Byte(0xDB)}, FrameCase{8, 0xDB, {}, kEsc + Byte(0xD3)},
+        FrameCase{8, 0xF3, {"0000"}, kEsc + Byte(0xC9) + "0000"}, FrameCase{8, 0xE4, {}, kEsc + Byte(0x14)},
+        FrameCase{8, 0xE5, {}, kEsc + Byte(0xEB)},
         // Type 8 sends 0xD5's parameters alone.
-        FrameCase{7, 0xD5, {"LINHA ", "1"}, kEsc + B(0xD5) + "LINHA 1"}, FrameCase{8, 0xD5, {"LINHA ", "1"}, "LINHA 1"},
+        FrameCase{7, 0xD5, {"LINHA ", "1"}, kEsc + Byte(0xD5) + "LINHA 1"},
+        FrameCase{8, 0xD5, {"LINHA ", "1"}, "LINHA 1"},
         // Other bytes are the same on both.
-        FrameCase{7, 0xC8, {}, kEsc + B(0xC8)}, FrameCase{8, 0xC8, {}, kEsc + B(0xC8)}));
+        FrameCase{7, 0xC8, {}, kEsc + Byte(0xC8)}, FrameCase{8, 0xC8, {}, kEsc + Byte(0xC8)}));
 
 using ChannelTest = BothModels;
 
@@ -68,7 +69,7 @@ TEST_P(ChannelTest, PortIndexZeroIsComOneAsAtTheFacadesPortOpening) {
 TEST_P(ChannelTest, AnswerStillArrivingIsReadAgainUntilTwoReadsAgree) {
   Start();
   printer.HoldBusy(4);  // two tries of two reads each see it change
-  EXPECT_TRUE(Qdm00300::EnviaComando_Daruma(B(0xE6), {}, false, false));
+  EXPECT_TRUE(Qdm00300::EnviaComando_Daruma(Byte(0xE6), {}, false, false));
   EXPECT_EQ(printer.AnswerReads(), 6);
   EXPECT_EQ(Qdm00300::DarumaRet, ":0101226140000");
   EXPECT_FALSE(Logged("ERRO!!!"));
@@ -76,11 +77,11 @@ TEST_P(ChannelTest, AnswerStillArrivingIsReadAgainUntilTwoReadsAgree) {
 
 TEST_P(ChannelTest, AnswerThatNeverSettlesIsNeverTakenForDone) {
   Start();
-  ASSERT_TRUE(Qdm00300::EnviaComando_Daruma(B(0xE6), {}, false, false));
+  ASSERT_TRUE(Qdm00300::EnviaComando_Daruma(Byte(0xE6), {}, false, false));
   const std::string before = Qdm00300::DarumaRet;
   Mark();
   printer.HoldBusy(100);
-  EXPECT_FALSE(Qdm00300::EnviaComando_Daruma(B(0xC8), {}, false, false));
+  EXPECT_FALSE(Qdm00300::EnviaComando_Daruma(Byte(0xC8), {}, false, false));
   // Five tries of two reads, a pause on the library clock between tries.
   EXPECT_EQ(printer.AnswerReads(), 10);
   // No two reads agreed: the answer is still the one before, and decides nothing.
@@ -92,19 +93,19 @@ TEST_P(ChannelTest, AnswerThatNeverSettlesIsNeverTakenForDone) {
 TEST_P(ChannelTest, EmptyAnswerIsNeverTakenForDone) {
   Start();
   printer.AnswerNothing(0, 1);
-  EXPECT_FALSE(Qdm00300::EnviaComando_Daruma(B(0xE6), {}, false, false));
+  EXPECT_FALSE(Qdm00300::EnviaComando_Daruma(Byte(0xE6), {}, false, false));
   EXPECT_EQ(Qdm00300::DarumaRet, "");
   EXPECT_TRUE(Logged("ERRO!!! Resposta vazia da impressora: "));
   // The next answer is judged on its own.
-  EXPECT_TRUE(Qdm00300::EnviaComando_Daruma(B(0xE6), {}, false, false));
+  EXPECT_TRUE(Qdm00300::EnviaComando_Daruma(Byte(0xE6), {}, false, false));
 }
 
 TEST_P(ChannelTest, FrameTheLibraryRefusesFailsAndLeavesNoStaleAnswer) {
   Start();
-  ASSERT_TRUE(Qdm00300::EnviaComando_Daruma(B(0xE6), {}, false, false));
+  ASSERT_TRUE(Qdm00300::EnviaComando_Daruma(Byte(0xE6), {}, false, false));
   Mark();
   printer.RefuseTransmission(1);
-  EXPECT_FALSE(Qdm00300::EnviaComando_Daruma(B(0xC8), {}, false, false));
+  EXPECT_FALSE(Qdm00300::EnviaComando_Daruma(Byte(0xC8), {}, false, false));
   EXPECT_EQ(printer.AnswerReads(), 0);
   EXPECT_EQ(Qdm00300::DarumaRet, "");
   EXPECT_TRUE(Logged("ERRO!!! Comando nao enviado (erro 1): "));
@@ -120,7 +121,7 @@ TEST_P(ChannelTest, ToleratedErrorCodesDoNotFailTheCommand) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.code);
     printer.AnswerError(c.code, 1);
-    EXPECT_EQ(Qdm00300::EnviaComando_Daruma(B(0xE6), {}, false, false), c.ok);
+    EXPECT_EQ(Qdm00300::EnviaComando_Daruma(Byte(0xE6), {}, false, false), c.ok);
     EXPECT_EQ(Qdm00300::ImpressoraOK(false, false, false), c.ok);
   }
   // Judged on the answer text alone: short answers are fine.
@@ -136,7 +137,7 @@ TEST_P(ChannelTest, DrawerReadingFromTheStatusAnswer) {
   for (const auto& [open, flag] : std::vector<std::pair<int, std::string>>{{1, "001"}, {0, "000"}}) {
     printer.SetDrawerOpen(open);
     EXPECT_TRUE(Qdm00000::Estado_Gaveta(false, false));
-    EXPECT_EQ(Qdm00000::RetornoImpFiscal(B(0xFF), false), flag);
+    EXPECT_EQ(Qdm00000::RetornoImpFiscal(Byte(0xFF), false), flag);
   }
   // Any other command reads the whole answer, logged.
   Mark();
@@ -147,7 +148,7 @@ TEST_P(ChannelTest, DrawerReadingFromTheStatusAnswer) {
 TEST_P(ChannelTest, ReenteredCommandIsRefusedUnsent) {
   Start();
   Qdm00300::boComando = true;
-  EXPECT_FALSE(Qdm00300::EnviaComando_Daruma(B(0xFF), {}, false, false));
+  EXPECT_FALSE(Qdm00300::EnviaComando_Daruma(Byte(0xFF), {}, false, false));
   Qdm00300::boComando = false;
   EXPECT_THAT(Frames(), IsEmpty());
 }
@@ -171,14 +172,14 @@ TEST(DrawerFlag, ReadsEachModelsStatusLayout) {
   for (const auto& [answer, expected] : std::vector<std::pair<std::string, std::string>>{
            {":8000", "001"}, {":7000", "000"}, {":F000", "001"}, {":X000", ""}}) {
     Qdm00300::DarumaRet = answer;
-    Qdm00300::Retorno_Daruma(B(0xFF), true, flag);
+    Qdm00300::Retorno_Daruma(Byte(0xFF), true, flag);
     EXPECT_EQ(flag, expected) << answer;
   }
   Qdm00300::inTipoImpFis = 8;
   for (const auto& [answer, expected] : std::vector<std::pair<std::string, std::string>>{
            {":8000", "000"}, {":0100", "001"}, {":7F00", "001"}, {":G0", ""}}) {
     Qdm00300::DarumaRet = answer;
-    Qdm00300::Retorno_Daruma(B(0xFF), true, flag);
+    Qdm00300::Retorno_Daruma(Byte(0xFF), true, flag);
     EXPECT_EQ(flag, expected) << answer;
   }
   Qdm00300::DarumaRet.clear();

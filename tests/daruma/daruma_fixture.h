@@ -18,8 +18,8 @@
 
 namespace daruma_test {
 
-inline std::string B(unsigned char byte) { return std::string(1, static_cast<char>(byte)); }
-inline const std::string kEsc = B(0x1B);
+using testsupport::Byte;
+inline const std::string kEsc = Byte(0x1B);
 
 // The driver's tables and the module's globals back to a fresh library.
 inline void ResetDriver() { Qdm00300::ClearGlobals(); }

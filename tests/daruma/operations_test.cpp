@@ -30,7 +30,7 @@ TEST_F(OperationsTest, ItemSaleFieldsWithThePercentageDiscount) {
   ASSERT_TRUE(Qdm00000::AbreCupom(""));
   Mark();
   EXPECT_TRUE(Qdm00000::VendaItem("", "", "789", "REFRIGERANTE LATA", "A", 2, 10.00, 1.00));
-  EXPECT_THAT(Frames(), ElementsAre(kEsc + B(0xD7) + "A" + "0000000000789" + "00001000" + "000001000" + "00002  " +
+  EXPECT_THAT(Frames(), ElementsAre(kEsc + Byte(0xD7) + "A" + "0000000000789" + "00001000" + "000001000" + "00002  " +
                                     Description()));
 }
 
@@ -38,7 +38,7 @@ TEST_F(Type8OperationsTest, ItemSaleFieldsWithTheDiscountAmount) {
   ASSERT_TRUE(Qdm00000::AbreCupom(""));
   Mark();
   EXPECT_TRUE(Qdm00000::VendaItem("", "", "789", "REFRIGERANTE LATA", "A", 2, 10.00, 5));
-  EXPECT_THAT(Frames(), ElementsAre(kEsc + B(0xD7) + "A" + "0000000000789" + "00000500" + "000001000" + "00002  " +
+  EXPECT_THAT(Frames(), ElementsAre(kEsc + Byte(0xD7) + "A" + "0000000000789" + "00000500" + "000001000" + "00002  " +
                                     Description()));
 }
 
@@ -131,8 +131,9 @@ TEST_F(OperationsTest, ClosingTotalPaymentAndFooter) {
   ASSERT_TRUE(Qdm00000::VendaItem("", "", "1", "ITEM", "A", 1, 25.50, 0));
   Mark();
   EXPECT_TRUE(Qdm00300::FechaCupom_Daruma(7, false, "", 0, 0, 25.50, ""));
-  EXPECT_THAT(Frames(), ElementsAre(kEsc + B(0xF1) + "1" + "000000000000",
-                                    kEsc + B(0xF2) + "P" + "000000002550" + B(0xFF), kEsc + B(0xF3) + B(0xFF)));
+  EXPECT_THAT(Frames(),
+              ElementsAre(kEsc + Byte(0xF1) + "1" + "000000000000",
+                          kEsc + Byte(0xF2) + "P" + "000000002550" + Byte(0xFF), kEsc + Byte(0xF3) + Byte(0xFF)));
   EXPECT_EQ(printer.OpenDocument(), 0);
   EXPECT_EQ(printer.DayCents(0), 2550);
 }
@@ -143,9 +144,9 @@ TEST_F(OperationsTest, ClosingFootersWithTheCustomer) {
     const char* nome;
     std::string footer;
   } cases[] = {
-      {"12345678909", "MARIA", "\r\nCNPJ/CPF : 12345678909\r\nNome : MARIA\r\n" + B(0xFF)},
-      {"12345678909", "", "\r\nCNPJ/CPF : 12345678909\r\n" + B(0xFF)},
-      {"", "MARIA", B(0xFF)},
+      {"12345678909", "MARIA", "\r\nCNPJ/CPF : 12345678909\r\nNome : MARIA\r\n" + Byte(0xFF)},
+      {"12345678909", "", "\r\nCNPJ/CPF : 12345678909\r\n" + Byte(0xFF)},
+      {"", "MARIA", Byte(0xFF)},
   };
   for (const auto& c : cases) {
     ASSERT_TRUE(Qdm00000::AbreCupom(""));
@@ -153,8 +154,8 @@ TEST_F(OperationsTest, ClosingFootersWithTheCustomer) {
     Mark();
     EXPECT_TRUE(Qdm00300::FechaCupom_Daruma(7, false, c.cpf, 2.00, 0, 20, c.nome));
     ASSERT_EQ(Frames().size(), 3u);
-    EXPECT_EQ(Frames()[0], kEsc + B(0xF1) + "1" + "000000000200");
-    EXPECT_EQ(Frames()[2], kEsc + B(0xF3) + c.footer);
+    EXPECT_EQ(Frames()[0], kEsc + Byte(0xF1) + "1" + "000000000200");
+    EXPECT_EQ(Frames()[2], kEsc + Byte(0xF3) + c.footer);
   }
 }
 
@@ -211,10 +212,10 @@ TEST_F(OperationsTest, FacadeClosingRegistersEachPaymentUnderItsMethod) {
   EXPECT_TRUE(Qdm00000::FechaCupom(false, true, 0, 0, 0, "S", true, "", movimentos, recebimentos, numero, "", "", "",
                                    "123.456.789-09", ""));
   EXPECT_EQ(numero, Qdm00300::NumeroCupom());
-  EXPECT_THAT(Frames(),
-              ElementsAre(kEsc + B(0xF1) + "1" + "000000000000", kEsc + B(0xF2) + "B" + "000000002000" + B(0xFF),
-                          kEsc + B(0xF2) + "A" + "000000005000" + B(0xFF),
-                          kEsc + B(0xF3) + "\r\nCNPJ/CPF : 123.456.789-09\r\n" + B(0xFF)));
+  EXPECT_THAT(Frames(), ElementsAre(kEsc + Byte(0xF1) + "1" + "000000000000",
+                                    kEsc + Byte(0xF2) + "B" + "000000002000" + Byte(0xFF),
+                                    kEsc + Byte(0xF2) + "A" + "000000005000" + Byte(0xFF),
+                                    kEsc + Byte(0xF3) + "\r\nCNPJ/CPF : 123.456.789-09\r\n" + Byte(0xFF)));
   EXPECT_EQ(printer.OpenDocument(), 0);
   EXPECT_THAT(printer.TapeText(), HasSubstr("Cartao Debito R$ 20,00\nDinheiro R$ 50,00\n"));
   ASSERT_TRUE(Qdm00000::Leitura_X(""));
@@ -258,7 +259,7 @@ TEST_F(Type8OperationsTest, ClosingInOneCommand) {
   ASSERT_TRUE(Qdm00000::VendaItem("", "", "1", "ITEM", "A", 1, 30, 0));
   Mark();
   EXPECT_TRUE(Qdm00300::FechaCupom_Daruma(8, false, "", 1.50, 0.25, 28.25, ""));
-  EXPECT_THAT(Frames(), ElementsAre(kEsc + B(0xC9) + "0175" + "28,25" + B(0xFF)));
+  EXPECT_THAT(Frames(), ElementsAre(kEsc + Byte(0xC9) + "0175" + "28,25" + Byte(0xFF)));
   EXPECT_EQ(printer.OpenDocument(), 0);
   EXPECT_EQ(printer.DayCents(0), 2825);
   // A discount beyond the four digits is refused before anything is sent.
@@ -284,7 +285,7 @@ TEST_F(Type8OperationsTest, FacadeClosingSendsTheSumPaid) {
   std::string numero;
   EXPECT_TRUE(Qdm00000::FechaCupom(false, true, 0.25, 0, 0, "S", true, "", movimentos, recebimentos, numero, "", "", "",
                                    "", ""));
-  EXPECT_THAT(Frames(), ElementsAre(kEsc + B(0xC9) + "0025" + "30,5" + B(0xFF)));
+  EXPECT_THAT(Frames(), ElementsAre(kEsc + Byte(0xC9) + "0025" + "30,5" + Byte(0xFF)));
   EXPECT_EQ(printer.OpenDocument(), 0);
 }
 
@@ -293,16 +294,16 @@ TEST_F(OperationsTest, ReadingsReportsAndStatusCommands) {
     std::function<bool()> call;
     std::string frame;
   } cases[] = {
-      {[] { return Qdm00000::Leitura_X("qualquer"); }, kEsc + B(0xCF)},
-      {[] { return Qdm00000::Memoria_Fiscal("010126", "101226", "s3", "D"); }, kEsc + B(0xD1) + "x010126101226"},
-      {[] { return Qdm00000::Relatorio_Gerencial(); }, kEsc + B(0xD3) + " "},
-      {[] { return Qdm00000::ImprimeTextoNaoFiscal("COMPROVANTE TEF"); }, kEsc + B(0xD5) + "COMPROVANTE TEF"},
-      {[] { return Qdm00000::FechRelatGerenc(false, false); }, kEsc + B(0xD4)},
-      {[] { return Qdm00000::Leitura_Totais(true, true); }, kEsc + B(0xF0)},
-      {[] { return Qdm00000::Retorno_Aliquotas(); }, kEsc + B(0xE7)},
-      {[] { return Qdm00000::Estado_Impressora(true, false); }, B(0x1D) + B(0xFF)},
-      {[] { return Qdm00000::Estado_Gaveta(true, false); }, B(0x1D) + B(0xFF)},
-      {[] { return Qdm00000::Reducao_Z(""); }, kEsc + B(0xD0) + "101226000000"},
+      {[] { return Qdm00000::Leitura_X("qualquer"); }, kEsc + Byte(0xCF)},
+      {[] { return Qdm00000::Memoria_Fiscal("010126", "101226", "s3", "D"); }, kEsc + Byte(0xD1) + "x010126101226"},
+      {[] { return Qdm00000::Relatorio_Gerencial(); }, kEsc + Byte(0xD3) + " "},
+      {[] { return Qdm00000::ImprimeTextoNaoFiscal("COMPROVANTE TEF"); }, kEsc + Byte(0xD5) + "COMPROVANTE TEF"},
+      {[] { return Qdm00000::FechRelatGerenc(false, false); }, kEsc + Byte(0xD4)},
+      {[] { return Qdm00000::Leitura_Totais(true, true); }, kEsc + Byte(0xF0)},
+      {[] { return Qdm00000::Retorno_Aliquotas(); }, kEsc + Byte(0xE7)},
+      {[] { return Qdm00000::Estado_Impressora(true, false); }, Byte(0x1D) + Byte(0xFF)},
+      {[] { return Qdm00000::Estado_Gaveta(true, false); }, Byte(0x1D) + Byte(0xFF)},
+      {[] { return Qdm00000::Reducao_Z(""); }, kEsc + Byte(0xD0) + "101226000000"},
   };
   for (const auto& c : cases) {
     Mark();
@@ -345,7 +346,7 @@ TEST_F(OperationsTest, SupplyIsRegisteredOnTheSupplyTotalizer) {
   printer.SetSignedTotalizers("+Suprimento");
   Qdm00300::IdTotParcSup = "A";
   EXPECT_TRUE(Qdm00000::Suprimento(150.75));
-  EXPECT_THAT(Frames(), ElementsAre(kEsc + B(0xD9) + "A" + "00000000015075"));
+  EXPECT_THAT(Frames(), ElementsAre(kEsc + Byte(0xD9) + "A" + "00000000015075"));
   EXPECT_EQ(printer.DayCents(1), 15075);
   Mark();
   EXPECT_FALSE(Qdm00000::Suprimento(0));
@@ -373,7 +374,7 @@ TEST_F(OperationsTest, CardVoucherPrintsLineByLineInTheManagementReport) {
 TEST_F(Type8OperationsTest, VoucherTextGoesWithoutCommandByteAndWithoutControlBytes) {
   ASSERT_TRUE(Qdm00000::Relatorio_Gerencial());
   Mark();
-  EXPECT_TRUE(Qdm00000::ImprimeTextoNaoFiscal(B(0x05) + "LINHA" + kEsc + "1"));
+  EXPECT_TRUE(Qdm00000::ImprimeTextoNaoFiscal(Byte(0x05) + "LINHA" + kEsc + "1"));
   EXPECT_TRUE(Qdm00000::ImprimeTextoNaoFiscal(""));
   EXPECT_THAT(Frames(), ElementsAre(" LINHA 1", " "));
   EXPECT_THAT(printer.TapeText(), HasSubstr(" LINHA 1\n"));

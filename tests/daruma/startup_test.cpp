@@ -125,19 +125,19 @@ TEST_P(LeftOpenTest, DocumentLeftOpenIsClosedAtPortOpening) {
   printer.ClearFrames();
   Qdm00000::stPorta = "COM1";
   ASSERT_TRUE(Qdm00000::StartImpFiscal(std::to_string(c.tipo), "COM1"));
-  std::vector<std::string> expected{B(0x1D) + B(c.tipo == 7 ? 0xFF : 0x05)};
+  std::vector<std::string> expected{Byte(0x1D) + Byte(c.tipo == 7 ? 0xFF : 0x05)};
   expected.insert(expected.end(), c.cleanup.begin(), c.cleanup.end());
   EXPECT_THAT(Frames(), ElementsAreArray(expected));
   EXPECT_EQ(printer.OpenDocument(), c.open_after);
 }
 
-INSTANTIATE_TEST_SUITE_P(BothModels, LeftOpenTest,
-                         ::testing::Values(LeftOpenCase{7, 0, {}, 0}, LeftOpenCase{7, 1, {kEsc + B(0xCE)}, 0},
-                                           // A report left open is closed on both models.
-                                           LeftOpenCase{7, 2, {kEsc + B(0xD4)}, 0}, LeftOpenCase{8, 0, {B(0x05)}, 0},
-                                           LeftOpenCase{
-                                               8, 1, {B(0x05), kEsc + B(0xC9) + "0000" + B(0xFF), kEsc + B(0xCE)}, 0},
-                                           LeftOpenCase{8, 2, {B(0x05), kEsc + B(0xD4)}, 0}));
+INSTANTIATE_TEST_SUITE_P(
+    BothModels, LeftOpenTest,
+    ::testing::Values(LeftOpenCase{7, 0, {}, 0}, LeftOpenCase{7, 1, {kEsc + Byte(0xCE)}, 0},
+                      // A report left open is closed on both models.
+                      LeftOpenCase{7, 2, {kEsc + Byte(0xD4)}, 0}, LeftOpenCase{8, 0, {Byte(0x05)}, 0},
+                      LeftOpenCase{8, 1, {Byte(0x05), kEsc + Byte(0xC9) + "0000" + Byte(0xFF), kEsc + Byte(0xCE)}, 0},
+                      LeftOpenCase{8, 2, {Byte(0x05), kEsc + Byte(0xD4)}, 0}));
 
 }  // namespace
 }  // namespace daruma_test

@@ -13,8 +13,8 @@ namespace {
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
 
-std::string B(unsigned char byte) { return std::string(1, static_cast<char>(byte)); }
-const std::string kEsc = B(0x1B);
+using testsupport::Byte;
+const std::string kEsc = Byte(0x1B);
 
 class PrinterTest : public PoweredPrinter {
  protected:
@@ -28,8 +28,8 @@ class PrinterTest : public PoweredPrinter {
     Resposta(buffer, 999);
     return buffer;
   }
-  std::string Command(unsigned char byte, const std::string& params = "") { return Send(kEsc + B(byte) + params); }
-  std::string Status() { return Send(B(0x1D) + B(type8() ? 0x05 : 0xFF)); }
+  std::string Command(unsigned char byte, const std::string& params = "") { return Send(kEsc + Byte(byte) + params); }
+  std::string Status() { return Send(Byte(0x1D) + Byte(type8() ? 0x05 : 0xFF)); }
   bool type8() const { return GetParam() == 8; }
 
   std::string Sale(const std::string& tax, const std::string& price, const std::string& qty = "00001  ") {
@@ -41,10 +41,10 @@ class PrinterTest : public PoweredPrinter {
     std::snprintf(digits, sizeof digits, "%012lld", cents);
     if (type8())
       return Command(0xC9, "0000" + std::to_string(cents / 100) + "," + std::to_string(cents % 100 / 10) +
-                               std::to_string(cents % 10) + B(0xFF));
+                               std::to_string(cents % 10) + Byte(0xFF));
     EXPECT_EQ(Command(0xF1, "1000000000000").substr(0, 2), ":0");
-    EXPECT_EQ(Command(0xF2, "P" + std::string(digits) + B(0xFF)).substr(0, 2), ":0");
-    return Command(0xF3, B(0xFF));
+    EXPECT_EQ(Command(0xF2, "P" + std::string(digits) + Byte(0xFF)).substr(0, 2), ":0");
+    return Command(0xF3, Byte(0xFF));
   }
 };
 
@@ -74,7 +74,7 @@ TEST_P(PrinterTest, CouponCycleOfTheModel) {
   // The model's own bytes only: the other model's closing is unknown here.
   EXPECT_EQ(Command(0xC8), ":0000002");
   EXPECT_EQ(Sale("A", "000001000"), ":0001");
-  EXPECT_EQ(Command(type8() ? 0xF3 : 0xC9, B(0xFF)), ":E01");
+  EXPECT_EQ(Command(type8() ? 0xF3 : 0xC9, Byte(0xFF)), ":E01");
 }
 
 TEST_P(PrinterTest, RefusedCommandChangesNothing) {
@@ -122,10 +122,10 @@ TEST_P(PrinterTest, StatusAndDocumentAnswers) {
   printer.SetDrawerOpen(0);
   ASSERT_EQ(Command(0xC8), ":0000001");
   EXPECT_EQ(Status(), type8() ? ":8000" : ":00040000");
-  EXPECT_EQ(Send(B(0x05)), "D");  // 0x40 | 0x04, the byte alone
+  EXPECT_EQ(Send(Byte(0x05)), "D");  // 0x40 | 0x04, the byte alone
   ASSERT_EQ(Command(0xCE), ":0000001");
   ASSERT_EQ(Command(0xD3, " "), ":0000002");
-  EXPECT_EQ(Send(B(0x05)), "H");  // 0x40 | 0x08
+  EXPECT_EQ(Send(Byte(0x05)), "H");  // 0x40 | 0x08
   EXPECT_EQ(Command(0xD4), ":0000002");
 }
 

@@ -69,4 +69,7 @@ class DarumaPrinter : public EmulatorLibrary {
   int (*Tables)(int, char*, int) = nullptr;
 };
 
+// One byte of a Daruma frame (the commands are ESC and a command byte).
+inline std::string Byte(unsigned char byte) { return std::string(1, static_cast<char>(byte)); }
+
 }  // namespace testsupport

@@ -39,9 +39,9 @@ constexpr int kUsageError = 2;
 
 // Texts are written here in Windows-1252, like the library's, and shown in
 // UTF-8.
-std::string T(const std::string& cp1252) { return platform::Cp1252ToUtf8(cp1252); }
+std::string Utf8(const std::string& cp1252) { return platform::Cp1252ToUtf8(cp1252); }
 
-void Complain(const std::string& cp1252) { std::fprintf(stderr, "qdm_register: %s\n", T(cp1252).c_str()); }
+void Complain(const std::string& cp1252) { std::fprintf(stderr, "qdm_register: %s\n", Utf8(cp1252).c_str()); }
 
 int ShowLog(const std::string& home, bool errors_only) {
   const std::string path = platform::IncludeTrailingPathDelimiter(home) + "impdebug.txt";
@@ -74,16 +74,16 @@ int WriteConfig(const qdm_register::EcfConfig& given, const std::string& out_dir
     return kFailed;
   }
   qdm_register::WriteEcfConfig(path, ecf);
-  std::printf("%s\n", T(path).c_str());
+  std::printf("%s\n", Utf8(path).c_str());
   return 0;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  CLI::App app{T("Caixa de demonstra\xE7\xE3o sobre Pkg_Qdm e dispositivos emulados")};
+  CLI::App app{Utf8("Caixa de demonstra\xE7\xE3o sobre Pkg_Qdm e dispositivos emulados")};
   // Subcommands inherit the help flag.
-  app.set_help_flag("-h,--help", T("Mostra esta ajuda"));
+  app.set_help_flag("-h,--help", Utf8("Mostra esta ajuda"));
   // The global options are taken after a subcommand too ("recovery --dir X").
   app.fallthrough();
   // Each user's register lives in their own data directory, never beside
@@ -91,57 +91,58 @@ int main(int argc, char** argv) {
   std::string home = platform::UserDataDirectory() + "/register";
   qdm_register::SaleOptions sale;
   app.add_option("--dir", home,
-                 T("Pasta do caixa: configura\xE7\xE3o, log de depura\xE7\xE3o, mem\xF3ria e bobina da impressora "
-                   "(padr\xE3o: ") +
+                 Utf8("Pasta do caixa: configura\xE7\xE3o, log de depura\xE7\xE3o, mem\xF3ria e bobina da impressora "
+                      "(padr\xE3o: ") +
                      home + ")");
-  app.add_option("--caixa", sale.caixa, T("C\363digo do caixa"));
+  app.add_option("--caixa", sale.caixa, Utf8("C\363digo do caixa"));
   std::string fabricante;
   app.add_option(
       "--fabricante", fabricante,
-      T("Vende numa impressora Sweda emulada: \"sweda\" ou o c\363digo de tipo 3 a 6 (padr\xE3o: Bematech)"));
+      Utf8("Vende numa impressora Sweda emulada: \"sweda\" ou o c\363digo de tipo 3 a 6 (padr\xE3o: Bematech)"));
   bool unattended = false;
-  app.add_flag("--unattended", unattended, T("Responde \xE0s perguntas ao operador por regra, mesmo num terminal"));
+  app.add_flag("--unattended", unattended, Utf8("Responde \xE0s perguntas ao operador por regra, mesmo num terminal"));
   bool no_card = false;
-  app.add_flag("--sem-cartao", no_card, T("Venda paga toda em dinheiro (sem o gerenciador TEF)"));
-  app.add_option("--desconto", sale.discount, T("Desconto no subtotal do cupom, em reais (padr\xE3o 0.50)"))
+  app.add_flag("--sem-cartao", no_card, Utf8("Venda paga toda em dinheiro (sem o gerenciador TEF)"));
+  app.add_option("--desconto", sale.discount, Utf8("Desconto no subtotal do cupom, em reais (padr\xE3o 0.50)"))
       ->check(CLI::Validator(
           [](std::string& value) {
             double amount = -1;
             return CLI::detail::lexical_cast(value, amount) && amount >= 0 ? std::string()
-                                                                           : T("use um valor em reais, como 0.50");
+                                                                           : Utf8("use um valor em reais, como 0.50");
           },
           "REAIS"));
   auto* tipo = app.add_option("--tipo", sale.tipo,
-                              T("Tipo da impressora de um caixa novo (1 Bematech; 3 a 6 Sweda; 7, 8 Daruma)"));
+                              Utf8("Tipo da impressora de um caixa novo (1 Bematech; 3 a 6 Sweda; 7, 8 Daruma)"));
 
   auto* recovery = app.add_subcommand(
       "recovery",
-      T("Pagamentos com cart\xE3o recuperados: venda abandonada e caixa interrompido depois da aprova\xE7\xE3o"));
+      Utf8("Pagamentos com cart\xE3o recuperados: venda abandonada e caixa interrompido depois da aprova\xE7\xE3o"));
 
   auto* day = app.add_subcommand(
-      "dia", T("Um dia inteiro do caixa: suprimento, vendas no cart\xE3o e em dinheiro, sangria, fechamento do "
-               "caixa, redu\xE7\xE3o Z e a exporta\xE7\xE3o dos seus n\xFAmeros"));
+      "dia", Utf8("Um dia inteiro do caixa: suprimento, vendas no cart\xE3o e em dinheiro, sangria, fechamento do "
+                  "caixa, redu\xE7\xE3o Z e a exporta\xE7\xE3o dos seus n\xFAmeros"));
   auto* restaurant = app.add_subcommand(
-      "restaurante", T("Um dia na impressora de restaurante (tipo 9): mesas, jun\xE7\xE3o, transfer\xEAncia, "
-                       "estorno, confer\xEAncia, mesas abertas, cupom da mesa, fechamento e redu\xE7\xE3o Z"));
+      "restaurante", Utf8("Um dia na impressora de restaurante (tipo 9): mesas, jun\xE7\xE3o, transfer\xEAncia, "
+                          "estorno, confer\xEAncia, mesas abertas, cupom da mesa, fechamento e redu\xE7\xE3o Z"));
 
-  auto* config = app.add_subcommand("config", T("Grava o arquivo de configura\xE7\xE3o de um caixa (ecf<caixa>.cds)"));
+  auto* config =
+      app.add_subcommand("config", Utf8("Grava o arquivo de configura\xE7\xE3o de um caixa (ecf<caixa>.cds)"));
   config->fallthrough(false);
   qdm_register::EcfConfig ecf;
   std::string out_dir;
   bool overwrite = false;
-  config->add_option("--out", out_dir, T("Pasta do arquivo (a pasta do programa de frente de caixa)"))->required();
-  config->add_option("--caixa", ecf.caixa, T("C\363digo do caixa, at\xE9 10 caracteres (vazio no sistema KMZ)"))
+  config->add_option("--out", out_dir, Utf8("Pasta do arquivo (a pasta do programa de frente de caixa)"))->required();
+  config->add_option("--caixa", ecf.caixa, Utf8("C\363digo do caixa, at\xE9 10 caracteres (vazio no sistema KMZ)"))
       ->required();
-  config->add_option("--ecf", ecf.nr_ecf, T("N\xFAmero do ECF neste caixa, at\xE9 10 caracteres"))->required();
-  config->add_option("--serie", ecf.serie, T("N\xFAmero de s\xE9rie do ECF, at\xE9 20 caracteres"))->required();
-  config->add_option("--tipo", ecf.tipo, T("Tipo de impressora: 1, 2, 9 Bematech; 3 a 6 Sweda; 7, 8 Daruma"))
+  config->add_option("--ecf", ecf.nr_ecf, Utf8("N\xFAmero do ECF neste caixa, at\xE9 10 caracteres"))->required();
+  config->add_option("--serie", ecf.serie, Utf8("N\xFAmero de s\xE9rie do ECF, at\xE9 20 caracteres"))->required();
+  config->add_option("--tipo", ecf.tipo, Utf8("Tipo de impressora: 1, 2, 9 Bematech; 3 a 6 Sweda; 7, 8 Daruma"))
       ->required();
-  config->add_flag("--sobrescrever,--force", overwrite, T("Substitui um arquivo que j\xE1 existe"));
+  config->add_flag("--sobrescrever,--force", overwrite, Utf8("Substitui um arquivo que j\xE1 existe"));
 
-  auto* log = app.add_subcommand("log", T("Mostra o log de depura\xE7\xE3o do caixa de forma leg\xEDvel"));
+  auto* log = app.add_subcommand("log", Utf8("Mostra o log de depura\xE7\xE3o do caixa de forma leg\xEDvel"));
   bool errors_only = false;
-  log->add_flag("--erros", errors_only, T("S\xF3 as linhas de erro (ERRO!!!)"));
+  log->add_flag("--erros", errors_only, Utf8("S\xF3 as linhas de erro (ERRO!!!)"));
   app.require_subcommand(0, 1);
   cli_pt::Translate(app);
 
