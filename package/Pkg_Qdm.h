@@ -42,8 +42,8 @@
 // PKG_QDM_VERSION ("major.minor.patch") and its parts are the version this
 // front end is built against; Pkg_Qdm_Version() the one loaded.
 //
-// Tests add package/Pkg_Qdm_testing.h (manual clock, scripted dialogs);
-// a front end never needs it.
+// A front end's own tests include package/Pkg_Qdm_testing.h instead (the
+// manual clock, the scripted dialogs); the front end itself never needs it.
 #pragma once
 
 #include "package/Pkg_Qdm_version.h"

@@ -37,11 +37,6 @@ extern int inTimeoutRespostaTEF;
 // Five minutes: long enough for an operator working at the manager's screen.
 inline constexpr int kDefaultTimeoutRespostaTEF = 300;
 
-// Puts the module's globals back as they are when the library is loaded:
-// no root, no voucher stores bound, counters 0, the default time-out. Run
-// when the library is unloaded.
-void ClearGlobals();
-
 // ---- IntPos file exchange -------------------------------------------------
 // A new request identifier: 10 digits, the seconds of the current moment.
 std::string GetSequence();

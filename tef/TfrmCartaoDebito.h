@@ -17,9 +17,11 @@ class TfrmCartaoDebito {
     int Choice;               // the form's choice after a click
     bool Cancel;              // also clicked by Esc
   };
+  // Where a presenter with windows shows a network's logo: its own 180 x 61
+  // picture, stretched to this size. The library ships no picture (the
+  // presenter gets the buttons' captions and descriptions, never a file).
   struct TImage {
-    std::string Picture;  // 180 x 61, 24-bit bitmap, relative to the package's sources
-    int Width;            // shown stretched to this size
+    int Width;
     int Height;
   };
 
@@ -42,9 +44,9 @@ class TfrmCartaoDebito {
   bool Closed = false;
 
   const TButton btnTecBan{"&1", "TecBan", 1, false};
-  const TImage imgTecBan{"tef/logos/tecban.bmp", 180, 53};
+  const TImage imgTecBan{180, 53};
   const TButton btnOutros{"&2", "Outras redes", 2, false};
-  const TImage imgOutros{"tef/logos/outras_redes.bmp", 180, 53};
+  const TImage imgOutros{180, 53};
   const TButton bbtEncerra{"&9 - Encerra", "Encerra", 9, true};
   const std::string edtCartaoDebito = "Escolha a Rede Desejada";
 };

@@ -1,4 +1,6 @@
 // Exported globals of the TEF client.
+#include "tef/globals.h"
+
 #include "tef/Qdm00500.h"
 #include "drivers/common/module_globals.h"
 

@@ -7,6 +7,7 @@
 #include "platform/os/files.h"
 #include "platform/base/sysutils.h"
 #include "tef/Qdm00500.h"
+#include "tef/globals.h"
 
 namespace tef_test {
 
