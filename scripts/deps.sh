@@ -4,7 +4,8 @@
 # library: scripts/install_check; cpp-httplib and nlohmann-json build the
 # device service, curl and Python's requests and jsonschema test it;
 # Chromium runs the technician's console in the browser tests;
-# clang-format-14 checks the sources' layout: scripts/format_check).
+# clang-format-14 checks the sources' layout: scripts/format_check;
+# systemd's systemd-analyze verifies the service's unit: scripts/install_check).
 # Sourced by scripts/demo and scripts/test.
 set -euo pipefail
 
@@ -12,7 +13,7 @@ QDM_PACKAGES=(g++ cmake make pkg-config googletest libgtest-dev libgmock-dev
               libbenchmark-dev libexpat1-dev libcli11-dev
               dpkg-dev file binutils ccache clang-format-14
               libcpp-httplib-dev nlohmann-json3-dev curl python3 python3-requests python3-jsonschema
-              chromium)
+              chromium systemd)
 
 # Every build goes through the compiler cache: a second build directory (a
 # Release build beside the sanitizer one, another work tree) compiles only

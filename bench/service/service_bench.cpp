@@ -24,6 +24,7 @@
 #include "bench/support/ratio_reporter.h"
 #include "platform/os/application.h"
 #include "sale/QdmVenda.h"
+#include "tests/support/temp_dir.h"
 #include "tools/qdm_register/config_writer.h"
 #include "tools/qdm_register/register_session.h"
 #include "tools/qdm_register/till_steps.h"
@@ -33,12 +34,6 @@ namespace {
 [[noreturn]] void Fail(const std::string& why) {
   std::fprintf(stderr, "service_bench: %s\n", why.c_str());
   std::abort();
-}
-
-std::string Home(const char* name) {
-  std::string pattern = std::string(P_tmpdir) + "/qdm_service_bench." + name + ".XXXXXX";
-  if (!::mkdtemp(pattern.data())) Fail("no temporary directory");
-  return pattern;
 }
 
 QdmVenda::Sale CashSale() {
@@ -64,11 +59,12 @@ std::string CashSaleJson(long key) {
 
 // The register's till in this process, on the register program's setup.
 struct DirectTill {
-  DirectTill() : session(Home("direct")), till(qdm_register::ShopSetup({}, session, "001")) {
+  DirectTill() : session(home.path()), till(qdm_register::ShopSetup({}, session, "001")) {
     till.setup().offer_x_reading = false;
     qdm_register::WriteEcfConfig(qdm_register::EcfConfigPath(session.directory(), "001"), {});
     if (!till.Start().ok) Fail("the till did not start");
   }
+  testsupport::TempDir home{"qdm_service_bench.direct"};
   qdm_register::RegisterSession session;
   QdmVenda::Till till;
 };
@@ -77,7 +73,7 @@ struct DirectTill {
 // devices (a cash sale does not use them).
 class ServiceProcess {
  public:
-  ServiceProcess() : home_(Home("service")) {
+  ServiceProcess() : home_(home_dir_.path()) {
     int out[2];
     if (::pipe(out) != 0) Fail("pipe");
     pid_ = ::fork();
@@ -106,6 +102,9 @@ class ServiceProcess {
     client_ = std::make_unique<httplib::Client>("127.0.0.1", std::atoi(line.c_str() + colon + 1));
     client_->set_bearer_token_auth(token);
     client_->set_keep_alive(true);
+    // As curl and the browsers do: a request's body goes out at once, not
+    // held back (Nagle) until the service acknowledges its headers.
+    client_->set_tcp_nodelay(true);
     client_->set_read_timeout(60, 0);
   }
   ~ServiceProcess() {
@@ -116,6 +115,7 @@ class ServiceProcess {
   httplib::Client& client() { return *client_; }
 
  private:
+  testsupport::TempDir home_dir_{"qdm_service_bench.service"};
   std::string home_;
   pid_t pid_ = -1;
   std::unique_ptr<httplib::Client> client_;

@@ -241,6 +241,24 @@ class SaleTest(ConsoleTest):
         self.assertIn("fechado", row)
         self.assertIn("R$ 4,50", row)
 
+    def test_a_sale_from_another_client_shows_in_the_days_sales_as_it_ends(self):
+        self.sign_in()
+        self.b.wait("document.getElementById('conexao').innerText === 'Conectado'", what="the event stream")
+        self.b.wait("document.getElementById('vendas-aviso').innerText.includes('Nenhuma venda')",
+                    what="no sale yet")
+        sale = {"idVenda": "frente-1",
+                "itens": [{"codigo": "7891000100103", "descricao": "Cafe", "quantidade": "1",
+                           "precoUnitario": "3.20", "tributacao": {"tipo": "T", "percentual": "18"}}],
+                "pagamentos": [{"tipo": "001", "valor": "5.00"}]}
+        self.assertEqual(self.service.call("POST", "/v1/vendas", json=sale).status_code, 200)
+        # Nothing pressed: the sale's events bring it in.
+        self.b.wait("document.querySelector('#vendas-tabela tbody tr td.chave') &&"
+                    " document.querySelector('#vendas-tabela tbody tr td.chave').innerText === 'frente-1'",
+                    what="the other client's sale in the list")
+        row = self.b.text("#vendas-tabela tbody tr")
+        self.assertIn("fechado", row)
+        self.assertIn("R$ 3,20", row)
+
     def test_a_declined_card_shows_as_declined(self):
         with open(os.path.join(self.home, "drive_c", "tef_dial", "manager.ctl"), "w") as f:
             f.write("decline=1\n")

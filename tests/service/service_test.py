@@ -260,6 +260,7 @@ class SharedService(unittest.TestCase):
         self.assertEqual(printer["serie"], "BE050375610000012345")
         self.assertRegex(printer["diaFiscal"]["data"], r"^\d{4}-\d\d-\d\d$")
         self.assertFalse(printer["diaFiscal"]["reducaoZPendente"])
+        self.assertEqual(printer["diaFiscal"]["estado"], "aberto")
         self.assertEqual((printer["cupomAberto"], printer["papel"]), (False, "ok"))
         self.assertEqual(status["tef"], {"configurado": True, "ativo": True})
         self.assertEqual(status["visor"]["colunas"], 20)
@@ -492,7 +493,12 @@ class OwnServices(HomeTest):
         s = Service(self.home, "--sem-cartao")
         try:
             self.assertEqual(s.call("POST", "/v1/suprimento", json={"valor": "10"}).status_code, 200)
+            day = s.call("GET", "/v1/estado").json()["impressora"]["diaFiscal"]
+            self.assertEqual((day["estado"], day["reducaoZPendente"]), ("aberto", False))
             self.assertEqual(s.call("POST", "/v1/reducao-z").json(), {"operacao": "reducao_z", "avisos": []})
+            # The day closed is told from an open one: the printer holds no day.
+            closed = s.call("GET", "/v1/estado").json()["impressora"]["diaFiscal"]
+            self.assertEqual(closed, {"estado": "fechado", "data": day["data"], "reducaoZPendente": False})
             exported = s.call("GET", "/v1/reducao-z/exportacao").json()
             self.assertEqual(len(exported["cdsReducaoZ"]), 1)
             self.assertEqual(exported["cdsReducaoZ"][0]["NRREDREDZ"], "0001")
@@ -515,6 +521,7 @@ class OwnServices(HomeTest):
             printer = s.call("GET", "/v1/estado").json()["impressora"]
             self.assertFalse(printer["pronta"])
             self.assertTrue(printer["diaFiscal"]["reducaoZPendente"])
+            self.assertEqual(printer["diaFiscal"]["estado"], "reducao_z_pendente")
             self.assertIn("Redução Z", printer["motivo"])
             refused = s.call("POST", "/v1/suprimento", json={"valor": 1})
             self.assertEqual((refused.status_code, refused.json()["codigo"]), (409, "reducao_z_pendente"))
@@ -549,6 +556,12 @@ class OwnServices(HomeTest):
                     self.assertIn("LINHA DO RELATORIO", tape(home))
                     self.assertEqual(s.call("POST", "/v1/sangria", json={"valor": 1}).json()["codigo"],
                                      "operacao_nao_suportada")
+                    # The Sweda printer flags its day open or closed; the
+                    # FS345 answers a date either way, so its state is unknown.
+                    day = {3: ("aberto", "fechado"), 7: (None, None)}[tipo]
+                    self.assertEqual(s.call("GET", "/v1/estado").json()["impressora"]["diaFiscal"]["estado"], day[0])
+                    self.assertEqual(s.call("POST", "/v1/reducao-z").status_code, 200)
+                    self.assertEqual(s.call("GET", "/v1/estado").json()["impressora"]["diaFiscal"]["estado"], day[1])
                 finally:
                     self.assertEqual(s.stop(), 0)
 

@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "drivers/bematech/Qdm00100.h"
+#include "drivers/sweda/Qdm00200.h"
 #include "emulators/readers/pty_device.h"
 #include "facade/Qdm00000.h"
 #include "package/Pkg_Qdm_version.h"
@@ -81,6 +82,33 @@ bool ZDue(platform::TDateTime movement) {
   int hour = 0, minute = 0, second = 0, ms = 0;
   platform::DecodeTime(now, hour, minute, second, ms);
   return (today > std::floor(movement) && hour >= 2) || today - 1 > std::floor(movement);
+}
+
+// The Bematech printer's fiscal day (variable 27, DDMMYY): empty while no
+// day is open, after a Z reduction and before the next document.
+std::optional<platform::TDateTime> BematechOpenDay(bool& answered) {
+  answered = false;
+  if (!Qdm00100::EnviaComando_Bematech("35", {"27"}, false, false)) return std::nullopt;
+  answered = true;
+  const std::string text = Qdm00000::RetornoImpFiscal("35", true);
+  if (text.size() < 6 || text.find_first_not_of("0123456789") != std::string::npos) return std::nullopt;
+  int year = 0, month = 0, day = 0;
+  platform::DecodeDate(platform::Date(), year, month, day);
+  platform::TDateTime date = 0;
+  if (!platform::TryEncodeDate(year / 100 * 100 + std::stoi(text.substr(4, 2)), std::stoi(text.substr(2, 2)),
+                               std::stoi(text.substr(0, 2)), date))
+    return std::nullopt;
+  return date;
+}
+
+// The Sweda printer's state ("28"): the character at 21 is "F" while a
+// fiscal day is open (a Z reduction is then possible), "A" once the Z
+// reduction closed it. Empty when it did not answer.
+std::string SwedaDayFlag() {
+  Qdm00200::EnviaComando_Sweda("28", {}, false, true);
+  const std::string answer = Qdm00200::RetornoImpFiscal_Sweda("", true);
+  if (answer.rfind(".+", 0) != 0 || answer.size() < 21) return {};
+  return answer.substr(20, 1);
 }
 
 // The emulated Sweda printers keep their memory and tape in the home, as
@@ -277,14 +305,34 @@ PrinterState RegisterHost::ReadPrinterState(bool ask) {
   const int tipo = Qdm00000::IdTipoImpFis;
   if (ask) {
     Qdm00000::Estado_Impressora(false, false);
-    const platform::TDateTime movement = IsBematech(tipo) ? Qdm00000::DataMoviFiscal() : Qdm00000::dtDate;
-    if (movement > 0) {
+    // A day closed keeps the date the service saw open, if it saw it.
+    const std::string seen_open = last_state_ ? last_state_->movement_date : std::string();
+    bool closed = false;
+    platform::TDateTime movement = Qdm00000::dtDate;
+    if (IsBematech(tipo)) {
+      bool answered = false;
+      const std::optional<platform::TDateTime> open = BematechOpenDay(answered);
+      closed = answered && !open;
+      movement = open ? *open : answered ? 0 : Qdm00000::DataMoviFiscal();
+    } else if (IsSweda(tipo)) {
+      closed = SwedaDayFlag() == "A";
+    }
+    if (closed) {
+      state.movement_date = seen_open;
+      state.day = "fechado";
+    } else if (movement > 0) {
       state.movement_date = Iso(movement);
       state.z_due = ZDue(movement);
+      // The FS345 answers a date whether or not its day is open.
+      if (state.z_due)
+        state.day = "reducao_z_pendente";
+      else if (!IsDaruma(tipo))
+        state.day = "aberto";
     }
   } else if (last_state_) {
     state.movement_date = last_state_->movement_date;
     state.z_due = last_state_->z_due;
+    state.day = last_state_->day;
   }
   if (IsBematech(tipo) && Qdm00100::BemaStatus_Mp20FI) {
     int retorno = 0, ack = 0, st1 = 0, st2 = 0;
@@ -316,6 +364,7 @@ Json RegisterHost::PrinterStatus(const PrinterState& state) {
   printer["diaFiscal"] = {
       {"data", state.movement_date.empty() ? Json(nullptr) : Json(state.movement_date)},
       {"reducaoZPendente", state.z_due},
+      {"estado", state.day.empty() ? Json(nullptr) : Json(state.day)},
   };
   printer["cupomAberto"] = state.coupon_open ? Json(*state.coupon_open) : Json(nullptr);
   printer["papel"] = state.paper ? Json(*state.paper) : Json(nullptr);

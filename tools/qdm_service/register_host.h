@@ -42,6 +42,12 @@ struct PrinterState {
   std::optional<std::string> paper;  // "ok", "pouco", "fim"
   std::string movement_date;         // "yyyy-mm-dd", or "" when unknown
   bool z_due = false;
+  // The fiscal day as the printer's own flags tell it: "aberto" (a day
+  // open, movement_date), "fechado" (closed by a Z reduction: the next
+  // document opens a new day; movement_date is the day closed, when the
+  // service saw it open), "reducao_z_pendente" (a past day still open);
+  // "" when the printer does not tell an open day from a closed one.
+  std::string day;
   bool operator==(const PrinterState&) const = default;
 };
 

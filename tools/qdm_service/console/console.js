@@ -8,6 +8,7 @@ const CHAVE_TOKEN = "qdm_service.token";
 const $ = (id) => document.getElementById(id);
 
 let eventosAbortar = null;
+let vendasAdiadas = null;
 let ultimoEvento = "";
 let estadoAtual = null;
 
@@ -103,6 +104,7 @@ function textoProblema(e) {
 // ---- The register at a glance ----
 
 const PAPEL = { ok: "normal", pouco: "pouco papel", fim: "sem papel" };
+const DIA_FISCAL = { aberto: "aberto", fechado: "fechado pela redução Z", reducao_z_pendente: "passado, redução Z pendente" };
 
 function mostrarImpressora(imp) {
   if (!imp) return;
@@ -113,7 +115,8 @@ function mostrarImpressora(imp) {
     ["Modelo", [imp.fabricante, imp.modelo].filter(Boolean).join(" ") + " (tipo " + imp.tipo + ")"],
     ["Número", imp.numero],
     ["Série", imp.serie],
-    ["Dia fiscal", dia.data ? dia.data.split("-").reverse().join("/") : "fechado ou desconhecido"],
+    ["Dia fiscal", (dia.data ? dia.data.split("-").reverse().join("/") + " " : "") +
+                   (DIA_FISCAL[dia.estado] || (dia.data ? "" : "desconhecido")), dia.estado === "aberto" ? "" : "alerta"],
     ["Redução Z pendente", simNao(dia.reducaoZPendente), dia.reducaoZPendente ? "alerta" : ""],
     ["Cupom aberto", simNao(imp.cupomAberto), imp.cupomAberto ? "alerta" : ""],
     ["Papel", imp.papel ? (PAPEL[imp.papel] || imp.papel) : "desconhecido", imp.papel && imp.papel !== "ok" ? "alerta" : ""],
@@ -209,6 +212,11 @@ function tratarEvento(bloco) {
     atualizarVendas();
   } else if (nome === "leitura") {
     mostrarResultado("Leitura do " + (objeto.leitor || "leitor").replace("_", " ") + ": " + objeto.valor);
+  } else if (nome === "venda") {
+    // A sale sends several events (begun, each turning point, its end):
+    // the day's sales are read once they settle.
+    clearTimeout(vendasAdiadas);
+    vendasAdiadas = setTimeout(atualizarVendas, 150);
   } else if (nome === "tarefa") {
     atualizarRegistros();
   }
