@@ -1,6 +1,8 @@
 #include "emulators/bematech/commands.h"
 
 #include <array>
+#include <cstring>
+#include <string_view>
 
 #include "emulators/bematech/shared.h"
 #include "emulators/bematech/status_bits.h"
@@ -68,13 +70,25 @@ constexpr FixedWidth kFixedWidths[] = {
 
 bool FixedWidthsKept(const CommandEntry& entry, const std::vector<std::string>& args) {
   for (const FixedWidth& w : kFixedWidths)
-    if (std::string(w.code) == entry.code && w.field < args.size() && args[w.field].size() != w.width) return false;
+    if (std::strcmp(w.code, entry.code) == 0 && w.field < args.size() && args[w.field].size() != w.width) return false;
   return true;
 }
 
-const CommandEntry* Lookup(const std::string& code) {
+const CommandEntry* Lookup(std::string_view code) {
   for (const CommandEntry& entry : kCommands)
     if (code == entry.code) return &entry;
+  return nullptr;
+}
+
+// The entry of a two-field code ("62|50"), matched without joining the
+// fields: every command the printer takes asks this first.
+const CommandEntry* LookupCompound(std::string_view first, std::string_view second) {
+  for (const CommandEntry& entry : kCommands) {
+    const std::string_view code = entry.code;
+    if (code.size() == first.size() + 1 + second.size() && code.starts_with(first) && code[first.size()] == '|' &&
+        code.ends_with(second))
+      return &entry;
+  }
   return nullptr;
 }
 
@@ -83,7 +97,7 @@ const CommandEntry* Lookup(const std::string& code) {
 const CommandEntry* FindCommand(const std::vector<std::string>& fields, std::size_t& code_fields) {
   if (fields.empty()) return nullptr;
   if (fields.size() >= 2)
-    if (const CommandEntry* compound = Lookup(fields[0] + "|" + fields[1])) {
+    if (const CommandEntry* compound = LookupCompound(fields[0], fields[1])) {
       code_fields = 2;
       return compound;
     }

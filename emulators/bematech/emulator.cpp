@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <exception>
+#include <iterator>
 
 #include "emulators/bematech/frame.h"
 #include "emulators/bematech/state_file.h"
@@ -144,7 +145,8 @@ void Emulator::Run(const std::string& frame) {
   }
   DateTime now = clock().Now();
   Command command(state_, tape(), peripherals_, paper(), now);
-  command.args.assign(fields->begin() + static_cast<std::ptrdiff_t>(code_fields), fields->end());
+  command.args.assign(std::make_move_iterator(fields->begin() + static_cast<std::ptrdiff_t>(code_fields)),
+                      std::make_move_iterator(fields->end()));
   command.standing_st1 = StandingSt1();
   command.standing_st2 = StandingSt2();
   Execute(*entry, command);

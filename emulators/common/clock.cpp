@@ -43,10 +43,19 @@ bool ValidTime(int hour, int minute, int second) {
 }
 
 std::string DayText(int days) {
-  DateTime d = FromDayNumber(days);
-  char text[16];
-  std::snprintf(text, sizeof text, "%02d%02d%02d", d.day, d.month, d.year % 100);
-  return text;
+  // Written by hand, not by snprintf: a printer answers its fiscal day to
+  // nearly every question the driver asks.
+  const DateTime d = FromDayNumber(days);
+  const int year = d.year % 100;
+  if (year < 0) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%02d%02d%02d", d.day, d.month, year);
+    return text;
+  }
+  const char text[6] = {static_cast<char>('0' + d.day / 10),   static_cast<char>('0' + d.day % 10),
+                        static_cast<char>('0' + d.month / 10), static_cast<char>('0' + d.month % 10),
+                        static_cast<char>('0' + year / 10),    static_cast<char>('0' + year % 10)};
+  return std::string(text, sizeof text);
 }
 
 std::string DaySlashed(int days) {

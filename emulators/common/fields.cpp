@@ -22,8 +22,21 @@ std::optional<long long> DigitField(std::string_view text, std::size_t width) {
 
 std::string Digits(long long value, int width) {
   char text[32];
-  std::snprintf(text, sizeof text, "%0*lld", width, value);
-  return text;
+  if (value < 0 || width < 0 || width >= static_cast<int>(sizeof text)) {
+    std::snprintf(text, sizeof text, "%0*lld", width, value);
+    return text;
+  }
+  // The common case by hand: answers are made of many such fields, and
+  // snprintf would cost more than the rest of a command.
+  char* end = text + sizeof text;
+  char* at = end;
+  auto rest = static_cast<unsigned long long>(value);
+  do {
+    *--at = static_cast<char>('0' + rest % 10);
+    rest /= 10;
+  } while (rest != 0);
+  while (end - at < width) *--at = '0';
+  return std::string(at, end);
 }
 
 std::string Money(long long cents) {

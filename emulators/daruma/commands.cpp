@@ -1,5 +1,7 @@
+#include <algorithm>
 #include <array>
 #include <cstdio>
+#include <iterator>
 #include <optional>
 
 #include "emulators/daruma/commands.h"
@@ -148,7 +150,20 @@ void FiscalDate(Command& c) {
   }
 }
 
-// "DDMMYYhhnnss" at 3.
-void ClockAnswer(Command& c) { c.answer = "0" + emu::Format(c.now, "%d%m%y%H%M%S"); }
+// "DDMMYYhhnnss" at 3, written by hand rather than by strftime: the driver
+// reads the clock around most of what it does.
+void ClockAnswer(Command& c) {
+  const DateTime& now = c.now;
+  const int parts[] = {now.day, now.month, now.year % 100, now.hour, now.minute, now.second};
+  if (now.year < 0 || std::any_of(std::begin(parts), std::end(parts), [](int part) { return part < 0 || part > 99; })) {
+    c.answer = "0" + emu::Format(now, "%d%m%y%H%M%S");
+    return;
+  }
+  c.answer = "0";
+  for (const int part : parts) {
+    c.answer += static_cast<char>('0' + part / 10);
+    c.answer += static_cast<char>('0' + part % 10);
+  }
+}
 
 }  // namespace daremu

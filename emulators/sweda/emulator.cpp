@@ -103,7 +103,7 @@ void Emulator::FaultAt(const std::string& command, const std::string& answer, in
 }
 
 std::optional<std::string> Emulator::CommandFaultAnswer(const std::string& frame) {
-  if (frame.size() < 3 || frame.compare(0, 2, "\x1B.") != 0) return std::nullopt;
+  if (faults_.at_command.empty() || frame.size() < 3 || frame.compare(0, 2, "\x1B.") != 0) return std::nullopt;
   const std::string body = frame.substr(2);
   for (CommandFault& fault : faults_.at_command)
     if (body.compare(0, fault.command.size(), fault.command) == 0 && fault.count.Take()) return fault.answer;

@@ -68,8 +68,13 @@ RecordOrder::Spot RecordOrder::Place(const std::vector<Row>& rows, int pos, cons
 
 RecordOrder::Spot RecordOrder::Inserted(const std::vector<Row>& rows, int pos, const SortKey& key,
                                         const Filter* filter) {
-  for (int& p : order_) {
-    if (p >= pos) ++p;
+  // A row appended after all others moves none: loading a packet appends
+  // row after row, and renumbering the whole order for each would make the
+  // load quadratic.
+  if (static_cast<std::size_t>(pos) + 1 < rows.size()) {
+    for (int& p : order_) {
+      if (p >= pos) ++p;
+    }
   }
   return Place(rows, pos, key, filter);
 }

@@ -1,8 +1,10 @@
-// Fault counts, the clock and port locks of the emulated devices.
+// Fault counts, the clock, digit fields and port locks of the emulated
+// devices.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -10,6 +12,7 @@
 #include "emulators/common/bench.h"
 #include "tests/support/temp_dir.h"
 #include "emulators/common/clock.h"
+#include "emulators/common/fields.h"
 #include "emulators/common/locks.h"
 
 namespace {
@@ -35,6 +38,12 @@ TEST(Clock, FrozenOrHostWithOffset) {
   EXPECT_EQ(emu::Format(clock.Now(), "%Y-%m-%d %H:%M:%S %a"), "2026-12-10 14:03:27 Thu");
   EXPECT_EQ(emu::DayText(clock.Today()), "101226");
   EXPECT_EQ(emu::DaySlashed(clock.Today() + 22), "01/01/2027");
+  for (int day : {emu::DayNumber(2000, 1, 1), emu::DayNumber(2009, 9, 30), emu::DayNumber(2099, 12, 31)}) {
+    const emu::DateTime d = emu::FromDayNumber(day);
+    char expected[16];
+    std::snprintf(expected, sizeof expected, "%02d%02d%02d", d.day, d.month, d.year % 100);
+    EXPECT_EQ(emu::DayText(day), expected);
+  }
   EXPECT_EQ(emu::Format(emu::FromDayNumber(-1), "%d/%m/%Y %a"), "31/12/1969 Wed");
 
   clock.UseHost(0);
@@ -54,6 +63,19 @@ class PortLockTest : public ::testing::Test {
   testsupport::TempDir temp{"emu-locks"};
   std::string dir = temp.path();
 };
+
+// A digit field is what printf's "%0*lld" writes, zeros, sign and all.
+TEST(Digits, AsPrintfWritesThem) {
+  const struct {
+    long long value;
+    int width;
+  } cases[] = {{0, 0}, {0, 4}, {7, 1}, {42, 6}, {123456, 3}, {9223372036854775807LL, 18}, {-5, 4}, {12, 31}, {3, -4}};
+  for (const auto& c : cases) {
+    char expected[32];
+    std::snprintf(expected, sizeof expected, "%0*lld", c.width, c.value);
+    EXPECT_EQ(emu::Digits(c.value, c.width), expected) << c.value << " in " << c.width;
+  }
+}
 
 TEST_F(PortLockTest, OnePortWhateverItsSpellingAndDevicePathsApart) {
   const std::string com1 = emu::PortLockFile("COM1");
