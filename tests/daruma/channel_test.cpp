@@ -32,7 +32,7 @@ TEST_P(FrameTest, CommandGoesOutAsTheModelFramesIt) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    BothModels, FrameTest,
+    BothModelsTest, FrameTest,
     ::testing::Values(
         // The status request: 0x1D and the model's status byte.
         FrameCase{7, 0xFF, {}, B(0x1D) + B(0xFF)}, FrameCase{8, 0xFF, {}, B(0x1D) + B(0x05)},
@@ -49,7 +49,7 @@ INSTANTIATE_TEST_SUITE_P(
         // Other bytes are the same on both.
         FrameCase{7, 0xC8, {}, kEsc + B(0xC8)}, FrameCase{8, 0xC8, {}, kEsc + B(0xC8)}));
 
-using ChannelTest = BothModels;
+using ChannelTest = BothModelsTest;
 
 TEST_P(ChannelTest, PortStringIsThePortTableEntryAtNineThousandSixHundred) {
   Qdm00000::DataModule().IdPortaImpFis = 3;

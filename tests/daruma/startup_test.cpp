@@ -13,7 +13,7 @@ using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
 using ::testing::IsEmpty;
 
-using StartTest = BothModels;
+using StartTest = BothModelsTest;
 
 TEST_P(StartTest, StartupReadsIdentityAndDatesAtEachModelsPlaces) {
   printer.SetIdentity("0042", GetParam() == 7 ? "DR123456" : "DR8765");
@@ -131,7 +131,7 @@ TEST_P(LeftOpenTest, DocumentLeftOpenIsClosedAtPortOpening) {
   EXPECT_EQ(printer.OpenDocument(), c.open_after);
 }
 
-INSTANTIATE_TEST_SUITE_P(BothModels, LeftOpenTest,
+INSTANTIATE_TEST_SUITE_P(BothModelsTest, LeftOpenTest,
                          ::testing::Values(LeftOpenCase{7, 0, {}, 0}, LeftOpenCase{7, 1, {kEsc + B(0xCE)}, 0},
                                            // A report left open is closed on both models.
                                            LeftOpenCase{7, 2, {kEsc + B(0xD4)}, 0}, LeftOpenCase{8, 0, {B(0x05)}, 0},

@@ -16,7 +16,7 @@ using ::testing::StartsWith;
 std::string B(unsigned char byte) { return std::string(1, static_cast<char>(byte)); }
 const std::string kEsc = B(0x1B);
 
-class PrinterTest : public PoweredPrinter {
+class PrinterTest : public PoweredPrinterTest {
  protected:
   // One frame and its answer.
   std::string Send(const std::string& frame) {
