@@ -12,6 +12,7 @@
 
 #include "drivers/bematech/Qdm00100.h"
 #include "drivers/bematech/driver.h"
+#include "fuzz/fuzz_support.h"
 
 namespace fuzzsupport::bematech {
 
@@ -40,8 +41,9 @@ inline int LeVariaveis(char* buffer) {
 }
 inline int RetornaAscii() { return 0; }
 
-// Binds the entry points and keeps the busy wait short.
+// Binds the entry points, freezes the clock and keeps the busy wait short.
 inline void Bind() {
+  FrozenClock();
   Qdm00100::BemaIniPortaStr = &IniPortaStr;
   Qdm00100::BemaFechaPorta = &FechaPorta;
   Qdm00100::BemaFormataTX = &FormataTX;

@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/base/clock_testing.h"
 #include "platform/dialogs/dialogs.h"
 
 namespace fuzzsupport {
@@ -29,6 +30,14 @@ inline const std::string& ScratchDir() {
     std::string path;
   } dir;
   return dir.path;
+}
+
+// The library's clock frozen, its pauses free: a driver's pacing and a
+// busy printer's waits move it on at once, no real time spent, as nothing
+// else runs in the process that a pause should let through.
+inline void FrozenClock() {
+  platform::clock::SetManual(45000.5);
+  platform::clock::SetManualYield(false);
 }
 
 inline void Unattended() {

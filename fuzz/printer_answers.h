@@ -30,7 +30,7 @@ inline void StartPrinterTarget() {
   Unattended();
   std::filesystem::current_path(ScratchDir());  // the drivers' log lands here
   Qdm00000::DsDirCad = ScratchDir() + "/";
-  platform::clock::SetManual(45000.5);
+  FrozenClock();
 }
 
 // Before each input: the payment types as the shop keeps them.

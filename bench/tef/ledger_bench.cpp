@@ -9,13 +9,11 @@
 // the processor's), the median of five runs. BM_FirstSaleAfterAYear is the
 // one sale that moves a year's ledger of the older layout to the archive.
 #include <benchmark/benchmark.h>
-#include <stdlib.h>
 #include <time.h>
 
 #include <chrono>
 #include <filesystem>
 #include <memory>
-#include <stdexcept>
 #include <string>
 
 #include "facade/Qdm00000.h"
@@ -25,6 +23,7 @@
 #include "platform/text/datetime.h"
 #include "tef/Qdm00500.h"
 #include "tests/tef/fake_manager.h"
+#include "tests/support/temp_dir.h"
 #include "tests/tef/tef_records.h"
 
 namespace {
@@ -36,17 +35,10 @@ constexpr int kWeekOfCardSales = 3500;
 class Home {
  public:
   Home() {
-    std::string dir = (std::filesystem::temp_directory_path() / "qdm-ledger-bench-XXXXXX").string();
-    if (!::mkdtemp(dir.data())) throw std::runtime_error("no temporary directory");
-    drive_ = dir;
     root_ = drive_ + "/tef_dial";
     std::filesystem::create_directories(root_ + "/req");
     std::filesystem::create_directories(root_ + "/resp");
     Use();
-  }
-  ~Home() {
-    std::error_code ignored;
-    std::filesystem::remove_all(drive_, ignored);
   }
   Home(const Home&) = delete;
   Home& operator=(const Home&) = delete;
@@ -96,7 +88,10 @@ class Home {
   }
 
  private:
-  std::string drive_, root_;
+  // Declared first, so it goes last: after the manager serving it.
+  testsupport::TempDir home_{"qdm-ledger-bench"};
+  std::string drive_ = home_.path();
+  std::string root_;
   std::unique_ptr<tef_test::FakeManager> manager_;
   platform::TStringList cupons_;
   int sale_ = 0;

@@ -1,7 +1,6 @@
 // Processor time a register spends while the probe waits out an absent TEF
 // manager: the seven seconds must leave the processor to the front end.
 #include <benchmark/benchmark.h>
-#include <stdlib.h>
 #include <time.h>
 
 #include <chrono>
@@ -13,6 +12,7 @@
 #include "platform/dialogs/dialogs.h"
 #include "platform/os/files.h"
 #include "tef/Qdm00500.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
@@ -23,11 +23,8 @@ double ProcessSeconds() {
 }
 
 void BM_ProbeOfAnAbsentManager(benchmark::State& state) {
-  std::string drive = (std::filesystem::temp_directory_path() / "qdm-tef-bench-XXXXXX").string();
-  if (!::mkdtemp(drive.data())) {
-    state.SkipWithError("no temporary directory");
-    return;
-  }
+  const testsupport::TempDir home("qdm-tef-bench");
+  const std::string& drive = home.path();
   std::filesystem::create_directories(drive + "/tef_dial/req");
   std::filesystem::create_directories(drive + "/tef_dial/resp");
   platform::MapDrive('c', drive);
@@ -49,7 +46,6 @@ void BM_ProbeOfAnAbsentManager(benchmark::State& state) {
 
   platform::SetDialogPresenter(nullptr);
   platform::UnmapDrive('c');
-  std::filesystem::remove_all(drive);
 }
 
 BENCHMARK(BM_ProbeOfAnAbsentManager)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();

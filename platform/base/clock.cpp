@@ -13,6 +13,7 @@ namespace {
 std::atomic<bool> manual{false};
 std::atomic<long long> manual_ms{0};  // on the calendar's straight time line
 std::atomic<long long> ahead_ms{0};   // added to the system clock
+std::atomic<bool> manual_yield{true};
 
 TDateTime SystemNow() {
   timespec now{};
@@ -55,7 +56,7 @@ TDateTime Now() {
 void Pause(int milliseconds) {
   if (manual.load()) {
     if (milliseconds > 0) manual_ms.fetch_add(milliseconds);
-    Sleep(kManualYieldNs);
+    if (manual_yield.load()) Sleep(kManualYieldNs);
   } else if (milliseconds > 0) {
     Sleep(milliseconds * 1000000LL);
   }
@@ -70,6 +71,8 @@ void SetManual(TDateTime at) {
 void Advance(int milliseconds) { manual_ms.fetch_add(milliseconds); }
 
 bool IsManual() { return manual.load(); }
+
+void SetManualYield(bool yield) { manual_yield.store(yield); }
 
 void UseSystem() { manual.store(false); }
 

@@ -15,6 +15,10 @@ namespace platform::clock {
 void SetManual(TDateTime at);
 void Advance(int milliseconds);
 bool IsManual();
+// Whether a pause on the manual clock still hands the processor on for a
+// moment (the default, for a device's other side in a thread or process);
+// a caller alone in its process (a fuzz target) turns it off.
+void SetManualYield(bool yield);
 // Back to the system clock.
 void UseSystem();
 // The system clock moved by an offset (0: none), for a bench register that

@@ -327,6 +327,20 @@ std::vector<long> ChosenPoints(const RunOptions& options, const std::vector<std:
   return chosen;
 }
 
+std::vector<std::pair<std::string, std::string>> KillPointsEnvironment(const std::string& bin, const fs::path& work,
+                                                                       long kill_at) {
+  if (kill_at < 0) return {};
+  // The kill points stand before the sanitizers' run-time in a sanitized
+  // build.
+  const char* asan = std::getenv("ASAN_OPTIONS");
+  const std::string options = asan && *asan ? std::string(asan) + ":" : "";
+  return {{"LD_PRELOAD", bin + "/libqdm_kill_points.so"},
+          {"QDM_KILL_COUNTER", (work / "counter").string()},
+          {"QDM_KILL_TRACE", (work / "trace").string()},
+          {"QDM_KILL_AT", std::to_string(kill_at)},
+          {"ASAN_OPTIONS", options + "verify_asan_link_order=0"}};
+}
+
 int EndRun(const RunOptions& options, const fs::path& base, int failed) {
   std::error_code ec;
   if (options.keep.empty() && failed == 0) fs::remove_all(base, ec);

@@ -5,6 +5,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace crash_run {
@@ -32,6 +33,11 @@ std::vector<long> ChosenPoints(const RunOptions& options, const std::vector<std:
 // The run's exit status: 0 when no point failed. The homes under `base`
 // go unless kept or a point failed (then their place is printed).
 int EndRun(const RunOptions& options, const fs::path& base, int failed);
+// What a program's environment adds to arm the kill points at `kill_at`
+// (0: every point traced, -1: none): the preloaded library from the
+// directory `bin`, its counter and trace in `work`.
+std::vector<std::pair<std::string, std::string>> KillPointsEnvironment(const std::string& bin, const fs::path& work,
+                                                                       long kill_at);
 // A file's bytes; "" when it cannot be read.
 std::string ReadAll(const fs::path& path);
 

@@ -52,12 +52,15 @@
 #include <map>
 #include <set>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "tests/crash/checks.h"
+#include "tests/support/child_program.h"
 #include "tests/support/emulator_library.h"
+#include "tests/support/temp_dir.h"
 
 namespace crash_run {
 namespace {
@@ -118,53 +121,23 @@ Run RunRegister(const fs::path& home, const fs::path& work, long kill_at, const 
   const fs::path out = work / "register.out";
   std::error_code ec;
   fs::remove(work / "counter", ec);
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    ::setpgid(0, 0);
-    const int fd = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (fd >= 0) {
-      ::dup2(fd, STDOUT_FILENO);
-      ::dup2(fd, STDERR_FILENO);
-    }
-    const int null = ::open("/dev/null", O_RDONLY);
-    if (null >= 0) ::dup2(null, STDIN_FILENO);
-    if (with_env)
-      for (const auto& [name, value] : scenario->env) ::setenv(name.c_str(), value.c_str(), 1);
-    if (kill_at >= 0) {
-      ::setenv("LD_PRELOAD", (Bin() + "/libqdm_kill_points.so").c_str(), 1);
-      ::setenv("QDM_KILL_COUNTER", (work / "counter").c_str(), 1);
-      ::setenv("QDM_KILL_TRACE", (work / "trace").c_str(), 1);
-      ::setenv("QDM_KILL_AT", std::to_string(kill_at).c_str(), 1);
-      // The kill points stand before the sanitizers' run-time in a
-      // sanitized build.
-      std::string asan = std::getenv("ASAN_OPTIONS") ? std::getenv("ASAN_OPTIONS") : "";
-      ::setenv("ASAN_OPTIONS", (asan + (asan.empty() ? "" : ":") + "verify_asan_link_order=0").c_str(), 1);
-    }
-    std::vector<std::string> args = {Bin() + "/qdm_register", "--dir", home.string(), "--unattended"};
-    args.insert(args.end(), scenario->args.begin(), scenario->args.end());
-    std::vector<char*> argv;
-    for (std::string& arg : args) argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    ::execv(argv.front(), argv.data());
-    ::_exit(127);
-  }
-  ::setpgid(pid, pid);
+  const int fd = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  testsupport::ChildSetup setup;
+  setup.out = setup.err = fd < 0 ? testsupport::ChildSetup::kNull : fd;
+  setup.own_group = true;
+  if (with_env) setup.env = scenario->env;
+  for (auto& variable : KillPointsEnvironment(Bin(), work, kill_at)) setup.env.push_back(std::move(variable));
+  std::vector<std::string> args = {"--dir", home.string(), "--unattended"};
+  args.insert(args.end(), scenario->args.begin(), scenario->args.end());
+  testsupport::ChildProgram register_program(Bin() + "/qdm_register", args, setup);
+  if (fd >= 0) ::close(fd);
   Run run;
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(kRunSeconds);
-  int status = 0;
-  while (::waitpid(pid, &status, WNOHANG) != pid) {
-    if (std::chrono::steady_clock::now() > deadline) {
-      run.timed_out = true;
-      ::kill(-pid, SIGKILL);
-      ::waitpid(pid, &status, 0);
-      break;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  if (!register_program.WaitFor(std::chrono::seconds(kRunSeconds))) {
+    run.timed_out = true;
+    register_program.Kill();
   }
-  // Whatever of the group outlived the register (its manager) goes too.
-  ::kill(-pid, SIGKILL);
-  if (WIFEXITED(status)) run.exit_code = WEXITSTATUS(status);
-  if (WIFSIGNALED(status)) run.signal = WTERMSIG(status);
+  run.exit_code = register_program.exit_code();
+  run.signal = register_program.signal();
   run.out = ReadAll(out);
   return run;
 }
@@ -320,10 +293,10 @@ Trial TryPoint(long number, const Point& point, const PrinterMemory& clean, cons
 
 int Main(const Options& options) {
   fs::path base = options.keep;
-  if (base.empty()) {
-    std::string pattern = (fs::temp_directory_path() / "qdm_crash_run.XXXXXX").string();
-    if (!::mkdtemp(pattern.data())) return 2;
-    base = pattern;
+  try {
+    if (base.empty()) base = testsupport::MakeTempDir("qdm_crash_run");
+  } catch (const std::runtime_error&) {
+    return 2;
   }
   fs::create_directories(base);
 

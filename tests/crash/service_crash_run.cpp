@@ -30,8 +30,10 @@
 #include <fstream>
 #include <iostream>
 #include <map>
+#include <memory>
 #include <set>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
@@ -40,7 +42,9 @@
 #include <nlohmann/json.hpp>
 
 #include "tests/crash/checks.h"
+#include "tests/support/child_program.h"
 #include "tests/support/emulator_library.h"
+#include "tests/support/temp_dir.h"
 
 namespace crash_run {
 namespace {
@@ -66,27 +70,18 @@ class Service {
   // Armed at the kill point `kill_at` (0: every point traced, -1: none).
   Service(const fs::path& home, const fs::path& work, long kill_at) {
     int out[2];
-    if (::pipe(out) != 0) return;
-    pid_ = ::fork();
-    if (pid_ == 0) {
-      ::setpgid(0, 0);
-      ::dup2(out[1], STDOUT_FILENO);
-      const int err = ::open((work / "service.err").c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
-      if (err >= 0) ::dup2(err, STDERR_FILENO);
-      ::close(out[0]);
-      if (kill_at >= 0) {
-        ::setenv("LD_PRELOAD", (Bin() + "/libqdm_kill_points.so").c_str(), 1);
-        ::setenv("QDM_KILL_COUNTER", (work / "counter").c_str(), 1);
-        ::setenv("QDM_KILL_TRACE", (work / "trace").c_str(), 1);
-        ::setenv("QDM_KILL_AT", std::to_string(kill_at).c_str(), 1);
-        std::string asan = std::getenv("ASAN_OPTIONS") ? std::getenv("ASAN_OPTIONS") : "";
-        ::setenv("ASAN_OPTIONS", (asan + (asan.empty() ? "" : ":") + "verify_asan_link_order=0").c_str(), 1);
-      }
-      const std::string program = Bin() + "/qdm_service";
-      ::execl(program.c_str(), program.c_str(), "--dir", home.c_str(), "--visor", "nenhum", "--sem-digito", nullptr);
-      ::_exit(127);
-    }
-    ::setpgid(pid_, pid_);
+    if (::pipe2(out, O_CLOEXEC) != 0) return;
+    const int err = ::open((work / "service.err").c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    testsupport::ChildSetup setup;
+    setup.in = testsupport::ChildSetup::kInherit;
+    setup.out = out[1];
+    if (err >= 0) setup.err = err;
+    setup.env = KillPointsEnvironment(Bin(), work, kill_at);
+    setup.own_group = true;
+    service_ = std::make_unique<testsupport::ChildProgram>(
+        Bin() + "/qdm_service", std::vector<std::string>{"--dir", home.string(), "--visor", "nenhum", "--sem-digito"},
+        setup);
+    if (err >= 0) ::close(err);
     ::close(out[1]);
     // The address, once it serves; nothing when the cut came first.
     std::string line;
@@ -105,8 +100,6 @@ class Service {
     token_ = ReadAll(home / "qdm_service.token");
     while (!token_.empty() && (token_.back() == '\n' || token_.back() == '\r')) token_.pop_back();
   }
-  ~Service() { Kill(); }
-
   bool serving() const { return port_ > 0; }
 
   // The answer to a call: its status (0 when none came) and body.
@@ -123,42 +116,17 @@ class Service {
   // Waits for the group to end by itself (a cut); then stops it by SIGTERM.
   // Answers the exit status (-signal when killed).
   int Stop(int wait_seconds) {
-    if (pid_ <= 0) return status_;
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(wait_seconds);
-    while (std::chrono::steady_clock::now() < end && !Reaped())
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    if (!Reaped()) {
-      ::kill(pid_, SIGTERM);
-      const auto hard = std::chrono::steady_clock::now() + std::chrono::seconds(kStartSeconds);
-      while (std::chrono::steady_clock::now() < hard && !Reaped())
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    if (!service_) return -1;
+    if (!service_->WaitFor(std::chrono::seconds(wait_seconds))) {
+      service_->Signal(SIGTERM);
+      if (!service_->WaitFor(std::chrono::seconds(kStartSeconds))) service_->Kill();
     }
-    Kill();
-    return status_;
+    return service_->signal() ? -service_->signal() : service_->exit_code();
   }
 
  private:
-  bool Reaped() {
-    if (pid_ <= 0) return true;
-    int status = 0;
-    if (::waitpid(pid_, &status, WNOHANG) != pid_) return false;
-    status_ = WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
-    ::kill(-pid_, SIGKILL);  // whatever of the group outlived it (its manager)
-    pid_ = -1;
-    return true;
-  }
-  void Kill() {
-    if (pid_ <= 0) return;
-    ::kill(-pid_, SIGKILL);
-    int status = 0;
-    ::waitpid(pid_, &status, 0);
-    status_ = WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
-    pid_ = -1;
-  }
-
-  pid_t pid_ = -1;
+  std::unique_ptr<testsupport::ChildProgram> service_;
   int port_ = 0;
-  int status_ = -1;
   std::string token_;
 };
 
@@ -265,10 +233,10 @@ bool TryPoint(long number, const std::string& kind, const fs::path& base, Totals
 
 int Main(const Options& options) {
   fs::path base = options.keep;
-  if (base.empty()) {
-    std::string pattern = (fs::temp_directory_path() / "qdm_service_crash.XXXXXX").string();
-    if (!::mkdtemp(pattern.data())) return 2;
-    base = pattern;
+  try {
+    if (base.empty()) base = testsupport::MakeTempDir("qdm_service_crash");
+  } catch (const std::runtime_error&) {
+    return 2;
   }
   const fs::path traced = base / "trace_run";
   fs::create_directories(traced / "home");

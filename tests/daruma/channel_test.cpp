@@ -32,7 +32,7 @@ TEST_P(FrameTest, CommandGoesOutAsTheModelFramesIt) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    BothModels, FrameTest,
+    BothModelsTest, FrameTest,
     ::testing::Values(
         // The status request: 0x1D and the model's status byte.
         FrameCase{7, 0xFF, {}, Byte(0x1D) + Byte(0xFF)}, FrameCase{8, 0xFF, {}, Byte(0x1D) + Byte(0x05)},
@@ -50,7 +50,7 @@ INSTANTIATE_TEST_SUITE_P(
         // Other bytes are the same on both.
         FrameCase{7, 0xC8, {}, kEsc + Byte(0xC8)}, FrameCase{8, 0xC8, {}, kEsc + Byte(0xC8)}));
 
-using ChannelTest = BothModels;
+using ChannelTest = BothModelsTest;
 
 TEST_P(ChannelTest, PortStringIsThePortTableEntryAtNineThousandSixHundred) {
   Qdm00000::DataModule().IdPortaImpFis = 3;

@@ -70,9 +70,9 @@ class DarumaTest : public facade_test::FacadeTest, public testsupport::PrinterMa
 };
 
 // Runs a test body on both models.
-class BothModels : public DarumaTest, public ::testing::WithParamInterface<int> {
+class BothModelsTest : public DarumaTest, public ::testing::WithParamInterface<int> {
  protected:
-  BothModels() : DarumaTest(GetParam()) {}
+  BothModelsTest() : DarumaTest(GetParam()) {}
 };
 
 }  // namespace daruma_test

@@ -13,7 +13,7 @@ using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
 using ::testing::IsEmpty;
 
-using StartTest = BothModels;
+using StartTest = BothModelsTest;
 
 TEST_P(StartTest, StartupReadsIdentityAndDatesAtEachModelsPlaces) {
   printer.SetIdentity("0042", GetParam() == 7 ? "DR123456" : "DR8765");

@@ -10,9 +10,9 @@
 
 namespace daruma_emulator_test {
 
-class PoweredPrinter : public ::testing::TestWithParam<int> {
+class PoweredPrinterTest : public ::testing::TestWithParam<int> {
  protected:
-  PoweredPrinter() {
+  PoweredPrinterTest() {
     printer.Bind("DAR_AbreSerial", Open);
     printer.Bind("DAR_FechaSerial", Close);
     printer.Bind("DAR_Envia", Envia);
@@ -26,7 +26,7 @@ class PoweredPrinter : public ::testing::TestWithParam<int> {
     printer.SetFiscalDay(2026, 12, 10);
     Open("COM1:9600,N,8,1");
   }
-  ~PoweredPrinter() override {
+  ~PoweredPrinterTest() override {
     Close();
     printer.SetStateFile("");
   }

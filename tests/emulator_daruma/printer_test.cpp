@@ -16,7 +16,7 @@ using ::testing::StartsWith;
 using testsupport::Byte;
 const std::string kEsc = Byte(0x1B);
 
-class PrinterTest : public PoweredPrinter {
+class PrinterTest : public PoweredPrinterTest {
  protected:
   // One frame and its answer.
   std::string Send(const std::string& frame) {

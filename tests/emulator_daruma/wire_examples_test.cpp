@@ -50,9 +50,9 @@ std::vector<Example> ExamplesOf(int model) {
   return examples;
 }
 
-using WireExamples = PoweredPrinter;
+using WireExamplesTest = PoweredPrinterTest;
 
-TEST_P(WireExamples, EachFrameGetsTheAnswerTheTableGives) {
+TEST_P(WireExamplesTest, EachFrameGetsTheAnswerTheTableGives) {
   const std::vector<Example> examples = ExamplesOf(GetParam());
   EXPECT_GT(examples.size(), 40u);
   for (const Example& e : examples) {
@@ -64,7 +64,7 @@ TEST_P(WireExamples, EachFrameGetsTheAnswerTheTableGives) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Daruma, WireExamples, ::testing::Values(7, 8));
+INSTANTIATE_TEST_SUITE_P(Daruma, WireExamplesTest, ::testing::Values(7, 8));
 
 }  // namespace
 }  // namespace daruma_emulator_test

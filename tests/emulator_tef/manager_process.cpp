@@ -1,27 +1,28 @@
 #include "tests/emulator_tef/manager_process.h"
 
 #include <fcntl.h>
-#include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
-#include <thread>
 
 namespace tef_test {
 namespace {
 
 constexpr auto exit_bound = std::chrono::seconds(3);
 
-[[noreturn]] void exec_manager(const std::vector<std::string>& args) {
-  std::vector<char*> argv;
-  static std::string binary;
-  binary = manager_binary();
-  argv.push_back(binary.data());
-  for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-  argv.push_back(nullptr);
-  ::execv(binary.c_str(), argv.data());
-  ::_exit(127);
+std::vector<std::string> with_root(const std::filesystem::path& root, const std::vector<std::string>& args) {
+  std::vector<std::string> all{"--root", root.string()};
+  all.insert(all.end(), args.begin(), args.end());
+  return all;
+}
+
+// Its standard error appended to <root>.log.
+testsupport::ChildSetup logged_to(const std::filesystem::path& root, int& log) {
+  log = ::open((root.string() + ".log").c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+  testsupport::ChildSetup setup;
+  setup.in = testsupport::ChildSetup::kInherit;
+  if (log >= 0) setup.err = log;
+  return setup;
 }
 
 }  // namespace
@@ -30,62 +31,37 @@ std::string manager_binary() {
   return (std::filesystem::read_symlink("/proc/self/exe").parent_path() / "tef_manager").string();
 }
 
-ManagerProcess::ManagerProcess(const std::filesystem::path& root, const std::vector<std::string>& args) {
-  std::vector<std::string> all{"--root", root.string()};
-  all.insert(all.end(), args.begin(), args.end());
-  const std::string log = root.string() + ".log";
-  pid_ = ::fork();
-  if (pid_ == 0) {
-    const int fd = ::open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
-    if (fd >= 0) ::dup2(fd, STDERR_FILENO);
-    exec_manager(all);
-  }
-}
-
-ManagerProcess::~ManagerProcess() {
-  if (pid_ > 0 && !reaped_) {
-    ::kill(pid_, SIGKILL);
-    ::waitpid(pid_, &status_, 0);
-  }
+ManagerProcess::ManagerProcess(const std::filesystem::path& root, const std::vector<std::string>& args)
+    : child_(manager_binary(), with_root(root, args), logged_to(root, log_)) {
+  if (log_ >= 0) ::close(log_);
 }
 
 std::optional<int> ManagerProcess::wait_exit() {
-  const auto deadline = std::chrono::steady_clock::now() + exit_bound;
-  while (!reaped_ && std::chrono::steady_clock::now() < deadline) {
-    if (::waitpid(pid_, &status_, WNOHANG) == pid_)
-      reaped_ = true;
-    else
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  if (!reaped_ || !WIFEXITED(status_)) return std::nullopt;
-  return WEXITSTATUS(status_);
+  if (!child_.WaitFor(exit_bound) || child_.signal() != 0) return std::nullopt;
+  return child_.exit_code();
 }
 
 std::optional<int> ManagerProcess::stop(int signal_number) {
-  if (!reaped_) ::kill(pid_, signal_number);
+  child_.Signal(signal_number);
   return wait_exit();
 }
 
 std::string run_manager(const std::vector<std::string>& args, int* exit_code) {
   int out[2];
-  if (::pipe(out) != 0) return {};
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    ::dup2(out[1], STDOUT_FILENO);
-    ::close(out[0]);
-    ::close(out[1]);
-    const int null = ::open("/dev/null", O_WRONLY);
-    if (null >= 0) ::dup2(null, STDERR_FILENO);
-    exec_manager(args);
-  }
+  if (::pipe2(out, O_CLOEXEC) != 0) return {};
+  testsupport::ChildSetup setup;
+  setup.in = testsupport::ChildSetup::kInherit;
+  setup.out = out[1];
+  setup.err = testsupport::ChildSetup::kNull;
+  testsupport::ChildProgram manager(manager_binary(), args, setup);
   ::close(out[1]);
   std::string text;
   char buffer[4096];
   for (ssize_t n; (n = ::read(out[0], buffer, sizeof buffer)) > 0;) text.append(buffer, n);
   ::close(out[0]);
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  if (exit_code) *exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  // Its output ends with it: the wait is for its status.
+  manager.WaitFor(std::chrono::hours(1));
+  if (exit_code) *exit_code = manager.exit_code();
   return text;
 }
 

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/child_program.h"
+
 namespace tef_test {
 
 // tef_manager beside this test executable.
@@ -17,20 +19,18 @@ class ManagerProcess {
   // Starts `tef_manager --root <root> <args...>`; its stderr goes to
   // <root>.log.
   ManagerProcess(const std::filesystem::path& root, const std::vector<std::string>& args = {});
-  ~ManagerProcess();
   ManagerProcess(const ManagerProcess&) = delete;
   ManagerProcess& operator=(const ManagerProcess&) = delete;
 
-  pid_t pid() const { return pid_; }
+  pid_t pid() const { return child_.pid(); }
   // Exit code once the process ends within a few seconds; nullopt when it
   // does not end or ends by a signal.
   std::optional<int> wait_exit();
   std::optional<int> stop(int signal_number);
 
  private:
-  pid_t pid_ = -1;
-  bool reaped_ = false;
-  int status_ = 0;
+  int log_ = -1;  // the parent's copy of <root>.log, closed once started
+  testsupport::ChildProgram child_;
 };
 
 // Runs tef_manager to completion and returns its standard output.

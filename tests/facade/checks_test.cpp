@@ -26,9 +26,9 @@ struct ClockCase {
   TDateTime fiscal_day;
 };
 
-class VerificaData : public facade_test::FacadeTest, public ::testing::WithParamInterface<ClockCase> {};
+class VerificaDataTest : public facade_test::FacadeTest, public ::testing::WithParamInterface<ClockCase> {};
 
-TEST_P(VerificaData, ChecksTheClockAndDecodesTheFiscalDay) {
+TEST_P(VerificaDataTest, ChecksTheClockAndDecodesTheFiscalDay) {
   const ClockCase& c = GetParam();
   platform::clock::SetManual(c.now);
   Qdm00000::stData = c.stData;
@@ -45,7 +45,7 @@ TEST_P(VerificaData, ChecksTheClockAndDecodesTheFiscalDay) {
 const TDateTime kDia = EncodeDate(2026, 12, 10);
 
 INSTANTIATE_TEST_SUITE_P(
-    Cases, VerificaData,
+    Cases, VerificaDataTest,
     ::testing::Values(
         ClockCase{"FifteenMinutesBehind", At(2026, 12, 10, 10, 15), "1012261000", "", true, kDia},
         ClockCase{"SecondsDoNotCount", At(2026, 12, 10, 10, 15, 59), "1012261000", "", true, kDia},
@@ -69,13 +69,13 @@ struct DifferenceCase {
   const char* expected;
 };
 
-class SubtDataHora : public ::testing::TestWithParam<DifferenceCase> {};
+class SubtDataHoraTest : public ::testing::TestWithParam<DifferenceCase> {};
 
-TEST_P(SubtDataHora, GivesTheSignedHoursAndMinutes) {
+TEST_P(SubtDataHoraTest, GivesTheSignedHoursAndMinutes) {
   EXPECT_EQ(Qdm00000::SubtDataHora(GetParam().inicio, GetParam().fim), GetParam().expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, SubtDataHora,
+INSTANTIATE_TEST_SUITE_P(Cases, SubtDataHoraTest,
                          ::testing::Values(DifferenceCase{At(2026, 12, 10, 10, 0), At(2026, 12, 10, 10, 7), "0:07"},
                                            DifferenceCase{At(2026, 12, 10, 10, 20), At(2026, 12, 10, 10, 0), "-0:20"},
                                            DifferenceCase{At(2026, 12, 10, 23, 55), At(2026, 12, 11, 0, 5), "0:10"},
@@ -83,9 +83,9 @@ INSTANTIATE_TEST_SUITE_P(Cases, SubtDataHora,
                                            DifferenceCase{At(2026, 12, 10, 10, 0, 59), At(2026, 12, 10, 10, 1), "0:01"},
                                            DifferenceCase{At(2026, 12, 10, 10, 0), At(2026, 12, 10, 10, 0), "0:00"}));
 
-class VerificaAliquota : public facade_test::FacadeTest {
+class VerificaAliquotaTest : public facade_test::FacadeTest {
  protected:
-  VerificaAliquota() {
+  VerificaAliquotaTest() {
     platform::TClientDataSet& rates = Qdm00000::DataModule().cdsAliqImpFis;
     rates.CreateDataSet();
     const struct {
@@ -106,7 +106,7 @@ class VerificaAliquota : public facade_test::FacadeTest {
     produto.AddFieldDef("VRPEALIMPFIS", platform::TFieldType::ftFloat);
     produto.CreateDataSet();
   }
-  ~VerificaAliquota() override { Qdm00000::DataModule().cdsProduto.FieldDefs.clear(); }
+  ~VerificaAliquotaTest() override { Qdm00000::DataModule().cdsProduto.FieldDefs.clear(); }
 
   std::string Lookup(const std::string& tipo, double taxa) {
     platform::TClientDataSet& produto = Qdm00000::DataModule().cdsProduto;
@@ -119,7 +119,7 @@ class VerificaAliquota : public facade_test::FacadeTest {
   }
 };
 
-TEST_F(VerificaAliquota, FindsThePrintersCodeByKindAndRate) {
+TEST_F(VerificaAliquotaTest, FindsThePrintersCodeByKindAndRate) {
   EXPECT_EQ(Lookup("T", 7), "02");
   EXPECT_EQ(Lookup("T", 18), "01");
   EXPECT_EQ(Lookup("S", 5), "03");
@@ -130,7 +130,7 @@ TEST_F(VerificaAliquota, FindsThePrintersCodeByKindAndRate) {
   EXPECT_TRUE(DialogTexts().empty());
 }
 
-TEST_F(VerificaAliquota, MissingRateWarnsOnlyWhenThePrinterIsReady) {
+TEST_F(VerificaAliquotaTest, MissingRateWarnsOnlyWhenThePrinterIsReady) {
   Qdm00000::CdAliq = "02";
   EXPECT_EQ(Lookup("T", 9), "02");
   EXPECT_EQ(Lookup("t", 18), "02");  // kinds match exactly
@@ -143,9 +143,9 @@ TEST_F(VerificaAliquota, MissingRateWarnsOnlyWhenThePrinterIsReady) {
   EXPECT_EQ(DialogTexts()[0], "Al\xEDquota n\xE3o cadastrada na impressora fiscal.");
 }
 
-class DebugLog : public facade_test::FacadeTest {};
+class DebugLogTest : public facade_test::FacadeTest {};
 
-TEST_F(DebugLog, AppendsOneDatedLinePerCallBesideTheHostProgram) {
+TEST_F(DebugLogTest, AppendsOneDatedLinePerCallBesideTheHostProgram) {
   EXPECT_EQ(Qdm00000::DebugLogPath(), sandbox.dir.file("impdebug.txt"));
   Qdm00000::ImpFisDebug("Abrindo porta COM1");
   platform::clock::Advance(61000);
@@ -154,12 +154,12 @@ TEST_F(DebugLog, AppendsOneDatedLinePerCallBesideTheHostProgram) {
                                 "10/12/2026 14:01:01 - Comando : \x1B|19|\x1B\r\n");
 }
 
-TEST_F(DebugLog, AnUnwritableLogRaisesToTheCaller) {
+TEST_F(DebugLogTest, AnUnwritableLogRaisesToTheCaller) {
   platform::SetHostExecutable(sandbox.dir.file("missing/pdv"));
   EXPECT_THROW(Qdm00000::ImpFisDebug("x"), platform::EInOutError);
 }
 
-TEST_F(DebugLog, AnUnattendedAnswerLeavesALine) {
+TEST_F(DebugLogTest, AnUnattendedAnswerLeavesALine) {
   Qdm00000::DataModule();
   platform::SetDialogPresenter(std::make_shared<platform::UnattendedPresenter>());
   EXPECT_EQ(util::TouchMessageDlg(Text("ConfLeitX"), platform::mtConfirmation, platform::mbYesNo), platform::mrNo);

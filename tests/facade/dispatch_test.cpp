@@ -129,9 +129,10 @@ const std::vector<Operation>& Operations() {
 // The three emulated printers loaded; the driver of the code's maker
 // started on its own, bound and its port open whatever the operation, so
 // silence proves the routing, not an idle driver.
-class Dispatch : public facade_test::FacadeTest, public ::testing::WithParamInterface<std::tuple<std::size_t, int>> {
+class DispatchTest : public facade_test::FacadeTest,
+                     public ::testing::WithParamInterface<std::tuple<std::size_t, int>> {
  protected:
-  ~Dispatch() override {
+  ~DispatchTest() override {
     if (Qdm00000::ImpFiscalOK()) Qdm00000::StopImpFiscal();
     Qdm00200::StopImpFis_Sweda();
     Qdm00300::StopImpFiscal_Daruma();
@@ -177,7 +178,7 @@ class Dispatch : public facade_test::FacadeTest, public ::testing::WithParamInte
   std::size_t log_mark_ = 0;
 };
 
-TEST_P(Dispatch, ReachesTheDriverOfTheCodesMakerOnlyForItsCodes) {
+TEST_P(DispatchTest, ReachesTheDriverOfTheCodesMakerOnlyForItsCodes) {
   const Operation& op = Operations()[std::get<0>(GetParam())];
   const int tipo = std::get<1>(GetParam());
   const testsupport::EmulatorLibrary& printer = Start(tipo);
@@ -195,7 +196,7 @@ TEST_P(Dispatch, ReachesTheDriverOfTheCodesMakerOnlyForItsCodes) {
     EXPECT_EQ(line.find("DLL nao carregada"), std::string::npos) << op.name << " on code " << tipo;
 }
 
-INSTANTIATE_TEST_SUITE_P(OperationsByCode, Dispatch,
+INSTANTIATE_TEST_SUITE_P(OperationsByCode, DispatchTest,
                          ::testing::Combine(::testing::Range<std::size_t>(0, Operations().size()),
                                             ::testing::Values(1, 2, 9, 3, 4, 7, 8, 0)),
                          [](const auto& info) {
@@ -203,9 +204,9 @@ INSTANTIATE_TEST_SUITE_P(OperationsByCode, Dispatch,
                                   std::to_string(std::get<1>(info.param));
                          });
 
-class Routing : public facade_test::PrinterTest {};
+class RoutingTest : public facade_test::PrinterTest {};
 
-TEST_F(Routing, RestaurantItemTakesThePriceBeforeTheQuantity) {
+TEST_F(RoutingTest, RestaurantItemTakesThePriceBeforeTheQuantity) {
   StartBematech("9");
   // Quantity 2, unit price 5.50: the table item carries the price second
   // (V8) and the quantity fifth (Q6).
@@ -215,7 +216,7 @@ TEST_F(Routing, RestaurantItemTakesThePriceBeforeTheQuantity) {
                 "80|48", {"01", "00000550", "1", "00000000", "002000", "00000000007891", "ARROZ", "01"})});
 }
 
-TEST_F(Routing, ExportAfterTheReductionReadsThePrintersReport) {
+TEST_F(RoutingTest, ExportAfterTheReductionReadsThePrintersReport) {
   testsupport::InDirectory here(sandbox.dir.path());  // where the printer writes its report
   StartBematech("1");
   ASSERT_TRUE(Qdm00000::Suprimento(10));
@@ -237,7 +238,7 @@ TEST_F(Routing, ExportAfterTheReductionReadsThePrintersReport) {
   std::remove("mp20fi.ret");  // written in the current directory, as the maker's library does
 }
 
-TEST_F(Routing, RestaurantTablesThroughTheFacade) {
+TEST_F(RoutingTest, RestaurantTablesThroughTheFacade) {
   StartBematech("9");
   ASSERT_TRUE(Qdm00000::VendaItem("05", "1", "7891", "ARROZ", "01", 2, 5.5, 0));
   EXPECT_TRUE(Qdm00000::Transfere_Item("05", "07", "7891", "ARROZ", "01", "1", 0, 5.5, 2));
@@ -249,7 +250,7 @@ TEST_F(Routing, RestaurantTablesThroughTheFacade) {
                 "80|53", {"05", "0000", "07", "00000550", "002000", "00000000007891", "ARROZ", "01", "1"})});
 }
 
-TEST_F(Routing, RetailCouponTakesTheNumberFromThePrinter) {
+TEST_F(RoutingTest, RetailCouponTakesTheNumberFromThePrinter) {
   StartBematech("1");
   EXPECT_TRUE(Qdm00000::AbreCupom(""));
   EXPECT_EQ(Codes(), (std::vector<std::string>{"00", "30"}));
@@ -257,7 +258,7 @@ TEST_F(Routing, RetailCouponTakesTheNumberFromThePrinter) {
   EXPECT_EQ(std::stoi(Qdm00000::NrCupom), printer.CouponNumber());
 }
 
-TEST_F(Routing, NonFiscalTextGoesToTheOpenReportOnRetailModelsOnly) {
+TEST_F(RoutingTest, NonFiscalTextGoesToTheOpenReportOnRetailModelsOnly) {
   StartBematech("1");
   EXPECT_TRUE(Qdm00000::Relatorio_Gerencial());
   printer.ClearFrames();

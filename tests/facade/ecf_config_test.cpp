@@ -21,13 +21,13 @@ struct ChecksumCase {
   int expected;
 };
 
-class ChecksumECF : public ::testing::TestWithParam<ChecksumCase> {};
+class ChecksumECFTest : public ::testing::TestWithParam<ChecksumCase> {};
 
-TEST_P(ChecksumECF, IsTheFractionOfTheRootOfTheByteSum) {
+TEST_P(ChecksumECFTest, IsTheFractionOfTheRootOfTheByteSum) {
   EXPECT_EQ(Qdm00000::ChecksumECF(GetParam().nr_ecf, GetParam().serie), GetParam().expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, ChecksumECF,
+INSTANTIATE_TEST_SUITE_P(Cases, ChecksumECFTest,
                          ::testing::Values(ChecksumCase{"001", "ABC", 52025},                  // 343
                                            ChecksumCase{"", "", 0}, ChecksumCase{"1", "", 0},  // 49, a perfect square
                                            ChecksumCase{"001", "\xC7", 54723},                 // C cedilla counts 199
@@ -64,12 +64,12 @@ void WriteEcf(const std::string& path, const std::vector<EcfRecord>& records, bo
   ds.SaveToFile(path);
 }
 
-class CarregaECF : public facade_test::FacadeTest {
+class CarregaECFTest : public facade_test::FacadeTest {
  protected:
   std::string File(const std::string& name) const { return sandbox.dir.file(name); }
 };
 
-TEST_F(CarregaECF, AcceptsTheRegistersFileAndSetsThePrinterType) {
+TEST_F(CarregaECFTest, AcceptsTheRegistersFileAndSetsThePrinterType) {
   WriteEcf(File("ecf003.cds"), {{"003", "001", "ABC", 2}});
   EXPECT_TRUE(Qdm00000::CarregaECF("003"));
   EXPECT_EQ(Qdm00000::IdTipoImpFis, 2);
@@ -78,7 +78,7 @@ TEST_F(CarregaECF, AcceptsTheRegistersFileAndSetsThePrinterType) {
   EXPECT_FALSE(Qdm00000::DataModule().cdsCheckECF.Active());
 }
 
-TEST_F(CarregaECF, MissingFileSaysTheRegisterCannotOperate) {
+TEST_F(CarregaECFTest, MissingFileSaysTheRegisterCannotOperate) {
   EXPECT_FALSE(Qdm00000::CarregaECF("003"));
   EXPECT_EQ(DialogTexts(), std::vector<std::string>{Text("Arq_ECF")});
   ASSERT_EQ(sandbox.dialogs->Seen().size(), 1u);
@@ -87,7 +87,7 @@ TEST_F(CarregaECF, MissingFileSaysTheRegisterCannotOperate) {
   EXPECT_EQ(Qdm00000::DsDirCad, sandbox.dir.path() + "/");
 }
 
-TEST_F(CarregaECF, ExtendedCharactersOfTheSerialCountUnsigned) {
+TEST_F(CarregaECFTest, ExtendedCharactersOfTheSerialCountUnsigned) {
   WriteEcf(File("ecf001.cds"), {{"001", "001", "\307A", 1, 22374}});
   EXPECT_TRUE(Qdm00000::CarregaECF("001"));
   EXPECT_TRUE(DialogTexts().empty());
@@ -102,9 +102,9 @@ struct RejectCase {
   int tipo_after;  // IdTipoImpFis afterwards (7 before)
 };
 
-class CarregaECFRejects : public CarregaECF, public ::testing::WithParamInterface<RejectCase> {};
+class CarregaECFRejectsTest : public CarregaECFTest, public ::testing::WithParamInterface<RejectCase> {};
 
-TEST_P(CarregaECFRejects, WithTheInvalidFileMessage) {
+TEST_P(CarregaECFRejectsTest, WithTheInvalidFileMessage) {
   const RejectCase& c = GetParam();
   Qdm00000::stSistema = c.sistema;
   Qdm00000::IdTipoImpFis = 7;
@@ -116,7 +116,7 @@ TEST_P(CarregaECFRejects, WithTheInvalidFileMessage) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Cases, CarregaECFRejects,
+    Cases, CarregaECFRejectsTest,
     ::testing::Values(
         RejectCase{"OtherRegister", "", "ecf003.cds", {{"004", "001", "ABC", 2}}, 1, 2},
         RejectCase{"WrongChecksum", "", "ecf003.cds", {{"003", "001", "ABC", 2, 52026}}, 1, 2},
@@ -126,7 +126,7 @@ INSTANTIATE_TEST_SUITE_P(
         RejectCase{"KmzFileWithARegisterCode", "KMZ", "ecf.cds", {{"003", "001", "ABC", 2}}, 1, 2}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(CarregaECF, KmzUsesTheFileWithoutRegisterCodeOnlyInCapitals) {
+TEST_F(CarregaECFTest, KmzUsesTheFileWithoutRegisterCodeOnlyInCapitals) {
   WriteEcf(File("ecf.cds"), {{"", "001", "ABC", 9}});
   WriteEcf(File("ecf003.cds"), {{"003", "001", "ABC", 2}});
   Qdm00000::stSistema = "KMZ";
@@ -138,14 +138,14 @@ TEST_F(CarregaECF, KmzUsesTheFileWithoutRegisterCodeOnlyInCapitals) {
   EXPECT_TRUE(DialogTexts().empty());
 }
 
-TEST_F(CarregaECF, EmptyFileIsAcceptedAndLeavesThePrinterType) {
+TEST_F(CarregaECFTest, EmptyFileIsAcceptedAndLeavesThePrinterType) {
   WriteEcf(File("ecf003.cds"), {});
   Qdm00000::IdTipoImpFis = 5;
   EXPECT_TRUE(Qdm00000::CarregaECF("003"));
   EXPECT_EQ(Qdm00000::IdTipoImpFis, 5);
 }
 
-TEST_F(CarregaECF, FileAboveItsBoundIsInvalidUnreadAndNamedInTheLog) {
+TEST_F(CarregaECFTest, FileAboveItsBoundIsInvalidUnreadAndNamedInTheLog) {
   WriteEcf(File("ecf003.cds"), {{"003", "001", "ABC", 2}});
   std::filesystem::resize_file(File("ecf003.cds"), std::uintmax_t{100} << 20);  // sparse
   EXPECT_FALSE(Qdm00000::CarregaECF("003"));
@@ -155,7 +155,7 @@ TEST_F(CarregaECF, FileAboveItsBoundIsInvalidUnreadAndNamedInTheLog) {
       << sandbox.DebugLog();
 }
 
-TEST_F(CarregaECF, UnreadableFileOrMissingFieldIsInvalidNotAnError) {
+TEST_F(CarregaECFTest, UnreadableFileOrMissingFieldIsInvalidNotAnError) {
   WriteEcf(File("ecf003.cds"), {{"003", "001", "ABC", 2}}, /*with_tipo=*/false);
   EXPECT_FALSE(Qdm00000::CarregaECF("003"));
   platform::WriteFileAtomic(File("ecf004.cds"), "<?xml version=\"1.0\"?><DATAPACKET");

@@ -11,12 +11,12 @@ namespace {
 
 using facade_test::Text;
 
-class NoDriver : public facade_test::FacadeTest, public ::testing::WithParamInterface<int> {
+class NoDriverTest : public facade_test::FacadeTest, public ::testing::WithParamInterface<int> {
  protected:
-  NoDriver() { Qdm00000::IdTipoImpFis = GetParam(); }
+  NoDriverTest() { Qdm00000::IdTipoImpFis = GetParam(); }
 };
 
-TEST_P(NoDriver, StartsWithoutADriverAndAnswersFalseAtThePort) {
+TEST_P(NoDriverTest, StartsWithoutADriverAndAnswersFalseAtThePort) {
   Qdm00000::stPorta = "COM1";
   EXPECT_TRUE(Qdm00000::StartImpFiscal(std::to_string(GetParam()), "COM1"));
   EXPECT_EQ(Qdm00000::IdTipoImpFis, GetParam());
@@ -28,7 +28,7 @@ TEST_P(NoDriver, StartsWithoutADriverAndAnswersFalseAtThePort) {
                                 "10/12/2026 14:00:00 - Fechando porta COM1\r\n");
 }
 
-TEST_P(NoDriver, StartUpRunsTheChecksAndALeituraXThatNobodyPrintsFails) {
+TEST_P(NoDriverTest, StartUpRunsTheChecksAndALeituraXThatNobodyPrintsFails) {
   platform::TClientDataSet recebimentos("recebimentos"), aliquotas("aliquotas");
   sandbox.dialogs->Answer(platform::mrYes);  // ConfLeitX
   EXPECT_FALSE(Qdm00000::IniciaImpressora("PDV", "", recebimentos, aliquotas));
@@ -41,13 +41,13 @@ TEST_P(NoDriver, StartUpRunsTheChecksAndALeituraXThatNobodyPrintsFails) {
   EXPECT_NE(aliquotas.FindField("VRALIQIMPFIS"), nullptr);
 }
 
-TEST_P(NoDriver, StartUpWithoutLeituraXSucceeds) {
+TEST_P(NoDriverTest, StartUpWithoutLeituraXSucceeds) {
   platform::TClientDataSet recebimentos("recebimentos"), aliquotas("aliquotas");
   EXPECT_TRUE(Qdm00000::IniciaImpressora("PDV", "N", recebimentos, aliquotas));
   EXPECT_TRUE(DialogTexts().empty());
 }
 
-TEST_P(NoDriver, OperationsAnswerFalseOrEmpty) {
+TEST_P(NoDriverTest, OperationsAnswerFalseOrEmpty) {
   std::string numero = "17";
   EXPECT_FALSE(Qdm00000::Leitura_X(""));
   EXPECT_FALSE(Qdm00000::Reducao_Z(""));
@@ -61,11 +61,11 @@ TEST_P(NoDriver, OperationsAnswerFalseOrEmpty) {
   EXPECT_EQ(Qdm00000::DataMoviFiscal(), platform::EncodeDate(2026, 12, 10));
 }
 
-INSTANTIATE_TEST_SUITE_P(Codes, NoDriver, ::testing::Values(0, 10));
+INSTANTIATE_TEST_SUITE_P(Codes, NoDriverTest, ::testing::Values(0, 10));
 
-class Facade : public facade_test::FacadeTest {};
+class FacadeTest : public facade_test::FacadeTest {};
 
-TEST_F(Facade, StartWithATypeThatIsNotANumberRaisesAndKeepsTheType) {
+TEST_F(FacadeTest, StartWithATypeThatIsNotANumberRaisesAndKeepsTheType) {
   Qdm00000::IdTipoImpFis = 2;
   Qdm00000::SetImpFiscalOK(true);
   EXPECT_THROW(Qdm00000::StartImpFiscal("x1", "COM1"), platform::EConvertError);
@@ -73,7 +73,7 @@ TEST_F(Facade, StartWithATypeThatIsNotANumberRaisesAndKeepsTheType) {
   EXPECT_FALSE(Qdm00000::ImpFiscalOK());
 }
 
-TEST_F(Facade, StopWithTheFlagClearClosesNothing) {
+TEST_F(FacadeTest, StopWithTheFlagClearClosesNothing) {
   Qdm00000::IdTipoImpFis = 1;
   Qdm00000::StopImpFiscal();
   EXPECT_FALSE(Qdm00000::ImpFiscalOK());
@@ -81,7 +81,7 @@ TEST_F(Facade, StopWithTheFlagClearClosesNothing) {
   EXPECT_EQ(Qdm00000::IdTipoImpFis, 1);
 }
 
-TEST_F(Facade, StopNeverRaisesAndClearsTheFlag) {
+TEST_F(FacadeTest, StopNeverRaisesAndClearsTheFlag) {
   Qdm00000::IdTipoImpFis = 0;
   Qdm00000::SetImpFiscalOK(true);
   platform::SetHostExecutable(sandbox.dir.file("missing/pdv"));  // the log fails
@@ -89,7 +89,7 @@ TEST_F(Facade, StopNeverRaisesAndClearsTheFlag) {
   EXPECT_FALSE(Qdm00000::ImpFiscalOK());
 }
 
-TEST_F(Facade, AbrePortaMakesTheDefaultPortCom1) {
+TEST_F(FacadeTest, AbrePortaMakesTheDefaultPortCom1) {
   EXPECT_EQ(Qdm00000::DataModule().IdPortaImpFis, 0);
   Qdm00000::AbrePorta("COM1");
   EXPECT_EQ(Qdm00000::DataModule().IdPortaImpFis, 1);
@@ -98,7 +98,7 @@ TEST_F(Facade, AbrePortaMakesTheDefaultPortCom1) {
   EXPECT_EQ(Qdm00000::DataModule().IdPortaImpFis, 5);
 }
 
-TEST_F(Facade, RestaurantCouponOpensWithoutPrinterAndNumberZero) {
+TEST_F(FacadeTest, RestaurantCouponOpensWithoutPrinterAndNumberZero) {
   Qdm00000::IdTipoImpFis = 9;
   EXPECT_TRUE(Qdm00000::AbreCupom("CPF"));
   EXPECT_EQ(Qdm00000::NrCupom, "0000");
@@ -107,20 +107,20 @@ TEST_F(Facade, RestaurantCouponOpensWithoutPrinterAndNumberZero) {
   EXPECT_EQ(Qdm00000::NrCupom, "000123");
 }
 
-TEST_F(Facade, SwedaFiscalMemoryNeedsTheKindInCapitals) {
+TEST_F(FacadeTest, SwedaFiscalMemoryNeedsTheKindInCapitals) {
   Qdm00000::IdTipoImpFis = 3;
   EXPECT_FALSE(Qdm00000::Memoria_Fiscal("010126", "311226", "", "d"));
   EXPECT_EQ(Qdm00000::DataMoviFiscal(), platform::EncodeDate(2026, 12, 10));
 }
 
-TEST_F(Facade, DarumaClosesNoPortButLogsTheLine) {
+TEST_F(FacadeTest, DarumaClosesNoPortButLogsTheLine) {
   Qdm00000::IdTipoImpFis = 7;
   Qdm00000::stPorta = "COM2";
   EXPECT_FALSE(Qdm00000::FechaPorta());
   EXPECT_EQ(sandbox.DebugLog(), "10/12/2026 14:00:00 - Fechando porta COM2\r\n");
 }
 
-TEST_F(Facade, PortAndSpeedTables) {
+TEST_F(FacadeTest, PortAndSpeedTables) {
   EXPECT_EQ(Qdm00000::Portas[0], "");
   EXPECT_EQ(Qdm00000::Portas[1], "COM1");
   EXPECT_EQ(Qdm00000::Portas[12], "COM12");

@@ -17,9 +17,9 @@ using platform::mrNo;
 using platform::mrYes;
 using platform::TDateTime;
 
-class StartUp : public facade_test::PrinterTest {
+class StartUpTest : public facade_test::PrinterTest {
  protected:
-  explicit StartUp(TDateTime now = EncodeDate(2026, 12, 10) + EncodeTime(14, 0, 0, 0)) : PrinterTest(now) {
+  explicit StartUpTest(TDateTime now = EncodeDate(2026, 12, 10) + EncodeTime(14, 0, 0, 0)) : PrinterTest(now) {
     DefinePaymentTypeFields(recebimentos);
     recebimentos.CreateDataSet();
     recebimentos.Append();
@@ -37,7 +37,7 @@ class StartUp : public facade_test::PrinterTest {
   platform::TClientDataSet aliquotas{"aliquotas"};
 };
 
-TEST_F(StartUp, ReadsThePrinterAndHandsTheTaxRatesToTheFrontEnd) {
+TEST_F(StartUpTest, ReadsThePrinterAndHandsTheTaxRatesToTheFrontEnd) {
   printer.SetIdentity("000123", "BE0000000001");
   printer.SetRates("1800T,0700T,0500S");
   printer.SetClock(2026, 12, 10, 13, 45, 0);  // 15 minutes behind
@@ -59,12 +59,12 @@ struct ClockCase {
   int y, mo, d, h, mi;  // the printer's clock
 };
 
-class StartUpClock : public StartUp, public ::testing::WithParamInterface<ClockCase> {
+class StartUpClockTest : public StartUpTest, public ::testing::WithParamInterface<ClockCase> {
  protected:
-  StartUpClock() : StartUp(GetParam().now) {}
+  StartUpClockTest() : StartUpTest(GetParam().now) {}
 };
 
-TEST_P(StartUpClock, RejectsAClockMoreThanFifteenMinutesOffAndLoadsNothing) {
+TEST_P(StartUpClockTest, RejectsAClockMoreThanFifteenMinutesOffAndLoadsNothing) {
   const ClockCase& c = GetParam();
   printer.SetClock(c.y, c.mo, c.d, c.h, c.mi, 0);
   StartBematech();
@@ -75,7 +75,7 @@ TEST_P(StartUpClock, RejectsAClockMoreThanFifteenMinutesOffAndLoadsNothing) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Cases, StartUpClock,
+    Cases, StartUpClockTest,
     ::testing::Values(
         ClockCase{"SixteenBehind", EncodeDate(2026, 12, 10) + EncodeTime(14, 0, 0, 0), 2026, 12, 10, 13, 44},
         ClockCase{"SixteenAhead", EncodeDate(2026, 12, 10) + EncodeTime(14, 0, 0, 0), 2026, 12, 10, 14, 16},
@@ -89,12 +89,12 @@ struct FiscalDayCase {
   bool due;
 };
 
-class StartUpFiscalDay : public StartUp, public ::testing::WithParamInterface<FiscalDayCase> {
+class StartUpFiscalDayTest : public StartUpTest, public ::testing::WithParamInterface<FiscalDayCase> {
  protected:
-  StartUpFiscalDay() : StartUp(GetParam().now) {}
+  StartUpFiscalDayTest() : StartUpTest(GetParam().now) {}
 };
 
-TEST_P(StartUpFiscalDay, OffersTheZReductionOnlyWhenTheDayIsPast) {
+TEST_P(StartUpFiscalDayTest, OffersTheZReductionOnlyWhenTheDayIsPast) {
   const FiscalDayCase& c = GetParam();
   printer.SetFiscalDay(c.y, c.mo, c.d);
   StartBematech();
@@ -113,7 +113,7 @@ TEST_P(StartUpFiscalDay, OffersTheZReductionOnlyWhenTheDayIsPast) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Cases, StartUpFiscalDay,
+    Cases, StartUpFiscalDayTest,
     ::testing::Values(
         FiscalDayCase{"Today", EncodeDate(2026, 12, 10) + EncodeTime(23, 0, 0, 0), 2026, 12, 10, false},
         FiscalDayCase{"YesterdayAt0159", EncodeDate(2026, 12, 11) + EncodeTime(1, 59, 0, 0), 2026, 12, 10, false},
@@ -121,15 +121,15 @@ INSTANTIATE_TEST_SUITE_P(
         FiscalDayCase{"TwoDaysBackAt0030", EncodeDate(2026, 12, 12) + EncodeTime(0, 30, 0, 0), 2026, 12, 10, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
-class StartUpOverdue : public StartUp {
+class StartUpOverdueTest : public StartUpTest {
  protected:
-  StartUpOverdue() : StartUp(EncodeDate(2026, 12, 11) + EncodeTime(9, 0, 0, 0)) {
+  StartUpOverdueTest() : StartUpTest(EncodeDate(2026, 12, 11) + EncodeTime(9, 0, 0, 0)) {
     printer.SetFiscalDay(2026, 12, 10);
     StartBematech();
   }
 };
 
-TEST_F(StartUpOverdue, RefusedZStillAsksForTheXReading) {
+TEST_F(StartUpOverdueTest, RefusedZStillAsksForTheXReading) {
   sandbox.dialogs->AnswerMany({mrNo, mrNo});
   EXPECT_FALSE(Inicia(""));
   EXPECT_EQ(DialogTexts(), (std::vector<std::string>{Text("DataFiscalAnterior"), Text("ConfLeitX")}));
@@ -137,7 +137,7 @@ TEST_F(StartUpOverdue, RefusedZStillAsksForTheXReading) {
   EXPECT_FALSE(Received("06"));
 }
 
-TEST_F(StartUpOverdue, AcceptedZIsPrinted) {
+TEST_F(StartUpOverdueTest, AcceptedZIsPrinted) {
   const int reducoes = printer.ReductionCount();
   sandbox.dialogs->Answer(mrYes);
   Inicia();
@@ -146,9 +146,9 @@ TEST_F(StartUpOverdue, AcceptedZIsPrinted) {
   EXPECT_EQ(DialogTexts().front(), Text("DataFiscalAnterior"));
 }
 
-class StartUpLeituraX : public StartUp {};
+class StartUpLeituraXTest : public StartUpTest {};
 
-TEST_F(StartUpLeituraX, PrintedWhenTheOperatorSaysYes) {
+TEST_F(StartUpLeituraXTest, PrintedWhenTheOperatorSaysYes) {
   StartBematech();
   sandbox.dialogs->Answer(mrYes);
   EXPECT_TRUE(Inicia(""));
@@ -157,14 +157,14 @@ TEST_F(StartUpLeituraX, PrintedWhenTheOperatorSaysYes) {
   EXPECT_EQ(printer.FramesOf("06").size(), 1u);
 }
 
-TEST_F(StartUpLeituraX, SkippedWhenTheOperatorSaysNo) {
+TEST_F(StartUpLeituraXTest, SkippedWhenTheOperatorSaysNo) {
   StartBematech();
   sandbox.dialogs->Answer(mrNo);
   EXPECT_TRUE(Inicia(""));
   EXPECT_FALSE(Received("06"));
 }
 
-TEST_F(StartUpLeituraX, AFailedReadingEndsWithTheCommandError) {
+TEST_F(StartUpLeituraXTest, AFailedReadingEndsWithTheCommandError) {
   StartBematech();
   sandbox.dialogs->Answer(mrYes);
   sandbox.dialogs->on_show = [this](const platform::RecordedDialog& d) {
@@ -177,9 +177,9 @@ TEST_F(StartUpLeituraX, AFailedReadingEndsWithTheCommandError) {
   EXPECT_EQ(sandbox.dialogs->Seen().back().type, platform::mtError);
 }
 
-class Port : public facade_test::PrinterTest {};
+class PortTest : public facade_test::PrinterTest {};
 
-TEST_F(Port, AbrePortaOpensTheDriversPortOnTheDefaultIndex) {
+TEST_F(PortTest, AbrePortaOpensTheDriversPortOnTheDefaultIndex) {
   StartBematech();
   EXPECT_EQ(Qdm00000::DataModule().IdPortaImpFis, 0);
   EXPECT_TRUE(Qdm00000::AbrePorta("COM1"));
@@ -187,7 +187,7 @@ TEST_F(Port, AbrePortaOpensTheDriversPortOnTheDefaultIndex) {
   EXPECT_EQ(Codes().front(), "19");
 }
 
-TEST_F(Port, StopClosesThePortAndUnbindsTheDriver) {
+TEST_F(PortTest, StopClosesThePortAndUnbindsTheDriver) {
   Qdm00000::stPorta = "COM1";
   ASSERT_TRUE(Qdm00000::StartImpFiscal("1", "COM1"));
   EXPECT_FALSE(Qdm00000::ImpFiscalOK());  // the front end sets it for Bematech

@@ -38,12 +38,12 @@ std::string Joined(const std::vector<std::string>& texts) {
 
 // ---- The printer ------------------------------------------------------
 
-class PrinterFaults : public facade_test::PrinterTest {
+class PrinterFaultsTest : public facade_test::PrinterTest {
  public:
   using FacadeTest::sandbox;
   using PrinterTest::printer;
 
-  PrinterFaults() {
+  PrinterFaultsTest() {
     Qdm00000::IdTipoImpFis = 1;
     StartBematech();
   }
@@ -61,7 +61,7 @@ class PrinterFaults : public facade_test::PrinterTest {
 
 struct PrinterFault {
   const char* name;
-  std::function<bool(PrinterFaults&)> run;  // injects the fault and makes the call
+  std::function<bool(PrinterFaultsTest&)> run;  // injects the fault and makes the call
   bool result;
   const char* dialog_key;  // catalogue text the operator sees
   const char* log;         // what impdebug.txt says
@@ -70,19 +70,19 @@ struct PrinterFault {
 
 const PrinterFault kPrinterFaults[] = {
     {"NAK",
-     [](PrinterFaults& t) {
+     [](PrinterFaultsTest& t) {
        t.printer.InjectNak(1);
        return Qdm00000::AbreCupom("");
      },
      false, "ImpErro", "ERRO!!! NAK recebido", 0},
     {"ReturnCode1",
-     [](PrinterFaults& t) {
+     [](PrinterFaultsTest& t) {
        t.printer.InjectReturnCode1(1);
        return Qdm00000::AbreCupom("");
      },
      false, "ImpErro", "ERRO!!! Ret recebido", 0},
     {"RefusedTransmission",
-     [](PrinterFaults& t) {
+     [](PrinterFaultsTest& t) {
        t.printer.RefuseTransmission(1);
        return Qdm00000::AbreCupom("");
      },
@@ -91,13 +91,13 @@ const PrinterFault kPrinterFaults[] = {
     // call fails, and the open coupon is the printer's to report next. The
     // busy bit is the one the status table reads as a full memory.
     {"BusyForever",
-     [](PrinterFaults& t) {
+     [](PrinterFaultsTest& t) {
        t.printer.HoldBusy(1000000);
        return Qdm00000::AbreCupom("");
      },
      false, "MemLotada", "ERRO!!! Impressora ocupada", 1},
     {"PaperOutInTheMiddleOfACoupon",
-     [](PrinterFaults& t) {
+     [](PrinterFaultsTest& t) {
        t.OpenAndSell();
        t.printer.SetPaper(2);
        return t.Sell();
@@ -105,14 +105,14 @@ const PrinterFault kPrinterFaults[] = {
      false, "FimPapel", "ERRO!!! Impressora fiscal sem papel.", 1},
     // The coupon left open by the cut is cancelled when the register starts.
     {"PowerCycleInTheMiddleOfACoupon",
-     [](PrinterFaults& t) {
+     [](PrinterFaultsTest& t) {
        t.OpenAndSell();
        t.printer.PowerCycle();
        return t.Restart();
      },
      true, "", "Comando : \x1B|14|\x1B", 0},
     {"UnreadableStateFile",
-     [](PrinterFaults& t) {
+     [](PrinterFaultsTest& t) {
        platform::WriteFileAtomic(t.sandbox.dir.file("mp20fi.state"), "MP20FI-STATE|1\nrate|x");
        t.printer.PowerCycle();
        return t.Restart();
@@ -120,7 +120,7 @@ const PrinterFault kPrinterFaults[] = {
      false, "MemRAMErro", "ERRO!!! Erro na mem\xF3ria da impressora fiscal.", 0},
 };
 
-class PrinterFaultTest : public PrinterFaults, public ::testing::WithParamInterface<PrinterFault> {};
+class PrinterFaultTest : public PrinterFaultsTest, public ::testing::WithParamInterface<PrinterFault> {};
 
 TEST_P(PrinterFaultTest, EndsInADefinedStateWithTheOperatorToldAndLogged) {
   const PrinterFault& f = GetParam();
@@ -144,16 +144,16 @@ INSTANTIATE_TEST_SUITE_P(Printer, PrinterFaultTest, ::testing::ValuesIn(kPrinter
 
 const std::string kInactive = "O Gerenciador Padr\xE3o n\xE3o est\xE1 ativo!";
 
-class TefFaults : public tef_test::TefTest {
+class TefFaultsTest : public tef_test::TefTest {
  public:
   using TefTest::sandbox;
   using TefTest::tef;
 
-  TefFaults() : dial(tef.MakeRoot("tef_dial")) {
+  TefFaultsTest() : dial(tef.MakeRoot("tef_dial")) {
     platform::clock::UseSystem();
     Qdm00500::DirTef = "c:\\tef_dial\\";
   }
-  ~TefFaults() override {
+  ~TefFaultsTest() override {
     platform::Application().SetProcessMessagesHook(nullptr);
     Qdm00500::inTimeoutRespostaTEF = 300;
     if (manager) manager->stop(SIGTERM);
@@ -183,7 +183,7 @@ class TefFaults : public tef_test::TefTest {
 struct TefFault {
   const char* name;
   std::vector<std::string> manager_args;  // empty: no manager at all
-  std::function<bool(TefFaults&)> run;
+  std::function<bool(TefFaultsTest&)> run;
   bool result;
   const char* dialog;   // what the operator sees, "" none
   const char* journal;  // what the manager's journal says, "" when it has none
@@ -193,7 +193,7 @@ struct TefFault {
 const TefFault kTefFaults[] = {
     {"Absent",
      {"--absent"},
-     [](TefFaults& t) {
+     [](TefFaultsTest& t) {
        t.FastTimeOut([&t] { return platform::FileExists(t.dial + "/req/intpos.001"); });
        return Qdm00500::CheckGPAtivo();
      },
@@ -203,7 +203,7 @@ const TefFault kTefFaults[] = {
      "ERRO!!! TEF ATV"},
     {"NoAcknowledgement",
      {"--no-ack"},
-     [](TefFaults& t) {
+     [](TefFaultsTest& t) {
        t.FastTimeOut([&t] { return Has(t.Journal(), " ATV "); });
        return Qdm00500::CheckGPAtivo();
      },
@@ -213,7 +213,7 @@ const TefFault kTefFaults[] = {
      "ERRO!!! TEF ATV"},
     {"WrongIdentifier",
      {"--wrong-id"},
-     [](TefFaults& t) {
+     [](TefFaultsTest& t) {
        t.FastTimeOut([&t] { return platform::FileExists(t.dial + "/resp/intpos.sts"); });
        return Qdm00500::CheckGPAtivo();
      },
@@ -225,7 +225,7 @@ const TefFault kTefFaults[] = {
     // told once, and the next probe clears the late file and succeeds.
     {"LateAnswer",
      {"--ack-delay-ms", "400"},
-     [](TefFaults& t) {
+     [](TefFaultsTest& t) {
        platform::clock::SetManual(platform::clock::Now());
        const bool first = Qdm00500::CheckGPAtivo();
        platform::clock::UseSystem();
@@ -240,7 +240,7 @@ const TefFault kTefFaults[] = {
     // manager keeps it declined, and the operator sees it undone.
     {"Declined",
      {"--decline"},
-     [](TefFaults& t) {
+     [](TefFaultsTest& t) {
        const platform::TStringList answer = tef_test::CardSale(t.dial, 1234);
        return !answer.Lines().empty() && Qdm00500::CheckIntPosFiles();
      },
@@ -254,7 +254,7 @@ const TefFault kTefFaults[] = {
     // the cancellation it took.
     {"KilledWhileWriting",
      {},
-     [](TefFaults& t) {
+     [](TefFaultsTest& t) {
        const platform::TStringList sale = tef_test::CardSale(t.dial, 1234);
        const std::string document = platform::Trim(sale.Values("012-000 "));
        tef_test::TefState::Write(t.dial + "/manager.ctl", "slow-write-ms=600\n");
@@ -278,7 +278,7 @@ const TefFault kTefFaults[] = {
      "ERRO!!! TEF CNC"},
 };
 
-class TefFaultTest : public TefFaults, public ::testing::WithParamInterface<TefFault> {};
+class TefFaultTest : public TefFaultsTest, public ::testing::WithParamInterface<TefFault> {};
 
 TEST_P(TefFaultTest, EndsInADefinedStateWithTheOperatorToldAndLogged) {
   const TefFault& f = GetParam();

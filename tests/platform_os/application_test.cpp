@@ -30,10 +30,10 @@ struct Message {
   }
 };
 
-class MainThread : public ::testing::Test {
+class MainThreadTest : public ::testing::Test {
  protected:
-  MainThread() { Application().SetMainThread(); }
-  ~MainThread() override {
+  MainThreadTest() { Application().SetMainThread(); }
+  ~MainThreadTest() override {
     Application().SetProcessMessagesHook(nullptr);
     Application().ProcessMessages();
   }
@@ -45,7 +45,7 @@ class MainThread : public ::testing::Test {
   const std::thread::id main = std::this_thread::get_id();
 };
 
-TEST_F(MainThread, QueuedCallsRunOnTheMainThreadInOrder) {
+TEST_F(MainThreadTest, QueuedCallsRunOnTheMainThreadInOrder) {
   std::vector<std::pair<int, std::thread::id>> ran;
   std::thread other([&] {
     for (int i = 1; i <= 3; ++i) Application().Queue([&ran, i] { ran.emplace_back(i, std::this_thread::get_id()); });
@@ -56,7 +56,7 @@ TEST_F(MainThread, QueuedCallsRunOnTheMainThreadInOrder) {
   EXPECT_THAT(ran, ElementsAre(std::pair(1, main), std::pair(2, main), std::pair(3, main)));
 }
 
-TEST_F(MainThread, ACallQueuedWhileProcessingWaitsForTheNextRound) {
+TEST_F(MainThreadTest, ACallQueuedWhileProcessingWaitsForTheNextRound) {
   int runs = 0;
   std::function<void()> again = [&] {
     if (++runs < 2) Application().Queue(again);
@@ -68,7 +68,7 @@ TEST_F(MainThread, ACallQueuedWhileProcessingWaitsForTheNextRound) {
   EXPECT_EQ(runs, 2);
 }
 
-TEST_F(MainThread, SynchronizeRunsOnTheMainThreadAndWaits) {
+TEST_F(MainThreadTest, SynchronizeRunsOnTheMainThreadAndWaits) {
   int value = 0;
   std::thread::id ran_on;
   std::atomic<bool> done{false};
@@ -98,20 +98,20 @@ TEST_F(MainThread, SynchronizeRunsOnTheMainThreadAndWaits) {
   EXPECT_TRUE(inline_run);
 }
 
-class Window : public MainThread {
+class WindowTest : public MainThreadTest {
  protected:
-  Window() {
+  WindowTest() {
     window = RegisterWindow([this](HWND, UINT message, WPARAM wparam, LPARAM) -> LRESULT {
       received.push_back({message, wparam, std::this_thread::get_id()});
       return static_cast<LRESULT>(wparam) + 1;
     });
   }
-  ~Window() override { UnregisterWindow(window); }
+  ~WindowTest() override { UnregisterWindow(window); }
   HWND window = 0;
   std::vector<Message> received;
 };
 
-TEST_F(Window, SentMessagesArriveAtOncePostedOnesWhenProcessed) {
+TEST_F(WindowTest, SentMessagesArriveAtOncePostedOnesWhenProcessed) {
   ASSERT_NE(window, 0);
   EXPECT_TRUE(PostMessageA(window, WM_CHAR, '7', 0));
   EXPECT_TRUE(received.empty());
@@ -120,7 +120,7 @@ TEST_F(Window, SentMessagesArriveAtOncePostedOnesWhenProcessed) {
   EXPECT_THAT(received, ElementsAre(Message{WM_KEYDOWN, VK_RETURN, main}, Message{WM_CHAR, '7', main}));
 }
 
-TEST_F(Window, MessagesFromAnotherThreadAreDeliveredOnTheMainThread) {
+TEST_F(WindowTest, MessagesFromAnotherThreadAreDeliveredOnTheMainThread) {
   std::atomic<bool> done{false};
   LRESULT answer = 0;
   std::thread reader([&] {
@@ -135,7 +135,7 @@ TEST_F(Window, MessagesFromAnotherThreadAreDeliveredOnTheMainThread) {
                                     Message{WM_CHAR, 'A', main}, Message{WM_KEYDOWN, VK_RETURN, main}));
 }
 
-TEST_F(Window, UnknownOrClosedWindowTakesNothing) {
+TEST_F(WindowTest, UnknownOrClosedWindowTakesNothing) {
   EXPECT_EQ(SendMessageA(window + 1, WM_CHAR, 'x', 0), 0);
   EXPECT_FALSE(PostMessageA(window + 1, WM_CHAR, 'x', 0));
   EXPECT_EQ(RegisterWindow(nullptr), 0);
@@ -146,7 +146,7 @@ TEST_F(Window, UnknownOrClosedWindowTakesNothing) {
   EXPECT_EQ(SendMessageA(window, WM_CHAR, 'x', 0), 0);
 }
 
-TEST_F(MainThread, TimersFollowTheLibraryClock) {
+TEST_F(MainThreadTest, TimersFollowTheLibraryClock) {
   ManualClock clock;
   int ticks = 0;
   const int id = Application().SetTimer(100, [&] { ++ticks; });
@@ -167,7 +167,7 @@ TEST_F(MainThread, TimersFollowTheLibraryClock) {
   EXPECT_EQ(ticks, 2);
 }
 
-TEST_F(MainThread, HandleMessageWaitsNoLongerThanItsBound) {
+TEST_F(MainThreadTest, HandleMessageWaitsNoLongerThanItsBound) {
   ManualClock clock;
   EXPECT_FALSE(Application().HandleMessage(100));
   EXPECT_GE(clock.Elapsed(), 100);
@@ -176,7 +176,7 @@ TEST_F(MainThread, HandleMessageWaitsNoLongerThanItsBound) {
   EXPECT_LT(clock.Elapsed(), 120);
 }
 
-TEST_F(MainThread, HandleMessageEndsWithTheFirstMessage) {
+TEST_F(MainThreadTest, HandleMessageEndsWithTheFirstMessage) {
   ManualClock clock;
   int ticks = 0;
   const int id = Application().SetTimer(35, [&] { ++ticks; });
@@ -192,7 +192,7 @@ TEST_F(MainThread, HandleMessageEndsWithTheFirstMessage) {
   EXPECT_EQ(clock.Elapsed(), 35);
 }
 
-TEST_F(MainThread, HookRunsEverywhereQueuedCallsOnlyOnTheMainThread) {
+TEST_F(MainThreadTest, HookRunsEverywhereQueuedCallsOnlyOnTheMainThread) {
   std::vector<std::thread::id> hooked;
   Application().SetProcessMessagesHook([&] { hooked.push_back(std::this_thread::get_id()); });
   bool ran = false;
@@ -212,7 +212,7 @@ TEST_F(MainThread, HookRunsEverywhereQueuedCallsOnlyOnTheMainThread) {
 // What a queued call, a timer or the host's hook raises goes to
 // OnException; the processing goes on and the wait that processed the
 // messages is never cut short.
-TEST_F(MainThread, FailuresWhileProcessingGoToTheHostAndStopNothing) {
+TEST_F(MainThreadTest, FailuresWhileProcessingGoToTheHostAndStopNothing) {
   std::vector<std::string> caught;
   Application().OnException = [&](std::exception_ptr failure) {
     try {

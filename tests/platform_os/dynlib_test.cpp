@@ -35,22 +35,22 @@ int AnswerOf(const char* file_name) {
   return result;
 }
 
-class LibraryLookup : public ::testing::Test {
+class LibraryLookupTest : public ::testing::Test {
  protected:
-  LibraryLookup() { std::filesystem::copy_file(BuiltLibrary(), elsewhere.file("QdmPathLib.dll")); }
-  ~LibraryLookup() override {
+  LibraryLookupTest() { std::filesystem::copy_file(BuiltLibrary(), elsewhere.file("QdmPathLib.dll")); }
+  ~LibraryLookupTest() override {
     platform::SetHostExecutable("");
     platform::UnmapDrive('c');
   }
   ScratchDirectory elsewhere, empty;
 };
 
-TEST_F(LibraryLookup, BareNameBesideTheExecutableInAnyCase) {
+TEST_F(LibraryLookupTest, BareNameBesideTheExecutableInAnyCase) {
   EXPECT_EQ(AnswerOf(kLibrary), 42);
   EXPECT_EQ(AnswerOf("qdmtestlib32.DLL"), 42);
 }
 
-TEST_F(LibraryLookup, BareNameBesideTheHostThenOnTheLibraryPath) {
+TEST_F(LibraryLookupTest, BareNameBesideTheHostThenOnTheLibraryPath) {
   EXPECT_EQ(platform::LoadLibraryA("QdmPathLib.dll"), nullptr);
   {
     ScopedEnv path("PKG_QDM_LIBRARY_PATH", empty.path() + ":" + elsewhere.path());
@@ -60,14 +60,14 @@ TEST_F(LibraryLookup, BareNameBesideTheHostThenOnTheLibraryPath) {
   EXPECT_EQ(AnswerOf("QdmPathLib.dll"), 42);
 }
 
-TEST_F(LibraryLookup, NameWithDirectoryIsUsedAsGiven) {
+TEST_F(LibraryLookupTest, NameWithDirectoryIsUsedAsGiven) {
   platform::MapDrive('c', elsewhere.path());
   EXPECT_EQ(AnswerOf("c:\\QdmPathLib.dll"), 42);
   EXPECT_EQ(AnswerOf(elsewhere.file("QdmPathLib.dll").c_str()), 42);
   EXPECT_EQ(platform::LoadLibraryA((empty.path() + "/" + kLibrary).c_str()), nullptr);
 }
 
-TEST_F(LibraryLookup, FailuresAnswerNullAndKeepTheReason) {
+TEST_F(LibraryLookupTest, FailuresAnswerNullAndKeepTheReason) {
   EXPECT_EQ(platform::LoadLibraryA("Mp20fi32_absent.dll"), nullptr);
   EXPECT_THAT(platform::LastLibraryError(), HasSubstr("Mp20fi32_absent.dll"));
   EXPECT_EQ(platform::LoadLibraryA(nullptr), nullptr);

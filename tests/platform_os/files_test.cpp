@@ -39,7 +39,7 @@ using ::testing::HasSubstr;
 
 void Touch(const std::string& path, const std::string& bytes = "x") { std::ofstream(path, std::ios::binary) << bytes; }
 
-class DriveMapping : public ::testing::Test {
+class DriveMappingTest : public ::testing::Test {
  protected:
   void TearDown() override {
     platform::UnmapDrive('c');
@@ -47,7 +47,7 @@ class DriveMapping : public ::testing::Test {
   }
 };
 
-TEST_F(DriveMapping, HostPathMapsDriveAndBackslashes) {
+TEST_F(DriveMappingTest, HostPathMapsDriveAndBackslashes) {
   platform::MapDrive('c', "/srv/drive_c/");
   struct Case {
     const char* path;
@@ -65,7 +65,7 @@ TEST_F(DriveMapping, HostPathMapsDriveAndBackslashes) {
   for (const Case& c : cases) EXPECT_EQ(platform::HostPath(c.path), c.host) << c.path;
 }
 
-TEST_F(DriveMapping, RootComesFromMappingThenEnvironmentThenDataHome) {
+TEST_F(DriveMappingTest, RootComesFromMappingThenEnvironmentThenDataHome) {
   ScopedEnv drive("PKG_QDM_DRIVE_D", "/env/d");
   EXPECT_EQ(platform::DriveRoot('d'), "/env/d");
   EXPECT_EQ(platform::HostPath("d:\\x.txt"), "/env/d/x.txt");
@@ -119,12 +119,12 @@ TEST(HostExecutable, RealPathUnlessSet) {
   EXPECT_EQ(platform::GetModuleFileNameA(), real);
 }
 
-class Files : public ::testing::Test {
+class FilesTest : public ::testing::Test {
  protected:
   ScratchDirectory dir;
 };
 
-TEST_F(Files, FindFilesMatchesNamesInAnyCase) {
+TEST_F(FilesTest, FindFilesMatchesNamesInAnyCase) {
   for (const char* name : {"INTPOS.001", "intpos.sts", "Intpos.7", "intpos", "xintpos.001", "other.txt"})
     Touch(dir.file(name));
   std::filesystem::create_directory(dir.file("intpos.dir"));
@@ -143,7 +143,7 @@ TEST_F(Files, FindFilesMatchesNamesInAnyCase) {
   EXPECT_TRUE(platform::FindFiles(dir.file("absent"), "*").empty());
 }
 
-TEST_F(Files, FindFilesThroughMappedDriveAndMaskDirectory) {
+TEST_F(FilesTest, FindFilesThroughMappedDriveAndMaskDirectory) {
   std::filesystem::create_directories(dir.file("tef_dial/resp"));
   Touch(dir.file("tef_dial/resp/intpos.001"));
   platform::MapDrive('c', dir.path());
@@ -155,7 +155,7 @@ TEST_F(Files, FindFilesThroughMappedDriveAndMaskDirectory) {
   platform::UnmapDrive('c');
 }
 
-TEST_F(Files, WriteFileAtomicReplacesTargetAndLeavesNothingElse) {
+TEST_F(FilesTest, WriteFileAtomicReplacesTargetAndLeavesNothingElse) {
   const std::string target = dir.file("intpos.001");
   platform::WriteFileAtomic(target, "000-000 = ATV\r\n");
   ::chmod(target.c_str(), 0640);
@@ -169,7 +169,7 @@ TEST_F(Files, WriteFileAtomicReplacesTargetAndLeavesNothingElse) {
   EXPECT_EQ(info.st_mode & 0777, 0640u);
 }
 
-TEST_F(Files, WriteFileAtomicFailureRaisesAndCleansUp) {
+TEST_F(FilesTest, WriteFileAtomicFailureRaisesAndCleansUp) {
   EXPECT_THROW(
       {
         try {
@@ -187,7 +187,7 @@ TEST_F(Files, WriteFileAtomicFailureRaisesAndCleansUp) {
   EXPECT_EQ(dir.Entries(), std::vector<std::string>{"req"});
 }
 
-TEST_F(Files, WriteFileAtomicFlushesTheDirectoryAfterTheRename) {
+TEST_F(FilesTest, WriteFileAtomicFlushesTheDirectoryAfterTheRename) {
   const std::string target = dir.file("tiporece.cds");
   struct stat directory;
   ASSERT_EQ(::stat(dir.path().c_str(), &directory), 0);
@@ -236,7 +236,7 @@ class ChildProcess {
   bool reaped_ = false;
 };
 
-TEST_F(Files, FirstSaveIntoADirectoryRemovesOnlyWorkFilesOfEndedSaves) {
+TEST_F(FilesTest, FirstSaveIntoADirectoryRemovesOnlyWorkFilesOfEndedSaves) {
   const ChildProcess ended(ChildProcess::kEnded), running(ChildProcess::kRunning),
       uncollected(ChildProcess::kUncollected);
   const std::string self = std::to_string(::getpid());
@@ -277,7 +277,7 @@ TEST_F(Files, FirstSaveIntoADirectoryRemovesOnlyWorkFilesOfEndedSaves) {
 
 // After a restart process ids come round again: the work file names an
 // earlier process with this one's id left do not stop a save.
-TEST_F(Files, WorkFileNamesTakenByAnEarlierProcessAreSkipped) {
+TEST_F(FilesTest, WorkFileNamesTakenByAnEarlierProcessAreSkipped) {
   // The number of the next work file, from the one a save flushes.
   int next = -1;
   on_fsync = [&](int fd) {
@@ -297,7 +297,7 @@ TEST_F(Files, WorkFileNamesTakenByAnEarlierProcessAreSkipped) {
   EXPECT_EQ(dir.Entries().size(), 5u);
 }
 
-TEST_F(Files, AppendLineAddsCrLfPerCall) {
+TEST_F(FilesTest, AppendLineAddsCrLfPerCall) {
   const std::string log = dir.file("impdebug.txt");
   platform::AppendLine(log, "06/12/2026 14:03:27 - Abrindo porta COM1");
   platform::AppendLine(log, "Comando : \x1B|09|\x1B");
@@ -306,7 +306,7 @@ TEST_F(Files, AppendLineAddsCrLfPerCall) {
   EXPECT_THROW(platform::AppendLine(dir.file("missing/impdebug.txt"), "x"), platform::EInOutError);
 }
 
-TEST_F(Files, ReadFileBytesRaisesForMissingFile) {
+TEST_F(FilesTest, ReadFileBytesRaisesForMissingFile) {
   try {
     platform::ReadFileBytes(dir.file("ecf003.cds"));
     ADD_FAILURE() << "no error raised";
@@ -317,7 +317,7 @@ TEST_F(Files, ReadFileBytesRaisesForMissingFile) {
   }
 }
 
-TEST_F(Files, ReadFileBoundedRefusesALargerFileNamingIt) {
+TEST_F(FilesTest, ReadFileBoundedRefusesALargerFileNamingIt) {
   const std::string answer = dir.file("intpos.001");
   Touch(answer, "000-000 = CRT\r\n");
   EXPECT_EQ(platform::ReadFileBounded(answer, 15), "000-000 = CRT\r\n");
@@ -337,7 +337,7 @@ TEST_F(Files, ReadFileBoundedRefusesALargerFileNamingIt) {
   EXPECT_THROW(platform::ReadFileBounded(dir.file("ecf003.cds"), 14), platform::EInOutError);
 }
 
-TEST_F(Files, WriteFileAtCutsTheTornEndAndTailReadsTheLastBytes) {
+TEST_F(FilesTest, WriteFileAtCutsTheTornEndAndTailReadsTheLastBytes) {
   const std::string archive = dir.file("qdm_tef_202612.ldg");
   platform::WriteFileAt(archive, 0, "CNF;1;A\r\nNCN;1;B\r\nCNF;1;");  // the last line torn
   std::size_t size = 0;
@@ -351,7 +351,7 @@ TEST_F(Files, WriteFileAtCutsTheTornEndAndTailReadsTheLastBytes) {
   EXPECT_THROW(platform::WriteFileAt(dir.file("missing/x"), 0, "x"), platform::EInOutError);
 }
 
-TEST_F(Files, DirectoriesDeleteAndRename) {
+TEST_F(FilesTest, DirectoriesDeleteAndRename) {
   EXPECT_TRUE(platform::ForceDirectories(dir.file("tef_dial/resp/")));
   EXPECT_TRUE(platform::DirectoryExists(dir.file("tef_dial/resp")));
   EXPECT_TRUE(platform::ForceDirectories(dir.file("tef_dial")));

@@ -111,7 +111,7 @@ TEST(PortNames, MappingThenEnvironmentThenSerialDevice) {
   EXPECT_EQ(PortDevicePath("COM7:"), "/dev/ttyS6");
 }
 
-class SerialPort : public ::testing::Test {
+class SerialPortTest : public ::testing::Test {
  protected:
   void SetUp() override {
     MapPort("COM3", pty.slave_path());
@@ -141,7 +141,7 @@ class SerialPort : public ::testing::Test {
   HANDLE port = INVALID_HANDLE_VALUE;
 };
 
-TEST_F(SerialPort, RawBytesBothWaysAndSpeedSeenOnTheLine) {
+TEST_F(SerialPortTest, RawBytesBothWaysAndSpeedSeenOnTheLine) {
   DCB dcb;
   dcb.BaudRate = 0;
   ASSERT_TRUE(GetCommState(port, &dcb));
@@ -218,7 +218,7 @@ TEST(LineSettings, DcbAndTermiosAgree) {
   }
 }
 
-TEST_F(SerialPort, LineSettingsTakenOrRefusedWhole) {
+TEST_F(SerialPortTest, LineSettingsTakenOrRefusedWhole) {
   const DCB cases[] = {Line(110, 8, NOPARITY, TWOSTOPBITS), Line(921600, 8, NOPARITY, ONESTOPBIT),
                        Line(14400, 8, NOPARITY, ONESTOPBIT), Line(9600, 8, NOPARITY, 1)};
   for (const DCB& wanted : cases) {
@@ -283,7 +283,7 @@ TEST(SerialPortOpen, OpeningMakesTheLineRawAndKeepsItsSettings) {
   UnmapPort("COM4");
 }
 
-TEST_F(SerialPort, ReadWaitsAsTheTimeoutsSayOnTheLibraryClock) {
+TEST_F(SerialPortTest, ReadWaitsAsTheTimeoutsSayOnTheLibraryClock) {
   struct Case {
     const char* what;
     DWORD interval, multiplier, constant;
@@ -316,7 +316,7 @@ TEST_F(SerialPort, ReadWaitsAsTheTimeoutsSayOnTheLibraryClock) {
   }
 }
 
-TEST_F(SerialPort, WriteThatCannotFinishInTimeFails) {
+TEST_F(SerialPortTest, WriteThatCannotFinishInTimeFails) {
   ManualClock clock;
   ASSERT_TRUE(Timeouts(0, 0, 100));
   // Nobody reads the device side: the line's buffer fills up.
@@ -327,7 +327,7 @@ TEST_F(SerialPort, WriteThatCannotFinishInTimeFails) {
   EXPECT_LT(written, bulk.size());
 }
 
-TEST_F(SerialPort, DeviceGoneFailsTheReadAtOnce) {
+TEST_F(SerialPortTest, DeviceGoneFailsTheReadAtOnce) {
   ManualClock clock;
   ASSERT_TRUE(Timeouts(0, 0, 1000));
   pty.CloseMaster();
@@ -335,7 +335,7 @@ TEST_F(SerialPort, DeviceGoneFailsTheReadAtOnce) {
   EXPECT_LT(clock.Elapsed(), 1000);
 }
 
-TEST_F(SerialPort, PortIsNotSharedUntilClosed) {
+TEST_F(SerialPortTest, PortIsNotSharedUntilClosed) {
   EXPECT_EQ(OpenPort("COM3"), INVALID_HANDLE_VALUE);
   ASSERT_TRUE(CloseHandle(port));
   EXPECT_FALSE(CloseHandle(port));

@@ -57,13 +57,13 @@ class OneShot : public TThread {
   const bool fail_;
 };
 
-class Threads : public ::testing::Test {
+class ThreadsTest : public ::testing::Test {
  protected:
-  Threads() { Application().SetMainThread(); }
+  ThreadsTest() { Application().SetMainThread(); }
   const std::thread::id main = std::this_thread::get_id();
 };
 
-TEST_F(Threads, SuspendedUntilResumedThenWaitForServesSynchronize) {
+TEST_F(ThreadsTest, SuspendedUntilResumedThenWaitForServesSynchronize) {
   OneShot thread(false);
   thread.Priority = TThreadPriority::tpLower;
   EXPECT_EQ(thread.WaitFor(), 0);  // never started: nothing to wait for
@@ -76,14 +76,14 @@ TEST_F(Threads, SuspendedUntilResumedThenWaitForServesSynchronize) {
   EXPECT_EQ(thread.Priority, TThreadPriority::tpLower);
 }
 
-TEST_F(Threads, FailureInExecuteEndsOnlyTheThread) {
+TEST_F(ThreadsTest, FailureInExecuteEndsOnlyTheThread) {
   OneShot thread(true);
   thread.Start();
   EXPECT_EQ(thread.WaitFor(), 0);
   EXPECT_TRUE(thread.Finished());
 }
 
-TEST_F(Threads, TerminateWhileSynchronizingFromTheMainThread) {
+TEST_F(ThreadsTest, TerminateWhileSynchronizingFromTheMainThread) {
   auto reader = std::make_unique<Reader>();
   reader->Resume();
   while (reader->handed < 3) Application().HandleMessage(10);
@@ -93,7 +93,7 @@ TEST_F(Threads, TerminateWhileSynchronizingFromTheMainThread) {
   reader.reset();
 }
 
-TEST_F(Threads, DestroyedByAnotherThreadWhileTheMainThreadIsBusy) {
+TEST_F(ThreadsTest, DestroyedByAnotherThreadWhileTheMainThreadIsBusy) {
   auto reader = std::make_unique<Reader>();
   reader->Resume();
   // The main thread serves nothing from here on: the reader's pending
@@ -135,7 +135,7 @@ class SelfFreeing : public TThread {
   std::atomic<bool>& gone_;
 };
 
-TEST_F(Threads, ThreadThatFreesItselfTouchesNothingAfterwards) {
+TEST_F(ThreadsTest, ThreadThatFreesItselfTouchesNothingAfterwards) {
   for (const bool free_on_terminate : {true, false}) {
     SCOPED_TRACE(free_on_terminate ? "FreeOnTerminate" : "delete this in Execute");
     const std::size_t before = ProcessThreads();
@@ -155,7 +155,7 @@ TEST_F(Threads, ThreadThatFreesItselfTouchesNothingAfterwards) {
   }
 }
 
-TEST_F(Threads, DestroyedWithoutEverStarting) {
+TEST_F(ThreadsTest, DestroyedWithoutEverStarting) {
   auto thread = std::make_unique<OneShot>(false);
   thread.reset();
   SUCCEED();

@@ -42,29 +42,12 @@ std::string RegisterBinary() { return (fs::read_symlink("/proc/self/exe").parent
 
 RegisterProcess::RegisterProcess(const std::vector<std::string>& args, bool close_output, const Environment& env) {
   int out[2], err[2];
-  if (::pipe(out) != 0 || ::pipe(err) != 0) return;
-  const std::string binary = RegisterBinary();
-  pid_ = ::fork();
-  if (pid_ == 0) {
-    ::dup2(out[1], STDOUT_FILENO);
-    ::dup2(err[1], STDERR_FILENO);
-    const int null = ::open("/dev/null", O_RDONLY);
-    if (null >= 0) ::dup2(null, STDIN_FILENO);
-    for (int fd : {out[0], out[1], err[0], err[1]}) ::close(fd);
-    // A closed pipe must end the register by SIGPIPE, as at a shell.
-    ::signal(SIGPIPE, SIG_DFL);
-    for (const auto& [name, value] : env) {
-      if (value.empty())
-        ::unsetenv(name.c_str());
-      else
-        ::setenv(name.c_str(), value.c_str(), 1);
-    }
-    std::vector<char*> argv{const_cast<char*>(binary.c_str())};
-    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    ::execv(binary.c_str(), argv.data());
-    ::_exit(127);
-  }
+  if (::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0) return;
+  testsupport::ChildSetup setup;
+  setup.out = out[1];
+  setup.err = err[1];
+  setup.env = env;
+  child_ = std::make_unique<testsupport::ChildProgram>(RegisterBinary(), args, setup);
   ::close(out[1]);
   ::close(err[1]);
   out_ = out[0];
@@ -78,34 +61,33 @@ RegisterProcess::RegisterProcess(const std::vector<std::string>& args, bool clos
 }
 
 RegisterProcess::~RegisterProcess() {
-  if (pid_ > 0 && !reaped_) {
-    ::kill(pid_, SIGKILL);
-    ::waitpid(pid_, nullptr, 0);
-  }
+  child_.reset();
   for (int fd : {out_, err_})
     if (fd >= 0) ::close(fd);
 }
 
+pid_t RegisterProcess::pid() const { return child_ ? child_->pid() : -1; }
+
 void RegisterProcess::Signal(int signal_number) const {
-  if (pid_ > 0 && !reaped_) ::kill(pid_, signal_number);
+  if (child_) child_->Signal(signal_number);
 }
 
 std::optional<Finished> RegisterProcess::Wait(int seconds) {
+  if (!child_) return std::nullopt;
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-  while (!reaped_) {
+  for (bool ended = false; !ended;) {
     pollfd fds[2] = {{out_, POLLIN, 0}, {err_, POLLIN, 0}};
     if (::poll(fds, 2, 20) <= 0 && out_ < 0 && err_ < 0) std::this_thread::sleep_for(std::chrono::milliseconds(10));
     Drain(out_, finished_.out);
     Drain(err_, finished_.err);
     // Reaped without waiting for the pipes' end: a child it left running
     // would hold them open.
-    int status = 0;
-    if (::waitpid(pid_, &status, WNOHANG) == pid_) {
-      reaped_ = true;
+    ended = child_->Ended();
+    if (ended) {
       Drain(out_, finished_.out);
       Drain(err_, finished_.err);
-      if (WIFEXITED(status)) finished_.exit_code = WEXITSTATUS(status);
-      if (WIFSIGNALED(status)) finished_.signal = WTERMSIG(status);
+      finished_.exit_code = child_->exit_code();
+      finished_.signal = child_->signal();
     } else if (std::chrono::steady_clock::now() > deadline) {
       return std::nullopt;
     }
@@ -122,17 +104,6 @@ Finished RunRegister(const std::vector<std::string>& args, int seconds, const En
     return none;
   }
   return *finished;
-}
-
-Home::Home() {
-  std::string pattern = (fs::temp_directory_path() / "qdm_register_test.XXXXXX").string();
-  if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp");
-  path_ = pattern;
-}
-
-Home::~Home() {
-  std::error_code ec;
-  fs::remove_all(path_, ec);
 }
 
 void Home::ControlManager(const std::string& lines) const {

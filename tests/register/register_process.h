@@ -5,10 +5,14 @@
 
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "tests/support/child_program.h"
+#include "tests/support/temp_dir.h"
 
 namespace register_test {
 
@@ -38,16 +42,15 @@ class RegisterProcess {
   RegisterProcess(const RegisterProcess&) = delete;
   RegisterProcess& operator=(const RegisterProcess&) = delete;
 
-  pid_t pid() const { return pid_; }
+  pid_t pid() const;
   void Signal(int signal_number) const;
   // Waits (at most `seconds`) for the end, reading its output meanwhile.
   std::optional<Finished> Wait(int seconds = 60);
 
  private:
-  pid_t pid_ = -1;
+  std::unique_ptr<testsupport::ChildProgram> child_;
   int out_ = -1;
   int err_ = -1;
-  bool reaped_ = false;
   Finished finished_;
 };
 
@@ -57,10 +60,6 @@ Finished RunRegister(const std::vector<std::string>& args, int seconds = 60, con
 // A fresh register home under the temporary directory, removed after.
 class Home {
  public:
-  Home();
-  ~Home();
-  Home(const Home&) = delete;
-  Home& operator=(const Home&) = delete;
   const fs::path& path() const { return path_; }
   std::string str() const { return path_.string(); }
   // The TEF manager's root of this home ("c:\tef_dial\").
@@ -69,7 +68,8 @@ class Home {
   void ControlManager(const std::string& lines) const;
 
  private:
-  fs::path path_;
+  testsupport::TempDir dir_{"qdm_register_test"};
+  fs::path path_ = dir_.path();
 };
 
 std::string ReadFile(const fs::path& path);

@@ -1,6 +1,6 @@
 // Test support: a fresh temporary directory, removed at the end by the
 // process that made it (a forked child leaves it to its parent), whatever
-// permissions a test left on it.
+// permissions a test left on it. Tests and benchmarks both include it.
 #pragma once
 #include <unistd.h>
 
@@ -11,13 +11,17 @@
 
 namespace testsupport {
 
+// A fresh directory "<prefix>-XXXXXX" under the temporary directory, left
+// to the caller (a run that keeps what failed for a person to look at).
+inline std::string MakeTempDir(const std::string& prefix) {
+  std::string pattern = (std::filesystem::temp_directory_path() / (prefix + "-XXXXXX")).string();
+  if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed for " + pattern);
+  return pattern;
+}
+
 class TempDir {
  public:
-  explicit TempDir(const std::string& prefix = "qdm-test") {
-    std::string pattern = (std::filesystem::temp_directory_path() / (prefix + "-XXXXXX")).string();
-    if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed for " + pattern);
-    path_ = pattern;
-  }
+  explicit TempDir(const std::string& prefix = "qdm-test") : path_(MakeTempDir(prefix)) {}
   ~TempDir() {
     if (owner_ != getpid()) return;
     std::error_code ignored;

@@ -23,16 +23,16 @@ std::string CentralizaInt(const std::string& text, int width) {
   return util::Centraliza(text, static_cast<unsigned char>(width));
 }
 
-class Columns : public ::testing::TestWithParam<ColumnCase> {};
+class ColumnsTest : public ::testing::TestWithParam<ColumnCase> {};
 
-TEST_P(Columns, GiveTheExpectedText) {
+TEST_P(ColumnsTest, GiveTheExpectedText) {
   const ColumnCase& c = GetParam();
   EXPECT_EQ(c.helper(c.text, c.width), c.expected);
 }
 
 const std::string kTitle = "RECIBO SAIDA NUMERARIO";  // 22 characters
 
-INSTANTIATE_TEST_SUITE_P(Helpers, Columns,
+INSTANTIATE_TEST_SUITE_P(Helpers, ColumnsTest,
                          ::testing::Values(ColumnCase{"AjustaZeroPads", util::AjustaZero, "7", 4, "0007"},
                                            ColumnCase{"AjustaZeroKeepsFirst", util::AjustaZero, "123456", 4, "1234"},
                                            ColumnCase{"AjustaZeroEmpty", util::AjustaZero, "", 2, "00"},
@@ -63,7 +63,7 @@ INSTANTIATE_TEST_SUITE_P(Helpers, Columns,
                                            ColumnCase{"ReplicateNegative", util::Replicate, "-", -5, ""}),
                          [](const ::testing::TestParamInfo<ColumnCase>& info) { return info.param.name; });
 
-TEST(Columns, EveryReceiptLineIs48Wide) {
+TEST(ColumnsTest, EveryReceiptLineIs48Wide) {
   const std::vector<std::string> texts = {"", "X", "SAIDA DE NUMERARIO - SANGRIA", std::string(60, 'A')};
   for (const auto& text : texts) {
     EXPECT_EQ(util::Centraliza(text, 48).size(), 48u) << text;

@@ -21,7 +21,7 @@ using platform::mrNone;
 using platform::mrOk;
 using platform::mrYes;
 
-class Presenters : public ::testing::Test {
+class PresentersTest : public ::testing::Test {
  protected:
   void SetUp() override {
     platform::SetDialogLogger([this](const std::string& line) { logged.push_back(line); });
@@ -33,7 +33,7 @@ class Presenters : public ::testing::Test {
   std::vector<std::string> logged;
 };
 
-TEST_F(Presenters, ScriptedRecordsEveryDialogAndAnswersInOrder) {
+TEST_F(PresentersTest, ScriptedRecordsEveryDialogAndAnswersInOrder) {
   auto scripted = std::make_shared<platform::ScriptedPresenter>();
   platform::SetDialogPresenter(scripted);
   scripted->AnswerMany({mrYes, 2});
@@ -63,7 +63,7 @@ TEST_F(Presenters, ScriptedRecordsEveryDialogAndAnswersInOrder) {
   EXPECT_TRUE(logged.empty());
 }
 
-TEST_F(Presenters, ScriptedHookRunsWhileTheDialogIsOpen) {
+TEST_F(PresentersTest, ScriptedHookRunsWhileTheDialogIsOpen) {
   auto scripted = std::make_shared<platform::ScriptedPresenter>();
   platform::SetDialogPresenter(scripted);
   scripted->AnswerMany({mrYes, mrOk});
@@ -77,14 +77,14 @@ TEST_F(Presenters, ScriptedHookRunsWhileTheDialogIsOpen) {
   EXPECT_EQ(scripted->Seen()[1].answer, mrOk);
 }
 
-TEST_F(Presenters, ScriptedHookErrorReachesTheCaller) {
+TEST_F(PresentersTest, ScriptedHookErrorReachesTheCaller) {
   auto scripted = std::make_shared<platform::ScriptedPresenter>();
   platform::SetDialogPresenter(scripted);
   scripted->on_show = [](const platform::RecordedDialog&) { throw std::runtime_error("boom"); };
   EXPECT_THROW(util::TouchMessageDlg("x", 1, mbOK), std::runtime_error);
 }
 
-TEST_F(Presenters, UnattendedNeverBlocksAndLogsOneLine) {
+TEST_F(PresentersTest, UnattendedNeverBlocksAndLogsOneLine) {
   platform::SetDialogPresenter(std::make_shared<platform::UnattendedPresenter>());
   EXPECT_EQ(util::TouchMessageDlg("Confirma\r\nRedu\xE7\xE3o Z?", 3, mbYesNo), mrNo);
   EXPECT_EQ(util::TouchMessageDlg("Data diferente", 1, mbOK), mrOk);
@@ -97,7 +97,7 @@ TEST_F(Presenters, UnattendedNeverBlocksAndLogsOneLine) {
   EXPECT_NE(logged[3].find("Cart\xE3o de D\351bito"), std::string::npos);
 }
 
-TEST_F(Presenters, FailingLoggerDoesNotBreakTheDialog) {
+TEST_F(PresentersTest, FailingLoggerDoesNotBreakTheDialog) {
   platform::SetDialogPresenter(std::make_shared<platform::UnattendedPresenter>());
   platform::SetDialogLogger([](const std::string&) { throw std::runtime_error("disco cheio"); });
   EXPECT_EQ(util::TouchMessageDlg("Confirma?", 3, mbYesNo), mrNo);
@@ -105,7 +105,7 @@ TEST_F(Presenters, FailingLoggerDoesNotBreakTheDialog) {
 
 // The default is the unattended presenter, terminal or not: a host with a
 // person at a terminal installs the terminal presenter itself.
-TEST_F(Presenters, NullRestoresTheUnattendedDefault) {
+TEST_F(PresentersTest, NullRestoresTheUnattendedDefault) {
   platform::SetDialogPresenter(std::make_shared<platform::ScriptedPresenter>());
   platform::SetDialogPresenter(nullptr);
   EXPECT_NE(dynamic_cast<platform::UnattendedPresenter*>(platform::CurrentDialogPresenter().get()), nullptr);
@@ -131,7 +131,7 @@ class SelfReplacing : public platform::DialogPresenter {
   int answer_ = mrNone;
 };
 
-TEST_F(Presenters, PresenterReplacedTwiceDuringItsDialogLivesUntilItEnds) {
+TEST_F(PresentersTest, PresenterReplacedTwiceDuringItsDialogLivesUntilItEnds) {
   int shown = 0;
   platform::SetDialogPresenter(std::make_shared<SelfReplacing>(shown));  // held by nobody else
   EXPECT_EQ(util::TouchMessageDlg("Confirma?", 3, mbYesNo), mrYes);

@@ -6,7 +6,7 @@
 
 namespace {
 
-class Catalogue : public ::testing::Test {
+class CatalogueTest : public ::testing::Test {
  protected:
   util::TMessages messages{{
       "DataDif|Data/Hora da impressora diferente do sistema",
@@ -18,28 +18,28 @@ class Catalogue : public ::testing::Test {
   }};
 };
 
-TEST_F(Catalogue, KeysMatchWithoutRegardToCase) {
+TEST_F(CatalogueTest, KeysMatchWithoutRegardToCase) {
   EXPECT_EQ(messages.Msg("DataDif"), "Data/Hora da impressora diferente do sistema");
   EXPECT_EQ(messages.Msg("Datadif"), messages.Msg("DataDif"));
   EXPECT_EQ(messages.Msg("RELATORIO"), "RELAT\xD3RIO");
 }
 
-TEST_F(Catalogue, TextsKeepTheirBytesAndSpacing) {
+TEST_F(CatalogueTest, TextsKeepTheirBytesAndSpacing) {
   EXPECT_EQ(messages.Msg("V"), "V  A  L  O  R");
   EXPECT_EQ(messages.Msg("Formula"), "a|b");  // split at the first bar only
 }
 
-TEST_F(Catalogue, FirstOfADuplicatedKeyWins) {
+TEST_F(CatalogueTest, FirstOfADuplicatedKeyWins) {
   EXPECT_EQ(messages.Msg("AliqNaoCad"), "Al\xEDquota n\xE3o cadastrada");
   EXPECT_EQ(messages.Msg("aliqnaocad"), "Al\xEDquota n\xE3o cadastrada");
 }
 
-TEST_F(Catalogue, MissingKeyAnswersTheKeyItself) {
+TEST_F(CatalogueTest, MissingKeyAnswersTheKeyItself) {
   EXPECT_EQ(messages.Msg("Promocao"), "Promocao");
   EXPECT_EQ(messages.Msg(""), "");
 }
 
-TEST_F(Catalogue, EntriesKeepTheirOrder) {
+TEST_F(CatalogueTest, EntriesKeepTheirOrder) {
   messages.Add("ErroCom|Erro de comunica\xE7\xE3o");
   ASSERT_EQ(messages.Count(), 7);
   EXPECT_EQ(messages.Entry(0), "DataDif|Data/Hora da impressora diferente do sistema");

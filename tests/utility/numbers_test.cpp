@@ -16,17 +16,17 @@ struct TruncCase {
 
 void PrintTo(const TruncCase& c, std::ostream* os) { *os << c.value; }
 
-class Trunc : public ::testing::TestWithParam<TruncCase> {};
+class TruncTest : public ::testing::TestWithParam<TruncCase> {};
 
 // Exact comparison on purpose: the result must be the same double as the
 // literal the cut decimal stands for.
-TEST_P(Trunc, CutsTheDecimalValueNeverRounds) {
+TEST_P(TruncTest, CutsTheDecimalValueNeverRounds) {
   const TruncCase& c = GetParam();
   EXPECT_EQ(util::Trunc2(c.value), c.trunc2) << c.value;
   EXPECT_EQ(util::Trunc3(c.value), c.trunc3) << c.value;
 }
 
-INSTANTIATE_TEST_SUITE_P(Money, Trunc,
+INSTANTIATE_TEST_SUITE_P(Money, TruncTest,
                          ::testing::Values(TruncCase{1.15 * 3, 3.45, 3.45},  // 3.4499999999999997 in binary
                                            TruncCase{0.3333, 0.33, 0.333}, TruncCase{2.675, 2.67, 2.675},
                                            TruncCase{19.999, 19.99, 19.999},

@@ -16,7 +16,7 @@ using platform::mrNo;
 using platform::mrOk;
 using platform::mrYes;
 
-class Terminal : public ::testing::Test {
+class TerminalTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_EQ(pipe(in_), 0);
@@ -70,21 +70,21 @@ struct YesNoCase {
 
 void PrintTo(const YesNoCase& c, std::ostream* os) { *os << c.name; }
 
-class TerminalYesNo : public Terminal, public ::testing::WithParamInterface<YesNoCase> {};
+class TerminalYesNoTest : public TerminalTest, public ::testing::WithParamInterface<YesNoCase> {};
 
-TEST_P(TerminalYesNo, AnswersTheQuestion) {
+TEST_P(TerminalYesNoTest, AnswersTheQuestion) {
   EXPECT_EQ(Ask(Typed(GetParam().keys), "Confirma Redu\xE7\xE3o Z?", mbYesNo), GetParam().expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Keys, TerminalYesNo,
+    Keys, TerminalYesNoTest,
     ::testing::Values(YesNoCase{"LowerS", "s\n", mrYes}, YesNoCase{"UpperY", "Y\n", mrYes},
                       YesNoCase{"UpperNWithCrLf", "N\r\n", mrNo}, YesNoCase{"InvalidThenN", "talvez\n\nn\n", mrNo},
                       YesNoCase{"EndOfInput", "", mrNo}, YesNoCase{"LineWithoutEnd", "s", mrYes},
                       YesNoCase{"OnlyNoise", std::string(200, 'x') + "\nq\nq\nq\nq\nq\nq\nq\nq\nq\nq\ns\n", mrNo}),
     [](const ::testing::TestParamInfo<YesNoCase>& info) { return info.param.name; });
 
-TEST_F(Terminal, ShowsTheTextInUtf8WithItsTypeAndReasksOnNonsense) {
+TEST_F(TerminalTest, ShowsTheTextInUtf8WithItsTypeAndReasksOnNonsense) {
   EXPECT_EQ(Ask(Typed("x\ns\n"), "Confirma Redu\xE7\xE3o Z?", mbYesNo), mrYes);
   const std::string screen = Screen();
   EXPECT_NE(screen.find("CONFIRMACAO"), std::string::npos);
@@ -94,19 +94,19 @@ TEST_F(Terminal, ShowsTheTextInUtf8WithItsTypeAndReasksOnNonsense) {
   EXPECT_TRUE(logged.empty());
 }
 
-TEST_F(Terminal, OkWaitsForEnterAndEndOfInputIsLogged) {
+TEST_F(TerminalTest, OkWaitsForEnterAndEndOfInputIsLogged) {
   EXPECT_EQ(Ask(Typed("\n"), "Impressora sem papel", mbOK, platform::mtError), mrOk);
   EXPECT_NE(Screen().find("ERRO"), std::string::npos);
   EXPECT_TRUE(logged.empty());
 }
 
-TEST_F(Terminal, EndOfInputAnswersLikeNobodyIsThere) {
+TEST_F(TerminalTest, EndOfInputAnswersLikeNobodyIsThere) {
   EXPECT_EQ(Ask(Typed(""), "Data diferente", mbOK, platform::mtError), mrOk);
   ASSERT_EQ(logged.size(), 1u);
   EXPECT_EQ(logged[0], "Dialogo sem operador: Data diferente -> OK");
 }
 
-TEST_F(Terminal, NoticeReadsNothing) {
+TEST_F(TerminalTest, NoticeReadsNothing) {
   platform::TerminalPresenter presenter = Typed("s\n");
   platform::DialogRequest notice;
   notice.text = "Aguarde";
@@ -124,11 +124,13 @@ struct ChoiceCase {
 
 void PrintTo(const ChoiceCase& c, std::ostream* os) { *os << c.name; }
 
-class TerminalChoice : public Terminal, public ::testing::WithParamInterface<ChoiceCase> {};
+class TerminalChoiceTest : public TerminalTest, public ::testing::WithParamInterface<ChoiceCase> {};
 
-TEST_P(TerminalChoice, PicksTheOption) { EXPECT_EQ(Typed(GetParam().keys).Choose(NetworkForm()), GetParam().expected); }
+TEST_P(TerminalChoiceTest, PicksTheOption) {
+  EXPECT_EQ(Typed(GetParam().keys).Choose(NetworkForm()), GetParam().expected);
+}
 
-INSTANTIATE_TEST_SUITE_P(Keys, TerminalChoice,
+INSTANTIATE_TEST_SUITE_P(Keys, TerminalChoiceTest,
                          ::testing::Values(ChoiceCase{"Other", "2\n", 2}, ChoiceCase{"TecBan", " 1 \n", 1},
                                            ChoiceCase{"Quit", "9\n", 9}, ChoiceCase{"EscWord", "ESC\n", 9},
                                            ChoiceCase{"EscByte", "\x1B\n", 9},
@@ -137,7 +139,7 @@ INSTANTIATE_TEST_SUITE_P(Keys, TerminalChoice,
                                            ChoiceCase{"EndOfInput", "", 0}),
                          [](const ::testing::TestParamInfo<ChoiceCase>& info) { return info.param.name; });
 
-TEST_F(Terminal, ChoiceMenuListsEveryWayOut) {
+TEST_F(TerminalTest, ChoiceMenuListsEveryWayOut) {
   EXPECT_EQ(Typed("2\n").Choose(NetworkForm()), 2);
   const std::string screen = Screen();
   for (const char* line : {"Cart\xC3\xA3o de D\xC3\251bito", "Escolha a Rede Desejada", "1 - TecBan\n",
@@ -146,7 +148,7 @@ TEST_F(Terminal, ChoiceMenuListsEveryWayOut) {
   }
 }
 
-TEST_F(Terminal, ClosedScreenDoesNotKillTheProcess) {
+TEST_F(TerminalTest, ClosedScreenDoesNotKillTheProcess) {
   close(out_[0]);
   out_[0] = -1;
   EXPECT_EQ(Ask(Typed("s\n"), "Confirma?", mbYesNo), mrYes);

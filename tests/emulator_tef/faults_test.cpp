@@ -117,9 +117,9 @@ TEST(Stop, ExitAfterServesThatManyRequests) {
   EXPECT_EQ(manager.wait_exit(), 0);
 }
 
-class StopSignal : public ::testing::TestWithParam<int> {};
+class StopSignalTest : public ::testing::TestWithParam<int> {};
 
-TEST_P(StopSignal, EndsCleanlyAndRemovesThePidFile) {
+TEST_P(StopSignalTest, EndsCleanlyAndRemovesThePidFile) {
   TefRoot root;
   const fs::path pidfile = root.path() / "manager.pid";
   ManagerProcess manager(root.path(), {"--pidfile", pidfile.string()});
@@ -132,7 +132,7 @@ TEST_P(StopSignal, EndsCleanlyAndRemovesThePidFile) {
   EXPECT_FALSE(fs::exists(pidfile));
 }
 
-INSTANTIATE_TEST_SUITE_P(Signals, StopSignal, ::testing::Values(SIGTERM, SIGINT));
+INSTANTIATE_TEST_SUITE_P(Signals, StopSignalTest, ::testing::Values(SIGTERM, SIGINT));
 
 TEST(Stop, DuringADelayStillFinishesTheRequest) {
   TefRoot root;

@@ -45,9 +45,9 @@ TEST(TefManagerStart, UnwritableRootIsNotTakenForAnotherManager) {
   EXPECT_EQ(log.find("outro gerenciador"), std::string::npos) << log;
 }
 
-class AtvProbe : public ::testing::TestWithParam<const char*> {};
+class AtvProbeTest : public ::testing::TestWithParam<const char*> {};
 
-TEST_P(AtvProbe, IsAcknowledgedWithTheEchoedLinesAndNotAnswered) {
+TEST_P(AtvProbeTest, IsAcknowledgedWithTheEchoedLinesAndNotAnswered) {
   TefRoot root;
   ManagerProcess manager(root.path(), {"--once"});
   root.write_request({"000-000 = ATV", "001-000 = 0123456789"}, GetParam());
@@ -57,7 +57,7 @@ TEST_P(AtvProbe, IsAcknowledgedWithTheEchoedLinesAndNotAnswered) {
   EXPECT_TRUE(fs::is_empty(root.path() / "req"));
 }
 
-INSTANTIATE_TEST_SUITE_P(RequestNames, AtvProbe, ::testing::Values("intpos.001", "INTPOS.001"));
+INSTANTIATE_TEST_SUITE_P(RequestNames, AtvProbeTest, ::testing::Values("intpos.001", "INTPOS.001"));
 
 struct SaleCase {
   const char* root_name;
@@ -69,9 +69,9 @@ struct SaleCase {
 
 void PrintTo(const SaleCase& c, std::ostream* os) { *os << c.root_name << "/" << c.expected_network; }
 
-class CardSale : public ::testing::TestWithParam<SaleCase> {};
+class CardSaleTest : public ::testing::TestWithParam<SaleCase> {};
 
-TEST_P(CardSale, IsAnsweredAfterItsAcknowledgementWithAQuotedVoucher) {
+TEST_P(CardSaleTest, IsAnsweredAfterItsAcknowledgementWithAQuotedVoucher) {
   const auto& c = GetParam();
   TefRoot root(c.root_name);
   ManagerProcess manager(root.path());
@@ -116,7 +116,7 @@ TEST_P(CardSale, IsAnsweredAfterItsAcknowledgementWithAQuotedVoucher) {
   EXPECT_EQ(root.state_of(answer["012-000"]), "PENDENTE");
 }
 
-INSTANTIATE_TEST_SUITE_P(Networks, CardSale,
+INSTANTIATE_TEST_SUITE_P(Networks, CardSaleTest,
                          ::testing::Values(SaleCase{"tef_dial", "", "", "REDECARD", "CARTAO DE DEBITO"},
                                            SaleCase{"tef_disc", "", "011-000 = 10", "TECBAN", "CARTAO DE CREDITO"},
                                            SaleCase{"tef_dial", "010-000 = CIELO", "011-000 = 20", "CIELO",

@@ -15,7 +15,7 @@
 namespace tef_test {
 namespace {
 
-class Transactions : public ::testing::Test {
+class TransactionsTest : public ::testing::Test {
  protected:
   Fields sale(const std::string& amount = "1234") {
     return root.transaction({"000-000 = CRT", "001-000 = " + next_id(), "003-000 = " + amount});
@@ -68,9 +68,9 @@ struct SettleCase {
 
 void PrintTo(const SettleCase& c, std::ostream* os) { *os << c.name; }
 
-class Settling : public Transactions, public ::testing::WithParamInterface<SettleCase> {};
+class SettlingTest : public TransactionsTest, public ::testing::WithParamInterface<SettleCase> {};
 
-TEST_P(Settling, NeverConfirmsAndUndoesTheSameTransaction) {
+TEST_P(SettlingTest, NeverConfirmsAndUndoesTheSameTransaction) {
   const auto& c = GetParam();
   const auto sold = sale();
   std::string refusal;
@@ -91,7 +91,7 @@ TEST_P(Settling, NeverConfirmsAndUndoesTheSameTransaction) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Sequences, Settling,
+    Sequences, SettlingTest,
     ::testing::Values(
         SettleCase{"Confirm", {"CNF"}, false, "CONFIRMADA", ""},
         SettleCase{"ConfirmByFinalisation", {"CNF"}, true, "CONFIRMADA", ""},
@@ -101,12 +101,12 @@ INSTANTIATE_TEST_SUITE_P(
         SettleCase{"ConfirmAfterUndo", {"NCN", "CNF"}, false, "DESFEITA", "recusada: transacao desfeita"}),
     [](const auto& info) { return info.param.name; });
 
-TEST_F(Transactions, UnknownTransactionIsAcknowledgedAndJournaled) {
+TEST_F(TransactionsTest, UnknownTransactionIsAcknowledgedAndJournaled) {
   settle("CNF", {{"010-000", "REDECARD"}, {"012-000", "424242"}, {"027-000", "none"}});
   EXPECT_NE(root.journal().find("nota=transacao nao encontrada"), std::string::npos);
 }
 
-TEST_F(Transactions, CancellationIsAnsweredWithItsVoucherAndAwaitsConfirmation) {
+TEST_F(TransactionsTest, CancellationIsAnsweredWithItsVoucherAndAwaitsConfirmation) {
   const auto sold = sale();
   settle("CNF", sold);
   const std::string id = std::to_string(1000000000 + ids_ + 1);
@@ -134,7 +134,7 @@ TEST_F(Transactions, CancellationIsAnsweredWithItsVoucherAndAwaitsConfirmation) 
   EXPECT_EQ(root.state_of(answer["012-000"]), "CONFIRMADA");
 }
 
-TEST_F(Transactions, UndoneCancellationGivesTheSaleItsStateBack) {
+TEST_F(TransactionsTest, UndoneCancellationGivesTheSaleItsStateBack) {
   const auto sold = sale();
   settle("CNF", sold);
   const auto cancellation = cancel(sold, "1234");
@@ -154,9 +154,9 @@ struct RefusalCase {
 
 void PrintTo(const RefusalCase& c, std::ostream* os) { *os << c.name; }
 
-class CancellationRefused : public Transactions, public ::testing::WithParamInterface<RefusalCase> {};
+class CancellationRefusedTest : public TransactionsTest, public ::testing::WithParamInterface<RefusalCase> {};
 
-TEST_P(CancellationRefused, IsDeclinedWithoutVoucher) {
+TEST_P(CancellationRefusedTest, IsDeclinedWithoutVoucher) {
   const auto& c = GetParam();
   auto sold = sale();
   if (std::string(c.before) == "CNC") {
@@ -181,7 +181,7 @@ TEST_P(CancellationRefused, IsDeclinedWithoutVoucher) {
   EXPECT_EQ(root.state_of(answer["012-000"]), "NEGADA");
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, CancellationRefused,
+INSTANTIATE_TEST_SUITE_P(Cases, CancellationRefusedTest,
                          ::testing::Values(
                              // The refused cancellation is still the client's next transaction:
                              // the sale it left pending is undone by the manager.
@@ -244,7 +244,7 @@ struct StartCase {
 
 void PrintTo(const StartCase& c, std::ostream* os) { *os << c.name; }
 
-class AtStart : public Transactions, public ::testing::WithParamInterface<StartCase> {
+class AtStartTest : public TransactionsTest, public ::testing::WithParamInterface<StartCase> {
  protected:
   // A card sale approved and acknowledged whose answer ends as `fate`, the
   // manager then stopped (killed, for an answer never written).
@@ -285,7 +285,7 @@ class AtStart : public Transactions, public ::testing::WithParamInterface<StartC
 // again by the client's recovery); one whose answer never reached the
 // client (never written, or still in "resp") is undone by the manager
 // itself, and the journal says so. A settled transaction is never touched.
-TEST_P(AtStart, TheManagerUndoesOnlyAnswersThatNeverReachedTheClient) {
+TEST_P(AtStartTest, TheManagerUndoesOnlyAnswersThatNeverReachedTheClient) {
   const auto& c = GetParam();
   const auto confirmed = sale("100");
   settle("CNF", confirmed);
@@ -327,7 +327,7 @@ TEST_P(AtStart, TheManagerUndoesOnlyAnswersThatNeverReachedTheClient) {
   EXPECT_EQ(count(root.journal(), "desfeita pelo gerenciador"), *c.note ? 1 : 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Transactions, AtStart,
+INSTANTIATE_TEST_SUITE_P(TransactionsTest, AtStartTest,
                          ::testing::Values(StartCase{"AnswerTaken", AnswerFate::Taken, "PENDENTE", ""},
                                            StartCase{"AnswerLeftInResp", AnswerFate::LeftInResp, "DESFEITA",
                                                      "pendente na partida, resposta nao retirada"},
@@ -337,7 +337,7 @@ INSTANTIATE_TEST_SUITE_P(Transactions, AtStart,
 
 // A taken answer left pending at start is still undone when the client
 // starts another transaction without deciding it.
-TEST_F(Transactions, TakenAnswerLeftPendingAtStartIsUndoneAtTheNextTransaction) {
+TEST_F(TransactionsTest, TakenAnswerLeftPendingAtStartIsUndoneAtTheNextTransaction) {
   const auto taken = sale("300");
   ASSERT_EQ(manager.stop(SIGTERM), 0);
   ManagerProcess restarted{root.path()};
@@ -350,7 +350,7 @@ TEST_F(Transactions, TakenAnswerLeftPendingAtStartIsUndoneAtTheNextTransaction) 
       << root.journal();
 }
 
-TEST_F(Transactions, PendingApprovalIsUndoneAtTheClientsNextTransaction) {
+TEST_F(TransactionsTest, PendingApprovalIsUndoneAtTheClientsNextTransaction) {
   const auto first = sale("100");
   const auto second = sale("250");
   EXPECT_EQ(root.state_of(first.at("012-000")), "DESFEITA");
@@ -370,7 +370,7 @@ TEST_F(Transactions, PendingApprovalIsUndoneAtTheClientsNextTransaction) {
 // A cancellation left pending is undone like any approval, which gives its
 // sale back; the sale a new cancellation names is left to that
 // cancellation.
-TEST_F(Transactions, PendingCancellationUndoneByTheManagerGivesTheSaleBack) {
+TEST_F(TransactionsTest, PendingCancellationUndoneByTheManagerGivesTheSaleBack) {
   const auto sold = sale("1234");
   settle("CNF", sold);
   const auto cancellation = cancel(sold, "1234");
@@ -388,7 +388,7 @@ TEST_F(Transactions, PendingCancellationUndoneByTheManagerGivesTheSaleBack) {
 // A client that never got its cancellation's answer asks again: the first,
 // still pending, is undone by the manager and the second cancels the sale,
 // once.
-TEST_F(Transactions, CancellationAskedAgainReplacesTheOneLeftPending) {
+TEST_F(TransactionsTest, CancellationAskedAgainReplacesTheOneLeftPending) {
   const auto sold = sale("1234");
   settle("CNF", sold);
   const auto lost = cancel(sold, "1234");
@@ -498,7 +498,7 @@ TEST(Journal, OlderTransactionIsLookedUpWhenARequestNamesIt) {
 // An undone cancellation gives its sale back as it was, pending; read back
 // after a restart, that sale is still known and undone at the client's
 // next transaction, as it would have been without the restart.
-TEST_F(Transactions, SaleGivenBackByAnUndoneCancellationIsKnownAfterARestart) {
+TEST_F(TransactionsTest, SaleGivenBackByAnUndoneCancellationIsKnownAfterARestart) {
   const auto sold = sale("1234");
   cancel(sold, "1234");
   const auto other = sale("500");  // undoes the cancellation: the sale is pending again
