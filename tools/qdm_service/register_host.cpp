@@ -112,6 +112,15 @@ std::string SwedaDayFlag() {
   return answer.substr(20, 1);
 }
 
+// The amount in `width` digits at `at` (0-based) of a printer's answer;
+// empty when the answer is short or the field holds anything else.
+std::optional<long long> DigitsAt(const std::string& answer, std::size_t at, std::size_t width) {
+  if (answer.size() < at + width) return std::nullopt;
+  const std::string digits = answer.substr(at, width);
+  if (digits.find_first_not_of("0123456789") != std::string::npos) return std::nullopt;
+  return std::stoll(digits);
+}
+
 // The day figure of the totals reading (`Leitura_Totais`) of the makers
 // that answer it in fixed fields: amounts in cents at 1-based positions,
 // added or taken, that a closed coupon raises and a cancelled one leaves
@@ -254,9 +263,9 @@ std::optional<long long> RegisterHost::DayFigure() {
   if (!read || slots.size() < kName + kDigits) return std::nullopt;
   long long sum = 0;
   for (std::size_t at = 0; at + kName + kDigits <= slots.size(); at += kSlot) {
-    const std::string digits = slots.substr(at + kName, kDigits);
-    if (digits.find_first_not_of("0123456789") != std::string::npos) return std::nullopt;
-    sum += std::stoll(digits);
+    const std::optional<long long> amount = DigitsAt(slots, at + kName, kDigits);
+    if (!amount) return std::nullopt;
+    sum += *amount;
   }
   return sum;
 }
@@ -279,10 +288,9 @@ std::optional<long long> RegisterHost::TotalsFigure() {
   long long figure = 0;
   for (const DayField& field : reading->fields) {
     if (field.width == 0) continue;
-    if (answer.size() < field.at - 1 + field.width) return std::nullopt;
-    const std::string digits = answer.substr(field.at - 1, field.width);
-    if (digits.find_first_not_of("0123456789") != std::string::npos) return std::nullopt;
-    figure += field.sign * std::stoll(digits);
+    const std::optional<long long> amount = DigitsAt(answer, field.at - 1, field.width);
+    if (!amount) return std::nullopt;
+    figure += field.sign * *amount;
   }
   return figure;
 }
