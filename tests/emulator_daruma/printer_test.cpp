@@ -77,6 +77,29 @@ TEST_P(PrinterTest, CouponCycleOfTheModel) {
   EXPECT_EQ(Command(type8() ? 0xF3 : 0xC9, Byte(0xFF)), ":E01");
 }
 
+// The totals reading's day sales (positions 21 to 34, after ":0" and the
+// grand total) move with a coupon's closing only, and back with the
+// cancellation of the coupon closed last.
+TEST_P(PrinterTest, TheDaysSalesMoveOnlyWithAClosedCoupon) {
+  const auto day_sales = [this] {
+    const std::string totals = Command(0xF0);
+    EXPECT_EQ(totals.substr(0, 2), ":0");
+    return totals.substr(20, 14);
+  };
+  const std::string none(14, '0');
+  ASSERT_EQ(Command(0xC8), ":0000001");
+  ASSERT_EQ(Sale("A", "000001000"), ":0001");
+  EXPECT_EQ(day_sales(), none);
+  ASSERT_EQ(Command(0xCE), ":0000001");
+  EXPECT_EQ(day_sales(), none);
+  ASSERT_EQ(Command(0xC8), ":0000002");
+  ASSERT_EQ(Sale("A", "000001000"), ":0001");
+  ASSERT_EQ(CloseCoupon(1000), ":0000002");
+  EXPECT_EQ(day_sales(), "00000000001000");
+  ASSERT_EQ(Command(0xCE), ":0000002");
+  EXPECT_EQ(day_sales(), none);
+}
+
 TEST_P(PrinterTest, RefusedCommandChangesNothing) {
   const std::string tape_before = printer.TapeText();
   EXPECT_EQ(Sale("A", "000001000"), ":E10");  // no coupon

@@ -98,6 +98,32 @@ TEST_P(PrinterTest, CouponDataStateAndIdentityByPosition) {
   EXPECT_EQ(Send("17"), ".+P005}");
 }
 
+// The coupon data's day gross (36-49) grows with each item sold; the day's
+// cancellations (50-63) take back a cancelled coupon: the gross less the
+// cancellations moves with a closed coupon only.
+TEST_P(PrinterTest, TheDaysGrossLessItsCancellationsMovesWithAClosedCoupon) {
+  const auto net = [this] {
+    const std::string data = Send("27");
+    EXPECT_EQ(data.substr(0, 3), ".+C");
+    return std::stoll(data.substr(35, 14)) - std::stoll(data.substr(49, 14));
+  };
+  const std::string item = "0000000000001"
+                           "0001000"
+                           "000000250"
+                           "000000000250" +
+                           std::string(24, 'A') + "T01" + std::string(40, ' ');
+  ASSERT_EQ(Send("17"), ".+P000}");
+  ASSERT_EQ(Send("01", item), ".+P000}");
+  EXPECT_EQ(Send("27").substr(35, 14), "00000000000250");  // the gross, the coupon open
+  ASSERT_EQ(Send("05"), ".+P000}");
+  EXPECT_EQ(net(), 0);
+  ASSERT_EQ(Send("17"), ".+P000}");
+  ASSERT_EQ(Send("01", item), ".+P000}");
+  ASSERT_EQ(Send("10", "01000000000250"), ".+P000}");
+  ASSERT_EQ(Send("12"), ".+P000}");
+  EXPECT_EQ(net(), 250);
+}
+
 TEST_P(PrinterTest, TablesAreProgrammedOnlyBetweenAReductionAndTheDaysFirstMovement) {
   const std::string w = GetParam() >= 5 ? "S" : "";
   EXPECT_EQ(Send("38", "N&TOTALIZ       +Suprimento    "), ".+P000}");

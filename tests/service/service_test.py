@@ -816,6 +816,99 @@ class SalesOnTheirOwnService(HomeTest):
             self.assertEqual(s.stop(), 0)
 
 
+def cut_after_opening(home, key):
+    """Cuts the journal back to what a power failure right after the printer
+    opened the key's coupon leaves: the key's lines up to the one that
+    journaled its coupon's number, none after it."""
+    path = os.path.join(home, "qdm_service_vendas.jrn")
+    with open(path, encoding="cp1252") as f:
+        lines = f.readlines()
+    kept, opened = [], False
+    for line in lines:
+        record = json.loads(line)
+        if record["k"] == key:
+            if opened:
+                continue
+            opened = "p" in record and json.loads(record["p"])["cupom"]["numero"] is not None
+        kept.append(line)
+    if not opened:
+        raise AssertionError("the journal never saw the coupon of %s opened" % key)
+    with open(path, "w", encoding="cp1252") as f:
+        f.writelines(kept)
+
+
+class PowerCutOnEveryMaker(HomeTest):
+    """A sale cut between the printer's closing of its coupon and the
+    journal's line for it is done: the printer's day figure moved. One cut
+    with its coupon opened and not closed is cancelled: the figure did not."""
+
+    # Each maker's printer and how its coupon is left not closed: the Sweda
+    # printer answers the closing busy, and the power fails while the
+    # driver asks again (the start cancels the coupon left open); the
+    # Daruma printer refuses the closing, and the sale cancels its coupon.
+    MAKERS = [(3, {"SERSWEDA_FAULT": "12SN:P006:-1"}, b"\x1b.12SN"), (7, {"FS345_FAULT": "F3:31:1"}, None)]
+
+    def test_a_coupon_closed_before_the_cut_stands_and_one_left_open_does_not(self):
+        for tipo, fault, cut_at in self.MAKERS:
+            with self.subTest(tipo=tipo):
+                home = os.path.join(self.home, str(tipo))
+                s = Service(home, "--sem-cartao", "--tipo", str(tipo))
+                try:
+                    self.assertEqual(s.call("POST", "/v1/vendas", json=sale("antes-%d" % tipo)).status_code, 200)
+                    closed = s.call("POST", "/v1/vendas", json=sale("fechada-%d" % tipo)).json()
+                    self.assertEqual(closed["cupom"]["estado"], "fechado")
+                finally:
+                    self.assertEqual(s.stop(), 0)
+                s = Service(home, "--sem-cartao", "--tipo", str(tipo), env=fault)
+                before = tape(home)
+                log = os.path.join(home, "impdebug.txt")
+                logged = os.path.getsize(log) if os.path.exists(log) else 0
+                try:
+                    r = s.call("POST", "/v1/vendas?espera=0" if cut_at else "/v1/vendas", json=sale("aberta-%d" % tipo))
+                    self.assertEqual(r.status_code, 202 if cut_at else 422, r.text)
+                    if cut_at:
+                        self.wait_for(log, logged, cut_at)
+                finally:
+                    if cut_at:
+                        os.killpg(s.proc.pid, signal.SIGKILL)
+                        s.proc.wait()
+                        s.proc.stdout.close()
+                        s.log.close()
+                    else:
+                        self.assertEqual(s.stop(), 0)
+                cut_after_opening(home, "fechada-%d" % tipo)
+                cut_after_opening(home, "aberta-%d" % tipo)
+                s = Service(home, "--sem-cartao", "--tipo", str(tipo))
+                try:
+                    known = s.call("GET", "/v1/vendas/fechada-%d" % tipo).json()
+                    self.assertEqual(known["estado"], "reconciliada")
+                    self.assertTrue(known["venda"]["concluida"])
+                    self.assertEqual(known["venda"]["cupom"], closed["cupom"])
+                    self.assertIn(closed["cupom"]["numero"], before)
+                    left = s.call("GET", "/v1/vendas/aberta-%d" % tipo).json()["venda"]
+                    self.assertFalse(left["concluida"])
+                    self.assertEqual(left["cupom"]["estado"], "cancelado")
+                    self.assertIn("CANCELADO", tape(home)[len(before):])
+                    printed = tape(home)
+                    retry = s.call("POST", "/v1/vendas", json=sale("fechada-%d" % tipo))
+                    self.assertEqual(retry.status_code, 200, retry.text)
+                    self.assertEqual(retry.json(), known["venda"])
+                    self.assertEqual(tape(home), printed)
+                finally:
+                    self.assertEqual(s.stop(), 0)
+
+    def wait_for(self, path, offset, text):
+        """Waits until `text` is written to `path` past `offset`."""
+        end = time.monotonic() + CALL_BOUND
+        while time.monotonic() < end:
+            if os.path.exists(path):
+                with open(path, "rb") as f:
+                    f.seek(offset)
+                    if text in f.read():
+                        return
+            time.sleep(0.05)
+        self.fail("%r never reached %s" % (text, path))
+
 def main():
     global SERVICE, OPENAPI
     parser = argparse.ArgumentParser()

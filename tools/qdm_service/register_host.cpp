@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <stdexcept>
 #include <cstdlib>
@@ -111,6 +112,38 @@ std::string SwedaDayFlag() {
   return answer.substr(20, 1);
 }
 
+// The amount in `width` digits at `at` (0-based) of a printer's answer;
+// empty when the answer is short or the field holds anything else.
+std::optional<long long> DigitsAt(const std::string& answer, std::size_t at, std::size_t width) {
+  if (answer.size() < at + width) return std::nullopt;
+  const std::string digits = answer.substr(at, width);
+  if (digits.find_first_not_of("0123456789") != std::string::npos) return std::nullopt;
+  return std::stoll(digits);
+}
+
+// The day figure of the totals reading (`Leitura_Totais`) of the makers
+// that answer it in fixed fields: amounts in cents at 1-based positions,
+// added or taken, that a closed coupon raises and a cancelled one leaves
+// where it was.
+struct DayField {
+  std::size_t at = 0, width = 0;
+  int sign = 1;
+};
+struct DayReading {
+  bool (*maker)(int);
+  const char* begins;  // what an answer carrying the totals begins with
+  std::array<DayField, 3> fields;
+};
+constexpr DayReading kDayReadings[] = {
+    // Sweda "27": the day's gross (36-49) grows with each item sold, the
+    // day's cancellations (50-63) and discounts (64-77) take back what a
+    // cancelled coupon or item and a discount did not sell.
+    {IsSweda, ".+C", {{{36, 14, 1}, {50, 14, -1}, {64, 14, -1}}}},
+    // Daruma 0xF0: after the grand total (3-20), the day's sales (21-34),
+    // raised at a coupon's closing, lowered by its cancellation.
+    {IsDaruma, ":0", {{{21, 14, 1}}}},
+};
+
 // The emulated Sweda printers keep their memory and tape in the home, as
 // the register program's do (the Bematech printer's are set by the
 // session, the Daruma printer's by the shop's till setup).
@@ -212,8 +245,9 @@ QdmVenda::StartResult RegisterHost::Restart() {
   return started;
 }
 
-std::optional<long long> RegisterHost::DayPayments() {
-  if (!printer_started_ || !IsBematech(tipo())) return std::nullopt;
+std::optional<long long> RegisterHost::DayFigure() {
+  if (!printer_started_) return std::nullopt;
+  if (!IsBematech(tipo())) return TotalsFigure();
   // Variable 32: a slot of 56 bytes per method, its name (16), the day's
   // amount (20 digits) and the coupon's (20).
   constexpr std::size_t kSlot = 56, kName = 16, kDigits = 20;
@@ -229,11 +263,36 @@ std::optional<long long> RegisterHost::DayPayments() {
   if (!read || slots.size() < kName + kDigits) return std::nullopt;
   long long sum = 0;
   for (std::size_t at = 0; at + kName + kDigits <= slots.size(); at += kSlot) {
-    const std::string digits = slots.substr(at + kName, kDigits);
-    if (digits.find_first_not_of("0123456789") != std::string::npos) return std::nullopt;
-    sum += std::stoll(digits);
+    const std::optional<long long> amount = DigitsAt(slots, at + kName, kDigits);
+    if (!amount) return std::nullopt;
+    sum += *amount;
   }
   return sum;
+}
+
+std::optional<long long> RegisterHost::TotalsFigure() {
+  const DayReading* reading = nullptr;
+  for (const DayReading& r : kDayReadings)
+    if (r.maker(tipo())) reading = &r;
+  if (!reading) return std::nullopt;
+  Observation seen;
+  std::string answer;
+  const bool read = observer_.Run(
+      [&] {
+        if (!Qdm00000::Leitura_Totais(false, true)) return false;
+        answer = Qdm00000::RetornoImpFiscal("", true);
+        return true;
+      },
+      seen);
+  if (!read || answer.rfind(reading->begins, 0) != 0) return std::nullopt;
+  long long figure = 0;
+  for (const DayField& field : reading->fields) {
+    if (field.width == 0) continue;
+    const std::optional<long long> amount = DigitsAt(answer, field.at - 1, field.width);
+    if (!amount) return std::nullopt;
+    figure += field.sign * *amount;
+  }
+  return figure;
 }
 
 void RegisterHost::RequirePrinterForSale() {

@@ -91,11 +91,12 @@ class RegisterHost {
   QdmVenda::StartResult Restart();
   // The sale module's till, on the register's configuration.
   QdmVenda::Till& till() { return *till_; }
-  // The day's amounts the printer took in every payment method, summed
-  // (cents); known on the Bematech printers, whose coupon cancellation
-  // gives its payments back: a sale's coupon closed moves it, a coupon
-  // cancelled does not.
-  std::optional<long long> DayPayments();
+  // The printer's figure of the day (cents) that a sale's coupon closed
+  // raises and a coupon cancelled leaves where it was: on the Bematech
+  // printers the day's amounts of every payment method, summed; on the
+  // Sweda printers the day's gross less its cancellations and discounts;
+  // on the Daruma printers the day's sales. Empty when not read.
+  std::optional<long long> DayFigure();
   // Raises the problem that keeps a sale from the printer: not started,
   // a past fiscal day's Z reduction due.
   void RequirePrinterForSale();
@@ -125,6 +126,9 @@ class RegisterHost {
   void StartPrinter();
   void StartDisplay();
   void StartReader();
+  // DayFigure from the totals reading, on the makers that answer it in
+  // fixed fields.
+  std::optional<long long> TotalsFigure();
 
   DeviceOptions options_;
   EventHub& events_;

@@ -18,9 +18,9 @@ namespace {
 using QdmVenda::CardState;
 using QdmVenda::CouponState;
 
-// The journal's note of the printer's day before a sale (not part of the
-// answers).
-constexpr const char* kDayPayments = "_pagamentosDoDia";
+// The journal's note of the printer's day figure before a sale (not part
+// of the answers). The name stays as journals already written carry it.
+constexpr const char* kDayFigure = "_pagamentosDoDia";
 
 std::string Utf8(const std::string& text) { return platform::Cp1252ToUtf8(text); }
 
@@ -119,7 +119,7 @@ Json KeyJson(const SaleJournal::Entry& entry) {
   } else {
     body["estado"] = "em_andamento";
     body["venda"] = Parsed(entry.progress);
-    body["venda"].erase(kDayPayments);
+    body["venda"].erase(kDayFigure);
   }
   if (!entry.begun.empty()) body["inicio"] = entry.begun;
   return body;
@@ -153,14 +153,15 @@ const char* LedgerCardState(const std::string& network, const std::string& docum
 // none printed.
 Json Reconciled(const SaleJournal::Entry& entry, std::optional<long long> day_now) {
   Json sale = Parsed(entry.progress);
-  const Json day_before = sale.value(kDayPayments, Json(nullptr));
-  sale.erase(kDayPayments);
+  const Json day_before = sale.value(kDayFigure, Json(nullptr));
+  sale.erase(kDayFigure);
   sale["idVenda"] = entry.key;
   Json& coupon = sale["cupom"];
   if (!coupon.is_object()) coupon = {{"estado", "nao_aberto"}, {"numero", nullptr}};
   bool closed = coupon.value("estado", std::string()) == "fechado";
   // The power failed between the printer's closing and its journal line:
-  // the printer's day says whether the coupon's payments stand.
+  // the printer's day figure, which only a closed coupon raises, says
+  // whether the coupon stands.
   if (!closed && !coupon.value("numero", Json(nullptr)).is_null() && day_before.is_number_integer() && day_now &&
       *day_now > day_before.get<long long>()) {
     closed = true;
@@ -206,7 +207,7 @@ Json SaleDesk::ReconcileKeys() {
   Json done = Json::array();
   if (!host_.printer_started()) return done;
   const std::vector<SaleJournal::Entry> pending = journal_.Pending();
-  const std::optional<long long> day_now = pending.empty() ? std::nullopt : host_.DayPayments();
+  const std::optional<long long> day_now = pending.empty() ? std::nullopt : host_.DayFigure();
   for (const SaleJournal::Entry& entry : pending) {
     const Json sale = Reconciled(entry, day_now);
     journal_.Finish(entry.key, Outcome("reconciliada", sale));
@@ -239,11 +240,11 @@ Work SaleDesk::Sell(SaleOrder order) {
       before.paid = paid;
       before.change = paid - before.total;
     }
-    // What the printer's payment methods took today before the sale: after
-    // a power failure, a sale whose coupon was opened and not journaled as
-    // closed is closed when they moved.
+    // The printer's day figure before the sale: after a power failure, a
+    // sale whose coupon was opened and not journaled as closed is closed
+    // when the figure moved.
     Json begun = SaleJson(order.key, before);
-    if (const std::optional<long long> day = host_.DayPayments()) begun[kDayPayments] = *day;
+    if (const std::optional<long long> day = host_.DayFigure()) begun[kDayFigure] = *day;
     SaleJournal::Entry entry;
     switch (journal_.Begin(order.key, order.canonical, &entry, begun.dump(), Now())) {
       case SaleJournal::Claim::Begun:
@@ -261,11 +262,11 @@ Work SaleDesk::Sell(SaleOrder order) {
     // that cannot be written raises inside the sale, which abandons it.
     QdmVenda::Till& till = host_.till();
     const std::string key = order.key;
-    const Json day = begun.value(kDayPayments, Json(nullptr));
+    const Json day = begun.value(kDayFigure, Json(nullptr));
     till.setup().on_progress = [this, key, day](const QdmVenda::SaleResult& so_far) {
       const Json sale = SaleJson(key, so_far);
       Json journaled = sale;
-      if (!day.is_null()) journaled[kDayPayments] = day;
+      if (!day.is_null()) journaled[kDayFigure] = day;
       journal_.Progress(key, journaled.dump());
       host_.events().Publish("venda", {{"idVenda", key}, {"estado", "em_andamento"}, {"venda", sale}});
     };
