@@ -2,7 +2,7 @@
 // table commands the facade forwards.
 #include <gmock/gmock.h>
 
-#include "datasets.h"
+#include "support/payment_types.h"
 #include "driver_fixture.h"
 
 namespace bematech_test {
@@ -10,6 +10,7 @@ namespace {
 
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
+using testsupport::FillPaymentTypes;
 
 using TotalizerTest = DriverTest;
 
