@@ -3,7 +3,6 @@
 // and the retry question.
 #include <gmock/gmock.h>
 
-#include "support/movements.h"
 #include "driver_fixture.h"
 #include "platform/dialogs/dialogs.h"
 #include "platform/base/sysutils.h"
@@ -16,9 +15,6 @@ using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 using ::testing::Not;
-using testsupport::FillMovements;
-using testsupport::FillPaymentTypes;
-using testsupport::Movement;
 
 const std::string kRetry = "Impressora n\xE3o responde. Imprimir novamente?";
 

@@ -8,7 +8,6 @@
 #include <fstream>
 #include <sstream>
 
-#include "support/movements.h"
 #include "driver_fixture.h"
 #include "platform/base/sysutils.h"
 #include "platform/os/files.h"
@@ -19,8 +18,6 @@ namespace bematech_test {
 namespace {
 
 using ::testing::HasSubstr;
-using testsupport::FillMovements;
-using testsupport::FillPaymentTypes;
 
 struct ExportSets {
   platform::TClientDataSet reducao{"reducao"};

@@ -4,7 +4,6 @@
 
 #include <functional>
 
-#include "support/movements.h"
 #include "driver_fixture.h"
 
 namespace bematech_test {
@@ -14,8 +13,6 @@ using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 using ::testing::Not;
-using testsupport::FillMovements;
-using testsupport::FillPaymentTypes;
 
 // A tape line: text at the left, figure at the right of 48 columns.
 std::string Line(const std::string& left, const std::string& right) {

@@ -2,7 +2,6 @@
 // table commands the facade forwards.
 #include <gmock/gmock.h>
 
-#include "support/payment_types.h"
 #include "driver_fixture.h"
 
 namespace bematech_test {
@@ -10,7 +9,6 @@ namespace {
 
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
-using testsupport::FillPaymentTypes;
 
 using TotalizerTest = DriverTest;
 

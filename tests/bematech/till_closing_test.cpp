@@ -2,7 +2,6 @@
 // questions with every answer, the products and closing reports, the Z.
 #include <gmock/gmock.h>
 
-#include "support/payment_types.h"
 #include "driver_fixture.h"
 #include "platform/dialogs/dialogs.h"
 
