@@ -3,7 +3,6 @@
 // and the retry question.
 #include <gmock/gmock.h>
 
-#include "datasets.h"
 #include "driver_fixture.h"
 #include "platform/dialogs/dialogs.h"
 #include "platform/base/sysutils.h"

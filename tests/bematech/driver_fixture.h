@@ -12,12 +12,17 @@
 #include "facade/Qdm00000.h"
 #include "facade/globals.h"
 #include "support/emulated_printer.h"
+#include "support/movements.h"
 #include "support/printer_marks.h"
 #include "support/sandbox.h"
 
 namespace bematech_test {
 
 using Printer = testsupport::EmulatedPrinter;
+// The front end's datasets, built as in every maker's tests.
+using testsupport::FillMovements;
+using testsupport::FillPaymentTypes;
+using testsupport::Movement;
 
 // The catalogue text of a key, as the operator sees it.
 inline std::string Text(const std::string& key) { return Qdm00000::DataModule().msgPadrao.Msg(key); }

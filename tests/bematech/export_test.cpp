@@ -8,7 +8,6 @@
 #include <fstream>
 #include <sstream>
 
-#include "datasets.h"
 #include "driver_fixture.h"
 #include "platform/base/sysutils.h"
 #include "platform/os/files.h"

@@ -4,7 +4,6 @@
 
 #include <functional>
 
-#include "datasets.h"
 #include "driver_fixture.h"
 
 namespace bematech_test {

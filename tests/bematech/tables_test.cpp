@@ -2,7 +2,6 @@
 // table commands the facade forwards.
 #include <gmock/gmock.h>
 
-#include "datasets.h"
 #include "driver_fixture.h"
 
 namespace bematech_test {

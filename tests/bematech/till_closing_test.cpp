@@ -2,7 +2,6 @@
 // questions with every answer, the products and closing reports, the Z.
 #include <gmock/gmock.h>
 
-#include "datasets.h"
 #include "driver_fixture.h"
 #include "platform/dialogs/dialogs.h"
 
@@ -20,7 +19,7 @@ constexpr auto kText = platform::TFieldType::ftString;
 constexpr auto kReal = platform::TFieldType::ftFloat;
 
 void Layout(platform::TClientDataSet& ds, std::initializer_list<Field> fields) {
-  Clear(ds);
+  testsupport::ClearDataSet(ds);
   for (const Field& f : fields) ds.AddFieldDef(f.first, f.second, f.second == kText ? 40 : 0);
   ds.CreateDataSet();
 }

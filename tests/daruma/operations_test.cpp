@@ -2,7 +2,7 @@
 // the front end calls itself), frame by frame on both models.
 #include <gmock/gmock.h>
 
-#include "bematech/datasets.h"
+#include "support/movements.h"
 #include "daruma_fixture.h"
 #include "tef/Qdm00500.h"
 #include "utility/utility.h"
@@ -206,7 +206,7 @@ TEST_F(OperationsTest, FacadeClosingRegistersEachPaymentUnderItsMethod) {
   Qdm00300::CarregaRec_Daruma(recebimentos);
   ASSERT_TRUE(Qdm00000::AbreCupom(""));
   ASSERT_TRUE(Qdm00000::VendaItem("", "", "1", "ITEM", "A", 1, 66.77, 0));
-  bematech_test::FillMovements(movimentos, {{"E", "001", 50.00, 2}, {"S", "001", 3.23, 3}, {"E", "002", 20.00, 1}});
+  testsupport::FillMovements(movimentos, {{"E", "001", 50.00, 2}, {"S", "001", 3.23, 3}, {"E", "002", 20.00, 1}});
   Mark();
   std::string numero;
   EXPECT_TRUE(Qdm00000::FechaCupom(false, true, 0, 0, 0, "S", true, "", movimentos, recebimentos, numero, "", "", "",
@@ -231,7 +231,7 @@ TEST_F(OperationsTest, FacadeClosingRefusesWhatThePrinterCannotRegister) {
   ASSERT_TRUE(Qdm00000::VendaItem("", "", "1", "ITEM", "A", 1, 10, 0));
   std::string numero;
   const struct {
-    std::vector<bematech_test::Movement> pagos;
+    std::vector<testsupport::Movement> pagos;
     double acrescimo;
     bool contravale;
     const char* log;
@@ -244,7 +244,7 @@ TEST_F(OperationsTest, FacadeClosingRefusesWhatThePrinterCannotRegister) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.log);
     Mark();
-    bematech_test::FillMovements(movimentos, {c.pagos[0]});
+    testsupport::FillMovements(movimentos, {c.pagos[0]});
     EXPECT_FALSE(Qdm00000::FechaCupom(c.contravale, true, 0, 1, c.acrescimo, "S", true, "", movimentos, recebimentos,
                                       numero, "", "", "", "", ""));
     EXPECT_THAT(Frames(), IsEmpty());
@@ -280,7 +280,7 @@ TEST_F(Type8OperationsTest, FacadeClosingSendsTheSumPaid) {
   Qdm00300::CarregaRec_Daruma(recebimentos);
   ASSERT_TRUE(Qdm00000::AbreCupom(""));
   ASSERT_TRUE(Qdm00000::VendaItem("", "", "1", "ITEM", "A", 1, 30, 0));
-  bematech_test::FillMovements(movimentos, {{"E", "001", 10.50, 2}, {"E", "002", 20.00, 1}});
+  testsupport::FillMovements(movimentos, {{"E", "001", 10.50, 2}, {"E", "002", 20.00, 1}});
   Mark();
   std::string numero;
   EXPECT_TRUE(Qdm00000::FechaCupom(false, true, 0.25, 0, 0, "S", true, "", movimentos, recebimentos, numero, "", "", "",

@@ -21,6 +21,18 @@ inline std::vector<std::string> Column(TClientDataSet& ds, const std::string& fi
   return values;
 }
 
+// One field of every numeric, date and flag type, after the text fields a
+// test declares itself.
+inline void DeclareEveryOtherType(TClientDataSet& ds) {
+  ds.AddFieldDef("INTEIRO", TFieldType::ftInteger);
+  ds.AddFieldDef("CURTO", TFieldType::ftSmallint);
+  ds.AddFieldDef("REAL", TFieldType::ftFloat);
+  ds.AddFieldDef("EXATO", TFieldType::ftBCD, 2);
+  ds.AddFieldDef("DATA", TFieldType::ftDate);
+  ds.AddFieldDef("MOMENTO", TFieldType::ftDateTime);
+  ds.AddFieldDef("FLAG", TFieldType::ftBoolean);
+}
+
 // The payment movements' ordering fields, with the movements' indexes.
 inline void DeclareMovements(TClientDataSet& ds) {
   ds.AddFieldDef("NRSEQUMOVI", TFieldType::ftString, 10);

@@ -20,13 +20,7 @@ class FieldTest : public ::testing::Test {
   void SetUp() override {
     ds.AddFieldDef("TEXTO", TFieldType::ftString, 5);
     ds.AddFieldDef("LIVRE", TFieldType::ftString);  // no size: holds 20
-    ds.AddFieldDef("INTEIRO", TFieldType::ftInteger);
-    ds.AddFieldDef("CURTO", TFieldType::ftSmallint);
-    ds.AddFieldDef("REAL", TFieldType::ftFloat);
-    ds.AddFieldDef("EXATO", TFieldType::ftBCD, 2);
-    ds.AddFieldDef("DATA", TFieldType::ftDate);
-    ds.AddFieldDef("MOMENTO", TFieldType::ftDateTime);
-    ds.AddFieldDef("FLAG", TFieldType::ftBoolean);
+    DeclareEveryOtherType(ds);
     ds.CreateDataSet();
     ds.Append();
   }

@@ -46,13 +46,7 @@ class PacketTest : public ::testing::Test {
 TEST_F(PacketTest, RoundTripKeepsEveryTypeAndByte) {
   TClientDataSet ds("cdsTodos");
   ds.AddFieldDef("TEXTO", TFieldType::ftString, 200);
-  ds.AddFieldDef("INTEIRO", TFieldType::ftInteger);
-  ds.AddFieldDef("CURTO", TFieldType::ftSmallint);
-  ds.AddFieldDef("REAL", TFieldType::ftFloat);
-  ds.AddFieldDef("EXATO", TFieldType::ftBCD, 2);
-  ds.AddFieldDef("DATA", TFieldType::ftDate);
-  ds.AddFieldDef("MOMENTO", TFieldType::ftDateTime);
-  ds.AddFieldDef("FLAG", TFieldType::ftBoolean);
+  DeclareEveryOtherType(ds);
   ds.AddIndexDef("idxMOMENTO", "MOMENTO;TEXTO", "MOMENTO");
   ds.CreateDataSet();
   ds.Append();

@@ -1,12 +1,11 @@
 // Fault counts, the clock, digit fields and port locks of the emulated
 // devices.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <string>
 
 #include "emulators/common/bench.h"
@@ -14,6 +13,7 @@
 #include "emulators/common/clock.h"
 #include "emulators/common/fields.h"
 #include "emulators/common/locks.h"
+#include "tests/support/other_process.h"
 
 namespace {
 
@@ -94,14 +94,11 @@ TEST_F(PortLockTest, HeldInOneProcessRefusedInAnotherUntilReleasedOrDead) {
   EXPECT_TRUE(ours.Acquire("com1")) << "held already: kept";
 
   auto other_process_takes = [](const char* port) {
-    const pid_t child = fork();
-    if (child == 0) {
+    testsupport::OtherProcess other({[port] {
       emu::PortLock theirs;
-      _exit(theirs.Acquire(port) ? 0 : 1);
-    }
-    int status = 0;
-    waitpid(child, &status, 0);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+      return theirs.Acquire(port) ? 1 : 0;
+    }});
+    return other.Run(0) == 1;
   };
   EXPECT_FALSE(other_process_takes("COM1"));
   EXPECT_TRUE(other_process_takes("COM2"));
@@ -113,25 +110,12 @@ TEST_F(PortLockTest, HeldInOneProcessRefusedInAnotherUntilReleasedOrDead) {
   EXPECT_TRUE(other_process_takes("COM1"));
 
   // A holder that dies, however it dies, lets go.
-  int ready[2];
-  ASSERT_EQ(pipe(ready), 0);
-  const pid_t holder = fork();
-  if (holder == 0) {
-    emu::PortLock theirs;
-    char byte = theirs.Acquire("COM1") ? 'y' : 'n';
-    (void)!write(ready[1], &byte, 1);
-    pause();
-    _exit(0);
-  }
-  char byte = 0;
-  ASSERT_EQ(read(ready[0], &byte, 1), 1);
-  ASSERT_EQ(byte, 'y');
+  auto theirs = std::make_shared<emu::PortLock>();  // the holder's copy is the one held
+  testsupport::OtherProcess holder({[theirs] { return theirs->Acquire("COM1") ? 1 : 0; }});
+  ASSERT_EQ(holder.Run(0), 1);
   EXPECT_FALSE(ours.Acquire("COM1"));
-  kill(holder, SIGKILL);
-  waitpid(holder, nullptr, 0);
+  holder.Kill();
   EXPECT_TRUE(ours.Acquire("COM1"));
-  close(ready[0]);
-  close(ready[1]);
 }
 
 TEST_F(PortLockTest, ALockDirectoryThatCannotBeMadeRefusesThePort) {

@@ -16,6 +16,13 @@ using testsupport::SwedaPrinter;
 
 std::string Frame(const std::string& body) { return SwedaPrinter::FrameFor(body); }
 
+// One unit at 2,50 under T01, the item both the memory and the fault tests sell.
+const std::string kOneItem = "0000000000001"
+                             "0001000"
+                             "000000250"
+                             "000000000250" +
+                             std::string(24, 'A') + "T01" + std::string(40, ' ');
+
 class PrinterTest : public ::testing::TestWithParam<int> {
  protected:
   PrinterTest() {
@@ -142,12 +149,7 @@ TEST_P(PrinterTest, TablesAreProgrammedOnlyBetweenAReductionAndTheDaysFirstMovem
 
 TEST_P(PrinterTest, MemoryKeptAcrossAPowerCycleAndARefusalChangesNothing) {
   ASSERT_EQ(Send("17"), ".+P000}");
-  const std::string item = "0000000000001"
-                           "0001000"
-                           "000000250"
-                           "000000000250" +
-                           std::string(24, 'A') + "T01" + std::string(40, ' ');
-  ASSERT_EQ(Send("01", item), ".+P000}");
+  ASSERT_EQ(Send("01", kOneItem), ".+P000}");
   // A total the printer does not agree with is refused.
   const std::string wrong = "0000000000001"
                             "0003000"
@@ -178,14 +180,9 @@ TEST_P(PrinterTest, FaultsAtOneCommandLeaveTheOthersAlone) {
   printer.HoldBusyAt("01", 1);
   printer.RefuseAt("273", "-P010", "ERRO-MEMORIA FISCAL", -1);
   ASSERT_EQ(Send("17"), ".+P000}");
-  const std::string item = "0000000000001"
-                           "0001000"
-                           "000000250"
-                           "000000000250" +
-                           std::string(24, 'A') + "T01" + std::string(40, ' ');
   // Busy: answered, not carried out; the next one is.
-  EXPECT_EQ(Send("01", item), ".-P006ERRO-IMPRESSORA OCUPADA}");
-  EXPECT_EQ(Send("01", item), ".+P000}");
+  EXPECT_EQ(Send("01", kOneItem), ".-P006ERRO-IMPRESSORA OCUPADA}");
+  EXPECT_EQ(Send("01", kOneItem), ".+P000}");
   EXPECT_EQ(Send("27").substr(0, 3), ".+C");
   EXPECT_EQ(Send("27", "3"), ".-P010ERRO-MEMORIA FISCAL}");
   EXPECT_EQ(Send("27", "3"), ".-P010ERRO-MEMORIA FISCAL}");

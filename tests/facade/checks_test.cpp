@@ -87,19 +87,8 @@ class VerificaAliquotaTest : public facade_test::FacadeTest {
  protected:
   VerificaAliquotaTest() {
     platform::TClientDataSet& rates = Qdm00000::DataModule().cdsAliqImpFis;
-    rates.CreateDataSet();
-    const struct {
-      const char* cd;
-      double vr;
-      const char* id;
-    } rows[] = {{"01", 18, "T"}, {"02", 7, "T"}, {"03", 5, "S"}, {"FF", 0, "F"}, {"II", 0, "I"}, {"NN", 0, "N"}};
-    for (const auto& r : rows) {
-      rates.Append();
-      rates.FieldByName("CDALIQIMPFIS").SetAsString(r.cd);
-      rates.FieldByName("VRALIQIMPFIS").SetAsFloat(r.vr);
-      rates.FieldByName("IDALIQIMPFIS").SetAsString(r.id);
-      rates.Post();
-    }
+    facade_test::FillTaxRates(
+        rates, {{"01", 18, "T"}, {"02", 7, "T"}, {"03", 5, "S"}, {"FF", 0, "F"}, {"II", 0, "I"}, {"NN", 0, "N"}});
     platform::TClientDataSet& produto = Qdm00000::DataModule().cdsProduto;
     produto.AddFieldDef("CDPRODUTO", platform::TFieldType::ftString, 13);
     produto.AddFieldDef("IDTPIMPOSFIS", platform::TFieldType::ftString, 1);

@@ -85,19 +85,7 @@ TEST(DataModule, PaymentTypeLayoutForAFrontEndDataset) {
 
 TEST(DataModule, TaxRateTableIsSearchedByKindAndRate) {
   TClientDataSet& rates = Qdm00000::DataModule().cdsAliqImpFis;
-  rates.CreateDataSet();
-  const struct {
-    const char* cd;
-    double vr;
-    const char* id;
-  } rows[] = {{"01", 18, "S"}, {"02", 7, "T"}, {"03", 18, "T"}, {"FF", 0, "F"}};
-  for (const auto& r : rows) {
-    rates.Append();
-    rates.FieldByName("CDALIQIMPFIS").SetAsString(r.cd);
-    rates.FieldByName("VRALIQIMPFIS").SetAsFloat(r.vr);
-    rates.FieldByName("IDALIQIMPFIS").SetAsString(r.id);
-    rates.Post();
-  }
+  facade_test::FillTaxRates(rates, {{"01", 18, "S"}, {"02", 7, "T"}, {"03", 18, "T"}, {"FF", 0, "F"}});
   EXPECT_EQ(rates.IndexName(), "idxIdAliqVrAliq");
   ASSERT_TRUE(rates.Locate("IDALIQIMPFIS;VRALIQIMPFIS", {std::string("T"), 18.0}));
   EXPECT_EQ(rates.FieldByName("CDALIQIMPFIS").AsString(), "03");

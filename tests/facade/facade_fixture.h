@@ -3,6 +3,7 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,25 @@ inline void ResetFacade() {
   dm.cdsAliqImpFis.Close();
   dm.cdsProduto.Close();
   dm.cdsCheckECF.Close();
+}
+
+// One row of the printer's tax rates (cdsAliqImpFis).
+struct TaxRate {
+  const char* cd;
+  double vr;
+  const char* id;
+};
+
+// Opens the tax-rate table and fills it with the rows given.
+inline void FillTaxRates(platform::TClientDataSet& rates, std::initializer_list<TaxRate> rows) {
+  rates.CreateDataSet();
+  for (const TaxRate& r : rows) {
+    rates.Append();
+    rates.FieldByName("CDALIQIMPFIS").SetAsString(r.cd);
+    rates.FieldByName("VRALIQIMPFIS").SetAsFloat(r.vr);
+    rates.FieldByName("IDALIQIMPFIS").SetAsString(r.id);
+    rates.Post();
+  }
 }
 
 // The catalogue text of a key, as the operator sees it.

@@ -6,6 +6,7 @@
 #include "drivers/bematech/Qdm00100.h"
 #include "facade/Qdm00000.h"
 #include "platform/text/datetime.h"
+#include "support/payment_types.h"
 #include "tests/facade/printer_fixture.h"
 
 namespace {
@@ -20,13 +21,7 @@ using platform::TDateTime;
 class StartUpTest : public facade_test::PrinterTest {
  protected:
   explicit StartUpTest(TDateTime now = EncodeDate(2026, 12, 10) + EncodeTime(14, 0, 0, 0)) : PrinterTest(now) {
-    DefinePaymentTypeFields(recebimentos);
-    recebimentos.CreateDataSet();
-    recebimentos.Append();
-    recebimentos.FieldByName("CDTIPORECE").SetAsString("001");
-    recebimentos.FieldByName("NMTIPORECE").SetAsString("Dinheiro");
-    recebimentos.FieldByName("IDTIPORECE").SetAsString("1");
-    recebimentos.Post();
+    testsupport::FillPaymentTypes(recebimentos, {{"001", "Dinheiro", "1"}});
   }
 
   bool Inicia(const std::string& semLeituraX = "N") {

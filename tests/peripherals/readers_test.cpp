@@ -3,15 +3,17 @@
 // reader keeps sending), the type-2 trailer, the line set up, and the port
 // closed every time.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
+#include <memory>
 #include <stdexcept>
 
 #include "facade/Qdm00000.h"
 #include "peripherals/device_fixture.h"
 #include "peripherals/readers/Qdm00800.h"
+#include "support/child_program.h"
 #include "support/emulator_library.h"
 
 namespace {
@@ -186,14 +188,11 @@ class ReaderProgram {
   ReaderProgram() {
     int to_child[2], from_child[2];
     if (::pipe(to_child) != 0 || ::pipe(from_child) != 0) throw std::runtime_error("pipe");
-    pid_ = ::fork();
-    if (pid_ == 0) {
-      ::dup2(to_child[0], 0);
-      ::dup2(from_child[1], 1);
-      const std::string program = testsupport::ExecutableDirectory() + "/reader_emulator";
-      ::execl(program.c_str(), "reader_emulator", "--cr", static_cast<char*>(nullptr));
-      ::_exit(127);
-    }
+    testsupport::ChildSetup setup;
+    setup.in = to_child[0];
+    setup.out = from_child[1];
+    program_ = std::make_unique<testsupport::ChildProgram>(testsupport::ExecutableDirectory() + "/reader_emulator",
+                                                           std::vector<std::string>{"--cr"}, setup);
     ::close(to_child[0]);
     ::close(from_child[1]);
     in_ = ::fdopen(to_child[1], "w");
@@ -203,8 +202,7 @@ class ReaderProgram {
     Say("quit");
     std::fclose(in_);
     std::fclose(out_);
-    int status = 0;
-    ::waitpid(pid_, &status, 0);
+    program_->WaitFor(std::chrono::seconds(10));  // told to quit; killed if it does not
   }
   ReaderProgram(const ReaderProgram&) = delete;
   ReaderProgram& operator=(const ReaderProgram&) = delete;
@@ -222,7 +220,7 @@ class ReaderProgram {
   }
 
  private:
-  pid_t pid_ = -1;
+  std::unique_ptr<testsupport::ChildProgram> program_;
   FILE* in_ = nullptr;
   FILE* out_ = nullptr;
 };

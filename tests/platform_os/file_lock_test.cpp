@@ -3,61 +3,49 @@
 // lets go or dies; nested within one process; a missing directory and a
 // lock file that cannot be opened told apart.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <memory>
 
 #include "os_fixtures.h"
 #include "platform/os/file_lock.h"
+#include "support/other_process.h"
 
 namespace {
 
 using platform::TFileLock;
 using platform::TLockResult;
 
-// Another process holding the lock file until it is told to stop (or killed).
+// Another process holding the lock file until it lets go (or is killed).
 class OtherHolder {
  public:
-  explicit OtherHolder(const std::string& path) {
-    int held[2];
-    if (pipe(held) != 0 || pipe(release_) != 0) throw std::runtime_error("pipe");
-    pid_ = fork();
-    if (pid_ == 0) {
-      TFileLock lock;
-      char byte = lock.Acquire(path) == TLockResult::Held ? 'y' : 'n';
-      (void)!write(held[1], &byte, 1);
-      (void)!read(release_[0], &byte, 1);
-      _exit(0);
-    }
-    char byte = 0;
-    if (read(held[0], &byte, 1) != 1 || byte != 'y') throw std::runtime_error("not held");
-    close(held[0]);
-    close(held[1]);
+  explicit OtherHolder(const std::string& path)
+      : lock_(std::make_shared<TFileLock>()),
+        other_({[lock = lock_, path] { return lock->Acquire(path) == TLockResult::Held ? 1 : 0; },
+                [lock = lock_] {
+                  lock->Release();
+                  return 1;
+                }}) {
+    if (other_.Run(0) != 1) throw std::runtime_error("not held");
   }
-  ~OtherHolder() { End(); }
   void Release() {
-    char byte = 'x';
-    (void)!write(release_[1], &byte, 1);
-    End();
+    other_.Run(1);
+    other_.Kill();
   }
-  void Kill() {
-    kill(pid_, SIGKILL);
-    End();
-  }
+  void Kill() { other_.Kill(); }
 
  private:
-  void End() {
-    if (pid_ <= 0) return;
-    waitpid(pid_, nullptr, 0);
-    pid_ = -1;
-    close(release_[0]);
-    close(release_[1]);
-  }
-  pid_t pid_ = -1;
-  int release_[2] = {-1, -1};
+  std::shared_ptr<TFileLock> lock_;  // the other process's copy is the one held
+  testsupport::OtherProcess other_;
 };
+
+// What a fresh lock in another process gets for the file.
+TLockResult AnotherProcessAcquires(const std::string& path) {
+  testsupport::OtherProcess other({[&path] {
+    TFileLock probe;
+    return static_cast<int>(probe.Acquire(path));
+  }});
+  return static_cast<TLockResult>(other.Run(0));
+}
 
 TEST(FileLock, AnotherProcessHoldingItMakesItBusyUntilItLetsGoOrDies) {
   ostest::ScratchDirectory dir;
@@ -89,23 +77,10 @@ TEST(FileLock, LocksOfOneProcessNestAndTheLastReleaseFreesTheFile) {
     EXPECT_EQ(inner.Acquire(path), TLockResult::Held);
   }
   // Still held by the outer lock: another process finds it busy.
-  pid_t child = fork();
-  if (child == 0) {
-    TFileLock probe;
-    _exit(probe.Acquire(path) == TLockResult::Busy ? 0 : 1);
-  }
-  int status = 0;
-  waitpid(child, &status, 0);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_EQ(AnotherProcessAcquires(path), TLockResult::Busy);
 
   outer.reset();
-  child = fork();
-  if (child == 0) {
-    TFileLock probe;
-    _exit(probe.Acquire(path) == TLockResult::Held ? 0 : 1);
-  }
-  waitpid(child, &status, 0);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_EQ(AnotherProcessAcquires(path), TLockResult::Held);
 }
 
 TEST(FileLock, MissingDirectoryAndUnopenableFileAreToldApart) {

@@ -4,6 +4,7 @@
 #include <gmock/gmock.h>
 
 #include "platform/text/datetime.h"
+#include "support/payment_types.h"
 #include "sweda_fixture.h"
 
 namespace sweda_test {
@@ -63,13 +64,7 @@ TEST_F(StartupTest, LittlePaperAtPortOpeningIsToldOnce) {
 TEST_P(EveryModelTest, StartUpReadsDatesIdentityAndTables) {
   printer.SetIdentity("007", "SW7654321");
   platform::TClientDataSet recebimentos{"recebimentos"}, aliquotas{"aliquotas"};
-  DefinePaymentTypeFields(recebimentos);
-  recebimentos.CreateDataSet();
-  recebimentos.Append();
-  recebimentos.FieldByName("CDTIPORECE").SetAsString("001");
-  recebimentos.FieldByName("NMTIPORECE").SetAsString("Dinheiro");
-  recebimentos.FieldByName("IDTIPORECE").SetAsString("1");
-  recebimentos.Post();
+  testsupport::FillPaymentTypes(recebimentos, {{"001", "Dinheiro", "1"}});
   recebimentos.SaveToFile(sandbox.dir.file("tiporece.cds"));
 
   EXPECT_TRUE(Qdm00000::IniciaImpressora("PDV", "N", recebimentos, aliquotas));
@@ -91,8 +86,7 @@ TEST_P(EveryModelTest, StartUpReadsDatesIdentityAndTables) {
 
 TEST_F(StartupTest, ZReductionIsOfferedOnlyWhenThePrinterSaysTheDayIsOpen) {
   platform::TClientDataSet recebimentos{"recebimentos"}, aliquotas{"aliquotas"};
-  DefinePaymentTypeFields(recebimentos);
-  recebimentos.CreateDataSet();
+  testsupport::FillPaymentTypes(recebimentos, {});
   recebimentos.SaveToFile(sandbox.dir.file("tiporece.cds"));
 
   // Yesterday without movement: letter "A", no offer.
@@ -160,8 +154,7 @@ TEST_F(StartupTest, RefusedReadingKeepsItsGlobalsAndTheOthersAreRead) {
 // with false, nothing more is loaded and no question is asked.
 TEST_F(StartupTest, MissingPaymentTypeFileEndsTheStartUp) {
   platform::TClientDataSet recebimentos{"recebimentos"}, aliquotas{"aliquotas"};
-  DefinePaymentTypeFields(recebimentos);
-  recebimentos.CreateDataSet();
+  testsupport::FillPaymentTypes(recebimentos, {});
   EXPECT_FALSE(Qdm00000::IniciaImpressora("PDV", "", recebimentos, aliquotas));
   EXPECT_THAT(Dialogs(), ::testing::IsEmpty());
   EXPECT_THAT(Frames(), ::testing::Not(::testing::Contains(Frame("29", "7"))));
@@ -171,8 +164,7 @@ TEST_F(StartupTest, MissingPaymentTypeFileEndsTheStartUp) {
 
 TEST_F(StartupTest, RefusedIdentityReadingStillStartsTheRegister) {
   platform::TClientDataSet recebimentos{"recebimentos"}, aliquotas{"aliquotas"};
-  DefinePaymentTypeFields(recebimentos);
-  recebimentos.CreateDataSet();
+  testsupport::FillPaymentTypes(recebimentos, {});
   recebimentos.SaveToFile(sandbox.dir.file("tiporece.cds"));
   printer.RefuseAt("273", "-P010", "ERRO-MEMORIA FISCAL", -1);
   EXPECT_TRUE(Qdm00000::IniciaImpressora("PDV", "N", recebimentos, aliquotas));

@@ -4,15 +4,16 @@
 // Each is named as such, never as an absent manager, and nothing is sent.
 #include <gtest/gtest.h>
 #include <grp.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <functional>
+#include <memory>
 
 #include "platform/os/file_lock.h"
 #include "tef/Qdm00500.h"
 #include "fake_manager.h"
+#include "support/other_process.h"
 #include "tef_fixture.h"
 
 namespace tef_test {
@@ -31,14 +32,11 @@ bool StartsWith(const std::string& text, const std::string& lead) { return text.
 // Runs `check` in a child process as a user the files' permissions bind
 // (root ignores them), and answers what the check answered there.
 bool AsPlainUser(const std::function<bool()>& check) {
-  const pid_t child = fork();
-  if (child == 0) {
-    if (geteuid() == 0 && (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0)) _exit(3);
-    _exit(check() ? 0 : 1);
-  }
-  int status = 0;
-  waitpid(child, &status, 0);
-  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  testsupport::OtherProcess child({[&check] {
+    if (geteuid() == 0 && (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0)) return 3;
+    return check() ? 0 : 1;
+  }});
+  return child.Run(0) == 0;
 }
 
 // Lets a plain user reach the sandbox's files.
@@ -127,21 +125,14 @@ TEST_F(DiagnosisTest, LedgerThatCannotBeUsedIsTheLedgersFault) {
 // this one gets a clear error and writes nothing there; once it lets go,
 // the exchange goes through.
 TEST_F(DiagnosisTest, TransactionOfAnotherRegisterIsNeverMixedWithOurs) {
-  int hold[2], release[2];
-  ASSERT_EQ(pipe(hold), 0);
-  ASSERT_EQ(pipe(release), 0);
-  const pid_t other = fork();
-  if (other == 0) {
-    platform::TFileLock lock;
-    const bool held = lock.Acquire(dial + "/qdm_tef.lck") == platform::TLockResult::Held;
-    char byte = held ? 'y' : 'n';
-    (void)!write(hold[1], &byte, 1);
-    (void)!read(release[0], &byte, 1);
-    _exit(0);
-  }
-  char byte = 0;
-  ASSERT_EQ(read(hold[0], &byte, 1), 1);
-  ASSERT_EQ(byte, 'y');
+  auto lock = std::make_shared<platform::TFileLock>();  // the other register's copy is the one held
+  testsupport::OtherProcess other(
+      {[lock, path = dial + "/qdm_tef.lck"] { return lock->Acquire(path) == platform::TLockResult::Held ? 1 : 0; },
+       [lock] {
+         lock->Release();
+         return 1;
+       }});
+  ASSERT_EQ(other.Run(0), 1);
 
   EXPECT_FALSE(Qdm00500::CheckGPAtivo());
   EXPECT_FALSE(Qdm00500::VerificaRetorno(Sale().Record(), false));
@@ -151,12 +142,10 @@ TEST_F(DiagnosisTest, TransactionOfAnotherRegisterIsNeverMixedWithOurs) {
   EXPECT_TRUE(manager.Requests().empty());
   EXPECT_FALSE(fs::exists(dial + "/qdm_tef.ldg"));
 
-  (void)!write(release[1], &byte, 1);
-  int status = 0;
-  waitpid(other, &status, 0);
+  other.Run(1);
+  other.Kill();
   EXPECT_TRUE(Qdm00500::CheckGPAtivo());
   EXPECT_TRUE(Qdm00500::VerificaRetorno(Sale().Record(), false));
-  for (int fd : {hold[0], hold[1], release[0], release[1]}) close(fd);
 }
 
 // A front end holding the directory for its own card sale still probes and

@@ -1,18 +1,14 @@
-// Builders of the front end's datasets the driver reads: payment types and
-// the payment movements of a sale.
+// The payment movements of a sale (the front end's "movimentos"), as the
+// drivers read them when a coupon is closed: one builder for every maker's
+// tests.
 #pragma once
+#include <initializer_list>
 #include <string>
 
 #include "platform/dataset/dataset.h"
 #include "support/payment_types.h"
 
-namespace bematech_test {
-
-using testsupport::FillPaymentTypes;
-using testsupport::PaymentType;
-
-// Starts the dataset afresh, layout included.
-inline void Clear(platform::TClientDataSet& ds) { testsupport::ClearDataSet(ds); }
+namespace testsupport {
 
 struct Movement {
   std::string idtipomovive;  // "E" for a payment
@@ -22,7 +18,7 @@ struct Movement {
 };
 
 inline void FillMovements(platform::TClientDataSet& ds, std::initializer_list<Movement> movements) {
-  Clear(ds);
+  ClearDataSet(ds);
   ds.AddFieldDef("IDTIPOMOVIVE", platform::TFieldType::ftString, 1);
   ds.AddFieldDef("CDTIPORECE", platform::TFieldType::ftString, 3);
   ds.AddFieldDef("DTHRINCMOV", platform::TFieldType::ftDateTime);
@@ -39,4 +35,4 @@ inline void FillMovements(platform::TClientDataSet& ds, std::initializer_list<Mo
   }
 }
 
-}  // namespace bematech_test
+}  // namespace testsupport
