@@ -9,7 +9,9 @@
 #include <cstdlib>
 
 #include "drivers/bematech/Qdm00100.h"
+#include "drivers/daruma/driver.h"
 #include "drivers/sweda/Qdm00200.h"
+#include "drivers/sweda/protocol.h"
 #include "emulators/readers/pty_device.h"
 #include "facade/Qdm00000.h"
 #include "package/Pkg_Qdm_version.h"
@@ -293,6 +295,23 @@ std::optional<long long> RegisterHost::TotalsFigure() {
     figure += field.sign * *amount;
   }
   return figure;
+}
+
+std::optional<bool> RegisterHost::AskCouponOpen() {
+  if (!printer_started_) return std::nullopt;
+  const int tipo = Qdm00000::IdTipoImpFis;
+  if (IsSweda(tipo)) {
+    Qdm00200::EnviaComando_Sweda("28", {}, false, true);
+    const std::string answer = Qdm00200::RetornoImpFiscal_Sweda("", true);
+    if (answer.rfind(".+", 0) != 0) return std::nullopt;
+    return Qdm00200::detail::CouponLeftOpen(answer);
+  }
+  if (IsDaruma(tipo)) {
+    const std::optional<Qdm00300::detail::Document> open = Qdm00300::detail::AskOpenDocument();
+    if (!open) return std::nullopt;
+    return *open == Qdm00300::detail::Document::Coupon;
+  }
+  return ReadPrinterState(true).coupon_open;
 }
 
 void RegisterHost::RequirePrinterForSale() {

@@ -97,6 +97,9 @@ class RegisterHost {
   // Sweda printers the day's gross less its cancellations and discounts;
   // on the Daruma printers the day's sales. Empty when not read.
   std::optional<long long> DayFigure();
+  // Whether the printer holds a coupon open now, asked of it; empty when
+  // it does not say.
+  std::optional<bool> AskCouponOpen();
   // Raises the problem that keeps a sale from the printer: not started,
   // a past fiscal day's Z reduction due.
   void RequirePrinterForSale();

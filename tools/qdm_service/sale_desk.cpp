@@ -207,6 +207,11 @@ Json SaleDesk::ReconcileKeys() {
   Json done = Json::array();
   if (!host_.printer_started()) return done;
   const std::vector<SaleJournal::Entry> pending = journal_.Pending();
+  // A coupon still open (the start could not cancel it) has moved the
+  // day's figures as a closed one would: nothing is decided while the
+  // printer holds it, and the keys wait for a start or a recovery that
+  // cancels it.
+  if (!pending.empty() && host_.AskCouponOpen().value_or(false)) return done;
   const std::optional<long long> day_now = pending.empty() ? std::nullopt : host_.DayFigure();
   for (const SaleJournal::Entry& entry : pending) {
     const Json sale = Reconciled(entry, day_now);
