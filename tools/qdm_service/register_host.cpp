@@ -104,14 +104,18 @@ std::optional<platform::TDateTime> BematechOpenDay(bool& answered) {
   return date;
 }
 
-// The Sweda printer's state ("28"): the character at 21 is "F" while a
-// fiscal day is open (a Z reduction is then possible), "A" once the Z
-// reduction closed it. Empty when it did not answer.
-std::string SwedaDayFlag() {
+// The Sweda printer's state ("28"); empty when it did not answer.
+std::string SwedaState() {
   Qdm00200::EnviaComando_Sweda("28", {}, false, true);
-  const std::string answer = Qdm00200::RetornoImpFiscal_Sweda("", true);
-  if (answer.rfind(".+", 0) != 0 || answer.size() < 21) return {};
-  return answer.substr(20, 1);
+  std::string answer = Qdm00200::RetornoImpFiscal_Sweda("", true);
+  return answer.rfind(".+", 0) == 0 ? answer : std::string();
+}
+
+// In the state, the character at 21 is "F" while a fiscal day is open (a Z
+// reduction is then possible), "A" once the Z reduction closed it.
+std::string SwedaDayFlag() {
+  const std::string answer = SwedaState();
+  return answer.size() < 21 ? std::string() : answer.substr(20, 1);
 }
 
 // The amount in `width` digits at `at` (0-based) of a printer's answer;
@@ -301,9 +305,8 @@ std::optional<bool> RegisterHost::AskCouponOpen() {
   if (!printer_started_) return std::nullopt;
   const int tipo = Qdm00000::IdTipoImpFis;
   if (IsSweda(tipo)) {
-    Qdm00200::EnviaComando_Sweda("28", {}, false, true);
-    const std::string answer = Qdm00200::RetornoImpFiscal_Sweda("", true);
-    if (answer.rfind(".+", 0) != 0) return std::nullopt;
+    const std::string answer = SwedaState();
+    if (answer.empty()) return std::nullopt;
     return Qdm00200::detail::CouponLeftOpen(answer);
   }
   if (IsDaruma(tipo)) {
