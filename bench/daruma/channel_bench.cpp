@@ -39,8 +39,7 @@ int main(int argc, char** argv) {
       [](Bench& bench, const benchmark::State& state) {
         bench.printer.SetModel(static_cast<int>(state.range(0)));
         Qdm00300::inTipoImpFis = static_cast<int>(state.range(0));
-      })
-      ->Arg(7)
-      ->Arg(8);
-  return benchsupport::RunChannelBenchmarks(argc, argv, "BM_ChannelCommand/7");
+      },
+      {7, 8});
+  return benchsupport::RunChannelBenchmarks(argc, argv, "/7");
 }

@@ -71,7 +71,7 @@ std::string FiscalFlags(const FiscalState& s) {
 }
 
 struct VariableSpec {
-  const char* index;
+  std::string_view index;
   std::string (*answer)(const Command&);
 };
 

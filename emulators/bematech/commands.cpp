@@ -3,6 +3,7 @@
 #include <array>
 #include <cstring>
 #include <string_view>
+#include <unordered_map>
 
 #include "emulators/bematech/shared.h"
 #include "emulators/bematech/status_bits.h"
@@ -59,7 +60,7 @@ const std::array kCommands = {
 // Text fields of a fixed width, padded by the sender: the item code of a
 // sale (13), a table's item code (14) and the table of a cancellation (4).
 struct FixedWidth {
-  const char* code;
+  std::string_view code;
   std::size_t field;  // 0-based, after the code
   std::size_t width;
 };
@@ -70,26 +71,36 @@ constexpr FixedWidth kFixedWidths[] = {
 
 bool FixedWidthsKept(const CommandEntry& entry, const std::vector<std::string>& args) {
   for (const FixedWidth& w : kFixedWidths)
-    if (std::strcmp(w.code, entry.code) == 0 && w.field < args.size() && args[w.field].size() != w.width) return false;
+    if (w.code == entry.code && w.field < args.size() && args[w.field].size() != w.width) return false;
   return true;
 }
 
-const CommandEntry* Lookup(std::string_view code) {
-  for (const CommandEntry& entry : kCommands)
-    if (code == entry.code) return &entry;
-  return nullptr;
+// The table by code, made once: every frame the printer takes is looked up
+// here, twice when it has two fields or more.
+const std::unordered_map<std::string_view, const CommandEntry*>& ByCode() {
+  static const auto by_code = [] {
+    std::unordered_map<std::string_view, const CommandEntry*> map;
+    for (const CommandEntry& entry : kCommands) map.emplace(entry.code, &entry);
+    return map;
+  }();
+  return by_code;
 }
 
-// The entry of a two-field code ("62|50"), matched without joining the
-// fields: every command the printer takes asks this first.
+const CommandEntry* Lookup(std::string_view code) {
+  const auto& by_code = ByCode();
+  const auto it = by_code.find(code);
+  return it == by_code.end() ? nullptr : it->second;
+}
+
+// The entry of a two-field code ("62|50"); fields too long to make one are
+// not joined.
 const CommandEntry* LookupCompound(std::string_view first, std::string_view second) {
-  for (const CommandEntry& entry : kCommands) {
-    const std::string_view code = entry.code;
-    if (code.size() == first.size() + 1 + second.size() && code.starts_with(first) && code[first.size()] == '|' &&
-        code.ends_with(second))
-      return &entry;
-  }
-  return nullptr;
+  char joined[8];
+  if (first.size() + 1 + second.size() > sizeof joined) return nullptr;
+  first.copy(joined, first.size());
+  joined[first.size()] = '|';
+  second.copy(joined + first.size() + 1, second.size());
+  return Lookup(std::string_view(joined, first.size() + 1 + second.size()));
 }
 
 }  // namespace

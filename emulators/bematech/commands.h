@@ -4,6 +4,7 @@
 #pragma once
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "emulators/bematech/printer_state.h"
@@ -49,7 +50,7 @@ using emu::kPrints;
 inline constexpr unsigned kChangesState = emu::kFirstOwnFlag;  // saved to the fiscal memory when executed
 
 struct CommandEntry {
-  const char* code;
+  std::string_view code;
   int min_fields;
   int max_fields;
   unsigned flags;

@@ -22,7 +22,7 @@ void PrinterFaults::SetCommandFault(CommandFault fault) {
   if (fault.count.armed()) by_code.push_back(std::move(fault));
 }
 
-const CommandFault* PrinterFaults::TakeCommandFault(const std::string& code) {
+const CommandFault* PrinterFaults::TakeCommandFault(std::string_view code) {
   for (CommandFault& f : by_code)
     if (f.code == code) return f.count.Take() ? &f : nullptr;
   return nullptr;
@@ -33,7 +33,7 @@ void PrinterFaults::SetAnswerCut(AnswerCut cut) {
   if (cut.count.armed()) cut_answers.push_back(std::move(cut));
 }
 
-std::optional<std::size_t> PrinterFaults::TakeAnswerCut(const std::string& code) {
+std::optional<std::size_t> PrinterFaults::TakeAnswerCut(std::string_view code) {
   for (AnswerCut& c : cut_answers)
     if (c.code == code) return c.count.Take() ? std::optional<std::size_t>(c.length) : std::nullopt;
   return std::nullopt;
@@ -133,7 +133,7 @@ void Emulator::Run(const std::string& frame) {
     last_.st1 |= kSt1UnknownCommand;
     return;
   }
-  if (memory_.fault() && std::strcmp(entry->code, "19") != 0) {
+  if (memory_.fault() && entry->code != "19") {
     last_.st2 |= kSt2Memory;
     return;
   }
@@ -152,7 +152,7 @@ void Emulator::Run(const std::string& frame) {
   Execute(*entry, command);
   last_.st1 |= command.st1;
   last_.st2 |= command.st2;
-  answer_ = command.answer;
+  answer_ = std::move(command.answer);
   if (auto cut = faults_.TakeAnswerCut(entry->code); cut && *cut < answer_.size()) answer_.resize(*cut);
   if (command.print_failed) last_.st1 |= kSt1PrinterError;
   if (!command.Refused() && (entry->flags & kChangesState) && !Persist()) last_.st2 |= kSt2Memory;

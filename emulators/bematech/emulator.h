@@ -44,10 +44,10 @@ struct PrinterFaults {
   // Sets (count 0: clears) the fault of one code.
   void SetCommandFault(CommandFault fault);
   // The fault of this code when it strikes now.
-  const CommandFault* TakeCommandFault(const std::string& code);
+  const CommandFault* TakeCommandFault(std::string_view code);
   void SetAnswerCut(AnswerCut cut);
   // Where the answer of this code is cut when the fault strikes now.
-  std::optional<std::size_t> TakeAnswerCut(const std::string& code);
+  std::optional<std::size_t> TakeAnswerCut(std::string_view code);
 };
 
 struct Outcome {

@@ -4,13 +4,12 @@
 
 namespace mp20emu {
 
-std::optional<std::vector<std::string>> SplitFrame(const std::string& frame) {
-  const std::string head = "\x1B|", tail = "|\x1B";
-  if (frame.size() < head.size() + 1 + tail.size() || frame.compare(0, head.size(), head) != 0 ||
-      frame.compare(frame.size() - tail.size(), tail.size(), tail) != 0)
+std::optional<std::vector<std::string>> SplitFrame(std::string_view frame) {
+  constexpr std::string_view head = "\x1B|", tail = "|\x1B";
+  if (frame.size() < head.size() + 1 + tail.size() || !frame.starts_with(head) || !frame.ends_with(tail))
     return std::nullopt;
-  std::string inner = frame.substr(head.size(), frame.size() - head.size() - tail.size());
-  if (inner.find('\x1B') != std::string::npos) return std::nullopt;
+  const std::string_view inner = frame.substr(head.size(), frame.size() - head.size() - tail.size());
+  if (inner.find('\x1B') != std::string_view::npos) return std::nullopt;
   std::vector<std::string> fields = emu::Split(inner, '|');
   if (fields.front().empty()) return std::nullopt;
   return fields;

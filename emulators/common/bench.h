@@ -1,7 +1,9 @@
 // What the bench sets and keeps of every emulated device: its paper, its
 // fault counters and the traffic it received.
 #pragma once
+#include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace emu {
@@ -28,16 +30,38 @@ class FaultCount {
   int count_ = 0;
 };
 
-// Every frame handed to the maker's send call, in order, as received.
+// The frames handed to the maker's send call, in order, as received. The
+// last kKept are held, so an emulator left running for days keeps a
+// bounded memory; frames are numbered from the last clear.
 class Traffic {
  public:
-  void Record(std::string frame) { frames_.push_back(std::move(frame)); }
-  const std::vector<std::string>& frames() const { return frames_; }
-  const std::string& last() const { return frames_.back(); }
-  void Clear() { frames_.clear(); }
+  static constexpr std::size_t kKept = std::size_t{1} << 16;
+
+  void Record(std::string_view frame) {
+    if (held_.size() < kKept) {
+      held_.emplace_back(frame);
+    } else {
+      held_[count_ % kKept].assign(frame);  // reuses the slot's storage
+    }
+    ++count_;
+  }
+  // Frames received since the last clear, the dropped ones included.
+  std::size_t count() const { return count_; }
+  // Frame `index` (0 is the first since the last clear); null when there is
+  // none or it has left the record.
+  const std::string* frame(std::size_t index) const {
+    if (index >= count_ || count_ - index > held_.size()) return nullptr;
+    return &held_[index % kKept];
+  }
+  const std::string& last() const { return held_[(count_ - 1) % kKept]; }
+  void Clear() {
+    held_.clear();
+    count_ = 0;
+  }
 
  private:
-  std::vector<std::string> frames_;
+  std::vector<std::string> held_;
+  std::size_t count_ = 0;
 };
 
 }  // namespace emu

@@ -2,6 +2,7 @@
 // each call under the library's one lock.
 #include <algorithm>
 #include <atomic>
+#include <climits>
 #include <cstring>
 #include <type_traits>
 
@@ -107,15 +108,14 @@ int Emu_PortOpen(void) {
 }
 
 int Emu_FrameCount(void) {
-  return AskDevice([](Device& d) { return static_cast<int>(d.traffic().frames().size()); });
+  return AskDevice([](Device& d) { return static_cast<int>(std::min<std::size_t>(d.traffic().count(), INT_MAX)); });
 }
 
 int Emu_Frame(int index, char* buf, int size) {
   return AskDevice(
       [=](Device& d) {
-        const auto& frames = d.traffic().frames();
-        if (index < 0 || static_cast<std::size_t>(index) >= frames.size()) return -1;
-        return emu::CopyOut(frames[static_cast<std::size_t>(index)], buf, size);
+        const std::string* frame = index < 0 ? nullptr : d.traffic().frame(static_cast<std::size_t>(index));
+        return frame ? emu::CopyOut(*frame, buf, size) : -1;
       },
       -1);
 }

@@ -66,7 +66,7 @@ class Device {
   void ClosePort();
   Paper paper() const { return paper_; }
   // Keeps a frame handed to the maker's send call.
-  void RecordFrame(std::string frame) { traffic_.Record(std::move(frame)); }
+  void RecordFrame(std::string_view frame) { traffic_.Record(frame); }
 
   // The device's own share of a reset, a power-on and a clear of frames.
   virtual void FactoryReset() = 0;

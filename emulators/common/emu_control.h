@@ -74,11 +74,12 @@ void Emu_SetPortAvailable(int available);
 int Emu_PortOpen(void);
 
 /* Traffic: every frame handed to the maker's send call, in order, as
- * received (status polls included). */
+ * received (status polls included), counted from the last clear; the last
+ * 65536 are held. */
 int Emu_FrameCount(void);
 /* Copies the bytes of frame `index` (0-based) into buf and a NUL after
  * them, cut to size; answers the frame's full length, or -1 for a bad
- * index. buf may be NULL to ask the length. */
+ * index or a frame no longer held. buf may be NULL to ask the length. */
 int Emu_Frame(int index, char* buf, int size);
 /* Forgets the frames (and the device's own traffic counters). */
 void Emu_ClearFrames(void);

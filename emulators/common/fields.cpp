@@ -21,10 +21,17 @@ std::optional<long long> DigitField(std::string_view text, std::size_t width) {
 }
 
 std::string Digits(long long value, int width) {
+  std::string text;
+  AppendDigits(text, value, width);
+  return text;
+}
+
+void AppendDigits(std::string& out, long long value, int width) {
   char text[32];
   if (value < 0 || width < 0 || width >= static_cast<int>(sizeof text)) {
     std::snprintf(text, sizeof text, "%0*lld", width, value);
-    return text;
+    out += text;
+    return;
   }
   // The common case by hand: answers are made of many such fields, and
   // snprintf would cost more than the rest of a command.
@@ -36,7 +43,7 @@ std::string Digits(long long value, int width) {
     rest /= 10;
   } while (rest != 0);
   while (end - at < width) *--at = '0';
-  return std::string(at, end);
+  out.append(at, end);
 }
 
 std::string Money(long long cents) {
@@ -89,6 +96,7 @@ bool SameName(std::string_view a, std::string_view b) {
 
 std::vector<std::string> Split(std::string_view text, char separator) {
   std::vector<std::string> pieces;
+  pieces.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), separator)) + 1);
   std::size_t start = 0;
   while (true) {
     std::size_t at = text.find(separator, start);

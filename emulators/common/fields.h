@@ -14,6 +14,8 @@ bool AllDigits(std::string_view text);
 std::optional<long long> DigitField(std::string_view text, std::size_t width);
 // value made `width` digits with leading zeros.
 std::string Digits(long long value, int width);
+// The same, added to the end of `out`: for answers made of many fields.
+void AppendDigits(std::string& out, long long value, int width);
 // Cents as printed on the tape: "12,50", "-0,05".
 std::string Money(long long cents);
 // Thousandths of a unit: "2" for whole units, "2,500" otherwise.

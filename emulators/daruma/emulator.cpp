@@ -124,7 +124,7 @@ int Emulator::ClosePort() {
 
 int Emulator::Send(const char* bytes, int count, int mode) {
   if (!bytes || count < 0) return -1;
-  RecordFrame(std::string(bytes, static_cast<std::size_t>(count)));
+  RecordFrame(std::string_view(bytes, static_cast<std::size_t>(count)));
   last_error_ = 0;
   if (!port_open() || mode != kSendMode || faults().refuse.Take()) {
     last_error_ = kErrorSend;

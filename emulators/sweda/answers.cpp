@@ -28,19 +28,13 @@ const std::array<const char*, 16> kRefusalTexts{{
     "ERRO-PAGAMENTO INCOMPLETO",
 }};
 
-std::string Fixed(const std::string& text, std::size_t width) {
-  std::string out = text.substr(0, width);
-  out.resize(width, ' ');
-  return out;
-}
-
 std::string Digits(long long value, int width) { return emu::Digits(value, width); }
 
 std::string MethodEntry(const Method& method, int model) {
   std::string entry = MethodWidth(model) == kMethodName + 1 && !method.name.empty()
                           ? std::string(1, method.flag)
                           : std::string(MethodWidth(model) - kMethodName, ' ');
-  return entry + Fixed(method.name, kMethodName);
+  return entry + emu::Padded(method.name, kMethodName);
 }
 
 std::string Methods(const PrinterState& state, std::size_t first, std::size_t count) {
@@ -51,13 +45,13 @@ std::string Methods(const PrinterState& state, std::size_t first, std::size_t co
 
 std::string Rates(const PrinterState& state, std::size_t first, std::size_t count) {
   std::string out;
-  for (std::size_t i = first; i < first + count; ++i) out += Fixed(state.rates[i], kRateEntry);
+  for (std::size_t i = first; i < first + count; ++i) out += emu::Padded(state.rates[i], kRateEntry);
   return out;
 }
 
 std::string Totalizers(const PrinterState& state, std::size_t first, std::size_t count) {
   std::string out;
-  for (std::size_t i = first; i < first + count; ++i) out += Fixed(state.totalizers[i], kTotalizerEntry);
+  for (std::size_t i = first; i < first + count; ++i) out += emu::Padded(state.totalizers[i], kTotalizerEntry);
   return out;
 }
 
@@ -79,13 +73,26 @@ std::string RefusalAnswer(const std::string& code, const std::string& text) {
 std::string AcceptedAnswer(bool little_paper) { return std::string(".+P00") + (little_paper ? '5' : '0') + "}"; }
 
 std::string CouponDataAnswer(const PrinterState& state) {
-  return ".+C" + Fixed(state.ecf, 3) + "1" + emu::DayText(state.fiscal_day) + Digits(state.coo % 10000, 4) +
-         Digits(state.grand_total, 18) + Digits(state.day_gross, 14) + Digits(state.day_cancelled, 14) +
-         Digits(state.day_discounts, 14) + Digits(state.reductions % 10000, 4) + "}";
+  // Asked before and after nearly every coupon: built in one buffer.
+  std::string answer;
+  answer.reserve(96);
+  answer += ".+C";
+  answer += emu::Padded(state.ecf, 3);
+  answer += '1';
+  answer += emu::DayText(state.fiscal_day);
+  emu::AppendDigits(answer, state.coo % 10000, 4);
+  emu::AppendDigits(answer, state.grand_total, 18);
+  emu::AppendDigits(answer, state.day_gross, 14);
+  emu::AppendDigits(answer, state.day_cancelled, 14);
+  emu::AppendDigits(answer, state.day_discounts, 14);
+  emu::AppendDigits(answer, state.reductions % 10000, 4);
+  answer += '}';
+  return answer;
 }
 
 std::string IdentityAnswer(const PrinterState& state) {
-  return ".+C" + Fixed(state.ecf, 3) + "3" + "IFS0" + std::to_string(state.model % 10) + Fixed(state.serial, 9) + "}";
+  return ".+C" + emu::Padded(state.ecf, 3) + "3" + "IFS0" + std::to_string(state.model % 10) +
+         emu::Padded(state.serial, 9) + "}";
 }
 
 std::string StateWord(const PrinterState& state) {
@@ -105,7 +112,7 @@ std::string StateWord(const PrinterState& state) {
 std::string StateAnswer(const PrinterState& state, const DateTime& now, const std::string& word) {
   char clock[16];
   std::snprintf(clock, sizeof clock, "%02d%02d%02d%02d%02d", now.day, now.month, now.year % 100, now.hour, now.minute);
-  return ".+" + Fixed(state.ecf, 3) + Digits(state.coo % 10000, 4) + Fixed(word, 8) + "   " +
+  return ".+" + emu::Padded(state.ecf, 3) + Digits(state.coo % 10000, 4) + emu::Padded(word, 8) + "   " +
          (state.day_open ? "F" : "A") + Digits(state.reductions % 10000, 4) + Digits(state.x_readings % 10000, 4) +
          std::string(17, ' ') + clock + "}";
 }
@@ -116,7 +123,7 @@ std::string TableAnswer(const PrinterState& state, char selector) {
   std::string data;
   switch (selector) {
     case '3':
-      data = Fixed("CNPJ 00.000.000/0001-91 IE 110042490114", 41) + Rates(state, 0, 4);
+      data = emu::Padded("CNPJ 00.000.000/0001-91 IE 110042490114", 41) + Rates(state, 0, 4);
       break;
     case '4':
       data = Rates(state, 4, 7);
@@ -128,7 +135,7 @@ std::string TableAnswer(const PrinterState& state, char selector) {
       data = Methods(state, 3, 7);
       break;
     case '7':
-      data = Fixed("TOTALIZADORES NAO FISCAIS", 30) + Totalizers(state, 0, 6);
+      data = emu::Padded("TOTALIZADORES NAO FISCAIS", 30) + Totalizers(state, 0, 6);
       break;
     case '8':
       data = Totalizers(state, 6, 8);

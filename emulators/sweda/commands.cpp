@@ -53,7 +53,7 @@ const std::array kCommands = {
 
 }  // namespace
 
-const CommandEntry* FindCommand(const std::string& code, int model) {
+const CommandEntry* FindCommand(std::string_view code, int model) {
   for (const CommandEntry& entry : kCommands)
     if (code == entry.code) return (entry.models >> model) & 1u ? &entry : nullptr;
   return nullptr;

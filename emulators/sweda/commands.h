@@ -4,6 +4,7 @@
 #pragma once
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "emulators/common/clock.h"
 #include "emulators/common/command.h"
@@ -40,14 +41,14 @@ inline constexpr unsigned kChangesState = emu::kFirstOwnFlag;     // saved to th
 inline constexpr unsigned kTellsPaper = emu::kFirstOwnFlag << 1;  // begins a document: its answer tells little paper
 
 struct CommandEntry {
-  const char* code;
+  std::string_view code;
   unsigned models;  // bit per type code that knows the code
   unsigned flags;
   Handler handler;
 };
 
 // The command a frame's code names on this model; nothing when unknown.
-const CommandEntry* FindCommand(const std::string& code, int model);
+const CommandEntry* FindCommand(std::string_view code, int model);
 // Generic checks (paper, fiscal day), then the handler.
 void Execute(const CommandEntry& entry, Command& command);
 

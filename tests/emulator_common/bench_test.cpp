@@ -32,6 +32,26 @@ TEST(FaultCount, CountsDownHoldsAtMinusOneAndClearsWithZero) {
   }
 }
 
+// A device left running keeps the last frames only; the numbering goes on
+// from the last clear, and a frame that left the record is not made up.
+TEST(Traffic, HoldsTheLastFramesNumberedFromTheClear) {
+  emu::Traffic traffic;
+  const std::size_t total = emu::Traffic::kKept + 3;
+  for (std::size_t i = 0; i < total; ++i) traffic.Record("frame " + std::to_string(i));
+  EXPECT_EQ(traffic.count(), total);
+  EXPECT_EQ(traffic.last(), "frame " + std::to_string(total - 1));
+  EXPECT_EQ(traffic.frame(0), nullptr);
+  EXPECT_EQ(traffic.frame(2), nullptr);
+  ASSERT_NE(traffic.frame(3), nullptr);
+  EXPECT_EQ(*traffic.frame(3), "frame 3");
+  EXPECT_EQ(*traffic.frame(total - 1), "frame " + std::to_string(total - 1));
+  EXPECT_EQ(traffic.frame(total), nullptr);
+  traffic.Clear();
+  EXPECT_EQ(traffic.count(), 0u);
+  traffic.Record(std::string("\0\x1B", 2));
+  EXPECT_EQ(*traffic.frame(0), std::string("\0\x1B", 2));
+}
+
 TEST(Clock, FrozenOrHostWithOffset) {
   emu::Clock clock;
   clock.Freeze(emu::DateTime{2026, 12, 10, 14, 3, 27});
