@@ -20,10 +20,12 @@ struct OpRules {
 };
 
 constexpr unsigned kSale = kPrints | kMovement;
+// Questions: they answer from the memory and change nothing in it.
+constexpr unsigned kAsks = emu::kFirstOwnFlag;
 
 constexpr std::array kRules = {
-    OpRules{Op::Status, 0, Status},
-    OpRules{Op::DocumentState, 0, DocumentState},
+    OpRules{Op::Status, kAsks, Status},
+    OpRules{Op::DocumentState, kAsks, DocumentState},
     OpRules{Op::OpenCoupon, kSale, OpenCoupon},
     OpRules{Op::SellItem, kSale, SellItem},
     OpRules{Op::CancelItem, kSale, CancelItem},
@@ -41,12 +43,12 @@ constexpr std::array kRules = {
     OpRules{Op::ReadingX, kSale, ReadingX},
     OpRules{Op::ReductionZ, kPrints, ReductionZ},
     OpRules{Op::FiscalMemory, kPrints, FiscalMemory},
-    OpRules{Op::Totals, 0, Totals},
-    OpRules{Op::Rates, 0, Rates},
-    OpRules{Op::Identity, 0, Identity},
-    OpRules{Op::FiscalDate, 0, FiscalDate},
-    OpRules{Op::Clock, 0, ClockAnswer},
-    OpRules{Op::Tables, 0, Tables},
+    OpRules{Op::Totals, kAsks, Totals},
+    OpRules{Op::Rates, kAsks, Rates},
+    OpRules{Op::Identity, kAsks, Identity},
+    OpRules{Op::FiscalDate, kAsks, FiscalDate},
+    OpRules{Op::Clock, kAsks, ClockAnswer},
+    OpRules{Op::Tables, kAsks, Tables},
 };
 
 std::string Hex(int value, int digits) {
@@ -67,6 +69,12 @@ bool ParseDigits(const std::string& text, int width, long long& value) {
   if (!digits) return false;
   value = *digits;
   return true;
+}
+
+bool AsksOnly(Op op) {
+  for (const OpRules& rules : kRules)
+    if (rules.op == op) return (rules.flags & kAsks) != 0;
+  return false;
 }
 
 void Execute(Op op, Command& command) {

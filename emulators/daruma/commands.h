@@ -81,6 +81,8 @@ enum ErrorCode {
 
 // Generic checks (paper, fiscal day), then the handler of the operation.
 void Execute(Op op, Command& command);
+// Whether the operation only answers from the memory, changing nothing.
+bool AsksOnly(Op op);
 
 // Answers that depend on the model.
 std::string StatusAnswer(const PrinterState& state, const Peripherals& peripherals, bool due);

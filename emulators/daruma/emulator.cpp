@@ -204,16 +204,19 @@ void Emulator::Run(const std::string& frame) {
   }
   peripherals_.paper = paper();
   Command command(state_, tape(), peripherals_, clock().Now());
-  command.params = params;
-  // A refused command changes nothing: it runs on a copy kept only when done.
-  const PrinterState before = state_;
+  command.params = std::move(params);
+  // A refused command changes nothing: one that may change the memory runs
+  // with a copy kept to go back to.
+  std::optional<PrinterState> before;
+  if (!AsksOnly(op)) before = state_;
   Execute(op, command);
   if (command.error != 0) {
-    state_ = before;
+    if (before) state_ = std::move(*before);
     answer_ = ":" + ErrorAnswer(command.error);
     return;
   }
-  answer_ = (command.raw ? "" : ":") + command.answer;
+  answer_.assign(command.raw ? "" : ":");
+  answer_ += command.answer;
   if (command.print_failed) answer_ = ":" + ErrorAnswer(kTape);
   if (command.changed && !Persist()) answer_ = ":" + ErrorAnswer(kMemory);
 }

@@ -15,7 +15,7 @@ constexpr int kPortFailed = 0x80;
 const char* const kStateCode = "28";
 
 // The code of a frame: "_25" or two characters after ESC ".".
-std::string CodeOf(const std::string& frame) {
+std::string_view CodeOf(std::string_view frame) {
   if (frame.size() < 3) return {};
   return frame.substr(2, frame[2] == '_' ? 3 : 2);
 }
@@ -75,7 +75,7 @@ std::string Emulator::Exchange(const std::string& frame) {
   if (!port_open() || faults().refuse.Take()) return {};
   if (faults().busy.Take()) return RefusalAnswer(Refusal::Busy);
   if (auto answer = CommandFaultAnswer(frame)) return *answer;
-  const std::string code = CodeOf(frame);
+  const std::string_view code = CodeOf(frame);
   if (code == kStateCode) {
     if (!faults_.states.empty()) {
       const std::string scripted = faults_.states.front();
@@ -113,13 +113,13 @@ std::optional<std::string> Emulator::CommandFaultAnswer(const std::string& frame
 std::string Emulator::Run(const std::string& frame) {
   if (frame.size() < 5 || frame.compare(0, 2, "\x1B.") != 0 || frame.back() != '}')
     return RefusalAnswer(Refusal::BadParameter);
-  const std::string code = CodeOf(frame);
+  const std::string_view code = CodeOf(frame);
   const CommandEntry* entry = FindCommand(code, state_.model);
   if (!entry) return RefusalAnswer(Refusal::UnknownCommand);
   if (memory_.fault() && code != kStateCode) return RefusalAnswer(Refusal::MemoryFault);
   peripherals_.paper = paper();
   Command command(state_, tape(), peripherals_, clock().Now());
-  command.code = code;
+  command.code.assign(code);
   command.args = frame.substr(2 + code.size(), frame.size() - 3 - code.size());
   // A refused command changes nothing: one that may change the memory
   // runs with a copy kept to go back to.
