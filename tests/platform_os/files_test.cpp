@@ -20,6 +20,7 @@
 
 #include "platform/base/errors.h"
 #include "platform_os/os_fixtures.h"
+#include "tests/support/other_process.h"
 
 // Every fsync of this test program passes here, so a test sees what a save
 // flushes and when.
@@ -204,41 +205,13 @@ TEST_F(FilesTest, WriteFileAtomicFlushesTheDirectoryAfterTheRename) {
   EXPECT_EQ(flushed, (std::vector<std::string>{"file with target ''", "directory with target 'new'"}));
 }
 
-// A process of its own: running until the end of the scope, ended, or
-// ended and not yet collected (as when a power cut's kill takes a process
-// and its parent together).
-class ChildProcess {
- public:
-  enum State { kRunning, kEnded, kUncollected };
-  explicit ChildProcess(State state) : pid_(::fork()) {
-    if (pid_ == 0) {
-      if (state == kRunning) ::pause();
-      ::_exit(0);
-    }
-    siginfo_t info;
-    if (state == kUncollected) ::waitid(P_PID, static_cast<id_t>(pid_), &info, WEXITED | WNOWAIT);
-    if (state == kEnded) Reap();
-  }
-  ~ChildProcess() {
-    if (!reaped_) {
-      ::kill(pid_, SIGKILL);
-      Reap();
-    }
-  }
-  std::string id() const { return std::to_string(pid_); }
-
- private:
-  void Reap() {
-    ::waitpid(pid_, nullptr, 0);
-    reaped_ = true;
-  }
-  pid_t pid_;
-  bool reaped_ = false;
-};
-
 TEST_F(FilesTest, FirstSaveIntoADirectoryRemovesOnlyWorkFilesOfEndedSaves) {
-  const ChildProcess ended(ChildProcess::kEnded), running(ChildProcess::kRunning),
-      uncollected(ChildProcess::kUncollected);
+  // Processes of our own: one running to the end of the test, one ended,
+  // and one ended and not yet collected (as when a power cut's kill takes a
+  // process and its parent together).
+  testsupport::OtherProcess ended({}), running({}), uncollected({});
+  ended.Kill();
+  uncollected.EndUncollected();
   const std::string self = std::to_string(::getpid());
   const std::vector<std::string> leftovers = {".tiporece.cds." + ended.id() + ".0.tmp",
                                               ".intpos.001." + ended.id() + ".17.tmp",
