@@ -55,11 +55,10 @@ void RegisterChannelBenchmarks(const std::string& frame, Command command, Prepar
     prepare(bench, state);
     bench.printer.ClearFrames();
     constexpr int kBatch = 16;
-    const std::string line = "Comando : " + frame;
     double line_time = 0, command_time = 0;
     for (auto _ : state) {
       const double t0 = ThreadSeconds();
-      for (int i = 0; i < kBatch; ++i) Qdm00000::ImpFisDebug(line);
+      for (int i = 0; i < kBatch; ++i) Qdm00000::ImpFisDebug("Comando : " + frame);  // as BM_DebugLogLine
       const double t1 = ThreadSeconds();
       for (int i = 0; i < kBatch; ++i) benchmark::DoNotOptimize(command());
       line_time += t1 - t0;

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
+#include <vector>
 
 #include "emulators/bematech/shared.h"
 #include "emulators/bematech/status_bits.h"
@@ -75,45 +77,46 @@ bool FixedWidthsKept(const CommandEntry& entry, const std::vector<std::string>& 
   return true;
 }
 
-// The table by code, made once: every frame the printer takes is looked up
-// here, twice when it has two fields or more.
-const std::unordered_map<std::string_view, const CommandEntry*>& ByCode() {
-  static const auto by_code = [] {
-    std::unordered_map<std::string_view, const CommandEntry*> map;
-    for (const CommandEntry& entry : kCommands) map.emplace(entry.code, &entry);
+// The table by its first code field, made once: every frame the printer
+// takes is looked up here. A first field may stand alone ("35") and may
+// also begin two-field codes ("62|50"), which take the frame's second field.
+struct CodesFrom {
+  const CommandEntry* alone = nullptr;
+  std::vector<std::pair<std::string_view, const CommandEntry*>> with_second;
+};
+
+const std::unordered_map<std::string_view, CodesFrom>& ByFirstField() {
+  static const auto by_first = [] {
+    std::unordered_map<std::string_view, CodesFrom> map;
+    for (const CommandEntry& entry : kCommands) {
+      const std::size_t bar = entry.code.find('|');
+      CodesFrom& codes = map[entry.code.substr(0, bar)];
+      if (bar == std::string_view::npos) {
+        codes.alone = &entry;
+      } else {
+        codes.with_second.emplace_back(entry.code.substr(bar + 1), &entry);
+      }
+    }
     return map;
   }();
-  return by_code;
-}
-
-const CommandEntry* Lookup(std::string_view code) {
-  const auto& by_code = ByCode();
-  const auto it = by_code.find(code);
-  return it == by_code.end() ? nullptr : it->second;
-}
-
-// The entry of a two-field code ("62|50"); fields too long to make one are
-// not joined.
-const CommandEntry* LookupCompound(std::string_view first, std::string_view second) {
-  char joined[8];
-  if (first.size() + 1 + second.size() > sizeof joined) return nullptr;
-  first.copy(joined, first.size());
-  joined[first.size()] = '|';
-  second.copy(joined + first.size() + 1, second.size());
-  return Lookup(std::string_view(joined, first.size() + 1 + second.size()));
+  return by_first;
 }
 
 }  // namespace
 
 const CommandEntry* FindCommand(const std::vector<std::string>& fields, std::size_t& code_fields) {
   if (fields.empty()) return nullptr;
+  const auto& by_first = ByFirstField();
+  const auto it = by_first.find(fields[0]);
+  if (it == by_first.end()) return nullptr;
   if (fields.size() >= 2)
-    if (const CommandEntry* compound = LookupCompound(fields[0], fields[1])) {
-      code_fields = 2;
-      return compound;
-    }
+    for (const auto& [second, entry] : it->second.with_second)
+      if (second == fields[1]) {
+        code_fields = 2;
+        return entry;
+      }
   code_fields = 1;
-  return Lookup(fields[0]);
+  return it->second.alone;
 }
 
 bool ReductionDue(const FiscalState& state, const DateTime& now) {

@@ -42,7 +42,11 @@ void AppendDigits(std::string& out, long long value, int width) {
     *--at = static_cast<char>('0' + rest % 10);
     rest /= 10;
   } while (rest != 0);
-  if (end - at < width) out.append(static_cast<std::size_t>(width - (end - at)), '0');
+  if (end - at < width) {
+    char* const start = end - width;
+    std::memset(start, '0', static_cast<std::size_t>(at - start));
+    at = start;
+  }
   out.append(at, end);
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdlib>
+#include <memory>
 #include <cstring>
 #include <exception>
 
@@ -207,8 +208,10 @@ void Emulator::Run(const std::string& frame) {
   command.params = std::move(params);
   // A refused command changes nothing: one that may change the memory runs
   // with a copy kept to go back to.
-  std::optional<PrinterState> before;
-  if (!AsksOnly(op)) before = state_;
+  // (On the heap: an empty optional of the whole memory still costs its
+  // size in zeroes on every command.)
+  std::unique_ptr<PrinterState> before;
+  if (!AsksOnly(op)) before = std::make_unique<PrinterState>(state_);
   Execute(op, command);
   if (command.error != 0) {
     if (before) state_ = std::move(*before);

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstring>
+#include <unordered_map>
 
 #include "emulators/common/fields.h"
 
@@ -54,9 +55,15 @@ const std::array kCommands = {
 }  // namespace
 
 const CommandEntry* FindCommand(std::string_view code, int model) {
-  for (const CommandEntry& entry : kCommands)
-    if (code == entry.code) return (entry.models >> model) & 1u ? &entry : nullptr;
-  return nullptr;
+  // Made once: every frame the printer takes is looked up here.
+  static const auto by_code = [] {
+    std::unordered_map<std::string_view, const CommandEntry*> map;
+    for (const CommandEntry& entry : kCommands) map.emplace(entry.code, &entry);
+    return map;
+  }();
+  const auto it = by_code.find(code);
+  if (it == by_code.end()) return nullptr;
+  return (it->second->models >> model) & 1u ? it->second : nullptr;
 }
 
 bool ReductionDue(const PrinterState& state, const DateTime& now) {

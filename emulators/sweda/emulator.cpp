@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <exception>
+#include <memory>
 
 #include "emulators/sweda/answers.h"
 #include "emulators/sweda/state_file.h"
@@ -123,8 +124,10 @@ std::string Emulator::Run(const std::string& frame) {
   command.args = frame.substr(2 + code.size(), frame.size() - 3 - code.size());
   // A refused command changes nothing: one that may change the memory
   // runs with a copy kept to go back to.
-  std::optional<PrinterState> before;
-  if (entry->flags != 0) before = state_;
+  // (On the heap: an empty optional of the whole memory still costs its
+  // size in zeroes on every command.)
+  std::unique_ptr<PrinterState> before;
+  if (entry->flags != 0) before = std::make_unique<PrinterState>(state_);
   Execute(*entry, command);
   if (command.refusal) {
     if (before) state_ = std::move(*before);
@@ -134,7 +137,7 @@ std::string Emulator::Run(const std::string& frame) {
     return RefusalAnswer(Refusal::MemoryFault);
   }
   // Little paper is told where a document begins, not on every line.
-  if (!command.answer.empty()) return command.answer;
+  if (!command.answer.empty()) return std::move(command.answer);
   return AcceptedAnswer(peripherals_.paper == emu::Paper::Low && (entry->flags & kTellsPaper) != 0);
 }
 
