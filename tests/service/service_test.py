@@ -789,12 +789,7 @@ class SalesOnTheirOwnService(HomeTest):
             else:
                 self.fail("the coupon never opened")
         finally:
-            os.killpg(s.proc.pid, signal.SIGKILL)
-            for pid in managers_serving(self.home):
-                os.kill(pid, signal.SIGKILL)
-            s.proc.wait()
-            s.proc.stdout.close()
-            s.log.close()
+            power_cut(s, self.home)
             tef_control(self.home, "")
         s = Service(self.home)
         try:
@@ -867,7 +862,7 @@ class PowerCutOnEveryMaker(HomeTest):
                     r = s.call("POST", "/v1/vendas?espera=0" if cut_at else "/v1/vendas", json=sale("aberta-%d" % tipo))
                     self.assertEqual(r.status_code, 202 if cut_at else 422, r.text)
                     if cut_at:
-                        self.wait_for(log, logged, cut_at)
+                        wait_for(self, log, logged, cut_at)
                 finally:
                     if cut_at:
                         os.killpg(s.proc.pid, signal.SIGKILL)
@@ -897,17 +892,88 @@ class PowerCutOnEveryMaker(HomeTest):
                 finally:
                     self.assertEqual(s.stop(), 0)
 
-    def wait_for(self, path, offset, text):
-        """Waits until `text` is written to `path` past `offset`."""
-        end = time.monotonic() + CALL_BOUND
-        while time.monotonic() < end:
-            if os.path.exists(path):
-                with open(path, "rb") as f:
-                    f.seek(offset)
-                    if text in f.read():
-                        return
-            time.sleep(0.05)
-        self.fail("%r never reached %s" % (text, path))
+
+class ACouponTheStartCannotCancel(HomeTest):
+    """On a Sweda printer the items of an open coupon already count in the
+    day's gross, so a coupon the start could not cancel reads as closed by
+    the day figure: its key waits, decided by nothing and printing nothing,
+    until a start cancels the coupon."""
+
+    REFUSE_CANCEL = {"SERSWEDA_FAULT": "05:P013,ERRO-CANCELAMENTO NAO PERMITIDO:-1"}
+
+    def test_the_key_waits_while_the_coupon_is_open_and_is_cancelled_after(self):
+        body = sale("presa-3", payments=card("4.50"))
+        journal = os.path.join(self.home, "qdm_service_vendas.jrn")
+        log = os.path.join(self.home, "impdebug.txt")
+        s = Service(self.home, "--tipo", "3")
+        try:
+            # The card's answer is slow: the cut comes with the item sold
+            # (its discount frame follows it) and nothing paid.
+            tef_control(self.home, "answer-delay-ms=20000\n")
+            logged = os.path.getsize(log)
+            r = s.call("POST", "/v1/vendas?espera=0", json=body)
+            self.assertEqual(r.status_code, 202, r.text)
+            wait_for(self, log, logged, b"\x1b.02")
+        finally:
+            power_cut(s, self.home)
+            tef_control(self.home, "")
+        with open(journal, "rb") as f:
+            journaled = f.read()
+        printed = tape(self.home)
+        # The start's cancellation is refused, and so is the recovery's.
+        s = Service(self.home, "--tipo", "3", env=self.REFUSE_CANCEL)
+        try:
+            self.assertEqual(s.call("POST", "/v1/recuperacao", json={}).json()["vendasReconciliadas"], [])
+            waiting = s.call("GET", "/v1/vendas/presa-3").json()
+            self.assertEqual(waiting["estado"], "em_andamento")
+            self.assertIsNotNone(waiting["venda"]["cupom"]["numero"])
+            SharedService.problem(self, s.call("POST", "/v1/vendas", json=body), 409, "venda_em_andamento", "idVenda")
+        finally:
+            self.assertEqual(s.stop(), 0)
+        with open(journal, "rb") as f:
+            self.assertEqual(f.read(), journaled)
+        self.assertEqual(tape(self.home), printed)
+        # The printer takes the cancellation: the key is settled as cancelled.
+        s = Service(self.home, "--tipo", "3")
+        try:
+            known = s.call("GET", "/v1/vendas/presa-3").json()
+            self.assertEqual(known["estado"], "reconciliada")
+            self.assertFalse(known["venda"]["concluida"])
+            self.assertEqual(known["venda"]["cupom"], {"estado": "cancelado",
+                                                       "numero": waiting["venda"]["cupom"]["numero"]})
+            self.assertIn("CUPOM CANCELADO", tape(self.home)[len(printed):])
+            printed = tape(self.home)
+            retry = s.call("POST", "/v1/vendas", json=body)
+            self.assertEqual(retry.status_code, 422, retry.text)
+            self.assertEqual(retry.json()["venda"], known["venda"])
+            self.assertEqual(tape(self.home), printed)
+        finally:
+            self.assertEqual(s.stop(), 0)
+
+
+def power_cut(service, home):
+    """Ends the service as a power failure would, the TEF manager with it:
+    nothing more is journaled, printed or answered."""
+    os.killpg(service.proc.pid, signal.SIGKILL)
+    for pid in managers_serving(home):
+        os.kill(pid, signal.SIGKILL)
+    service.proc.wait()
+    service.proc.stdout.close()
+    service.log.close()
+
+
+def wait_for(test, path, offset, text):
+    """Waits until `text` is written to `path` past `offset`."""
+    end = time.monotonic() + CALL_BOUND
+    while time.monotonic() < end:
+        if os.path.exists(path):
+            with open(path, "rb") as f:
+                f.seek(offset)
+                if text in f.read():
+                    return
+        time.sleep(0.05)
+    test.fail("%r never reached %s" % (text, path))
+
 
 def main():
     global SERVICE, OPENAPI
