@@ -900,55 +900,64 @@ class ACouponTheStartCannotCancel(HomeTest):
     until a start cancels the coupon."""
 
     REFUSE_CANCEL = {"SERSWEDA_FAULT": "05:P013,ERRO-CANCELAMENTO NAO PERMITIDO:-1"}
+    # How the cut leaves the coupon open: its item sold and nothing paid
+    # (the card's answer is slow; the item's discount frame follows it), or
+    # paid and its closing answered busy (the start's "12" that ends a
+    # report would close it).
+    CUTS = [("cartao", card("4.50"), "answer-delay-ms=20000\n", {}, b"\x1b.02"),
+            ("fechamento", None, "", {"SERSWEDA_FAULT": "12SN:P006:-1"}, b"\x1b.12SN")]
 
     def test_the_key_waits_while_the_coupon_is_open_and_is_cancelled_after(self):
-        body = sale("presa-3", payments=card("4.50"))
-        journal = os.path.join(self.home, "qdm_service_vendas.jrn")
-        log = os.path.join(self.home, "impdebug.txt")
-        s = Service(self.home, "--tipo", "3")
-        try:
-            # The card's answer is slow: the cut comes with the item sold
-            # (its discount frame follows it) and nothing paid.
-            tef_control(self.home, "answer-delay-ms=20000\n")
-            logged = os.path.getsize(log)
-            r = s.call("POST", "/v1/vendas?espera=0", json=body)
-            self.assertEqual(r.status_code, 202, r.text)
-            wait_for(self, log, logged, b"\x1b.02")
-        finally:
-            power_cut(s, self.home)
-            tef_control(self.home, "")
-        with open(journal, "rb") as f:
-            journaled = f.read()
-        printed = tape(self.home)
-        # The start's cancellation is refused, and so is the recovery's.
-        s = Service(self.home, "--tipo", "3", env=self.REFUSE_CANCEL)
-        try:
-            self.assertEqual(s.call("POST", "/v1/recuperacao", json={}).json()["vendasReconciliadas"], [])
-            waiting = s.call("GET", "/v1/vendas/presa-3").json()
-            self.assertEqual(waiting["estado"], "em_andamento")
-            self.assertIsNotNone(waiting["venda"]["cupom"]["numero"])
-            SharedService.problem(self, s.call("POST", "/v1/vendas", json=body), 409, "venda_em_andamento", "idVenda")
-        finally:
-            self.assertEqual(s.stop(), 0)
-        with open(journal, "rb") as f:
-            self.assertEqual(f.read(), journaled)
-        self.assertEqual(tape(self.home), printed)
-        # The printer takes the cancellation: the key is settled as cancelled.
-        s = Service(self.home, "--tipo", "3")
-        try:
-            known = s.call("GET", "/v1/vendas/presa-3").json()
-            self.assertEqual(known["estado"], "reconciliada")
-            self.assertFalse(known["venda"]["concluida"])
-            self.assertEqual(known["venda"]["cupom"], {"estado": "cancelado",
-                                                       "numero": waiting["venda"]["cupom"]["numero"]})
-            self.assertIn("CUPOM CANCELADO", tape(self.home)[len(printed):])
-            printed = tape(self.home)
-            retry = s.call("POST", "/v1/vendas", json=body)
-            self.assertEqual(retry.status_code, 422, retry.text)
-            self.assertEqual(retry.json()["venda"], known["venda"])
-            self.assertEqual(tape(self.home), printed)
-        finally:
-            self.assertEqual(s.stop(), 0)
+        for name, payments, slow_card, fault, cut_at in self.CUTS:
+            with self.subTest(cut=name):
+                home = os.path.join(self.home, name)
+                body = sale("presa-" + name, payments=payments)
+                journal = os.path.join(home, "qdm_service_vendas.jrn")
+                log = os.path.join(home, "impdebug.txt")
+                s = Service(home, "--tipo", "3", env=fault)
+                try:
+                    tef_control(home, slow_card)
+                    logged = os.path.getsize(log)
+                    r = s.call("POST", "/v1/vendas?espera=0", json=body)
+                    self.assertEqual(r.status_code, 202, r.text)
+                    wait_for(self, log, logged, cut_at)
+                finally:
+                    power_cut(s, home)
+                    tef_control(home, "")
+                cut_after_opening(home, body["idVenda"])
+                with open(journal, "rb") as f:
+                    journaled = f.read()
+                printed = tape(home)
+                # The start's cancellation is refused, and so is the recovery's.
+                s = Service(home, "--tipo", "3", env=self.REFUSE_CANCEL)
+                try:
+                    self.assertEqual(s.call("POST", "/v1/recuperacao", json={}).json()["vendasReconciliadas"], [])
+                    waiting = s.call("GET", "/v1/vendas/" + body["idVenda"]).json()
+                    self.assertEqual(waiting["estado"], "em_andamento")
+                    self.assertIsNotNone(waiting["venda"]["cupom"]["numero"])
+                    SharedService.problem(self, s.call("POST", "/v1/vendas", json=body), 409, "venda_em_andamento",
+                                          "idVenda")
+                finally:
+                    self.assertEqual(s.stop(), 0)
+                with open(journal, "rb") as f:
+                    self.assertEqual(f.read(), journaled)
+                self.assertEqual(tape(home), printed)
+                # The printer takes the cancellation: the key is settled as cancelled.
+                s = Service(home, "--tipo", "3")
+                try:
+                    known = s.call("GET", "/v1/vendas/" + body["idVenda"]).json()
+                    self.assertEqual(known["estado"], "reconciliada")
+                    self.assertFalse(known["venda"]["concluida"])
+                    self.assertEqual(known["venda"]["cupom"], {"estado": "cancelado",
+                                                               "numero": waiting["venda"]["cupom"]["numero"]})
+                    self.assertIn("CUPOM CANCELADO", tape(home)[len(printed):])
+                    printed = tape(home)
+                    retry = s.call("POST", "/v1/vendas", json=body)
+                    self.assertEqual(retry.status_code, 422, retry.text)
+                    self.assertEqual(retry.json()["venda"], known["venda"])
+                    self.assertEqual(tape(home), printed)
+                finally:
+                    self.assertEqual(s.stop(), 0)
 
 
 def power_cut(service, home):
