@@ -129,10 +129,14 @@ bool AbrePorta_Sweda(const std::string& porta) {
   opened_port = numero;
   // The status request judges the printer (little paper is told there).
   if (!EnviaComando_Sweda("23", {}, true, false)) return false;
-  // A coupon left open by an interrupted sale is cancelled.
+  // A coupon left open by an interrupted sale is cancelled. One the
+  // printer will not cancel stays open for the till to settle: the "12"
+  // that ends a report left open would close it, once paid, as a sale
+  // nobody finished.
   EnviaComando_Sweda("28", {}, false, true);
-  if (CouponLeftOpen(RetornoImpFiscal_Sweda("", true))) EnviaComando_Sweda("05", {}, false, false);
-  EnviaComando_Sweda("12", {}, false, false);
+  bool coupon_held = false;
+  if (CouponLeftOpen(RetornoImpFiscal_Sweda("", true))) coupon_held = !EnviaComando_Sweda("05", {}, false, false);
+  if (!coupon_held) EnviaComando_Sweda("12", {}, false, false);
   return true;
 }
 

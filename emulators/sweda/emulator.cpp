@@ -84,7 +84,8 @@ std::string Emulator::Exchange(const std::string& frame) {
       if (scripted.rfind("-P", 0) == 0) return RefusalAnswer(scripted, "ERRO-ESTADO");
       return StateAnswer(state_, clock().Now(), scripted);
     }
-  } else if (frame.compare(2, faults_.refuse_command.size(), faults_.refuse_command) == 0 && faults_.refuse.Take()) {
+  } else if (frame.size() >= 2 && frame.compare(2, faults_.refuse_command.size(), faults_.refuse_command) == 0 &&
+             faults_.refuse.Take()) {
     return RefusalAnswer(faults_.refuse_code, faults_.refuse_text);
   }
   try {

@@ -200,6 +200,17 @@ TEST_P(PrinterTest, FaultsAtOneCommandLeaveTheOthersAlone) {
   EXPECT_EQ(Send("23").substr(0, 2), ".+");
 }
 
+// Whatever the front end hands the maker's call is answered: a frame too
+// short to hold a code is refused as one that is not ESC "." code "}".
+TEST_P(PrinterTest, AFrameTooShortForACodeIsRefused) {
+  for (const char* frame : {"", "\x1B", "\x1B."}) {
+    char buffer[256] = {};
+    EXPECT_EQ(envia_(frame, buffer), 0);
+    EXPECT_EQ(std::string(buffer + 1, static_cast<unsigned char>(buffer[0])), ".-P002ERRO-PARAMETRO INVALIDO}");
+  }
+  EXPECT_EQ(Send("23").substr(0, 2), ".+");
+}
+
 // Every example of the wire that holds for this model, each on a fresh
 // printer: the frames before it accepted, its own answer as the example says.
 TEST_P(PrinterTest, WireExamplesOfTheCommandSet) {

@@ -789,12 +789,7 @@ class SalesOnTheirOwnService(HomeTest):
             else:
                 self.fail("the coupon never opened")
         finally:
-            os.killpg(s.proc.pid, signal.SIGKILL)
-            for pid in managers_serving(self.home):
-                os.kill(pid, signal.SIGKILL)
-            s.proc.wait()
-            s.proc.stdout.close()
-            s.log.close()
+            power_cut(s, self.home)
             tef_control(self.home, "")
         s = Service(self.home)
         try:
@@ -867,7 +862,7 @@ class PowerCutOnEveryMaker(HomeTest):
                     r = s.call("POST", "/v1/vendas?espera=0" if cut_at else "/v1/vendas", json=sale("aberta-%d" % tipo))
                     self.assertEqual(r.status_code, 202 if cut_at else 422, r.text)
                     if cut_at:
-                        self.wait_for(log, logged, cut_at)
+                        wait_for(self, log, logged, cut_at)
                 finally:
                     if cut_at:
                         os.killpg(s.proc.pid, signal.SIGKILL)
@@ -897,17 +892,97 @@ class PowerCutOnEveryMaker(HomeTest):
                 finally:
                     self.assertEqual(s.stop(), 0)
 
-    def wait_for(self, path, offset, text):
-        """Waits until `text` is written to `path` past `offset`."""
-        end = time.monotonic() + CALL_BOUND
-        while time.monotonic() < end:
-            if os.path.exists(path):
-                with open(path, "rb") as f:
-                    f.seek(offset)
-                    if text in f.read():
-                        return
-            time.sleep(0.05)
-        self.fail("%r never reached %s" % (text, path))
+
+class ACouponTheStartCannotCancel(HomeTest):
+    """On a Sweda printer the items of an open coupon already count in the
+    day's gross, so a coupon the start could not cancel reads as closed by
+    the day figure: its key waits, decided by nothing and printing nothing,
+    until a start cancels the coupon."""
+
+    REFUSE_CANCEL = {"SERSWEDA_FAULT": "05:P013,ERRO-CANCELAMENTO NAO PERMITIDO:-1"}
+    # How the cut leaves the coupon open: its item sold and nothing paid
+    # (the card's answer is slow; the item's discount frame follows it), or
+    # paid and its closing answered busy (the start's "12" that ends a
+    # report would close it).
+    CUTS = [("cartao", card("4.50"), "answer-delay-ms=20000\n", {}, b"\x1b.02"),
+            ("fechamento", None, "", {"SERSWEDA_FAULT": "12SN:P006:-1"}, b"\x1b.12SN")]
+
+    def test_the_key_waits_while_the_coupon_is_open_and_is_cancelled_after(self):
+        for name, payments, slow_card, fault, cut_at in self.CUTS:
+            with self.subTest(cut=name):
+                home = os.path.join(self.home, name)
+                body = sale("presa-" + name, payments=payments)
+                journal = os.path.join(home, "qdm_service_vendas.jrn")
+                log = os.path.join(home, "impdebug.txt")
+                s = Service(home, "--tipo", "3", env=fault)
+                try:
+                    tef_control(home, slow_card)
+                    logged = os.path.getsize(log)
+                    r = s.call("POST", "/v1/vendas?espera=0", json=body)
+                    self.assertEqual(r.status_code, 202, r.text)
+                    wait_for(self, log, logged, cut_at)
+                finally:
+                    power_cut(s, home)
+                    tef_control(home, "")
+                cut_after_opening(home, body["idVenda"])
+                with open(journal, "rb") as f:
+                    journaled = f.read()
+                printed = tape(home)
+                # The start's cancellation is refused, and so is the recovery's.
+                s = Service(home, "--tipo", "3", env=self.REFUSE_CANCEL)
+                try:
+                    self.assertEqual(s.call("POST", "/v1/recuperacao", json={}).json()["vendasReconciliadas"], [])
+                    waiting = s.call("GET", "/v1/vendas/" + body["idVenda"]).json()
+                    self.assertEqual(waiting["estado"], "em_andamento")
+                    self.assertIsNotNone(waiting["venda"]["cupom"]["numero"])
+                    SharedService.problem(self, s.call("POST", "/v1/vendas", json=body), 409, "venda_em_andamento",
+                                          "idVenda")
+                finally:
+                    self.assertEqual(s.stop(), 0)
+                with open(journal, "rb") as f:
+                    self.assertEqual(f.read(), journaled)
+                self.assertEqual(tape(home), printed)
+                # The printer takes the cancellation: the key is settled as cancelled.
+                s = Service(home, "--tipo", "3")
+                try:
+                    known = s.call("GET", "/v1/vendas/" + body["idVenda"]).json()
+                    self.assertEqual(known["estado"], "reconciliada")
+                    self.assertFalse(known["venda"]["concluida"])
+                    self.assertEqual(known["venda"]["cupom"], {"estado": "cancelado",
+                                                               "numero": waiting["venda"]["cupom"]["numero"]})
+                    self.assertIn("CUPOM CANCELADO", tape(home)[len(printed):])
+                    printed = tape(home)
+                    retry = s.call("POST", "/v1/vendas", json=body)
+                    self.assertEqual(retry.status_code, 422, retry.text)
+                    self.assertEqual(retry.json()["venda"], known["venda"])
+                    self.assertEqual(tape(home), printed)
+                finally:
+                    self.assertEqual(s.stop(), 0)
+
+
+def power_cut(service, home):
+    """Ends the service as a power failure would, the TEF manager with it:
+    nothing more is journaled, printed or answered."""
+    os.killpg(service.proc.pid, signal.SIGKILL)
+    for pid in managers_serving(home):
+        os.kill(pid, signal.SIGKILL)
+    service.proc.wait()
+    service.proc.stdout.close()
+    service.log.close()
+
+
+def wait_for(test, path, offset, text):
+    """Waits until `text` is written to `path` past `offset`."""
+    end = time.monotonic() + CALL_BOUND
+    while time.monotonic() < end:
+        if os.path.exists(path):
+            with open(path, "rb") as f:
+                f.seek(offset)
+                if text in f.read():
+                    return
+        time.sleep(0.05)
+    test.fail("%r never reached %s" % (text, path))
+
 
 def main():
     global SERVICE, OPENAPI

@@ -38,6 +38,23 @@ TEST_F(StartupTest, CouponLeftOpenIsCancelledAtPortOpening) {
   EXPECT_EQ(printer.CouponOpen(), 0);
 }
 
+// A paid coupon cut before its closing, which the printer will not cancel,
+// is not closed by the "12" that ends a report left open.
+TEST_F(StartupTest, CouponThePrinterWillNotCancelIsLeftOpenNotClosed) {
+  ASSERT_TRUE(Qdm00000::AbreCupom(""));
+  ASSERT_TRUE(Qdm00000::VendaItem("x", "y", "123", "COCA COLA 2L", "T01", 2, 12.5, 0));
+  ASSERT_TRUE(Qdm00000::Totaliza_NFiscal("01", "000000003000"));
+  Qdm00000::StopImpFiscal();
+  printer.PowerCycle();
+  printer.RefuseAt("05", "-P013", "ERRO-CANCELAMENTO NAO PERMITIDO", -1);
+  Mark();
+  ASSERT_TRUE(Qdm00000::StartImpFiscal("3", "COM1"));
+  EXPECT_THAT(Frames(), ElementsAre(Frame("23"), Frame("28"), Frame("05")));
+  EXPECT_EQ(printer.CouponOpen(), 1);
+  EXPECT_EQ(printer.TapeText(), "");
+  EXPECT_DOUBLE_EQ(printer.GrandTotal(), 0.0);
+}
+
 TEST_F(StartupTest, PortThatDoesNotOpenIsReportedAndTheDriverUnbound) {
   Qdm00000::StopImpFiscal();
   Mark();
