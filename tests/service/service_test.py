@@ -549,7 +549,8 @@ class OwnServices(HomeTest):
                 s = Service(home, "--sem-cartao", "--tipo", str(tipo))
                 try:
                     printer = s.call("GET", "/v1/estado").json()["impressora"]
-                    self.assertEqual((printer["tipo"], printer["fabricante"], printer["pronta"]), (tipo, maker, True))
+                    self.assertEqual((printer["tipo"], printer["fabricante"], printer["pronta"], printer["cupomAberto"]),
+                                     (tipo, maker, True, False))
                     self.assertEqual(s.call("POST", "/v1/suprimento", json={"valor": "3.00"}).status_code, 200)
                     report = s.call("POST", "/v1/relatorio-gerencial", json={"linhas": ["LINHA DO RELATORIO"]})
                     self.assertEqual(report.status_code, 200, report.text)
@@ -931,7 +932,9 @@ class ACouponTheStartCannotCancel(HomeTest):
                 # The start's cancellation is refused, and so is the recovery's.
                 s = Service(home, "--tipo", "3", env=self.REFUSE_CANCEL)
                 try:
-                    self.assertEqual(s.call("POST", "/v1/recuperacao", json={}).json()["vendasReconciliadas"], [])
+                    recovery = s.call("POST", "/v1/recuperacao", json={}).json()
+                    self.assertEqual((recovery["vendasReconciliadas"], recovery["cupomAbertoCancelado"]), ([], False))
+                    self.assertTrue(s.call("GET", "/v1/estado").json()["impressora"]["cupomAberto"])
                     waiting = s.call("GET", "/v1/vendas/" + body["idVenda"]).json()
                     self.assertEqual(waiting["estado"], "em_andamento")
                     self.assertIsNotNone(waiting["venda"]["cupom"]["numero"])

@@ -113,9 +113,20 @@ std::string SwedaState() {
 
 // In the state, the character at 21 is "F" while a fiscal day is open (a Z
 // reduction is then possible), "A" once the Z reduction closed it.
-std::string SwedaDayFlag() {
-  const std::string answer = SwedaState();
-  return answer.size() < 21 ? std::string() : answer.substr(20, 1);
+std::string SwedaDayFlag(const std::string& state) { return state.size() < 21 ? std::string() : state.substr(20, 1); }
+
+// Whether the printer holds a fiscal coupon open, from the Sweda state;
+// nothing when the printer gave none.
+std::optional<bool> SwedaCouponOpen(const std::string& state) {
+  if (state.empty()) return std::nullopt;
+  return Qdm00200::detail::CouponLeftOpen(state);
+}
+
+// The same asked of the Daruma printer (its open-document query).
+std::optional<bool> DarumaCouponOpen() {
+  const std::optional<Qdm00300::detail::Document> open = Qdm00300::detail::AskOpenDocument();
+  if (!open) return std::nullopt;
+  return *open == Qdm00300::detail::Document::Coupon;
 }
 
 // The amount in `width` digits at `at` (0-based) of a printer's answer;
@@ -304,16 +315,8 @@ std::optional<long long> RegisterHost::TotalsFigure() {
 std::optional<bool> RegisterHost::AskCouponOpen() {
   if (!printer_started_) return std::nullopt;
   const int tipo = Qdm00000::IdTipoImpFis;
-  if (IsSweda(tipo)) {
-    const std::string answer = SwedaState();
-    if (answer.empty()) return std::nullopt;
-    return Qdm00200::detail::CouponLeftOpen(answer);
-  }
-  if (IsDaruma(tipo)) {
-    const std::optional<Qdm00300::detail::Document> open = Qdm00300::detail::AskOpenDocument();
-    if (!open) return std::nullopt;
-    return *open == Qdm00300::detail::Document::Coupon;
-  }
+  if (IsSweda(tipo)) return SwedaCouponOpen(SwedaState());
+  if (IsDaruma(tipo)) return DarumaCouponOpen();
   return ReadPrinterState(true).coupon_open;
 }
 
@@ -396,7 +399,11 @@ PrinterState RegisterHost::ReadPrinterState(bool ask) {
       closed = answered && !open;
       movement = open ? *open : answered ? 0 : Qdm00000::DataMoviFiscal();
     } else if (IsSweda(tipo)) {
-      closed = SwedaDayFlag() == "A";
+      const std::string sweda_state = SwedaState();
+      closed = SwedaDayFlag(sweda_state) == "A";
+      state.coupon_open = SwedaCouponOpen(sweda_state);
+    } else if (IsDaruma(tipo)) {
+      state.coupon_open = DarumaCouponOpen();
     }
     if (closed) {
       state.movement_date = seen_open;
@@ -414,6 +421,7 @@ PrinterState RegisterHost::ReadPrinterState(bool ask) {
     state.movement_date = last_state_->movement_date;
     state.z_due = last_state_->z_due;
     state.day = last_state_->day;
+    state.coupon_open = last_state_->coupon_open;  // Bematech's is read below
   }
   if (IsBematech(tipo) && Qdm00100::BemaStatus_Mp20FI) {
     int retorno = 0, ack = 0, st1 = 0, st2 = 0;

@@ -38,7 +38,7 @@ struct DeviceOptions {
 // The printer's state as the service last saw it.
 struct PrinterState {
   bool ready = false;
-  std::optional<bool> coupon_open;   // known on the Bematech printers
+  std::optional<bool> coupon_open;   // asked of every maker; none when unanswered
   std::optional<std::string> paper;  // "ok", "pouco", "fim"
   std::string movement_date;         // "yyyy-mm-dd", or "" when unknown
   bool z_due = false;
