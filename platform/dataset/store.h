@@ -1,7 +1,8 @@
-// The rows of a client dataset: every value a cell of 16 bytes in one
-// block, row after row, and the texts side by side in one buffer. A table
-// of a hundred thousand rows is then two allocations, not one per row and
-// one per long text. Private to the dataset.
+// The rows of a client dataset: every value a cell of 8 bytes in one
+// block, row after row, its kind a byte in a second block, and the texts
+// longer than a cell side by side in one buffer. A table of a hundred
+// thousand rows is then three allocations, not one per row and one per
+// long text. Private to the dataset.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -27,7 +28,8 @@ class RowStore {
   RowStore() = default;
   explicit RowStore(std::size_t width) : width_(width) {}
 
-  static constexpr std::size_t kCellBytes = 16;  // what a value takes, beside its text
+  // What a value takes, beside a text longer than a cell.
+  static constexpr std::size_t kCellBytes = 9;
 
   std::size_t width() const { return width_; }
   std::size_t size() const { return rows_; }
@@ -36,7 +38,7 @@ class RowStore {
   ValueView View(std::size_t row, std::size_t field) const;
   Variant Get(std::size_t row, std::size_t field) const;
   Row GetRow(std::size_t row) const;
-  bool IsNull(std::size_t row, std::size_t field) const { return At(row, field).kind == kNull; }
+  bool IsNull(std::size_t row, std::size_t field) const { return KindOf(kinds_[At(row, field)]) == kNull; }
 
   // Whole rows, cut or padded with nulls to the width.
   void Insert(std::size_t pos, const Row& values);
@@ -61,36 +63,47 @@ class RowStore {
   void PutReal(std::size_t row, std::size_t field, double value);
   void PutBoolean(std::size_t row, std::size_t field, bool value);
   void PutNull(std::size_t row, std::size_t field);
-  bool Given(std::size_t row, std::size_t field) const { return At(row, field).given != 0; }
-  std::size_t TextLength(std::size_t row, std::size_t field) const { return At(row, field).length; }
+  std::size_t TextLength(std::size_t row, std::size_t field) const { return TextOf(At(row, field)).size(); }
   // Row `into` takes the given values of row `from`.
   void Overlay(std::size_t into, std::size_t from);
   // A store of the rows at `positions`, in that order, sharing nothing.
   RowStore Pick(const std::vector<std::size_t>& positions) const;
 
  private:
-  enum Kind : std::uint8_t { kNull, kText, kInteger, kReal, kBoolean };
-  struct Cell {
-    union {
-      long long integer = 0;  // integers and booleans
-      double real;
-      std::uint64_t offset;  // texts: where in text_
-    };
-    std::uint32_t length = 0;  // texts
-    Kind kind = kNull;
-    std::uint8_t given = 0;
+  // A cell's kind byte: what the cell holds, the length of a text kept in
+  // the cell itself, and whether a reader gave the value.
+  enum Kind : std::uint8_t { kNull, kText, kInteger, kReal, kBoolean, kShortText };
+  static constexpr std::uint8_t kKindMask = 0x07;
+  static constexpr int kLengthShift = 3;
+  static constexpr std::uint8_t kGiven = 0x80;
+  union Cell {
+    long long integer = 0;  // integers and booleans
+    double real;
+    struct {
+      std::uint32_t offset;  // where in text_
+      std::uint32_t length;
+    } text;
+    char bytes[8];  // a short text
   };
-  static_assert(sizeof(Cell) == kCellBytes);
+  static_assert(sizeof(Cell) == 8);
 
-  Cell& At(std::size_t row, std::size_t field) { return cells_[row * width_ + field]; }
-  const Cell& At(std::size_t row, std::size_t field) const { return cells_[row * width_ + field]; }
-  void Store(Cell& cell, const Variant& value);
-  void Drop(const Cell& cell);
-  void Compact();
+  std::size_t At(std::size_t row, std::size_t field) const { return row * width_ + field; }
+  static Kind KindOf(std::uint8_t kind) { return static_cast<Kind>(kind & kKindMask); }
+  std::string_view TextOf(std::size_t at) const;
+  // The cell at `at` takes the text from `start` to the end of text_,
+  // inside itself when it fits (text_ then gives the bytes back).
+  void TakeText(std::size_t at, std::size_t start);
+  void Put(std::size_t at, Kind kind, Cell cell);
+  void Store(std::size_t at, const Variant& value);
+  void Drop(std::size_t at);
+  // Drops the texts no cell refers to: when they are most of the buffer,
+  // or `now`.
+  void Compact(bool now);
 
   std::size_t width_ = 0;
   std::size_t rows_ = 0;
   std::vector<Cell> cells_;
+  std::vector<std::uint8_t> kinds_;
   std::string text_;
   std::size_t garbage_ = 0;  // bytes of text_ no cell refers to any more
 };
