@@ -509,9 +509,10 @@ class PacketReader {
     const auto at = static_cast<std::size_t>(XML_GetCurrentByteIndex(parser_));
     if (at <= rowdata_at_ || at > total_bytes_ || store.width() == 0) return;
     const double rate = static_cast<double>(total_bytes_ - rowdata_at_) / static_cast<double>(at - rowdata_at_);
-    const double margin = 1.02;
-    const double rows = static_cast<double>(store.size()) * rate * margin + 1;
-    const double text = static_cast<double>(store.text().size()) * rate * margin + 1;
+    // Rows of one table take much the same room; texts grow with numbers
+    // that grow along the table ("Venda 9", "Venda 12345"), so they get more.
+    const double rows = static_cast<double>(store.size()) * rate * 1.02 + 1;
+    const double text = static_cast<double>(store.text().size()) * rate * 1.25 + 1;
     const double most_rows = 2.0 * static_cast<double>(total_bytes_) /
                              (static_cast<double>(RowStore::kCellBytes) * static_cast<double>(store.width()));
     store.Reserve(static_cast<std::size_t>(std::min(rows, most_rows)),
