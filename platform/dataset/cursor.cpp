@@ -10,13 +10,6 @@ namespace platform {
 
 // ---- Impl: cursor -----------------------------------------------------
 
-const dataset::Row* TClientDataSet::Impl::Current() const {
-  if (!active) return nullptr;
-  if (state == TDataSetState::dsEdit || state == TDataSetState::dsInsert) return &buffer;
-  if (cur < 0) return nullptr;
-  return &rows[static_cast<std::size_t>(order[cur])];
-}
-
 void TClientDataSet::Impl::PlaceCursor(dataset::RecordOrder::Spot spot) {
   if (order.empty()) {
     cur = -1;
@@ -93,15 +86,18 @@ bool TClientDataSet::Locate(const std::string& key_fields, const std::vector<Var
       keys[i] = std::string();
     }
   }
-  static const Variant kEmptyText = std::string();
+  std::vector<dataset::ValueView> key_views;
+  for (const Variant& key : keys) key_views.push_back(dataset::ViewOf(key));
   for (int place = 0; place < impl_->order.size(); ++place) {
-    const dataset::Row& row = impl_->rows[static_cast<std::size_t>(impl_->order[place])];
+    const auto row = static_cast<std::size_t>(impl_->order[place]);
     bool all = true;
     for (std::size_t i = 0; all && i < fields.size(); ++i) {
       const auto f = static_cast<std::size_t>(fields[i]);
-      const bool text_null =
-          dataset::IsTextType(impl_->layout[f].DataType) && std::holds_alternative<std::monostate>(row[f]);
-      all = dataset::CompareValues(text_null ? kEmptyText : row[f], keys[i]) == 0;
+      dataset::ValueView value = impl_->rows.View(row, f);
+      if (dataset::IsTextType(impl_->layout[f].DataType) && std::holds_alternative<std::monostate>(value)) {
+        value = std::string_view();
+      }
+      all = dataset::CompareViews(value, key_views[i]) == 0;
     }
     if (all) {
       impl_->cur = place;
@@ -137,7 +133,7 @@ void TClientDataSet::Edit() {
   // As the component library does, editing an empty table inserts.
   if (impl_->order.empty()) return Insert();
   impl_->edit_pos = impl_->CurrentPos();
-  impl_->buffer = impl_->rows[static_cast<std::size_t>(impl_->edit_pos)];
+  impl_->buffer = impl_->rows.GetRow(static_cast<std::size_t>(impl_->edit_pos));
   impl_->state = TDataSetState::dsEdit;
 }
 
@@ -145,11 +141,11 @@ void TClientDataSet::Post() {
   impl_->CheckActive();
   Impl& d = *impl_;
   if (d.state == TDataSetState::dsEdit) {
-    d.rows[static_cast<std::size_t>(d.edit_pos)] = std::move(d.buffer);
+    d.rows.Assign(static_cast<std::size_t>(d.edit_pos), d.buffer);
     d.state = TDataSetState::dsBrowse;
     d.PlaceCursor(d.order.Changed(d.rows, d.edit_pos, d.key, d.ActiveFilter()));
   } else if (d.state == TDataSetState::dsInsert) {
-    d.rows.insert(d.rows.begin() + d.insert_pos, std::move(d.buffer));
+    d.rows.Insert(static_cast<std::size_t>(d.insert_pos), d.buffer);
     d.state = TDataSetState::dsBrowse;
     d.PlaceCursor(d.order.Inserted(d.rows, d.insert_pos, d.key, d.ActiveFilter()));
   } else {
@@ -172,7 +168,7 @@ void TClientDataSet::Delete() {
   Impl& d = *impl_;
   if (d.order.empty()) throw EDatabaseError("Cannot perform this operation on an empty dataset");
   const int pos = d.CurrentPos();
-  d.rows.erase(d.rows.begin() + pos);
+  d.rows.Erase(static_cast<std::size_t>(pos));
   const int place = d.order.Removed(pos);
   d.PlaceCursor({place, false});
   d.changed = true;
@@ -181,7 +177,7 @@ void TClientDataSet::Delete() {
 void TClientDataSet::EmptyDataSet() {
   impl_->CheckActive();
   Cancel();
-  impl_->rows.clear();
+  impl_->rows.Clear();
   impl_->order.Clear();
   impl_->cur = -1;
   impl_->bof = impl_->eof = true;

@@ -69,15 +69,22 @@ std::unique_ptr<dataset::Filter> TClientDataSet::Impl::CompileFilter(const std::
   return dataset::Filter::Parse(text, defs);
 }
 
-TClientDataSet::Impl::Content TClientDataSet::Impl::Prepare(TDataPacket packet) const {
-  ValidateLayout(packet.fields);
+TClientDataSet::Impl::Content TClientDataSet::Impl::Prepare(std::vector<TFieldDef> fields,
+                                                            const std::vector<TIndexDef>& indexes,
+                                                            dataset::RowStore rows) const {
+  ValidateLayout(fields);
   Content content;
-  content.indexes = MergeIndexes(owner.IndexDefs, packet.indexes);
-  content.key = ResolveKey(index_name, packet.fields, content.indexes);
-  if (filtered) content.filter = CompileFilter(filter_text, packet.fields);
-  content.layout = std::move(packet.fields);
-  content.rows = std::move(packet.rows);
+  content.indexes = MergeIndexes(owner.IndexDefs, indexes);
+  content.key = ResolveKey(index_name, fields, content.indexes);
+  if (filtered) content.filter = CompileFilter(filter_text, fields);
+  content.layout = std::move(fields);
+  content.rows = std::move(rows);
   return content;
+}
+
+void TClientDataSet::Impl::Load(dataset::xml::LoadedPacket packet) {
+  Activate(Prepare(std::move(packet.fields), packet.indexes, std::move(packet.rows)));
+  params = std::move(packet.params);
 }
 
 void TClientDataSet::Impl::Activate(Content content) {
@@ -101,8 +108,7 @@ void TClientDataSet::Impl::Activate(Content content) {
 void TClientDataSet::Impl::Deactivate() {
   active = false;
   state = TDataSetState::dsInactive;
-  rows.clear();
-  rows.shrink_to_fit();
+  rows.Release();
   order.Clear();
   buffer.clear();
   filter.reset();
@@ -194,20 +200,17 @@ void TClientDataSet::AddIndexDef(const std::string& name, const std::string& fie
 
 void TClientDataSet::CreateDataSet() {
   Close();
-  impl_->Activate(impl_->Prepare(TDataPacket{FieldDefs, {}, {}}));
+  impl_->Activate(impl_->Prepare(FieldDefs, {}, dataset::RowStore(FieldDefs.size())));
 }
 
 void TClientDataSet::Open() {
   if (impl_->active) return;
   if (!FileName.empty()) {
-    const std::string bytes = ReadFileBounded(FileName, kDataPacketFileLimit);
-    dataset::xml::PacketParams params;
-    impl_->Activate(impl_->Prepare(dataset::xml::ReadPacket(bytes, FileName, &params)));
-    impl_->params = std::move(params);
+    impl_->Load(dataset::xml::LoadPacket(ReadFileBounded(FileName, kDataPacketFileLimit), FileName));
     return;
   }
   if (FieldDefs.empty()) throw EDatabaseError("Missing data provider or data packet");
-  impl_->Activate(impl_->Prepare(TDataPacket{FieldDefs, {}, {}}));
+  impl_->Activate(impl_->Prepare(FieldDefs, {}, dataset::RowStore(FieldDefs.size())));
 }
 
 void TClientDataSet::Close() {
@@ -228,17 +231,12 @@ void TClientDataSet::SetActive(bool active) {
 
 void TClientDataSet::LoadFromFile(const std::string& path) {
   Close();
-  const std::string bytes = ReadFileBounded(path, kDataPacketFileLimit);
-  dataset::xml::PacketParams params;
-  impl_->Activate(impl_->Prepare(dataset::xml::ReadPacket(bytes, path, &params)));
-  impl_->params = std::move(params);
+  impl_->Load(dataset::xml::LoadPacket(ReadFileBounded(path, kDataPacketFileLimit), path));
 }
 
 void TClientDataSet::LoadFromString(const std::string& xml) {
   Close();
-  dataset::xml::PacketParams params;
-  impl_->Activate(impl_->Prepare(dataset::xml::ReadPacket(xml, "", &params)));
-  impl_->params = std::move(params);
+  impl_->Load(dataset::xml::LoadPacket(xml, ""));
 }
 
 std::string TClientDataSet::SaveToString() const {
@@ -299,23 +297,23 @@ bool TClientDataSet::Filtered() const { return impl_->filtered; }
 
 TDataPacket TClientDataSet::GetData() const {
   impl_->CheckActive();
-  return TDataPacket{impl_->layout, IndexDefs, impl_->rows};
+  TDataPacket data{impl_->layout, IndexDefs, {}};
+  data.rows.reserve(impl_->rows.size());
+  for (std::size_t i = 0; i < impl_->rows.size(); ++i) data.rows.push_back(impl_->rows.GetRow(i));
+  return data;
 }
 
 void TClientDataSet::SetData(const TDataPacket& data) {
   ValidateLayout(data.fields);
-  TDataPacket copy;
-  copy.fields = data.fields;
-  copy.indexes = data.indexes;
-  copy.rows.reserve(data.rows.size());
+  dataset::RowStore rows(data.fields.size());
+  dataset::Row stored(data.fields.size());
   for (const auto& row : data.rows) {
-    dataset::Row stored(data.fields.size());
-    for (std::size_t i = 0; i < stored.size() && i < row.size(); ++i) {
-      stored[i] = dataset::StoreVariant(data.fields[i], row[i]);
+    for (std::size_t i = 0; i < stored.size(); ++i) {
+      stored[i] = i < row.size() ? dataset::StoreVariant(data.fields[i], row[i]) : Variant{};
     }
-    copy.rows.push_back(std::move(stored));
+    rows.Append(stored);
   }
-  Impl::Content content = impl_->Prepare(std::move(copy));
+  Impl::Content content = impl_->Prepare(data.fields, data.indexes, std::move(rows));
   impl_->Deactivate();
   impl_->Activate(std::move(content));
   impl_->changed = true;

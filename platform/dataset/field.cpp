@@ -11,12 +11,16 @@ namespace platform {
 
 // The value a field shows: the current record's (the edit buffer while
 // editing), null when there is none.
-const Variant& TClientDataSet::Impl::Value(const TField& field) const {
-  static const Variant kNull;
+dataset::ValueView TClientDataSet::Impl::View(const TField& field) const {
   if (field.index_ < 0) throw EDatabaseError("Field '" + field.FieldName() + "' not found");
-  const dataset::Row* row = Current();
-  return row ? (*row)[static_cast<std::size_t>(field.index_)] : kNull;
+  const auto index = static_cast<std::size_t>(field.index_);
+  if (!active) return {};
+  if (state == TDataSetState::dsEdit || state == TDataSetState::dsInsert) return dataset::ViewOf(buffer[index]);
+  if (cur < 0) return {};
+  return rows.View(static_cast<std::size_t>(order[cur]), index);
 }
+
+Variant TClientDataSet::Impl::Value(const TField& field) const { return dataset::ToVariant(View(field)); }
 
 Variant& TClientDataSet::Impl::Slot(const TField& field) {
   if (field.index_ < 0) throw EDatabaseError("Field '" + field.FieldName() + "' not found");
@@ -31,7 +35,7 @@ TField::TField(TClientDataSet* owner, TFieldDef def, int index)
 
 Variant TField::Value() const { return owner_->impl_->Value(*this); }
 
-bool TField::IsNull() const { return std::holds_alternative<std::monostate>(owner_->impl_->Value(*this)); }
+bool TField::IsNull() const { return std::holds_alternative<std::monostate>(owner_->impl_->View(*this)); }
 
 std::string TField::AsString() const { return dataset::ReadString(def_, owner_->impl_->Value(*this)); }
 

@@ -252,36 +252,35 @@ std::unique_ptr<Filter> Filter::Parse(const std::string& text, const std::vector
   return filter;
 }
 
-bool Filter::Matches(const Row& row) const { return root_ < 0 || Eval(root_, row); }
+bool Filter::Matches(const RowStore& rows, std::size_t row) const { return root_ < 0 || Eval(root_, rows, row); }
 
-const Variant& Filter::ValueOf(int field, const Row& row) const {
-  static const Variant kEmptyText = std::string();
-  const Variant& value = row[static_cast<std::size_t>(field)];
+ValueView Filter::ValueOf(int field, const RowStore& rows, std::size_t row) const {
+  const ValueView value = rows.View(row, static_cast<std::size_t>(field));
   if (text_fields_[static_cast<std::size_t>(field)] && std::holds_alternative<std::monostate>(value)) {
-    return kEmptyText;
+    return std::string_view();
   }
   return value;
 }
 
-bool Filter::Eval(int index, const Row& row) const {
+bool Filter::Eval(int index, const RowStore& rows, std::size_t row) const {
   const Node& node = nodes_[static_cast<std::size_t>(index)];
   switch (node.kind) {
     case Node::Kind::kAnd:
-      return Eval(node.left, row) && Eval(node.right, row);
+      return Eval(node.left, rows, row) && Eval(node.right, rows, row);
     case Node::Kind::kOr:
-      return Eval(node.left, row) || Eval(node.right, row);
+      return Eval(node.left, rows, row) || Eval(node.right, rows, row);
     case Node::Kind::kNot:
-      return !Eval(node.left, row);
+      return !Eval(node.left, rows, row);
     case Node::Kind::kCompare:
       break;
   }
-  const Variant& a = ValueOf(node.field, row);
-  const Variant& b = node.other >= 0 ? ValueOf(node.other, row) : node.literal;
+  const ValueView a = ValueOf(node.field, rows, row);
+  const ValueView b = node.other >= 0 ? ValueOf(node.other, rows, row) : ViewOf(node.literal);
   // A null that is not text matches no comparison.
   if (std::holds_alternative<std::monostate>(a) || std::holds_alternative<std::monostate>(b)) {
     return false;
   }
-  const int c = CompareValues(a, b);
+  const int c = CompareViews(a, b);
   switch (node.op) {
     case Op::kEqual:
       return c == 0;

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/dataset/store.h"
 #include "platform/dataset/values.h"
 
 namespace platform::dataset {
@@ -15,7 +16,7 @@ class Filter {
  public:
   // Raises EDatabaseError on a malformed expression or an unknown field.
   static std::unique_ptr<Filter> Parse(const std::string& text, const std::vector<TFieldDef>& layout);
-  bool Matches(const Row& row) const;
+  bool Matches(const RowStore& rows, std::size_t row) const;
 
   enum class Op { kEqual, kNotEqual, kLess, kGreater, kLessEqual, kGreaterEqual };
   struct Node {
@@ -29,8 +30,8 @@ class Filter {
   };
 
  private:
-  bool Eval(int node, const Row& row) const;
-  const Variant& ValueOf(int field, const Row& row) const;
+  bool Eval(int node, const RowStore& rows, std::size_t row) const;
+  ValueView ValueOf(int field, const RowStore& rows, std::size_t row) const;
   std::vector<Node> nodes_;
   std::vector<bool> text_fields_;  // a text field's null reads as ""
   int root_ = -1;

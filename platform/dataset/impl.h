@@ -8,7 +8,9 @@
 #include "platform/dataset/dataset.h"
 #include "platform/dataset/filter.h"
 #include "platform/dataset/index.h"
+#include "platform/dataset/store.h"
 #include "platform/dataset/values.h"
+#include "platform/dataset/xml.h"
 #include "platform/base/export.h"
 
 namespace platform {
@@ -26,9 +28,9 @@ struct PKG_QDM_HIDDEN TClientDataSet::Impl {
   std::vector<std::unique_ptr<TField>> all_fields;
   std::vector<TField*> fields;  // the current layout's, in order
 
-  std::vector<dataset::Row> rows;  // insertion order
-  dataset::RecordOrder order;      // visit order through index and filter
-  int cur = -1;                    // place in `order`, -1 when it is empty
+  dataset::RowStore rows;      // insertion order
+  dataset::RecordOrder order;  // visit order through index and filter
+  int cur = -1;                // place in `order`, -1 when it is empty
   bool bof = true;
   bool eof = true;
 
@@ -49,11 +51,14 @@ struct PKG_QDM_HIDDEN TClientDataSet::Impl {
   struct Content {
     std::vector<TFieldDef> layout;
     std::vector<TIndexDef> indexes;
-    std::vector<dataset::Row> rows;
+    dataset::RowStore rows;
     dataset::SortKey key;
     std::unique_ptr<dataset::Filter> filter;
   };
-  Content Prepare(TDataPacket packet) const;
+  Content Prepare(std::vector<TFieldDef> fields, const std::vector<TIndexDef>& indexes, dataset::RowStore rows) const;
+  // Makes `content` the dataset's, with the PARAMS attributes of the packet
+  // it came from.
+  void Load(dataset::xml::LoadedPacket packet);
   void Activate(Content content);
   void Deactivate();
 
@@ -61,9 +66,10 @@ struct PKG_QDM_HIDDEN TClientDataSet::Impl {
   void SyncWhileClosed();
 
   const dataset::Filter* ActiveFilter() const { return filtered ? filter.get() : nullptr; }
-  const dataset::Row* Current() const;
-  // A field's value in the current record, and the slot a write goes to.
-  const Variant& Value(const TField& field) const;
+  // A field's value in the current record (the edit buffer while editing),
+  // null when there is none; and the slot a write goes to.
+  dataset::ValueView View(const TField& field) const;
+  Variant Value(const TField& field) const;
   Variant& Slot(const TField& field);
   int CurrentPos() const { return cur >= 0 ? order[cur] : -1; }
   void Rebuild(int keep_pos);

@@ -9,10 +9,10 @@ namespace platform::dataset {
 
 namespace {
 
-int CompareRows(const SortKey& key, const Row& a, const Row& b) {
+int CompareRows(const SortKey& key, const RowStore& rows, std::size_t a, std::size_t b) {
   for (const SortPart& part : key) {
     const auto f = static_cast<std::size_t>(part.field);
-    const int c = CompareValues(a[f], b[f]);
+    const int c = CompareViews(rows.View(a, f), rows.View(b, f));
     if (c != 0) return part.descending ? -c : c;
   }
   return 0;
@@ -20,10 +20,10 @@ int CompareRows(const SortKey& key, const Row& a, const Row& b) {
 
 // Strict order of store positions: by the key, then by position.
 struct Before {
-  const std::vector<Row>& rows;
+  const RowStore& rows;
   const SortKey& key;
   bool operator()(int x, int y) const {
-    const int c = CompareRows(key, rows[static_cast<std::size_t>(x)], rows[static_cast<std::size_t>(y)]);
+    const int c = CompareRows(key, rows, static_cast<std::size_t>(x), static_cast<std::size_t>(y));
     return c < 0 || (c == 0 && x < y);
   }
 };
@@ -45,29 +45,28 @@ SortKey ResolveIndex(const TIndexDef& index, const std::vector<TFieldDef>& layou
   return key;
 }
 
-void RecordOrder::Rebuild(const std::vector<Row>& rows, const SortKey& key, const Filter* filter) {
+void RecordOrder::Rebuild(const RowStore& rows, const SortKey& key, const Filter* filter) {
   order_.clear();
   order_.reserve(rows.size());
   for (std::size_t i = 0; i < rows.size(); ++i) {
-    if (!filter || filter->Matches(rows[i])) order_.push_back(static_cast<int>(i));
+    if (!filter || filter->Matches(rows, i)) order_.push_back(static_cast<int>(i));
   }
   if (!key.empty()) std::sort(order_.begin(), order_.end(), Before{rows, key});
 }
 
-int RecordOrder::PlaceOf(const std::vector<Row>& rows, int pos, const SortKey& key) const {
+int RecordOrder::PlaceOf(const RowStore& rows, int pos, const SortKey& key) const {
   const auto it = std::lower_bound(order_.begin(), order_.end(), pos, Before{rows, key});
   return static_cast<int>(it - order_.begin());
 }
 
-RecordOrder::Spot RecordOrder::Place(const std::vector<Row>& rows, int pos, const SortKey& key, const Filter* filter) {
+RecordOrder::Spot RecordOrder::Place(const RowStore& rows, int pos, const SortKey& key, const Filter* filter) {
   const int place = PlaceOf(rows, pos, key);
-  if (filter && !filter->Matches(rows[static_cast<std::size_t>(pos)])) return {place, false};
+  if (filter && !filter->Matches(rows, static_cast<std::size_t>(pos))) return {place, false};
   order_.insert(order_.begin() + place, pos);
   return {place, true};
 }
 
-RecordOrder::Spot RecordOrder::Inserted(const std::vector<Row>& rows, int pos, const SortKey& key,
-                                        const Filter* filter) {
+RecordOrder::Spot RecordOrder::Inserted(const RowStore& rows, int pos, const SortKey& key, const Filter* filter) {
   // A row appended after all others moves none: loading a packet appends
   // row after row, and renumbering the whole order for each would make the
   // load quadratic.
@@ -79,8 +78,7 @@ RecordOrder::Spot RecordOrder::Inserted(const std::vector<Row>& rows, int pos, c
   return Place(rows, pos, key, filter);
 }
 
-RecordOrder::Spot RecordOrder::Changed(const std::vector<Row>& rows, int pos, const SortKey& key,
-                                       const Filter* filter) {
+RecordOrder::Spot RecordOrder::Changed(const RowStore& rows, int pos, const SortKey& key, const Filter* filter) {
   const int place = Find(pos);
   if (place >= 0) order_.erase(order_.begin() + place);
   return Place(rows, pos, key, filter);

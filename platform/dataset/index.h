@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/dataset/store.h"
 #include "platform/dataset/values.h"
 
 namespace platform::dataset {
@@ -32,13 +33,13 @@ class RecordOrder {
     bool visible;
   };
 
-  void Rebuild(const std::vector<Row>& rows, const SortKey& key, const Filter* filter);
+  void Rebuild(const RowStore& rows, const SortKey& key, const Filter* filter);
   void Clear() { order_.clear(); }
 
   // A row was stored at position `pos`; the rows after it moved up by one.
-  Spot Inserted(const std::vector<Row>& rows, int pos, const SortKey& key, const Filter* filter);
+  Spot Inserted(const RowStore& rows, int pos, const SortKey& key, const Filter* filter);
   // The row at `pos` changed its values.
-  Spot Changed(const std::vector<Row>& rows, int pos, const SortKey& key, const Filter* filter);
+  Spot Changed(const RowStore& rows, int pos, const SortKey& key, const Filter* filter);
   // The row at `pos` left the store; answers the place it had (-1 if hidden).
   int Removed(int pos);
 
@@ -48,8 +49,8 @@ class RecordOrder {
   int operator[](int place) const { return order_[static_cast<std::size_t>(place)]; }
 
  private:
-  int PlaceOf(const std::vector<Row>& rows, int pos, const SortKey& key) const;
-  Spot Place(const std::vector<Row>& rows, int pos, const SortKey& key, const Filter* filter);
+  int PlaceOf(const RowStore& rows, int pos, const SortKey& key) const;
+  Spot Place(const RowStore& rows, int pos, const SortKey& key, const Filter* filter);
   std::vector<int> order_;
 };
 

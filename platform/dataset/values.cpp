@@ -1,5 +1,7 @@
 #include "platform/dataset/values.h"
 
+#include "platform/dataset/store.h"
+
 #include <cmath>
 #include <limits>
 
@@ -350,28 +352,6 @@ double ComposeDateTime(long long days, long long ms) {
   return days >= 0 ? static_cast<double>(days) + fraction : static_cast<double>(days) - fraction;
 }
 
-int CompareValues(const Variant& a, const Variant& b) {
-  const bool a_null = std::holds_alternative<std::monostate>(a);
-  const bool b_null = std::holds_alternative<std::monostate>(b);
-  if (a_null || b_null) return a_null == b_null ? 0 : (a_null ? -1 : 1);
-  const auto* sa = std::get_if<std::string>(&a);
-  const auto* sb = std::get_if<std::string>(&b);
-  if (sa && sb) {
-    const int c = sa->compare(*sb);
-    return (c > 0) - (c < 0);
-  }
-  if (sa || sb) return sa ? 1 : -1;  // texts after numbers: never equal
-  if (const auto* ia = std::get_if<long long>(&a)) {
-    if (const auto* ib = std::get_if<long long>(&b)) return (*ia > *ib) - (*ia < *ib);
-  }
-  auto number = [](const Variant& v) -> long double {
-    if (const auto* i = std::get_if<long long>(&v)) return *i;
-    if (const auto* d = std::get_if<double>(&v)) return *d;
-    return std::get<bool>(v) ? 1 : 0;
-  };
-  const long double x = number(a);
-  const long double y = number(b);
-  return (x > y) - (x < y);
-}
+int CompareValues(const Variant& a, const Variant& b) { return CompareViews(ViewOf(a), ViewOf(b)); }
 
 }  // namespace platform::dataset

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "platform/dataset/dataset.h"
+#include "platform/dataset/store.h"
 
 namespace platform::dataset::xml {
 
@@ -13,17 +14,25 @@ namespace platform::dataset::xml {
 // (LCID, DEFAULT_ORDER, ...): kept as read and written back.
 using PacketParams = std::vector<std::pair<std::string, std::string>>;
 
-// Layout, indexes and rows of a packet, and into `params` (when given) its
-// other PARAMS attributes. Anything that is not a well-formed data packet
+// Layout, indexes, rows and other PARAMS attributes of a packet, the rows
+// in the dataset's store. Anything that is not a well-formed data packet
 // raises EDatabaseError naming `source` (a file name, or "" for text in
 // memory).
+struct LoadedPacket {
+  std::vector<TFieldDef> fields;
+  std::vector<TIndexDef> indexes;
+  RowStore rows;
+  PacketParams params;
+};
+LoadedPacket LoadPacket(std::string_view bytes, const std::string& source);
+// The same, the rows as values and the other attributes into `params`
+// (when given).
 TDataPacket ReadPacket(std::string_view bytes, const std::string& source, PacketParams* params = nullptr);
 
 // Rows as elements named `tag`: values as attributes, the rows of a nested
 // field as an element named after the field holding its rows' text, which
 // is this function's output for the nested layout with NestedRowTag.
-void AppendRows(std::string& out, const std::vector<TFieldDef>& fields, const std::vector<std::vector<Variant>>& rows,
-                std::string_view tag);
+void AppendRows(std::string& out, const std::vector<TFieldDef>& fields, const RowStore& rows, std::string_view tag);
 std::string NestedRowTag(const TFieldDef& def);
 // FIELD attributes the writer gives a field of its own accord; the reader
 // keeps the others in TFieldDef::Attributes.
@@ -43,6 +52,6 @@ bool IsWritableName(std::string_view name);
 // The packet as text; rows must hold the kinds their fields store.
 // Raises EDatabaseError for a layout the format cannot carry.
 std::string WritePacket(const std::vector<TFieldDef>& fields, const std::vector<TIndexDef>& indexes,
-                        const std::vector<std::vector<Variant>>& rows, const PacketParams& params = {});
+                        const RowStore& rows, const PacketParams& params = {});
 
 }  // namespace platform::dataset::xml

@@ -92,15 +92,19 @@ struct Names {
   }
 };
 
-// A row as it stands in the packet, before its change-log mark is applied.
-struct RawRow {
-  Row values;
-  // Where its flags of the fields the row gives a value for begin in the
-  // reader's `presence_`: one flat list for every row spares a second
-  // allocation per row.
-  std::size_t present = 0;
-  long long state = 0;
+// Rows as they stand in the packet, before their change-log marks are
+// applied: the store marks the values each row gives, and `states` holds
+// the rows' RowState marks (only as far as the last row that has one).
+struct RawRows {
+  explicit RawRows(std::size_t width) : store(width) {}
+  RowStore store;
+  std::vector<long long> states;
+  long long State(std::size_t row) const { return row < states.size() ? states[row] : 0; }
 };
+
+// Rows read before the reader sizes its store from what they took of the
+// packet.
+constexpr std::size_t kSampleRows = 256;
 
 // Nested fields of a nested field, and so on, to this depth at most.
 constexpr std::size_t kMaxNesting = 16;
@@ -114,6 +118,7 @@ class PacketReader {
     XML_Parser parser = XML_ParserCreate(encoding);
     if (!parser) throw EDatabaseError(Prefix() + "out of memory");
     parser_ = parser;
+    total_bytes_ = bytes.size();
     XML_SetUserData(parser, this);
     XML_SetElementHandler(parser, &PacketReader::OnStart, &PacketReader::OnEnd);
     XML_SetXmlDeclHandler(parser, &PacketReader::OnDeclaration);
@@ -142,8 +147,8 @@ class PacketReader {
   bool declared_encoding() const { return declared_encoding_; }
   const std::string& error() const { return error_; }
   // The packet read, its other PARAMS attributes into `params` when given.
-  TDataPacket Take(PacketParams* params) {
-    if (params) *params = std::move(params_);
+  LoadedPacket Take() {
+    packet_.params = std::move(params_);
     return std::move(packet_);
   }
 
@@ -156,13 +161,13 @@ class PacketReader {
     Where where = Where::kSkip;
     std::vector<TFieldDef>* defs = nullptr;
     Names* names = nullptr;
-    std::vector<RawRow>* rows = nullptr;       // kRowData, kNested: rows read; kRow: its own list
-    std::size_t row = 0;                       // kRow: its place in `rows`
-    int field = -1;                            // kNested: the field in the parent row
-    std::unique_ptr<std::vector<RawRow>> own;  // kNested: the nested rows
-    TFieldDef* nested_def = nullptr;           // kNestedField: the nested field
-    bool saw_fields = false;                   // kNestedField
-    bool saw_params = false;                   // kNestedField
+    RawRows* rows = nullptr;          // kRowData, kNested: rows read; kRow: its own list
+    std::size_t row = 0;              // kRow: its place in `rows`
+    int field = -1;                   // kNested: the field in the parent row
+    std::unique_ptr<RawRows> own;     // kNested: the nested rows
+    TFieldDef* nested_def = nullptr;  // kNestedField: the nested field
+    bool saw_fields = false;          // kNestedField
+    bool saw_params = false;          // kNestedField
   };
 
   std::string Prefix() const {
@@ -237,10 +242,12 @@ class PacketReader {
           if (saw_rowdata_) return Refuse("a second ROWDATA");
           if (!fields_done_) return Refuse("ROWDATA before the field list of METADATA");
           saw_rowdata_ = true;
+          rows_ = std::make_unique<RawRows>(packet_.fields.size());
+          rowdata_at_ = static_cast<std::size_t>(XML_GetCurrentByteIndex(parser_));
           Frame frame = At(Where::kRowData);
           frame.defs = &packet_.fields;
           frame.names = &names_;
-          frame.rows = &rows_;
+          frame.rows = rows_.get();
           return frame;
         }
         break;
@@ -460,34 +467,56 @@ class PacketReader {
 
   Frame ReadRow(const char** atts, const Frame& parent) {
     const std::vector<TFieldDef>& defs = *parent.defs;
-    const std::size_t count = defs.size();
-    RawRow row;
-    row.values.resize(count);
-    row.present = presence_.size();
-    presence_.resize(presence_.size() + count, 0);
+    RawRows& raw = *parent.rows;
+    if (&raw == rows_.get() && raw.store.size() == kSampleRows) SizeStore(raw.store);
+    const std::size_t row = raw.store.AddRow();
     std::size_t position = 0;
     for (const char** a = atts; *a; a += 2, ++position) {
       const int field = parent.names->Find(position, a[0]);
       if (field < 0) {
-        if (std::strcmp(a[0], "RowState") == 0 && ParseInteger(a[1], row.state)) continue;
-        return Refuse("row " + IntToStr(static_cast<long long>(parent.rows->size() + 1)) +
-                      " has a value for the unknown field '" + ToCp1252(a[0]) + "'");
+        long long state = 0;
+        if (std::strcmp(a[0], "RowState") == 0 && ParseInteger(a[1], state)) {
+          if (state != 0) {
+            raw.states.resize(row + 1, 0);
+            raw.states[row] = state;
+          }
+          continue;
+        }
+        return Refuse("row " + IntToStr(static_cast<long long>(row + 1)) + " has a value for the unknown field '" +
+                      ToCp1252(a[0]) + "'");
       }
       const auto index = static_cast<std::size_t>(field);
-      if (!ReadValue(defs[index], a[1], row.values[index], parent.rows->size())) return {};
-      presence_[row.present + index] = 1;
+      if (!ReadValue(defs[index], a[1], raw.store, row, index)) return {};
       if (parent.names->open_width[index]) {
         std::size_t& longest = parent.names->longest[index];
-        longest = std::max(longest, std::get<std::string>(row.values[index]).size());
+        longest = std::max(longest, raw.store.TextLength(row, index));
       }
     }
-    parent.rows->push_back(std::move(row));
     Frame frame = At(Where::kRow);
     frame.defs = parent.defs;
     frame.names = parent.names;
     frame.rows = parent.rows;
-    frame.row = parent.rows->size() - 1;
+    frame.row = row;
     return frame;
+  }
+
+  // Once the first rows are read, the store takes room for as many rows
+  // and as much text as the rest of the packet holds at the same rate, so
+  // a long packet is not copied over and over as it grows. A packet whose
+  // first rows are no sample of the rest gets no more than its own size in
+  // text and twice it in cells; past that the store grows as it must.
+  void SizeStore(RowStore& store) const {
+    const auto at = static_cast<std::size_t>(XML_GetCurrentByteIndex(parser_));
+    if (at <= rowdata_at_ || at > total_bytes_ || store.width() == 0) return;
+    const double rate = static_cast<double>(total_bytes_ - rowdata_at_) / static_cast<double>(at - rowdata_at_);
+    // Rows of one table take much the same room; texts grow with numbers
+    // that grow along the table ("Venda 9", "Venda 12345"), so they get more.
+    const double rows = static_cast<double>(store.size()) * rate * 1.02 + 1;
+    const double text = static_cast<double>(store.text().size()) * rate * 1.25 + 1;
+    const double most_rows = 2.0 * static_cast<double>(total_bytes_) /
+                             (static_cast<double>(RowStore::kCellBytes) * static_cast<double>(store.width()));
+    store.Reserve(static_cast<std::size_t>(std::min(rows, most_rows)),
+                  static_cast<std::size_t>(std::min(text, static_cast<double>(total_bytes_))));
   }
 
   Frame EnterNested(const Frame& row, int field) {
@@ -495,7 +524,7 @@ class PacketReader {
     Frame frame = At(Where::kNested);
     frame.defs = &(*row.defs)[index].Children;
     frame.names = row.names->nested[index].get();
-    frame.own = std::make_unique<std::vector<RawRow>>();
+    frame.own = std::make_unique<RawRows>(frame.defs->size());
     frame.rows = frame.own.get();
     frame.field = field;
     return frame;
@@ -504,44 +533,50 @@ class PacketReader {
   // The nested rows are kept as their packet text, written the way the
   // writer writes them, so a packet saved again says the same.
   void LeaveNested(Frame& frame) {
-    std::vector<Row> rows;
+    RowStore rows;
     if (!Resolve(*frame.rows, false, rows)) return;
     const Frame& parent = stack_[stack_.size() - 2];
     const auto index = static_cast<std::size_t>(frame.field);
     const TFieldDef& def = (*parent.defs)[index];
     std::string text;
     AppendRows(text, def.Children, rows, NestedRowTag(def));
-    RawRow& owner = (*parent.rows)[parent.row];
-    owner.values[index] = std::move(text);
-    presence_[owner.present + index] = 1;
+    parent.rows->store.PutText(parent.row, index, text);
   }
 
-  bool ReadValue(const TFieldDef& def, const char* text, Variant& value, std::size_t row) {
+  // The value of `field` in `row` of the store, from its attribute text.
+  bool ReadValue(const TFieldDef& def, const char* text, RowStore& store, std::size_t row, std::size_t field) {
     const std::string_view view = text;
     if (HasCapacity(def.DataType)) {
-      std::string& s = value.emplace<std::string>();
-      s.reserve(view.size());
-      AppendCp1252(s, view);
+      std::string& buffer = store.text();
+      const std::size_t start = buffer.size();
+      AppendCp1252(buffer, view);
+      const std::size_t length = buffer.size() - start;
       // A value longer than its field's width is refused, never cut.
-      if (def.Size > 0 && s.size() > static_cast<std::size_t>(def.Size)) {
+      if (def.Size > 0 && length > static_cast<std::size_t>(def.Size)) {
+        buffer.resize(start);
         Fail("row " + IntToStr(static_cast<long long>(row + 1)) + " has a value of " +
-             IntToStr(static_cast<long long>(s.size())) + " characters for field '" + def.Name + "', whose width is " +
+             IntToStr(static_cast<long long>(length)) + " characters for field '" + def.Name + "', whose width is " +
              IntToStr(def.Size));
         return false;
       }
+      store.PutText(row, field, start);
       return true;
     }
     if (def.DataType == TFieldType::ftMemo || def.DataType == TFieldType::ftBlob) {
       // Base64, as the format has it; a writer that put the text itself is
       // taken at its word.
-      std::string& bytes = value.emplace<std::string>();
+      std::string bytes;
       if (!ParseBase64(view, bytes)) {
         bytes.clear();
         AppendCp1252(bytes, view);
       }
+      store.PutText(row, field, bytes);
       return true;
     }
-    if (view.empty()) return true;  // an empty text is a null
+    if (view.empty()) {  // an empty text is a null
+      store.PutNull(row, field);
+      return true;
+    }
     bool good = false;
     double number = 0;
     switch (def.DataType) {
@@ -555,14 +590,14 @@ class PacketReader {
         long long whole = 0, low = 0, high = 0;
         IntegerRange(def.DataType, low, high);
         good = ParseInteger(view, whole) && whole >= low && whole <= high;
-        if (good) value = whole;
+        if (good) store.PutInteger(row, field, whole);
         break;
       }
       case TFieldType::ftFloat:
       case TFieldType::ftBCD:
       case TFieldType::ftFMTBcd:
         good = ParseReal(view, number);
-        if (good) value = number;
+        if (good) store.PutReal(row, field, number);
         break;
       case TFieldType::ftDate:
       case TFieldType::ftDateTime:
@@ -570,16 +605,16 @@ class PacketReader {
         // A date field holds whole days: a time of day in it is not dropped
         // but refused.
         good = ParseDateTime(view, number) && (def.DataType != TFieldType::ftDate || number == std::trunc(number));
-        if (good) value = number;
+        if (good) store.PutReal(row, field, number);
         break;
       case TFieldType::ftTime:
         good = ParseTime(view, number);
-        if (good) value = number;
+        if (good) store.PutReal(row, field, number);
         break;
       case TFieldType::ftBoolean: {
         bool flag = false;
         good = ParseBoolean(view, flag);
-        if (good) value = flag;
+        if (good) store.PutBoolean(row, field, flag);
         break;
       }
       default:
@@ -597,26 +632,30 @@ class PacketReader {
   // first version and takes the values of each later one; a row deleted at
   // any version is gone. Without a log a modified row follows the row it
   // changes, and a deleted row is skipped.
-  bool Resolve(std::vector<RawRow>& raw, bool use_log, std::vector<Row>& rows) {
-    const std::size_t n = raw.size();
+  bool Resolve(RawRows& raw, bool use_log, RowStore& rows) {
+    RowStore& store = raw.store;
+    const std::size_t n = store.size();
+    // Rows as written, none changed or deleted: the store is the table.
+    if (raw.states.empty() && (!use_log || change_log_.empty())) {
+      rows = std::move(store);
+      return true;
+    }
     std::vector<long long> earlier(n, -1), later(n, -1);
     std::vector<char> deleted(n, 0);
-    for (std::size_t i = 0; i < n; ++i) deleted[i] = (raw[i].state & kRowDeleted) != 0;
-    rows.reserve(n);
-    auto merge = [this](Row& into, RawRow& from) {
-      for (std::size_t i = 0; i < into.size(); ++i) {
-        if (presence_[from.present + i]) into[i] = std::move(from.values[i]);
-      }
-    };
+    for (std::size_t i = 0; i < n; ++i) deleted[i] = (raw.State(i) & kRowDeleted) != 0;
+    std::vector<std::size_t> kept;
+    kept.reserve(n);
     if (!use_log) {
-      for (RawRow& row : raw) {
-        if (row.state & kRowDeleted) continue;
-        if ((row.state & kRowModified) && !rows.empty()) {
-          merge(rows.back(), row);
+      for (std::size_t i = 0; i < n; ++i) {
+        const long long state = raw.State(i);
+        if (state & kRowDeleted) continue;
+        if ((state & kRowModified) && !kept.empty()) {
+          store.Overlay(kept.back(), i);
         } else {
-          rows.push_back(std::move(row.values));
+          kept.push_back(i);
         }
       }
+      rows = store.Pick(kept);
       return true;
     }
     for (std::size_t t = 0; t < change_log_.size(); t += 3) {
@@ -639,20 +678,20 @@ class PacketReader {
     std::size_t visited = 0;
     for (std::size_t i = 0; i < n; ++i) {
       if (earlier[i] >= 0) continue;  // a later version: merged into its first
-      Row row = std::move(raw[i].values);
       bool gone = deleted[i];
       ++visited;
       for (long long j = later[i]; j >= 0; j = later[static_cast<std::size_t>(j)]) {
-        merge(row, raw[static_cast<std::size_t>(j)]);
+        store.Overlay(i, static_cast<std::size_t>(j));
         gone = gone || deleted[static_cast<std::size_t>(j)];
         ++visited;
       }
-      if (!gone) rows.push_back(std::move(row));
+      if (!gone) kept.push_back(i);
     }
     if (visited != n) {
       Fail("the change log links rows in a circle");
       return false;
     }
+    rows = store.Pick(kept);
     return true;
   }
 
@@ -662,7 +701,10 @@ class PacketReader {
       error_ = Prefix() + "METADATA is missing";
     } else if (packet_.fields.empty()) {
       error_ = Prefix() + "the packet declares no fields";
-    } else if (Resolve(rows_, has_change_log_, packet_.rows)) {
+    } else if (!rows_) {
+      packet_.rows = RowStore(packet_.fields.size());
+      GiveWidths(packet_.fields, names_);
+    } else if (Resolve(*rows_, has_change_log_, packet_.rows)) {
       GiveWidths(packet_.fields, names_);
     }
   }
@@ -693,11 +735,12 @@ class PacketReader {
   std::size_t nesting_ = 0;
   bool has_change_log_ = false;
   std::vector<long long> change_log_;
-  TDataPacket packet_;
+  LoadedPacket packet_;
   PacketParams params_;
   Names names_;
-  std::vector<RawRow> rows_;
-  std::vector<char> presence_;  // RawRow::present
+  std::unique_ptr<RawRows> rows_;  // ROWDATA's, once it opens
+  std::size_t total_bytes_ = 0;
+  std::size_t rowdata_at_ = 0;  // where ROWDATA opens in the packet
 };
 
 }  // namespace
@@ -726,16 +769,25 @@ bool IsWritableName(std::string_view name) {
   return good;
 }
 
-TDataPacket ReadPacket(std::string_view bytes, const std::string& source, PacketParams* params) {
+LoadedPacket LoadPacket(std::string_view bytes, const std::string& source) {
   PacketReader reader(source);
-  if (reader.Parse(bytes, nullptr)) return reader.Take(params);
+  if (reader.Parse(bytes, nullptr)) return reader.Take();
   // Raw single-byte text without an encoding declaration: read it as the
   // code page the system writes.
   if (!reader.declared_encoding() && !IsValidUtf8(bytes)) {
     PacketReader retry(source);
-    if (retry.Parse(bytes, "windows-1252")) return retry.Take(params);
+    if (retry.Parse(bytes, "windows-1252")) return retry.Take();
   }
   throw EDatabaseError(reader.error());
+}
+
+TDataPacket ReadPacket(std::string_view bytes, const std::string& source, PacketParams* params) {
+  LoadedPacket loaded = LoadPacket(bytes, source);
+  TDataPacket packet{std::move(loaded.fields), std::move(loaded.indexes), {}};
+  packet.rows.reserve(loaded.rows.size());
+  for (std::size_t i = 0; i < loaded.rows.size(); ++i) packet.rows.push_back(loaded.rows.GetRow(i));
+  if (params) *params = std::move(loaded.params);
+  return packet;
 }
 
 }  // namespace platform::dataset::xml

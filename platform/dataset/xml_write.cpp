@@ -100,8 +100,8 @@ void AppendParams(std::string& out, const std::vector<TIndexDef>& indexes, const
   out += "/>";
 }
 
-void AppendValue(std::string& out, const TFieldDef& def, const Variant& value) {
-  if (const auto* text = std::get_if<std::string>(&value)) {
+void AppendValue(std::string& out, const TFieldDef& def, const ValueView& value) {
+  if (const auto* text = std::get_if<std::string_view>(&value)) {
     if (def.DataType == TFieldType::ftMemo || def.DataType == TFieldType::ftBlob) {
       AppendBase64(out, *text);
     } else {
@@ -144,15 +144,14 @@ bool IsWrittenAttribute(const TFieldDef& def, std::string_view name) {
 
 std::string NestedRowTag(const TFieldDef& def) { return "ROW" + def.Name; }
 
-void AppendRows(std::string& out, const std::vector<TFieldDef>& fields, const std::vector<std::vector<Variant>>& rows,
-                std::string_view tag) {
-  for (const Row& row : rows) {
+void AppendRows(std::string& out, const std::vector<TFieldDef>& fields, const RowStore& rows, std::string_view tag) {
+  for (std::size_t r = 0; r < rows.size(); ++r) {
     out += '<';
     out += tag;
-    const std::size_t count = std::min(fields.size(), row.size());
+    const std::size_t count = std::min(fields.size(), rows.width());
     bool nested = false;
     for (std::size_t i = 0; i < count; ++i) {
-      if (std::holds_alternative<std::monostate>(row[i])) continue;
+      if (rows.IsNull(r, i)) continue;
       if (fields[i].DataType == TFieldType::ftDataSet) {
         nested = true;
         continue;
@@ -160,7 +159,7 @@ void AppendRows(std::string& out, const std::vector<TFieldDef>& fields, const st
       out += ' ';
       out += fields[i].Name;
       out += "=\"";
-      AppendValue(out, fields[i], row[i]);
+      AppendValue(out, fields[i], rows.View(r, i));
       out += '"';
     }
     if (!nested) {
@@ -171,7 +170,8 @@ void AppendRows(std::string& out, const std::vector<TFieldDef>& fields, const st
     // holds them as written by this function.
     out += '>';
     for (std::size_t i = 0; i < count; ++i) {
-      const auto* rows_text = std::get_if<std::string>(&row[i]);
+      const ValueView value = rows.View(r, i);
+      const auto* rows_text = std::get_if<std::string_view>(&value);
       if (fields[i].DataType != TFieldType::ftDataSet || !rows_text) continue;
       out += '<' + fields[i].Name + '>';
       out += *rows_text;
@@ -184,7 +184,7 @@ void AppendRows(std::string& out, const std::vector<TFieldDef>& fields, const st
 }
 
 std::string WritePacket(const std::vector<TFieldDef>& fields, const std::vector<TIndexDef>& indexes,
-                        const std::vector<Row>& rows, const PacketParams& params) {
+                        const RowStore& rows, const PacketParams& params) {
   std::string out;
   out.reserve(256 + fields.size() * 32 * (rows.size() + 2));
   out += "<?xml version=\"1.0\" standalone=\"yes\"?><DATAPACKET Version=\"2.0\"><METADATA>";

@@ -106,12 +106,21 @@ constexpr size_t kNoLimit = static_cast<size_t>(-1);
 }
 
 // Reads the open file from its current place to its end, refusing it once
-// it passes `limit` bytes (a file that grows while it is read included).
+// it passes `limit` bytes (a file that grows while it is read included). A
+// regular file is read straight into a text of its size; what it grew by
+// meanwhile, and files of no known size, come through a buffer.
 std::string ReadToEnd(int fd, const std::string& host, size_t limit) {
   std::string bytes;
+  struct stat info;
+  if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
+    const off_t at = ::lseek(fd, 0, SEEK_CUR);
+    if (at >= 0 && at < info.st_size) bytes.resize(std::min(static_cast<size_t>(info.st_size - at), limit));
+  }
+  size_t got = 0;
   char buffer[65536];
   for (;;) {
-    ssize_t n = ::read(fd, buffer, sizeof buffer);
+    const bool room = got < bytes.size();
+    ssize_t n = room ? ::read(fd, bytes.data() + got, bytes.size() - got) : ::read(fd, buffer, sizeof buffer);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) {
       int error = errno;
@@ -119,13 +128,15 @@ std::string ReadToEnd(int fd, const std::string& host, size_t limit) {
       os::RaiseInOut("ler", host, error);
     }
     if (n == 0) break;
-    if (bytes.size() + static_cast<size_t>(n) > limit) {
+    if (got + static_cast<size_t>(n) > limit) {
       ::close(fd);
       RaiseTooLarge(host, limit);
     }
-    bytes.append(buffer, static_cast<size_t>(n));
+    if (!room) bytes.append(buffer, static_cast<size_t>(n));
+    got += static_cast<size_t>(n);
   }
   ::close(fd);
+  bytes.resize(got);
   return bytes;
 }
 

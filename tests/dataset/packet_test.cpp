@@ -89,6 +89,54 @@ TEST_F(PacketTest, RoundTripKeepsEveryTypeAndByte) {
   EXPECT_TRUE(back.FieldByName("TEXTO").IsNull());
 }
 
+// Texts rewritten over and over (their old bytes dropped once they are
+// most of what the table holds), texts that fit beside a number and texts
+// that do not, and a table longer than the reader's first sample of rows.
+TEST_F(PacketTest, RewrittenTextsAndLongTablesKeepEveryValue) {
+  TClientDataSet ds("cdsObs");
+  ds.AddFieldDef("CODIGO", TFieldType::ftString, 20);
+  ds.AddFieldDef("OBS", TFieldType::ftMemo);
+  ds.AddFieldDef("NUMERO", TFieldType::ftInteger);
+  ds.CreateDataSet();
+  const auto text = [](char c) { return std::string(400000, c); };
+  for (int i = 0; i < 3; ++i) {
+    ds.Append();
+    ds.FieldByName("CODIGO").SetAsString("C" + std::to_string(i));
+    ds.FieldByName("OBS").SetAsString(text(static_cast<char>('a' + i)));
+    ds.FieldByName("NUMERO").SetAsInteger(i);
+    ds.Post();
+  }
+  ds.First();
+  ds.Next();
+  for (int pass = 0; pass < 6; ++pass) {
+    ds.Edit();
+    ds.FieldByName("OBS").SetAsString(text(static_cast<char>('m' + pass)));
+    ds.FieldByName("CODIGO").SetAsString(pass % 2 ? "12345678" : "123456789");
+    ds.Post();
+  }
+  ds.Last();
+  ds.Delete();
+  EXPECT_EQ(Column(ds, "OBS"), (Strings{text('a'), text('r')}));
+  EXPECT_EQ(Column(ds, "CODIGO"), (Strings{"C0", "12345678"}));
+  EXPECT_EQ(Column(ds, "NUMERO"), (Strings{"0", "1"}));
+  TClientDataSet back;
+  back.LoadFromString(ds.SaveToString());
+  EXPECT_EQ(back.GetData().rows, ds.GetData().rows);
+
+  TClientDataSet many("cdsMuitos");
+  many.AddFieldDef("CODIGO", TFieldType::ftString, 20);
+  many.CreateDataSet();
+  Strings codes;
+  for (int i = 0; i < 1000; ++i) {
+    codes.push_back(i % 2 ? std::to_string(i) : "Movimento " + std::to_string(i));
+    many.Append();
+    many.FieldByName("CODIGO").SetAsString(codes.back());
+    many.Post();
+  }
+  back.LoadFromString(many.SaveToString());
+  EXPECT_EQ(Column(back, "CODIGO"), codes);
+}
+
 // The same configuration records, as other programs write them.
 void ExpectConfigRecords(TClientDataSet& ds) {
   ASSERT_TRUE(ds.Active());

@@ -17,6 +17,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <thread>
 
 #include "platform/base/errors.h"
 #include "platform_os/os_fixtures.h"
@@ -308,6 +309,29 @@ TEST_F(FilesTest, ReadFileBoundedRefusesALargerFileNamingIt) {
     }
   }
   EXPECT_THROW(platform::ReadFileBounded(dir.file("ecf003.cds"), 14), platform::EInOutError);
+}
+
+// A regular file is read straight into place by its size; a pipe, whose
+// size is unknown, through a buffer, piece by piece, under the same bound.
+TEST_F(FilesTest, ReadsWholeFilesAndPipesLargerThanOneBuffer) {
+  std::string bytes(200001, '\0');
+  for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>('A' + i % 23);
+  const std::string file = dir.file("movcaixa.cds");
+  Touch(file, bytes);
+  EXPECT_EQ(platform::ReadFileBytes(file), bytes);
+  EXPECT_EQ(platform::ReadFileBounded(file, bytes.size()), bytes);
+
+  const std::string pipe = dir.file("pipe");
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  for (const std::size_t limit : {bytes.size(), bytes.size() - 1}) {
+    std::thread writer([&] { std::ofstream(pipe, std::ios::binary) << bytes; });
+    if (limit == bytes.size()) {
+      EXPECT_EQ(platform::ReadFileBounded(pipe, limit), bytes);
+    } else {
+      EXPECT_THROW(platform::ReadFileBounded(pipe, limit), platform::EInOutError);
+    }
+    writer.join();
+  }
 }
 
 TEST_F(FilesTest, WriteFileAtCutsTheTornEndAndTailReadsTheLastBytes) {
