@@ -6,8 +6,9 @@
 # Chromium runs the technician's console in the browser tests;
 # clang-format-14 checks the sources' layout: scripts/format_check;
 # systemd's systemd-analyze verifies the service's unit: scripts/install_check).
-# Sourced by scripts/demo and scripts/test.
-set -euo pipefail
+# Sourced by scripts/demo, scripts/test, scripts/fuzz and
+# scripts/install_check, which set their own shell options: sourcing it in
+# an interactive shell (for qdm_use_ccache) leaves that shell's alone.
 
 QDM_PACKAGES=(g++ cmake make pkg-config googletest libgtest-dev libgmock-dev
               libbenchmark-dev libexpat1-dev libcli11-dev
