@@ -121,7 +121,7 @@ int Emulator::Transmit(const char* frame) {
   return 0;
 }
 
-void Emulator::Run(const std::string& frame) {
+void Emulator::Run(std::string_view frame) {
   auto fields = SplitFrame(frame);
   if (!fields) {
     last_.st1 |= kSt1Syntax;

@@ -5,6 +5,7 @@
 #pragma once
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "emulators/bematech/commands.h"
@@ -85,7 +86,7 @@ class Emulator : public emu::Device {
   void FactoryReset() override;
   void PowerOn() override;
   void FramesCleared() override { status_polls_ = 0; }
-  void Run(const std::string& frame);
+  void Run(std::string_view frame);
   bool Persist();
   int StandingSt1() const;
   int StandingSt2() const;

@@ -2,8 +2,10 @@
 // fault counters and the traffic it received.
 #pragma once
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace emu {
@@ -31,37 +33,56 @@ class FaultCount {
 };
 
 // The frames handed to the maker's send call, in order, as received. The
-// last kKept are held, so an emulator left running for days keeps a
-// bounded memory; frames are numbered from the last clear.
+// last frames are held (at least kKept), so an emulator left running for
+// days keeps a bounded memory; frames are numbered from the last clear.
+// Their bytes lie side by side in two blocks, the current one and the one
+// before: a frame costs its own bytes, not a text object of its own.
 class Traffic {
  public:
   static constexpr std::size_t kKept = std::size_t{1} << 16;
 
   void Record(std::string_view frame) {
-    if (held_.size() < kKept) {
-      held_.emplace_back(frame);
-    } else {
-      held_[count_ % kKept].assign(frame);  // reuses the slot's storage
+    if (current_.ends.size() == kKept) {
+      std::swap(previous_, current_);
+      current_.Clear();
+      first_ += kKept;
     }
-    ++count_;
+    current_.bytes.append(frame);
+    current_.ends.push_back(current_.bytes.size());
   }
   // Frames received since the last clear, the dropped ones included.
-  std::size_t count() const { return count_; }
-  // Frame `index` (0 is the first since the last clear); null when there is
-  // none or it has left the record.
-  const std::string* frame(std::size_t index) const {
-    if (index >= count_ || count_ - index > held_.size()) return nullptr;
-    return &held_[index % kKept];
+  std::size_t count() const { return first_ + current_.ends.size(); }
+  // Frame `index` (0 is the first since the last clear); nothing when there
+  // is none or it has left the record.
+  std::optional<std::string_view> frame(std::size_t index) const {
+    if (index >= count()) return std::nullopt;
+    if (index >= first_) return current_.At(index - first_);
+    if (first_ - index > previous_.ends.size()) return std::nullopt;
+    return previous_.At(index - (first_ - previous_.ends.size()));
   }
-  const std::string& last() const { return held_[(count_ - 1) % kKept]; }
+  // The frame received last; there must be one.
+  std::string_view last() const { return current_.At(current_.ends.size() - 1); }
   void Clear() {
-    held_.clear();
-    count_ = 0;
+    current_.Clear();
+    previous_.Clear();
+    first_ = 0;
   }
 
  private:
-  std::vector<std::string> held_;
-  std::size_t count_ = 0;
+  struct Block {
+    std::string bytes;
+    std::vector<std::size_t> ends;  // where each frame's bytes end
+    std::string_view At(std::size_t i) const {
+      const std::size_t begin = i == 0 ? 0 : ends[i - 1];
+      return std::string_view(bytes).substr(begin, ends[i] - begin);
+    }
+    void Clear() {
+      bytes.clear();
+      ends.clear();
+    }
+  };
+  Block current_, previous_;
+  std::size_t first_ = 0;  // number of the current block's first frame
 };
 
 }  // namespace emu

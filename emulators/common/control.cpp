@@ -114,7 +114,7 @@ int Emu_FrameCount(void) {
 int Emu_Frame(int index, char* buf, int size) {
   return AskDevice(
       [=](Device& d) {
-        const std::string* frame = index < 0 ? nullptr : d.traffic().frame(static_cast<std::size_t>(index));
+        const auto frame = index < 0 ? std::nullopt : d.traffic().frame(static_cast<std::size_t>(index));
         return frame ? emu::CopyOut(*frame, buf, size) : -1;
       },
       -1);

@@ -133,7 +133,7 @@ int Emulator::Send(const char* bytes, int count, int mode) {
   }
   arriving_ = 0;
   int forced = 0;
-  const std::string& frame = traffic().last();
+  const std::string_view frame = traffic().last();
   const bool aimed = faults_.error_command < 0 || (frame.size() >= 2 && frame[0] == kEsc &&
                                                    static_cast<unsigned char>(frame[1]) == faults_.error_command);
   if (faults_.error.armed() && aimed) {
@@ -165,7 +165,7 @@ int Emulator::Send(const char* bytes, int count, int mode) {
   return count;
 }
 
-bool Emulator::Decode(const std::string& frame, Op& op, std::string& params) const {
+bool Emulator::Decode(std::string_view frame, Op& op, std::string& params) const {
   if (frame.empty()) return false;
   const bool type8 = state_.model == 8;
   if (frame[0] == kGs) {
@@ -192,7 +192,7 @@ bool Emulator::Decode(const std::string& frame, Op& op, std::string& params) con
   return type8;
 }
 
-void Emulator::Run(const std::string& frame) {
+void Emulator::Run(std::string_view frame) {
   Op op;
   std::string params;
   if (!Decode(frame, op, params)) {

@@ -9,6 +9,7 @@
 #pragma once
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "emulators/common/device.h"
 #include "emulators/common/state_memory.h"
@@ -56,8 +57,8 @@ class Emulator : public emu::Device {
   void FactoryReset() override;
   void PowerOn() override;
   void FramesCleared() override { answer_reads_ = 0; }
-  void Run(const std::string& frame);
-  bool Decode(const std::string& frame, Op& op, std::string& params) const;
+  void Run(std::string_view frame);
+  bool Decode(std::string_view frame, Op& op, std::string& params) const;
   bool Persist();
   void FreshPrinter(int model);
 
