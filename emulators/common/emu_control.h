@@ -74,8 +74,8 @@ void Emu_SetPortAvailable(int available);
 int Emu_PortOpen(void);
 
 /* Traffic: every frame handed to the maker's send call, in order, as
- * received (status polls included), counted from the last clear; the last
- * 65536 are held. */
+ * received (status polls included), counted from the last clear; at least
+ * the last 65536 are held. */
 int Emu_FrameCount(void);
 /* Copies the bytes of frame `index` (0-based) into buf and a NUL after
  * them, cut to size; answers the frame's full length, or -1 for a bad
